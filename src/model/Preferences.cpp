@@ -1,0 +1,305 @@
+#include "model/Preferences.h"
+
+#include "platform/AppPaths.h"
+#include "platform/Async.h"
+#include "platform/LoginItem.h"
+#include "platform/Log.h"
+#include "platform/ScreenshotSettings.h"
+#include "platform/SerialExecutor.h"
+#include "platform/SettingsStore.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QDir>
+#include <QImageReader>
+#include <QSaveFile>
+#include <QThreadPool>
+
+namespace {
+const QString kDefaultBackground = QStringLiteral("defaultBackground");
+const QString kDefaultPresetID = QStringLiteral("defaultPresetID");
+const char* const kCopyAfterCapture = "copyAfterCapture";
+const char* const kAutoOpenEditor = "autoOpenEditor";
+const char* const kLaunchAtLogin = "launchAtLogin";
+const char* const kShowWatermark = "showWatermark";
+const char* const kInstantScreenshots = "instantScreenshots";
+const QString kWatermarkText = QStringLiteral("watermarkText");
+const QString kWatermarkPosition = QStringLiteral("watermarkPosition");
+const QString kSocialOrder = QStringLiteral("socialPlatformOrder");
+const QString kEnabledSocial = QStringLiteral("enabledSocialPlatforms");
+}
+
+Preferences::Preferences(SettingsStore& store, LoginItem& loginItem, ScreenshotSettings& screenshotSettings,
+    QString logoPath, QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_loginItem(loginItem)
+    , m_screenshotSettings(screenshotSettings)
+    , m_logoPath(std::move(logoPath))
+    , m_fileWriter(std::make_unique<SerialExecutor>())
+{
+    m_socialOrder = loadSocialOrder();
+    m_enabledSocial = loadEnabledSocial();
+    m_watermarkText = m_store.stringValue(kWatermarkText).value_or(QString());
+    m_watermarkPosition = fromRaw<WatermarkPosition>(m_store.stringValue(kWatermarkPosition).value_or(QString()))
+                              .value_or(WatermarkPosition::bottomRight);
+
+    m_watermarkTextDebounce.setSingleShot(true);
+    m_watermarkTextDebounce.setInterval(300);
+    connect(&m_watermarkTextDebounce, &QTimer::timeout, this, &Preferences::flushWatermarkText);
+    // A change typed just before quitting must not be lost.
+    if (auto* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
+            flushWatermarkText();
+            waitForFileWrites();
+        });
+
+    startLogoLoad();
+    scheduleInstantScreenshotsSync();
+    syncLaunchAtLogin();
+}
+
+Preferences::~Preferences()
+{
+    flushWatermarkText();
+    m_fileWriter->waitForDone();
+}
+
+Preferences& Preferences::shared()
+{
+    static Preferences* instance = [] {
+        const QString dir = AppPaths::dataDir();
+        return new Preferences(SettingsStore::shared(), LoginItem::shared(), ScreenshotSettings::shared(),
+            dir + QStringLiteral("/watermark-logo.png"));
+    }();
+    return *instance;
+}
+
+// ---- bound settings -------------------------------------------------------------------------
+
+bool Preferences::boundBool(const char* key, bool fallback) const
+{
+    return m_store.boolValue(QLatin1String(key)).value_or(fallback);
+}
+
+void Preferences::setBoundBool(const char* key, bool value, void (Preferences::*signal)())
+{
+    m_store.setValue(QLatin1String(key), value);
+    Q_EMIT(this->*signal)();
+}
+
+QString Preferences::defaultBackgroundRaw() const
+{
+    return m_store.stringValue(kDefaultBackground).value_or(QStringLiteral("ocean"));
+}
+
+void Preferences::setDefaultBackgroundRaw(const QString& raw)
+{
+    m_store.setValue(kDefaultBackground, raw);
+    Q_EMIT defaultBackgroundRawChanged();
+}
+
+QString Preferences::defaultPresetID() const
+{
+    return m_store.stringValue(kDefaultPresetID).value_or(QString());
+}
+
+void Preferences::setDefaultPresetID(const QString& id)
+{
+    m_store.setValue(kDefaultPresetID, id);
+    Q_EMIT defaultPresetIDChanged();
+}
+
+bool Preferences::copyAfterCapture() const { return boundBool(kCopyAfterCapture, true); }
+void Preferences::setCopyAfterCapture(bool on) { setBoundBool(kCopyAfterCapture, on, &Preferences::copyAfterCaptureChanged); }
+bool Preferences::autoOpenEditor() const { return boundBool(kAutoOpenEditor, true); }
+void Preferences::setAutoOpenEditor(bool on) { setBoundBool(kAutoOpenEditor, on, &Preferences::autoOpenEditorChanged); }
+bool Preferences::launchAtLogin() const { return boundBool(kLaunchAtLogin, true); }
+void Preferences::setLaunchAtLogin(bool on) { setBoundBool(kLaunchAtLogin, on, &Preferences::launchAtLoginChanged); }
+bool Preferences::showWatermarkByDefault() const { return boundBool(kShowWatermark, false); }
+void Preferences::setShowWatermarkByDefault(bool on) { setBoundBool(kShowWatermark, on, &Preferences::showWatermarkByDefaultChanged); }
+bool Preferences::instantScreenshots() const { return boundBool(kInstantScreenshots, true); }
+void Preferences::setInstantScreenshots(bool on) { setBoundBool(kInstantScreenshots, on, &Preferences::instantScreenshotsChanged); }
+
+// ---- watermark text -------------------------------------------------------------------------
+
+void Preferences::setWatermarkText(const QString& text)
+{
+    if (text == m_watermarkText)
+        return;
+    m_watermarkText = text;
+    m_watermarkTextPending = true;
+    m_watermarkTextDebounce.start();
+    Q_EMIT watermarkTextChanged();
+}
+
+void Preferences::flushWatermarkText()
+{
+    m_watermarkTextDebounce.stop();
+    if (!m_watermarkTextPending)
+        return;
+    m_watermarkTextPending = false;
+    m_store.setValue(kWatermarkText, m_watermarkText);
+}
+
+// ---- watermark logo -------------------------------------------------------------------------
+
+QString Preferences::watermarkLogoPath() const
+{
+    if (!m_logoPath.isEmpty())
+        QDir().mkpath(QFileInfo(m_logoPath).absolutePath());
+    return m_logoPath;
+}
+
+void Preferences::startLogoLoad()
+{
+    const QString path = watermarkLogoPath();
+    if (path.isEmpty())
+        return;
+    const quint64 generation = m_logoGeneration;
+    runInBackground(
+        QThreadPool::globalInstance(), this,
+        [path]() -> QByteArray {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                return {};
+            return file.readAll();
+        },
+        [this, generation](QByteArray data) {
+            // The user picked a logo while we were reading: theirs wins.
+            if (data.isEmpty() || generation != m_logoGeneration)
+                return;
+            QImage image;
+            if (!image.loadFromData(data, "PNG"))
+                return;
+            m_watermarkLogo = image;
+            Q_EMIT watermarkLogoChanged();
+        });
+}
+
+void Preferences::setWatermarkLogo(const QImage& logo)
+{
+    ++m_logoGeneration;
+    m_watermarkLogo = logo;
+    Q_EMIT watermarkLogoChanged();
+
+    const QString path = watermarkLogoPath();
+    if (path.isEmpty())
+        return;
+    if (logo.isNull()) {
+        m_fileWriter->post([path] {
+            QFile::remove(path);
+        });
+        return;
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!logo.save(&buffer, "PNG") || png.isEmpty()) {
+        // Keep the logo already on disk rather than deleting it.
+        logLine(QStringLiteral("watermark logo could not be encoded; the stored logo is kept"));
+        return;
+    }
+    m_fileWriter->post([path, png] {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
+            logLine(QStringLiteral("watermark logo write failed: %1").arg(file.errorString()));
+    });
+}
+
+void Preferences::waitForFileWrites()
+{
+    m_fileWriter->waitForDone();
+}
+
+// ---- position and platforms -----------------------------------------------------------------
+
+void Preferences::setWatermarkPosition(WatermarkPosition position)
+{
+    m_watermarkPosition = position;
+    m_store.setValue(kWatermarkPosition, rawValue(position));
+    Q_EMIT watermarkPositionChanged();
+}
+
+QList<SocialPlatform> Preferences::loadSocialOrder() const
+{
+    QList<SocialPlatform> order;
+    for (const QString& raw : m_store.stringArrayValue(kSocialOrder).value_or(QStringList())) {
+        const auto platform = fromRaw<SocialPlatform>(raw);
+        // A platform stored twice would show two circles: keep its first place only.
+        if (platform && !order.contains(*platform))
+            order.append(*platform);
+    }
+    for (SocialPlatform platform : allCases<SocialPlatform>) {
+        if (!order.contains(platform))
+            order.append(platform);
+    }
+    return order;
+}
+
+std::set<SocialPlatform> Preferences::loadEnabledSocial() const
+{
+    const auto stored = m_store.stringArrayValue(kEnabledSocial);
+    if (!stored)
+        return { allCases<SocialPlatform>.begin(), allCases<SocialPlatform>.end() };
+    std::set<SocialPlatform> enabled;
+    for (const QString& raw : *stored) {
+        if (const auto platform = fromRaw<SocialPlatform>(raw))
+            enabled.insert(*platform);
+    }
+    return enabled;
+}
+
+void Preferences::setSocialOrder(const QList<SocialPlatform>& order)
+{
+    m_socialOrder = order;
+    QStringList raw;
+    for (SocialPlatform platform : order)
+        raw.append(rawValue(platform));
+    m_store.setValue(kSocialOrder, raw);
+    Q_EMIT socialOrderChanged();
+}
+
+void Preferences::setEnabledSocial(const std::set<SocialPlatform>& enabled)
+{
+    m_enabledSocial = enabled;
+    QStringList raw;
+    for (SocialPlatform platform : enabled)
+        raw.append(rawValue(platform));
+    m_store.setValue(kEnabledSocial, raw);
+    Q_EMIT enabledSocialChanged();
+}
+
+QList<SocialPlatform> Preferences::orderedEnabledSocial() const
+{
+    QList<SocialPlatform> out;
+    for (SocialPlatform platform : m_socialOrder) {
+        if (m_enabledSocial.count(platform))
+            out.append(platform);
+    }
+    return out;
+}
+
+// ---- system-facing settings -----------------------------------------------------------------
+
+void Preferences::syncLaunchAtLogin()
+{
+    QString error;
+    if (!m_loginItem.apply(launchAtLogin(), &error))
+        logLine(QStringLiteral("launch-at-login toggle failed: ") + error);
+}
+
+void Preferences::scheduleInstantScreenshotsSync()
+{
+    const bool value = instantScreenshots();
+    ScreenshotSettings* settings = &m_screenshotSettings;
+    QThreadPool::globalInstance()->start([settings, value] { settings->setShowThumbnail(!value); });
+}
+
+void Preferences::syncInstantScreenshots(bool value)
+{
+    // Instant screenshots switch the tool's own floating thumbnail off.
+    m_screenshotSettings.setShowThumbnail(!value);
+}

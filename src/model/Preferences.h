@@ -1,0 +1,113 @@
+#pragma once
+
+#include "model/SocialPlatform.h"
+#include "model/StyleOptions.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+#include <set>
+
+class LoginItem;
+class ScreenshotSettings;
+class SerialExecutor;
+class SettingsStore;
+
+// The user's settings. Bound settings read and write their key directly; the others live in
+// memory and are written by the store as described per property. Main thread only.
+class Preferences : public QObject {
+    Q_OBJECT
+public:
+    Preferences(SettingsStore& store, LoginItem& loginItem, ScreenshotSettings& screenshotSettings,
+        QString logoPath, QObject* parent = nullptr);
+    ~Preferences() override;
+
+    static Preferences& shared();
+
+    // Bound settings.
+    QString defaultBackgroundRaw() const;
+    void setDefaultBackgroundRaw(const QString& raw);
+    QString defaultPresetID() const;
+    void setDefaultPresetID(const QString& id);
+    bool copyAfterCapture() const;
+    void setCopyAfterCapture(bool on);
+    bool autoOpenEditor() const;
+    void setAutoOpenEditor(bool on);
+    bool launchAtLogin() const;
+    void setLaunchAtLogin(bool on);
+    bool showWatermarkByDefault() const;
+    void setShowWatermarkByDefault(bool on);
+    bool instantScreenshots() const;
+    void setInstantScreenshots(bool on);
+
+    // Written 300 ms after the last change, and at once when the application quits.
+    QString watermarkText() const { return m_watermarkText; }
+    void setWatermarkText(const QString& text);
+    // Writes a pending watermark-text change now.
+    void flushWatermarkText();
+
+    QImage watermarkLogo() const { return m_watermarkLogo; }
+    // Stores the logo and saves (or, for a null image, removes) the file, in assignment order.
+    void setWatermarkLogo(const QImage& logo);
+    QString watermarkLogoPath() const;
+
+    WatermarkPosition watermarkPosition() const { return m_watermarkPosition; }
+    void setWatermarkPosition(WatermarkPosition position);
+
+    QList<SocialPlatform> socialOrder() const { return m_socialOrder; }
+    void setSocialOrder(const QList<SocialPlatform>& order);
+    std::set<SocialPlatform> enabledSocial() const { return m_enabledSocial; }
+    void setEnabledSocial(const std::set<SocialPlatform>& enabled);
+    // socialOrder without the platforms that are not enabled, order kept.
+    QList<SocialPlatform> orderedEnabledSocial() const;
+
+    // Makes the login item match launchAtLogin.
+    void syncLaunchAtLogin();
+    // Applies instantScreenshots (read now) to the desktop's screenshot tool off the main thread.
+    void scheduleInstantScreenshotsSync();
+    void syncInstantScreenshots(bool value);
+
+    // Waits for pending logo writes (tests, quit).
+    void waitForFileWrites();
+
+Q_SIGNALS:
+    void defaultBackgroundRawChanged();
+    void defaultPresetIDChanged();
+    void copyAfterCaptureChanged();
+    void autoOpenEditorChanged();
+    void launchAtLoginChanged();
+    void showWatermarkByDefaultChanged();
+    void instantScreenshotsChanged();
+    void watermarkTextChanged();
+    void watermarkLogoChanged();
+    void watermarkPositionChanged();
+    void socialOrderChanged();
+    void enabledSocialChanged();
+
+private:
+    bool boundBool(const char* key, bool fallback) const;
+    void setBoundBool(const char* key, bool value, void (Preferences::*signal)());
+    QList<SocialPlatform> loadSocialOrder() const;
+    std::set<SocialPlatform> loadEnabledSocial() const;
+    void startLogoLoad();
+
+    SettingsStore& m_store;
+    LoginItem& m_loginItem;
+    ScreenshotSettings& m_screenshotSettings;
+    QString m_logoPath;
+    std::unique_ptr<SerialExecutor> m_fileWriter;
+
+    QString m_watermarkText;
+    QTimer m_watermarkTextDebounce;
+    bool m_watermarkTextPending = false;
+    QImage m_watermarkLogo;
+    // Counts logo assignments so a slow start-up load never overrides a newer choice.
+    quint64 m_logoGeneration = 0;
+    WatermarkPosition m_watermarkPosition = WatermarkPosition::bottomRight;
+    QList<SocialPlatform> m_socialOrder;
+    std::set<SocialPlatform> m_enabledSocial;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "model/StylePreset.h"
+
+#include <QJsonArray>
+#include <QList>
+#include <QObject>
+
+class SettingsStore;
+
+// The saved style presets, stored as JSON data under "savedPresets".
+class PresetStore : public QObject {
+    Q_OBJECT
+public:
+    PresetStore(SettingsStore& store, QString key = QStringLiteral("savedPresets"), QObject* parent = nullptr);
+
+    static PresetStore& shared();
+
+    const QList<StylePreset>& presets() const { return m_presets; }
+    QString key() const { return m_key; }
+
+    // Replaces the list with the stored one. Stored elements that cannot be decoded are kept
+    // aside and written back unchanged, so one bad preset never costs the others.
+    void load();
+    // Saves a style under a name: an existing preset of exactly that name gets the new settings
+    // (its id and place stay); otherwise a new preset is appended. Then persists.
+    void add(const QString& name, const BeautifySettings& settings);
+    // Writes the whole list under the key.
+    void persist();
+
+    // The preset whose upper-case id text is `styleKey`, if any.
+    std::optional<StylePreset> presetForKey(const QString& styleKey) const;
+
+Q_SIGNALS:
+    void presetsChanged();
+
+private:
+    SettingsStore& m_store;
+    QString m_key;
+    QList<StylePreset> m_presets;
+    QJsonArray m_undecodable;       // stored elements we could not read, carried through persist
+    QVariant m_unreadableValue;     // a stored value that was no readable array at all
+};

@@ -1,0 +1,4 @@
+// Anchors the fakes' moc output in the test kit.
+#include "fakes/FakeLoginItem.h"
+#include "fakes/FakeScreenshotSettings.h"
+#include "fakes/FakeSettingsStore.h"
