@@ -1,0 +1,50 @@
+#include "render/CanvasRenderer.h"
+
+#include "platform/Log.h"
+
+#include <cmath>
+
+std::optional<int> socialTargetWidth(AspectRatioOption option)
+{
+    switch (option) {
+    case AspectRatioOption::x: return 1600;
+    case AspectRatioOption::facebook: return 1200;
+    case AspectRatioOption::instagram: return 1080;
+    case AspectRatioOption::linkedin: return 1200;
+    case AspectRatioOption::youtube: return 1280;
+    case AspectRatioOption::pinterest: return 1000;
+    case AspectRatioOption::reddit: return 1200;
+    case AspectRatioOption::snapchat: return 1080;
+    default: return std::nullopt;
+    }
+}
+
+double renderScale(const CanvasLayout& layout, const BeautifySettings& settings)
+{
+    if (const auto width = socialTargetWidth(settings.aspect))
+        return *width / layout.canvasWidth;
+    return 2.0;
+}
+
+double renderScale(const QImage& image, const BeautifySettings& settings)
+{
+    return renderScale(canvasLayout(image, settings), settings);
+}
+
+std::optional<QSize> renderPixelSize(const CanvasLayout& layout, double scale)
+{
+    // Round up, but let a product that is whole up to float noise (1080 / 900 * 900) stay whole,
+    // so social renders come out exactly at their target widths.
+    const auto pixels = [](double v) { return std::ceil(v - 1e-6); };
+    const double w = pixels(layout.canvasWidth * scale);
+    const double h = pixels(layout.canvasHeight * scale);
+    // The raster painter works in 32-bit fixed point: sides beyond 32767 are not drawable either.
+    if (!(layout.canvasWidth > 0 && layout.canvasHeight > 0 && scale > 0 && std::isfinite(w) && std::isfinite(h) && w >= 1 && h >= 1 && w <= 32767 && h <= 32767
+            && w * h <= double(kMaxRenderPixels))) {
+        logLine(QStringLiteral("render refused: %1 x %2 pixels is not a drawable size")
+                    .arg(layout.canvasWidth * scale)
+                    .arg(layout.canvasHeight * scale));
+        return std::nullopt;
+    }
+    return QSize(int(w), int(h));
+}

@@ -1,0 +1,113 @@
+#include "render/PngFiles.h"
+
+#include "platform/AppPaths.h"
+#include "platform/Log.h"
+#include "platform/PngEncoder.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+// Writes all of `data` to `path` through a temporary file renamed into place. On failure returns
+// the reason.
+std::optional<QString> writeAtomically(const QString& path, const QByteArray& data)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    if (file.write(data) != data.size()) {
+        const QString reason = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit())
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    return std::nullopt;
+}
+
+const QString kDragFolderPrefix = QStringLiteral("drag-");
+
+// A new folder of our own (mode 0700) inside the private temporary folder.
+std::optional<QString> makeDragFolder(QString* reason)
+{
+    const QString base = AppPaths::privateTempDir();
+    if (base.isEmpty()) {
+        *reason = QStringLiteral("no private temporary folder");
+        return std::nullopt;
+    }
+    QByteArray templ = QFile::encodeName(base + QLatin1Char('/') + kDragFolderPrefix + QStringLiteral("XXXXXX"));
+    if (!::mkdtemp(templ.data())) {
+        *reason = QStringLiteral("cannot create a folder in %1: %2").arg(base, QString::fromLocal8Bit(std::strerror(errno)));
+        return std::nullopt;
+    }
+    return QFile::decodeName(templ);
+}
+}
+
+QString screenshotDateString()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd 'at' HH.mm.ss"));
+}
+
+bool exportPNG(QDialog::DialogCode response, const QString& path, const QByteArray& data,
+    const std::function<void(bool)>& completion)
+{
+    bool ok = false;
+    if (response == QDialog::Accepted && !path.isEmpty()) {
+        const std::optional<QString> failure = writeAtomically(path, data);
+        if (failure)
+            logLine(QStringLiteral("export failed: %1").arg(*failure));
+        ok = !failure;
+    }
+    if (completion)
+        completion(ok);
+    return ok;
+}
+
+std::optional<QString> writeTempPNG(const QImage& image, const std::optional<QString>& destination)
+{
+    const QByteArray png = PngEncoder::encode(image);
+    if (png.isEmpty())
+        return std::nullopt;
+
+    QString path;
+    std::optional<QString> madeFolder;
+    if (destination) {
+        path = *destination;
+    } else {
+        QString reason;
+        madeFolder = makeDragFolder(&reason);
+        if (!madeFolder) {
+            logLine(QStringLiteral("temp file write failed: %1").arg(reason));
+            return std::nullopt;
+        }
+        path = *madeFolder + QStringLiteral("/Lumaforge ") + screenshotDateString() + QStringLiteral(".png");
+    }
+    if (const std::optional<QString> failure = writeAtomically(path, png)) {
+        logLine(QStringLiteral("temp file write failed: %1").arg(*failure));
+        if (madeFolder)
+            QDir().rmdir(*madeFolder);
+        return std::nullopt;
+    }
+    return path;
+}
+
+void removeTempPNG(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    QFile::remove(path);
+    // Remove the folder only when it is one we made for a drag-out file.
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    const QString base = AppPaths::privateTempDir();
+    if (!base.isEmpty() && folder.fileName().startsWith(kDragFolderPrefix)
+        && QFileInfo(folder.absolutePath()).canonicalFilePath() == QFileInfo(base).canonicalFilePath())
+        QDir().rmdir(folder.absoluteFilePath());
+}

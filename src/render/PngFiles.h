@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDialog>
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The current local date and time as used in file names: "yyyy-MM-dd 'at' HH.mm.ss".
+QString screenshotDateString();
+
+// The export save dialog's completion. With the dialog accepted and a path chosen, writes `data`
+// there atomically (an existing file is replaced only once the new one is complete) and reports
+// true; a failed write logs "export failed: ..." and reports false, leaving any existing file as it
+// was. A cancelled dialog or no path writes nothing, logs nothing and reports false.
+bool exportPNG(QDialog::DialogCode response, const QString& path, const QByteArray& data,
+    const std::function<void(bool)>& completion = {});
+
+// Writes `image` as PNG for dragging out. Without a destination the file is
+// "Lumaforge <date>.png" in a new folder of its own inside the private temporary folder, so two
+// files written in the same second never replace each other; with one, that file is replaced
+// atomically. Returns the file's path, or no value (encoding failures silently, write failures
+// with the log line "temp file write failed: ..."). Touches no shared state: safe off the main
+// thread.
+std::optional<QString> writeTempPNG(const QImage& image, const std::optional<QString>& destination = std::nullopt);
+
+// Removes a file written by writeTempPNG, and the folder made for it.
+void removeTempPNG(const QString& path);
