@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -36,8 +37,10 @@ PortalColorSchemeProvider::PortalColorSchemeProvider(const QDBusConnection& bus,
     if (!m_bus.isConnected())
         return;
 
-    m_bus.connect(kService, kPath, kInterface, QStringLiteral("SettingChanged"), this,
-        SLOT(onSettingChanged(QString, QString, QDBusVariant)));
+    // The slot takes the whole message: QtDBus cannot bind a QDBusVariant parameter here.
+    if (!m_bus.connect(kService, kPath, kInterface, QStringLiteral("SettingChanged"), this,
+            SLOT(onSettingChanged(QDBusMessage))))
+        logLine(QStringLiteral("cannot follow colour scheme changes: %1").arg(m_bus.lastError().message()));
 
     QDBusMessage read = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Read"));
     read << kNamespace << kKey;
@@ -69,10 +72,11 @@ bool PortalColorSchemeProvider::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-void PortalColorSchemeProvider::onSettingChanged(const QString& ns, const QString& key, const QDBusVariant& value)
+void PortalColorSchemeProvider::onSettingChanged(const QDBusMessage& message)
 {
-    if (ns == kNamespace && key == kKey)
-        applyPortalValue(QVariant::fromValue(value));
+    const QList<QVariant> args = message.arguments();
+    if (args.size() >= 3 && args[0].toString() == kNamespace && args[1].toString() == kKey)
+        applyPortalValue(args[2]);
 }
 
 void PortalColorSchemeProvider::applyPortalValue(const QVariant& value)

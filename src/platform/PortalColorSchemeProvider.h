@@ -3,7 +3,7 @@
 #include "platform/ColorScheme.h"
 
 #include <QDBusConnection>
-#include <QDBusVariant>
+#include <QDBusMessage>
 
 // The desktop's appearance from xdg-desktop-portal (org.freedesktop.appearance color-scheme:
 // 1 prefers dark, 2 prefers light), else from the lightness of the palette's window colour.
@@ -25,7 +25,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private Q_SLOTS:
-    void onSettingChanged(const QString& ns, const QString& key, const QDBusVariant& value);
+    void onSettingChanged(const QDBusMessage& message);
 
 private:
     void applyPortalValue(const QVariant& value);

@@ -52,13 +52,19 @@ void PressableButtonStyle::draw(QPainter* painter)
         drawSource(painter);
         return;
     }
-    // Scale about the button's centre in its own coordinates.
-    const QRectF bounds = sourceBoundingRect(Qt::LogicalCoordinates);
+    // Widget sources paint straight to the device and ignore the painter's transform and
+    // opacity, so scale and dim a snapshot of the button instead.
+    QPoint offset;
+    const QPixmap snapshot = sourcePixmap(Qt::LogicalCoordinates, &offset, QGraphicsEffect::NoPad);
+    if (snapshot.isNull())
+        return;
+    const QRectF bounds(offset, snapshot.deviceIndependentSize());
     painter->save();
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
     painter->translate(bounds.center());
     painter->scale(scale(), scale());
     painter->translate(-bounds.center());
     painter->setOpacity(painter->opacity() * opacity());
-    drawSource(painter);
+    painter->drawPixmap(offset, snapshot);
     painter->restore();
 }
