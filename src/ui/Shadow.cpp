@@ -74,22 +74,32 @@ QByteArray shapeKey(const QPainterPath& shape)
 
 QImage renderShadow(const QPainterPath& local, QSizeF size, qreal scale, qreal radius, const QColor& color)
 {
-    QImage mask(std::max(1, int(std::ceil(size.width() * scale))), std::max(1, int(std::ceil(size.height() * scale))),
+    // A wide blur loses nothing when computed on a reduced copy: keep at least 3 pixels of sigma
+    // and let the upscaling interpolate the rest.
+    const qreal sigma = radius / 2.0 * scale;
+    const int reduce = sigma >= 6.0 ? int(sigma / 3.0) : 1;
+    const qreal s = scale / reduce;
+    QImage mask(std::max(1, int(std::ceil(size.width() * s))), std::max(1, int(std::ceil(size.height() * s))),
         QImage::Format_Alpha8);
     mask.fill(0);
     {
         QPainter p(&mask);
         p.setRenderHint(QPainter::Antialiasing);
-        p.scale(scale, scale);
+        p.scale(s, s);
         p.fillPath(local, Qt::black);
     }
-    gaussianApprox(mask, radius / 2.0 * scale);
+    gaussianApprox(mask, sigma / reduce);
     QImage tinted(mask.size(), QImage::Format_ARGB32_Premultiplied);
     tinted.fill(color);
     {
         QPainter t(&tinted);
         t.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         t.drawImage(0, 0, mask);
+    }
+    if (reduce > 1) {
+        // Back to full resolution once, so every later paint is a plain copy.
+        tinted = tinted.scaled(int(std::ceil(size.width() * scale)), int(std::ceil(size.height() * scale)),
+            Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     tinted.setDevicePixelRatio(scale);
     return tinted;
@@ -120,8 +130,7 @@ void paintShadow(QPainter& painter, const QPainterPath& shape, const QColor& col
         painter.drawImage(origin + offset, *cached);
         return;
     }
-    QImage image = renderShadow(local, size, scale, radius, color);
+    const QImage image = renderShadow(local, size, scale, radius, color);
     painter.drawImage(origin + offset, image);
-    const qsizetype cost = std::max<qsizetype>(1, image.sizeInBytes());
-    cache.insert(key, new QImage(std::move(image)), cost);
+    cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes()));
 }
