@@ -22,6 +22,39 @@ const QPointF kKnobShadowOffset(0.0, 1.0);
 
 QFont titleFont() { return Theme::font(12, QFont::Medium); }
 QFont readoutFont() { return Theme::font(12, QFont::DemiBold); }
+
+// Digits drawn in cells of the widest digit, so the read-out does not jitter while it changes
+// (Qt 6.4 cannot ask the font for its tabular figures).
+qreal digitCell(const QFontMetricsF& metrics)
+{
+    qreal widest = 0.0;
+    for (char c = '0'; c <= '9'; ++c)
+        widest = std::max(widest, metrics.horizontalAdvance(QLatin1Char(c)));
+    return widest;
+}
+
+qreal tabularWidth(const QString& text, const QFontMetricsF& metrics)
+{
+    const qreal cell = digitCell(metrics);
+    qreal width = 0.0;
+    for (const QChar c : text)
+        width += c.isDigit() ? cell : metrics.horizontalAdvance(c);
+    return width;
+}
+
+// Draws `text` ending at the row's trailing edge, vertically centred in it.
+void drawTabular(QPainter& p, const QString& text, const QRectF& row, const QFontMetricsF& metrics)
+{
+    const qreal cell = digitCell(metrics);
+    qreal x = row.right() - tabularWidth(text, metrics);
+    const qreal baseline = row.center().y() + (metrics.ascent() - metrics.descent()) / 2.0;
+    for (const QChar c : text) {
+        const qreal advance = c.isDigit() ? cell : metrics.horizontalAdvance(c);
+        const qreal inset = c.isDigit() ? (cell - metrics.horizontalAdvance(c)) / 2.0 : 0.0;
+        p.drawText(QPointF(x + inset, baseline), QString(c));
+        x += advance;
+    }
+}
 }
 
 LumaSlider::LumaSlider(const QString& title, QWidget* parent)
@@ -130,7 +163,7 @@ QSize LumaSlider::sizeHint() const
 {
     const QMargins m = overhang();
     const qreal header = QFontMetricsF(titleFont()).horizontalAdvance(m_title) + kHeaderSpacing
-        + QFontMetricsF(readoutFont()).horizontalAdvance(readout());
+        + tabularWidth(readout(), QFontMetricsF(readoutFont()));
     const int width = int(std::ceil(std::max<qreal>(160.0, header)));
     const int height = int(std::ceil(headerHeight() + kRowSpacing + kTrackHeight));
     return QSize(width + m.left() + m.right(), height + m.top() + m.bottom());
@@ -155,10 +188,10 @@ void LumaSlider::paintEvent(QPaintEvent*)
     const QRectF header(f.left(), f.top(), f.width(), headerHeight());
     const QString value = readout();
     const QFontMetricsF readoutMetrics(readoutFont());
-    const qreal valueWidth = readoutMetrics.horizontalAdvance(value);
+    const qreal valueWidth = tabularWidth(value, readoutMetrics);
     p.setFont(readoutFont());
     p.setPen(Theme::primaryText(scheme));
-    p.drawText(header, Qt::AlignRight | Qt::AlignVCenter, value);
+    drawTabular(p, value, header, readoutMetrics);
     p.setFont(titleFont());
     p.setPen(Theme::secondaryText(scheme));
     const qreal titleWidth = std::max<qreal>(0.0, header.width() - valueWidth - kHeaderSpacing);
