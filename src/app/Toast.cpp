@@ -129,6 +129,7 @@ void createPanel(Presenter& s)
     s.panel = new ToastPanel;
     s.hideWork = new QTimer(s.panel);
     s.hideWork->setSingleShot(true);
+    s.hideWork->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5 % early
     QObject::connect(s.hideWork, &QTimer::timeout, s.panel, [] { hideToast(); });
     s.fadeIn = new QPropertyAnimation(s.panel, "windowOpacity", s.panel);
     s.fadeIn->setDuration(kFadeInMs);

@@ -52,7 +52,7 @@ TEST(Toast, SecondToastReusesThePanelAndRestartsTheClock)
     spin(1450);
     EXPECT_TRUE(toastVisible()); // the first toast's hide was cancelled
     ASSERT_TRUE(waitUntil([] { return !toastVisible(); }, 1500));
-    EXPECT_GE(sinceSecond.elapsed(), 1600 + 200);
+    EXPECT_GE(sinceSecond.elapsed(), 1600 + 150);
     EXPECT_LE(sinceSecond.elapsed(), 1600 + 250 + 600);
 }
 

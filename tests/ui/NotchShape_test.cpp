@@ -95,22 +95,3 @@ TEST(NotchShape, InterpolatesBothRadii)
     EXPECT_EQ(NotchShape::interpolated(a, b, 0.5), (NotchShape { 8, 22 }));
     EXPECT_EQ(NotchShape::interpolated(a, b, 1.0), b);
 }
-
-TEST(NotchCardGradients, StopsFromTopToBottom)
-{
-    const QLinearGradient shade = notchCardShade();
-    EXPECT_EQ(shade.coordinateMode(), QGradient::ObjectMode);
-    EXPECT_EQ(shade.start(), QPointF(0, 0));
-    EXPECT_EQ(shade.finalStop(), QPointF(0, 1));
-    const QGradientStops stops = shade.stops();
-    ASSERT_EQ(stops.size(), 5);
-    EXPECT_DOUBLE_EQ(stops[2].first, 0.48);
-    EXPECT_NEAR(stops[2].second.alphaF(), 0.82, 0.005);
-    EXPECT_NEAR(stops[4].second.alphaF(), 0.36, 0.005);
-
-    const QGradientStops rim = notchCardRim().stops();
-    ASSERT_EQ(rim.size(), 4);
-    EXPECT_EQ(rim[1].second.alpha(), 0);
-    EXPECT_NEAR(rim[3].second.alphaF(), 0.11, 0.005);
-    EXPECT_EQ(rim[3].second.red(), 255);
-}
