@@ -1,6 +1,6 @@
 #include "render/MeshGradient.h"
 
-#include <QtConcurrent/QtConcurrentMap>
+#include "render/PlanarImage.h"
 
 #include <algorithm>
 #include <array>
@@ -13,21 +13,14 @@ namespace {
 // Longest side of the colour field the surface is drawn into before scaling up.
 constexpr int kFieldSide = 320;
 
-// Planar RGB colour field, channels 0 to 1.
-struct ColorField {
-    int width = 0;
-    int height = 0;
-    std::vector<float> channel[3];
+// The reduced colour field a mesh is drawn into, with a mark of the pixels any triangle reached.
+struct ColorField : PlanarImage {
     std::vector<std::uint8_t> covered;
 
     ColorField(int w, int h)
-        : width(w), height(h)
+        : PlanarImage(w, h, 3), covered(std::size_t(w) * std::size_t(h), 0)
     {
-        for (auto& c : channel)
-            c.assign(std::size_t(w) * std::size_t(h), 0.0f);
-        covered.assign(std::size_t(w) * std::size_t(h), 0);
     }
-    std::size_t index(int x, int y) const { return std::size_t(y) * std::size_t(width) + std::size_t(x); }
 };
 
 QSize fieldSize(QSize target)
@@ -112,7 +105,7 @@ void fillTriangle(ColorField& field, const Vertex& a, const Vertex& b, const Ver
                 continue;
             const std::size_t i = field.index(x, y);
             for (int ch = 0; ch < 3; ++ch)
-                field.channel[ch][i] = float(wa * a.c[ch] + wb * b.c[ch] + wc * c.c[ch]);
+                field.plane[ch][i] = float(wa * a.c[ch] + wb * b.c[ch] + wc * c.c[ch]);
             field.covered[i] = 1;
         }
     }
@@ -123,22 +116,21 @@ void fillTriangle(ColorField& field, const Vertex& a, const Vertex& b, const Ver
 void fillGaps(ColorField& field)
 {
     const int w = field.width, h = field.height;
+    auto copyPixel = [&field](std::size_t from, std::size_t to) {
+        for (int c = 0; c < field.channels; ++c)
+            field.plane[c][to] = field.plane[c][from];
+    };
     std::vector<std::uint8_t> rowCovered(std::size_t(h), 0);
     for (int y = 0; y < h; ++y) {
         int last = -1;
         for (int x = 0; x < w; ++x) {
             const std::size_t i = field.index(x, y);
             if (field.covered[i]) {
-                if (last < 0) {
-                    for (int f = 0; f < x; ++f) {
-                        for (auto& c : field.channel)
-                            c[field.index(f, y)] = c[i];
-                    }
-                }
+                for (int f = last + 1; f < x && last < 0; ++f)
+                    copyPixel(i, field.index(f, y)); // leading gap: the first covered pixel
                 last = x;
             } else if (last >= 0) {
-                for (auto& c : field.channel)
-                    c[i] = c[field.index(last, y)];
+                copyPixel(field.index(last, y), i);
             }
         }
         rowCovered[std::size_t(y)] = last >= 0;
@@ -155,8 +147,8 @@ void fillGaps(ColorField& field)
         }
         if (source < 0)
             return; // nothing at all was drawn; the field stays black
-        for (auto& c : field.channel)
-            std::copy_n(c.begin() + std::ptrdiff_t(field.index(0, source)), w, c.begin() + std::ptrdiff_t(field.index(0, y)));
+        for (int x = 0; x < w; ++x)
+            copyPixel(field.index(x, source), field.index(x, y));
     }
 }
 
@@ -212,120 +204,9 @@ void drawMesh(ColorField& field, const BackgroundMesh& mesh)
     fillGaps(field);
 }
 
-// 4 x 4 Bayer thresholds.
-constexpr int kBayer[4][4] = { { 0, 8, 2, 10 }, { 12, 4, 14, 6 }, { 3, 11, 1, 9 }, { 15, 7, 13, 5 } };
-
-// Bilinear upscale of the field to the target size with an ordered dither to 8 bits. Rows are
-// split into bands run on the global thread pool: a large render is bound by writing (and first
-// touching) tens of megabytes, which several cores do faster than one.
-struct Upscaler {
-    const ColorField& field;
-    QImage& out;
-    uchar* bits;                           // taken once: bits() may detach, never on the pool's threads
-    qsizetype stride;
-    std::vector<std::uint16_t> fixed[3];   // the field in 8.8 fixed point (255 * 256 at full intensity)
-    std::vector<int> sx0, sx1;             // source columns of each target column
-    std::vector<std::uint32_t> fx;         // and the weight of the second one, 0 to 256
-    std::vector<std::uint32_t> dither[4];  // ordered-dither offsets in 16.16 units, one row per phase
-
-    Upscaler(const ColorField& f, QImage& image)
-        : field(f), out(image), bits(image.bits()), stride(image.bytesPerLine())
-    {
-        const int W = out.width(), w = field.width;
-        for (int ch = 0; ch < 3; ++ch) {
-            fixed[ch].resize(field.channel[ch].size());
-            for (std::size_t i = 0; i < fixed[ch].size(); ++i)
-                fixed[ch][i] = std::uint16_t(std::clamp(field.channel[ch][i], 0.0f, 1.0f) * 65280.0f + 0.5f);
-        }
-        sx0.resize(std::size_t(W));
-        sx1.resize(std::size_t(W));
-        fx.resize(std::size_t(W));
-        // Pixel centres map onto pixel centres.
-        for (int X = 0; X < W; ++X) {
-            const double s = std::clamp((X + 0.5) * w / W - 0.5, 0.0, double(w - 1));
-            const int i = std::min(int(s), w - 1);
-            sx0[std::size_t(X)] = i;
-            sx1[std::size_t(X)] = std::min(i + 1, w - 1);
-            fx[std::size_t(X)] = std::uint32_t(std::lround((s - i) * 256));
-        }
-        for (int p = 0; p < 4; ++p) {
-            dither[p].resize(std::size_t(W));
-            for (int X = 0; X < W; ++X)
-                dither[p][std::size_t(X)] = std::uint32_t(kBayer[p][X & 3] * 4096 + 2048);
-        }
-    }
-
-    void scaleRow(int j, std::vector<std::uint32_t> (&dst)[3]) const
-    {
-        const int W = out.width();
-        for (int ch = 0; ch < 3; ++ch) {
-            dst[ch].resize(std::size_t(W));
-            const std::uint16_t* src = fixed[ch].data() + std::size_t(j) * std::size_t(field.width);
-            std::uint32_t* d = dst[ch].data();
-            for (int X = 0; X < W; ++X) {
-                const std::uint32_t f = fx[std::size_t(X)];
-                d[X] = (src[sx0[std::size_t(X)]] * (256 - f) + src[sx1[std::size_t(X)]] * f) >> 8;
-            }
-        }
-    }
-
-    void rows(int y0, int y1) const
-    {
-        const int W = out.width(), H = out.height(), h = field.height;
-        std::vector<std::uint32_t> buf[2][3];
-        int rowOf[2] = { -1, -1 };
-        auto scaled = [&](int j) -> int {
-            for (int b = 0; b < 2; ++b) {
-                if (rowOf[b] == j)
-                    return b;
-            }
-            // Rows only move down, so the lower-numbered buffer is the one no longer needed.
-            const int b = (rowOf[0] == -1 || (rowOf[1] != -1 && rowOf[0] < rowOf[1])) ? 0 : 1;
-            rowOf[b] = j;
-            scaleRow(j, buf[b]);
-            return b;
-        };
-        for (int Y = y0; Y < y1; ++Y) {
-            const double s = std::clamp((Y + 0.5) * h / H - 0.5, 0.0, double(h - 1));
-            const int j = std::min(int(s), h - 1);
-            const std::uint32_t wb = std::uint32_t(std::lround((s - j) * 256)), wa = 256 - wb;
-            const int b0 = scaled(j);
-            const int b1 = scaled(std::min(j + 1, h - 1));
-            const std::uint32_t* __restrict r0 = buf[b0][0].data();
-            const std::uint32_t* __restrict g0 = buf[b0][1].data();
-            const std::uint32_t* __restrict c0 = buf[b0][2].data();
-            const std::uint32_t* __restrict r1 = buf[b1][0].data();
-            const std::uint32_t* __restrict g1 = buf[b1][1].data();
-            const std::uint32_t* __restrict c1 = buf[b1][2].data();
-            const std::uint32_t* __restrict d = dither[Y & 3].data();
-            auto* __restrict line = reinterpret_cast<std::uint32_t*>(bits + Y * stride);
-            for (int X = 0; X < W; ++X) {
-                const std::uint32_t r = (r0[X] * wa + r1[X] * wb + d[X]) >> 16;
-                const std::uint32_t g = (g0[X] * wa + g1[X] * wb + d[X]) >> 16;
-                const std::uint32_t b = (c0[X] * wa + c1[X] * wb + d[X]) >> 16;
-                line[X] = 0xFF000000u | (r << 16) | (g << 8) | b;
-            }
-        }
-    }
-};
-
 QImage upscale(const ColorField& field, QSize size)
 {
-    QImage out(size, QImage::Format_RGB32);
-    if (out.isNull())
-        return out;
-    const Upscaler upscaler(field, out);
-    constexpr int kBand = 96;
-    const int bands = (size.height() + kBand - 1) / kBand;
-    if (bands <= 1) {
-        upscaler.rows(0, size.height());
-        return out;
-    }
-    std::vector<int> starts(static_cast<std::size_t>(bands));
-    for (int i = 0; i < bands; ++i)
-        starts[std::size_t(i)] = i * kBand;
-    QtConcurrent::blockingMap(starts, [&](int y0) { upscaler.rows(y0, std::min(y0 + kBand, size.height())); });
-    return out;
+    return upscaleToImage(field, size, double(field.width) / size.width(), double(field.height) / size.height());
 }
 
 bool usableSize(QSize size)
@@ -366,7 +247,7 @@ QImage renderLinearGradient(const MeshColor& from, const MeshColor& to, QSize si
             const float t = float(std::clamp((px * W + py * H) / len2, 0.0, 1.0));
             const std::size_t i = field.index(x, y);
             for (int ch = 0; ch < 3; ++ch)
-                field.channel[ch][i] = a[ch] + t * (b[ch] - a[ch]);
+                field.plane[ch][i] = a[ch] + t * (b[ch] - a[ch]);
         }
     }
     return upscale(field, size);
