@@ -1,13 +1,17 @@
 #include "render/AnnotationLayer.h"
 
 #include "render/ContinuousCorners.h"
+#include "render/ImageFilters.h"
 
 #include <QFontDatabase>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QFontMetricsF>
 #include <QStringList>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 
 namespace {
 // Text is laid out once at this pixel size and its outline scaled, so a mark wraps and sits
@@ -42,56 +46,129 @@ QRectF toLayer(const QRectF& fraction, const QRectF& canvas)
         fraction.width() * canvas.width(), fraction.height() * canvas.height() };
 }
 
-// Qt counts a pen's dash lengths in pen widths; a pen of another width keeps the same absolute
-// dashes by rescaling them.
-QPen widenedPen(const QPen& pen, double extra, const QColor& color)
-{
-    QPen wide = pen;
-    wide.setColor(color);
-    const double width = pen.widthF() + extra;
-    wide.setWidthF(width);
-    if (pen.style() == Qt::CustomDashLine) {
-        QList<qreal> dashes = pen.dashPattern();
-        for (qreal& d : dashes)
-            d *= pen.widthF() / width;
-        wide.setDashPattern(dashes);
-    }
-    return wide;
-}
+// What one mark puts on the canvas: an outline filled and/or a path stroked, and whether it
+// casts the soft shadow.
+struct MarkInk {
+    QPainterPath path;
+    QColor fill;                  // invalid: no fill
+    std::optional<QPen> stroke;   // no value: no stroke
+    double shadowOpacity = 0;     // 0: no shadow
+};
 
-// A blur of radius 1 is a soft edge about two units wide: three layers spreading 0, 1 and 2
-// radii past the shape, each with a third of the opacity, build that falloff without an
-// off-screen blur per mark. `pen` strokes `path`; with no pen the path is a filled outline.
-void paintSoftShadow(QPainter& painter, const QPainterPath& path, const QPen* pen, double opacity)
+// A shadow ready to blit: premultiplied black at its final opacity, in device pixels.
+struct Shadow {
+    QImage shade;
+    QPoint at;
+};
+
+// The shadow is drawn opaque into a mask (Qt fills translucent curved paths far more slowly
+// than opaque ones), blurred, and baked into black at the shadow's opacity. The mask works at
+// about one pixel per canvas unit, which a blurred edge needs no more than, and is scaled up
+// to device pixels as it is baked. Thread-safe: shadows of many marks are made in parallel.
+Shadow renderShadow(const MarkInk& ink, const QTransform& toDevice, const QRect& deviceBounds)
 {
-    painter.save();
-    painter.translate(0, kShadowOffsetY);
-    const QColor shade(0, 0, 0, int(std::lround(255 * (1 - std::pow(1 - opacity, 1.0 / 3.0)))));
-    for (int layer = 0; layer < 3; ++layer) {
-        const double spread = 2 * kShadowRadius * layer;
-        if (pen) {
-            painter.strokePath(path, widenedPen(*pen, spread, shade));
-        } else if (layer == 0) {
-            painter.fillPath(path, shade);
-        } else {
-            QPen outline(shade, spread, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-            painter.save();
-            painter.setBrush(shade);
-            painter.setPen(outline);
-            painter.drawPath(path);
-            painter.restore();
+    const double deviceScale = std::sqrt(std::abs(toDevice.determinant()));
+    if (!(deviceScale > 0) || ink.shadowOpacity <= 0 || ink.path.isEmpty())
+        return {};
+    const int k = deviceScale >= 2 ? 2 : 1; // device pixels per mask pixel
+    const double reach = (ink.stroke ? ink.stroke->widthF() : 0) + 3 * kShadowRadius + 1;
+    const QTransform shifted = QTransform::fromTranslate(0, kShadowOffsetY) * toDevice;
+    const QRect box = shifted.mapRect(ink.path.boundingRect().adjusted(-reach, -reach, reach, reach)).toAlignedRect().intersected(deviceBounds);
+    if (box.isEmpty())
+        return {};
+
+    const QSize maskSize((box.width() + k - 1) / k, (box.height() + k - 1) / k);
+    QImage mask(maskSize, QImage::Format_ARGB32_Premultiplied);
+    if (mask.isNull())
+        return {};
+    mask.fill(Qt::transparent);
+    {
+        QPainter maskPainter(&mask);
+        maskPainter.setRenderHint(QPainter::Antialiasing);
+        maskPainter.setTransform(shifted * QTransform::fromTranslate(-box.x(), -box.y()) * QTransform::fromScale(1.0 / k, 1.0 / k));
+        if (ink.fill.isValid())
+            maskPainter.fillPath(ink.path, Qt::black);
+        if (ink.stroke) {
+            QPen solid = *ink.stroke;
+            solid.setColor(Qt::black);
+            maskPainter.strokePath(ink.path, solid);
         }
     }
-    painter.restore();
+    QImage alpha(maskSize, QImage::Format_Alpha8);
+    if (alpha.isNull())
+        return {};
+    for (int y = 0; y < maskSize.height(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        uchar* dst = alpha.scanLine(y);
+        for (int x = 0; x < maskSize.width(); ++x)
+            dst[x] = uchar(qAlpha(src[x]));
+    }
+    const QImage soft = blurImage(alpha, kShadowRadius * deviceScale / k);
+    QImage shade(box.size(), QImage::Format_ARGB32_Premultiplied);
+    if (soft.isNull() || shade.isNull())
+        return {};
+    // Bilinear from mask pixels to device pixels, the opacity baked in.
+    const std::uint32_t scale = std::uint32_t(std::lround(ink.shadowOpacity * 256));
+    const int mw = maskSize.width(), mh = maskSize.height();
+    auto taps = [k](int n, int source, std::vector<int>& i0, std::vector<int>& i1, std::vector<std::uint32_t>& f) {
+        i0.resize(std::size_t(n));
+        i1.resize(std::size_t(n));
+        f.resize(std::size_t(n));
+        for (int t = 0; t < n; ++t) {
+            const double s = std::clamp((t + 0.5) / k - 0.5, 0.0, double(source - 1));
+            i0[std::size_t(t)] = int(s);
+            i1[std::size_t(t)] = std::min(int(s) + 1, source - 1);
+            f[std::size_t(t)] = std::uint32_t((s - int(s)) * 256);
+        }
+    };
+    std::vector<int> x0, x1, y0, y1;
+    std::vector<std::uint32_t> fx, fy;
+    taps(box.width(), mw, x0, x1, fx);
+    taps(box.height(), mh, y0, y1, fy);
+    for (int Y = 0; Y < box.height(); ++Y) {
+        const uchar* r0 = soft.constScanLine(y0[std::size_t(Y)]);
+        const uchar* r1 = soft.constScanLine(y1[std::size_t(Y)]);
+        const std::uint32_t wy = fy[std::size_t(Y)];
+        auto* line = reinterpret_cast<QRgb*>(shade.scanLine(Y));
+        for (int X = 0; X < box.width(); ++X) {
+            const std::size_t i = std::size_t(X);
+            const std::uint32_t a0 = r0[x0[i]] * (256 - fx[i]) + r0[x1[i]] * fx[i];
+            const std::uint32_t a1 = r1[x0[i]] * (256 - fx[i]) + r1[x1[i]] * fx[i];
+            const std::uint32_t a = (a0 * (256 - wy) + a1 * wy) >> 16;
+            line[X] = QRgb((a * scale) >> 8) << 24; // premultiplied black
+        }
+    }
+    return { shade, box.topLeft() };
 }
 
-void paintStroke(QPainter& painter, const QPainterPath& path, const QPen& pen, bool shadow)
+QRect deviceBounds(const QPainter& painter)
 {
-    if (path.isEmpty())
+    const QPaintDevice* device = painter.device();
+    if (!device)
+        return {};
+    const double dpr = device->devicePixelRatio();
+    return QRect(0, 0, int(std::ceil(device->width() * dpr)), int(std::ceil(device->height() * dpr)));
+}
+
+void paintInk(QPainter& painter, const MarkInk& ink, const Shadow& shadow)
+{
+    if (!shadow.shade.isNull()) {
+        // Device pixels: cancel the device's own pixel ratio and any world transform.
+        painter.save();
+        const double dpr = painter.device()->devicePixelRatio();
+        painter.setWorldTransform(QTransform::fromScale(1 / dpr, 1 / dpr));
+        painter.drawImage(QPointF(shadow.at), shadow.shade);
+        painter.restore();
+    }
+    if (ink.path.isEmpty())
         return;
-    if (shadow)
-        paintSoftShadow(painter, path, &pen, kStrokeShadowOpacity);
-    painter.strokePath(path, pen);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (ink.fill.isValid() && ink.fill.alpha() > 0)
+        painter.fillPath(ink.path, ink.fill);
+    if (ink.stroke)
+        painter.strokePath(ink.path, *ink.stroke);
+    painter.restore();
 }
 
 QFont annotationFont(const Annotation& annotation)
@@ -123,7 +200,7 @@ QPainterPath shapePath(const Annotation& annotation, const QRectF& canvasRect)
 // smooth corners at the device's resolution.
 QPainterPath flattened(const QPainterPath& path, double deviceScale)
 {
-    const double magnify = std::max(1.0, deviceScale) * 8;
+    const double magnify = std::max(1.0, deviceScale) * 4;
     const QTransform up = QTransform::fromScale(magnify, magnify);
     const QTransform down = QTransform::fromScale(1 / magnify, 1 / magnify);
     QPainterPath out;
@@ -215,53 +292,55 @@ QPainterPath annotationTextPath(const Annotation& annotation, const QRectF& canv
     return place.map(path);
 }
 
-void paintAnnotation(QPainter& painter, const QRectF& canvasRect, const Annotation& annotation)
+namespace {
+MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
 {
     const QSizeF canvas = canvasRect.size();
     const double m = shorterSide(canvas);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
+    MarkInk ink;
     switch (annotation.kind) {
-    case Annotation::Kind::text: {
-        const QPainterPath path = annotationTextPath(annotation, canvasRect);
-        paintSoftShadow(painter, path, nullptr, kTextShadowOpacity);
-        painter.fillPath(path, annotationColor(annotation.colorHex));
+    case Annotation::Kind::text:
+        ink.path = annotationTextPath(annotation, canvasRect);
+        ink.fill = annotationColor(annotation.colorHex);
+        ink.shadowOpacity = kTextShadowOpacity;
         break;
-    }
-    case Annotation::Kind::pen: {
-        QPainterPath path;
+    case Annotation::Kind::pen:
         if (!annotation.points.isEmpty()) {
-            path.moveTo(toLayer(annotation.points.first(), canvasRect));
+            ink.path.moveTo(toLayer(annotation.points.first(), canvasRect));
             for (qsizetype i = 1; i < annotation.points.size(); ++i)
-                path.lineTo(toLayer(annotation.points[i], canvasRect));
+                ink.path.lineTo(toLayer(annotation.points[i], canvasRect));
         }
-        paintStroke(painter, path, annotationPen(annotation, canvas), true);
+        ink.stroke = annotationPen(annotation, canvas);
+        ink.shadowOpacity = kStrokeShadowOpacity;
         break;
-    }
-    case Annotation::Kind::arrow: {
-        const ArrowShape arrow { toLayer(annotation.start, canvasRect), toLayer(annotation.end, canvasRect), std::max(m * 0.05, 10.0) };
-        paintStroke(painter, arrow.path(), annotationPen(annotation, canvas), true);
+    case Annotation::Kind::arrow:
+        ink.path = ArrowShape { toLayer(annotation.start, canvasRect), toLayer(annotation.end, canvasRect), std::max(m * 0.05, 10.0) }.path();
+        ink.stroke = annotationPen(annotation, canvas);
+        ink.shadowOpacity = kStrokeShadowOpacity;
         break;
-    }
-    case Annotation::Kind::line: {
-        const LineShape line { toLayer(annotation.start, canvasRect), toLayer(annotation.end, canvasRect) };
-        paintStroke(painter, line.path(), annotationPen(annotation, canvas), true);
+    case Annotation::Kind::line:
+        ink.path = LineShape { toLayer(annotation.start, canvasRect), toLayer(annotation.end, canvasRect) }.path();
+        ink.stroke = annotationPen(annotation, canvas);
+        ink.shadowOpacity = kStrokeShadowOpacity;
         break;
-    }
     case Annotation::Kind::box:
-    case Annotation::Kind::ellipse: {
-        const QPainterPath path = shapePath(annotation, canvasRect);
-        QColor fill = annotationColor(annotation.colorHex);
-        fill.setAlphaF(float(std::clamp(annotation.fillOpacity, 0.0, 1.0)));
-        if (fill.alpha() > 0)
-            painter.fillPath(path, fill);
-        paintStroke(painter, path, annotationPen(annotation, canvas), false);
+    case Annotation::Kind::ellipse:
+        ink.path = shapePath(annotation, canvasRect);
+        ink.fill = annotationColor(annotation.colorHex);
+        ink.fill.setAlphaF(float(std::clamp(annotation.fillOpacity, 0.0, 1.0)));
+        ink.stroke = annotationPen(annotation, canvas);
         break;
-    }
     case Annotation::Kind::highlight:
         break;
     }
-    painter.restore();
+    return ink;
+}
+}
+
+void paintAnnotation(QPainter& painter, const QRectF& canvasRect, const Annotation& annotation)
+{
+    const MarkInk ink = inkOf(annotation, canvasRect);
+    paintInk(painter, ink, renderShadow(ink, painter.deviceTransform(), deviceBounds(painter)));
 }
 
 void paintHighlights(QPainter& painter, const QRectF& canvasRect, const QList<Annotation>& highlights,
@@ -281,21 +360,59 @@ void paintHighlights(QPainter& painter, const QRectF& canvasRect, const QList<An
         windows.append(continuousRoundedRect(toLayer(h.boundingRect(), canvasRect), windowRadius));
 
     // Dim the region less the union of the windows: every window is clear however windows
-    // overlap each other or the region's edge.
-    const double deviceScale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
+    // overlap each other or the region's edge. Boolean operations are slow, so they run only
+    // for windows that overlap another window or cross the region's edge; a lone window inside
+    // the region is simply a hole under the odd-even rule.
     QPainterPath regionPath;
     if (regionRadius > 0)
         regionPath = continuousRoundedRect(region, regionRadius);
     else
         regionPath.addRect(region);
-    QPainterPath dimmed = flattened(regionPath, deviceScale);
-    QPainterPath cut;
-    for (const QPainterPath& w : windows) {
-        if (!w.isEmpty())
-            cut = cut.united(flattened(w, deviceScale));
+
+    // Group windows whose rectangles touch (union-find over their indices).
+    const qsizetype n = windows.size();
+    QList<qsizetype> group(n);
+    for (qsizetype i = 0; i < n; ++i)
+        group[i] = i;
+    auto root = [&group](qsizetype i) {
+        while (group[i] != i)
+            i = group[i] = group[group[i]];
+        return i;
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        for (qsizetype j = i + 1; j < n; ++j) {
+            if (windows[i].boundingRect().intersects(windows[j].boundingRect()))
+                group[root(j)] = root(i);
+        }
     }
-    if (!cut.isEmpty())
-        dimmed = dimmed.subtracted(cut);
+
+    const double deviceScale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
+    QPainterPath holes;
+    QPainterPath cut;
+    for (qsizetype g = 0; g < n; ++g) {
+        if (root(g) != g)
+            continue;
+        QList<qsizetype> members;
+        QRectF bounds;
+        for (qsizetype i = 0; i < n; ++i) {
+            if (root(i) == g && !windows[i].isEmpty()) {
+                members.append(i);
+                bounds = bounds.united(windows[i].boundingRect());
+            }
+        }
+        if (members.isEmpty())
+            continue;
+        QPainterPath shape = members.size() == 1 ? windows[members.first()] : QPainterPath();
+        for (qsizetype i = 0; members.size() > 1 && i < members.size(); ++i)
+            shape = shape.united(flattened(windows[members[i]], deviceScale));
+        if (regionPath.contains(bounds))
+            holes.addPath(shape);
+        else
+            cut.addPath(members.size() == 1 ? flattened(shape, deviceScale) : shape);
+    }
+    QPainterPath dimmed = cut.isEmpty() ? regionPath : flattened(regionPath, deviceScale).subtracted(cut);
+    dimmed.setFillRule(Qt::OddEvenFill);
+    dimmed.addPath(holes);
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -315,11 +432,20 @@ void paintAnnotations(QPainter& painter, const QRectF& canvasRect, const QList<A
     if (canvasRect.isEmpty())
         return;
     QList<Annotation> highlights;
+    std::vector<MarkInk> inks;
     for (const Annotation& a : annotations) {
         if (a.kind == Annotation::Kind::highlight)
             highlights.append(a);
         else
-            paintAnnotation(painter, canvasRect, a);
+            inks.push_back(inkOf(a, canvasRect));
     }
+    // Shadows are independent images: make them on several cores, then lay everything down
+    // in list order on this painter.
+    const QTransform toDevice = painter.deviceTransform();
+    const QRect bounds = deviceBounds(painter);
+    const std::vector<Shadow> shadows = QtConcurrent::blockingMapped<std::vector<Shadow>>(
+        inks, [&toDevice, &bounds](const MarkInk& ink) { return renderShadow(ink, toDevice, bounds); });
+    for (std::size_t i = 0; i < inks.size(); ++i)
+        paintInk(painter, inks[i], shadows[i]);
     paintHighlights(painter, canvasRect, highlights, imageRect, imageCornerRadius);
 }

@@ -81,6 +81,62 @@ void boxColumns(const std::vector<float>& in, std::vector<float>& out, int w, in
     }
 }
 
+// Masks blurred by a few pixels (soft shadows of marks) skip the planar round trip: three
+// integer box passes per axis straight on the 8-bit rows, columns walked row by row.
+QImage blurAlphaMask(const QImage& mask, double sigma)
+{
+    QImage out = mask.copy();
+    if (out.isNull())
+        return out;
+    const int w = out.width(), h = out.height();
+    uchar* bits = out.bits();
+    const qsizetype stride = out.bytesPerLine();
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(w));
+    std::vector<std::uint8_t> before(std::size_t(w) * std::size_t(h));
+    std::vector<std::uint32_t> sums(static_cast<std::size_t>(w));
+    for (const int width : boxWidths(sigma)) {
+        const int r = (width - 1) / 2;
+        if (r == 0)
+            continue;
+        // Division by the window as a multiply, exact enough for 8-bit results.
+        const std::uint64_t reciprocal = ((std::uint64_t(1) << 32) + std::uint64_t(2 * r)) / std::uint64_t(2 * r + 1);
+        auto average = [reciprocal, r](std::uint32_t sum) { return std::uint8_t((std::uint64_t(sum + std::uint32_t(r)) * reciprocal) >> 32); };
+
+        for (int y = 0; y < h; ++y) {
+            uchar* row = bits + y * stride;
+            std::copy_n(row, w, line.begin());
+            const std::uint8_t* src = line.data();
+            std::uint32_t sum = 0;
+            for (int k = -r; k <= r; ++k)
+                sum += src[std::clamp(k, 0, w - 1)];
+            for (int x = 0; x < w; ++x) {
+                row[x] = average(sum);
+                sum += std::uint32_t(src[std::min(x + r + 1, w - 1)]) - std::uint32_t(src[std::max(x - r, 0)]);
+            }
+        }
+
+        for (int y = 0; y < h; ++y)
+            std::copy_n(bits + y * stride, w, before.begin() + std::ptrdiff_t(y) * w);
+        auto sourceRow = [&](int y) { return before.data() + std::size_t(std::clamp(y, 0, h - 1)) * std::size_t(w); };
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int k = -r; k <= r; ++k) {
+            const std::uint8_t* src = sourceRow(k);
+            for (int x = 0; x < w; ++x)
+                sums[std::size_t(x)] += src[x];
+        }
+        for (int y = 0; y < h; ++y) {
+            uchar* row = bits + y * stride;
+            const std::uint8_t* add = sourceRow(y + r + 1);
+            const std::uint8_t* drop = sourceRow(y - r);
+            for (int x = 0; x < w; ++x) {
+                row[x] = average(sums[std::size_t(x)]);
+                sums[std::size_t(x)] += std::uint32_t(add[x]) - std::uint32_t(drop[x]);
+            }
+        }
+    }
+    return out;
+}
+
 bool usable(const QImage& image, double size)
 {
     return !image.isNull() && std::isfinite(size) && size > 0;
@@ -93,6 +149,8 @@ QImage blurImage(const QImage& image, double radius)
         return {};
     const int longSide = std::max(image.width(), image.height());
     const int factor = std::clamp(int(radius / kMinReducedSigma), 1, longSide);
+    if (factor == 1 && image.format() == QImage::Format_Alpha8)
+        return blurAlphaMask(image, radius);
     PlanarImage planar = downscaleToPlanar(image, factor);
     if (planar.isNull())
         return {};

@@ -197,9 +197,10 @@ QImage upscaleToImage(const PlanarImage& source, QSize size, double scaleX, doub
         return out;
     const Upscaler upscaler(source, out, scaleX, scaleY);
     // Large images are bound by writing (and first touching) their memory: split into row bands.
+    // Below about a megapixel waking other threads costs more than it saves.
     constexpr int kBand = 96;
     const int bands = (size.height() + kBand - 1) / kBand;
-    if (bands <= 2) {
+    if (bands <= 2 || qint64(size.width()) * size.height() < (qint64(1) << 20)) {
         upscaler.rows(0, size.height());
         return out;
     }

@@ -156,3 +156,45 @@ TEST(AnnotationLayer, HighlightsSitAboveLaterMarksAndCanDimTheWholeCanvas)
     EXPECT_TRUE(near(full.pixel(10, 10), kDimmed, 1));
     EXPECT_TRUE(near(full.pixel(340, 255), kGrey, 0));
 }
+
+TEST(AnnotationLayer, StrokesCastASoftShadowBelowThem)
+{
+    Annotation line = make(Annotation::Kind::line, { 0.1, 0.5 }, { 0.9, 0.5 }, 0xFFFFFF);
+    line.lineWidthFraction = 3; // 3 units wide on a 300-high canvas, centred on y = 150
+    QImage image(QSize(800, 600), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    image.setDevicePixelRatio(2);
+    {
+        QPainter painter(&image);
+        paintAnnotations(painter, QRectF(0, 0, 400, 300), { line }, QRectF(0, 0, 1, 1), 0);
+    }
+    // Device pixels: the stroke covers y 297-302; the shadow falls below it, fading out.
+    const int justBelow = qRed(image.pixel(400, 304));
+    const int further = qRed(image.pixel(400, 307));
+    EXPECT_LT(justBelow, 250);
+    EXPECT_GT(justBelow, 200); // a soft 20 % shadow, not a hard dark edge
+    EXPECT_GT(further, justBelow);
+    EXPECT_EQ(qRed(image.pixel(400, 320)), 255);
+    EXPECT_GE(qRed(image.pixel(400, 293)), qRed(image.pixel(400, 304))); // offset downwards
+}
+
+TEST(AnnotationLayer, TheLayerDrawsLikeItsMarksOneByOne)
+{
+    QList<Annotation> marks;
+    for (int i = 0; i < 12; ++i) {
+        Annotation a = make(i % 3 == 0 ? Annotation::Kind::text : i % 3 == 1 ? Annotation::Kind::pen : Annotation::Kind::arrow,
+            { 0.1 + 0.06 * i, 0.2 + 0.05 * i }, { 0.5, 0.5 }, 0x102030 * (i + 1));
+        a.text = QStringLiteral("Mark %1").arg(i);
+        a.points = { QPointF(0.1, 0.1 * (i % 9)), QPointF(0.9, 0.3), QPointF(0.2, 0.8) };
+        marks.append(a);
+    }
+    const QImage together = paintOnGrey(marks);
+    QImage oneByOne(together.size(), QImage::Format_ARGB32_Premultiplied);
+    oneByOne.fill(kGrey);
+    {
+        QPainter painter(&oneByOne);
+        for (const Annotation& a : marks)
+            paintAnnotation(painter, QRectF(0, 0, 400, 300), a);
+    }
+    EXPECT_EQ(together, oneByOne);
+}
