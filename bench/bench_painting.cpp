@@ -72,6 +72,18 @@ void BM_MeshBackgroundCachedPaint(benchmark::State& state)
 }
 BENCHMARK(BM_MeshBackgroundCachedPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The transparency checkerboard (background `none`) over a whole export.
+void BM_CheckerboardPaint(benchmark::State& state)
+{
+    QImage target(3800, 2400, QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(2);
+    for (auto _ : state) {
+        QPainter painter(&target);
+        paintBackground(painter, QRectF(0, 0, 1900, 1200), BackgroundPreset::none, ColorScheme::dark);
+    }
+}
+BENCHMARK(BM_CheckerboardPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // Swatch-sized paints, as the inspector and the notch strip draw them (cached after the first).
 void BM_SwatchPaint(benchmark::State& state)
 {
