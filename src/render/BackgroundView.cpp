@@ -4,9 +4,7 @@
 #include "render/CheckerboardPattern.h"
 #include "render/MeshGradient.h"
 
-#include <QCoreApplication>
 #include <QPaintDevice>
-#include <QThread>
 
 #include <cmath>
 
@@ -37,26 +35,7 @@ BackgroundImageCache& BackgroundImageCache::shared()
 
 QImage BackgroundImageCache::image(BackgroundPreset preset, QSize pixelSize)
 {
-    const Key key { preset, pixelSize };
-    if (auto hit = m_images.find(key))
-        return *hit;
-    QImage rendered = renderBackgroundImage(preset, pixelSize);
-    if (!rendered.isNull())
-        m_images.insert(key, rendered);
-    return rendered;
-}
-
-namespace {
-bool onMainThread()
-{
-    const auto* app = QCoreApplication::instance();
-    return app && QThread::currentThread() == app->thread();
-}
-
-QImage backgroundImage(BackgroundPreset preset, QSize pixelSize)
-{
-    return onMainThread() ? BackgroundImageCache::shared().image(preset, pixelSize) : renderBackgroundImage(preset, pixelSize);
-}
+    return m_images.obtain(Key { preset, pixelSize }, [&] { return renderBackgroundImage(preset, pixelSize); });
 }
 
 void paintBackground(QPainter& painter, const QRectF& rect, BackgroundPreset preset, ColorScheme scheme)
@@ -76,7 +55,7 @@ void paintBackground(QPainter& painter, const QRectF& rect, BackgroundPreset pre
         const QSize size(int(std::lround(mapped.right())) - topLeft.x(), int(std::lround(mapped.bottom())) - topLeft.y());
         if (size.isEmpty())
             return;
-        const QImage image = backgroundImage(preset, size);
+        const QImage image = BackgroundImageCache::shared().image(preset, size);
         if (image.isNull())
             return;
         // The world transform that cancels the device's own pixel ratio leaves device pixels.
@@ -91,7 +70,7 @@ void paintBackground(QPainter& painter, const QRectF& rect, BackgroundPreset pre
     // Rotated or sheared: render at the covered size and let the painter map it.
     const QRectF bounds = toDevice.mapRect(rect);
     const QSize size(std::max(1, int(std::ceil(bounds.width()))), std::max(1, int(std::ceil(bounds.height()))));
-    const QImage image = backgroundImage(preset, size);
+    const QImage image = BackgroundImageCache::shared().image(preset, size);
     if (image.isNull())
         return;
     painter.save();

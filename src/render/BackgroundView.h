@@ -18,8 +18,9 @@ void paintBackground(QPainter& painter, const QRectF& rect, BackgroundPreset pre
 // (which has no fixed image) or a size that cannot be allocated. Thread-safe.
 QImage renderBackgroundImage(BackgroundPreset preset, QSize pixelSize);
 
-// Rendered gradients by preset and pixel size, bounded by count and bytes. Main thread only;
-// paintBackground bypasses it on other threads.
+// Rendered gradients by preset and pixel size, bounded by count and bytes. The colour scheme is
+// not part of the key: only the checkerboard depends on it, and that is drawn directly. Used
+// from other threads it renders without touching the store.
 class BackgroundImageCache {
 public:
     BackgroundImageCache(int maxCount = 160, qint64 maxBytes = qint64(96) << 20);

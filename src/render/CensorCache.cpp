@@ -2,9 +2,6 @@
 
 #include "render/ImageFilters.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
 #include <algorithm>
 #include <cmath>
 
@@ -68,18 +65,10 @@ std::optional<QImage> CensorCache::censoredImage(const QImage& image, RedactStyl
 
 std::optional<QImage> CensorCache::censored(const QImage& image, RedactStyle style, double intensity)
 {
-    if (style == RedactStyle::block)
+    if (style == RedactStyle::block || image.isNull())
         return std::nullopt;
-    const auto* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() != app->thread())
-        return censoredImage(image, style, intensity);
-    if (image.isNull())
+    QImage copy = m_store.obtain(key(image, style, intensity), [&] { return censoredImage(image, style, intensity).value_or(QImage()); });
+    if (copy.isNull())
         return std::nullopt;
-    const QString k = key(image, style, intensity);
-    if (auto hit = m_store.find(k))
-        return hit;
-    auto made = censoredImage(image, style, intensity);
-    if (made)
-        m_store.insert(k, *made);
-    return made;
+    return copy;
 }

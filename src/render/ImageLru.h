@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QThread>
 
 #include <list>
 #include <optional>
@@ -8,10 +10,27 @@
 
 // A small least-recently-used store of images, bounded by entry count and by bytes. A single
 // image larger than the byte budget is still kept (alone) so the caller's next paint is a hit.
-// Not thread-safe: each cache that uses it is confined to the main thread.
+// Not thread-safe: the stores are confined to the main thread, and obtain() bypasses the store
+// elsewhere, so no lock is needed.
 template <typename Key>
 class ImageLru {
 public:
+    // The stored image for `key`, else `make()` (a null image: nothing to keep). Off the main
+    // thread the store is not touched and `make()` always runs.
+    template <typename Make>
+    QImage obtain(const Key& key, Make make)
+    {
+        const auto* app = QCoreApplication::instance();
+        if (!app || QThread::currentThread() != app->thread())
+            return make();
+        if (auto hit = find(key))
+            return *hit;
+        QImage made = make();
+        if (!made.isNull())
+            insert(key, made);
+        return made;
+    }
+
     ImageLru(int maxCount, qint64 maxBytes)
         : m_maxCount(maxCount), m_maxBytes(maxBytes)
     {

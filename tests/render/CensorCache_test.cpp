@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 namespace {
 QImage solid(QSize size, QColor color)
@@ -50,6 +51,13 @@ TEST(CensorCache, RepeatsAreServedFromTheStoreAndBlockNeverTouchesIt)
     EXPECT_FALSE(cache.censored(image, RedactStyle::block, 0.6));
     EXPECT_EQ(cache.count(), 2);
     EXPECT_FALSE(cache.censored(QImage(), RedactStyle::blur, 0.6));
+    EXPECT_EQ(cache.count(), 2);
+
+    // Off the main thread the copy is made but the store is left alone.
+    std::optional<QImage> fromWorker;
+    std::thread worker([&] { fromWorker = cache.censored(image, RedactStyle::blur, 0.3); });
+    worker.join();
+    EXPECT_TRUE(fromWorker);
     EXPECT_EQ(cache.count(), 2);
 }
 
