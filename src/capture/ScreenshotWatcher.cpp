@@ -40,6 +40,7 @@ ScreenshotWatcher::ScreenshotWatcher(ScreenshotSettings& settings, QObject* pare
     , m_settings(settings)
     , m_directory(settings.location())
     , m_now([] { return QDateTime::currentDateTime(); })
+    , m_lister(&ScreenshotWatcher::listCandidates)
 {
 }
 
@@ -71,6 +72,11 @@ void ScreenshotWatcher::setPollInterval(int ms)
 void ScreenshotWatcher::setClock(std::function<QDateTime()> now)
 {
     m_now = std::move(now);
+}
+
+void ScreenshotWatcher::setLister(std::function<Listing(const QString&)> lister)
+{
+    m_lister = std::move(lister);
 }
 
 void ScreenshotWatcher::start()
@@ -153,7 +159,7 @@ void ScreenshotWatcher::scheduleScan()
     const QStringList prefixes = screenshotNamePrefixes();
     const QDateTime now = m_now();
     runInBackground(
-        QThreadPool::globalInstance(), this, [directory] { return listCandidates(directory); },
+        QThreadPool::globalInstance(), this, [directory, lister = m_lister] { return lister(directory); },
         [this, now, prefixes](Listing listing) { handleScanResult(listing, now, prefixes); });
 }
 

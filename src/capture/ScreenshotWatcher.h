@@ -49,7 +49,8 @@ public:
     static constexpr int maxReportsPerScan = 12;
     static constexpr int freshSeconds = 30;
 
-    // For tests: the poll interval (5 s) and the clock scans measure freshness against.
+    // For tests: the poll interval (5 s), the clock scans measure freshness against, and the
+    // listing (to stand for failures the test cannot cause, such as a denial when run as root).
     void setPollInterval(int ms);
     void setClock(std::function<QDateTime()> now);
     bool isScanning() const { return m_scanning; }
@@ -69,6 +70,7 @@ public:
     };
     // The listing of one scan (runs off the main thread).
     static Listing listCandidates(const QString& directory);
+    void setLister(std::function<Listing(const QString&)> lister);
     static bool isFreshScreenshot(const Entry& entry, const QStringList& prefixes, const QDateTime& now);
 
 Q_SIGNALS:
@@ -97,5 +99,6 @@ private:
     bool m_folderMissing = false;
     QString m_directory;
     std::function<QDateTime()> m_now;
+    std::function<Listing(const QString&)> m_lister;
     int m_scansStarted = 0;
 };
