@@ -1,0 +1,81 @@
+#include "support/XTestKeyboard.h"
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+XTestKeyboard::XTestKeyboard()
+{
+    m_connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(m_connection))
+        return;
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+}
+
+XTestKeyboard::~XTestKeyboard()
+{
+    xcb_disconnect(m_connection);
+}
+
+bool XTestKeyboard::isConnected() const
+{
+    return m_connection && !xcb_connection_has_error(m_connection);
+}
+
+uint8_t XTestKeyboard::keycode(uint32_t keysym) const
+{
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
+    uint8_t code = 0;
+    if (xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym)) {
+        code = codes[0] == XCB_NO_SYMBOL ? 0 : codes[0];
+        std::free(codes);
+    }
+    xcb_key_symbols_free(symbols);
+    return code;
+}
+
+void XTestKeyboard::fake(uint8_t type, uint32_t keysym)
+{
+    xcb_test_fake_input(m_connection, type, keycode(keysym), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(m_connection);
+    // A round trip, so the server has handled the event before the test goes on.
+    std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+}
+
+void XTestKeyboard::press(uint32_t keysym)
+{
+    fake(XCB_KEY_PRESS, keysym);
+}
+
+void XTestKeyboard::release(uint32_t keysym)
+{
+    fake(XCB_KEY_RELEASE, keysym);
+}
+
+void XTestKeyboard::tap(std::initializer_list<uint32_t> keysyms)
+{
+    for (uint32_t k : keysyms)
+        press(k);
+    std::vector<uint32_t> reversed(keysyms);
+    for (auto it = reversed.rbegin(); it != reversed.rend(); ++it)
+        release(*it);
+}
+
+int XTestKeyboard::grab(uint32_t keysym, uint16_t modifiers)
+{
+    const auto cookie = xcb_grab_key_checked(
+        m_connection, 0, m_root, modifiers, keycode(keysym), XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    xcb_generic_error_t* error = xcb_request_check(m_connection, cookie);
+    const int code = error ? error->error_code : 0;
+    std::free(error);
+    return code;
+}
+
+void XTestKeyboard::ungrab(uint32_t keysym, uint16_t modifiers)
+{
+    xcb_ungrab_key(m_connection, keycode(keysym), m_root, modifiers);
+    xcb_flush(m_connection);
+}
