@@ -4,6 +4,9 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <cstdlib>
 #include <vector>
 
@@ -78,4 +81,25 @@ void XTestKeyboard::ungrab(uint32_t keysym, uint16_t modifiers)
 {
     xcb_ungrab_key(m_connection, keycode(keysym), m_root, modifiers);
     xcb_flush(m_connection);
+}
+
+std::vector<XTestKeyboard::KeyEvent> XTestKeyboard::readKeyEvents(int timeoutMs)
+{
+    std::vector<KeyEvent> events;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        xcb_generic_event_t* event = xcb_poll_for_event(m_connection);
+        if (!event) {
+            QThread::msleep(5);
+            continue;
+        }
+        const uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
+            const auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
+            events.push_back({ type == XCB_KEY_PRESS, key->detail, key->state });
+        }
+        std::free(event);
+    }
+    return events;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <vector>
 
 struct xcb_connection_t;
 
@@ -21,6 +22,14 @@ public:
     // Tries to grab the combination on the root window; returns the X error code, 0 on success.
     int grab(uint32_t keysym, uint16_t modifiers);
     void ungrab(uint32_t keysym, uint16_t modifiers);
+
+    struct KeyEvent {
+        bool press;
+        uint8_t keycode;
+        uint16_t state;
+    };
+    // Key events delivered to this client (through its grabs) within `timeoutMs`.
+    std::vector<KeyEvent> readKeyEvents(int timeoutMs);
 
     static constexpr uint32_t controlL = 0xffe3;
     static constexpr uint32_t shiftL = 0xffe1;
