@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 
+#include <utility>
+
 namespace {
 
 constexpr quint8 ev(int evdevCode) { return quint8(evdevCode + 8); }
@@ -163,31 +165,31 @@ std::optional<KeyInfo> keyForEvent(const QKeyEvent& event)
     return keyForQtKey(event.key());
 }
 
+namespace {
+// Each stored bit and the Qt modifier it stands for.
+constexpr std::pair<quint32, Qt::KeyboardModifier> kModifierBits[] = {
+    { CarbonModifier::command, Qt::ControlModifier },
+    { CarbonModifier::shift, Qt::ShiftModifier },
+    { CarbonModifier::option, Qt::AltModifier },
+    { CarbonModifier::control, Qt::MetaModifier },
+};
+}
+
 quint32 carbonModifierMask(Qt::KeyboardModifiers modifiers)
 {
     quint32 mask = 0;
-    if (modifiers & Qt::ControlModifier)
-        mask |= CarbonModifier::command;
-    if (modifiers & Qt::ShiftModifier)
-        mask |= CarbonModifier::shift;
-    if (modifiers & Qt::AltModifier)
-        mask |= CarbonModifier::option;
-    if (modifiers & Qt::MetaModifier)
-        mask |= CarbonModifier::control;
+    for (const auto& [bit, qt] : kModifierBits)
+        mask |= (modifiers & qt) ? bit : 0;
     return mask;
 }
 
 Qt::KeyboardModifiers qtModifiers(quint32 carbonModifiers)
 {
     Qt::KeyboardModifiers out;
-    if (carbonModifiers & CarbonModifier::command)
-        out |= Qt::ControlModifier;
-    if (carbonModifiers & CarbonModifier::shift)
-        out |= Qt::ShiftModifier;
-    if (carbonModifiers & CarbonModifier::option)
-        out |= Qt::AltModifier;
-    if (carbonModifiers & CarbonModifier::control)
-        out |= Qt::MetaModifier;
+    for (const auto& [bit, qt] : kModifierBits) {
+        if (carbonModifiers & bit)
+            out |= qt;
+    }
     return out;
 }
 

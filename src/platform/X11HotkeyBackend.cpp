@@ -2,11 +2,11 @@
 
 #include "platform/Keys.h"
 #include "platform/Log.h"
+#include "platform/X11Connection.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
 
 #include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,14 +21,10 @@ constexpr uint32_t kSuperLKeysym = 0xffeb;
 
 std::unique_ptr<X11HotkeyBackend> X11HotkeyBackend::create()
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
+    xcb_connection_t* connection = X11Connection::qt();
+    if (!connection || !X11Connection::rootWindow(connection))
         return nullptr;
-    xcb_connection_t* connection = x11->connection();
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    if (!screen)
-        return nullptr;
-    return std::make_unique<X11HotkeyBackend>(connection, screen->root);
+    return std::make_unique<X11HotkeyBackend>(connection, X11Connection::rootWindow(connection));
 }
 
 X11HotkeyBackend::X11HotkeyBackend(xcb_connection_t* connection, uint32_t root, QObject* parent)
@@ -53,22 +49,9 @@ X11HotkeyBackend::~X11HotkeyBackend()
 // Which of Mod1..Mod5 carry Num Lock, Alt and Super on this server.
 void X11HotkeyBackend::readModifierMap()
 {
-    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
-    if (!symbols)
-        return;
-    const auto keycodesOf = [&](uint32_t keysym) {
-        std::vector<xcb_keycode_t> out;
-        if (xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym)) {
-            for (xcb_keycode_t* c = codes; *c != XCB_NO_SYMBOL; ++c)
-                out.push_back(*c);
-            std::free(codes);
-        }
-        return out;
-    };
-    const auto numLock = keycodesOf(kNumLockKeysym);
-    const auto alt = keycodesOf(kAltLKeysym);
-    const auto super = keycodesOf(kSuperLKeysym);
-    xcb_key_symbols_free(symbols);
+    const auto numLock = X11Connection::keycodesFor(m_connection, kNumLockKeysym);
+    const auto alt = X11Connection::keycodesFor(m_connection, kAltLKeysym);
+    const auto super = X11Connection::keycodesFor(m_connection, kSuperLKeysym);
 
     xcb_get_modifier_mapping_reply_t* reply
         = xcb_get_modifier_mapping_reply(m_connection, xcb_get_modifier_mapping(m_connection), nullptr);

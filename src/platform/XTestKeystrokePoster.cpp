@@ -2,12 +2,11 @@
 
 #include "platform/Keys.h"
 #include "platform/Log.h"
+#include "platform/X11Connection.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 #include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
 #include <cstdlib>
@@ -22,10 +21,10 @@ constexpr uint32_t kSuperL = 0xffeb;
 
 std::unique_ptr<XTestKeystrokePoster> XTestKeystrokePoster::create()
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
+    xcb_connection_t* connection = X11Connection::qt();
+    if (!connection)
         return nullptr;
-    return std::make_unique<XTestKeystrokePoster>(x11->connection());
+    return std::make_unique<XTestKeystrokePoster>(connection);
 }
 
 XTestKeystrokePoster::XTestKeystrokePoster(xcb_connection_t* connection)
@@ -50,16 +49,8 @@ QString XTestKeystrokePoster::explainUnavailable() const
 
 uint8_t XTestKeystrokePoster::keycodeFor(uint32_t keysym) const
 {
-    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
-    if (!symbols)
-        return 0;
-    uint8_t keycode = 0;
-    if (xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym)) {
-        keycode = codes[0] == XCB_NO_SYMBOL ? 0 : codes[0];
-        std::free(codes);
-    }
-    xcb_key_symbols_free(symbols);
-    return keycode;
+    const auto codes = X11Connection::keycodesFor(m_connection, keysym);
+    return codes.empty() ? 0 : codes.front();
 }
 
 void XTestKeystrokePoster::fake(uint8_t type, uint8_t keycode)

@@ -1,7 +1,8 @@
 #include "support/XTestKeyboard.h"
 
+#include "platform/X11Connection.h"
+
 #include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
 #include <QElapsedTimer>
@@ -15,7 +16,7 @@ XTestKeyboard::XTestKeyboard()
     m_connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(m_connection))
         return;
-    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    m_root = X11Connection::rootWindow(m_connection);
 }
 
 XTestKeyboard::~XTestKeyboard()
@@ -30,14 +31,8 @@ bool XTestKeyboard::isConnected() const
 
 uint8_t XTestKeyboard::keycode(uint32_t keysym) const
 {
-    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
-    uint8_t code = 0;
-    if (xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym)) {
-        code = codes[0] == XCB_NO_SYMBOL ? 0 : codes[0];
-        std::free(codes);
-    }
-    xcb_key_symbols_free(symbols);
-    return code;
+    const auto codes = X11Connection::keycodesFor(m_connection, keysym);
+    return codes.empty() ? 0 : codes.front();
 }
 
 void XTestKeyboard::fake(uint8_t type, uint32_t keysym)
