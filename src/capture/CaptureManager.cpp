@@ -4,6 +4,7 @@
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
 #include "platform/Pasteboard.h"
+#include "platform/SystemScreenshotTool.h"
 
 #include <QDateTime>
 #include <QFileDialog>
@@ -68,6 +69,11 @@ void CaptureManager::acceptCapturedFile(const QString& path)
 {
     if (m_watcher->claim(path))
         loadScreenshot(path);
+}
+
+void CaptureManager::takeCapturesFrom(SystemScreenshotTool& tool)
+{
+    connect(&tool, &SystemScreenshotTool::captured, this, &CaptureManager::acceptCapturedFile);
 }
 
 void CaptureManager::addRecent(const CapturedShot& shot)

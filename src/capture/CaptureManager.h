@@ -8,6 +8,7 @@
 class Pasteboard;
 class ScreenshotSettings;
 class ScreenshotWatcher;
+class SystemScreenshotTool;
 
 // The intake of shots. Turns every file the screenshot watcher reports into a CapturedShot
 // (retrying while the screenshot tool is still writing it) and sends it on didCapture; imports
@@ -37,6 +38,8 @@ public:
     // A screenshot file the desktop's screenshot tool handed over directly: loaded like one the
     // watcher found, and never reported by the watcher as well.
     void acceptCapturedFile(const QString& path);
+    // Takes every file the desktop's screenshot tool hands back (see acceptCapturedFile).
+    void takeCapturesFrom(SystemScreenshotTool& tool);
 
     // Puts a shot first among the recent shots (no duplicate check), keeping the newest 12.
     void addRecent(const CapturedShot& shot);

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -83,6 +84,33 @@ TEST_F(WatcherTest, ReportsANewScreenshotOnceButNeverWhatWasThereAtStart)
     EXPECT_EQ(reported->count(), 1);
     EXPECT_EQ(captured->count(), 1);
     EXPECT_EQ(log.count(QStringLiteral("detected screenshot")), 1);
+}
+
+TEST_F(WatcherTest, AFileWrittenSlowlyInPiecesIsDeliveredOnceComplete)
+{
+    start();
+    // Longer than the retries alone would wait: the file keeps growing, so the manager waits on.
+    const QByteArray png = encodeImage(makeTestImage(600, 400));
+    QFile out(file(QStringLiteral("Screenshot slow.png")));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    const int pieces = 16;
+    const qsizetype piece = png.size() / pieces + 1;
+    QTimer writer;
+    int written = 0;
+    QObject::connect(&writer, &QTimer::timeout, [&] {
+        out.write(png.mid(written * piece, piece));
+        out.flush();
+        if (++written == pieces)
+            writer.stop();
+    });
+    writer.start(80);
+    ASSERT_TRUE(waitUntil([&] { return captured->count() == 1; }, 5000));
+    settle(200);
+    EXPECT_EQ(captured->count(), 1);
+    EXPECT_EQ(written, pieces);
+    const QImage image = captured->at(0).at(0).value<CapturedShot>().image;
+    EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32), makeTestImage(600, 400));
+    EXPECT_EQ(log.count(QStringLiteral("after retries")), 0);
 }
 
 TEST_F(WatcherTest, MatchesNamesByPrefixAndExtensionInAnyCaseAndScript)
