@@ -59,8 +59,9 @@ Result decode(const QByteArray& data, const QByteArray& formatHint)
         result.incomplete = true;
         return result;
     }
-    // The limit is process-wide in Qt; every decode in the application goes through here.
-    QImageReader::setAllocationLimit(allocationLimitMiB);
+    // The limit is process-wide in Qt; set once, before the first decode of the application.
+    static const bool limited = (QImageReader::setAllocationLimit(allocationLimitMiB), true);
+    Q_UNUSED(limited);
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);

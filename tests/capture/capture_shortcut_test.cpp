@@ -53,7 +53,8 @@ TEST(CaptureShortcutTest, APressWithoutCtrlAltOrSuperGivesNoShortcut)
     EXPECT_FALSE(CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_S, Qt::NoModifier)));
     EXPECT_FALSE(CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_S, Qt::ShiftModifier)));
     EXPECT_FALSE(CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_S, Qt::KeypadModifier | Qt::GroupSwitchModifier)));
-    // A key no hot key can use.
+    // A modifier pressed on its own, or a key no hot key can use.
+    EXPECT_FALSE(CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_Control, Qt::ControlModifier, 37, 0xffe3)));
     EXPECT_FALSE(CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_VolumeUp, Qt::ControlModifier)));
 }
 
