@@ -2,8 +2,6 @@
 
 #include "model/RawEnum.h"
 
-#include <QCoreApplication>
-
 // The three captures the user can bind a global hot key to.
 enum class CaptureAction { selection, window, fullScreen };
 
