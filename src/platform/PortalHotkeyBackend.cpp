@@ -12,14 +12,6 @@
 
 const QString PortalHotkeyBackend::interface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 
-namespace {
-
-// One (sa{sv}) entry of BindShortcuts.
-struct PortalShortcut {
-    QString id;
-    QVariantMap properties;
-};
-
 QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut)
 {
     argument.beginStructure();
@@ -35,6 +27,8 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& s
     argument.endStructure();
     return argument;
 }
+
+namespace {
 
 // The freedesktop shortcut notation: "CTRL+SHIFT+6".
 QString preferredTrigger(quint32 keyCode, quint32 modifiers)
@@ -54,8 +48,6 @@ QString preferredTrigger(quint32 keyCode, quint32 modifiers)
 }
 
 }
-
-Q_DECLARE_METATYPE(PortalShortcut)
 
 PortalHotkeyBackend::PortalHotkeyBackend(QDBusConnection bus, QObject* parent)
     : HotkeyBackend(parent)

@@ -5,7 +5,20 @@
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 
+#include <QVariantMap>
+
 #include <map>
+
+class QDBusArgument;
+
+// One (sa{sv}) entry of the portal's BindShortcuts: an id and its properties.
+struct PortalShortcut {
+    QString id;
+    QVariantMap properties;
+};
+Q_DECLARE_METATYPE(PortalShortcut)
+QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut);
+const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& shortcut);
 
 // Hot keys through the desktop portal's GlobalShortcuts (native Wayland sessions). The portal
 // binds a whole set at once, so registrations are collected and bound together on the next turn

@@ -63,33 +63,6 @@ private:
     QDBusConnection m_bus;
 };
 
-}
-
-struct BoundShortcut {
-    QString id;
-    QVariantMap properties;
-};
-
-QDBusArgument& operator<<(QDBusArgument& argument, const BoundShortcut& shortcut)
-{
-    argument.beginStructure();
-    argument << shortcut.id << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, BoundShortcut& shortcut)
-{
-    argument.beginStructure();
-    argument >> shortcut.id >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-Q_DECLARE_METATYPE(BoundShortcut)
-
-namespace {
-
 class FakeShortcutsPortal : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
@@ -98,8 +71,8 @@ public:
         : QDBusAbstractAdaptor(host)
         , m_bus(std::move(bus))
     {
-        qDBusRegisterMetaType<BoundShortcut>();
-        qDBusRegisterMetaType<QList<BoundShortcut>>();
+        qDBusRegisterMetaType<PortalShortcut>();
+        qDBusRegisterMetaType<QList<PortalShortcut>>();
     }
 
     std::atomic<int> sessions { 0 };
@@ -116,11 +89,11 @@ public Q_SLOTS:
         return QDBusObjectPath(QStringLiteral("/r"));
     }
 
-    QDBusObjectPath BindShortcuts(const QDBusObjectPath&, const QList<BoundShortcut>& shortcuts, const QString&,
+    QDBusObjectPath BindShortcuts(const QDBusObjectPath&, const QList<PortalShortcut>& shortcuts, const QString&,
         const QVariantMap& options, const QDBusMessage& message)
     {
         triggers.clear();
-        for (const BoundShortcut& shortcut : shortcuts)
+        for (const PortalShortcut& shortcut : shortcuts)
             triggers << shortcut.id + QLatin1Char('=') + shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
         respond(m_bus, message, options.value(QStringLiteral("handle_token")).toString(), 0, {});
         ++binds;
