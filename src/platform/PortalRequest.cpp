@@ -32,7 +32,7 @@ void PortalRequest::call(const QDBusConnection& bus, const QString& interface, c
     auto* request = new PortalRequest(context, std::move(done));
     request->m_bus = bus;
     request->m_requestPath = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
-    request->m_contextGone = connect(context, &QObject::destroyed, request, [request] {
+    connect(context, &QObject::destroyed, request, [request] {
         request->m_context = nullptr;
     });
     request->m_bus.connect(service, request->m_requestPath, kRequestInterface, QStringLiteral("Response"), request,

@@ -35,7 +35,6 @@ private:
     void finish(uint response, const QVariantMap& results);
 
     QObject* m_context;
-    QMetaObject::Connection m_contextGone;
     Done m_done;
     QDBusConnection m_bus { QString() };
     QString m_requestPath;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 struct xcb_connection_t;
 
