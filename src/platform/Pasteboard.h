@@ -20,6 +20,8 @@ public:
     virtual void writeImage(const QImage& image) = 0;
     // Whether the clipboard still holds the last image written here.
     virtual bool ownsClipboard() const = 0;
+    // Empties the clipboard.
+    virtual void clear() = 0;
 
     static Pasteboard& shared();
 };

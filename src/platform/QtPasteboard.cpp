@@ -2,6 +2,7 @@
 
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
+#include "platform/PngEncoder.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -92,6 +93,12 @@ bool QtPasteboard::ownsClipboard() const
     return m_clipboard->ownsClipboard() || m_clipboard->mimeData() == m_written.data();
 }
 
+void QtPasteboard::clear()
+{
+    m_clipboard->clear();
+    m_written = nullptr;
+}
+
 QByteArray QtPasteboard::writtenPng() const
 {
     if (!ownsClipboard())
@@ -147,6 +154,6 @@ QImage QtPasteboard::readFirstImageUrl(const QMimeData& mime) const
 
 Pasteboard& Pasteboard::shared()
 {
-    static QtPasteboard* pasteboard = new QtPasteboard(QGuiApplication::clipboard());
+    static QtPasteboard* pasteboard = new QtPasteboard(QGuiApplication::clipboard(), PngEncoder::encode);
     return *pasteboard;
 }

@@ -23,6 +23,7 @@ public:
     QImage readImage() override;
     void writeImage(const QImage& image) override;
     bool ownsClipboard() const override;
+    void clear() override;
 
     // A faster encoder replaces Qt's writer once it is available.
     void setEncoder(PngEncodeFunction encoder);

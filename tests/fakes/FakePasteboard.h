@@ -20,9 +20,16 @@ public:
         owned = true;
     }
     bool ownsClipboard() const override { return owned; }
+    void clear() override
+    {
+        ++clears;
+        image = QImage();
+        owned = false;
+    }
 
     QImage image;
     QList<QImage> writes;
     int reads = 0;
+    int clears = 0;
     bool owned = false;
 };
