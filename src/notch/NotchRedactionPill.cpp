@@ -146,6 +146,9 @@ void NotchRedactionDetail::setCounts(const std::map<RedactionKind, int>& counts)
 {
     m_lines = redactionDetailLines(counts);
     setFixedSize(sizeHint());
+    // The pointer belongs to the card and its shadow below and beside it, never to the margin
+    // above, which lies over the pill.
+    setMask(QRect(0, int(cardRect().top()), width(), height()));
     update();
 }
 

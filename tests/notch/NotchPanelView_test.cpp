@@ -1,0 +1,223 @@
+// The panel view: texts and faces that follow the controller, the strip, the pill's detail, hover
+// holds and the region the panel takes the pointer in.
+#include "notch/NotchTestKit.h"
+
+#include "model/UuidText.h"
+#include "notch/NotchIconButton.h"
+#include "notch/NotchPanel.h"
+#include "notch/NotchPanelView.h"
+#include "notch/NotchRedactionPill.h"
+#include "notch/NotchShareCircle.h"
+#include "notch/NotchStyleStrip.h"
+#include "notch/NotchThumbnail.h"
+#include "support/SyntheticShots.h"
+#include "support/Wait.h"
+#include "ui/Theme.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const RedactionSummary kSummary { { { RedactionKind::email, 1 }, { RedactionKind::apiKey, 2 } } };
+
+// Presents a shot and waits until the card has come to rest.
+NotchPanelView* presentAndSettle(NotchRig& rig, std::optional<RedactionSummary> summary = kSummary)
+{
+    const QImage raw = windowOnDesktop(QSize(1600, 1000), diagonalGradient(QSize(1600, 1000), QColor(30, 90, 200), QColor(200, 60, 150)),
+        QRect(200, 150, 1200, 700));
+    QImage styled = solidImage(QSize(1800, 1200), QColor(240, 120, 60));
+    rig.controller->present(makeSession(raw, styled, QStringLiteral("auto"), summary));
+    NotchPanelView* view = rig.controller->panel()->view();
+    waitUntil([&] { return rig.controller->phase() == NotchController::Phase::revealed && view->isSettled(); }, 3000);
+    return view;
+}
+}
+
+TEST(NotchPanelViewPieces, ThumbnailSizeAndTopPadding)
+{
+    EXPECT_EQ(NotchThumbnail::thumbnailSize(QSizeF(0, 0)), QSizeF(176, 108));
+    EXPECT_EQ(NotchThumbnail::thumbnailSize(QSizeF(1000, 100)), QSizeF(320, 108));
+    EXPECT_EQ(NotchThumbnail::thumbnailSize(QSizeF(100, 1000)), QSizeF(112, 108));
+    EXPECT_EQ(NotchThumbnail::thumbnailSize(QSizeF(1600, 1000)), QSizeF(172.8, 108));
+
+    EXPECT_EQ(NotchCard::topPadding(std::nullopt), 20);
+    EXPECT_EQ(NotchCard::topPadding(0), 20);
+    EXPECT_EQ(NotchCard::topPadding(4), 20);
+    EXPECT_EQ(NotchCard::topPadding(37), 49);
+}
+
+TEST(NotchPanelViewPieces, RedactionDetailLines)
+{
+    EXPECT_EQ(redactionDetailLines(kSummary.counts), (QStringList { QStringLiteral("1 email address"), QStringLiteral("2 api keys") }));
+    EXPECT_EQ(redactionDetailLines({ { RedactionKind::ip, 1 }, { RedactionKind::card, 0 }, { RedactionKind::phone, -2 } }),
+        QStringList { QStringLiteral("1 ip address") });
+
+    NotchRedactionDetail detail;
+    std::map<RedactionKind, int> all;
+    for (RedactionKind kind : allCases<RedactionKind>)
+        all[kind] = 3;
+    detail.setCounts(all);
+    EXPECT_EQ(detail.shownLines(), (QStringList { QStringLiteral("3 emails"), QStringLiteral("3 phone numbers"),
+                                       QStringLiteral("3 card numbers"), QStringLiteral("3 ip addresses") }));
+    EXPECT_EQ(detail.moreText(), QStringLiteral("+2 more"));
+    all.erase(RedactionKind::money);
+    detail.setCounts(all);
+    EXPECT_EQ(detail.moreText(), QStringLiteral("+1 more"));
+    all.erase(RedactionKind::apiKey);
+    detail.setCounts(all);
+    EXPECT_EQ(detail.moreText(), QString());
+}
+
+TEST(NotchPanelView, HeaderFollowsTheRawStyledSwitch)
+{
+    NotchRig rig;
+    NotchPanelView* view = presentAndSettle(rig);
+    NotchCard* card = view->card();
+    EXPECT_EQ(card->title(), QStringLiteral("Copied!"));
+    EXPECT_EQ(card->statusDetail(), QStringLiteral("Paste anywhere"));
+    EXPECT_EQ(card->redactionMessage(), kSummary.message());
+    EXPECT_EQ(card->toggleButton()->symbol(), QStringLiteral("wand.and.stars"));
+    EXPECT_EQ(card->toggleButton()->symbolColor(), QColor(Qt::white));
+    EXPECT_EQ(card->toggleButton()->faceOpacity(), 1.0);
+    EXPECT_EQ(card->toggleButton()->toolTip(), QStringLiteral("Copy raw screenshot"));
+
+    card->toggleButton()->click();
+    EXPECT_TRUE(rig.controller->showingRaw());
+    EXPECT_EQ(card->title(), QStringLiteral("Original"));
+    EXPECT_EQ(card->statusDetail(), QStringLiteral("Original screenshot"));
+    EXPECT_EQ(card->toggleButton()->symbol(), QStringLiteral("photo"));
+    EXPECT_EQ(card->toggleButton()->symbolColor(), Theme::rgb(255, 255, 255, 0.82));
+    EXPECT_EQ(card->toggleButton()->faceOpacity(), 0.84);
+    EXPECT_EQ(card->toggleButton()->toolTip(), QStringLiteral("Copy styled version"));
+    EXPECT_EQ(card->discardButton()->symbolColor(), Theme::rgb(255, 105, 97));
+}
+
+TEST(NotchPanelView, NoPillWithoutSomethingHiddenAndNoRowWithoutPlatforms)
+{
+    NotchRig rig;
+    rig.prefs->setEnabledSocial({});
+    NotchPanelView* view = presentAndSettle(rig, RedactionSummary { { { RedactionKind::email, 0 } } });
+    EXPECT_FALSE(view->card()->showsRedactionRow());
+    EXPECT_TRUE(view->card()->redactionMessage().isEmpty());
+    EXPECT_TRUE(view->shareCircles().isEmpty());
+    EXPECT_FALSE(view->shareRow()->isVisible());
+    const int heightWithout = view->card()->height();
+
+    NotchPanelView* withPill = presentAndSettle(rig);
+    EXPECT_TRUE(withPill->card()->showsRedactionRow());
+    EXPECT_GT(withPill->card()->height(), heightWithout);
+}
+
+TEST(NotchPanelView, StyleStripChipsFollowSelectionAndDefault)
+{
+    NotchRig rig;
+    NotchPanelView* view = presentAndSettle(rig);
+    NotchStyleStrip* strip = view->card()->styleStrip();
+    EXPECT_TRUE(strip->showsHint());
+    ASSERT_EQ(strip->chips().size(), 1);
+    EXPECT_TRUE(strip->chips().first()->isSelected());
+
+    rig.presets->add(QStringLiteral("Ocean"), BeautifySettings::defaults());
+    rig.presets->add(QStringLiteral("Dusk"), BeautifySettings::defaults());
+    const QString dusk = uuidString(rig.presets->presets().at(1).id);
+    rig.prefs->setDefaultPresetID(dusk);
+    view = presentAndSettle(rig);
+    strip = view->card()->styleStrip();
+    ASSERT_EQ(strip->chips().size(), 3);
+    EXPECT_FALSE(strip->showsHint());
+    NotchStyleChip* duskChip = strip->chips().at(2);
+    EXPECT_TRUE(duskChip->star()->isDefault());
+    EXPECT_EQ(duskChip->star()->color(), QColor::fromRgbF(1.0f, 0.8f, 0.0f));
+    EXPECT_EQ(duskChip->star()->toolTip(), QStringLiteral("Default style for new captures"));
+    EXPECT_EQ(strip->chips().at(1)->star()->toolTip(), QStringLiteral("Set as default style"));
+
+    // Pressing a chip moves the selection before its render lands.
+    duskChip->click();
+    EXPECT_TRUE(duskChip->isSelected());
+    EXPECT_FALSE(strip->chips().first()->isSelected());
+    // The gold star clears the default: every star is an outline again.
+    duskChip->star()->click();
+    EXPECT_EQ(rig.prefs->defaultPresetID(), QString());
+    for (NotchStyleChip* chip : strip->chips())
+        EXPECT_TRUE(!chip->star() || !chip->star()->isDefault());
+}
+
+TEST(NotchPanelView, HoveringTheCardShowsTheStripAndHoldsTheDismiss)
+{
+    NotchRig rig;
+    NotchPanelView* view = presentAndSettle(rig);
+    const int restHeight = view->card()->height();
+    view->handleHover(true);
+    EXPECT_TRUE(view->isHovering());
+    EXPECT_FALSE(rig.controller->isDismissPending());
+    ASSERT_TRUE(waitUntil([&] { return view->isSettled(); }));
+    EXPECT_TRUE(view->card()->styleStrip()->isVisible());
+    EXPECT_GT(view->card()->height(), restHeight);
+
+    view->handleHover(false);
+    EXPECT_TRUE(rig.controller->isDismissPending());
+    ASSERT_TRUE(waitUntil([&] { return view->isSettled(); }));
+    EXPECT_FALSE(view->card()->styleStrip()->isVisible());
+    EXPECT_EQ(view->card()->height(), restHeight);
+
+    // The share row holds too, without showing the strip.
+    view->handleShareRowHover(true);
+    EXPECT_FALSE(rig.controller->isDismissPending());
+    EXPECT_FALSE(view->isHovering());
+    view->handleShareRowHover(false);
+    EXPECT_TRUE(rig.controller->isDismissPending());
+}
+
+TEST(NotchPanelView, RedactionDetailSurvivesTheTripFromPillToCard)
+{
+    NotchRig rig;
+    NotchPanelView* view = presentAndSettle(rig);
+    view->handleRedactionHover(true);
+    EXPECT_TRUE(view->isHoveringRedactionSummary());
+    EXPECT_FALSE(rig.controller->isDismissPending());
+    // Leave the pill and reach the detail card within 0.12 s: it stays open.
+    view->handleRedactionHover(false);
+    spin(60);
+    view->handleRedactionHover(true);
+    spin(150);
+    EXPECT_TRUE(view->isHoveringRedactionSummary());
+    EXPECT_TRUE(view->redactionDetail()->isShown());
+    // Leaving both hides it 0.12 s later; leaving the pill does not re-arm the dismiss.
+    view->handleRedactionHover(false);
+    EXPECT_TRUE(view->isHoveringRedactionSummary());
+    EXPECT_FALSE(rig.controller->isDismissPending());
+    ASSERT_TRUE(waitUntil([&] { return !view->isHoveringRedactionSummary(); }, 500));
+}
+
+TEST(NotchPanelView, TakesThePointerOnlyWhereItDraws)
+{
+    NotchRig rig;
+    NotchPanelView* view = presentAndSettle(rig);
+    ASSERT_TRUE(view->isSettled());
+    const QRegion region = view->drawnRegion();
+    const QRect card = view->card()->geometry();
+    EXPECT_TRUE(region.contains(card.center()));
+    EXPECT_FALSE(region.contains(QPoint(3, 3)));                          // the panel's margin
+    EXPECT_FALSE(region.contains(QPoint(card.left() + 2, card.bottom() - 2))); // outside the rounded corner
+    EXPECT_FALSE(region.contains(QPoint(view->width() / 2, view->height() - 10)));
+    for (NotchShareCircle* circle : view->shareCircles())
+        EXPECT_TRUE(region.contains(circle->mapTo(view, circle->rect().center())));
+    EXPECT_EQ(rig.controller->panel()->inputRegion(), region);
+
+    // The detail card joins the region while shown.
+    view->handleRedactionHover(true);
+    ASSERT_TRUE(waitUntil([&] { return view->isSettled() && view->redactionDetail()->drawnRect().height() > 40; }));
+    EXPECT_TRUE(rig.controller->panel()->inputRegion().contains(view->redactionDetail()->geometry().center()));
+
+    // Hidden, it takes nothing.
+    rig.controller->dismiss();
+    ASSERT_TRUE(waitUntil([&] { return view->drawnRegion().isEmpty(); }, 2000));
+}
+
+TEST(NotchPanelView, DiscardButtonClearsAndDismisses)
+{
+    NotchRig rig;
+    NotchPanelView* view = presentAndSettle(rig);
+    view->card()->discardButton()->click();
+    EXPECT_EQ(rig.pasteboard.clears, 1);
+    EXPECT_EQ(rig.controller->phase(), NotchController::Phase::hidden);
+}
