@@ -1,0 +1,34 @@
+// The canvas render of a 2880x1800 screenshot in the default style, and its parts.
+#include "BenchImages.h"
+#include "render/CardShadow.h"
+
+#include <QGuiApplication>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+// The two shadows of the default style (strength 0.7) under a 1400x875-point card at scale 2.
+void BM_CardShadows(benchmark::State& state)
+{
+    QImage target(3808, 2758, QImage::Format_RGB32);
+    const double s = 0.7;
+    const QRectF card(252, 252, 1400, 875);
+    for (auto _ : state) {
+        QPainter p(&target);
+        p.scale(2, 2);
+        paintRoundedRectShadow(p, card, 16, { QColor::fromRgbF(0, 0, 0, 0.34 * s), 40 * s, QPointF(0, 20 * s) }, true);
+        paintRoundedRectShadow(p, card, 16, { QColor::fromRgbF(0, 0, 0, 0.16 * s), 8 * s, QPointF(0, 2 * s) }, true);
+    }
+}
+}
+
+BENCHMARK(BM_CardShadows)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
