@@ -1,8 +1,8 @@
 // The canvas render of a 2880x1800 screenshot in the default style, and its parts.
 #include "BenchImages.h"
+#include "BenchMain.h"
 #include "render/CardShadow.h"
 
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -26,9 +26,5 @@ BENCHMARK(BM_CardShadows)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runGuiBenchmarks(argc, argv);
 }

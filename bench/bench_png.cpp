@@ -1,9 +1,9 @@
 // PNG encoding of a default-style render, our encoder side by side with Qt's writer.
 #include "BenchImages.h"
+#include "BenchMain.h"
 #include "platform/PngEncoder.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImageWriter>
 
 #include <benchmark/benchmark.h>
@@ -107,9 +107,5 @@ BENCHMARK(BM_QImageWriter)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runGuiBenchmarks(argc, argv);
 }
