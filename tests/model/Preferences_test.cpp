@@ -1,0 +1,229 @@
+#include "fakes/FakeLoginItem.h"
+#include "fakes/FakeScreenshotSettings.h"
+#include "fakes/FakeSettingsStore.h"
+#include "model/Preferences.h"
+#include "model/RedactionSummary.h"
+#include "model/WatermarkConfig.h"
+#include "support/LogCapture.h"
+#include "support/Wait.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct PreferencesFixture : ::testing::Test {
+    QTemporaryDir dir;
+    FakeSettingsStore settings;
+    FakeLoginItem loginItem;
+    FakeScreenshotSettings screenshotSettings;
+
+    QString logoPath() const { return dir.path() + QStringLiteral("/app/watermark-logo.png"); }
+
+    std::unique_ptr<Preferences> make()
+    {
+        auto p = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, logoPath());
+        QThreadPool::globalInstance()->waitForDone();
+        return p;
+    }
+
+    QImage logo(QColor color) const
+    {
+        QImage image(8, 4, QImage::Format_ARGB32);
+        image.fill(color);
+        return image;
+    }
+};
+
+}
+
+TEST_F(PreferencesFixture, FreshDefaultsAndStartUpSyncs)
+{
+    auto p = make();
+    EXPECT_EQ(p->defaultBackgroundRaw(), "ocean");
+    EXPECT_EQ(p->defaultPresetID(), "");
+    EXPECT_TRUE(p->copyAfterCapture());
+    EXPECT_TRUE(p->autoOpenEditor());
+    EXPECT_TRUE(p->launchAtLogin());
+    EXPECT_FALSE(p->showWatermarkByDefault());
+    EXPECT_TRUE(p->instantScreenshots());
+    EXPECT_EQ(p->watermarkText(), "");
+    EXPECT_TRUE(p->watermarkLogo().isNull());
+    EXPECT_EQ(p->watermarkPosition(), WatermarkPosition::bottomRight);
+    EXPECT_EQ(p->socialOrder(), (QList<SocialPlatform> { SocialPlatform::x, SocialPlatform::reddit, SocialPlatform::linkedin }));
+    EXPECT_EQ(p->enabledSocial().size(), 3u);
+    // Creation registers the login item and asks the screenshot tool to hide its thumbnail.
+    EXPECT_TRUE(loginItem.registered);
+    EXPECT_EQ(screenshotSettings.lastShowThumbnail, 0);
+}
+
+TEST_F(PreferencesFixture, FailedLoginItemIsLoggedAndSettingKept)
+{
+    loginItem.failWith = QStringLiteral("read-only folder");
+    LogCapture log;
+    auto p = make();
+    EXPECT_EQ(log.count(QStringLiteral("Lumaforge: launch-at-login toggle failed: read-only folder")), 1);
+    EXPECT_TRUE(p->launchAtLogin());
+}
+
+TEST_F(PreferencesFixture, StoredPlatformsLoadForgivingly)
+{
+    struct Case {
+        QVariant order;
+        QList<SocialPlatform> expected;
+    };
+    using SP = SocialPlatform;
+    const QList<Case> cases {
+        { QStringList { "linkedin", "x" }, { SP::linkedin, SP::x, SP::reddit } },
+        { QStringList { "myspace", "reddit" }, { SP::reddit, SP::x, SP::linkedin } },
+        { QVariantList { "linkedin", 3, "x" }, { SP::x, SP::reddit, SP::linkedin } },
+        { QStringList { "reddit", "x", "reddit" }, { SP::reddit, SP::x, SP::linkedin } }, // no double circle
+    };
+    for (const Case& c : cases) {
+        settings.setValue(QStringLiteral("socialPlatformOrder"), c.order);
+        EXPECT_EQ(make()->socialOrder(), c.expected);
+    }
+
+    settings.setValue(QStringLiteral("enabledSocialPlatforms"), QStringList {});
+    auto p = make();
+    EXPECT_TRUE(p->enabledSocial().empty());
+    EXPECT_TRUE(p->orderedEnabledSocial().isEmpty());
+
+    settings.setValue(QStringLiteral("enabledSocialPlatforms"), QStringList { "linkedin", "bogus", "x" });
+    settings.setValue(QStringLiteral("socialPlatformOrder"), QStringList { "linkedin", "reddit", "x" });
+    EXPECT_EQ(make()->orderedEnabledSocial(), (QList<SP> { SP::linkedin, SP::x }));
+
+    settings.setValue(QStringLiteral("enabledSocialPlatforms"), QVariantList { "x", true });
+    EXPECT_EQ(make()->enabledSocial().size(), 3u);
+}
+
+TEST_F(PreferencesFixture, WrongTypesGiveDefaults)
+{
+    settings.setValue(QStringLiteral("watermarkPosition"), QStringLiteral("middle"));
+    settings.setValue(QStringLiteral("watermarkText"), 42);
+    settings.setValue(QStringLiteral("copyAfterCapture"), QStringLiteral("no"));
+    settings.setValue(QStringLiteral("defaultBackground"), false);
+    auto p = make();
+    EXPECT_EQ(p->watermarkPosition(), WatermarkPosition::bottomRight);
+    EXPECT_EQ(p->watermarkText(), "");
+    EXPECT_TRUE(p->copyAfterCapture());
+    EXPECT_EQ(p->defaultBackgroundRaw(), "ocean");
+    // Nothing was rewritten just by reading.
+    EXPECT_EQ(settings.stringValue(QStringLiteral("watermarkPosition")), QStringLiteral("middle"));
+}
+
+TEST_F(PreferencesFixture, AssignmentsAreStored)
+{
+    auto p = make();
+    p->setWatermarkPosition(WatermarkPosition::topLeft);
+    p->setSocialOrder({ SocialPlatform::reddit, SocialPlatform::x, SocialPlatform::linkedin });
+    p->setEnabledSocial({ SocialPlatform::x });
+    p->setCopyAfterCapture(false);
+    p->setDefaultPresetID(QStringLiteral("ABC"));
+    auto q = make();
+    EXPECT_EQ(q->watermarkPosition(), WatermarkPosition::topLeft);
+    EXPECT_EQ(q->socialOrder().first(), SocialPlatform::reddit);
+    EXPECT_EQ(q->orderedEnabledSocial(), QList<SocialPlatform> { SocialPlatform::x });
+    EXPECT_FALSE(q->copyAfterCapture());
+    EXPECT_EQ(q->defaultPresetID(), "ABC");
+}
+
+TEST_F(PreferencesFixture, WatermarkTextIsDebouncedAndNeverLost)
+{
+    auto p = make();
+    for (const char* text : { "L", "Lu", "Lum", "Luma", "Lumaf" })
+        p->setWatermarkText(QString::fromLatin1(text));
+    EXPECT_EQ(settings.writes.value(QStringLiteral("watermarkText")), 0);
+    spin(200);
+    EXPECT_EQ(settings.writes.value(QStringLiteral("watermarkText")), 0);
+    ASSERT_TRUE(waitUntil([&] { return settings.writes.value(QStringLiteral("watermarkText")) > 0; }, 1000));
+    spin(400);
+    EXPECT_EQ(settings.writes.value(QStringLiteral("watermarkText")), 1);
+    EXPECT_EQ(settings.stringValue(QStringLiteral("watermarkText")), QStringLiteral("Lumaf"));
+
+    // An edit just before the store goes away (quit) is written anyway.
+    p->setWatermarkText(QStringLiteral("Last words"));
+    p.reset();
+    EXPECT_EQ(settings.stringValue(QStringLiteral("watermarkText")), QStringLiteral("Last words"));
+}
+
+TEST_F(PreferencesFixture, LogoFileFollowsEveryAssignment)
+{
+    auto p = make();
+    p->setWatermarkLogo(logo(Qt::red));
+    p->setWatermarkLogo(logo(Qt::blue));
+    p->waitForFileWrites();
+    QImage onDisk(logoPath());
+    ASSERT_FALSE(onDisk.isNull());
+    EXPECT_EQ(QColor(onDisk.pixel(0, 0)), QColor(Qt::blue));
+
+    // The next start loads it in the background.
+    auto q = make();
+    ASSERT_TRUE(waitUntil([&] { return !q->watermarkLogo().isNull(); }));
+    EXPECT_EQ(QColor(q->watermarkLogo().pixel(0, 0)), QColor(Qt::blue));
+
+    q->setWatermarkLogo(QImage());
+    q->waitForFileWrites();
+    EXPECT_FALSE(QFile::exists(logoPath()));
+    auto r = make();
+    spin(100);
+    EXPECT_TRUE(r->watermarkLogo().isNull());
+}
+
+TEST_F(PreferencesFixture, StartUpLoadNeverOverridesANewerChoice)
+{
+    {
+        auto p = make();
+        p->setWatermarkLogo(logo(Qt::red));
+        p->waitForFileWrites();
+    }
+    auto q = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, logoPath());
+    // Assigned before the start-up read comes back to the main thread.
+    q->setWatermarkLogo(logo(Qt::green));
+    spin(200);
+    EXPECT_EQ(QColor(q->watermarkLogo().pixel(0, 0)), QColor(Qt::green));
+}
+
+TEST_F(PreferencesFixture, WatermarkConfigFromPreferences)
+{
+    auto p = make();
+    p->setWatermarkText(QStringLiteral(" \n\t "));
+    WatermarkConfig c = currentWatermarkConfig(*p);
+    EXPECT_EQ(c.text, "Lumaforge");
+    EXPECT_FALSE(c.isCustom);
+    EXPECT_TRUE(c.logo.isNull());
+
+    p->setWatermarkText(QStringLiteral("  acme  "));
+    p->setWatermarkPosition(WatermarkPosition::topRight);
+    c = currentWatermarkConfig(*p);
+    EXPECT_EQ(c.text, "acme");
+    EXPECT_TRUE(c.isCustom);
+    EXPECT_EQ(c.position, WatermarkPosition::topRight);
+
+    p->setWatermarkText(QString());
+    p->setWatermarkLogo(logo(Qt::red));
+    c = currentWatermarkConfig(*p);
+    EXPECT_EQ(c.text, "");
+    EXPECT_TRUE(c.isCustom);
+    EXPECT_FALSE(c.logo.isNull());
+    p->waitForFileWrites();
+}
+
+TEST(RedactionSummary, CountsAndWording)
+{
+    RedactionSummary s;
+    EXPECT_EQ(s.total(), 0);
+    EXPECT_EQ(s.message(), "No sensitive info detected");
+    s.counts = { { RedactionKind::email, 0 }, { RedactionKind::ip, 0 } };
+    EXPECT_EQ(s.message(), "No sensitive info detected");
+    s.counts = { { RedactionKind::email, 1 } };
+    EXPECT_EQ(s.message(), "1 item blurred");
+    s.counts = { { RedactionKind::email, 2 }, { RedactionKind::ip, 1 } };
+    EXPECT_EQ(s.total(), 3);
+    EXPECT_EQ(s.message(), "3 items blurred");
+    EXPECT_EQ(s, (RedactionSummary { { { RedactionKind::ip, 1 }, { RedactionKind::email, 2 } } }));
+}

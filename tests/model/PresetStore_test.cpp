@@ -1,0 +1,149 @@
+#include "fakes/FakeSettingsStore.h"
+#include "model/PresetStore.h"
+#include "model/UuidText.h"
+#include "platform/JsonSettingsStore.h"
+#include "support/LogCapture.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonArray storedArray(const SettingsStore& store)
+{
+    return QJsonDocument::fromJson(*store.dataValue(QStringLiteral("savedPresets"))).array();
+}
+
+BeautifySettings withPadding(double padding)
+{
+    BeautifySettings s;
+    s.padding = padding;
+    return s;
+}
+
+}
+
+TEST(StylePreset, JsonFormAndStrictDecoding)
+{
+    const StylePreset preset { QUuid::createUuid(), QStringLiteral("Launch"), withPadding(3) };
+    const QJsonObject json = preset.toJson();
+    const QString id = json["id"].toString();
+    EXPECT_EQ(id, id.toUpper());
+    EXPECT_EQ(id.size(), 36);
+    EXPECT_EQ(StylePreset::fromJson(json), preset);
+
+    // Lower-case identifiers from elsewhere still read as the same preset.
+    QJsonObject lower = json;
+    lower["id"] = id.toLower();
+    EXPECT_EQ(StylePreset::fromJson(lower)->id, preset.id);
+
+    for (const char* key : { "id", "name", "settings" }) {
+        QJsonObject missing = json;
+        missing.remove(QLatin1String(key));
+        EXPECT_FALSE(StylePreset::fromJson(missing)) << key;
+    }
+    QJsonObject braces = json;
+    braces["id"] = QLatin1Char('{') + id + QLatin1Char('}');
+    EXPECT_FALSE(StylePreset::fromJson(braces));
+}
+
+TEST(PresetStore, AddAppendsOrReplacesByExactName)
+{
+    FakeSettingsStore settings;
+    PresetStore store(settings);
+    store.add(QStringLiteral("Blog"), withPadding(1));
+    store.add(QStringLiteral("Docs"), withPadding(2));
+    const QUuid blogId = store.presets()[0].id;
+
+    store.add(QStringLiteral("Blog"), withPadding(9));
+    ASSERT_EQ(store.presets().size(), 2);
+    EXPECT_EQ(store.presets()[0].id, blogId);
+    EXPECT_EQ(store.presets()[0].settings.padding, 9);
+
+    store.add(QStringLiteral("blog"), withPadding(4)); // case matters
+    EXPECT_EQ(store.presets().size(), 3);
+
+    // What was stored decodes back to the same list, in order.
+    PresetStore reloaded(settings);
+    reloaded.load();
+    EXPECT_EQ(reloaded.presets(), store.presets());
+}
+
+TEST(PresetStore, OneBadPresetNeverCostsTheOthers)
+{
+    FakeSettingsStore settings;
+    const StylePreset good1 { QUuid::createUuid(), QStringLiteral("One"), withPadding(1) };
+    const StylePreset good2 { QUuid::createUuid(), QStringLiteral("Two"), withPadding(2) };
+    QJsonObject bad = good1.toJson();
+    bad.remove(QStringLiteral("settings"));
+    bad["name"] = QStringLiteral("Broken");
+    settings.setValue(QStringLiteral("savedPresets"),
+        QJsonDocument(QJsonArray { good1.toJson(), bad, good2.toJson() }).toJson());
+
+    LogCapture log;
+    PresetStore store(settings);
+    store.load();
+    ASSERT_EQ(store.presets().size(), 2);
+    EXPECT_EQ(store.presets()[0], good1);
+    EXPECT_EQ(store.presets()[1], good2);
+    EXPECT_EQ(log.lines.size(), 1);
+
+    // Saving keeps the element it could not read, unchanged.
+    store.add(QStringLiteral("Three"), withPadding(3));
+    const QJsonArray stored = storedArray(settings);
+    ASSERT_EQ(stored.size(), 4);
+    EXPECT_TRUE(stored.contains(bad));
+}
+
+TEST(PresetStore, UnreadableStoredValuesAreKeptAside)
+{
+    struct Case {
+        const char* what;
+        QVariant value;
+    };
+    const QList<Case> cases {
+        { "string instead of data", QString::fromUtf8("[]") },
+        { "truncated JSON", QByteArray(R"([{"id": "A)") },
+        { "object instead of array", QByteArray("{}") },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeSettingsStore settings;
+        settings.setValue(QStringLiteral("savedPresets"), c.value);
+        LogCapture log;
+        PresetStore store(settings);
+        store.load();
+        EXPECT_TRUE(store.presets().isEmpty());
+        EXPECT_EQ(log.count(QStringLiteral("unreadable")), 1);
+
+        store.add(QStringLiteral("New"), withPadding(1));
+        EXPECT_EQ(storedArray(settings).size(), 1);
+        // The old value survives under a side key.
+        bool kept = false;
+        for (const QString& line : log.lines)
+            kept |= line.contains(QStringLiteral("savedPresets.unreadable-"));
+        EXPECT_TRUE(kept);
+    }
+}
+
+TEST(PresetStore, SurvivesARestartOnDisk)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/settings.json");
+    QUuid id;
+    {
+        JsonSettingsStore settings(path);
+        PresetStore store(settings);
+        store.add(QStringLiteral("Keep me"), withPadding(11));
+        id = store.presets()[0].id;
+    }
+    JsonSettingsStore settings(path);
+    PresetStore store(settings);
+    store.load();
+    ASSERT_EQ(store.presets().size(), 1);
+    EXPECT_EQ(store.presets()[0].name, "Keep me");
+    EXPECT_EQ(store.presetForKey(uuidString(id))->settings.padding, 11);
+    EXPECT_FALSE(store.presetForKey(QStringLiteral("auto")));
+}
