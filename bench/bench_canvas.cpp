@@ -1,6 +1,7 @@
 // The canvas render of a 2880x1800 screenshot in the default style, and its parts.
 #include "BenchImages.h"
 #include "BenchMain.h"
+#include "render/CanvasRenderer.h"
 #include "render/CardShadow.h"
 
 
@@ -22,6 +23,19 @@ void BM_CardShadows(benchmark::State& state)
 }
 }
 
+// The whole default-style render (sunset mesh, padding 18, radius 16, shadow 0.7) at scale 2:
+// 3808x2758 pixels.
+void BM_RenderDefault(benchmark::State& state)
+{
+    const QImage shot = benchScreenshot();
+    const WatermarkConfig mark { QStringLiteral("Lumaforge"), QImage(), false, WatermarkPosition::bottomRight };
+    QSize size;
+    for (auto _ : state)
+        size = renderCanvasImage(shot, BeautifySettings::defaults(), {}, {}, mark).size();
+    state.counters["width"] = size.width();
+}
+
+BENCHMARK(BM_RenderDefault)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_CardShadows)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 int main(int argc, char** argv)
