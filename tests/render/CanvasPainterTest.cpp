@@ -4,22 +4,14 @@
 
 #include "support/LogCapture.h"
 
+#include "support/SyntheticShots.h"
+
 #include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-// Left half red, right half blue.
-QImage halves(int w = 400, int h = 300)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    QPainter p(&image);
-    p.fillRect(0, 0, w / 2, h, QColor(255, 0, 0));
-    p.fillRect(w / 2, 0, w - w / 2, h, QColor(0, 0, 255));
-    return image;
-}
-
 WatermarkConfig productMark(WatermarkPosition position = WatermarkPosition::bottomRight)
 {
     return { QStringLiteral("Lumaforge"), QImage(), false, position };
@@ -58,7 +50,7 @@ TEST(CanvasRender, NoneStaysTransparentAroundTheCardOthersAreOpaque)
     BeautifySettings s = BeautifySettings::defaults();
     s.background = BackgroundPreset::none;
     s.aspect = AspectRatioOption::r1_1; // room above and below the card
-    const QImage none = render(halves(), s);
+    const QImage none = render(redBlueHalves(), s);
     ASSERT_FALSE(none.isNull());
     EXPECT_TRUE(none.hasAlphaChannel());
     EXPECT_EQ(at(none, { 200, 1 }).alpha(), 0);      // far above the card and its shadow
@@ -67,7 +59,7 @@ TEST(CanvasRender, NoneStaysTransparentAroundTheCardOthersAreOpaque)
 
     for (const BackgroundPreset preset : { BackgroundPreset::sunset, BackgroundPreset::noir, BackgroundPreset::snow }) {
         s.background = preset;
-        const QImage opaque = render(halves(), s);
+        const QImage opaque = render(redBlueHalves(), s);
         ASSERT_FALSE(opaque.isNull());
         EXPECT_FALSE(opaque.hasAlphaChannel()) << rawValue(preset).toStdString();
     }
@@ -76,14 +68,14 @@ TEST(CanvasRender, NoneStaysTransparentAroundTheCardOthersAreOpaque)
 TEST(CanvasRender, ScaleAndPointSize)
 {
     // 400x300 with the default padding: 544 x 444 points, two pixels a point.
-    const QImage image = render(halves(), BeautifySettings::defaults());
+    const QImage image = render(redBlueHalves(), BeautifySettings::defaults());
     EXPECT_EQ(image.size(), QSize(1088, 888));
     EXPECT_EQ(image.deviceIndependentSize(), QSizeF(544, 444));
 
     BeautifySettings s = BeautifySettings::defaults();
     for (const AspectRatioOption option : { AspectRatioOption::instagram, AspectRatioOption::x, AspectRatioOption::pinterest }) {
         s.aspect = option;
-        EXPECT_EQ(render(halves(), s).width(), *socialTargetWidth(option)) << rawValue(option).toStdString();
+        EXPECT_EQ(render(redBlueHalves(), s).width(), *socialTargetWidth(option)) << rawValue(option).toStdString();
     }
 }
 
@@ -93,7 +85,7 @@ TEST(CanvasRender, CropAndFlipShowTheRightPartOfTheShot)
     s.background = BackgroundPreset::none;
     // Crop to the right half: only blue shows.
     s.cropRect = QRectF(0.5, 0, 0.5, 1);
-    QImage image = render(halves(), s);
+    QImage image = render(redBlueHalves(), s);
     EXPECT_EQ(image.deviceIndependentSize(), QSizeF(200, 300));
     EXPECT_TRUE(near(at(image, { 10, 150 }), QColor(0, 0, 255)));
     EXPECT_TRUE(near(at(image, { 190, 150 }), QColor(0, 0, 255)));
@@ -107,7 +99,7 @@ TEST(CanvasRender, CropAndFlipShowTheRightPartOfTheShot)
     box.end = QPointF(0.2, 0.2);
     box.colorHex = 0x00FF00;
     box.fillOpacity = 1;
-    image = render(halves(), s, { box });
+    image = render(redBlueHalves(), s, { box });
     EXPECT_TRUE(near(at(image, { 50, 150 }), QColor(0, 0, 255)));
     EXPECT_TRUE(near(at(image, { 350, 150 }), QColor(255, 0, 0)));
     EXPECT_TRUE(near(at(image, { 50, 40 }), QColor(0, 255, 0))); // the box stays at the left
@@ -129,9 +121,9 @@ TEST(CanvasRender, CardCornersAreRoundedAndShadowsFallBelow)
     BeautifySettings s = plain();
     s.background = BackgroundPreset::snow;
     s.radius = 40;
-    const CanvasLayout layout = canvasLayout(halves(), s);
+    const CanvasLayout layout = canvasLayout(redBlueHalves(), s);
     const QRectF card = cardRect(layout, s);
-    QImage image = render(halves(), s);
+    QImage image = render(redBlueHalves(), s);
     const QColor behind = at(image, { card.left() + 2, card.top() - 20 });
     EXPECT_TRUE(near(at(image, card.topLeft() + QPointF(3, 3)), behind, 12)); // the corner is cut away
     EXPECT_TRUE(near(at(image, card.topLeft() + QPointF(40, 40)), QColor(255, 0, 0)));
@@ -139,7 +131,7 @@ TEST(CanvasRender, CardCornersAreRoundedAndShadowsFallBelow)
 
     // With a shadow the canvas darkens below the card more than above it.
     s.shadow = 1;
-    image = render(halves(), s);
+    image = render(redBlueHalves(), s);
     const QColor below = at(image, { card.center().x(), card.bottom() + 12 });
     const QColor above = at(image, { card.center().x(), card.top() - 12 });
     EXPECT_LT(below.lightness() + 10, above.lightness());
@@ -151,10 +143,10 @@ TEST(CanvasRender, RedactionsMirrorWithTheScreenshot)
     s.background = BackgroundPreset::none;
     s.redactStyle = RedactStyle::block;
     const QList<QRectF> rects { QRectF(0.05, 0.4, 0.2, 0.2) }; // on the left of the image
-    QImage image = render(halves(), s, {}, rects);
+    QImage image = render(redBlueHalves(), s, {}, rects);
     EXPECT_TRUE(near(at(image, { 60, 150 }), Qt::black));
     s.flipH = true;
-    image = render(halves(), s, {}, rects);
+    image = render(redBlueHalves(), s, {}, rects);
     EXPECT_TRUE(near(at(image, { 340, 150 }), Qt::black));
     EXPECT_TRUE(near(at(image, { 60, 150 }), QColor(0, 0, 255)));
 }
@@ -164,27 +156,27 @@ TEST(CanvasRender, WindowFrameAndWatermark)
     BeautifySettings s = plain();
     s.background = BackgroundPreset::none;
     s.windowFrame = WindowFrameStyle::light;
-    const CanvasLayout layout = canvasLayout(halves(), s);
-    QImage image = render(halves(), s);
+    const CanvasLayout layout = canvasLayout(redBlueHalves(), s);
+    QImage image = render(redBlueHalves(), s);
     const double t = layout.titleBarHeight;
     EXPECT_TRUE(near(at(image, { 380, t / 2 }), QColor(241, 241, 244)));
     EXPECT_TRUE(near(at(image, { 100, t + 100 }), QColor(255, 0, 0)));
     s.windowFrame = WindowFrameStyle::dark;
-    EXPECT_TRUE(near(render(halves(), s).pixelColor(int(380 * 2), int(t)), QColor(42, 42, 44)));
+    EXPECT_TRUE(near(render(redBlueHalves(), s).pixelColor(int(380 * 2), int(t)), QColor(42, 42, 44)));
 
     // Watermark: only with the style's switch, 10 points from the edges without a background.
     s.windowFrame = WindowFrameStyle::none;
     s.watermark = true;
-    const CanvasContent content { halves(), s, {}, {}, productMark(WatermarkPosition::bottomRight) };
-    const QRectF place = watermarkRect(content, canvasLayout(halves(), s), WatermarkPosition::bottomRight);
+    const CanvasContent content { redBlueHalves(), s, {}, {}, productMark(WatermarkPosition::bottomRight) };
+    const QRectF place = watermarkRect(content, canvasLayout(redBlueHalves(), s), WatermarkPosition::bottomRight);
     EXPECT_DOUBLE_EQ(place.right(), 400 - 10);
     EXPECT_DOUBLE_EQ(place.bottom(), 300 - 10);
     const QPointF inside(place.left() + 4, place.center().y());
-    const QColor darkened = at(render(halves(), s), inside);
+    const QColor darkened = at(render(redBlueHalves(), s), inside);
     EXPECT_LT(darkened.blue(), 230); // the capsule dims the blue below it
     s.watermark = false;
-    EXPECT_TRUE(near(at(render(halves(), s), inside), QColor(0, 0, 255)));
-    EXPECT_TRUE(watermarkRect({ halves(), s, {}, {}, productMark() }, canvasLayout(halves(), s),
+    EXPECT_TRUE(near(at(render(redBlueHalves(), s), inside), QColor(0, 0, 255)));
+    EXPECT_TRUE(watermarkRect({ redBlueHalves(), s, {}, {}, productMark() }, canvasLayout(redBlueHalves(), s),
         WatermarkPosition::topLeft).isEmpty());
 }
 
@@ -193,8 +185,8 @@ TEST(CanvasRender, OversizedStylesFailCleanly)
     BeautifySettings s = BeautifySettings::defaults();
     s.padding = 4000;
     LogCapture log;
-    EXPECT_TRUE(render(halves(), s).isNull());
-    EXPECT_TRUE(renderCanvasPNG(halves(), s, {}, {}, productMark()).isEmpty());
+    EXPECT_TRUE(render(redBlueHalves(), s).isNull());
+    EXPECT_TRUE(renderCanvasPNG(redBlueHalves(), s, {}, {}, productMark()).isEmpty());
     EXPECT_EQ(log.lines.size(), 2);
 }
 
@@ -203,8 +195,8 @@ TEST(CanvasRender, ExportedFileDecodesToTheRender)
     BeautifySettings s = BeautifySettings::defaults();
     s.windowFrame = WindowFrameStyle::dark;
     s.showURL = true;
-    const QImage rendered = render(halves(), s);
-    const QByteArray png = renderCanvasPNG(halves(), s, {}, {}, productMark());
+    const QImage rendered = render(redBlueHalves(), s);
+    const QByteArray png = renderCanvasPNG(redBlueHalves(), s, {}, {}, productMark());
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Lumaforge %1.png").arg(screenshotDateString()));
     ASSERT_TRUE(exportPNG(QDialog::Accepted, path, png));

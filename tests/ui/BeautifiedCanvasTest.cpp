@@ -2,21 +2,13 @@
 
 #include "support/Wait.h"
 
+#include "support/SyntheticShots.h"
+
 #include <QPainter>
 
 #include <gtest/gtest.h>
 
 namespace {
-// Left half red, right half blue.
-QImage halves(int w = 400, int h = 300)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    QPainter p(&image);
-    p.fillRect(0, 0, w / 2, h, QColor(255, 0, 0));
-    p.fillRect(w / 2, 0, w - w / 2, h, QColor(0, 0, 255));
-    return image;
-}
-
 CanvasContent content(BackgroundPreset background, WatermarkPosition corner = WatermarkPosition::bottomRight)
 {
     BeautifySettings s = BeautifySettings::defaults();
@@ -24,7 +16,7 @@ CanvasContent content(BackgroundPreset background, WatermarkPosition corner = Wa
     s.background = background;
     s.aspect = AspectRatioOption::r1_1;
     s.watermark = true;
-    return { halves(), s, {}, {}, { QStringLiteral("Lumaforge"), QImage(), false, corner } };
+    return { redBlueHalves(), s, {}, {}, { QStringLiteral("Lumaforge"), QImage(), false, corner } };
 }
 
 QColor centreOfCapsule(const QImage& grabbed, const CanvasContent& c, WatermarkPosition corner, double scale)
