@@ -1,6 +1,7 @@
 // The canvas render of a 2880x1800 screenshot in the default style, and its parts.
 #include "BenchImages.h"
 #include "BenchMain.h"
+#include "render/BackgroundView.h"
 #include "render/CanvasRenderer.h"
 #include "render/CardShadow.h"
 
@@ -35,7 +36,19 @@ void BM_RenderDefault(benchmark::State& state)
     state.counters["width"] = size.width();
 }
 
+// The same with the background's gradient not yet cached (the first render at a new size).
+void BM_RenderDefaultColdBackground(benchmark::State& state)
+{
+    const QImage shot = benchScreenshot();
+    const WatermarkConfig mark { QStringLiteral("Lumaforge"), QImage(), false, WatermarkPosition::bottomRight };
+    for (auto _ : state) {
+        BackgroundImageCache::shared().clear();
+        benchmark::DoNotOptimize(renderCanvasImage(shot, BeautifySettings::defaults(), {}, {}, mark).size());
+    }
+}
+
 BENCHMARK(BM_RenderDefault)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_RenderDefaultColdBackground)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_CardShadows)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 int main(int argc, char** argv)
