@@ -236,7 +236,9 @@ void paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
 {
     const BeautifySettings& s = c.settings;
     const QRectF card = cardRect(layout, s);
-    if (!(card.width() > 0 && card.height() > 0))
+    // Stored styles are not clamped: a card with no area or no finite place is not drawn.
+    if (!(card.width() > 0 && card.height() > 0 && std::isfinite(card.x()) && std::isfinite(card.y())
+            && std::isfinite(card.right()) && std::isfinite(card.bottom())))
         return;
     const double radius = std::isfinite(s.radius) ? std::max(0.0, s.radius) : 0.0;
     const QPainterPath outline = continuousRoundedRect(card, radius);

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 WatermarkConfig productMark(WatermarkPosition position = WatermarkPosition::bottomRight)
 {
@@ -188,6 +191,18 @@ TEST(CanvasRender, OversizedStylesFailCleanly)
     EXPECT_TRUE(render(redBlueHalves(), s).isNull());
     EXPECT_TRUE(renderCanvasPNG(redBlueHalves(), s, {}, {}, productMark()).isEmpty());
     EXPECT_EQ(log.lines.size(), 2);
+}
+
+TEST(CanvasRender, NonFiniteStyleNumbersStillRender)
+{
+    BeautifySettings s = BeautifySettings::defaults();
+    s.balance = false;
+    s.shotOffset = QSizeF(std::nan(""), 0.1);
+    s.radius = std::numeric_limits<double>::infinity();
+    s.shadow = std::nan("");
+    const QImage image = render(redBlueHalves(), s);
+    ASSERT_FALSE(image.isNull()); // the background alone: the card has no place to go
+    EXPECT_EQ(image.size(), render(redBlueHalves(), BeautifySettings::defaults()).size());
 }
 
 TEST(CanvasRender, ExportedFileDecodesToTheRender)
