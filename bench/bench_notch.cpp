@@ -11,6 +11,7 @@
 #include "platform/PngEncoder.h"
 #include "platform/QtPasteboard.h"
 #include "platform/ScreenGeometry.h"
+#include "render/CanvasRenderer.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -82,6 +83,44 @@ void BM_PresentUntilShown(benchmark::State& state) { measurePresent(state, Until
 void BM_PresentUntilPngServed(benchmark::State& state) { measurePresent(state, Until::pngServed); }
 BENCHMARK(BM_PresentUntilShown)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 BENCHMARK(BM_PresentUntilPngServed)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
+
+// A restyle click to a style not rendered yet for this shot, until the new style is the
+// thumbnail (and on the clipboard): the canvas render of the 2880 x 1800 shot on the main thread.
+void BM_RestyleUntilShown(benchmark::State& state)
+{
+    const QImage raw = benchScreenshot();
+    static QtPasteboard board(QGuiApplication::clipboard(), PngEncoder::encode);
+    const WatermarkConfig watermark;
+    NotchStyling styling { {}, [&](const NotchSession& session, const BeautifySettings& settings) {
+                              return renderCanvasImage(session.rawImage, settings, {}, {}, watermark);
+                          } };
+    NotchController c(Preferences::shared(), PresetStore::shared(), board, ScreenGeometry::shared(), styling,
+        DragFileStore::temporaryFiles(), NotchHandlers {});
+    BeautifySettings first = BeautifySettings::defaults();
+    c.present(session(raw, renderCanvasImage(raw, first, {}, {}, watermark)));
+    const BackgroundPreset backgrounds[] = { BackgroundPreset::cobalt, BackgroundPreset::noir, BackgroundPreset::sunset };
+    int n = 0;
+    for (auto _ : state) {
+        BeautifySettings settings = first;
+        settings.background = backgrounds[n % 3];
+        settings.padding = 10 + n % 7; // a new size each time: nothing comes from a cache
+        const QString key = QStringLiteral("preset-%1").arg(n++);
+        const qint64 before = c.thumbnail().cacheKey();
+        QElapsedTimer timer;
+        timer.start();
+        c.applyStyle(key, settings);
+        processUntil([&] { return c.thumbnail().cacheKey() != before; });
+        state.SetIterationTime(timer.nsecsElapsed() / 1e9);
+
+        state.PauseTiming();
+        board.writtenPng();
+        c.waitForFileWrites();
+        state.ResumeTiming();
+    }
+    c.dismiss();
+    processUntil([&] { return !c.session(); });
+}
+BENCHMARK(BM_RestyleUntilShown)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }
 
