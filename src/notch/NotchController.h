@@ -35,9 +35,6 @@ class SerialExecutor;
 struct NotchStyling {
     std::function<void(NotchSession& session, const BeautifySettings& settings)> applySettings;
     std::function<QImage(const NotchSession& session, const BeautifySettings& settings)> render;
-
-    // The session's document and the canvas renderer.
-    static NotchStyling canvas();
 };
 
 // Where drag-out PNGs go. `write` runs on the controller's one writer thread; with a destination
@@ -84,10 +81,6 @@ public:
     NotchController(Preferences& prefs, PresetStore& presetStore, Pasteboard& pasteboard, ScreenGeometry& screens,
         NotchStyling styling, DragFileStore files, NotchHandlers handlers = {}, QObject* parent = nullptr);
     ~NotchController() override;
-
-    // The application's controller over the shared stores, the desktop's clipboard and screens,
-    // and the canvas renderer.
-    static NotchController& shared();
 
     // The card's content width for a raw image of this size (in points).
     static qreal contentWidthFor(const QSizeF& rawSize);
