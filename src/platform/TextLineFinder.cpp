@@ -1,0 +1,447 @@
+#include "platform/TextLineFinder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <numeric>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// A step between neighbouring pixels larger than this is an edge (anti-aliased glyph edges are
+// far steeper; gradients and compression noise are not).
+constexpr int kEdgeStep = 14;
+// A pixel is ink when it differs from its background by more than this in some channel: low
+// enough for placeholder grey on white, high enough to ignore shading.
+constexpr int kInkContrast = 30;
+
+inline int colourDistance(QRgb a, QRgb b)
+{
+    const int dr = std::abs(qRed(a) - qRed(b));
+    const int dg = std::abs(qGreen(a) - qGreen(b));
+    const int db = std::abs(qBlue(a) - qBlue(b));
+    return std::max(dr, std::max(dg, db));
+}
+
+void runSerially(int n, const std::function<void(int)>& body)
+{
+    for (int i = 0; i < n; ++i)
+        body(i);
+}
+
+struct Component {
+    int x0, y0, x1, y1; // x1, y1 exclusive
+    int area = 0;
+    int w() const { return x1 - x0; }
+    int h() const { return y1 - y0; }
+};
+
+struct Run {
+    int y, x0, x1; // x1 exclusive
+};
+
+int findRoot(std::vector<int>& parent, int i)
+{
+    while (parent[i] != i) {
+        parent[i] = parent[parent[i]];
+        i = parent[i];
+    }
+    return i;
+}
+
+// Ink: pixels well away from every flat area that differ from the colour of the nearest flat
+// area. Stroke interiors of large bold glyphs count as flat, which only hollows them out.
+std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, const std::function<void(int)>&)>& parallelFor)
+{
+    const int w = page.width(), h = page.height();
+    const auto row = [&](int y) { return reinterpret_cast<const QRgb*>(page.constScanLine(y)); };
+    const int bands = std::max(1, std::min(64, h / 64));
+    const auto forBands = [&](const std::function<void(int, int)>& body) {
+        parallelFor(bands, [&](int b) { body(int(int64_t(h) * b / bands), int(int64_t(h) * (b + 1) / bands)); });
+    };
+
+    // 1. Pixels next to a steep step.
+    std::vector<uint8_t> edge(size_t(w) * h, 0);
+    forBands([&](int from, int to) {
+        for (int y = from; y < to; ++y) {
+            const QRgb* r = row(y);
+            const QRgb* up = y > 0 ? row(y - 1) : nullptr;
+            const QRgb* down = y + 1 < h ? row(y + 1) : nullptr;
+            uint8_t* e = edge.data() + size_t(y) * w;
+            for (int x = 0; x < w; ++x) {
+                const QRgb p = r[x];
+                e[x] = (x > 0 && colourDistance(p, r[x - 1]) > kEdgeStep)
+                    || (x + 1 < w && colourDistance(p, r[x + 1]) > kEdgeStep)
+                    || (up && colourDistance(p, up[x]) > kEdgeStep)
+                    || (down && colourDistance(p, down[x]) > kEdgeStep);
+            }
+        }
+    });
+
+    // 2. Flat: no edge pixel within one pixel.
+    std::vector<uint8_t> nearEdge(size_t(w) * h, 0);
+    forBands([&](int from, int to) {
+        for (int y = from; y < to; ++y) {
+            uint8_t* out = nearEdge.data() + size_t(y) * w;
+            for (int dy = -1; dy <= 1; ++dy) {
+                const int yy = y + dy;
+                if (yy < 0 || yy >= h)
+                    continue;
+                const uint8_t* e = edge.data() + size_t(yy) * w;
+                for (int x = 0; x < w; ++x)
+                    out[x] |= e[x] | (x > 0 ? e[x - 1] : 0) | (x + 1 < w ? e[x + 1] : 0);
+            }
+        }
+    });
+    edge = {};
+
+    // 3. The nearest flat pixel of every other pixel (two chamfer passes, chessboard distance).
+    constexpr uint16_t kFar = 0xffff;
+    std::vector<uint16_t> dist(size_t(w) * h);
+    std::vector<int32_t> source(size_t(w) * h, -1);
+    for (size_t i = 0; i < dist.size(); ++i) {
+        if (!nearEdge[i]) {
+            dist[i] = 0;
+            source[i] = int32_t(i);
+        } else {
+            dist[i] = kFar;
+        }
+    }
+    const auto relax = [&](size_t i, size_t j) {
+        if (dist[j] != kFar && dist[j] + 1 < dist[i]) {
+            dist[i] = uint16_t(dist[j] + 1);
+            source[i] = source[j];
+        }
+    };
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * w + x;
+            if (dist[i] == 0)
+                continue;
+            if (x > 0)
+                relax(i, i - 1);
+            if (y > 0) {
+                relax(i, i - w);
+                if (x > 0)
+                    relax(i, i - w - 1);
+                if (x + 1 < w)
+                    relax(i, i - w + 1);
+            }
+        }
+    }
+    for (int y = h - 1; y >= 0; --y) {
+        for (int x = w - 1; x >= 0; --x) {
+            const size_t i = size_t(y) * w + x;
+            if (dist[i] == 0)
+                continue;
+            if (x + 1 < w)
+                relax(i, i + 1);
+            if (y + 1 < h) {
+                relax(i, i + w);
+                if (x + 1 < w)
+                    relax(i, i + w + 1);
+                if (x > 0)
+                    relax(i, i + w - 1);
+            }
+        }
+    }
+    dist = {};
+
+    // 4. Ink differs from that background colour.
+    std::vector<uint8_t> ink(size_t(w) * h, 0);
+    forBands([&](int from, int to) {
+        for (int y = from; y < to; ++y) {
+            const QRgb* r = row(y);
+            for (int x = 0; x < w; ++x) {
+                const size_t i = size_t(y) * w + x;
+                const int32_t s = source[i];
+                if (!nearEdge[i] || s < 0)
+                    continue;
+                const QRgb bg = row(int(s / w))[s % w];
+                ink[i] = colourDistance(r[x], bg) > kInkContrast;
+            }
+        }
+    });
+    return ink;
+}
+
+std::vector<Component> inkComponents(const std::vector<uint8_t>& ink, int w, int h)
+{
+    std::vector<Run> runs;
+    std::vector<int> rowStart(size_t(h) + 1, 0);
+    for (int y = 0; y < h; ++y) {
+        rowStart[y] = int(runs.size());
+        const uint8_t* r = ink.data() + size_t(y) * w;
+        int x = 0;
+        while (x < w) {
+            while (x < w && !r[x])
+                ++x;
+            if (x >= w)
+                break;
+            const int start = x;
+            while (x < w && r[x])
+                ++x;
+            runs.push_back({ y, start, x });
+        }
+    }
+    rowStart[h] = int(runs.size());
+    std::vector<int> parent(runs.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    for (int y = 1; y < h; ++y) {
+        int a = rowStart[y - 1];
+        const int aEnd = rowStart[y];
+        for (int b = rowStart[y]; b < rowStart[y + 1]; ++b) {
+            // Eight-connected: runs touch when they overlap or meet at a corner.
+            while (a < aEnd && runs[a].x1 < runs[b].x0)
+                ++a;
+            for (int k = a; k < aEnd && runs[k].x0 <= runs[b].x1; ++k) {
+                const int ra = findRoot(parent, k), rb = findRoot(parent, b);
+                if (ra != rb)
+                    parent[std::max(ra, rb)] = std::min(ra, rb);
+            }
+        }
+    }
+    std::unordered_map<int, int> index;
+    std::vector<Component> comps;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const int root = findRoot(parent, int(i));
+        auto [it, fresh] = index.try_emplace(root, int(comps.size()));
+        const Run& r = runs[i];
+        if (fresh) {
+            comps.push_back({ r.x0, r.y, r.x1, r.y + 1, 0 });
+        }
+        Component& c = comps[it->second];
+        c.x0 = std::min(c.x0, r.x0);
+        c.x1 = std::max(c.x1, r.x1);
+        c.y1 = std::max(c.y1, r.y + 1);
+        c.area += r.x1 - r.x0;
+    }
+    return comps;
+}
+
+// Rules, frames, separators and blobs too large for text are not glyphs.
+bool isGlyphLike(const Component& c, int maxGlyphHeight)
+{
+    const int w = c.w(), h = c.h();
+    if (h > maxGlyphHeight || w > 8 * maxGlyphHeight)
+        return false;
+    if (h <= 4 && w >= 30 && w >= 8 * h)
+        return false; // horizontal rule or underline
+    if (h >= 40 && h >= 15 * w)
+        return false; // vertical separator
+    if (w >= 30 && h >= 20 && c.area < 0.12 * w * h)
+        return false; // frame of a field, button or card
+    return true;
+}
+
+struct Line {
+    int x0, y0, x1, y1;
+    double heightSum = 0;
+    int glyphs = 0;
+    double typical() const { return glyphs ? heightSum / glyphs : y1 - y0; }
+};
+
+int overlap(int a0, int a1, int b0, int b1) { return std::min(a1, b1) - std::max(a0, b0); }
+
+} // namespace
+
+QList<TextLineBox> findTextLines(const QImage& page,
+    const std::function<void(int, const std::function<void(int)>&)>& parallelForIn)
+{
+    if (page.isNull() || page.format() != QImage::Format_RGB32 || page.width() < 2 || page.height() < 2)
+        return {};
+    const auto parallelFor = parallelForIn ? parallelForIn : runSerially;
+    const int w = page.width(), h = page.height();
+    const std::vector<uint8_t> ink = inkMask(page, parallelFor);
+    std::vector<Component> comps = inkComponents(ink, w, h);
+
+    const int maxGlyphHeight = std::max(24, std::min(220, h / 3));
+    std::vector<Component> seeds, small;
+    for (const Component& c : comps) {
+        if (!isGlyphLike(c, maxGlyphHeight))
+            continue;
+        (c.h() >= 5 ? seeds : small).push_back(c);
+    }
+    std::sort(seeds.begin(), seeds.end(), [](const Component& a, const Component& b) { return a.x0 < b.x0; });
+
+    // Lines grow left to right; a glyph joins the line it overlaps most in height when the gap to
+    // that line's end is small against the glyph height. Lines are indexed by 16-pixel row bands.
+    std::vector<Line> lines;
+    constexpr int kBand = 16;
+    std::vector<std::vector<int>> bandLines(size_t(h / kBand) + 1);
+    const auto registerLine = [&](int index, int from, int to) {
+        for (int b = std::max(0, from / kBand); b <= std::min(int(bandLines.size()) - 1, (to - 1) / kBand); ++b) {
+            auto& list = bandLines[b];
+            if (list.empty() || list.back() != index)
+                list.push_back(index);
+        }
+    };
+    std::vector<int> candidates;
+    for (const Component& c : seeds) {
+        int best = -1;
+        double bestScore = 0;
+        candidates.clear();
+        for (int b = c.y0 / kBand; b <= (c.y1 - 1) / kBand; ++b)
+            candidates.insert(candidates.end(), bandLines[b].begin(), bandLines[b].end());
+        std::sort(candidates.begin(), candidates.end());
+        candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+        for (int index : candidates) {
+            const Line& l = lines[index];
+            const double typical = l.typical();
+            const int ov = overlap(c.y0, c.y1, l.y0, l.y1);
+            if (ov <= 0)
+                continue;
+            const double gap = c.x0 - l.x1;
+            if (gap > 1.9 * std::max<double>(typical, c.h()) + 2)
+                continue;
+            const double ratio = double(c.h()) / typical;
+            if (ratio > 2.3)
+                continue;
+            const double need = 0.5 * std::min<double>(c.h(), typical);
+            if (ov < need)
+                continue;
+            const double score = double(ov) / c.h() - 0.01 * std::max(0.0, gap) / typical;
+            if (best < 0 || score > bestScore) {
+                best = index;
+                bestScore = score;
+            }
+        }
+        if (best < 0) {
+            lines.push_back({ c.x0, c.y0, c.x1, c.y1, double(c.h()), 1 });
+            registerLine(int(lines.size()) - 1, c.y0, c.y1);
+            continue;
+        }
+        Line& l = lines[best];
+        const bool glyph = c.h() >= 0.45 * l.typical();
+        l.x0 = std::min(l.x0, c.x0);
+        l.x1 = std::max(l.x1, c.x1);
+        const int oldY0 = l.y0, oldY1 = l.y1;
+        l.y0 = std::min(l.y0, c.y0);
+        l.y1 = std::max(l.y1, c.y1);
+        if (glyph) {
+            l.heightSum += c.h();
+            ++l.glyphs;
+        }
+        if (l.y0 < oldY0 || l.y1 > oldY1)
+            registerLine(best, l.y0, l.y1);
+    }
+
+    // Dots, commas, hyphens and accents join the line around them.
+    for (const Component& c : small) {
+        const int cy = (c.y0 + c.y1) / 2;
+        for (int index : bandLines[std::clamp(cy / kBand, 0, int(bandLines.size()) - 1)]) {
+            Line& l = lines[index];
+            const double t = l.typical();
+            if (cy < l.y0 - 0.35 * t || cy > l.y1 + 0.25 * t)
+                continue;
+            if (c.x1 < l.x0 - 0.8 * t || c.x0 > l.x1 + 0.8 * t)
+                continue;
+            l.x0 = std::min(l.x0, c.x0);
+            l.x1 = std::max(l.x1, c.x1);
+            l.y0 = std::min(l.y0, c.y0);
+            l.y1 = std::max(l.y1, c.y1);
+            break;
+        }
+    }
+
+    QList<TextLineBox> out;
+    for (const Line& l : lines) {
+        const double t = l.typical();
+        // A lone mark or a sliver is no line of text.
+        if (l.x1 - l.x0 < 0.6 * t || t < 5 || (l.glyphs < 2 && l.x1 - l.x0 < 1.5 * t))
+            continue;
+        out.append({ QRect(l.x0, l.y0, l.x1 - l.x0, l.y1 - l.y0), int(std::lround(t)) });
+    }
+    // Reading order: rows top to bottom, left to right within a row.
+    std::sort(out.begin(), out.end(), [](const TextLineBox& a, const TextLineBox& b) {
+        const int ov = overlap(a.box.top(), a.box.bottom() + 1, b.box.top(), b.box.bottom() + 1);
+        if (ov > 0.5 * std::min(a.box.height(), b.box.height()))
+            return a.box.left() < b.box.left();
+        return a.box.top() < b.box.top();
+    });
+    return out;
+}
+
+LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding)
+{
+    const int t = std::max(1, line.height);
+    const QRect region = line.box.adjusted(-1, -1, 1, 1).intersected(page.rect());
+    // The background is the commonest colour of a ring around the line.
+    const int ringPad = std::max(2, t / 4);
+    const QRect ring = line.box.adjusted(-ringPad, -ringPad, ringPad, ringPad).intersected(page.rect());
+    std::unordered_map<uint32_t, int> votes;
+    const auto vote = [&](int x, int y) {
+        const QRgb p = reinterpret_cast<const QRgb*>(page.constScanLine(y))[x];
+        ++votes[((qRed(p) >> 3) << 10) | ((qGreen(p) >> 3) << 5) | (qBlue(p) >> 3)];
+    };
+    for (int x = ring.left(); x <= ring.right(); ++x) {
+        vote(x, ring.top());
+        vote(x, ring.bottom());
+    }
+    for (int y = ring.top() + 1; y < ring.bottom(); ++y) {
+        vote(ring.left(), y);
+        vote(ring.right(), y);
+    }
+    uint32_t key = 0;
+    int most = -1;
+    for (const auto& [k, n] : votes) {
+        if (n > most) {
+            key = k;
+            most = n;
+        }
+    }
+    long sums[3] = { 0, 0, 0 };
+    int count = 0;
+    const auto accumulate = [&](int x, int y) {
+        const QRgb p = reinterpret_cast<const QRgb*>(page.constScanLine(y))[x];
+        if (uint32_t(((qRed(p) >> 3) << 10) | ((qGreen(p) >> 3) << 5) | (qBlue(p) >> 3)) != key)
+            return;
+        sums[0] += qRed(p);
+        sums[1] += qGreen(p);
+        sums[2] += qBlue(p);
+        ++count;
+    };
+    for (int x = ring.left(); x <= ring.right(); ++x) {
+        accumulate(x, ring.top());
+        accumulate(x, ring.bottom());
+    }
+    for (int y = ring.top() + 1; y < ring.bottom(); ++y) {
+        accumulate(ring.left(), y);
+        accumulate(ring.right(), y);
+    }
+    const QRgb bg = count ? qRgb(int(sums[0] / count), int(sums[1] / count), int(sums[2] / count)) : qRgb(255, 255, 255);
+
+    // Distance from the background, stretched so the strongest ink is black.
+    QImage grey(region.size(), QImage::Format_Grayscale8);
+    int strongest = 1;
+    for (int y = 0; y < region.height(); ++y) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(page.constScanLine(region.top() + y)) + region.left();
+        uchar* dst = grey.scanLine(y);
+        for (int x = 0; x < region.width(); ++x) {
+            const int d = colourDistance(src[x], bg);
+            dst[x] = uchar(d);
+            strongest = std::max(strongest, d);
+        }
+    }
+    const int full = std::max(strongest, kInkContrast);
+    for (int y = 0; y < grey.height(); ++y) {
+        uchar* p = grey.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            p[x] = uchar(255 - std::min(255, p[x] * 255 / full));
+    }
+
+    const double scale = std::clamp(double(targetHeight) / t, 0.5, 4.0);
+    const QSize scaledSize(std::max(1, int(std::lround(region.width() * scale))),
+        std::max(1, int(std::lround(region.height() * scale))));
+    const QImage scaled = scale == 1.0 ? grey : grey.scaled(scaledSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage framed(scaled.width() + 2 * padding, scaled.height() + 2 * padding, QImage::Format_Grayscale8);
+    framed.fill(255);
+    for (int y = 0; y < scaled.height(); ++y)
+        std::copy_n(scaled.constScanLine(y), scaled.width(), framed.scanLine(y + padding) + padding);
+    LineImage out;
+    out.image = framed;
+    out.scale = double(scaled.width()) / region.width();
+    out.origin = QPointF(region.left() - padding / out.scale, region.top() - padding / out.scale);
+    return out;
+}
