@@ -5,6 +5,7 @@
 //
 // DIR keeps the images and their ground truth (default: a temporary folder).
 #include "platform/TesseractTextRecognizer.h"
+#include "platform/TextLineFinder.h"
 #include "render/SensitiveTextDetector.h"
 #include "screens/ScreenshotGenerator.h"
 
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonDocument>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -140,6 +142,7 @@ int main(int argc, char** argv)
     parser.addOption({ "no-cli", "Skip the tesseract command-line tool." });
     parser.addOption({ "only", "Only shots whose name contains this text.", "text" });
     parser.addOption({ "verbose", "List every miss and false detection." });
+    parser.addOption({ "overlay", "Also save each image with the found lines outlined." });
     parser.process(app);
 
     QTemporaryDir temp;
@@ -163,6 +166,16 @@ int main(int argc, char** argv)
         QFile truth(out + u'/' + shot.name + QStringLiteral(".truth.json"));
         if (truth.open(QIODevice::WriteOnly))
             truth.write(QJsonDocument(truthJson(shot)).toJson());
+
+        if (parser.isSet("overlay")) {
+            QImage overlay = shot.image.copy();
+            QPainter painter(&overlay);
+            painter.setPen(QPen(Qt::red, 1));
+            for (const TextLineBox& line : findTextLines(shot.image.convertToFormat(QImage::Format_RGB32)))
+                painter.drawRect(line.box);
+            painter.end();
+            overlay.save(out + u'/' + shot.name + QStringLiteral(".lines.png"));
+        }
 
         QElapsedTimer timer;
         timer.start();

@@ -24,6 +24,28 @@ inline int colourDistance(QRgb a, QRgb b)
     return std::max(dr, std::max(dg, db));
 }
 
+// Whether `p` lies between the colours `a` and `b`, as the anti-aliased edge between two areas.
+bool isBlend(QRgb p, QRgb a, QRgb b)
+{
+    if (colourDistance(a, b) <= kInkContrast)
+        return false;
+    const int pc[3] = { qRed(p), qGreen(p), qBlue(p) };
+    const int ac[3] = { qRed(a), qGreen(a), qBlue(a) };
+    const int bc[3] = { qRed(b), qGreen(b), qBlue(b) };
+    double lo = 1, hi = 0;
+    for (int c = 0; c < 3; ++c) {
+        if (pc[c] < std::min(ac[c], bc[c]) - 8 || pc[c] > std::max(ac[c], bc[c]) + 8)
+            return false;
+        const int span = bc[c] - ac[c];
+        if (std::abs(span) < 24)
+            continue;
+        const double t = double(pc[c] - ac[c]) / span;
+        lo = std::min(lo, t);
+        hi = std::max(hi, t);
+    }
+    return hi - lo < 0.3;
+}
+
 void runSerially(int n, const std::function<void(int)>& body)
 {
     for (int i = 0; i < n; ++i)
@@ -148,8 +170,11 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
     }
     dist = {};
 
-    // 4. Ink differs from that background colour.
+    // 4. Ink differs from that background colour, and from the backgrounds next to it: where two
+    // flat areas meet (a selected row, a bubble, a button), their edge and its anti-aliased blend
+    // are no ink.
     std::vector<uint8_t> ink(size_t(w) * h, 0);
+    const auto colourOf = [&](int32_t s) { return row(int(s / w))[s % w]; };
     forBands([&](int from, int to) {
         for (int y = from; y < to; ++y) {
             const QRgb* r = row(y);
@@ -158,8 +183,24 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
                 const int32_t s = source[i];
                 if (!nearEdge[i] || s < 0)
                     continue;
-                const QRgb bg = row(int(s / w))[s % w];
-                ink[i] = colourDistance(r[x], bg) > kInkContrast;
+                const QRgb p = r[x];
+                const QRgb bg = colourOf(s);
+                if (colourDistance(p, bg) <= kInkContrast)
+                    continue;
+                bool isInk = true;
+                const size_t neighbours[4] = { x > 0 ? i - 1 : i, x + 1 < w ? i + 1 : i, y > 0 ? i - w : i,
+                    y + 1 < h ? i + w : i };
+                for (size_t q : neighbours) {
+                    const int32_t t = source[q];
+                    if (t < 0 || t == s)
+                        continue;
+                    const QRgb other = colourOf(t);
+                    if (colourDistance(p, other) <= kInkContrast || isBlend(p, bg, other)) {
+                        isInk = false;
+                        break;
+                    }
+                }
+                ink[i] = isInk;
             }
         }
     });
@@ -221,17 +262,20 @@ std::vector<Component> inkComponents(const std::vector<uint8_t>& ink, int w, int
 }
 
 // Rules, frames, separators and blobs too large for text are not glyphs.
-bool isGlyphLike(const Component& c, int maxGlyphHeight)
+bool isGlyphLike(const Component& c, int maxGlyphHeight, bool solidOnly)
 {
     const int w = c.w(), h = c.h();
+    // At coarse scales text strokes are solid; outlines there are bubbles, cards and buttons.
+    if (solidOnly && w >= 10 && h >= 10 && c.area < 0.2 * w * h)
+        return false;
     if (h > maxGlyphHeight || w > 8 * maxGlyphHeight)
         return false;
     if (h <= 4 && w >= 30 && w >= 8 * h)
         return false; // horizontal rule or underline
     if (h >= 40 && h >= 15 * w)
         return false; // vertical separator
-    if (w >= 30 && h >= 20 && c.area < 0.12 * w * h)
-        return false; // frame of a field, button or card
+    if (w >= 30 && h >= 20 && w > 2.5 * h && c.area < 0.12 * w * h)
+        return false; // frame of a field, button or card (hollow large glyphs are not that wide)
     return true;
 }
 
@@ -244,14 +288,11 @@ struct Line {
 
 int overlap(int a0, int a1, int b0, int b1) { return std::min(a1, b1) - std::max(a0, b0); }
 
-} // namespace
+using ParallelFor = std::function<void(int, const std::function<void(int)>&)>;
 
-QList<TextLineBox> findTextLines(const QImage& page,
-    const std::function<void(int, const std::function<void(int)>&)>& parallelForIn)
+// The lines of one scale of the page, in no particular order.
+QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelFor, bool coarse)
 {
-    if (page.isNull() || page.format() != QImage::Format_RGB32 || page.width() < 2 || page.height() < 2)
-        return {};
-    const auto parallelFor = parallelForIn ? parallelForIn : runSerially;
     const int w = page.width(), h = page.height();
     const std::vector<uint8_t> ink = inkMask(page, parallelFor);
     std::vector<Component> comps = inkComponents(ink, w, h);
@@ -259,7 +300,7 @@ QList<TextLineBox> findTextLines(const QImage& page,
     const int maxGlyphHeight = std::max(24, std::min(220, h / 3));
     std::vector<Component> seeds, small;
     for (const Component& c : comps) {
-        if (!isGlyphLike(c, maxGlyphHeight))
+        if (!isGlyphLike(c, maxGlyphHeight, coarse))
             continue;
         (c.h() >= 5 ? seeds : small).push_back(c);
     }
@@ -353,13 +394,111 @@ QList<TextLineBox> findTextLines(const QImage& page,
             continue;
         out.append({ QRect(l.x0, l.y0, l.x1 - l.x0, l.y1 - l.y0), int(std::lround(t)) });
     }
-    // Reading order: rows top to bottom, left to right within a row.
-    std::sort(out.begin(), out.end(), [](const TextLineBox& a, const TextLineBox& b) {
-        const int ov = overlap(a.box.top(), a.box.bottom() + 1, b.box.top(), b.box.bottom() + 1);
-        if (ov > 0.5 * std::min(a.box.height(), b.box.height()))
-            return a.box.left() < b.box.left();
-        return a.box.top() < b.box.top();
+    return out;
+}
+
+qint64 area(const QRect& r) { return r.isEmpty() ? 0 : qint64(r.width()) * r.height(); }
+
+// Half the size, each pixel the mean of four.
+QImage halved(const QImage& page)
+{
+    const int w = page.width() / 2, h = page.height() / 2;
+    QImage out(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
+    if (w < 1 || h < 1)
+        return out;
+    for (int y = 0; y < h; ++y) {
+        const QRgb* a = reinterpret_cast<const QRgb*>(page.constScanLine(2 * y));
+        const QRgb* b = reinterpret_cast<const QRgb*>(page.constScanLine(2 * y + 1));
+        QRgb* o = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const QRgb p[4] = { a[2 * x], a[2 * x + 1], b[2 * x], b[2 * x + 1] };
+            o[x] = qRgb((qRed(p[0]) + qRed(p[1]) + qRed(p[2]) + qRed(p[3]) + 2) / 4,
+                (qGreen(p[0]) + qGreen(p[1]) + qGreen(p[2]) + qGreen(p[3]) + 2) / 4,
+                (qBlue(p[0]) + qBlue(p[1]) + qBlue(p[2]) + qBlue(p[3]) + 2) / 4);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QList<TextLineBox> findTextLines(const QImage& page, const ParallelFor& parallelForIn)
+{
+    if (page.isNull() || page.format() != QImage::Format_RGB32 || page.width() < 2 || page.height() < 2)
+        return {};
+    const ParallelFor parallelFor = parallelForIn ? parallelForIn : runSerially;
+    QList<TextLineBox> lines = linesAtScale(page, parallelFor, false);
+    // Strokes of large text are flat inside, which hides them at full scale; half and quarter
+    // scale find them. A coarse line counts where the finer scales found little, and replaces
+    // the fragments of it they found.
+    QImage coarse = page;
+    for (int factor : { 2, 4 }) {
+        coarse = halved(coarse);
+        if (coarse.width() < 64 || coarse.height() < 64)
+            break;
+        QList<TextLineBox> added;
+        for (const TextLineBox& found : linesAtScale(coarse, parallelFor, true)) {
+            const QRect box = QRect(found.box.topLeft() * factor, found.box.size() * factor)
+                                  .adjusted(-factor, -factor, factor, factor)
+                                  .intersected(page.rect());
+            // Small text at a coarse scale blurs into blocks: a line there must be tall, and must
+            // not cover finer lines of different rows.
+            if (found.height < 7)
+                continue;
+            // Finer lines across most of its width mean the text was read already.
+            std::vector<uint8_t> covered(size_t(box.width()), 0);
+            bool severalRows = false;
+            QRect firstRow;
+            for (const TextLineBox& line : lines) {
+                const QRect inside = line.box.intersected(box);
+                if (inside.isEmpty())
+                    continue;
+                std::fill_n(covered.begin() + (inside.left() - box.left()), inside.width(), uint8_t(1));
+                if (firstRow.isNull())
+                    firstRow = line.box;
+                else if (overlap(firstRow.top(), firstRow.bottom() + 1, line.box.top(), line.box.bottom() + 1)
+                    < std::min(firstRow.height(), line.box.height()) / 2)
+                    severalRows = true;
+            }
+            const auto coveredWidth = std::count(covered.begin(), covered.end(), uint8_t(1));
+            if (!severalRows && coveredWidth < box.width() / 2)
+                added.append({ box, found.height * factor });
+        }
+        lines.removeIf([&](const TextLineBox& line) {
+            for (const TextLineBox& big : added)
+                if (area(line.box.intersected(big.box)) > area(line.box) / 2)
+                    return true;
+            return false;
+        });
+        lines.append(added);
+    }
+
+    // Reading order: rows top to bottom, each row left to right. A line starts a new row unless
+    // its middle lies within the first line of the current row.
+    std::sort(lines.begin(), lines.end(), [](const TextLineBox& a, const TextLineBox& b) {
+        return a.box.top() != b.box.top() ? a.box.top() < b.box.top() : a.box.left() < b.box.left();
     });
+    std::vector<int> rowOf(size_t(lines.size()), 0);
+    int row = -1;
+    QRect rowBox;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const int middle = lines[i].box.center().y();
+        if (row < 0 || middle > rowBox.bottom()) {
+            ++row;
+            rowBox = lines[i].box;
+        }
+        rowOf[size_t(i)] = row;
+    }
+    std::vector<int> order(size_t(lines.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return rowOf[size_t(a)] != rowOf[size_t(b)] ? rowOf[size_t(a)] < rowOf[size_t(b)]
+                                                   : lines[a].box.left() < lines[b].box.left();
+    });
+    QList<TextLineBox> out;
+    out.reserve(lines.size());
+    for (int i : order)
+        out.append(lines[i]);
     return out;
 }
 
