@@ -88,10 +88,37 @@ double median(std::vector<double> values, double fallback)
     return values[values.size() / 2];
 }
 
-// Symbols to lines: one blank between words, and a new line where a gap is wide against the
-// character pitch (a label and its field, neighbouring cells), as a platform recogniser reports
-// separate observations.
-QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, double glyphHeight, QSizeF page)
+// Which columns of a line image hold ink.
+std::vector<uint8_t> inkColumns(const QImage& grey)
+{
+    std::vector<uint8_t> ink(size_t(grey.width()), 0);
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            ink[size_t(x)] |= row[x] < 140;
+    }
+    return ink;
+}
+
+// The widest run of blank columns between two page x positions, in page pixels.
+double blankBetween(const std::vector<uint8_t>& ink, const LineImage& line, double fromX, double toX)
+{
+    const int a = std::clamp(int(std::floor((fromX - line.origin.x()) * line.scale)), 0, int(ink.size()));
+    const int b = std::clamp(int(std::ceil((toX - line.origin.x()) * line.scale)), 0, int(ink.size()));
+    int best = 0, run = 0;
+    for (int x = a; x < b; ++x) {
+        run = ink[size_t(x)] ? 0 : run + 1;
+        best = std::max(best, run);
+    }
+    return best / line.scale;
+}
+
+// Symbols to lines. Blanks follow the pixels, not the engine, which puts blanks into long tokens
+// and drops them between columns: no blank where the ink runs on, a blank where it stops for a
+// character's width, and a new line where it stops for much longer (a label and its field,
+// neighbouring cells), as a platform recogniser reports separate observations.
+QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const LineImage& image, double glyphHeight,
+    QSizeF page)
 {
     QList<RecognizedLine> out;
     if (symbols.empty())
@@ -100,7 +127,9 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, double g
     for (size_t i = 1; i < symbols.size(); ++i)
         if (!symbols[i].startsWord)
             pitches.push_back(symbols[i].box.center().x() - symbols[i - 1].box.center().x());
-    const double pitch = std::max(1.0, median(pitches, 0.55 * glyphHeight));
+    const double h = std::max(1.0, glyphHeight);
+    const double pitch = std::max(1.0, median(pitches, 0.55 * h));
+    const std::vector<uint8_t> ink = inkColumns(image.image);
 
     RecognizedLine current;
     QRectF currentBox;
@@ -117,11 +146,12 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, double g
     };
     for (size_t i = 0; i < symbols.size(); ++i) {
         const Symbol& s = symbols[i];
-        if (i > 0 && s.startsWord) {
-            const double gap = s.box.left() - symbols[i - 1].box.right();
-            if (gap > 2.0 * pitch && gap > 0.9 * glyphHeight) {
+        if (i > 0) {
+            const double gap = blankBetween(ink, image, symbols[i - 1].box.center().x(), s.box.center().x());
+            const bool blank = s.startsWord ? gap >= 0.2 * h : gap > std::max(0.55 * h, 0.8 * pitch);
+            if (gap > std::max(1.6 * h, 2.0 * pitch)) {
                 flush();
-            } else {
+            } else if (blank) {
                 current.text += QLatin1Char(' ');
                 current.charBoxes.append(QRectF());
             }
@@ -281,7 +311,7 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
             int(line.image.bytesPerLine()));
         engine->SetSourceResolution(300);
         if (engine->Recognize(nullptr) == 0)
-            results[size_t(index)] = assembleLines(readSymbols(*engine, line), boxes[index].height, pageSize);
+            results[size_t(index)] = assembleLines(readSymbols(*engine, line), line, boxes[index].height, pageSize);
         engine->Clear();
         release(std::move(engine));
     });

@@ -15,6 +15,8 @@ constexpr int kEdgeStep = 14;
 // A pixel is ink when it differs from its background by more than this in some channel: low
 // enough for placeholder grey on white, high enough to ignore shading.
 constexpr int kInkContrast = 30;
+// The smallest flat area, in pixels across, that counts as a background.
+constexpr int kMinBackground = 40;
 
 inline int colourDistance(QRgb a, QRgb b)
 {
@@ -72,6 +74,69 @@ int findRoot(std::vector<int>& parent, int i)
     return i;
 }
 
+struct Labelling {
+    std::vector<Run> runs;
+    std::vector<int> componentOfRun;
+    std::vector<Component> components;
+};
+
+// Connected components of the pixels where mask == value, by runs and union-find.
+Labelling labelMask(const std::vector<uint8_t>& mask, uint8_t value, int w, int h, bool eightConnected)
+{
+    Labelling out;
+    std::vector<Run>& runs = out.runs;
+    std::vector<int> rowStart(size_t(h) + 1, 0);
+    for (int y = 0; y < h; ++y) {
+        rowStart[y] = int(runs.size());
+        const uint8_t* r = mask.data() + size_t(y) * w;
+        int x = 0;
+        while (x < w) {
+            while (x < w && r[x] != value)
+                ++x;
+            if (x >= w)
+                break;
+            const int start = x;
+            while (x < w && r[x] == value)
+                ++x;
+            runs.push_back({ y, start, x });
+        }
+    }
+    rowStart[h] = int(runs.size());
+    // Eight-connected runs also touch at a corner.
+    const int reach = eightConnected ? 1 : 0;
+    std::vector<int> parent(runs.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    for (int y = 1; y < h; ++y) {
+        int a = rowStart[y - 1];
+        const int aEnd = rowStart[y];
+        for (int b = rowStart[y]; b < rowStart[y + 1]; ++b) {
+            while (a < aEnd && runs[a].x1 + reach <= runs[b].x0)
+                ++a;
+            for (int k = a; k < aEnd && runs[k].x0 < runs[b].x1 + reach; ++k) {
+                const int ra = findRoot(parent, k), rb = findRoot(parent, b);
+                if (ra != rb)
+                    parent[std::max(ra, rb)] = std::min(ra, rb);
+            }
+        }
+    }
+    std::unordered_map<int, int> index;
+    out.componentOfRun.resize(runs.size());
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const int root = findRoot(parent, int(i));
+        auto [it, fresh] = index.try_emplace(root, int(out.components.size()));
+        const Run& r = runs[i];
+        if (fresh)
+            out.components.push_back({ r.x0, r.y, r.x1, r.y + 1, 0 });
+        Component& c = out.components[it->second];
+        c.x0 = std::min(c.x0, r.x0);
+        c.x1 = std::max(c.x1, r.x1);
+        c.y1 = std::max(c.y1, r.y + 1);
+        c.area += r.x1 - r.x0;
+        out.componentOfRun[i] = it->second;
+    }
+    return out;
+}
+
 // Ink: pixels well away from every flat area that differ from the colour of the nearest flat
 // area. Stroke interiors of large bold glyphs count as flat, which only hollows them out.
 std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, const std::function<void(int)>&)>& parallelFor)
@@ -117,6 +182,19 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
         }
     });
     edge = {};
+
+    // Flat areas smaller than this are the insides of strokes (large or bold text) or of glyph
+    // counters, not backgrounds.
+    {
+        const Labelling flat = labelMask(nearEdge, 0, w, h, false);
+        for (size_t i = 0; i < flat.runs.size(); ++i) {
+            const Component& c = flat.components[size_t(flat.componentOfRun[i])];
+            if (c.w() >= kMinBackground || c.h() >= kMinBackground)
+                continue;
+            const Run& r = flat.runs[i];
+            std::fill_n(nearEdge.begin() + (size_t(r.y) * w + r.x0), r.x1 - r.x0, uint8_t(1));
+        }
+    }
 
     // 3. The nearest flat pixel of every other pixel (two chamfer passes, chessboard distance).
     constexpr uint16_t kFar = 0xffff;
@@ -207,60 +285,6 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
     return ink;
 }
 
-std::vector<Component> inkComponents(const std::vector<uint8_t>& ink, int w, int h)
-{
-    std::vector<Run> runs;
-    std::vector<int> rowStart(size_t(h) + 1, 0);
-    for (int y = 0; y < h; ++y) {
-        rowStart[y] = int(runs.size());
-        const uint8_t* r = ink.data() + size_t(y) * w;
-        int x = 0;
-        while (x < w) {
-            while (x < w && !r[x])
-                ++x;
-            if (x >= w)
-                break;
-            const int start = x;
-            while (x < w && r[x])
-                ++x;
-            runs.push_back({ y, start, x });
-        }
-    }
-    rowStart[h] = int(runs.size());
-    std::vector<int> parent(runs.size());
-    std::iota(parent.begin(), parent.end(), 0);
-    for (int y = 1; y < h; ++y) {
-        int a = rowStart[y - 1];
-        const int aEnd = rowStart[y];
-        for (int b = rowStart[y]; b < rowStart[y + 1]; ++b) {
-            // Eight-connected: runs touch when they overlap or meet at a corner.
-            while (a < aEnd && runs[a].x1 < runs[b].x0)
-                ++a;
-            for (int k = a; k < aEnd && runs[k].x0 <= runs[b].x1; ++k) {
-                const int ra = findRoot(parent, k), rb = findRoot(parent, b);
-                if (ra != rb)
-                    parent[std::max(ra, rb)] = std::min(ra, rb);
-            }
-        }
-    }
-    std::unordered_map<int, int> index;
-    std::vector<Component> comps;
-    for (size_t i = 0; i < runs.size(); ++i) {
-        const int root = findRoot(parent, int(i));
-        auto [it, fresh] = index.try_emplace(root, int(comps.size()));
-        const Run& r = runs[i];
-        if (fresh) {
-            comps.push_back({ r.x0, r.y, r.x1, r.y + 1, 0 });
-        }
-        Component& c = comps[it->second];
-        c.x0 = std::min(c.x0, r.x0);
-        c.x1 = std::max(c.x1, r.x1);
-        c.y1 = std::max(c.y1, r.y + 1);
-        c.area += r.x1 - r.x0;
-    }
-    return comps;
-}
-
 // Rules, frames, separators and blobs too large for text are not glyphs.
 bool isGlyphLike(const Component& c, int maxGlyphHeight, bool solidOnly)
 {
@@ -295,7 +319,7 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
 {
     const int w = page.width(), h = page.height();
     const std::vector<uint8_t> ink = inkMask(page, parallelFor);
-    std::vector<Component> comps = inkComponents(ink, w, h);
+    std::vector<Component> comps = labelMask(ink, 1, w, h, true).components;
 
     const int maxGlyphHeight = std::max(24, std::min(220, h / 3));
     std::vector<Component> seeds, small;
@@ -453,6 +477,9 @@ QList<TextLineBox> findTextLines(const QImage& page, const ParallelFor& parallel
                 const QRect inside = line.box.intersected(box);
                 if (inside.isEmpty())
                     continue;
+                // A coarse line that cuts through a finer one is an edge, not large text.
+                if (area(inside) < area(line.box) / 2)
+                    severalRows = true;
                 std::fill_n(covered.begin() + (inside.left() - box.left()), inside.width(), uint8_t(1));
                 if (firstRow.isNull())
                     firstRow = line.box;
