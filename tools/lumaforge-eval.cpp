@@ -109,8 +109,9 @@ void score(const GeneratedShot& shot, const DetectionResult& result, Tallies& ta
                     for (const RecognizedLine& l : lines)
                         if (toPixels(l.box).intersects(px))
                             seen += QStringLiteral(" | ") + l.text;
-                    QTextStream(stdout) << who << " false " << shot.name << ' ' << rawValue(kind) << " read:" << seen
-                                        << '\n';
+                    QTextStream(stdout) << who << " false " << shot.name << ' ' << rawValue(kind) << " at "
+                                        << int(px.x()) << ',' << int(px.y()) << ' ' << int(px.width()) << 'x'
+                                        << int(px.height()) << " read:" << seen << '\n';
                 }
             }
         }

@@ -88,37 +88,54 @@ double median(std::vector<double> values, double fallback)
     return values[values.size() / 2];
 }
 
-// Which columns of a line image hold ink.
-std::vector<uint8_t> inkColumns(const QImage& grey)
+// Where the ink of each column of a line image lies: its top and bottom row, or top > bottom
+// for a blank column.
+struct ColumnInk {
+    std::vector<int> top, bottom;
+    bool inked(int x) const { return top[size_t(x)] <= bottom[size_t(x)]; }
+};
+
+ColumnInk inkColumns(const QImage& grey)
 {
-    std::vector<uint8_t> ink(size_t(grey.width()), 0);
+    ColumnInk ink { std::vector<int>(size_t(grey.width()), grey.height()), std::vector<int>(size_t(grey.width()), -1) };
     for (int y = 0; y < grey.height(); ++y) {
         const uchar* row = grey.constScanLine(y);
-        for (int x = 0; x < grey.width(); ++x)
-            ink[size_t(x)] |= row[x] < 140;
+        for (int x = 0; x < grey.width(); ++x) {
+            if (row[x] < 140) {
+                ink.top[size_t(x)] = std::min(ink.top[size_t(x)], y);
+                ink.bottom[size_t(x)] = y;
+            }
+        }
     }
     return ink;
 }
 
-// The widest run of blank columns between two page x positions, in page pixels.
-double blankBetween(const std::vector<uint8_t>& ink, const LineImage& line, double fromX, double toX)
+// The widest run of columns between two page x positions that pass `test`, in page pixels, and
+// where it starts.
+template <typename Test>
+std::pair<double, double> widestRun(const ColumnInk& ink, const LineImage& line, double fromX, double toX, Test test)
 {
-    const int a = std::clamp(int(std::floor((fromX - line.origin.x()) * line.scale)), 0, int(ink.size()));
-    const int b = std::clamp(int(std::ceil((toX - line.origin.x()) * line.scale)), 0, int(ink.size()));
-    int best = 0, run = 0;
+    const int width = int(ink.top.size());
+    const int a = std::clamp(int(std::floor((fromX - line.origin.x()) * line.scale)), 0, width);
+    const int b = std::clamp(int(std::ceil((toX - line.origin.x()) * line.scale)), 0, width);
+    int best = 0, bestEnd = a, run = 0;
     for (int x = a; x < b; ++x) {
-        run = ink[size_t(x)] ? 0 : run + 1;
-        best = std::max(best, run);
+        run = test(x) ? run + 1 : 0;
+        if (run > best) {
+            best = run;
+            bestEnd = x + 1;
+        }
     }
-    return best / line.scale;
+    return { best / line.scale, line.origin.x() + (bestEnd - best) / line.scale };
 }
 
 // Symbols to lines. Blanks follow the pixels, not the engine, which puts blanks into long tokens
-// and drops them between columns: no blank where the ink runs on, a blank where it stops for a
-// character's width, and a new line where it stops for much longer (a label and its field,
-// neighbouring cells), as a platform recogniser reports separate observations.
-QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const LineImage& image, double glyphHeight,
-    QSizeF page)
+// and drops them between columns: no blank where the ink runs on, a blank where it stops for
+// about a character, and a new line where it stops for much longer (a label and its field,
+// neighbouring cells), as a platform recogniser reports separate observations. An underscore
+// the engine skipped (ink only along the bottom between two symbols) is put back.
+QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const LineImage& image,
+    const TextLineBox& lineBox, QSizeF page)
 {
     QList<RecognizedLine> out;
     if (symbols.empty())
@@ -127,9 +144,12 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
     for (size_t i = 1; i < symbols.size(); ++i)
         if (!symbols[i].startsWord)
             pitches.push_back(symbols[i].box.center().x() - symbols[i - 1].box.center().x());
-    const double h = std::max(1.0, glyphHeight);
+    const double h = std::max(1.0, double(lineBox.height));
     const double pitch = std::max(1.0, median(pitches, 0.55 * h));
-    const std::vector<uint8_t> ink = inkColumns(image.image);
+    const ColumnInk ink = inkColumns(image.image);
+    const double boxTop = (lineBox.box.top() - image.origin.y()) * image.scale;
+    const double boxBottom = (lineBox.box.bottom() + 1 - image.origin.y()) * image.scale;
+    const double lowLine = boxBottom - 0.25 * (boxBottom - boxTop);
 
     RecognizedLine current;
     QRectF currentBox;
@@ -144,23 +164,33 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
     const auto fraction = [&](const QRectF& r) {
         return QRectF(r.x() / page.width(), r.y() / page.height(), r.width() / page.width(), r.height() / page.height());
     };
+    const auto append = [&](const QString& text, const QRectF& pageBox) {
+        const QRectF box = fraction(pageBox);
+        current.text += text;
+        for (qsizetype k = 0; k < text.size(); ++k)
+            current.charBoxes.append(box);
+        currentBox = currentBox.isNull() ? box : currentBox.united(box);
+    };
     for (size_t i = 0; i < symbols.size(); ++i) {
         const Symbol& s = symbols[i];
         if (i > 0) {
-            const double gap = blankBetween(ink, image, symbols[i - 1].box.center().x(), s.box.center().x());
-            const bool blank = s.startsWord ? gap >= 0.2 * h : gap > std::max(0.55 * h, 0.8 * pitch);
+            const Symbol& previous = symbols[i - 1];
+            const double from = previous.box.center().x(), to = s.box.center().x();
+            const double gap = widestRun(ink, image, from, to, [&](int x) { return !ink.inked(x); }).first;
+            const auto [low, lowStart] = widestRun(ink, image, from, to, [&](int x) { return ink.inked(x) && ink.top[size_t(x)] >= lowLine; });
+            const bool blank = s.startsWord ? gap >= std::max(0.2 * h, 0.4 * pitch)
+                                            : gap > std::max(0.55 * h, 0.8 * pitch);
             if (gap > std::max(1.6 * h, 2.0 * pitch)) {
                 flush();
+            } else if (low >= std::max(0.35 * h, 0.5 * pitch) && previous.text != QLatin1String("_")
+                && s.text != QLatin1String("_")) {
+                append(QStringLiteral("_"), QRectF(lowStart, lineBox.box.top(), low, lineBox.box.height()));
             } else if (blank) {
                 current.text += QLatin1Char(' ');
                 current.charBoxes.append(QRectF());
             }
         }
-        const QRectF box = fraction(s.box);
-        current.text += s.text;
-        for (qsizetype k = 0; k < s.text.size(); ++k)
-            current.charBoxes.append(box);
-        currentBox = currentBox.isNull() ? box : currentBox.united(box);
+        append(s.text, s.box);
     }
     flush();
     return out;
@@ -311,7 +341,7 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
             int(line.image.bytesPerLine()));
         engine->SetSourceResolution(300);
         if (engine->Recognize(nullptr) == 0)
-            results[size_t(index)] = assembleLines(readSymbols(*engine, line), line, boxes[index].height, pageSize);
+            results[size_t(index)] = assembleLines(readSymbols(*engine, line), line, boxes[index], pageSize);
         engine->Clear();
         release(std::move(engine));
     });

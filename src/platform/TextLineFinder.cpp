@@ -452,14 +452,12 @@ QList<TextLineBox> findTextLines(const QImage& page, const ParallelFor& parallel
         return {};
     const ParallelFor parallelFor = parallelForIn ? parallelForIn : runSerially;
     QList<TextLineBox> lines = linesAtScale(page, parallelFor, false);
-    // Strokes of large text are flat inside, which hides them at full scale; half and quarter
-    // scale find them. A coarse line counts where the finer scales found little, and replaces
-    // the fragments of it they found.
-    QImage coarse = page;
-    for (int factor : { 2, 4 }) {
-        coarse = halved(coarse);
-        if (coarse.width() < 64 || coarse.height() < 64)
-            break;
+    // Strokes of large text are flat inside, which hides them at full scale; half scale finds
+    // them. A coarse line counts where the full scale found little, and replaces the fragments
+    // of it found there.
+    {
+        const int factor = 2;
+        const QImage coarse = halved(page);
         QList<TextLineBox> added;
         for (const TextLineBox& found : linesAtScale(coarse, parallelFor, true)) {
             const QRect box = QRect(found.box.topLeft() * factor, found.box.size() * factor)
@@ -469,27 +467,24 @@ QList<TextLineBox> findTextLines(const QImage& page, const ParallelFor& parallel
             // not cover finer lines of different rows.
             if (found.height < 7)
                 continue;
-            // Finer lines across most of its width mean the text was read already.
+            // Finer lines within it must be fragments: inside it, much shorter than its glyphs and
+            // over less than half its width. Otherwise the text was read already, and the coarse
+            // line is the outline of a bubble, a selected row or a button, or an edge.
+            const int glyphHeight = found.height * factor;
+            bool fragmentsOnly = true;
             std::vector<uint8_t> covered(size_t(box.width()), 0);
-            bool severalRows = false;
-            QRect firstRow;
             for (const TextLineBox& line : lines) {
                 const QRect inside = line.box.intersected(box);
                 if (inside.isEmpty())
                     continue;
-                // A coarse line that cuts through a finer one is an edge, not large text.
-                if (area(inside) < area(line.box) / 2)
-                    severalRows = true;
+                if (area(inside) < area(line.box) / 2 || line.height > 0.6 * glyphHeight) {
+                    fragmentsOnly = false;
+                    break;
+                }
                 std::fill_n(covered.begin() + (inside.left() - box.left()), inside.width(), uint8_t(1));
-                if (firstRow.isNull())
-                    firstRow = line.box;
-                else if (overlap(firstRow.top(), firstRow.bottom() + 1, line.box.top(), line.box.bottom() + 1)
-                    < std::min(firstRow.height(), line.box.height()) / 2)
-                    severalRows = true;
             }
-            const auto coveredWidth = std::count(covered.begin(), covered.end(), uint8_t(1));
-            if (!severalRows && coveredWidth < box.width() / 2)
-                added.append({ box, found.height * factor });
+            if (fragmentsOnly && std::count(covered.begin(), covered.end(), uint8_t(1)) < box.width() / 2)
+                added.append({ box, glyphHeight });
         }
         lines.removeIf([&](const TextLineBox& line) {
             for (const TextLineBox& big : added)

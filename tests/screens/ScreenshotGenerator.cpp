@@ -227,12 +227,15 @@ public:
     // Draws `text` with its baseline at `baseline`; returns the logical x after it.
     qreal text(qreal x, qreal baseline, const QString& text, const QFont& f, const QColor& c)
     {
-        painter.setFont(f);
-        painter.setPen(c);
         const QPointF origin(x * m_scale, baseline * m_scale);
-        painter.drawText(origin, text);
         const QFontMetricsF fm(f);
         const qreal top = origin.y() - fm.ascent(), height = fm.ascent() + fm.descent();
+        // Text the window edge would cut is left out, so that the truth holds only what shows.
+        if (!QRectF(image.rect()).contains(QRectF(origin.x(), top, fm.horizontalAdvance(text), height)))
+            return x + fm.horizontalAdvance(text) / m_scale;
+        painter.setFont(f);
+        painter.setPen(c);
+        painter.drawText(origin, text);
         texts.append({ text, QRectF(origin.x(), top, fm.horizontalAdvance(text), height).toAlignedRect() });
         for (const SensitiveMatch& m : findSensitiveMatches(text)) {
             const qreal from = fm.horizontalAdvance(text.left(m.start));
@@ -499,7 +502,7 @@ void paintChat(Scene& s)
         case 2: message = phone(s.r); break;
         case 3: message = QStringLiteral("The server is at ") + ip(s.r); break;
         case 4: message = sentence(s.r, 6) + QStringLiteral(" ") + distractor(s.r); break;
-        case 5: message = QStringLiteral("key: ") + apiKey(s.r); break;
+        case 5: message = s.r.chance(50) ? QStringLiteral("key: ") + apiKey(s.r) : QStringLiteral("Card ") + card(s.r); break;
         default: message = sentence(s.r, 7); break;
         }
         const QFont font = s.f(14);
@@ -570,8 +573,13 @@ void paintCode(Scene& s)
             s.c.text(x, y, u'"' + money(s.r) + u'"', s.m(size), string);
             break;
         case 4:
-            x = s.c.text(x, y, QStringLiteral("retries: "), s.m(size), fg);
-            s.c.text(x, y, QString::number(s.r.range(1, 9)) + u',', s.m(size), number);
+            if (s.r.chance(50)) {
+                x = s.c.text(x, y, QStringLiteral("retries: "), s.m(size), fg);
+                s.c.text(x, y, QString::number(s.r.range(1, 9)) + u',', s.m(size), number);
+            } else {
+                x = s.c.text(x, y, QStringLiteral("testCard: "), s.m(size), fg);
+                s.c.text(x, y, u'"' + card(s.r) + u'"', s.m(size), string);
+            }
             break;
         case 5:
             x = s.c.text(x, y, QStringLiteral("export function "), s.m(size), keyword);
@@ -601,7 +609,7 @@ void paintTable(Scene& s)
     s.c.fill({ s.w - 24 - 120, y, 120, 30 }, s.pal.accent, 7);
     s.c.text(s.w - 24 - 100, y + 20, QStringLiteral("Export CSV"), s.f(13, true), s.pal.onAccent);
     y += 50;
-    const QList<qreal> cols { 0, 190, 480, 660, 800, 960, 1120 };
+    const QList<qreal> cols { 0, 190, 470, 640, 770, 920, 1130 };
     const QStringList heads { "Name", "Email", "Phone", "Balance", "Last IP", "Card", "Status" };
     s.c.fill({ x0, y, tableW, 30 }, s.pal.sidebar);
     for (int i = 0; i < heads.size(); ++i)
@@ -622,7 +630,7 @@ void paintTable(Scene& s)
         const qreal base = y + rowH / 2 + 5;
         const QFont font = s.f(13);
         const QStringList cells { fullName(s.r), email(s.r), s.item(85, phone), money(s.r), ip(s.r),
-            QStringLiteral("\u2022\u2022\u2022\u2022 ") + s.r.digits(4) };
+            s.r.chance(35) ? card(s.r) : QStringLiteral("\u2022\u2022\u2022\u2022 ") + s.r.digits(4) };
         for (int i = 0; i < cells.size(); ++i)
             if (x0 + cols[i] + 40 < s.w)
                 s.c.text(x0 + 12 + cols[i], base, cells[i], font, fg);
