@@ -146,7 +146,22 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
             pitches.push_back(symbols[i].box.center().x() - symbols[i - 1].box.center().x());
     const double h = std::max(1.0, double(lineBox.height));
     const double pitch = std::max(1.0, median(pitches, 0.55 * h));
+    // In a monospaced line every character takes the same step, so the step between two symbols
+    // counts the blanks between them better than the ink does (narrow glyphs leave wide gaps).
+    const bool monospaced = pitches.size() >= 6 && std::count_if(pitches.begin(), pitches.end(), [&](double p) {
+        return std::abs(p - pitch) < 0.12 * pitch;
+    }) >= 0.85 * pitches.size();
     const ColumnInk ink = inkColumns(image.image);
+    const auto blankRun = [&](size_t i) {
+        return widestRun(ink, image, symbols[i - 1].box.center().x(), symbols[i].box.center().x(),
+            [&](int x) { return !ink.inked(x); }).first;
+    };
+    // A blank adds about half a character to the usual gap between two letters of the line.
+    std::vector<double> letterGaps;
+    for (size_t i = 1; i < symbols.size(); ++i)
+        if (!symbols[i].startsWord)
+            letterGaps.push_back(blankRun(i));
+    const double letterGap = median(letterGaps, 0.1 * h);
     const double boxTop = (lineBox.box.top() - image.origin.y()) * image.scale;
     const double boxBottom = (lineBox.box.bottom() + 1 - image.origin.y()) * image.scale;
     const double lowLine = boxBottom - 0.25 * (boxBottom - boxTop);
@@ -176,10 +191,10 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
         if (i > 0) {
             const Symbol& previous = symbols[i - 1];
             const double from = previous.box.center().x(), to = s.box.center().x();
-            const double gap = widestRun(ink, image, from, to, [&](int x) { return !ink.inked(x); }).first;
+            const double gap = blankRun(i);
             const auto [low, lowStart] = widestRun(ink, image, from, to, [&](int x) { return ink.inked(x) && ink.top[size_t(x)] >= lowLine; });
-            const bool blank = s.startsWord ? gap >= std::max(0.2 * h, 0.4 * pitch)
-                                            : gap > std::max(0.55 * h, 0.8 * pitch);
+            const bool blank = s.startsWord ? gap >= letterGap + 0.3 * pitch && (!monospaced || to - from > 1.35 * pitch)
+                                            : gap > letterGap + 0.6 * pitch || (monospaced && to - from > 1.75 * pitch);
             if (gap > std::max(1.6 * h, 2.0 * pitch)) {
                 flush();
             } else if (low >= std::max(0.35 * h, 0.5 * pitch) && previous.text != QLatin1String("_")
