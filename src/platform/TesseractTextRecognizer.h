@@ -25,9 +25,11 @@ public:
 
     TextRecognition recognize(const QImage& image) override;
     void warmUp() override;
+    // Frees the engines not in use; the next recognition loads them again.
+    void releaseIdleEngines();
 
     // Pages larger than this many pixels are scaled down first, so time and memory stay bounded.
-    static constexpr qint64 kMaxPixels = 40'000'000;
+    static constexpr qint64 kMaxPixels = 24'000'000;
 
 private:
     using Engine = tesseract::TessBaseAPI;

@@ -298,6 +298,8 @@ bool isGlyphLike(const Component& c, int maxGlyphHeight, bool solidOnly)
         return false; // horizontal rule or underline
     if (h >= 40 && h >= 15 * w)
         return false; // vertical separator
+    if (w >= 40 && w >= 6 * h && c.area < 0.25 * w * h)
+        return false; // part of a frame, or an underline
     if (w >= 30 && h >= 20 && w > 2.5 * h && c.area < 0.12 * w * h)
         return false; // frame of a field, button or card (hollow large glyphs are not that wide)
     return true;
@@ -328,7 +330,12 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
             continue;
         (c.h() >= 5 ? seeds : small).push_back(c);
     }
-    std::sort(seeds.begin(), seeds.end(), [](const Component& a, const Component& b) { return a.x0 < b.x0; });
+    // Thin upright marks (the edge of a field, a separator, but also l, 1 and |) come second, so
+    // that they join lines of letters their height instead of gathering letters around them.
+    const auto thin = [](const Component& c) { return c.w() * 4 <= c.h() && c.h() >= 10; };
+    std::sort(seeds.begin(), seeds.end(), [&](const Component& a, const Component& b) {
+        return thin(a) != thin(b) ? !thin(a) : a.x0 < b.x0;
+    });
 
     // Lines grow left to right; a glyph joins the line it overlaps most in height when the gap to
     // that line's end is small against the glyph height. Lines are indexed by 16-pixel row bands.
@@ -361,7 +368,9 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
             if (gap > 1.9 * std::max<double>(typical, c.h()) + 2)
                 continue;
             const double ratio = double(c.h()) / typical;
-            if (ratio > 2.3)
+            // Much taller marks start lines of their own; much smaller ones (dots, dashes) join
+            // only a line that has letters, not a lone tall mark such as the edge of a field.
+            if (ratio > (thin(c) ? 1.5 : 2.3) || (ratio < 0.45 && l.glyphs < 2))
                 continue;
             const double need = 0.5 * std::min<double>(c.h(), typical);
             if (ov < need)

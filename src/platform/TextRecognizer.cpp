@@ -2,16 +2,28 @@
 
 #include "platform/TesseractTextRecognizer.h"
 
+#include <QCoreApplication>
 #include <QThreadPool>
 
 TextRecognizer::~TextRecognizer() = default;
 
 void TextRecognizer::warmUp() { }
 
+namespace {
+TesseractTextRecognizer* sharedRecognizer = nullptr;
+}
+
 TextRecognizer& TextRecognizer::shared()
 {
-    static TesseractTextRecognizer recognizer;
-    return recognizer;
+    // Never destroyed, as detections may still be running while the process exits; its idle
+    // engines go with the application object, before Tesseract's own caches.
+    static const bool created = [] {
+        sharedRecognizer = new TesseractTextRecognizer;
+        qAddPostRoutine([] { sharedRecognizer->releaseIdleEngines(); });
+        return true;
+    }();
+    Q_UNUSED(created);
+    return *sharedRecognizer;
 }
 
 void TextRecognizer::warmUpSharedInBackground()
