@@ -196,7 +196,7 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
             const double gap = blankRun(i);
             const auto [low, lowStart] = widestRun(ink, image, from, to, [&](int x) { return ink.inked(x) && ink.top[size_t(x)] >= lowLine; });
             const bool blank = s.startsWord ? gap >= letterGap + 0.3 * pitch && (!monospaced || to - from > 1.35 * pitch)
-                                            : gap > letterGap + 0.6 * pitch || (monospaced && to - from > 1.75 * pitch);
+                                            : gap > letterGap + 0.4 * pitch;
             if (gap > std::max(1.6 * h, 2.0 * pitch)) {
                 flush();
             } else if (low >= std::max(0.35 * h, 0.5 * pitch) && previous.text != QLatin1String("_")
