@@ -341,6 +341,8 @@ void paintMail(Scene& s)
                 line += QStringLiteral(" ") + s.item(70, money);
             if (l == 2 && p == 1)
                 line += QStringLiteral(" via ") + s.item(80, email);
+            if (s.dense && l == 0 && p % 2 == 1)
+                line = sentence(s.r, 4) + QStringLiteral(" token ") + apiKey(s.r);
             s.c.text(px, y, line, s.f(14), s.pal.text);
             y += 22;
         }
