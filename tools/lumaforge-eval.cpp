@@ -1,13 +1,14 @@
 // Measures sensitive-text detection on generated screenshots: recall and false detections per
 // kind, for our recogniser and for the plain `tesseract` command-line tool on the same images.
 //
-//   lumaforge-eval [--out DIR] [--no-cli] [--only TEXT] [--verbose]
+//   lumaforge-eval [--out DIR] [--no-cli] [--only TEXT] [--verbose] [--overlay]
 //
 // DIR keeps the images and their ground truth (default: a temporary folder).
 #include "platform/TesseractTextRecognizer.h"
 #include "platform/TextLineFinder.h"
 #include "render/SensitiveTextDetector.h"
 #include "screens/ScreenshotGenerator.h"
+#include "screens/TesseractCli.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -16,7 +17,6 @@
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QPainter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -33,88 +33,39 @@ struct Tally {
 
 using Tallies = std::map<RedactionKind, Tally>;
 
-// The CLI's TSV as recognised lines: each word's box stands for each of its characters.
-QList<RecognizedLine> linesFromTsv(const QString& tsv, QSize size)
+// What was read over a box, for the verbose listing.
+QString readOver(const QList<RecognizedLine>& lines, const QRectF& pixels, QSizeF size)
 {
-    QList<RecognizedLine> lines;
-    QString key;
-    RecognizedLine current;
-    const auto flush = [&] {
-        if (!current.text.isEmpty())
-            lines.append(current);
-        current = {};
-    };
-    const QStringList rows = tsv.split(u'\n');
-    for (qsizetype i = 1; i < rows.size(); ++i) {
-        const QStringList f = rows[i].split(u'\t');
-        if (f.size() < 12 || f[0] != QLatin1String("5"))
-            continue;
-        const QString word = f[11].trimmed();
-        if (word.isEmpty())
-            continue;
-        const QString lineKey = f[1] + u'/' + f[2] + u'/' + f[3] + u'/' + f[4];
-        if (lineKey != key) {
-            flush();
-            key = lineKey;
-        }
-        const QRectF box(f[6].toDouble() / size.width(), f[7].toDouble() / size.height(),
-            f[8].toDouble() / size.width(), f[9].toDouble() / size.height());
-        if (!current.text.isEmpty()) {
-            current.text += u' ';
-            current.charBoxes.append(QRectF());
-        }
-        current.text += word;
-        for (qsizetype k = 0; k < word.size(); ++k)
-            current.charBoxes.append(box);
-        current.box = current.box.isNull() ? box : current.box.united(box);
+    QString seen;
+    for (const RecognizedLine& l : lines) {
+        const QRectF r(l.box.x() * size.width(), l.box.y() * size.height(), l.box.width() * size.width(),
+            l.box.height() * size.height());
+        if (r.intersects(pixels))
+            seen += QStringLiteral(" | ") + l.text;
     }
-    flush();
-    return lines;
+    return seen;
 }
 
-void score(const GeneratedShot& shot, const DetectionResult& result, Tallies& tallies, bool verbose,
-    const QString& who, const QList<RecognizedLine>& lines)
+void tally(const GeneratedShot& shot, const TextRecognition& recognition, Tallies& tallies, bool verbose,
+    const QString& who)
 {
-    const QSizeF size = shot.image.size();
-    const auto toPixels = [&](const QRectF& r) {
-        return QRectF(r.x() * size.width(), r.y() * size.height(), r.width() * size.width(), r.height() * size.height());
-    };
-    for (const PlantedItem& item : shot.planted) {
-        Tally& t = tallies[item.kind];
-        ++t.planted;
-        bool hit = false;
-        if (auto it = result.find(item.kind); it != result.end())
-            for (const QRectF& r : it->second)
-                hit = hit || boxCoversItem(toPixels(r), item.box);
-        t.found += hit;
-        if (!hit && verbose) {
-            QString seen;
-            for (const RecognizedLine& l : lines)
-                if (toPixels(l.box).intersects(QRectF(item.box)))
-                    seen += QStringLiteral(" | ") + l.text;
-            QTextStream(stdout) << who << " miss " << shot.name << ' ' << rawValue(item.kind) << " \"" << item.text
-                                << "\" read:" << seen << '\n';
-        }
+    const DetectionScore score = scoreDetections(shot, detectSensitiveText(recognition.lines));
+    QTextStream out(stdout);
+    for (const PlantedItem& item : score.found) {
+        ++tallies[item.kind].planted;
+        ++tallies[item.kind].found;
     }
-    for (const auto& [kind, rects] : result) {
-        for (const QRectF& r : rects) {
-            const QRectF px = toPixels(r);
-            bool matches = false;
-            for (const PlantedItem& item : shot.planted)
-                matches = matches || (item.kind == kind && px.intersects(QRectF(item.box)));
-            if (!matches) {
-                ++tallies[kind].falseDetections;
-                if (verbose) {
-                    QString seen;
-                    for (const RecognizedLine& l : lines)
-                        if (toPixels(l.box).intersects(px))
-                            seen += QStringLiteral(" | ") + l.text;
-                    QTextStream(stdout) << who << " false " << shot.name << ' ' << rawValue(kind) << " at "
-                                        << int(px.x()) << ',' << int(px.y()) << ' ' << int(px.width()) << 'x'
-                                        << int(px.height()) << " read:" << seen << '\n';
-                }
-            }
-        }
+    for (const PlantedItem& item : score.missed) {
+        ++tallies[item.kind].planted;
+        if (verbose)
+            out << who << " miss " << shot.name << ' ' << rawValue(item.kind) << " \"" << item.text
+                << "\" read:" << readOver(recognition.lines, QRectF(item.box), shot.image.size()) << '\n';
+    }
+    for (const auto& [kind, box] : score.falseDetections) {
+        ++tallies[kind].falseDetections;
+        if (verbose)
+            out << who << " false " << shot.name << ' ' << rawValue(kind) << " read:"
+                << readOver(recognition.lines, box, shot.image.size()) << '\n';
     }
 }
 
@@ -167,7 +118,6 @@ int main(int argc, char** argv)
         QFile truth(out + u'/' + shot.name + QStringLiteral(".truth.json"));
         if (truth.open(QIODevice::WriteOnly))
             truth.write(QJsonDocument(truthJson(shot)).toJson());
-
         if (parser.isSet("overlay")) {
             QImage overlay = shot.image.copy();
             QPainter painter(&overlay);
@@ -181,22 +131,18 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         const TextRecognition recognition = recognizer.recognize(shot.image);
-        const DetectionResult result = detectSensitiveText(recognition.lines);
         ourSeconds.append(timer.nsecsElapsed() / 1e9);
-        score(shot, result, ours, verbose, QStringLiteral("ours"), recognition.lines);
+        tally(shot, recognition, ours, verbose, QStringLiteral("ours"));
 
         if (!parser.isSet("no-cli")) {
-            QProcess tesseract;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("OMP_THREAD_LIMIT", "1");
-            tesseract.setProcessEnvironment(env);
-            timer.restart();
-            tesseract.start("tesseract", { png, "stdout", "--psm", "3", "tsv" });
-            tesseract.waitForFinished(-1);
-            cliSeconds.append(timer.nsecsElapsed() / 1e9);
-            const QList<RecognizedLine> lines = linesFromTsv(QString::fromUtf8(tesseract.readAllStandardOutput()),
-                shot.image.size());
-            score(shot, detectSensitiveText(lines), cli, verbose, QStringLiteral("cli"), lines);
+            double seconds = 0;
+            const TextRecognition reference = runTesseractCli(png, shot.image.size(), &seconds);
+            if (!reference.ok) {
+                QTextStream(stderr) << reference.error << '\n';
+                return 1;
+            }
+            cliSeconds.append(seconds);
+            tally(shot, reference, cli, verbose, QStringLiteral("cli"));
         }
     }
 

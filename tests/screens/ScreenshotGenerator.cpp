@@ -836,3 +836,30 @@ bool boxCoversItem(const QRectF& detection, const QRect& item)
     return overlap.width() >= 0.7 * item.width() && overlap.height() >= 0.4 * item.height()
         && detection.height() <= 3.0 * item.height() && detection.width() <= 2.0 * item.width() + 0.02 * 2880;
 }
+
+DetectionScore scoreDetections(const GeneratedShot& shot, const DetectionResult& result)
+{
+    const QSizeF size = shot.image.size();
+    const auto toPixels = [&](const QRectF& r) {
+        return QRectF(r.x() * size.width(), r.y() * size.height(), r.width() * size.width(), r.height() * size.height());
+    };
+    DetectionScore score;
+    for (const PlantedItem& item : shot.planted) {
+        bool hit = false;
+        if (auto it = result.find(item.kind); it != result.end())
+            for (const QRectF& r : it->second)
+                hit = hit || boxCoversItem(toPixels(r), item.box);
+        (hit ? score.found : score.missed).append(item);
+    }
+    for (const auto& [kind, rects] : result) {
+        for (const QRectF& r : rects) {
+            const QRectF px = toPixels(r);
+            const bool overItem = std::any_of(shot.planted.begin(), shot.planted.end(), [&](const PlantedItem& item) {
+                return item.kind == kind && px.intersects(QRectF(item.box));
+            });
+            if (!overItem)
+                score.falseDetections.append({ kind, px });
+        }
+    }
+    return score;
+}

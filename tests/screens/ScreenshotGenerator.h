@@ -66,3 +66,11 @@ QJsonObject truthJson(const GeneratedShot& shot);
 // Whether a detection box (image pixels) lies over a planted item: it covers most of the item's
 // width and overlaps its height, without being much taller than a few lines of it.
 bool boxCoversItem(const QRectF& detection, const QRect& item);
+
+// A detection result held against a shot's truth: the planted items found and missed, and the
+// detections (in image pixels) over no planted item of their kind.
+struct DetectionScore {
+    QList<PlantedItem> found, missed;
+    QList<std::pair<RedactionKind, QRectF>> falseDetections;
+};
+DetectionScore scoreDetections(const GeneratedShot& shot, const DetectionResult& result);

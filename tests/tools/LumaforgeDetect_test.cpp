@@ -46,20 +46,20 @@ TEST(LumaforgeDetect, WritesPixelBoxesPerImageAndReportsUnreadableFiles)
     ASSERT_TRUE(json.open(QIODevice::ReadOnly));
     const QJsonObject root = QJsonDocument::fromJson(json.readAll()).object();
     EXPECT_GT(root["seconds"].toDouble(), 0.0);
-    const QJsonArray detections = root["detections"].toArray();
-    int covered = 0;
-    for (const PlantedItem& item : shot.planted) {
-        for (const QJsonValue& v : detections) {
-            const QJsonObject d = v.toObject();
-            const QRectF box(d["x"].toDouble(), d["y"].toDouble(), d["w"].toDouble(), d["h"].toDouble());
-            if (d["kind"].toString() == rawValue(item.kind) && boxCoversItem(box, item.box)) {
-                ++covered;
-                break;
-            }
-        }
+    // The pixel boxes, back in fractions, score like the detector's own result.
+    DetectionResult result;
+    for (const QJsonValue& v : root["detections"].toArray()) {
+        const QJsonObject d = v.toObject();
+        const std::optional<RedactionKind> kind = fromRaw<RedactionKind>(d["kind"].toString());
+        ASSERT_TRUE(kind.has_value());
+        const QSizeF size = shot.image.size();
+        result[*kind].append(QRectF(d["x"].toDouble() / size.width(), d["y"].toDouble() / size.height(),
+            d["w"].toDouble() / size.width(), d["h"].toDouble() / size.height()));
     }
-    EXPECT_GE(shot.planted.size(), 5);
-    EXPECT_GE(covered, 0.9 * shot.planted.size());
+    const DetectionScore score = scoreDetections(shot, result);
+    EXPECT_GE(score.found.size(), 5);
+    EXPECT_GE(score.found.size(), 0.9 * shot.planted.size());
+    EXPECT_TRUE(score.falseDetections.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("out/broken.json")));
 }
 
