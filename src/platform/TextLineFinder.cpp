@@ -137,38 +137,41 @@ Labelling labelMask(const std::vector<uint8_t>& mask, uint8_t value, int w, int 
     return out;
 }
 
-// Ink: pixels well away from every flat area that differ from the colour of the nearest flat
-// area. Stroke interiors of large bold glyphs count as flat, which only hollows them out.
+// Ink: pixels near a steep step that differ from the colour of the nearest flat area (the
+// background) and from the flat areas beside it. Work is done in horizontal bands, each with a
+// margin of kBandMargin rows so that its results match those of the whole page: flat areas
+// crossing the margin are large anyway, and a background farther away than that is none.
+constexpr int kBandMargin = 48;
+
 std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, const std::function<void(int)>&)>& parallelFor)
 {
     const int w = page.width(), h = page.height();
     const auto row = [&](int y) { return reinterpret_cast<const QRgb*>(page.constScanLine(y)); };
-    const int bands = std::max(1, std::min(64, h / 64));
-    const auto forBands = [&](const std::function<void(int, int)>& body) {
+    const auto forBands = [&](int rows, const std::function<void(int, int)>& body) {
+        const int bands = std::max(1, h / rows);
         parallelFor(bands, [&](int b) { body(int(int64_t(h) * b / bands), int(int64_t(h) * (b + 1) / bands)); });
     };
 
-    // 1. Pixels next to a steep step.
+    // 1. Pixels next to a steep step, and (2.) those within one pixel of one: not flat.
     std::vector<uint8_t> edge(size_t(w) * h, 0);
-    forBands([&](int from, int to) {
+    forBands(64, [&](int from, int to) {
         for (int y = from; y < to; ++y) {
             const QRgb* r = row(y);
-            const QRgb* up = y > 0 ? row(y - 1) : nullptr;
             const QRgb* down = y + 1 < h ? row(y + 1) : nullptr;
             uint8_t* e = edge.data() + size_t(y) * w;
+            const QRgb* up = y > 0 ? row(y - 1) : nullptr;
+            // Both pixels of a step are marked; a band writes only its own rows.
             for (int x = 0; x < w; ++x) {
                 const QRgb p = r[x];
-                e[x] = (x > 0 && colourDistance(p, r[x - 1]) > kEdgeStep)
-                    || (x + 1 < w && colourDistance(p, r[x + 1]) > kEdgeStep)
-                    || (up && colourDistance(p, up[x]) > kEdgeStep)
-                    || (down && colourDistance(p, down[x]) > kEdgeStep);
+                if (x + 1 < w && colourDistance(p, r[x + 1]) > kEdgeStep)
+                    e[x] = e[x + 1] = 1;
+                if ((down && colourDistance(p, down[x]) > kEdgeStep) || (up && colourDistance(p, up[x]) > kEdgeStep))
+                    e[x] = 1;
             }
         }
     });
-
-    // 2. Flat: no edge pixel within one pixel.
     std::vector<uint8_t> nearEdge(size_t(w) * h, 0);
-    forBands([&](int from, int to) {
+    forBands(64, [&](int from, int to) {
         for (int y = from; y < to; ++y) {
             uint8_t* out = nearEdge.data() + size_t(y) * w;
             for (int dy = -1; dy <= 1; ++dy) {
@@ -176,98 +179,105 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
                 if (yy < 0 || yy >= h)
                     continue;
                 const uint8_t* e = edge.data() + size_t(yy) * w;
-                for (int x = 0; x < w; ++x)
-                    out[x] |= e[x] | (x > 0 ? e[x - 1] : 0) | (x + 1 < w ? e[x + 1] : 0);
+                out[0] |= e[0] | (w > 1 ? e[1] : 0);
+                for (int x = 1; x + 1 < w; ++x)
+                    out[x] |= e[x - 1] | e[x] | e[x + 1];
+                if (w > 1)
+                    out[w - 1] |= e[w - 2] | e[w - 1];
             }
         }
     });
     edge = {};
 
-    // Flat areas smaller than this are the insides of strokes (large or bold text) or of glyph
-    // counters, not backgrounds.
-    {
-        const Labelling flat = labelMask(nearEdge, 0, w, h, false);
+    std::vector<uint8_t> ink(size_t(w) * h, 0);
+    forBands(192, [&](int from, int to) {
+        const int top = std::max(0, from - kBandMargin), bottom = std::min(h, to + kBandMargin);
+        const int rows = bottom - top;
+        const size_t n = size_t(w) * rows;
+        const size_t offset = size_t(top) * w;
+
+        // Flat areas smaller than kMinBackground across are the insides of strokes (large or bold
+        // text) or of glyph counters, not backgrounds.
+        std::vector<uint8_t> notFlat(nearEdge.begin() + offset, nearEdge.begin() + offset + n);
+        const Labelling flat = labelMask(notFlat, 0, w, rows, false);
         for (size_t i = 0; i < flat.runs.size(); ++i) {
             const Component& c = flat.components[size_t(flat.componentOfRun[i])];
             if (c.w() >= kMinBackground || c.h() >= kMinBackground)
                 continue;
             const Run& r = flat.runs[i];
-            std::fill_n(nearEdge.begin() + (size_t(r.y) * w + r.x0), r.x1 - r.x0, uint8_t(1));
+            std::fill_n(notFlat.begin() + (size_t(r.y) * w + r.x0), r.x1 - r.x0, uint8_t(1));
         }
-    }
 
-    // 3. The nearest flat pixel of every other pixel (two chamfer passes, chessboard distance).
-    constexpr uint16_t kFar = 0xffff;
-    std::vector<uint16_t> dist(size_t(w) * h);
-    std::vector<int32_t> source(size_t(w) * h, -1);
-    for (size_t i = 0; i < dist.size(); ++i) {
-        if (!nearEdge[i]) {
-            dist[i] = 0;
-            source[i] = int32_t(i);
-        } else {
-            dist[i] = kFar;
-        }
-    }
-    const auto relax = [&](size_t i, size_t j) {
-        if (dist[j] != kFar && dist[j] + 1 < dist[i]) {
-            dist[i] = uint16_t(dist[j] + 1);
-            source[i] = source[j];
-        }
-    };
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const size_t i = size_t(y) * w + x;
-            if (dist[i] == 0)
-                continue;
-            if (x > 0)
-                relax(i, i - 1);
-            if (y > 0) {
-                relax(i, i - w);
-                if (x > 0)
-                    relax(i, i - w - 1);
-                if (x + 1 < w)
-                    relax(i, i - w + 1);
+        // 3. The nearest flat pixel of every other pixel (two chamfer passes, chessboard distance).
+        constexpr uint16_t kFar = 0xffff;
+        std::vector<uint16_t> dist(n);
+        std::vector<int32_t> source(n, -1);
+        for (size_t i = 0; i < n; ++i) {
+            if (!notFlat[i]) {
+                dist[i] = 0;
+                source[i] = int32_t(offset + i);
+            } else {
+                dist[i] = kFar;
             }
         }
-    }
-    for (int y = h - 1; y >= 0; --y) {
-        for (int x = w - 1; x >= 0; --x) {
-            const size_t i = size_t(y) * w + x;
-            if (dist[i] == 0)
-                continue;
-            if (x + 1 < w)
-                relax(i, i + 1);
-            if (y + 1 < h) {
-                relax(i, i + w);
-                if (x + 1 < w)
-                    relax(i, i + w + 1);
-                if (x > 0)
-                    relax(i, i + w - 1);
+        const auto relax = [&](size_t i, size_t j) {
+            if (dist[j] != kFar && dist[j] + 1 < dist[i]) {
+                dist[i] = uint16_t(dist[j] + 1);
+                source[i] = source[j];
             }
-        }
-    }
-    dist = {};
-
-    // 4. Ink differs from that background colour, and from the backgrounds next to it: where two
-    // flat areas meet (a selected row, a bubble, a button), their edge and its anti-aliased blend
-    // are no ink.
-    std::vector<uint8_t> ink(size_t(w) * h, 0);
-    const auto colourOf = [&](int32_t s) { return row(int(s / w))[s % w]; };
-    forBands([&](int from, int to) {
-        for (int y = from; y < to; ++y) {
-            const QRgb* r = row(y);
+        };
+        for (int y = 0; y < rows; ++y) {
             for (int x = 0; x < w; ++x) {
                 const size_t i = size_t(y) * w + x;
+                if (dist[i] == 0)
+                    continue;
+                if (x > 0)
+                    relax(i, i - 1);
+                if (y > 0) {
+                    relax(i, i - w);
+                    if (x > 0)
+                        relax(i, i - w - 1);
+                    if (x + 1 < w)
+                        relax(i, i - w + 1);
+                }
+            }
+        }
+        for (int y = rows - 1; y >= 0; --y) {
+            for (int x = w - 1; x >= 0; --x) {
+                const size_t i = size_t(y) * w + x;
+                if (dist[i] == 0)
+                    continue;
+                if (x + 1 < w)
+                    relax(i, i + 1);
+                if (y + 1 < rows) {
+                    relax(i, i + w);
+                    if (x + 1 < w)
+                        relax(i, i + w + 1);
+                    if (x > 0)
+                        relax(i, i + w - 1);
+                }
+            }
+        }
+
+        // 4. Ink differs from that background colour, and from the backgrounds next to it: where
+        // two flat areas meet (a selected row, a bubble, a button), their edge and its
+        // anti-aliased blend are no ink.
+        const auto colourOf = [&](int32_t s) { return row(int(s / w))[s % w]; };
+        for (int y = from; y < to; ++y) {
+            const QRgb* r = row(y);
+            const int ly = y - top;
+            for (int x = 0; x < w; ++x) {
+                const size_t i = size_t(ly) * w + x;
                 const int32_t s = source[i];
-                if (!nearEdge[i] || s < 0)
+                if (!notFlat[i] || s < 0)
                     continue;
                 const QRgb p = r[x];
                 const QRgb bg = colourOf(s);
                 if (colourDistance(p, bg) <= kInkContrast)
                     continue;
                 bool isInk = true;
-                const size_t neighbours[4] = { x > 0 ? i - 1 : i, x + 1 < w ? i + 1 : i, y > 0 ? i - w : i,
-                    y + 1 < h ? i + w : i };
+                const size_t neighbours[4] = { x > 0 ? i - 1 : i, x + 1 < w ? i + 1 : i, ly > 0 ? i - w : i,
+                    ly + 1 < rows ? i + w : i };
                 for (size_t q : neighbours) {
                     const int32_t t = source[q];
                     if (t < 0 || t == s)
@@ -278,7 +288,7 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
                         break;
                     }
                 }
-                ink[i] = isInk;
+                ink[size_t(y) * w + x] = isInk;
             }
         }
     });
