@@ -49,6 +49,13 @@ QString readOver(const QList<RecognizedLine>& lines, const QRectF& pixels, QSize
 void tally(const GeneratedShot& shot, const TextRecognition& recognition, Tallies& tallies, bool verbose,
     const QString& who)
 {
+    if (verbose) {
+        qsizetype characters = 0;
+        for (const RecognizedLine& line : recognition.lines)
+            characters += line.text.size();
+        QTextStream(stdout) << who << " read " << shot.name << ": " << recognition.lines.size() << " lines, "
+                            << characters << " characters\n";
+    }
     const DetectionScore score = scoreDetections(shot, detectSensitiveText(recognition.lines));
     QTextStream out(stdout);
     for (const PlantedItem& item : score.found) {
