@@ -16,7 +16,7 @@ constexpr int kEdgeStep = 14;
 // enough for placeholder grey on white, high enough to ignore shading.
 constexpr int kInkContrast = 30;
 // The smallest flat area, in pixels across, that counts as a background.
-constexpr int kMinBackground = 40;
+constexpr int kMinBackground = 56;
 
 inline int colourDistance(QRgb a, QRgb b)
 {
@@ -550,19 +550,19 @@ LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, i
     // The background is the commonest colour of a ring around the line.
     const int ringPad = std::max(2, t / 4);
     const QRect ring = line.box.adjusted(-ringPad, -ringPad, ringPad, ringPad).intersected(page.rect());
-    std::unordered_map<uint32_t, int> votes;
-    const auto vote = [&](int x, int y) {
-        const QRgb p = reinterpret_cast<const QRgb*>(page.constScanLine(y))[x];
-        ++votes[((qRed(p) >> 3) << 10) | ((qGreen(p) >> 3) << 5) | (qBlue(p) >> 3)];
+    const auto forEachOnRing = [&](const auto& visit) {
+        for (int x = ring.left(); x <= ring.right(); ++x) {
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(ring.top()))[x]);
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(ring.bottom()))[x]);
+        }
+        for (int y = ring.top() + 1; y < ring.bottom(); ++y) {
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(y))[ring.left()]);
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(y))[ring.right()]);
+        }
     };
-    for (int x = ring.left(); x <= ring.right(); ++x) {
-        vote(x, ring.top());
-        vote(x, ring.bottom());
-    }
-    for (int y = ring.top() + 1; y < ring.bottom(); ++y) {
-        vote(ring.left(), y);
-        vote(ring.right(), y);
-    }
+    const auto keyOf = [](QRgb p) { return uint32_t(((qRed(p) >> 3) << 10) | ((qGreen(p) >> 3) << 5) | (qBlue(p) >> 3)); };
+    std::unordered_map<uint32_t, int> votes;
+    forEachOnRing([&](QRgb p) { ++votes[keyOf(p)]; });
     uint32_t key = 0;
     int most = -1;
     for (const auto& [k, n] : votes) {
@@ -573,23 +573,14 @@ LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, i
     }
     long sums[3] = { 0, 0, 0 };
     int count = 0;
-    const auto accumulate = [&](int x, int y) {
-        const QRgb p = reinterpret_cast<const QRgb*>(page.constScanLine(y))[x];
-        if (uint32_t(((qRed(p) >> 3) << 10) | ((qGreen(p) >> 3) << 5) | (qBlue(p) >> 3)) != key)
+    forEachOnRing([&](QRgb p) {
+        if (keyOf(p) != key)
             return;
         sums[0] += qRed(p);
         sums[1] += qGreen(p);
         sums[2] += qBlue(p);
         ++count;
-    };
-    for (int x = ring.left(); x <= ring.right(); ++x) {
-        accumulate(x, ring.top());
-        accumulate(x, ring.bottom());
-    }
-    for (int y = ring.top() + 1; y < ring.bottom(); ++y) {
-        accumulate(ring.left(), y);
-        accumulate(ring.right(), y);
-    }
+    });
     const QRgb bg = count ? qRgb(int(sums[0] / count), int(sums[1] / count), int(sums[2] / count)) : qRgb(255, 255, 255);
 
     // Distance from the background, stretched so the strongest ink is black.
