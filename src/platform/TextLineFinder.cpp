@@ -596,9 +596,9 @@ LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, i
         }
     }
     const int full = std::max(strongest, kInkContrast);
-    for (int y = 0; y < grey.height(); ++y) {
+    for (int y = 0, rows = grey.height(), columns = grey.width(); y < rows; ++y) {
         uchar* p = grey.scanLine(y);
-        for (int x = 0; x < grey.width(); ++x)
+        for (int x = 0; x < columns; ++x)
             p[x] = uchar(255 - std::min(255, p[x] * 255 / full));
     }
 
