@@ -90,53 +90,37 @@ double median(std::vector<double> values, double fallback)
     return values[values.size() / 2];
 }
 
-// Where the ink of each column of a line image lies: its top and bottom row, or top > bottom
-// for a blank column.
-struct ColumnInk {
-    std::vector<int> top, bottom;
-    bool inked(int x) const { return top[size_t(x)] <= bottom[size_t(x)]; }
-};
-
-ColumnInk inkColumns(const QImage& grey)
+// Which columns of a line image hold ink.
+std::vector<uint8_t> inkColumns(const QImage& grey)
 {
     const int w = grey.width(), h = grey.height();
-    ColumnInk ink { std::vector<int>(size_t(w), h), std::vector<int>(size_t(w), -1) };
+    std::vector<uint8_t> ink(size_t(w), 0);
     for (int y = 0; y < h; ++y) {
         const uchar* row = grey.constScanLine(y);
-        for (int x = 0; x < w; ++x) {
-            if (row[x] < 140) {
-                ink.top[size_t(x)] = std::min(ink.top[size_t(x)], y);
-                ink.bottom[size_t(x)] = y;
-            }
-        }
+        for (int x = 0; x < w; ++x)
+            ink[size_t(x)] |= row[x] < 140;
     }
     return ink;
 }
 
-// The widest run of columns between two page x positions that pass `test`, in page pixels, and
-// where it starts.
-template <typename Test>
-std::pair<double, double> widestRun(const ColumnInk& ink, const LineImage& line, double fromX, double toX, Test test)
+// The widest run of blank columns between two page x positions, in page pixels.
+double blankBetween(const std::vector<uint8_t>& ink, const LineImage& line, double fromX, double toX)
 {
-    const int width = int(ink.top.size());
+    const int width = int(ink.size());
     const int a = std::clamp(int(std::floor((fromX - line.origin.x()) * line.scale)), 0, width);
     const int b = std::clamp(int(std::ceil((toX - line.origin.x()) * line.scale)), 0, width);
-    int best = 0, bestEnd = a, run = 0;
+    int best = 0, run = 0;
     for (int x = a; x < b; ++x) {
-        run = test(x) ? run + 1 : 0;
-        if (run > best) {
-            best = run;
-            bestEnd = x + 1;
-        }
+        run = ink[size_t(x)] ? 0 : run + 1;
+        best = std::max(best, run);
     }
-    return { best / line.scale, line.origin.x() + (bestEnd - best) / line.scale };
+    return best / line.scale;
 }
 
 // Symbols to lines. Blanks follow the pixels, not the engine, which puts blanks into long tokens
 // and drops them between columns: no blank where the ink runs on, a blank where it stops for
 // about a character, and a new line where it stops for much longer (a label and its field,
-// neighbouring cells), as a platform recogniser reports separate observations. An underscore
-// the engine skipped (ink only along the bottom between two symbols) is put back.
+// neighbouring cells), as a platform recogniser reports separate observations.
 QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const LineImage& image,
     const TextLineBox& lineBox, QSizeF page)
 {
@@ -154,10 +138,9 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
     const bool monospaced = pitches.size() >= 6 && std::count_if(pitches.begin(), pitches.end(), [&](double p) {
         return std::abs(p - pitch) < 0.12 * pitch;
     }) >= 0.85 * pitches.size();
-    const ColumnInk ink = inkColumns(image.image);
+    const std::vector<uint8_t> ink = inkColumns(image.image);
     const auto blankRun = [&](size_t i) {
-        return widestRun(ink, image, symbols[i - 1].box.center().x(), symbols[i].box.center().x(),
-            [&](int x) { return !ink.inked(x); }).first;
+        return blankBetween(ink, image, symbols[i - 1].box.center().x(), symbols[i].box.center().x());
     };
     // A blank adds about half a character to the usual gap between two letters of the line.
     std::vector<double> letterGaps;
@@ -165,9 +148,6 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
         if (!symbols[i].startsWord)
             letterGaps.push_back(blankRun(i));
     const double letterGap = median(letterGaps, 0.1 * h);
-    const double boxTop = (lineBox.box.top() - image.origin.y()) * image.scale;
-    const double boxBottom = (lineBox.box.bottom() + 1 - image.origin.y()) * image.scale;
-    const double lowLine = boxBottom - 0.25 * (boxBottom - boxTop);
 
     RecognizedLine current;
     QRectF currentBox;
@@ -192,17 +172,12 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
     for (size_t i = 0; i < symbols.size(); ++i) {
         const Symbol& s = symbols[i];
         if (i > 0) {
-            const Symbol& previous = symbols[i - 1];
-            const double from = previous.box.center().x(), to = s.box.center().x();
+            const double from = symbols[i - 1].box.center().x(), to = s.box.center().x();
             const double gap = blankRun(i);
-            const auto [low, lowStart] = widestRun(ink, image, from, to, [&](int x) { return ink.inked(x) && ink.top[size_t(x)] >= lowLine; });
             const bool blank = s.startsWord ? gap >= letterGap + 0.3 * pitch && (!monospaced || to - from > 1.35 * pitch)
                                             : gap > letterGap + 0.4 * pitch;
             if (gap > std::max(1.6 * h, 2.0 * pitch)) {
                 flush();
-            } else if (low >= std::max(0.35 * h, 0.5 * pitch) && previous.text != QLatin1String("_")
-                && s.text != QLatin1String("_")) {
-                append(QStringLiteral("_"), QRectF(lowStart, lineBox.box.top(), low, lineBox.box.height()));
             } else if (blank) {
                 current.text += QLatin1Char(' ');
                 current.charBoxes.append(QRectF());

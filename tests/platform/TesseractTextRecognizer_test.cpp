@@ -169,3 +169,63 @@ TEST(TesseractTextRecognizer, TheSharedRecognizerDeliversADetectionOnTheMainThre
     EXPECT_EQ(got->at(RedactionKind::ip).size(), 1);
     QThreadPool::globalInstance()->waitForDone(); // the warm-up, before the engines are released at exit
 }
+
+// Monospaced text: narrow glyphs leave wide gaps that are no blanks, and blanks between digit
+// groups are as narrow as a digit.
+TEST(TesseractTextRecognizer, BlanksFollowThePixelsInMonospacedText)
+{
+    const QImage image = textImage({ 900, 110 }, { { { 20, 30 }, QStringLiteral("export KEY=sk-a1B2c3D4e5F6g7H8i9J0") },
+                                                     { { 20, 62 }, QStringLiteral("ssh deploy@10.0.4.17 -p 22") },
+                                                     { { 20, 94 }, QStringLiteral("1111 1111 1111 1111") } },
+        14, QStringLiteral("DejaVu Sans Mono"));
+    const TextRecognition r = recognizer().recognize(image);
+    EXPECT_EQ(texts(r), (QStringList { "export KEY=sk-a1B2c3D4e5F6g7H8i9J0", "ssh deploy@10.0.4.17 -p 22",
+                            "1111 1111 1111 1111" }));
+}
+
+TEST(TesseractTextRecognizer, AMissingModelIsAFailureNotAnEmptyPage)
+{
+    TesseractTextRecognizer broken(1, QStringLiteral("/nonexistent/tessdata"));
+    const QImage image = textImage({ 300, 40 }, { { { 10, 25 }, QStringLiteral("jane@acme.io") } });
+    const TextRecognition r = broken.recognize(image);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.error.contains("model"));
+    // A page without text is no failure.
+    EXPECT_TRUE(recognizer().recognize(textImage({ 300, 40 }, {})).ok);
+}
+
+TEST(TesseractTextRecognizer, TransparentAndOversizedPagesKeepTheirGeometry)
+{
+    // Text on a transparent shot (a window with its shadow) reads as if on white.
+    QImage transparent(400, 60, QImage::Format_ARGB32_Premultiplied);
+    transparent.fill(Qt::transparent);
+    {
+        QPainter p(&transparent);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(14);
+        p.setFont(f);
+        p.setPen(Qt::black);
+        p.drawText(QPoint(200, 35), QStringLiteral("10.1.2.3"));
+    }
+    TextRecognition r = recognizer().recognize(transparent);
+    ASSERT_EQ(texts(r), QStringList { "10.1.2.3" });
+    EXPECT_NEAR(r.lines[0].box.left(), 0.5, 0.02);
+
+    // Past the pixel budget the page is scaled down, and fractions still point at the text.
+    const QImage big = textImage({ 7000, 4000 }, { { { 5250, 3000 }, QStringLiteral("Contact jane.doe@example.com") } }, 40);
+    r = recognizer().recognize(big);
+    const DetectionResult result = detectSensitiveText(r.lines);
+    ASSERT_EQ(result.count(RedactionKind::email), 1u);
+    const QRectF email = result.at(RedactionKind::email).first();
+    EXPECT_NEAR(email.left() * 7000, 5250 + 170, 60);
+    EXPECT_NEAR(email.center().y() * 4000, 2990, 30);
+}
+
+TEST(TesseractTextRecognizer, EnginesComeBackAfterBeingReleased)
+{
+    TesseractTextRecognizer own(1);
+    const QImage image = textImage({ 300, 40 }, { { { 10, 25 }, QStringLiteral("$1,299.00") } });
+    EXPECT_EQ(texts(own.recognize(image)), QStringList { "$1,299.00" });
+    own.releaseIdleEngines();
+    EXPECT_EQ(texts(own.recognize(image)), QStringList { "$1,299.00" });
+}
