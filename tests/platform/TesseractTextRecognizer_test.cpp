@@ -85,14 +85,14 @@ TEST(TesseractTextRecognizer, ALabelAndItsFieldAreSeparateLinesSoTheAnchoredPhon
 // Light and dark themes, coloured bubbles, selected rows, status bars, 1x and 2x.
 TEST(TesseractTextRecognizer, FindsThePlantedItemsOfGeneratedScreenshotsOverTheirPixels)
 {
-    const QList<ShotSpec> all = standardShotSpecs();
+    const QList<ShotRecipe> all = standardShotRecipes();
     const QStringList wanted { "settings-light-1x", "chat-dark-2x", "table-light-1x", "terminal-dark-1x", "mail-dark-2x",
         "code-light-1x" };
-    for (const ShotSpec& spec : all) {
-        const QString name = shotName(spec);
+    for (const ShotRecipe& recipe : all) {
+        const QString name = shotName(recipe);
         if (std::none_of(wanted.begin(), wanted.end(), [&](const QString& w) { return name.startsWith(w); }))
             continue;
-        const GeneratedShot shot = generateShot(spec);
+        const GeneratedShot shot = generateShot(recipe);
         const TextRecognition r = recognizer().recognize(shot.image);
         ASSERT_TRUE(r.ok) << name.toStdString();
         const DetectionScore s = scoreDetections(shot, detectSensitiveText(r.lines));
@@ -151,7 +151,7 @@ TEST(TesseractTextRecognizer, ForeignScriptsEmojiNoiseAndVeryLongLinesStayBounde
 
 TEST(TesseractTextRecognizer, ConcurrentRecognitionsAgree)
 {
-    const GeneratedShot shot = generateShot(standardShotSpecs().at(4)); // settings, light, 1x
+    const GeneratedShot shot = generateShot(standardShotRecipes().at(4)); // settings, light, 1x
     auto first = QtConcurrent::run([&] { return texts(recognizer().recognize(shot.image)); });
     auto second = QtConcurrent::run([&] { return texts(recognizer().recognize(shot.image)); });
     EXPECT_EQ(first.result(), second.result());
@@ -234,11 +234,11 @@ TEST(TesseractTextRecognizer, EnginesComeBackAfterBeingReleased)
 // Shots pasted from elsewhere may come as JPEG: compression noise around the glyphs is no ink.
 TEST(TesseractTextRecognizer, ReadsJpegCompressedShots)
 {
-    for (const ShotSpec& spec : standardShotSpecs()) {
-        const QString name = shotName(spec);
+    for (const ShotRecipe& recipe : standardShotRecipes()) {
+        const QString name = shotName(recipe);
         if (!name.startsWith("mail-light-1x") && !name.startsWith("table-dark-2x"))
             continue;
-        const GeneratedShot shot = generateShot(spec);
+        const GeneratedShot shot = generateShot(recipe);
         QByteArray jpeg;
         QBuffer buffer(&jpeg);
         buffer.open(QIODevice::WriteOnly);

@@ -176,9 +176,9 @@ QString sentence(Rng& r, int n)
 // Paints in logical coordinates and records every text run it draws, in device pixels.
 class Canvas {
 public:
-    Canvas(const ShotSpec& spec, QColor background)
-        : m_scale(spec.scale)
-        , image(spec.logicalSize * spec.scale, QImage::Format_ARGB32_Premultiplied)
+    Canvas(const ShotRecipe& recipe, QColor background)
+        : m_scale(recipe.scale)
+        , image(recipe.logicalSize * recipe.scale, QImage::Format_ARGB32_Premultiplied)
     {
         image.fill(background);
         painter.begin(&image);
@@ -735,24 +735,24 @@ QJsonObject rectJson(const QRect& r)
 
 } // namespace
 
-QString shotName(const ShotSpec& spec)
+QString shotName(const ShotRecipe& recipe)
 {
     return QStringLiteral("%1-%2-%3x-s%4%5")
-        .arg(layoutName(spec.layout), spec.theme == ShotTheme::dark ? QStringLiteral("dark") : QStringLiteral("light"))
-        .arg(spec.scale)
-        .arg(spec.seed)
-        .arg(spec.dense ? QStringLiteral("-dense") : QString());
+        .arg(layoutName(recipe.layout), recipe.theme == ShotTheme::dark ? QStringLiteral("dark") : QStringLiteral("light"))
+        .arg(recipe.scale)
+        .arg(recipe.seed)
+        .arg(recipe.dense ? QStringLiteral("-dense") : QString());
 }
 
-GeneratedShot generateShot(const ShotSpec& spec)
+GeneratedShot generateShot(const ShotRecipe& recipe)
 {
-    Rng rng(spec.seed * 7919u + quint32(spec.layout) * 31u + quint32(spec.theme));
-    const Palette pal = paletteFor(spec.theme);
-    Canvas canvas(spec, pal.window);
-    const QString ui = spec.family.isEmpty() ? uiFamilies.at(int(spec.seed % uiFamilies.size())) : spec.family;
-    const QString mono = monoFamilies.at(int(spec.seed % monoFamilies.size()));
-    Scene scene { canvas, rng, pal, ui, mono, qreal(spec.logicalSize.width()), qreal(spec.logicalSize.height()), spec.dense };
-    switch (spec.layout) {
+    Rng rng(recipe.seed * 7919u + quint32(recipe.layout) * 31u + quint32(recipe.theme));
+    const Palette pal = paletteFor(recipe.theme);
+    Canvas canvas(recipe, pal.window);
+    const QString ui = recipe.family.isEmpty() ? uiFamilies.at(int(recipe.seed % uiFamilies.size())) : recipe.family;
+    const QString mono = monoFamilies.at(int(recipe.seed % monoFamilies.size()));
+    Scene scene { canvas, rng, pal, ui, mono, qreal(recipe.logicalSize.width()), qreal(recipe.logicalSize.height()), recipe.dense };
+    switch (recipe.layout) {
     case ShotLayout::mail: paintMail(scene); break;
     case ShotLayout::terminal: paintTerminal(scene); break;
     case ShotLayout::settings: paintSettings(scene); break;
@@ -763,7 +763,7 @@ GeneratedShot generateShot(const ShotSpec& spec)
     }
     canvas.painter.end();
     GeneratedShot shot;
-    shot.name = shotName(spec);
+    shot.name = shotName(recipe);
     shot.image = canvas.image.convertToFormat(QImage::Format_RGB32);
     // Runs clipped by the window edge are not on the shot.
     const QRect bounds = shot.image.rect();
@@ -776,38 +776,38 @@ GeneratedShot generateShot(const ShotSpec& spec)
     return shot;
 }
 
-QList<ShotSpec> standardShotSpecs()
+QList<ShotRecipe> standardShotRecipes()
 {
-    QList<ShotSpec> specs;
+    QList<ShotRecipe> recipes;
     quint32 seed = 1;
     for (ShotLayout layout : { ShotLayout::mail, ShotLayout::terminal, ShotLayout::settings, ShotLayout::chat,
              ShotLayout::code, ShotLayout::table, ShotLayout::web }) {
         for (ShotTheme theme : { ShotTheme::light, ShotTheme::dark }) {
             for (int scale : { 1, 2 }) {
-                ShotSpec spec;
-                spec.layout = layout;
-                spec.theme = theme;
-                spec.scale = scale;
-                spec.seed = seed++;
-                spec.logicalSize = scale == 1 ? QSize(1280, 800) : QSize(1440, 900);
-                specs.append(spec);
+                ShotRecipe recipe;
+                recipe.layout = layout;
+                recipe.theme = theme;
+                recipe.scale = scale;
+                recipe.seed = seed++;
+                recipe.logicalSize = scale == 1 ? QSize(1280, 800) : QSize(1440, 900);
+                recipes.append(recipe);
             }
         }
     }
-    return specs;
+    return recipes;
 }
 
-ShotSpec denseShotSpec()
+ShotRecipe denseShotRecipe()
 {
-    ShotSpec spec;
-    spec.layout = ShotLayout::mail;
-    spec.theme = ShotTheme::light;
-    spec.scale = 2;
-    spec.seed = 42;
-    spec.family = QStringLiteral("DejaVu Sans");
-    spec.logicalSize = QSize(1440, 900);
-    spec.dense = true;
-    return spec;
+    ShotRecipe recipe;
+    recipe.layout = ShotLayout::mail;
+    recipe.theme = ShotTheme::light;
+    recipe.scale = 2;
+    recipe.seed = 42;
+    recipe.family = QStringLiteral("DejaVu Sans");
+    recipe.logicalSize = QSize(1440, 900);
+    recipe.dense = true;
+    return recipe;
 }
 
 QJsonObject truthJson(const GeneratedShot& shot)
