@@ -45,6 +45,7 @@ public:
             s += QChar(u'0' + range(0, 9));
         return s;
     }
+    QString minutes() { return QString::number(range(0, 59)).rightJustified(2, u'0'); }
     QString chars(int n, QStringView alphabet)
     {
         QString s;
@@ -153,7 +154,7 @@ QString distractor(Rng& r)
     case 1: return QStringLiteral("v") + QString::number(r.range(1, 9)) + u'.' + QString::number(r.range(0, 20)) + u'.'
             + QString::number(r.range(0, 9));
     case 2: return QStringLiteral("2024-0") + QString::number(r.range(1, 9)) + u'-' + QString::number(r.range(10, 28)) + u' '
-            + QString::number(r.range(10, 23)) + u':' + r.digits(2);
+            + QString::number(r.range(10, 23)) + u':' + r.minutes();
     case 3: return QString::number(r.range(10, 99)) + u'.' + r.digits(1) + u'%';
     case 4: return QString::number(r.range(1, 9)) + u',' + r.digits(3) + QStringLiteral(" views");
     case 5: return QStringLiteral("ID ") + r.digits(4) + u'-' + r.digits(4);
@@ -314,7 +315,7 @@ void paintMail(Scene& s)
             fg = sub = s.pal.onSelection;
         }
         s.c.text(side + 16, y + 22, s.r.chance(50) ? fullName(s.r) : email(s.r), s.f(13, true), fg);
-        s.c.text(side + listW - 70, y + 22, QStringLiteral("%1:%2").arg(s.r.range(8, 18)).arg(s.r.digits(2)), s.f(11), sub);
+        s.c.text(side + listW - 70, y + 22, QStringLiteral("%1:%2").arg(s.r.range(8, 18)).arg(s.r.minutes()), s.f(11), sub);
         s.c.text(side + 16, y + 42, sentence(s.r, 4), s.f(12), fg);
         const QString preview = s.r.chance(40) ? QStringLiteral("Total due ") + money(s.r) : sentence(s.r, 5);
         s.c.text(side + 16, y + 60, preview, s.f(12), sub);
@@ -420,7 +421,7 @@ void paintTerminal(Scene& s)
             prompt(QStringLiteral("ls -la"));
             for (int i = 0; i < 3; ++i)
                 out(QStringLiteral("-rw-r--r--  1 admin staff  %1 Mar %2 10:%3 %4.txt")
-                        .arg(s.r.range(100, 9999), 5).arg(s.r.range(10, 28)).arg(s.r.digits(2)).arg(s.r.pick(words)), fg);
+                        .arg(s.r.range(100, 9999), 5).arg(s.r.range(10, 28)).arg(s.r.minutes()).arg(s.r.pick(words)), fg);
             break;
         }
     }
@@ -514,7 +515,7 @@ void paintChat(Scene& s)
         s.c.text(bx + 14, y + 22, message, font, mine ? s.pal.onAccent : s.pal.onBubbleOther);
         y += 42;
         if (s.r.chance(30)) {
-            const QString stamp = QStringLiteral("Today %1:%2").arg(s.r.range(8, 20)).arg(s.r.digits(2));
+            const QString stamp = QStringLiteral("Today %1:%2").arg(s.r.range(8, 20)).arg(s.r.minutes());
             s.c.text(x0 + cw / 2 - 40, y + 10, stamp, s.f(11), s.pal.faint);
             y += 24;
         }
