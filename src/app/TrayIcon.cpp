@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 #include <cmath>
 
@@ -22,6 +23,8 @@ namespace {
 constexpr qreal kCornerRadius = 18.0; // the popover's own background shape
 constexpr qreal kShadowRadius = 14.0;
 const QPointF kShadowOffset(0.0, 6.0);
+// How soon after the popup lost the focus a click on the icon counts as the one that took it.
+constexpr qint64 kReopenGuardMs = 400;
 constexpr qreal kShadowOpacityLight = 0.22;
 constexpr qreal kShadowOpacityDark = 0.45;
 
@@ -39,20 +42,43 @@ bool iconIsBlank(const QPixmap& pixmap)
 }
 }
 
-// A frameless popup around the popover: closes on a click outside it and on Escape. Where a
-// compositor blends translucent windows it carries a soft shadow in its margins; without one
-// the window is cut to the popover's rounded shape over an opaque base, since its translucent
-// pixels would show black.
+// A frameless window around the popover that takes the focus when shown and closes when it
+// loses it, or on Escape. It grabs neither keyboard nor pointer: the capture rows press the
+// desktop's own screenshot keys and its tool then takes the pointer, neither of which works
+// while another window holds a grab.
+//
+// Where a compositor blends translucent windows it carries a soft shadow in its margins;
+// without one the window is cut to the popover's rounded shape over an opaque base, since its
+// translucent pixels would show black.
 class TrayIcon::PopupWindow final : public QWidget {
 public:
-    explicit PopupWindow(CapturePopoverView* popover)
-        : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint)
+    PopupWindow(CapturePopoverView* popover, std::function<void()> lostFocus)
+        : QWidget(nullptr,
+            Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint)
         , m_popover(popover)
+        , m_lostFocus(std::move(lostFocus))
     {
         setAttribute(Qt::WA_TranslucentBackground);
         setWindowTitle(QStringLiteral("Lumaforge"));
         popover->setParent(this);
         Theme::followColorScheme(this);
+        // Followed on the application's focus window rather than the widget's activation: a
+        // popup shown again before the desktop's focus settled keeps a stale activation state.
+        connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+            if (isHidden())
+                return;
+            if (focus && focus == windowHandle()) {
+                m_hadFocus = true;
+                return;
+            }
+            // Only a popup that had the focus loses it; one the window manager never focused
+            // stays until Escape or the icon closes it.
+            if (m_hadFocus) {
+                hide();
+                if (m_lostFocus)
+                    m_lostFocus();
+            }
+        });
     }
 
     CapturePopoverView* popover() const { return m_popover; }
@@ -92,10 +118,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override
     {
         if (event->key() == Qt::Key_Escape) {
-            close();
+            hide();
             return;
         }
         QWidget::keyPressEvent(event);
+    }
+
+    void showEvent(QShowEvent* event) override
+    {
+        m_hadFocus = QGuiApplication::focusWindow() == windowHandle();
+        QWidget::showEvent(event);
     }
 
 private:
@@ -105,6 +137,8 @@ private:
     }
 
     CapturePopoverView* m_popover;
+    std::function<void()> m_lostFocus;
+    bool m_hadFocus = false;
     int m_margin = 0;
 };
 
@@ -112,13 +146,18 @@ TrayIcon::TrayIcon(CapturePopoverView* popover, QObject* parent)
     : QObject(parent)
     , m_icon(new QSystemTrayIcon(this))
 {
-    m_popup = std::make_unique<PopupWindow>(popover);
+    m_popup = std::make_unique<PopupWindow>(popover, [this] {
+        if (iconAnchor().contains(QCursor::pos()))
+            m_sinceClosedOverIcon.start();
+    });
     m_icon->setToolTip(QStringLiteral("Lumaforge"));
     updateIcon();
     connect(&ColorSchemeProvider::shared(), &ColorSchemeProvider::changed, this, &TrayIcon::updateIcon);
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        // The icon has no menu: a right click opens the popover too.
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+        // Every press counts: a second press soon after the first arrives as a double click.
+        // The icon has no menu, so a right click opens the popover too.
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick
+            || reason == QSystemTrayIcon::Context)
             iconClicked();
     });
     if (!QSystemTrayIcon::isSystemTrayAvailable())
@@ -142,12 +181,17 @@ bool TrayIcon::isPopoverVisible() const
 
 void TrayIcon::iconClicked()
 {
-    // While the popup is open its grab takes the click, which closes it; an activation that
-    // still arrives (a tray that forwards clicks itself) closes it too.
-    if (m_popup->isVisible())
+    if (m_popup->isVisible()) {
         hidePopover();
-    else
-        showPopover();
+        return;
+    }
+    // Where the panel takes the focus on a click, the popup closed on that click just before its
+    // activation arrived: the click meant "close", not "open again".
+    if (m_sinceClosedOverIcon.isValid() && m_sinceClosedOverIcon.elapsed() < kReopenGuardMs) {
+        m_sinceClosedOverIcon.invalidate();
+        return;
+    }
+    showPopover();
 }
 
 QRect TrayIcon::iconAnchor() const
@@ -177,6 +221,7 @@ void TrayIcon::showPopover()
 void TrayIcon::hidePopover()
 {
     m_popup->hide();
+    m_sinceClosedOverIcon.invalidate();
 }
 
 QRect TrayIcon::popoverGeometry(const QRect& anchor, const QSize& size, const QRect& screen, const QRect& available)

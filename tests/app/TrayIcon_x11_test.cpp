@@ -1,6 +1,7 @@
 // The tray icon in a real system-tray host (trayer, an XEmbed tray) on the private X server:
-// the icon is embedded, a click opens the popover next to it, and the popup closes the ways a
-// popup should.
+// the icon is embedded, a click opens the popover next to it, and the popup closes when it
+// should, without ever holding the keyboard or the pointer. No window manager runs, so focus
+// moves only where a test moves it.
 #include "app/TrayIcon.h"
 #include "capture/CaptureManager.h"
 #include "capture/CapturePopoverView.h"
@@ -18,6 +19,10 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -123,6 +128,43 @@ QWidget* trayIconWindow()
     return nullptr;
 }
 
+// Whether another client could take the keyboard and the pointer now, as the desktop's
+// screenshot tool does: false while some window holds a grab.
+bool keyboardAndPointerFree()
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        return false;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    auto* keyboard = xcb_grab_keyboard_reply(
+        c, xcb_grab_keyboard(c, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr);
+    auto* pointer = xcb_grab_pointer_reply(c,
+        xcb_grab_pointer(c, 0, root, XCB_EVENT_MASK_BUTTON_PRESS, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
+            XCB_NONE, XCB_CURRENT_TIME),
+        nullptr);
+    const bool free = keyboard && keyboard->status == XCB_GRAB_STATUS_SUCCESS && pointer
+        && pointer->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(keyboard);
+    std::free(pointer);
+    xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+    xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+    xcb_disconnect(c);
+    return free;
+}
+
+// The window that has the X server's keyboard focus.
+WId xFocus()
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    const WId focus = reply ? reply->focus : 0;
+    std::free(reply);
+    xcb_disconnect(c);
+    return focus;
+}
+
 bool clickAt(QPoint p)
 {
     return X11Probe::xdotool({ QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y()) })
@@ -167,7 +209,7 @@ protected:
     NullScreenshotTool tool;
 };
 
-TEST_F(TrayIconTest, ClickOnTheEmbeddedIconOpensThePopoverBelowItAndClosesLikeAPopup)
+TEST_F(TrayIconTest, ClickOnTheEmbeddedIconOpensThePopoverBelowIt)
 {
     TrayHost host("top");
     ASSERT_TRUE(host.running());
@@ -175,8 +217,9 @@ TEST_F(TrayIconTest, ClickOnTheEmbeddedIconOpensThePopoverBelowItAndClosesLikeAP
     std::unique_ptr<TrayIcon> tray = makeTray();
     const QRect icon = embeddedIcon(*tray);
     QWidget* popup = tray->popupWindow();
+
     ASSERT_TRUE(clickAt(icon.center()));
-    ASSERT_TRUE(waitUntil([&] { return popup->isVisible() && isViewable(popup->winId()); }));
+    ASSERT_TRUE(waitUntil([&] { return popup->isVisible() && isViewable(popup->winId()) && xFocus() == popup->winId(); }));
     const QWidget* popover = popup->findChild<CapturePopoverView*>();
     const QRect content(popover->mapToGlobal(QPoint(0, 0)), popover->size());
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -185,29 +228,53 @@ TEST_F(TrayIconTest, ClickOnTheEmbeddedIconOpensThePopoverBelowItAndClosesLikeAP
     EXPECT_LE(content.top(), icon.bottom() + 1 + 24 + TrayIcon::gap);
     EXPECT_TRUE(screen.contains(content));
 
-    // A second click on the icon closes it, and it stays closed.
+    // The desktop's screenshot keys and its tool's pointer must still work while it is open.
+    EXPECT_TRUE(keyboardAndPointerFree());
+
+    // A click inside changes nothing; a second click on the icon closes it, for good.
+    ASSERT_TRUE(clickAt(popover->mapToGlobal(QPoint(30, 12))));
+    spin(200);
+    EXPECT_TRUE(popup->isVisible());
     ASSERT_TRUE(clickAt(icon.center()));
     ASSERT_TRUE(waitUntil([&] { return !popup->isVisible(); }));
     spin(300);
     EXPECT_FALSE(popup->isVisible());
+}
 
-    // Escape closes it.
-    ASSERT_TRUE(clickAt(icon.center()));
-    ASSERT_TRUE(waitUntil([&] { return popup->isVisible(); }));
-    spin(100);
+TEST_F(TrayIconTest, ThePopupClosesOnEscapeAndWhenItLosesTheFocus)
+{
+    TrayHost host("top");
+    ASSERT_TRUE(host.running());
+    ASSERT_TRUE(waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
+    std::unique_ptr<TrayIcon> tray = makeTray();
+    const QRect icon = embeddedIcon(*tray);
+    QWidget* popup = tray->popupWindow();
+    QWidget other;
+    other.setGeometry(200, 400, 300, 200);
+    other.show();
+    ASSERT_TRUE(waitUntil([&] { return isViewable(other.winId()); }));
+    const auto open = [&] {
+        tray->hidePopover();
+        return clickAt(icon.center()) && waitUntil([&] { return popup->isVisible() && xFocus() == popup->winId(); });
+    };
+
+    ASSERT_TRUE(open());
     ASSERT_TRUE(X11Probe::xdotool({ QStringLiteral("key"), QStringLiteral("Escape") }));
     ASSERT_TRUE(waitUntil([&] { return !popup->isVisible(); }));
 
-    // So does a click elsewhere; a click inside it does not.
-    spin(500);
-    ASSERT_TRUE(clickAt(icon.center()));
-    ASSERT_TRUE(waitUntil([&] { return popup->isVisible(); }));
-    spin(100);
-    ASSERT_TRUE(clickAt(popover->mapToGlobal(QPoint(30, 12))));
-    spin(200);
-    EXPECT_TRUE(popup->isVisible());
-    ASSERT_TRUE(clickAt(QPoint(400, 700)));
+    // The window manager gives the focus to a window the user clicks; here xdotool does.
+    const QString otherId = QString::number(other.winId());
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(X11Probe::xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), otherId }));
     ASSERT_TRUE(waitUntil([&] { return !popup->isVisible(); }));
+
+    // A panel that takes the focus when its icon is clicked: the click closes the popup.
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(X11Probe::xdotool({ QStringLiteral("mousemove"), QString::number(icon.center().x()),
+        QString::number(icon.center().y()), QStringLiteral("windowfocus"), QStringLiteral("--sync"), otherId,
+        QStringLiteral("click"), QStringLiteral("1") }));
+    spin(400);
+    EXPECT_FALSE(popup->isVisible());
 }
 
 TEST_F(TrayIconTest, InABottomPanelThePopoverOpensAboveTheIcon)
