@@ -1,6 +1,8 @@
 // Renders the tray popover to PNG files for a visual check: under both colour schemes, with no,
-// one and three recent shots, side by side on a desktop-like backdrop, with one row hovered.
+// one and three recent shots, side by side on a desktop-like backdrop, with one row hovered; and
+// the tray's popup window around it as a compositing desktop shows it (with its shadow).
 // Usage: popover-sheets [output-folder] [scale]   (defaults: ./popover-renders, 2)
+#include "app/TrayIcon.h"
 #include "capture/CaptureManager.h"
 #include "capture/CapturePopoverView.h"
 #include "capture/CaptureShortcutStore.h"
@@ -148,6 +150,28 @@ int main(int argc, char** argv)
         const QString path = QDir(out).filePath(
             QStringLiteral("popover-%1.png").arg(scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light")));
         const bool saved = renderSheet(scheme, row, scale).save(path);
+        std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+        ok = ok && saved;
+    }
+
+    // The popup window: rendered with its translucent margins over the backdrop.
+    TrayIcon tray(new CapturePopoverView(*managers.back(), shortcuts, tool, CapturePopoverView::Actions {}));
+    tray.showPopover();
+    spin(100);
+    QWidget* popup = tray.popupWindow();
+    for (ColorScheme scheme : { ColorScheme::light, ColorScheme::dark }) {
+        Theme::setColorScheme(popup, scheme);
+        QImage image(popup->size() * scale, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(scale);
+        {
+            QPainter p(&image);
+            p.fillRect(QRect(QPoint(0, 0), popup->size()),
+                scheme == ColorScheme::dark ? QColor(52, 40, 66) : QColor(214, 222, 236));
+            popup->render(&p, QPoint(0, 0), QRegion(), QWidget::DrawChildren);
+        }
+        const QString path = QDir(out).filePath(QStringLiteral("popup-window-%1.png")
+                                                    .arg(scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light")));
+        const bool saved = image.save(path);
         std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
         ok = ok && saved;
     }

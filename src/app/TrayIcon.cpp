@@ -17,16 +17,15 @@
 #include <QSystemTrayIcon>
 #include <QWindow>
 
-#include <cmath>
 
 namespace {
 constexpr qreal kCornerRadius = 18.0; // the popover's own background shape
 constexpr qreal kShadowRadius = 14.0;
 const QPointF kShadowOffset(0.0, 6.0);
-// How soon after the popup lost the focus a click on the icon counts as the one that took it.
-constexpr qint64 kReopenGuardMs = 400;
 constexpr qreal kShadowOpacityLight = 0.22;
 constexpr qreal kShadowOpacityDark = 0.45;
+// How soon after the popup lost the focus a click on the icon counts as the one that took it.
+constexpr qint64 kReopenGuardMs = 400;
 
 bool iconIsBlank(const QPixmap& pixmap)
 {
@@ -82,7 +81,6 @@ public:
     }
 
     CapturePopoverView* popover() const { return m_popover; }
-    int margin() const { return m_margin; }
 
     // Sized and cut for the compositor's presence, with the content at `content`.
     void place(const QRect& content)
