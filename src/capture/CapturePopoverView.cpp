@@ -142,10 +142,20 @@ QSizeF quitSize()
     return { std::ceil(textWidth(font, quitText())), std::ceil(lineHeight(font)) };
 }
 
+using Painter = std::function<void(QPainter&, const QRectF&, ColorScheme)>;
+
+void paintWidget(QWidget* widget, const Painter& paint, qreal opacity = 1.0)
+{
+    QPainter p(widget);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setOpacity(opacity);
+    paint(p, QRectF(widget->rect()), Theme::colorScheme(widget));
+}
+
 // A button in the plain style: no bezel, only its label, a little fainter while pressed.
 class PlainButton final : public QAbstractButton {
 public:
-    using Painter = std::function<void(QPainter&, const QRectF&, ColorScheme)>;
     PlainButton(Painter paint, QWidget* parent)
         : QAbstractButton(parent)
         , m_paint(std::move(paint))
@@ -154,15 +164,7 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        if (isDown())
-            p.setOpacity(0.6);
-        m_paint(p, QRectF(rect()), Theme::colorScheme(this));
-    }
+    void paintEvent(QPaintEvent*) override { paintWidget(this, m_paint, isDown() ? 0.6 : 1.0); }
 
 private:
     Painter m_paint;
@@ -171,7 +173,6 @@ private:
 // A box that only paints: the empty slots and the placeholder.
 class PaintedBox final : public QWidget {
 public:
-    using Painter = std::function<void(QPainter&, const QRectF&, ColorScheme)>;
     PaintedBox(Painter paint, QWidget* parent)
         : QWidget(parent)
         , m_paint(std::move(paint))
@@ -179,13 +180,7 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        m_paint(p, QRectF(rect()), Theme::colorScheme(this));
-    }
+    void paintEvent(QPaintEvent*) override { paintWidget(this, m_paint); }
 
 private:
     Painter m_paint;

@@ -3,12 +3,8 @@
 // should, without ever holding the keyboard or the pointer. No window manager runs, so focus
 // moves only where a test moves it.
 #include "app/TrayIcon.h"
-#include "capture/CaptureManager.h"
 #include "capture/CapturePopoverView.h"
-#include "capture/CaptureShortcutStore.h"
-#include "fakes/FakePasteboard.h"
-#include "fakes/FakeScreenshotSettings.h"
-#include "fakes/FakeSettingsStore.h"
+#include "support/CaptureParts.h"
 #include "support/LogCapture.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
@@ -174,15 +170,13 @@ bool clickAt(QPoint p)
 class TrayIconTest : public ::testing::Test {
 protected:
     TrayIconTest()
-        : manager(screenshots, pasteboard)
-        , shortcuts(settings)
-        , tool(QStringLiteral("no tool in this test"))
+        : tool(QStringLiteral("no tool in this test"))
     {
     }
 
     std::unique_ptr<TrayIcon> makeTray()
     {
-        return std::make_unique<TrayIcon>(new CapturePopoverView(manager, shortcuts, tool, {}));
+        return std::make_unique<TrayIcon>(new CapturePopoverView(parts.manager, parts.shortcuts, tool, {}));
     }
 
     // The icon embedded in the host and mapped there, and where it shows on screen (once the
@@ -201,21 +195,27 @@ protected:
         return geometry;
     }
 
-    FakeScreenshotSettings screenshots;
-    FakePasteboard pasteboard;
-    FakeSettingsStore settings;
-    CaptureManager manager;
-    CaptureShortcutStore shortcuts;
+    // A tray host at `edge` of the screen with our icon embedded in it.
+    bool trayInHost(const char* edge)
+    {
+        host = std::make_unique<TrayHost>(edge);
+        if (!host->running() || !waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }))
+            return false;
+        tray = makeTray();
+        icon = embeddedIcon(*tray);
+        return !icon.isEmpty();
+    }
+
+    CaptureParts parts;
     NullScreenshotTool tool;
+    std::unique_ptr<TrayHost> host;
+    std::unique_ptr<TrayIcon> tray; // goes before its host
+    QRect icon;
 };
 
 TEST_F(TrayIconTest, ClickOnTheEmbeddedIconOpensThePopoverBelowIt)
 {
-    TrayHost host("top");
-    ASSERT_TRUE(host.running());
-    ASSERT_TRUE(waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
-    std::unique_ptr<TrayIcon> tray = makeTray();
-    const QRect icon = embeddedIcon(*tray);
+    ASSERT_TRUE(trayInHost("top"));
     QWidget* popup = tray->popupWindow();
 
     ASSERT_TRUE(clickAt(icon.center()));
@@ -243,11 +243,7 @@ TEST_F(TrayIconTest, ClickOnTheEmbeddedIconOpensThePopoverBelowIt)
 
 TEST_F(TrayIconTest, ThePopupClosesOnEscapeAndWhenItLosesTheFocus)
 {
-    TrayHost host("top");
-    ASSERT_TRUE(host.running());
-    ASSERT_TRUE(waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
-    std::unique_ptr<TrayIcon> tray = makeTray();
-    const QRect icon = embeddedIcon(*tray);
+    ASSERT_TRUE(trayInHost("top"));
     QWidget* popup = tray->popupWindow();
     QWidget other;
     other.setGeometry(200, 400, 300, 200);
@@ -279,11 +275,7 @@ TEST_F(TrayIconTest, ThePopupClosesOnEscapeAndWhenItLosesTheFocus)
 
 TEST_F(TrayIconTest, InABottomPanelThePopoverOpensAboveTheIcon)
 {
-    TrayHost host("bottom");
-    ASSERT_TRUE(host.running());
-    ASSERT_TRUE(waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
-    std::unique_ptr<TrayIcon> tray = makeTray();
-    const QRect icon = embeddedIcon(*tray);
+    ASSERT_TRUE(trayInHost("bottom"));
     ASSERT_TRUE(clickAt(icon.center()));
     QWidget* popup = tray->popupWindow();
     ASSERT_TRUE(waitUntil([&] { return popup->isVisible(); }));
@@ -298,15 +290,15 @@ TEST_F(TrayIconTest, WithoutATrayNothingShowsUntilOneStarts)
 {
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
     LogCapture log;
-    std::unique_ptr<TrayIcon> tray = makeTray();
+    tray = makeTray();
     EXPECT_EQ(log.count(QStringLiteral("no system tray")), 1);
     spin(200);
     QWidget* window = trayIconWindow();
     EXPECT_TRUE(!window || !window->isVisible());
     EXPECT_FALSE(tray->isPopoverVisible());
 
-    TrayHost host("top");
-    ASSERT_TRUE(host.running());
+    host = std::make_unique<TrayHost>("top");
+    ASSERT_TRUE(host->running());
     embeddedIcon(*tray);
 }
 

@@ -1,15 +1,11 @@
 // The tray popover's logic: what each row and button runs, what the rows and the Recent strip
 // show as the shots and the hot keys change, and how it paints under each colour scheme.
-#include "capture/CaptureManager.h"
 #include "capture/CapturePopoverView.h"
-#include "capture/CaptureShortcutStore.h"
 #include "fakes/FakeColorSchemeProvider.h"
 #include "fakes/FakeKeystrokePoster.h"
-#include "fakes/FakePasteboard.h"
-#include "fakes/FakeScreenshotSettings.h"
-#include "fakes/FakeSettingsStore.h"
 #include "platform/Keys.h"
 #include "platform/KeystrokeScreenshotTool.h"
+#include "support/CaptureParts.h"
 #include "support/Wait.h"
 
 #include <QApplication>
@@ -57,10 +53,8 @@ public Q_SLOTS:
 class PopoverTest : public ::testing::Test {
 protected:
     PopoverTest()
+        : parts(dir.path())
     {
-        screenshots.folder = dir.path();
-        manager = std::make_unique<CaptureManager>(screenshots, pasteboard);
-        shortcuts = std::make_unique<CaptureShortcutStore>(settings);
         auto fake = std::make_unique<FakeKeystrokePoster>();
         poster = fake.get();
         tool = std::make_unique<KeystrokeScreenshotTool>(std::move(fake), testKeys());
@@ -105,11 +99,9 @@ protected:
     }
 
     QTemporaryDir dir;
-    FakeScreenshotSettings screenshots;
-    FakePasteboard pasteboard;
-    FakeSettingsStore settings;
-    std::unique_ptr<CaptureManager> manager;
-    std::unique_ptr<CaptureShortcutStore> shortcuts;
+    CaptureParts parts;
+    CaptureManager* manager = &parts.manager;
+    CaptureShortcutStore* shortcuts = &parts.shortcuts;
     FakeKeystrokePoster* poster = nullptr;
     std::unique_ptr<KeystrokeScreenshotTool> tool;
     std::unique_ptr<CapturePopoverView> view;
@@ -325,13 +317,9 @@ TEST_F(PopoverTest, OnlyAnEnabledRowLightsUnderThePointer)
 
 TEST(PopoverThumbnail, FillsTheTileCuttingWhatOverflowsWithoutDistortion)
 {
-    FakeScreenshotSettings screenshots;
-    FakePasteboard pasteboard;
-    FakeSettingsStore settings;
-    CaptureManager manager(screenshots, pasteboard);
-    CaptureShortcutStore shortcuts(settings);
+    CaptureParts parts;
     NullScreenshotTool tool(QStringLiteral("test"));
-    CapturePopoverView view(manager, shortcuts, tool, {});
+    CapturePopoverView view(parts.manager, parts.shortcuts, tool, {});
 
     // A wide strip: red ends, a green middle exactly as wide as a 100 x 68 tile shows of it.
     QImage wide = solid({ 1000, 100 }, Qt::red);
@@ -363,13 +351,9 @@ TEST(PopoverAppearance, PaintsInTheSchemeItIsShownIn)
 {
     FakeColorSchemeProvider scheme(ColorScheme::light);
     ColorSchemeProvider::setShared(&scheme);
-    FakeScreenshotSettings screenshots;
-    FakePasteboard pasteboard;
-    FakeSettingsStore settings;
-    CaptureManager manager(screenshots, pasteboard);
-    CaptureShortcutStore shortcuts(settings);
+    CaptureParts parts;
     NullScreenshotTool tool(QStringLiteral("test"));
-    CapturePopoverView view(manager, shortcuts, tool, {});
+    CapturePopoverView view(parts.manager, parts.shortcuts, tool, {});
     view.show();
 
     // Inside the rounded background, beside the rows' group.
