@@ -26,7 +26,7 @@ const Page& densePage()
 {
     static QTemporaryDir dir;
     static const Page page = [] {
-        Page p { generateShot(denseShotSpec()), dir.filePath(QStringLiteral("dense.png")) };
+        Page p { generateShot(denseShotRecipe()), dir.filePath(QStringLiteral("dense.png")) };
         p.shot.image.save(p.path);
         return p;
     }();

@@ -109,17 +109,17 @@ int main(int argc, char** argv)
     QDir().mkpath(out);
     const bool verbose = parser.isSet("verbose");
 
-    QList<ShotSpec> specs = standardShotSpecs();
-    specs.append(denseShotSpec());
+    QList<ShotRecipe> recipes = standardShotRecipes();
+    recipes.append(denseShotRecipe());
     TesseractTextRecognizer recognizer;
     recognizer.warmUp();
 
     Tallies ours, cli;
     QList<double> ourSeconds, cliSeconds;
-    for (const ShotSpec& spec : specs) {
-        if (parser.isSet("only") && !shotName(spec).contains(parser.value("only")))
+    for (const ShotRecipe& recipe : recipes) {
+        if (parser.isSet("only") && !shotName(recipe).contains(parser.value("only")))
             continue;
-        const GeneratedShot shot = generateShot(spec);
+        const GeneratedShot shot = generateShot(recipe);
         const QString png = out + u'/' + shot.name + QStringLiteral(".png");
         shot.image.save(png);
         QFile truth(out + u'/' + shot.name + QStringLiteral(".truth.json"));

@@ -318,7 +318,8 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
         parallelFor(n, body);
     });
 
-    // Longest lines first, so that no worker is left with a long one at the end.
+    // The engine's work grows with a line's width against its height: the costliest lines go
+    // first, so that no worker is left with one at the end.
     std::vector<int> order(size_t(boxes.size()));
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = int(i);

@@ -141,7 +141,7 @@ Labelling labelMask(const std::vector<uint8_t>& mask, uint8_t value, int w, int 
 // background) and from the flat areas beside it. Work is done in horizontal bands, each with a
 // margin of kBandMargin rows so that its results match those of the whole page: flat areas
 // crossing the margin are large anyway, and a background farther away than that is none.
-constexpr int kBandMargin = 48;
+constexpr int kBandMargin = kMinBackground + 8;
 
 std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, const std::function<void(int)>&)>& parallelFor)
 {
@@ -157,9 +157,9 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
     forBands(64, [&](int from, int to) {
         for (int y = from; y < to; ++y) {
             const QRgb* r = row(y);
+            const QRgb* up = y > 0 ? row(y - 1) : nullptr;
             const QRgb* down = y + 1 < h ? row(y + 1) : nullptr;
             uint8_t* e = edge.data() + size_t(y) * w;
-            const QRgb* up = y > 0 ? row(y - 1) : nullptr;
             // Both pixels of a step are marked; a band writes only its own rows.
             for (int x = 0; x < w; ++x) {
                 const QRgb p = r[x];

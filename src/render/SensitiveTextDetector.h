@@ -31,9 +31,9 @@ QString sensitivePattern(RedactionKind kind);
 DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines);
 
 // Recognises the text of `image` off the main thread, detects sensitive text in it and calls
-// `completion` on the main thread exactly once, unless `receiver` is destroyed first. A null
-// image or a failed recognition completes with an empty result after one log line. Returns at
-// once.
+// `completion` on the main thread exactly once, unless `receiver` is destroyed first (a null
+// receiver stands for the application). A null image or a failed recognition completes with an
+// empty result after one log line. Returns at once; never blocks the main thread.
 void runSensitiveTextDetection(const QImage& image, QObject* receiver,
     std::function<void(DetectionResult)> completion);
 // The same with a recogniser of the caller's choosing (tests); it must outlive the detection.

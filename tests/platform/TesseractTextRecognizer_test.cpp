@@ -4,6 +4,7 @@
 #include "screens/ScreenshotGenerator.h"
 #include "support/Wait.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QThreadPool>
@@ -84,14 +85,14 @@ TEST(TesseractTextRecognizer, ALabelAndItsFieldAreSeparateLinesSoTheAnchoredPhon
 // Light and dark themes, coloured bubbles, selected rows, status bars, 1x and 2x.
 TEST(TesseractTextRecognizer, FindsThePlantedItemsOfGeneratedScreenshotsOverTheirPixels)
 {
-    const QList<ShotSpec> all = standardShotSpecs();
+    const QList<ShotRecipe> all = standardShotRecipes();
     const QStringList wanted { "settings-light-1x", "chat-dark-2x", "table-light-1x", "terminal-dark-1x", "mail-dark-2x",
         "code-light-1x" };
-    for (const ShotSpec& spec : all) {
-        const QString name = shotName(spec);
+    for (const ShotRecipe& recipe : all) {
+        const QString name = shotName(recipe);
         if (std::none_of(wanted.begin(), wanted.end(), [&](const QString& w) { return name.startsWith(w); }))
             continue;
-        const GeneratedShot shot = generateShot(spec);
+        const GeneratedShot shot = generateShot(recipe);
         const TextRecognition r = recognizer().recognize(shot.image);
         ASSERT_TRUE(r.ok) << name.toStdString();
         const DetectionScore s = scoreDetections(shot, detectSensitiveText(r.lines));
@@ -150,7 +151,7 @@ TEST(TesseractTextRecognizer, ForeignScriptsEmojiNoiseAndVeryLongLinesStayBounde
 
 TEST(TesseractTextRecognizer, ConcurrentRecognitionsAgree)
 {
-    const GeneratedShot shot = generateShot(standardShotSpecs().at(4)); // settings, light, 1x
+    const GeneratedShot shot = generateShot(standardShotRecipes().at(4)); // settings, light, 1x
     auto first = QtConcurrent::run([&] { return texts(recognizer().recognize(shot.image)); });
     auto second = QtConcurrent::run([&] { return texts(recognizer().recognize(shot.image)); });
     EXPECT_EQ(first.result(), second.result());
@@ -228,4 +229,24 @@ TEST(TesseractTextRecognizer, EnginesComeBackAfterBeingReleased)
     EXPECT_EQ(texts(own.recognize(image)), QStringList { "$1,299.00" });
     own.releaseIdleEngines();
     EXPECT_EQ(texts(own.recognize(image)), QStringList { "$1,299.00" });
+}
+
+// Shots pasted from elsewhere may come as JPEG: compression noise around the glyphs is no ink.
+TEST(TesseractTextRecognizer, ReadsJpegCompressedShots)
+{
+    for (const ShotRecipe& recipe : standardShotRecipes()) {
+        const QString name = shotName(recipe);
+        if (!name.startsWith("mail-light-1x") && !name.startsWith("table-dark-2x"))
+            continue;
+        const GeneratedShot shot = generateShot(recipe);
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(shot.image.save(&buffer, "JPEG", 75));
+        const QImage decoded = QImage::fromData(jpeg, "JPEG");
+        const DetectionScore s = scoreDetections(shot, detectSensitiveText(recognizer().recognize(decoded).lines));
+        const qsizetype planted = s.found.size() + s.missed.size();
+        EXPECT_GE(s.found.size(), 0.85 * planted) << name.toStdString() << ": " << s.found.size() << " of " << planted;
+        EXPECT_LE(s.falseDetections.size(), 1) << name.toStdString();
+    }
 }

@@ -45,6 +45,7 @@ public:
             s += QChar(u'0' + range(0, 9));
         return s;
     }
+    QString minutes() { return QString::number(range(0, 59)).rightJustified(2, u'0'); }
     QString chars(int n, QStringView alphabet)
     {
         QString s;
@@ -153,7 +154,7 @@ QString distractor(Rng& r)
     case 1: return QStringLiteral("v") + QString::number(r.range(1, 9)) + u'.' + QString::number(r.range(0, 20)) + u'.'
             + QString::number(r.range(0, 9));
     case 2: return QStringLiteral("2024-0") + QString::number(r.range(1, 9)) + u'-' + QString::number(r.range(10, 28)) + u' '
-            + QString::number(r.range(10, 23)) + u':' + r.digits(2);
+            + QString::number(r.range(10, 23)) + u':' + r.minutes();
     case 3: return QString::number(r.range(10, 99)) + u'.' + r.digits(1) + u'%';
     case 4: return QString::number(r.range(1, 9)) + u',' + r.digits(3) + QStringLiteral(" views");
     case 5: return QStringLiteral("ID ") + r.digits(4) + u'-' + r.digits(4);
@@ -176,9 +177,9 @@ QString sentence(Rng& r, int n)
 // Paints in logical coordinates and records every text run it draws, in device pixels.
 class Canvas {
 public:
-    Canvas(const ShotSpec& spec, QColor background)
-        : m_scale(spec.scale)
-        , image(spec.logicalSize * spec.scale, QImage::Format_ARGB32_Premultiplied)
+    Canvas(const ShotRecipe& recipe, QColor background)
+        : m_scale(recipe.scale)
+        , image(recipe.logicalSize * recipe.scale, QImage::Format_ARGB32_Premultiplied)
     {
         image.fill(background);
         painter.begin(&image);
@@ -314,7 +315,7 @@ void paintMail(Scene& s)
             fg = sub = s.pal.onSelection;
         }
         s.c.text(side + 16, y + 22, s.r.chance(50) ? fullName(s.r) : email(s.r), s.f(13, true), fg);
-        s.c.text(side + listW - 70, y + 22, QStringLiteral("%1:%2").arg(s.r.range(8, 18)).arg(s.r.digits(2)), s.f(11), sub);
+        s.c.text(side + listW - 70, y + 22, QStringLiteral("%1:%2").arg(s.r.range(8, 18)).arg(s.r.minutes()), s.f(11), sub);
         s.c.text(side + 16, y + 42, sentence(s.r, 4), s.f(12), fg);
         const QString preview = s.r.chance(40) ? QStringLiteral("Total due ") + money(s.r) : sentence(s.r, 5);
         s.c.text(side + 16, y + 60, preview, s.f(12), sub);
@@ -420,7 +421,7 @@ void paintTerminal(Scene& s)
             prompt(QStringLiteral("ls -la"));
             for (int i = 0; i < 3; ++i)
                 out(QStringLiteral("-rw-r--r--  1 admin staff  %1 Mar %2 10:%3 %4.txt")
-                        .arg(s.r.range(100, 9999), 5).arg(s.r.range(10, 28)).arg(s.r.digits(2)).arg(s.r.pick(words)), fg);
+                        .arg(s.r.range(100, 9999), 5).arg(s.r.range(10, 28)).arg(s.r.minutes()).arg(s.r.pick(words)), fg);
             break;
         }
     }
@@ -514,7 +515,7 @@ void paintChat(Scene& s)
         s.c.text(bx + 14, y + 22, message, font, mine ? s.pal.onAccent : s.pal.onBubbleOther);
         y += 42;
         if (s.r.chance(30)) {
-            const QString stamp = QStringLiteral("Today %1:%2").arg(s.r.range(8, 20)).arg(s.r.digits(2));
+            const QString stamp = QStringLiteral("Today %1:%2").arg(s.r.range(8, 20)).arg(s.r.minutes());
             s.c.text(x0 + cw / 2 - 40, y + 10, stamp, s.f(11), s.pal.faint);
             y += 24;
         }
@@ -735,24 +736,24 @@ QJsonObject rectJson(const QRect& r)
 
 } // namespace
 
-QString shotName(const ShotSpec& spec)
+QString shotName(const ShotRecipe& recipe)
 {
     return QStringLiteral("%1-%2-%3x-s%4%5")
-        .arg(layoutName(spec.layout), spec.theme == ShotTheme::dark ? QStringLiteral("dark") : QStringLiteral("light"))
-        .arg(spec.scale)
-        .arg(spec.seed)
-        .arg(spec.dense ? QStringLiteral("-dense") : QString());
+        .arg(layoutName(recipe.layout), recipe.theme == ShotTheme::dark ? QStringLiteral("dark") : QStringLiteral("light"))
+        .arg(recipe.scale)
+        .arg(recipe.seed)
+        .arg(recipe.dense ? QStringLiteral("-dense") : QString());
 }
 
-GeneratedShot generateShot(const ShotSpec& spec)
+GeneratedShot generateShot(const ShotRecipe& recipe)
 {
-    Rng rng(spec.seed * 7919u + quint32(spec.layout) * 31u + quint32(spec.theme));
-    const Palette pal = paletteFor(spec.theme);
-    Canvas canvas(spec, pal.window);
-    const QString ui = spec.family.isEmpty() ? uiFamilies.at(int(spec.seed % uiFamilies.size())) : spec.family;
-    const QString mono = monoFamilies.at(int(spec.seed % monoFamilies.size()));
-    Scene scene { canvas, rng, pal, ui, mono, qreal(spec.logicalSize.width()), qreal(spec.logicalSize.height()), spec.dense };
-    switch (spec.layout) {
+    Rng rng(recipe.seed * 7919u + quint32(recipe.layout) * 31u + quint32(recipe.theme));
+    const Palette pal = paletteFor(recipe.theme);
+    Canvas canvas(recipe, pal.window);
+    const QString ui = recipe.family.isEmpty() ? uiFamilies.at(int(recipe.seed % uiFamilies.size())) : recipe.family;
+    const QString mono = monoFamilies.at(int(recipe.seed % monoFamilies.size()));
+    Scene scene { canvas, rng, pal, ui, mono, qreal(recipe.logicalSize.width()), qreal(recipe.logicalSize.height()), recipe.dense };
+    switch (recipe.layout) {
     case ShotLayout::mail: paintMail(scene); break;
     case ShotLayout::terminal: paintTerminal(scene); break;
     case ShotLayout::settings: paintSettings(scene); break;
@@ -763,7 +764,7 @@ GeneratedShot generateShot(const ShotSpec& spec)
     }
     canvas.painter.end();
     GeneratedShot shot;
-    shot.name = shotName(spec);
+    shot.name = shotName(recipe);
     shot.image = canvas.image.convertToFormat(QImage::Format_RGB32);
     // Runs clipped by the window edge are not on the shot.
     const QRect bounds = shot.image.rect();
@@ -776,38 +777,38 @@ GeneratedShot generateShot(const ShotSpec& spec)
     return shot;
 }
 
-QList<ShotSpec> standardShotSpecs()
+QList<ShotRecipe> standardShotRecipes()
 {
-    QList<ShotSpec> specs;
+    QList<ShotRecipe> recipes;
     quint32 seed = 1;
     for (ShotLayout layout : { ShotLayout::mail, ShotLayout::terminal, ShotLayout::settings, ShotLayout::chat,
              ShotLayout::code, ShotLayout::table, ShotLayout::web }) {
         for (ShotTheme theme : { ShotTheme::light, ShotTheme::dark }) {
             for (int scale : { 1, 2 }) {
-                ShotSpec spec;
-                spec.layout = layout;
-                spec.theme = theme;
-                spec.scale = scale;
-                spec.seed = seed++;
-                spec.logicalSize = scale == 1 ? QSize(1280, 800) : QSize(1440, 900);
-                specs.append(spec);
+                ShotRecipe recipe;
+                recipe.layout = layout;
+                recipe.theme = theme;
+                recipe.scale = scale;
+                recipe.seed = seed++;
+                recipe.logicalSize = scale == 1 ? QSize(1280, 800) : QSize(1440, 900);
+                recipes.append(recipe);
             }
         }
     }
-    return specs;
+    return recipes;
 }
 
-ShotSpec denseShotSpec()
+ShotRecipe denseShotRecipe()
 {
-    ShotSpec spec;
-    spec.layout = ShotLayout::mail;
-    spec.theme = ShotTheme::light;
-    spec.scale = 2;
-    spec.seed = 42;
-    spec.family = QStringLiteral("DejaVu Sans");
-    spec.logicalSize = QSize(1440, 900);
-    spec.dense = true;
-    return spec;
+    ShotRecipe recipe;
+    recipe.layout = ShotLayout::mail;
+    recipe.theme = ShotTheme::light;
+    recipe.scale = 2;
+    recipe.seed = 42;
+    recipe.family = QStringLiteral("DejaVu Sans");
+    recipe.logicalSize = QSize(1440, 900);
+    recipe.dense = true;
+    return recipe;
 }
 
 QJsonObject truthJson(const GeneratedShot& shot)

@@ -18,7 +18,7 @@
 enum class ShotLayout { mail, terminal, settings, chat, code, table, web };
 enum class ShotTheme { light, dark };
 
-struct ShotSpec {
+struct ShotRecipe {
     ShotLayout layout = ShotLayout::mail;
     ShotTheme theme = ShotTheme::light;
     int scale = 1;                 // device pixels per logical pixel
@@ -48,17 +48,17 @@ struct GeneratedShot {
     QList<PlantedItem> planted;
 };
 
-GeneratedShot generateShot(const ShotSpec& spec);
+GeneratedShot generateShot(const ShotRecipe& recipe);
 
-// A stable name for a spec, usable as a file name ("mail-dark-2x-s3").
-QString shotName(const ShotSpec& spec);
+// A stable name for a recipe, usable as a file name ("mail-dark-2x-s3").
+QString shotName(const ShotRecipe& recipe);
 
 // The evaluation set: every layout in both themes at 1x and 2x, with several fonts and seeds.
-QList<ShotSpec> standardShotSpecs();
+QList<ShotRecipe> standardShotRecipes();
 
 // A dense 2880x1800 (2x) shot full of text, with planted e-mail addresses and API keys among
 // the other kinds: the benchmark's page.
-ShotSpec denseShotSpec();
+ShotRecipe denseShotRecipe();
 
 // {"name", "width", "height", "planted": [{"kind", "text", "x", "y", "w", "h"}], "texts": [...]}
 QJsonObject truthJson(const GeneratedShot& shot);

@@ -24,11 +24,11 @@ TEST(LumaforgeDetect, WritesPixelBoxesPerImageAndReportsUnreadableFiles)
     if (!QFileInfo::exists(toolPath()))
         GTEST_SKIP() << "lumaforge-detect is not built";
     QTemporaryDir dir;
-    ShotSpec spec;
-    spec.layout = ShotLayout::settings;
-    spec.theme = ShotTheme::dark;
-    spec.seed = 3;
-    const GeneratedShot shot = generateShot(spec);
+    ShotRecipe recipe;
+    recipe.layout = ShotLayout::settings;
+    recipe.theme = ShotTheme::dark;
+    recipe.seed = 3;
+    const GeneratedShot shot = generateShot(recipe);
     const QString png = dir.filePath("form.png");
     ASSERT_TRUE(shot.image.save(png));
     QFile broken(dir.filePath("broken.png"));
@@ -66,8 +66,8 @@ TEST(LumaforgeDetect, WritesPixelBoxesPerImageAndReportsUnreadableFiles)
 // The truth of a generated shot must stand over ink, or every figure measured with it is wrong.
 TEST(ScreenshotGenerator, PlantsItemsOverTheirOwnInkAndRepeatsItself)
 {
-    for (const ShotSpec& spec : standardShotSpecs()) {
-        const GeneratedShot shot = generateShot(spec);
+    for (const ShotRecipe& recipe : standardShotRecipes()) {
+        const GeneratedShot shot = generateShot(recipe);
         EXPECT_FALSE(shot.planted.isEmpty()) << shot.name.toStdString();
         for (const PlantedItem& item : shot.planted) {
             ASSERT_TRUE(shot.image.rect().contains(item.box)) << shot.name.toStdString();
@@ -82,7 +82,7 @@ TEST(ScreenshotGenerator, PlantsItemsOverTheirOwnInkAndRepeatsItself)
             EXPECT_GT(hi - lo, 40) << shot.name.toStdString() << ' ' << item.text.toStdString();
         }
     }
-    const ShotSpec dense = denseShotSpec();
+    const ShotRecipe dense = denseShotRecipe();
     const GeneratedShot a = generateShot(dense), b = generateShot(dense);
     EXPECT_EQ(a.image.size(), QSize(2880, 1800));
     EXPECT_EQ(a.image, b.image);
