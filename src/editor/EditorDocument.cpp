@@ -12,15 +12,6 @@ namespace {
 // A mostly white shot gets black marks, anything darker white ones.
 constexpr double kDarkMarksAbove = 0.55;
 
-template <typename T>
-bool assign(T& field, const T& value)
-{
-    if (field == value)
-        return false;
-    field = value;
-    return true;
-}
-
 // Exact, since rectangles are compared as stored values (QRectF's own == is fuzzy).
 bool sameRects(const QList<QRectF>& a, const QList<QRectF>& b)
 {
@@ -28,6 +19,15 @@ bool sameRects(const QList<QRectF>& a, const QList<QRectF>& b)
         return x.x() == y.x() && x.y() == y.y() && x.width() == y.width() && x.height() == y.height();
     });
 }
+}
+
+template <typename T>
+void EditorDocument::publish(T& field, const T& value, void (EditorDocument::*changed)())
+{
+    if (field == value)
+        return;
+    field = value;
+    Q_EMIT(this->*changed)();
 }
 
 std::optional<double> averageLuminance(const QImage& image)
@@ -104,8 +104,7 @@ void EditorDocument::startScan(const SensitiveTextScan& scan)
 
 void EditorDocument::setTitle(const QString& title)
 {
-    if (assign(m_title, title))
-        Q_EMIT titleChanged();
+    publish(m_title, title, &EditorDocument::titleChanged);
 }
 
 void EditorDocument::setSettings(const BeautifySettings& settings)
@@ -158,50 +157,42 @@ void EditorDocument::remapAnnotations(const BeautifySettings& from, const Beauti
 
 void EditorDocument::setSelectedPresetName(const std::optional<QString>& name)
 {
-    if (assign(m_selectedPresetName, name))
-        Q_EMIT selectedPresetNameChanged();
+    publish(m_selectedPresetName, name, &EditorDocument::selectedPresetNameChanged);
 }
 
 void EditorDocument::setAnnotations(const QList<Annotation>& annotations)
 {
-    if (assign(m_annotations, annotations))
-        Q_EMIT annotationsChanged();
+    publish(m_annotations, annotations, &EditorDocument::annotationsChanged);
 }
 
 void EditorDocument::setTool(AnnotationTool tool)
 {
-    if (assign(m_tool, tool))
-        Q_EMIT toolChanged();
+    publish(m_tool, tool, &EditorDocument::toolChanged);
 }
 
 void EditorDocument::setSelectedAnnotation(const std::optional<QUuid>& id)
 {
-    if (assign(m_selectedAnnotation, id))
-        Q_EMIT selectedAnnotationChanged();
+    publish(m_selectedAnnotation, id, &EditorDocument::selectedAnnotationChanged);
 }
 
 void EditorDocument::setZoom(double zoom)
 {
-    if (assign(m_zoom, zoom))
-        Q_EMIT zoomChanged();
+    publish(m_zoom, zoom, &EditorDocument::zoomChanged);
 }
 
 void EditorDocument::setPanResetToken(int token)
 {
-    if (assign(m_panResetToken, token))
-        Q_EMIT panResetTokenChanged();
+    publish(m_panResetToken, token, &EditorDocument::panResetTokenChanged);
 }
 
 void EditorDocument::setEditingText(bool editing)
 {
-    if (assign(m_isEditingText, editing))
-        Q_EMIT isEditingTextChanged();
+    publish(m_isEditingText, editing, &EditorDocument::isEditingTextChanged);
 }
 
 void EditorDocument::setEditingAnnotationID(const std::optional<QUuid>& id)
 {
-    if (assign(m_editingAnnotationID, id))
-        Q_EMIT editingAnnotationIDChanged();
+    publish(m_editingAnnotationID, id, &EditorDocument::editingAnnotationIDChanged);
 }
 
 void EditorDocument::setManualRedactions(const QList<QRectF>& rects)
@@ -214,8 +205,7 @@ void EditorDocument::setManualRedactions(const QList<QRectF>& rects)
 
 void EditorDocument::setSelectedManualRedaction(const std::optional<int>& index)
 {
-    if (assign(m_selectedManualRedaction, index))
-        Q_EMIT selectedManualRedactionChanged();
+    publish(m_selectedManualRedaction, index, &EditorDocument::selectedManualRedactionChanged);
 }
 
 QList<QRectF> EditorDocument::allRedactionRects() const
@@ -271,15 +261,13 @@ void EditorDocument::deleteSelectedAnnotation()
 
 void EditorDocument::setAnnotationColor(int rgb)
 {
-    if (assign(m_annotationColor, rgb))
-        Q_EMIT annotationColorChanged();
+    publish(m_annotationColor, rgb, &EditorDocument::annotationColorChanged);
     editSelectedAnnotation([rgb](Annotation& a) { a.colorHex = rgb; });
 }
 
 void EditorDocument::setAnnotationFont(const std::optional<QString>& family)
 {
-    if (assign(m_annotationFont, family))
-        Q_EMIT annotationFontChanged();
+    publish(m_annotationFont, family, &EditorDocument::annotationFontChanged);
     editSelectedAnnotation([&family](Annotation& a) {
         if (a.kind == Annotation::Kind::text)
             a.fontName = family;
@@ -402,8 +390,7 @@ void EditorDocument::applyDetections(const DetectionResult& detections)
     std::map<RedactionKind, int> counts;
     for (const auto& [kind, rects] : detections)
         counts[kind] = int(rects.size());
-    if (assign(m_redactionCounts, counts))
-        Q_EMIT redactionCountsChanged();
+    publish(m_redactionCounts, counts, &EditorDocument::redactionCountsChanged);
     refreshRedactions();
 }
 

@@ -188,6 +188,9 @@ private:
         QList<QRectF> manualRedactions;
     };
 
+    // Stores the value and announces it, when it differs.
+    template <typename T>
+    void publish(T& field, const T& value, void (EditorDocument::*changed)());
     Snapshot makeSnapshot() const;
     void applySnapshot(const Snapshot& snapshot);
     void step(QList<Snapshot>& source, QList<Snapshot>& target);
