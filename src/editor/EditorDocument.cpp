@@ -93,12 +93,20 @@ void EditorDocument::startScan(const SensitiveTextScan& scan)
         applyDetections({});
         return;
     }
-    // The scan outlives nothing: a result for a document that is gone is dropped here even if the
-    // scanner itself does not watch the receiver.
+    // The result always arrives through the event loop, after construction has returned (even
+    // from a scanner that answers at once), and is dropped when the document is gone by then,
+    // even if the scanner itself does not watch the receiver.
     QPointer<EditorDocument> self(this);
     scan(m_image, this, [self](DetectionResult result) {
-        if (self)
-            self->applyDetections(result);
+        if (!self)
+            return;
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, result = std::move(result)] {
+                if (self)
+                    self->applyDetections(result);
+            },
+            Qt::QueuedConnection);
     });
 }
 

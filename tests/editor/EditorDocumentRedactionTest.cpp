@@ -1,6 +1,7 @@
 #include "EditorDocumentTestKit.h"
 
 #include "render/CanvasLayout.h"
+#include "support/Wait.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -102,7 +103,7 @@ TEST(EditorDocumentRedaction, OwnScanAppliesTheKindsEnabledWhenItArrives)
 
     QSignalSpy counts(doc.get(), &EditorDocument::redactionCountsChanged);
     scan.finish(found());
-    EXPECT_TRUE(doc->didScan());
+    ASSERT_TRUE(waitUntil([&] { return doc->didScan(); }));
     EXPECT_EQ(counts.count(), 1);
     EXPECT_EQ(doc->redactionRects(), (QList<QRectF> { kPhone, kCard }));
 }
@@ -119,14 +120,35 @@ TEST(EditorDocumentRedaction, AShotWithoutPixelsCountsAsScannedWithNothingFound)
 
 TEST(EditorDocumentRedaction, ADocumentGoneBeforeItsScanEndsIsLeftAlone)
 {
+    // The fake ignores the receiver, so only the document's own guard stands between the late
+    // result and freed memory: gone before the scan answers, and gone between the answer and
+    // the turn of the event loop that applies it.
     FakeSensitiveTextScan scan;
     auto doc = makeDocument(scan, std::nullopt);
-    ASSERT_TRUE(scan.pending());
     doc.reset();
-    // The fake ignores the receiver, so only the document's own guard stands between the late
-    // result and freed memory.
     scan.finish(found());
-    EXPECT_FALSE(scan.pending());
+    spin(20);
+
+    doc = makeDocument(scan, std::nullopt);
+    scan.finish(found());
+    doc.reset();
+    spin(20);
+    EXPECT_EQ(scan.starts(), 2);
+}
+
+TEST(EditorDocumentRedaction, AnImmediateAnswerStillArrivesAfterConstruction)
+{
+    // Whoever builds the document connects to it after construction; a scan that answers at once
+    // must not have been applied unseen by then.
+    const SensitiveTextScan instant = [](const QImage&, QObject*, std::function<void(DetectionResult)> done) {
+        done(found());
+    };
+    EditorDocument doc(flatImage(40, 30), QStringLiteral("Shot.png"), hiding({ RedactionKind::phone }), std::nullopt, instant);
+    EXPECT_FALSE(doc.didScan());
+    QSignalSpy rects(&doc, &EditorDocument::redactionRectsChanged);
+    ASSERT_TRUE(waitUntil([&] { return doc.didScan(); }));
+    EXPECT_EQ(rects.count(), 1);
+    EXPECT_EQ(doc.redactionRects(), QList<QRectF> { kPhone });
 }
 
 class AnnotationRemap : public ::testing::Test {
