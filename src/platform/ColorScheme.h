@@ -15,6 +15,8 @@ public:
     virtual ColorScheme current() const = 0;
 
     static ColorSchemeProvider& shared();
+    // Tests install a provider of their own; nullptr restores the desktop's.
+    static void setShared(ColorSchemeProvider* provider);
 
 Q_SIGNALS:
     void changed(ColorScheme scheme);

@@ -1,0 +1,134 @@
+// The toast on a real X server: timing, reuse, placement, click-through and its window hints.
+#include "app/Toast.h"
+
+#include "support/Wait.h"
+#include "support/X11Probe.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+namespace {
+bool toastVisible()
+{
+    QWidget* panel = toastPanel();
+    return panel && panel->isVisible();
+}
+
+// Lets any running toast finish so each test starts from an empty screen.
+void settle()
+{
+    waitUntil([] { return !toastVisible(); }, 3000);
+}
+
+class Catcher final : public QWidget {
+public:
+    int presses = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+};
+}
+
+TEST(Toast, SecondToastReusesThePanelAndRestartsTheClock)
+{
+    settle();
+    showToast(QStringLiteral("Copied to clipboard"));
+    QWidget* first = toastPanel();
+    ASSERT_TRUE(first && first->isVisible());
+    const int shortWidth = first->width();
+    spin(1000);
+
+    QElapsedTimer sinceSecond;
+    sinceSecond.start();
+    showToast(QStringLiteral("Screenshot copied — press Ctrl+V to paste in LinkedIn"));
+    EXPECT_EQ(toastPanel(), first);
+    EXPECT_GT(first->width(), shortWidth); // ideal width, no wrapping
+
+    spin(1450);
+    EXPECT_TRUE(toastVisible()); // the first toast's hide was cancelled
+    ASSERT_TRUE(waitUntil([] { return !toastVisible(); }, 1500));
+    EXPECT_GE(sinceSecond.elapsed(), 1600 + 150);
+    EXPECT_LE(sinceSecond.elapsed(), 1600 + 250 + 600);
+}
+
+TEST(Toast, ToastShownDuringTheFadeOutStays)
+{
+    settle();
+    showToast(QStringLiteral("Exported"));
+    QWidget* panel = toastPanel();
+    // Into the fade-out: visible, but no longer fully opaque.
+    ASSERT_TRUE(waitUntil([&] { return panel->windowOpacity() < 0.9; }, 2500));
+    ASSERT_TRUE(panel->isVisible());
+    showToast(QStringLiteral("Copied — see you next shot"));
+    spin(500);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_DOUBLE_EQ(panel->windowOpacity(), 1.0);
+
+    // The same when the fade-out is asked for directly.
+    hideToast();
+    showToast(QStringLiteral("Copy failed"));
+    spin(400);
+    EXPECT_TRUE(panel->isVisible());
+    settle();
+}
+
+TEST(Toast, CentredNearTheBottomOfTheScreen)
+{
+    settle();
+    showToast(QStringLiteral("No image on the clipboard"));
+    QWidget* panel = toastPanel();
+    const QRect screen = panel->screen()->geometry();
+    const QRect frame = panel->geometry();
+    EXPECT_NEAR(frame.center().x(), screen.center().x(), 1);
+    // Xvfb has no compositor: the window is the capsule itself, no shadow margins.
+    EXPECT_NEAR(frame.bottom() + 1, screen.top() + screen.height() * 0.84, 1.0);
+    hideToast();
+    settle();
+}
+
+TEST(Toast, ClicksPassThroughAndFocusStays)
+{
+    settle();
+    Catcher below;
+    below.setWindowTitle(QStringLiteral("below"));
+    below.setGeometry(QGuiApplication::primaryScreen()->geometry().adjusted(200, 200, -200, -40));
+    below.show();
+    below.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return below.windowHandle()->isExposed(); }));
+    waitUntil([&] { return QGuiApplication::focusWindow() == below.windowHandle(); }, 2000);
+    QWindow* focusBefore = QGuiApplication::focusWindow();
+
+    showToast(QStringLiteral("Copied to clipboard"));
+    QWidget* panel = toastPanel();
+    ASSERT_TRUE(waitUntil([&] { return panel->windowHandle() && panel->windowHandle()->isExposed(); }));
+    const QPoint centre = panel->geometry().center();
+    ASSERT_TRUE(below.geometry().contains(centre));
+    ASSERT_TRUE(X11Probe::xdotool({ QStringLiteral("mousemove"), QString::number(centre.x()),
+        QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1") }));
+    EXPECT_TRUE(waitUntil([&] { return below.presses == 1; }, 2000));
+    EXPECT_EQ(QGuiApplication::focusWindow(), focusBefore);
+    EXPECT_NE(QGuiApplication::focusWindow(), panel->windowHandle());
+    hideToast();
+    settle();
+}
+
+TEST(Toast, FloatsOnEveryDesktopAndNeverTakesInput)
+{
+    settle();
+    showToast(QStringLiteral("Copied to clipboard"));
+    QWidget* panel = toastPanel();
+    EXPECT_EQ(X11Probe::property32(panel, "_NET_WM_DESKTOP"), QList<uint32_t> { 0xFFFFFFFFu });
+    EXPECT_TRUE(X11Probe::property32(panel, "_NET_WM_STATE").contains(X11Probe::atom("_NET_WM_STATE_ABOVE")));
+    // WM_HINTS: flags bit 0 says the input field is set; the field says "never give me focus".
+    const QList<uint32_t> hints = X11Probe::property32(panel, "WM_HINTS");
+    ASSERT_GE(hints.size(), 2);
+    EXPECT_TRUE(hints[0] & 1u);
+    EXPECT_EQ(hints[1], 0u);
+    hideToast();
+    settle();
+}
