@@ -2,9 +2,30 @@
 
 #include "platform/ScreenshotSettings.h"
 
+// Where the desktop's screenshot tool saves, and what it names its files:
+// - location: KDE Spectacle's "[ImageSave] imageSaveLocation" in spectaclerc; else the Pictures
+//   folder's "Screenshots" subfolder (GNOME, and others; its localised name where known) when it
+//   exists; else the Desktop.
+// - namePrefix: the localised word GNOME names screenshots with, where known; else none.
 class LinuxScreenshotSettings final : public ScreenshotSettings {
 public:
+    struct Environment {
+        QString configDir; // $XDG_CONFIG_HOME
+        QString picturesDir; // XDG pictures folder
+        QString desktopDir; // XDG desktop folder
+        QString localeName; // "de_DE"
+    };
+
+    // The session's own folders and locale.
+    LinuxScreenshotSettings();
+    explicit LinuxScreenshotSettings(Environment environment);
+
     QString location() const override;
     QString namePrefix() const override;
     void setShowThumbnail(bool show) override;
+
+private:
+    QString spectacleLocation() const;
+
+    Environment m_env;
 };

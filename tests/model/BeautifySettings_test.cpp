@@ -118,8 +118,9 @@ TEST(StyleEnumerations, RawValuesAndLookups)
         const auto kind = annotationKind(tool);
         const bool actsOnCanvas = tool == AnnotationTool::select || tool == AnnotationTool::blur || tool == AnnotationTool::crop;
         EXPECT_EQ(kind.has_value(), !actsOnCanvas) << rawValue(tool).toStdString();
-        if (kind)
+        if (kind) {
             EXPECT_EQ(rawValue(*kind), rawValue(tool));
+        }
     }
     EXPECT_EQ(label(AnnotationTool::blur), "Blur an area");
     EXPECT_EQ(symbolName(AnnotationTool::pen), "pencil.tip");

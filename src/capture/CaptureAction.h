@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model/RawEnum.h"
+
+// The three captures the user can bind a global hot key to.
+enum class CaptureAction { selection, window, fullScreen };
+
+template <>
+struct EnumCases<CaptureAction> {
+    static constexpr std::array<std::pair<CaptureAction, const char*>, 3> table { {
+        { CaptureAction::selection, "selection" },
+        { CaptureAction::window, "window" },
+        { CaptureAction::fullScreen, "fullScreen" },
+    } };
+};

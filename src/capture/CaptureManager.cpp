@@ -1,0 +1,131 @@
+#include "capture/CaptureManager.h"
+
+#include "capture/ScreenshotWatcher.h"
+#include "platform/ImageFile.h"
+#include "platform/Log.h"
+#include "platform/Pasteboard.h"
+#include "platform/SystemScreenshotTool.h"
+
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QTimer>
+#include <QUrl>
+
+CaptureManager::CaptureManager(ScreenshotSettings& screenshotSettings, Pasteboard& pasteboard, QObject* parent)
+    : QObject(parent)
+    , m_pasteboard(pasteboard)
+    , m_watcher(new ScreenshotWatcher(screenshotSettings, this))
+{
+    connect(m_watcher, &ScreenshotWatcher::newScreenshot, this, [this](const QString& path) { loadScreenshot(path); });
+    connect(m_watcher, &ScreenshotWatcher::desktopPermissionDeniedChanged, this, [this](bool denied) {
+        if (m_desktopPermissionDenied == denied)
+            return;
+        m_desktopPermissionDenied = denied;
+        Q_EMIT desktopPermissionDeniedChanged();
+    });
+}
+
+CaptureManager::~CaptureManager() = default;
+
+void CaptureManager::loadScreenshot(const QString& path, int retriesLeft)
+{
+    attemptLoad(path, retriesLeft, {}, QDateTime::currentMSecsSinceEpoch());
+}
+
+void CaptureManager::attemptLoad(const QString& path, int retriesLeft, FileStamp previous, qint64 firstAttemptMs)
+{
+    const ImageFile::Result result = ImageFile::read(path, ImageFile::Links::refuse);
+    if (result.ok()) {
+        const CapturedShot shot = CapturedShot::make(result.image, path);
+        addRecent(shot);
+        Q_EMIT didCapture(shot);
+        return;
+    }
+    const QString described = QUrl::fromLocalFile(path).toString();
+    if (result.permanent) {
+        logLine(QStringLiteral("Failed to load screenshot at %1: %2").arg(described, result.error));
+        return;
+    }
+    // A slow writer (a large shot being encoded) may need longer than the retries last: an
+    // attempt that finds the file still growing does not count, up to a bound.
+    const QFileInfo info(path);
+    const FileStamp stamp { info.exists() ? info.size() : -1,
+        info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1 };
+    const bool growing = previous.size >= 0 && stamp != previous
+        && QDateTime::currentMSecsSinceEpoch() - firstAttemptMs < maxGrowingWaitMs;
+    const int nextRetries = growing ? retriesLeft : retriesLeft - 1;
+    if (retriesLeft < 1 && !growing) {
+        logLine(QStringLiteral("Failed to load screenshot at %1 after retries (%2)").arg(described, result.error));
+        return;
+    }
+    QTimer::singleShot(retryDelayMs, this, [this, path, nextRetries, stamp, firstAttemptMs] {
+        attemptLoad(path, nextRetries, stamp, firstAttemptMs);
+    });
+}
+
+void CaptureManager::acceptCapturedFile(const QString& path)
+{
+    if (m_watcher->claim(path))
+        loadScreenshot(path);
+}
+
+void CaptureManager::takeCapturesFrom(SystemScreenshotTool& tool)
+{
+    connect(&tool, &SystemScreenshotTool::captured, this, &CaptureManager::acceptCapturedFile);
+}
+
+void CaptureManager::addRecent(const CapturedShot& shot)
+{
+    m_recents.prepend(shot);
+    while (m_recents.size() > maxRecents)
+        m_recents.removeLast();
+    Q_EMIT recentsChanged();
+}
+
+bool CaptureManager::pasteFromClipboard()
+{
+    const QImage image = m_pasteboard.readImage();
+    if (image.isNull())
+        return false;
+    const CapturedShot shot = CapturedShot::make(image);
+    addRecent(shot);
+    Q_EMIT didImport(shot);
+    return true;
+}
+
+void CaptureManager::importFromFile()
+{
+    auto* dialog = new QFileDialog(nullptr, tr("Open Image"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
+    dialog->setNameFilter(tr("Images (%1)").arg(patterns.join(QLatin1Char(' '))));
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) { importFile(path); });
+    // Brought to the front even when asked for from the tray.
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+bool CaptureManager::importFile(const QString& path)
+{
+    const ImageFile::Result result = ImageFile::read(path);
+    if (!result.ok()) {
+        logLine(QStringLiteral("cannot import %1: %2").arg(path, result.error));
+        return false;
+    }
+    const CapturedShot shot = CapturedShot::make(result.image, path);
+    addRecent(shot);
+    Q_EMIT didImport(shot);
+    return true;
+}
+
+void CaptureManager::sendImport(const CapturedShot& shot)
+{
+    Q_EMIT didImport(shot);
+}

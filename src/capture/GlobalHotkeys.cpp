@@ -1,0 +1,88 @@
+#include "capture/GlobalHotkeys.h"
+
+#include "capture/CaptureShortcutStore.h"
+#include "platform/HotkeyBackend.h"
+#include "platform/Log.h"
+
+GlobalHotkeys::GlobalHotkeys(std::unique_ptr<HotkeyBackend> backend, CaptureShortcutStore& store, QObject* parent)
+    : QObject(parent)
+    , m_backend(std::move(backend))
+    , m_store(store)
+{
+}
+
+GlobalHotkeys::~GlobalHotkeys()
+{
+    for (const auto& [action, id] : m_refByAction)
+        m_backend->unregisterHotKey(id);
+}
+
+GlobalHotkeys& GlobalHotkeys::shared()
+{
+    static GlobalHotkeys* hotkeys = new GlobalHotkeys(HotkeyBackend::createForSession(), CaptureShortcutStore::shared());
+    return *hotkeys;
+}
+
+void GlobalHotkeys::registerHandlers(Handler selection, Handler window, Handler fullScreen)
+{
+    m_actionHandlers = {
+        { CaptureAction::selection, std::move(selection) },
+        { CaptureAction::window, std::move(window) },
+        { CaptureAction::fullScreen, std::move(fullScreen) },
+    };
+    if (!m_listening) {
+        m_listening = true;
+        connect(m_backend.get(), &HotkeyBackend::pressed, this, &GlobalHotkeys::handlePressed);
+    }
+    reregisterAll();
+}
+
+void GlobalHotkeys::reregisterAll()
+{
+    for (const auto& [action, id] : m_refByAction)
+        m_backend->unregisterHotKey(id);
+    m_refByAction.clear();
+    m_actionByID.clear();
+    for (CaptureAction action : allCases<CaptureAction>) {
+        const auto& shortcuts = m_store.shortcuts();
+        const auto it = shortcuts.find(action);
+        const CaptureShortcut binding = it != shortcuts.end() ? it->second : CaptureShortcut::defaultFor(action);
+        registerHotKey(action, binding.keyCode, binding.carbonModifiers);
+    }
+}
+
+void GlobalHotkeys::registerHotKey(CaptureAction action, quint32 keyCode, quint32 modifiers)
+{
+    const quint32 id = m_nextID++;
+    const int status = m_backend->registerHotKey(id, keyCode, modifiers);
+    if (status == 0) {
+        m_refByAction[action] = id;
+        m_actionByID[id] = action;
+        return;
+    }
+    logLine(QStringLiteral("failed to register global hotkey for %1 (status %2)").arg(rawValue(action)).arg(status));
+}
+
+std::optional<quint32> GlobalHotkeys::registeredID(CaptureAction action) const
+{
+    const auto it = m_refByAction.find(action);
+    if (it == m_refByAction.end())
+        return std::nullopt;
+    return it->second;
+}
+
+void GlobalHotkeys::handlePressed(quint32 id)
+{
+    // The press is consumed at once; the handler runs on a later turn of the event loop.
+    QMetaObject::invokeMethod(
+        this,
+        [this, id] {
+            const auto action = m_actionByID.find(id);
+            if (action == m_actionByID.end())
+                return;
+            const auto handler = m_actionHandlers.find(action->second);
+            if (handler != m_actionHandlers.end() && handler->second)
+                handler->second();
+        },
+        Qt::QueuedConnection);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "capture/CaptureAction.h"
+
+#include <QObject>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+class CaptureShortcutStore;
+class HotkeyBackend;
+
+// The application's three system-wide capture keys. Each registration takes a fresh identifier
+// (never reused); a press runs the action's handler on the main thread, through the event loop.
+class GlobalHotkeys : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<void()>;
+
+    GlobalHotkeys(std::unique_ptr<HotkeyBackend> backend, CaptureShortcutStore& store, QObject* parent = nullptr);
+    ~GlobalHotkeys() override;
+
+    // The session's backend and CaptureShortcutStore::shared().
+    static GlobalHotkeys& shared();
+
+    // Replaces the handlers, then registers the three hot keys.
+    void registerHandlers(Handler selection, Handler window, Handler fullScreen);
+    // Releases every hot key and registers the three again with the store's current bindings.
+    // A refused binding is logged; that action has no hot key until the next call.
+    void reregisterAll();
+
+    HotkeyBackend& backend() { return *m_backend; }
+    // The identifier the next registration takes.
+    quint32 nextID() const { return m_nextID; }
+    // The identifier the action's hot key is registered under; none when it is not registered.
+    std::optional<quint32> registeredID(CaptureAction action) const;
+
+private:
+    void registerHotKey(CaptureAction action, quint32 keyCode, quint32 modifiers);
+    void handlePressed(quint32 id);
+
+    std::unique_ptr<HotkeyBackend> m_backend;
+    CaptureShortcutStore& m_store;
+    bool m_listening = false;
+    std::map<CaptureAction, Handler> m_actionHandlers;
+    std::map<CaptureAction, quint32> m_refByAction;
+    std::map<quint32, CaptureAction> m_actionByID;
+    quint32 m_nextID = 1;
+};

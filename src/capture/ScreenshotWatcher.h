@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QFileSystemWatcher;
+class QTimer;
+class ScreenshotSettings;
+
+// Notices each new screenshot in the desktop's screenshot folder. Woken by inotify on the folder,
+// by a poll timer (only until inotify is known to work) and by the application becoming active;
+// each wake-up asks for one scan, which lists the folder off the main thread and reports, on the
+// main thread, every image file whose name begins like a screenshot's, that is younger than 30 s
+// and that was not seen before. Files present at the first scan are never reported.
+//
+// A folder that does not exist (yet, or any more) is waited for; only a folder that cannot be
+// read stops the watcher and raises desktopPermissionDenied.
+class ScreenshotWatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit ScreenshotWatcher(ScreenshotSettings& settings, QObject* parent = nullptr);
+    ~ScreenshotWatcher() override;
+
+    void start();
+    void stop();
+    // Asks for one scan; requests during a scan collapse into one follow-up scan.
+    void scheduleScan();
+
+    QString directory() const { return m_directory; }
+    bool desktopPermissionDenied() const { return m_desktopPermissionDenied; }
+
+    // A screenshot that arrived by another road (the desktop's screenshot portal hands its file
+    // over directly): the watcher will not report it. False when the watcher already did.
+    bool claim(const QString& path);
+
+    // Screenshot extensions and the prefixes names are matched against (lower case).
+    static const QStringList& screenshotExtensions();
+    QStringList screenshotNamePrefixes() const;
+
+    // More fresh new files than this in one scan is a copy, not screenshots being taken: only the
+    // newest are reported.
+    static constexpr int maxReportsPerScan = 12;
+    static constexpr int freshSeconds = 30;
+
+    // For tests: the poll interval (5 s), the clock scans measure freshness against, and the
+    // listing (to stand for failures the test cannot cause, such as a denial when run as root).
+    void setPollInterval(int ms);
+    void setClock(std::function<QDateTime()> now);
+    bool isScanning() const { return m_scanning; }
+    int scansStarted() const { return m_scansStarted; }
+
+    struct Entry {
+        QString name;
+        QString path;
+        bool regularFile = false;
+        bool nameEncodable = true;
+        std::optional<QDateTime> created;
+    };
+    struct Listing {
+        enum class Status { ok, missing, denied, failed } status = Status::ok;
+        QString error;
+        QList<Entry> entries; // image files only, hidden files skipped
+    };
+    // The listing of one scan (runs off the main thread).
+    static Listing listCandidates(const QString& directory);
+    void setLister(std::function<Listing(const QString&)> lister);
+    static bool isFreshScreenshot(const Entry& entry, const QStringList& prefixes, const QDateTime& now);
+
+Q_SIGNALS:
+    void newScreenshot(const QString& path);
+    void desktopPermissionDeniedChanged(bool denied);
+    void scanFinished();
+
+private:
+    void setUpDirectorySource();
+    void dropDirectorySource();
+    void startPolling();
+    void handleScanResult(const Listing& listing, const QDateTime& now, const QStringList& prefixes);
+    void setDenied(bool denied);
+
+    ScreenshotSettings& m_settings;
+    bool m_desktopPermissionDenied = false;
+    QTimer* m_pollTimer = nullptr;
+    int m_pollIntervalMs = 5000;
+    QFileSystemWatcher* m_dirSource = nullptr;
+    QMetaObject::Connection m_activationConnection;
+    bool m_scanning = false;
+    bool m_rescanQueued = false;
+    QSet<QString> m_seen;
+    QSet<QString> m_reported; // paths reported or claimed
+    bool m_primed = false;
+    bool m_folderMissing = false;
+    QString m_directory;
+    std::function<QDateTime()> m_now;
+    std::function<Listing(const QString&)> m_lister;
+    int m_scansStarted = 0;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+// Every image the application takes from disk, the clipboard or a drop is decoded here, with
+// QImageReader under an allocation limit, so a corrupt, truncated, empty or enormous input is
+// refused with a reason instead of crashing or stalling the application.
+namespace ImageFile {
+
+// Files larger than this are refused without being read.
+inline constexpr qint64 maxFileBytes = 512ll * 1024 * 1024;
+// Decoded images larger than this (in MiB of pixels) are refused by the reader.
+inline constexpr int allocationLimitMiB = 1024;
+
+struct Result {
+    QImage image; // null on failure
+    QString error; // why it failed; empty on success
+    // The data ends before the image does (a file still being written): worth trying again.
+    bool incomplete = false;
+    // Trying again cannot help: not a regular file, a refused link, or too large.
+    bool permanent = false;
+    bool ok() const { return !image.isNull(); }
+};
+
+enum class Links { follow, refuse };
+
+// Reads a regular file whole and decodes it. Anything but a regular file (a FIFO, a device, a
+// folder, and with Links::refuse a symbolic link) is refused without blocking.
+Result read(const QString& path, Links links = Links::follow);
+
+// Decodes encoded image bytes (`formatHint` like "png", or empty to sniff). PNG and JPEG data
+// that stops before the image's end marker is reported as incomplete, not decoded: a reader
+// would otherwise paint the missing rows grey.
+Result decode(const QByteArray& data, const QByteArray& formatHint = {});
+
+}

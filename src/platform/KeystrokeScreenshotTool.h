@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/SystemScreenshotTool.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// One synthetic key press: an X keysym with modifier bits of platform/Keys.h.
+struct KeyChord {
+    quint32 keysym = 0;
+    quint32 carbonModifiers = 0;
+    bool operator==(const KeyChord&) const = default;
+};
+
+// Posts synthetic key presses to the display server, where the desktop's own key bindings see
+// them.
+class KeystrokePoster {
+public:
+    virtual ~KeystrokePoster() = default;
+    virtual bool isAvailable() const = 0;
+    virtual QString explainUnavailable() const = 0;
+    virtual void post(const KeyChord& chord) = 0;
+};
+
+// The desktop's screenshot key bindings. Where picking a window takes two presses, the second
+// follows the first after 0.2 s.
+struct DesktopScreenshotKeys {
+    KeyChord options;
+    KeyChord selection;
+    KeyChord window;
+    std::optional<KeyChord> windowFollowUp;
+    KeyChord fullScreen;
+
+    // By $XDG_CURRENT_DESKTOP: GNOME, KDE, else the Print / Shift+Print / Alt+Print set that
+    // most other desktops bind.
+    static DesktopScreenshotKeys forDesktop(const QString& currentDesktop);
+};
+
+// Starts the desktop's screenshot tool by pressing its own keys.
+class KeystrokeScreenshotTool final : public SystemScreenshotTool {
+    Q_OBJECT
+public:
+    KeystrokeScreenshotTool(std::unique_ptr<KeystrokePoster> poster, DesktopScreenshotKeys keys, QObject* parent = nullptr);
+    ~KeystrokeScreenshotTool() override;
+
+    bool isAvailable() const override;
+    QString explainUnavailable() const override;
+    void capture(SystemCapture what) override;
+
+    static constexpr int followUpDelayMs = 200;
+
+private:
+    std::unique_ptr<KeystrokePoster> m_poster;
+    DesktopScreenshotKeys m_keys;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QObject>
+
+#include <functional>
+
+// The general clipboard, as the application uses it: it reads one image and writes one image.
+class Pasteboard : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // The clipboard's image: its image data when it has any (the first image format offered),
+    // else the file of its first local image-file URL. Nothing is fetched from the network.
+    // A null image when there is none or it cannot be decoded.
+    virtual QImage readImage() = 0;
+    // Clears the clipboard, then offers this one image.
+    virtual void writeImage(const QImage& image) = 0;
+    // Whether the clipboard still holds the last image written here.
+    virtual bool ownsClipboard() const = 0;
+
+    static Pasteboard& shared();
+};
+
+// Encodes the PNG bytes a written image is offered as; runs off the GUI thread.
+using PngEncodeFunction = std::function<QByteArray(const QImage&)>;
+
+// Qt's own PNG writer.
+QByteArray encodePngWithQt(const QImage& image);

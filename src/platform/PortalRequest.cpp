@@ -1,0 +1,84 @@
+#include "platform/PortalRequest.h"
+
+#include "platform/Log.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QPointer>
+
+const QString PortalRequest::service = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString PortalRequest::path = QStringLiteral("/org/freedesktop/portal/desktop");
+
+namespace {
+const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
+}
+
+PortalRequest::PortalRequest(QObject* context, Done done)
+    : m_context(context)
+    , m_done(std::move(done))
+{
+}
+
+void PortalRequest::call(const QDBusConnection& bus, const QString& interface, const QString& method,
+    QVariantList arguments, QObject* context, Done done)
+{
+    static uint counter = 0;
+    const QString token = QStringLiteral("lumaforge%1").arg(++counter);
+    QString sender = bus.baseService();
+    sender.remove(0, sender.startsWith(QLatin1Char(':')) ? 1 : 0).replace(QLatin1Char('.'), QLatin1Char('_'));
+
+    auto* request = new PortalRequest(context, std::move(done));
+    request->m_bus = bus;
+    request->m_requestPath = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+    connect(context, &QObject::destroyed, request, [request] {
+        request->m_context = nullptr;
+    });
+    request->m_bus.connect(service, request->m_requestPath, kRequestInterface, QStringLiteral("Response"), request,
+        SLOT(onResponse(uint, QVariantMap)));
+
+    QVariantMap options = arguments.isEmpty() ? QVariantMap() : arguments.takeLast().toMap();
+    options.insert(QStringLiteral("handle_token"), token);
+    arguments.append(options);
+
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+    message.setArguments(arguments);
+    auto* watcher = new QDBusPendingCallWatcher(request->m_bus.asyncCall(message), request);
+    connect(watcher, &QDBusPendingCallWatcher::finished, request, [request, method](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        if (w->isError()) {
+            logLine(QStringLiteral("portal call %1 failed: %2").arg(method, w->error().message()));
+            request->finish(2, {});
+        }
+    });
+}
+
+void PortalRequest::onResponse(uint response, const QVariantMap& results)
+{
+    finish(response, results);
+}
+
+void PortalRequest::finish(uint response, const QVariantMap& results)
+{
+    m_bus.disconnect(service, m_requestPath, kRequestInterface, QStringLiteral("Response"), this,
+        SLOT(onResponse(uint, QVariantMap)));
+    if (m_context && m_done)
+        m_done(response, results);
+    m_done = nullptr;
+    deleteLater();
+}
+
+uint PortalRequest::version(const QDBusConnection& bus, const QString& interface)
+{
+    if (!bus.isConnected())
+        return 0;
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    message.setArguments({ interface, QStringLiteral("version") });
+    // Asked once per session at start-up; a portal that does not answer quickly counts as absent.
+    const QDBusMessage reply = bus.call(message, QDBus::Block, 1000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return 0;
+    return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toUInt();
+}

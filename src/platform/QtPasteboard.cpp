@@ -1,0 +1,152 @@
+#include "platform/QtPasteboard.h"
+
+#include "platform/ImageFile.h"
+#include "platform/Log.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QFuture>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QMimeData>
+#include <QThreadPool>
+#include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+const QString kPngType = QStringLiteral("image/png");
+const QString kQtImageType = QStringLiteral("application/x-qt-image");
+
+// One written image: the PNG bytes come from the encoder's future, served when asked for.
+class EncodedImageMimeData final : public QMimeData {
+public:
+    EncodedImageMimeData(QImage image, QFuture<QByteArray> png)
+        : m_image(std::move(image))
+        , m_png(std::move(png))
+    {
+    }
+
+    QStringList formats() const override { return { kPngType, kQtImageType }; }
+    bool hasFormat(const QString& type) const override { return type == kPngType || type == kQtImageType; }
+    QByteArray png() const { return m_png.result(); }
+
+protected:
+    QVariant retrieveData(const QString& type, QMetaType) const override
+    {
+        if (type == kPngType)
+            return png();
+        if (type == kQtImageType)
+            return m_image;
+        return {};
+    }
+
+private:
+    QImage m_image;
+    QFuture<QByteArray> m_png;
+};
+
+}
+
+QByteArray encodePngWithQt(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image)) {
+        logLine(QStringLiteral("could not encode the clipboard image: %1").arg(writer.errorString()));
+        return {};
+    }
+    return bytes;
+}
+
+QtPasteboard::QtPasteboard(QClipboard* clipboard, PngEncodeFunction encoder, QThreadPool* pool, QObject* parent)
+    : Pasteboard(parent)
+    , m_clipboard(clipboard)
+    , m_encoder(std::move(encoder))
+    , m_pool(pool ? pool : QThreadPool::globalInstance())
+{
+}
+
+void QtPasteboard::setEncoder(PngEncodeFunction encoder)
+{
+    m_encoder = std::move(encoder);
+}
+
+void QtPasteboard::writeImage(const QImage& image)
+{
+    auto* mime = new EncodedImageMimeData(image, QtConcurrent::run(m_pool, m_encoder, image));
+    m_clipboard->clear();
+    m_clipboard->setMimeData(mime);
+    m_written = mime;
+}
+
+bool QtPasteboard::ownsClipboard() const
+{
+    // The clipboard deletes our data as soon as another client takes it over.
+    if (!m_written)
+        return false;
+    return m_clipboard->ownsClipboard() || m_clipboard->mimeData() == m_written.data();
+}
+
+QByteArray QtPasteboard::writtenPng() const
+{
+    if (!ownsClipboard())
+        return {};
+    return static_cast<EncodedImageMimeData*>(m_written.data())->png();
+}
+
+QImage QtPasteboard::readImage()
+{
+    const QMimeData* mime = m_clipboard->mimeData();
+    if (!mime)
+        return {};
+    if (mime == m_written.data())
+        return qvariant_cast<QImage>(mime->imageData());
+    if (const auto image = readImageData(*mime))
+        return *image;
+    return readFirstImageUrl(*mime);
+}
+
+std::optional<QImage> QtPasteboard::readImageData(const QMimeData& mime) const
+{
+    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+    for (const QString& type : mime.formats()) {
+        if (!type.startsWith(QLatin1String("image/")) || !readable.contains(type.toLatin1()))
+            continue;
+        // Only the first image on offer counts: a broken first image is not replaced by another.
+        const ImageFile::Result result = ImageFile::decode(mime.data(type));
+        if (!result.ok())
+            logLine(QStringLiteral("the clipboard's %1 image cannot be read: %2").arg(type, result.error));
+        return result.image;
+    }
+    return std::nullopt;
+}
+
+QImage QtPasteboard::readFirstImageUrl(const QMimeData& mime) const
+{
+    if (!mime.hasUrls())
+        return {};
+    const QList<QByteArray> readable = QImageReader::supportedImageFormats();
+    for (const QUrl& url : mime.urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        if (!readable.contains(QFileInfo(path).suffix().toLower().toLatin1()))
+            continue;
+        const ImageFile::Result result = ImageFile::read(path);
+        if (!result.ok())
+            logLine(QStringLiteral("the clipboard's file %1 cannot be read: %2").arg(path, result.error));
+        return result.image;
+    }
+    return {};
+}
+
+Pasteboard& Pasteboard::shared()
+{
+    static QtPasteboard* pasteboard = new QtPasteboard(QGuiApplication::clipboard());
+    return *pasteboard;
+}

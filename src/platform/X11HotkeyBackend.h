@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/HotkeyBackend.h"
+
+#include <QAbstractNativeEventFilter>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+struct xcb_connection_t;
+
+// Hot keys on an X server: a passive grab of the key on the root window for the binding's
+// modifiers combined with every state of Caps Lock and Num Lock (so a lit lock key does not
+// disable the hot key); presses are picked out of Qt's event stream by a native event filter.
+// A held key's auto-repeat fires nothing: one action per press.
+class X11HotkeyBackend final : public HotkeyBackend, public QAbstractNativeEventFilter {
+    Q_OBJECT
+public:
+    // Uses Qt's own connection to the X server; none when Qt does not run on xcb.
+    static std::unique_ptr<X11HotkeyBackend> create();
+
+    X11HotkeyBackend(xcb_connection_t* connection, uint32_t root, QObject* parent = nullptr);
+    ~X11HotkeyBackend() override;
+
+    int registerHotKey(quint32 id, quint32 keyCode, quint32 carbonModifiers) override;
+    void unregisterHotKey(quint32 id) override;
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+    // Handles one event from the X server (an xcb_generic_event_t); true when it belonged to a
+    // hot key.
+    bool handleEvent(const void* xcbEvent);
+
+    // X error code of a key that the table does not know.
+    static constexpr int badValue = 2;
+
+private:
+    struct Grab {
+        uint8_t keycode = 0;
+        uint16_t modifiers = 0;
+        bool down = false;
+        uint32_t lastReleaseTime = 0;
+    };
+
+    void readModifierMap();
+    void ungrab(const Grab& grab);
+    std::vector<uint16_t> lockCombinations() const;
+
+    xcb_connection_t* m_connection;
+    uint32_t m_root;
+    uint16_t m_numLock = 0;
+    uint16_t m_alt = 0x0008;
+    uint16_t m_super = 0x0040;
+    std::map<quint32, Grab> m_grabs;
+};

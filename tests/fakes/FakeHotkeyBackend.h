@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/HotkeyBackend.h"
+
+#include <map>
+#include <set>
+#include <tuple>
+
+// Records registrations; `refuse` makes a combination fail the way a combination that another
+// application holds does.
+class FakeHotkeyBackend final : public HotkeyBackend {
+    Q_OBJECT
+public:
+    struct Registration {
+        quint32 keyCode;
+        quint32 modifiers;
+    };
+
+    int registerHotKey(quint32 id, quint32 keyCode, quint32 modifiers) override
+    {
+        ++registerCalls;
+        if (refused.count({ keyCode, modifiers }))
+            return refusedStatus;
+        active[id] = { keyCode, modifiers };
+        return 0;
+    }
+    void unregisterHotKey(quint32 id) override
+    {
+        active.erase(id);
+        unregistered.insert(id);
+    }
+    void press(quint32 id) { Q_EMIT pressed(id); }
+
+    static constexpr int refusedStatus = 10;
+    std::map<quint32, Registration> active;
+    std::set<quint32> unregistered;
+    std::set<std::pair<quint32, quint32>> refused;
+    int registerCalls = 0;
+};

@@ -1,0 +1,80 @@
+#include "fakes/FakeKeystrokePoster.h"
+#include "platform/Keys.h"
+#include "platform/KeystrokeScreenshotTool.h"
+#include "support/Wait.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr quint32 kPrint = 0xff61;
+
+DesktopScreenshotKeys twoStepKeys()
+{
+    DesktopScreenshotKeys keys = DesktopScreenshotKeys::forDesktop(QStringLiteral("GNOME"));
+    keys.windowFollowUp = KeyChord { 0x20, 0 };
+    return keys;
+}
+
+class KeystrokeToolTest : public ::testing::Test {
+protected:
+    KeystrokeToolTest()
+    {
+        auto fake = std::make_unique<FakeKeystrokePoster>();
+        poster = fake.get();
+        tool = std::make_unique<KeystrokeScreenshotTool>(std::move(fake), twoStepKeys());
+    }
+    FakeKeystrokePoster* poster;
+    std::unique_ptr<KeystrokeScreenshotTool> tool;
+};
+
+TEST_F(KeystrokeToolTest, PressesTheDesktopsOwnKeys)
+{
+    tool->capture(SystemCapture::fullScreen);
+    tool->capture(SystemCapture::selection);
+    ASSERT_EQ(poster->posted.size(), 2);
+    EXPECT_EQ(poster->posted[0].chord, (KeyChord { kPrint, CarbonModifier::shift }));
+    EXPECT_EQ(poster->posted[1].chord, (KeyChord { kPrint, 0 }));
+}
+
+TEST_F(KeystrokeToolTest, TheWindowsSecondPressFollowsAfterAFifthOfASecond)
+{
+    tool->capture(SystemCapture::window);
+    ASSERT_EQ(poster->posted.size(), 1);
+    EXPECT_EQ(poster->posted[0].chord, (KeyChord { kPrint, CarbonModifier::option }));
+    ASSERT_TRUE(waitUntil([&] { return poster->posted.size() == 2; }));
+    EXPECT_EQ(poster->posted[1].chord, (KeyChord { 0x20, 0 }));
+    EXPECT_GE(poster->posted[1].atMs - poster->posted[0].atMs, KeystrokeScreenshotTool::followUpDelayMs);
+}
+
+TEST_F(KeystrokeToolTest, WithoutAWayToPressKeysNothingIsPostedAndTheNoticeSaysWhy)
+{
+    poster->trusted = false;
+    QSignalSpy notices(tool.get(), &SystemScreenshotTool::unavailable);
+    for (SystemCapture what : { SystemCapture::options, SystemCapture::selection, SystemCapture::window, SystemCapture::fullScreen })
+        tool->capture(what);
+    spin(300);
+    EXPECT_TRUE(poster->posted.isEmpty());
+    ASSERT_EQ(notices.count(), 4);
+    EXPECT_EQ(notices.at(0).at(0).toString(), QStringLiteral("no XTEST"));
+}
+
+TEST_F(KeystrokeToolTest, APendingSecondPressDiesWithTheTool)
+{
+    // The poster goes with the tool: a second press that still ran would use it after its end.
+    tool->capture(SystemCapture::window);
+    tool.reset();
+    spin(300);
+}
+
+TEST(DesktopScreenshotKeysTest, PicksTheBindingsOfTheRunningDesktop)
+{
+    EXPECT_EQ(DesktopScreenshotKeys::forDesktop(QStringLiteral("KDE")).selection,
+        (KeyChord { kPrint, CarbonModifier::control | CarbonModifier::shift }));
+    EXPECT_EQ(DesktopScreenshotKeys::forDesktop(QStringLiteral("ubuntu:GNOME")).window, (KeyChord { kPrint, CarbonModifier::option }));
+    EXPECT_EQ(DesktopScreenshotKeys::forDesktop(QStringLiteral("XFCE")).selection, (KeyChord { kPrint, CarbonModifier::shift }));
+    EXPECT_EQ(DesktopScreenshotKeys::forDesktop(QString()).fullScreen, (KeyChord { kPrint, 0 }));
+}
+
+}

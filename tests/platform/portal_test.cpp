@@ -1,0 +1,222 @@
+// The desktop portals over a private session bus, with a stand-in portal service on it.
+#include "platform/Keys.h"
+#include "platform/PortalHotkeyBackend.h"
+#include "platform/PortalRequest.h"
+#include "platform/PortalScreenshotTool.h"
+#include "support/Wait.h"
+
+#include <QDBusAbstractAdaptor>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMetaType>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QThread>
+
+#include <atomic>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Sends the Response a portal request answers with.
+void respond(QDBusConnection& bus, const QDBusMessage& call, const QString& token, uint answer, const QVariantMap& results)
+{
+    const QString sender = call.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
+    const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+    QDBusMessage response
+        = QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+    response << answer << results;
+    bus.send(response);
+}
+
+class FakeScreenshotPortal : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Screenshot")
+    Q_PROPERTY(uint version READ version)
+public:
+    FakeScreenshotPortal(QObject* host, QDBusConnection bus)
+        : QDBusAbstractAdaptor(host)
+        , m_bus(std::move(bus))
+    {
+    }
+    uint version() const { return 2; }
+
+    std::atomic<uint> answer { 0 };
+    QString uri; // set while no call is in flight
+    QList<bool> interactive;
+    std::atomic<int> calls { 0 };
+
+public Q_SLOTS:
+    QDBusObjectPath Screenshot(const QString&, const QVariantMap& options, const QDBusMessage& message)
+    {
+        interactive.append(options.value(QStringLiteral("interactive")).toBool());
+        ++calls;
+        // Answered at once, before the caller has even seen the reply.
+        respond(m_bus, message, options.value(QStringLiteral("handle_token")).toString(), answer,
+            { { QStringLiteral("uri"), uri } });
+        return QDBusObjectPath(QStringLiteral("/r"));
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
+class FakeShortcutsPortal : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
+public:
+    FakeShortcutsPortal(QObject* host, QDBusConnection bus)
+        : QDBusAbstractAdaptor(host)
+        , m_bus(std::move(bus))
+    {
+        qDBusRegisterMetaType<PortalShortcut>();
+        qDBusRegisterMetaType<QList<PortalShortcut>>();
+    }
+
+    std::atomic<int> sessions { 0 };
+    QStringList triggers; // read once binding is done
+    std::atomic<int> binds { 0 };
+    QString session;
+
+public Q_SLOTS:
+    QDBusObjectPath CreateSession(const QVariantMap& options, const QDBusMessage& message)
+    {
+        session = QStringLiteral("/org/freedesktop/portal/desktop/session/x/s%1").arg(++sessions);
+        respond(m_bus, message, options.value(QStringLiteral("handle_token")).toString(), 0,
+            { { QStringLiteral("session_handle"), session } });
+        return QDBusObjectPath(QStringLiteral("/r"));
+    }
+
+    QDBusObjectPath BindShortcuts(const QDBusObjectPath&, const QList<PortalShortcut>& shortcuts, const QString&,
+        const QVariantMap& options, const QDBusMessage& message)
+    {
+        triggers.clear();
+        for (const PortalShortcut& shortcut : shortcuts)
+            triggers << shortcut.id + QLatin1Char('=') + shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
+        respond(m_bus, message, options.value(QStringLiteral("handle_token")).toString(), 0, {});
+        ++binds;
+        return QDBusObjectPath(QStringLiteral("/r"));
+    }
+
+    void activate(const QString& id)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/portal/desktop"),
+            QStringLiteral("org.freedesktop.portal.GlobalShortcuts"), QStringLiteral("Activated"));
+        signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(1) << QVariantMap();
+        m_bus.send(signal);
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
+class PortalTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        daemon.start(QStringLiteral("dbus-daemon"),
+            { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
+        ASSERT_TRUE(daemon.waitForStarted(3000));
+        ASSERT_TRUE(daemon.waitForReadyRead(3000));
+        const QString address = QString::fromUtf8(daemon.readLine().trimmed());
+        serviceBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, QStringLiteral("portal")));
+        clientBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, QStringLiteral("client")));
+        ASSERT_TRUE(serviceBus->isConnected());
+        // The portal answers from a thread of its own, as a separate process would, so a
+        // blocking call from the test's thread can be served.
+        host = std::make_unique<QObject>();
+        portal = new FakeScreenshotPortal(host.get(), *serviceBus);
+        shortcuts = new FakeShortcutsPortal(host.get(), *serviceBus);
+        portalThread.start();
+        host->moveToThread(&portalThread);
+        ASSERT_TRUE(serviceBus->registerObject(PortalRequest::path, host.get(), QDBusConnection::ExportAdaptors));
+        ASSERT_TRUE(serviceBus->registerService(PortalRequest::service));
+    }
+
+    void TearDown() override
+    {
+        serviceBus->unregisterObject(PortalRequest::path);
+        portalThread.quit();
+        portalThread.wait();
+        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
+        daemon.terminate();
+        daemon.waitForFinished(3000);
+    }
+
+    QProcess daemon;
+    QThread portalThread;
+    std::unique_ptr<QDBusConnection> serviceBus;
+    std::unique_ptr<QDBusConnection> clientBus;
+    std::unique_ptr<QObject> host; // the portal object, with one adaptor per interface
+    FakeScreenshotPortal* portal = nullptr;
+    FakeShortcutsPortal* shortcuts = nullptr;
+};
+
+TEST_F(PortalTest, HandsOnTheFileTheDesktopAnswersWithEvenWhenItAnswersAtOnce)
+{
+    EXPECT_EQ(PortalRequest::version(*clientBus, PortalScreenshotTool::interface), 2u);
+    EXPECT_EQ(PortalRequest::version(*clientBus, QStringLiteral("org.freedesktop.portal.Nothing")), 0u);
+
+    PortalScreenshotTool tool(*clientBus);
+    QSignalSpy captured(&tool, &SystemScreenshotTool::captured);
+    portal->uri = QStringLiteral("file:///home/u/Pictures/Screenshot%20From%201.png");
+    tool.capture(SystemCapture::fullScreen);
+    ASSERT_TRUE(waitUntil([&] { return captured.count() == 1; }));
+    EXPECT_EQ(captured.at(0).at(0).toString(), QStringLiteral("/home/u/Pictures/Screenshot From 1.png"));
+
+    tool.capture(SystemCapture::window);
+    ASSERT_TRUE(waitUntil([&] { return captured.count() == 2; }));
+    portalThread.quit();
+    portalThread.wait();
+    EXPECT_EQ(portal->interactive, (QList<bool> { false, true }));
+}
+
+TEST_F(PortalTest, ACancelledOrRemoteAnswerHandsOnNothing)
+{
+    PortalScreenshotTool tool(*clientBus);
+    QSignalSpy captured(&tool, &SystemScreenshotTool::captured);
+    portal->answer = 1;
+    portal->uri = QStringLiteral("file:///x.png");
+    tool.capture(SystemCapture::selection);
+    ASSERT_TRUE(waitUntil([&] { return portal->calls == 1; }));
+    spin(100);
+    portal->answer = 0;
+    portal->uri = QStringLiteral("https://example.com/x.png");
+    tool.capture(SystemCapture::selection);
+    ASSERT_TRUE(waitUntil([&] { return portal->calls == 2; }));
+    spin(200);
+    EXPECT_EQ(captured.count(), 0);
+}
+
+TEST_F(PortalTest, HotKeysAreBoundTogetherAndRunWhenTheDesktopActivatesThem)
+{
+    PortalHotkeyBackend backend(*clientBus);
+    QSignalSpy pressed(&backend, &HotkeyBackend::pressed);
+    EXPECT_EQ(backend.registerHotKey(1, 22, CarbonModifier::command | CarbonModifier::shift), 0);
+    EXPECT_EQ(backend.registerHotKey(2, 1, CarbonModifier::control | CarbonModifier::option), 0);
+    EXPECT_EQ(backend.registerHotKey(3, 999, CarbonModifier::command), 2); // no such key
+    ASSERT_TRUE(waitUntil([&] { return shortcuts->binds == 1; }));
+    EXPECT_EQ(shortcuts->sessions, 1);
+    EXPECT_EQ(shortcuts->triggers, QStringList({ "1=CTRL+SHIFT+6", "2=ALT+LOGO+S" }));
+
+    // Activated in this session: once; an unknown id nothing.
+    QMetaObject::invokeMethod(shortcuts, [this] { shortcuts->activate(QStringLiteral("2")); });
+    QMetaObject::invokeMethod(shortcuts, [this] { shortcuts->activate(QStringLiteral("9")); });
+    ASSERT_TRUE(waitUntil([&] { return pressed.count() == 1; }));
+    spin(100);
+    ASSERT_EQ(pressed.count(), 1);
+    EXPECT_EQ(pressed.at(0).at(0).toUInt(), 2u);
+
+    // A change is bound afresh, in a new session.
+    backend.unregisterHotKey(1);
+    ASSERT_TRUE(waitUntil([&] { return shortcuts->binds == 2; }));
+    EXPECT_EQ(shortcuts->sessions, 2);
+    EXPECT_EQ(shortcuts->triggers, QStringList({ "2=ALT+LOGO+S" }));
+}
+
+}
+
+#include "portal_test.moc"
