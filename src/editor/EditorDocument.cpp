@@ -142,8 +142,11 @@ void EditorDocument::remapAnnotations(const BeautifySettings& from, const Beauti
     const double ho = before.canvasHeight;
     const double wn = after.canvasWidth;
     const double hn = after.canvasHeight;
-    if (!(wo > 0 && ho > 0 && wn > 0 && hn > 0))
-        return;
+    // Stored styles are not clamped: a canvas of no or endless size leaves the marks alone.
+    for (double side : { wo, ho, wn, hn }) {
+        if (!(side > 0 && std::isfinite(side)))
+            return;
+    }
     if (wo == wn && ho == hn)
         return;
 
@@ -291,6 +294,10 @@ void EditorDocument::addManualRedaction(const QRectF& rect)
 {
     const QRectF standard = rect.normalized();
     if (!(standard.width() > minManualRedactionSide && standard.height() > minManualRedactionSide))
+        return;
+    // An area no render could place is no area either.
+    if (!std::isfinite(standard.x()) || !std::isfinite(standard.y()) || !std::isfinite(standard.width())
+        || !std::isfinite(standard.height()))
         return;
     pushUndo();
     m_manualRedactions.append(standard);

@@ -128,8 +128,8 @@ public:
     // Sets the selected annotation's line width; the document keeps no default width.
     void setSelectedLineWidth(double lineWidthFraction);
 
-    // Standardises the rectangle and, when both sides exceed the minimum, appends and selects it
-    // (pushing an undo step first); otherwise does nothing.
+    // Standardises the rectangle and, when both sides exceed the minimum and it is finite,
+    // appends and selects it (pushing an undo step first); otherwise does nothing.
     void addManualRedaction(const QRectF& rect);
     // The last hand-drawn rectangle that contains the point; maximum edges are outside.
     std::optional<int> manualRedactionIndex(const QPointF& imagePoint) const;

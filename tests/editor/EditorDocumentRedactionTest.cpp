@@ -231,6 +231,19 @@ TEST_F(AnnotationRemap, TextKeepsItsSizeInPoints)
     expectNear(after.start, centre());
 }
 
+TEST_F(AnnotationRemap, AStyleWithoutAFiniteCanvasLeavesMarksAlone)
+{
+    doc->addAnnotation(arrowRightOfCentre());
+    const QList<Annotation> drawn = doc->annotations();
+    BeautifySettings s = doc->settings();
+    s.padding = qInf();
+    doc->setSettings(s);
+    EXPECT_EQ(doc->annotations(), drawn);
+    s.padding = 18;
+    doc->setSettings(s);
+    EXPECT_EQ(doc->annotations(), drawn);
+}
+
 TEST_F(AnnotationRemap, UndoRestoresMarksWithoutMovingThemAgain)
 {
     doc->addAnnotation(arrowRightOfCentre());

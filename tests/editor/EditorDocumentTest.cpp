@@ -180,10 +180,12 @@ TEST_F(EditorDocumentTest, HandDrawnAreas)
     EXPECT_EQ(doc->selectedManualRedaction(), 0);
     EXPECT_EQ(doc->undoCount(), 1);
 
-    // Too thin on one side (or not a number at all): dropped without a step.
+    // Too thin on one side, or not a finite area at all: dropped without a step.
     doc->addManualRedaction(QRectF(0.1, 0.1, 0.005, 0.3));
     doc->addManualRedaction(QRectF(0.1, 0.1, 0.3, -0.004));
     doc->addManualRedaction(QRectF(0.1, 0.1, qQNaN(), 0.3));
+    doc->addManualRedaction(QRectF(0.1, 0.1, qInf(), 0.3));
+    doc->addManualRedaction(QRectF(-qInf(), 0.1, 0.3, 0.3));
     EXPECT_EQ(doc->manualRedactions().size(), 1);
     EXPECT_EQ(doc->undoCount(), 1);
 
