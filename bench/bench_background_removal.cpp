@@ -1,9 +1,9 @@
 // Background removal of a 2880x1800 screenshot (segmentation and the cut-out, uncached).
 #include "BenchImages.h"
+#include "BenchMain.h"
 #include "platform/BorderForegroundSegmenter.h"
 #include "render/BackgroundRemover.h"
 
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -24,9 +24,5 @@ BENCHMARK(BM_BackgroundRemoval)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runGuiBenchmarks(argc, argv);
 }

@@ -1,31 +1,21 @@
 // PNG encoding of a default-style render, our encoder side by side with Qt's writer.
 #include "BenchImages.h"
+#include "BenchMain.h"
 #include "platform/PngEncoder.h"
+#include "render/CanvasRenderer.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImageWriter>
 
 #include <benchmark/benchmark.h>
 #include <spng.h>
 
 namespace {
-// Stands in for the default render of a 2880x1800 shot (3808x2758 at scale 2) until the
-// canvas painter is available here.
+// The default-style render of a 2880x1800 screenshot (3808x2758 pixels, opaque).
 const QImage& renderImage()
 {
-    static const QImage image = [] {
-        QImage out(3808, 2758, QImage::Format_RGB32);
-        QPainter p(&out);
-        QLinearGradient g(0, 0, out.width(), out.height());
-        g.setColorAt(0, QColor(255, 106, 61));
-        g.setColorAt(0.5, QColor(255, 45, 110));
-        g.setColorAt(1, QColor(122, 31, 162));
-        p.fillRect(out.rect(), g);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(QRectF(504, 504, 2800, 1750), benchScreenshot());
-        return out;
-    }();
+    static const QImage image = renderCanvasImage(benchScreenshot(), BeautifySettings::defaults(), {}, {},
+        { QStringLiteral("Lumaforge"), QImage(), false, WatermarkPosition::bottomRight });
     return image;
 }
 
@@ -107,9 +97,5 @@ BENCHMARK(BM_QImageWriter)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runGuiBenchmarks(argc, argv);
 }

@@ -175,6 +175,14 @@ qsizetype growBackground(const QRgb* pixels, int width, int height, qsizetype st
         if (state[size_t(i)] != unknown)
             return;
         const QRgb p = pixels[y * stride + x];
+        // The same colour as the background pixel it is reached from: background too (flat
+        // desktops and the runs of a gradient take this path).
+        if (!seed && ((p ^ from) & 0xffffffu) == 0) {
+            state[size_t(i)] = background;
+            ++count;
+            stack.emplace_back(x, y);
+            return;
+        }
         const int d = model.distanceAt(p, x, y, kDriftDistance);
         const bool accept = d <= kModelDistance || (!seed && d <= kDriftDistance && distance(p, from) <= kStepDistance);
         if (!accept) {
@@ -211,30 +219,37 @@ qsizetype growBackground(const QRgb* pixels, int width, int height, qsizetype st
     return count;
 }
 
-// Keeps the foreground components large enough to be a subject, writing 255 into `mask` for
-// them. Returns the number of kept pixels.
+// Keeps the foreground components large enough to be a subject: `mask` gets 255 for every
+// foreground pixel, then components smaller than the minimum are cleared again. Returns the number
+// of kept pixels.
 qsizetype keepComponents(const std::vector<uchar>& state, int width, int height, std::vector<uchar>& mask)
 {
     const qsizetype total = qsizetype(width) * height;
     const qsizetype minimum = std::max<qsizetype>(kMinComponentPixels, qsizetype(double(total) * kMinComponentShare));
-    std::vector<uchar> seen(size_t(total), 0);
-    std::vector<QPoint> stack;
-    std::vector<int> component;
     qsizetype kept = 0;
+    for (qsizetype i = 0; i < total; ++i) {
+        mask[size_t(i)] = state[size_t(i)] == 1 ? 0 : 255;
+        kept += mask[size_t(i)] ? 1 : 0;
+    }
+    // Walk each component once (marking it 254 as seen); only a small one needs its pixels listed.
+    std::vector<QPoint> stack;
+    std::vector<int> small;
     for (qsizetype start = 0; start < total; ++start) {
-        if (state[size_t(start)] == 1 || seen[size_t(start)])
+        if (mask[size_t(start)] != 255)
             continue;
-        component.clear();
+        small.clear();
+        qsizetype size = 0;
         stack.emplace_back(int(start % width), int(start / width));
-        seen[size_t(start)] = 1;
+        mask[size_t(start)] = 254;
         while (!stack.empty()) {
             const auto [x, y] = std::pair(stack.back().x(), stack.back().y());
             stack.pop_back();
             const int i = y * width + x;
-            component.push_back(i);
+            if (++size < minimum)
+                small.push_back(i);
             const auto visit = [&](int j, int vx, int vy) {
-                if (state[size_t(j)] != 1 && !seen[size_t(j)]) {
-                    seen[size_t(j)] = 1;
+                if (mask[size_t(j)] == 255) {
+                    mask[size_t(j)] = 254;
                     stack.emplace_back(vx, vy);
                 }
             };
@@ -247,12 +262,14 @@ qsizetype keepComponents(const std::vector<uchar>& state, int width, int height,
             if (y + 1 < height)
                 visit(i + width, x, y + 1);
         }
-        if (qsizetype(component.size()) < minimum)
-            continue;
-        for (const int i : component)
-            mask[size_t(i)] = 255;
-        kept += qsizetype(component.size());
+        if (size < minimum) {
+            for (const int i : small)
+                mask[size_t(i)] = 0;
+            kept -= size;
+        }
     }
+    for (qsizetype i = 0; i < total; ++i)
+        mask[size_t(i)] = mask[size_t(i)] ? 255 : 0;
     return kept;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/PngEncoder.h"
 
+#include <QtConcurrent>
+
 #include <libdeflate.h>
 
 #include <cstdlib>
@@ -79,17 +81,23 @@ inline quint32 byteDifference(quint32 a, quint32 b)
     return ((a | high) - (b & ~high)) ^ ((a ^ ~b) & high);
 }
 
-// An opaque row, "up"-filtered against the previous one, as RGB bytes. Each pixel is stored as four
-// bytes of which the fourth is overwritten by the next pixel, so `out` needs one byte of slack.
+// An opaque row, "up"-filtered against the previous one, as RGB bytes. Each pixel but the last is
+// stored as four bytes whose fourth is overwritten by the next pixel; the last writes three, so
+// rows can be filled in parallel.
 void filterOpaqueRow(const QRgb* __restrict row, const QRgb* __restrict previous, uchar* __restrict out, int width)
 {
     static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "pixel packing assumes little-endian words");
-    for (int x = 0; x < width; ++x) {
+    const auto packed = [&](int x) {
         const quint32 d = previous ? byteDifference(row[x], previous[x]) : row[x];
         // 0xAARRGGBB -> bytes R, G, B, 0
-        const quint32 packed = ((d >> 16) & 0xffu) | (d & 0xff00u) | ((d & 0xffu) << 16);
-        std::memcpy(out + 3 * size_t(x), &packed, 4);
+        return ((d >> 16) & 0xffu) | (d & 0xff00u) | ((d & 0xffu) << 16);
+    };
+    for (int x = 0; x + 1 < width; ++x) {
+        const quint32 p = packed(x);
+        std::memcpy(out + 3 * size_t(x), &p, 4);
     }
+    const quint32 last = packed(width - 1);
+    std::memcpy(out + 3 * size_t(width - 1), &last, 3);
 }
 
 // A row with alpha as straight-alpha RGBA bytes.
@@ -152,24 +160,32 @@ QByteArray encode(const QImage& source)
         if (!compressor)
             return {};
 
-        // Left uninitialised: every byte is written before it is read. One byte of slack for
-        // filterOpaqueRow.
-        ScratchBuffer filtered(filteredSize + 1);
-        std::vector<uchar> rows[2];
-        if (alpha)
-            rows[0].resize(rowBytes), rows[1].resize(rowBytes);
-        for (int y = 0; y < height; ++y) {
+        // Left uninitialised: every byte is written before it is read.
+        ScratchBuffer filtered(filteredSize);
+        const auto rowOut = [&](int y) {
             uchar* out = filtered.get() + size_t(y) * (rowBytes + 1);
-            *out++ = 2; // filter type "up"
-            const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            if (!alpha) {
-                const auto* previous = y ? reinterpret_cast<const QRgb*>(image.constScanLine(y - 1)) : nullptr;
-                filterOpaqueRow(row, previous, out, width);
-                continue;
+            *out = 2; // filter type "up"
+            return out + 1;
+        };
+        const auto line = [&](int y) { return reinterpret_cast<const QRgb*>(image.constScanLine(y)); };
+        if (!alpha) {
+            // Opaque rows depend only on the source, so bands of them are filtered in parallel
+            // (the main road's renders are opaque); compression stays one stream.
+            constexpr int kBand = 128;
+            QList<int> bands;
+            for (int y = 0; y < height; y += kBand)
+                bands.append(y);
+            QtConcurrent::blockingMap(bands, [&](int first) {
+                for (int y = first; y < std::min(first + kBand, height); ++y)
+                    filterOpaqueRow(line(y), y ? line(y - 1) : nullptr, rowOut(y), width);
+            });
+        } else {
+            std::vector<uchar> rows[2] = { std::vector<uchar>(rowBytes), std::vector<uchar>(rowBytes) };
+            for (int y = 0; y < height; ++y) {
+                std::vector<uchar>& converted = rows[y & 1];
+                convertAlphaRow(line(y), converted.data(), width, premultiplied);
+                filterUp(converted.data(), y ? rows[(y - 1) & 1].data() : nullptr, rowOut(y), rowBytes);
             }
-            std::vector<uchar>& converted = rows[y & 1];
-            convertAlphaRow(row, converted.data(), width, premultiplied);
-            filterUp(converted.data(), y ? rows[(y - 1) & 1].data() : nullptr, out, rowBytes);
         }
 
         const size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filteredSize);

@@ -1,6 +1,10 @@
 #include "render/CanvasRenderer.h"
 
 #include "platform/Log.h"
+#include "platform/PngEncoder.h"
+#include "render/CanvasPainter.h"
+
+#include <QPainter>
 
 #include <cmath>
 
@@ -47,4 +51,38 @@ std::optional<QSize> renderPixelSize(const CanvasLayout& layout, double scale)
         return std::nullopt;
     }
     return QSize(int(w), int(h));
+}
+
+QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, const QList<Annotation>& annotations,
+    const QList<QRectF>& redactionRects, const WatermarkConfig& watermark)
+{
+    const CanvasLayout layout = canvasLayout(image, settings);
+    const double scale = renderScale(layout, settings);
+    const std::optional<QSize> size = renderPixelSize(layout, scale);
+    if (!size)
+        return {};
+    const bool transparent = settings.background == BackgroundPreset::none;
+    QImage out(*size, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (out.isNull())
+        return {};
+    out.fill(transparent ? Qt::transparent : Qt::black);
+    QPainter painter(&out);
+    painter.scale(scale, scale);
+    paintBeautifiedCanvas(painter, CanvasContent { image, settings, annotations, redactionRects, watermark });
+    painter.end();
+    out.setDevicePixelRatio(scale);
+    return out;
+}
+
+QByteArray renderCanvasPNG(const QImage& image, const BeautifySettings& settings, const QList<Annotation>& annotations,
+    const QList<QRectF>& redactionRects, const WatermarkConfig& watermark)
+{
+    const QImage rendered = renderCanvasImage(image, settings, annotations, redactionRects, watermark);
+    return rendered.isNull() ? QByteArray() : PngEncoder::encode(rendered);
+}
+
+QByteArray renderCanvasPNG(const QImage& image, const BeautifySettings& settings, const QList<Annotation>& annotations,
+    const QList<QRectF>& redactionRects)
+{
+    return renderCanvasPNG(image, settings, annotations, redactionRects, currentWatermarkConfig());
 }

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "model/Annotation.h"
 #include "model/BeautifySettings.h"
+#include "model/WatermarkConfig.h"
 #include "render/CanvasLayout.h"
 
+#include <QByteArray>
 #include <QImage>
+#include <QList>
+#include <QRectF>
 #include <QSize>
 
 #include <optional>
@@ -23,3 +28,17 @@ constexpr qint64 kMaxRenderPixels = 100'000'000;
 // The pixel size of a render of `layout` at `scale`, or no value (with one log line) when it is
 // empty, not finite or over the cap.
 std::optional<QSize> renderPixelSize(const CanvasLayout& layout, double scale);
+
+// The styled canvas as an image: `renderScale` pixels per point (so social sizes come out at their
+// target widths), device pixel ratio set to that scale so the image keeps the canvas's point
+// size. Opaque (no alpha channel) unless the background is `none`, whose render stays
+// transparent around the card. A null image when the render is over the size cap or cannot be
+// allocated. Main thread only.
+QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, const QList<Annotation>& annotations,
+    const QList<QRectF>& redactionRects, const WatermarkConfig& watermark);
+// The same render as PNG data; empty when rendering or encoding fails.
+QByteArray renderCanvasPNG(const QImage& image, const BeautifySettings& settings, const QList<Annotation>& annotations,
+    const QList<QRectF>& redactionRects, const WatermarkConfig& watermark);
+// With the current watermark configuration.
+QByteArray renderCanvasPNG(const QImage& image, const BeautifySettings& settings, const QList<Annotation>& annotations,
+    const QList<QRectF>& redactionRects);

@@ -32,3 +32,13 @@ inline QBrush diagonalGradient(const QSize& size, const QColor& from, const QCol
     g.setColorAt(1, to);
     return g;
 }
+
+// Left half red, right half blue: where each half lands shows crops and flips.
+inline QImage redBlueHalves(int w = 400, int h = 300)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.fillRect(0, 0, w / 2, h, QColor(255, 0, 0));
+    p.fillRect(w / 2, 0, w - w / 2, h, QColor(0, 0, 255));
+    return image;
+}

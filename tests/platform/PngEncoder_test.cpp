@@ -52,6 +52,10 @@ TEST(PngEncoder, RoundTripsOpaqueImagesExactlyWithoutAlpha)
         EXPECT_EQ(colourType(png), 2) << format;
         expectSamePixels(image, QImage::fromData(png, "PNG"), 0);
     }
+    // Tall enough to be filtered in several bands at once.
+    const QImage tall = sample(QImage::Format_RGB32, 131, 700);
+    expectSamePixels(tall, QImage::fromData(PngEncoder::encode(tall), "PNG"), 0);
+
     // An alpha-capable image that happens to be fully opaque is written without alpha too.
     QImage opaque = sample(QImage::Format_RGB32).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const QByteArray png = PngEncoder::encode(opaque);

@@ -11,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 QImage picture(QColor colour = QColor(200, 40, 90))
@@ -58,23 +61,44 @@ TEST(PngFiles, ExportWritesOnlyWhenConfirmed)
 TEST(PngFiles, FailedExportLogsAndKeepsTheExistingFile)
 {
     QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shot.png"));
+    ASSERT_TRUE(exportPNG(QDialog::Accepted, path, "precious"));
+    const QByteArray big(256 * 1024, 'x');
+
+    // The disk fills up half-way through the new file (a file size limit stands in for it, and
+    // holds for root too): the old file survives whole and no temporary file is left behind.
+    {
+        struct sigaction ignore {}, previous {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, &previous);
+        rlimit saved {};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit limited = saved;
+        limited.rlim_cur = 64 * 1024;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        LogCapture log;
+        std::optional<bool> reported;
+        const bool ok = exportPNG(QDialog::Accepted, path, big, [&](bool r) { reported = r; });
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        ::sigaction(SIGXFSZ, &previous, nullptr);
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(reported, false);
+        ASSERT_EQ(log.lines.size(), 1);
+        EXPECT_TRUE(log.lines[0].startsWith(QStringLiteral("Lumaforge: export failed: "))) << log.lines[0].toStdString();
+    }
+    EXPECT_EQ(readAll(path), "precious");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { QStringLiteral("shot.png") });
+
+    // A folder that cannot be written (permissions do not bind root, so there it is a path below a
+    // file instead).
     const QString folder = dir.filePath(QStringLiteral("locked"));
     QDir().mkpath(folder);
-    const QString path = folder + QStringLiteral("/shot.png");
-    ASSERT_TRUE(exportPNG(QDialog::Accepted, path, "precious"));
     ::chmod(QFile::encodeName(folder).constData(), 0500);
-    if (QFileInfo(folder).isWritable() && ::geteuid() == 0) {
-        // root ignores permissions: make the target a folder's name instead.
-        ::chmod(QFile::encodeName(folder).constData(), 0700);
-    }
-
+    const QString target = ::geteuid() == 0 ? path + QStringLiteral("/inside.png") : folder + QStringLiteral("/x.png");
     LogCapture log;
-    std::optional<bool> reported;
-    const QString target = ::geteuid() == 0 ? folder : path; // writing over a folder fails for root too
-    EXPECT_FALSE(exportPNG(QDialog::Accepted, target, "replacement", [&](bool ok) { reported = ok; }));
-    EXPECT_EQ(reported, false);
+    EXPECT_FALSE(exportPNG(QDialog::Accepted, target, "data"));
     ASSERT_EQ(log.lines.size(), 1);
-    EXPECT_TRUE(log.lines[0].startsWith(QStringLiteral("Lumaforge: export failed: "))) << log.lines[0].toStdString();
+    EXPECT_TRUE(log.lines[0].startsWith(QStringLiteral("Lumaforge: export failed: ")));
     EXPECT_EQ(readAll(path), "precious");
     ::chmod(QFile::encodeName(folder).constData(), 0700);
 }

@@ -1,0 +1,360 @@
+#include "platform/TesseractTextRecognizer.h"
+
+#include "platform/TextLineFinder.h"
+
+#include <QMutexLocker>
+#include <QPainter>
+#include <QSemaphore>
+#include <QThread>
+
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <algorithm>
+#include <atomic>
+#include <clocale>
+#include <dlfcn.h>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Tesseract reads glyphs best at about this height in pixels.
+constexpr int kTargetGlyphHeight = 40;
+constexpr int kLinePadding = 10;
+
+struct Symbol {
+    QString text;
+    QRectF box; // page pixels
+    bool startsWord = false;
+};
+
+// The page as RGB32, flattened onto white and scaled down when enormous. Results are fractions
+// of the page, so they need no scaling back.
+QImage preparePage(const QImage& image)
+{
+    QImage page = image;
+    const qint64 pixels = qint64(image.width()) * image.height();
+    if (pixels > TesseractTextRecognizer::kMaxPixels) {
+        const double f = std::sqrt(double(TesseractTextRecognizer::kMaxPixels) / double(pixels));
+        const QSize target(std::max(1, int(image.width() * f)), std::max(1, int(image.height() * f)));
+        // Averaging every pixel of a giant image costs seconds; sampling down to twice the size
+        // first keeps the result smooth.
+        if (f < 0.5)
+            page = image.scaled(target * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        page = page.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    if (page.hasAlphaChannel()) {
+        QImage flat(page.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, page);
+        painter.end();
+        return flat;
+    }
+    return page.format() == QImage::Format_RGB32 ? page : page.convertToFormat(QImage::Format_RGB32);
+}
+
+std::vector<Symbol> readSymbols(tesseract::TessBaseAPI& api, const LineImage& line)
+{
+    std::vector<Symbol> symbols;
+    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    if (!it)
+        return symbols;
+    const auto level = tesseract::RIL_SYMBOL;
+    do {
+        const std::unique_ptr<char[]> utf8(it->GetUTF8Text(level));
+        if (!utf8)
+            continue;
+        int l = 0, t = 0, r = 0, b = 0;
+        if (!it->BoundingBox(level, &l, &t, &r, &b))
+            continue;
+        Symbol s;
+        s.text = QString::fromUtf8(utf8.get()).trimmed();
+        if (s.text.isEmpty())
+            continue;
+        s.startsWord = it->IsAtBeginningOf(tesseract::RIL_WORD);
+        s.box = QRectF(line.origin.x() + l / line.scale, line.origin.y() + t / line.scale, (r - l) / line.scale,
+            (b - t) / line.scale);
+        symbols.push_back(std::move(s));
+    } while (it->Next(level));
+    return symbols;
+}
+
+double median(std::vector<double> values, double fallback)
+{
+    if (values.empty())
+        return fallback;
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+// Which columns of a line image hold ink.
+std::vector<uint8_t> inkColumns(const QImage& grey)
+{
+    const int w = grey.width(), h = grey.height();
+    std::vector<uint8_t> ink(size_t(w), 0);
+    for (int y = 0; y < h; ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 0; x < w; ++x)
+            ink[size_t(x)] |= row[x] < 140;
+    }
+    return ink;
+}
+
+// The widest run of blank columns between two page x positions, in page pixels.
+double blankBetween(const std::vector<uint8_t>& ink, const LineImage& line, double fromX, double toX)
+{
+    const int width = int(ink.size());
+    const int a = std::clamp(int(std::floor((fromX - line.origin.x()) * line.scale)), 0, width);
+    const int b = std::clamp(int(std::ceil((toX - line.origin.x()) * line.scale)), 0, width);
+    int best = 0, run = 0;
+    for (int x = a; x < b; ++x) {
+        run = ink[size_t(x)] ? 0 : run + 1;
+        best = std::max(best, run);
+    }
+    return best / line.scale;
+}
+
+// Symbols to lines. Blanks follow the pixels, not the engine, which puts blanks into long tokens
+// and drops them between columns: no blank where the ink runs on, a blank where it stops for
+// about a character, and a new line where it stops for much longer (a label and its field,
+// neighbouring cells), as a platform recogniser reports separate observations.
+QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const LineImage& image,
+    const TextLineBox& lineBox, QSizeF page)
+{
+    QList<RecognizedLine> out;
+    if (symbols.empty())
+        return out;
+    std::vector<double> pitches;
+    for (size_t i = 1; i < symbols.size(); ++i)
+        if (!symbols[i].startsWord)
+            pitches.push_back(symbols[i].box.center().x() - symbols[i - 1].box.center().x());
+    const double h = std::max(1.0, double(lineBox.height));
+    const double pitch = std::max(1.0, median(pitches, 0.55 * h));
+    // In a monospaced line every character takes the same step, so the step between two symbols
+    // counts the blanks between them better than the ink does (narrow glyphs leave wide gaps).
+    const bool monospaced = pitches.size() >= 6 && std::count_if(pitches.begin(), pitches.end(), [&](double p) {
+        return std::abs(p - pitch) < 0.12 * pitch;
+    }) >= 0.85 * pitches.size();
+    const std::vector<uint8_t> ink = inkColumns(image.image);
+    const auto blankRun = [&](size_t i) {
+        return blankBetween(ink, image, symbols[i - 1].box.center().x(), symbols[i].box.center().x());
+    };
+    // A blank adds about half a character to the usual gap between two letters of the line.
+    std::vector<double> letterGaps;
+    for (size_t i = 1; i < symbols.size(); ++i)
+        if (!symbols[i].startsWord)
+            letterGaps.push_back(blankRun(i));
+    const double letterGap = median(letterGaps, 0.1 * h);
+
+    RecognizedLine current;
+    QRectF currentBox;
+    const auto flush = [&] {
+        if (!current.text.isEmpty()) {
+            current.box = currentBox;
+            out.append(current);
+        }
+        current = {};
+        currentBox = {};
+    };
+    const auto fraction = [&](const QRectF& r) {
+        return QRectF(r.x() / page.width(), r.y() / page.height(), r.width() / page.width(), r.height() / page.height());
+    };
+    const auto append = [&](const QString& text, const QRectF& pageBox) {
+        const QRectF box = fraction(pageBox);
+        current.text += text;
+        for (qsizetype k = 0; k < text.size(); ++k)
+            current.charBoxes.append(box);
+        currentBox = currentBox.isNull() ? box : currentBox.united(box);
+    };
+    for (size_t i = 0; i < symbols.size(); ++i) {
+        const Symbol& s = symbols[i];
+        if (i > 0) {
+            const double from = symbols[i - 1].box.center().x(), to = s.box.center().x();
+            const double gap = blankRun(i);
+            const bool blank = s.startsWord ? gap >= letterGap + 0.3 * pitch && (!monospaced || to - from > 1.35 * pitch)
+                                            : gap > letterGap + 0.4 * pitch;
+            if (gap > std::max(1.6 * h, 2.0 * pitch)) {
+                flush();
+            } else if (blank) {
+                current.text += QLatin1Char(' ');
+                current.charBoxes.append(QRectF());
+            }
+        }
+        append(s.text, s.box);
+    }
+    flush();
+    return out;
+}
+
+// Tesseract parallelises each line over OpenMP threads. We already run one line per core, and
+// its threads only fight ours (four times slower here), so its parallel regions run on the
+// calling thread. The setting belongs to each thread; it is looked up at run time because
+// Tesseract may be built without OpenMP.
+void keepOpenMpSerial()
+{
+    using SetLevels = void (*)(int);
+    static const auto set = reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
+    thread_local bool done = false;
+    if (set && !done) {
+        set(0);
+        done = true;
+    }
+}
+
+} // namespace
+
+TesseractTextRecognizer::TesseractTextRecognizer(int workers, QString dataPath)
+    : m_dataPath(std::move(dataPath))
+{
+    // Tesseract parses numbers with the C library and refuses other numeric locales.
+    std::setlocale(LC_NUMERIC, "C");
+    const int threads = workers > 0 ? workers : std::max(1, QThread::idealThreadCount() - 1);
+    m_pool.setMaxThreadCount(threads);
+    m_pool.setExpiryTimeout(-1);
+}
+
+TesseractTextRecognizer::~TesseractTextRecognizer()
+{
+    m_pool.waitForDone();
+}
+
+std::unique_ptr<TesseractTextRecognizer::Engine> TesseractTextRecognizer::acquire(QString* error)
+{
+    {
+        QMutexLocker locker(&m_lock);
+        if (!m_idle.empty()) {
+            auto engine = std::move(m_idle.back());
+            m_idle.pop_back();
+            return engine;
+        }
+    }
+    auto engine = std::make_unique<Engine>();
+    // Dictionaries off: a screenshot's tokens are not words, and correcting them towards words
+    // is what breaks addresses and keys.
+    std::vector<std::string> names { "load_system_dawg", "load_freq_dawg" };
+    std::vector<std::string> values { "0", "0" };
+    const QByteArray path = m_dataPath.toLocal8Bit();
+    if (engine->Init(m_dataPath.isEmpty() ? nullptr : path.constData(), "eng", tesseract::OEM_LSTM_ONLY, nullptr, 0,
+            &names, &values, false)
+        != 0) {
+        if (error)
+            *error = QStringLiteral("Tesseract could not load its English model");
+        return nullptr;
+    }
+    engine->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+    // Lines arrive as dark text on white, so the inverted second reading would only cost time.
+    engine->SetVariable("tessedit_do_invert", "0");
+    // Blanks are placed from the pixels afterwards; the fixed-pitch search costs a twentieth of the
+    // time and changes nothing we keep.
+    engine->SetVariable("textord_disable_pitch_test", "1");
+    return engine;
+}
+
+void TesseractTextRecognizer::release(std::unique_ptr<Engine> engine)
+{
+    if (!engine)
+        return;
+    QMutexLocker locker(&m_lock);
+    m_idle.push_back(std::move(engine));
+}
+
+void TesseractTextRecognizer::releaseIdleEngines()
+{
+    std::vector<std::unique_ptr<Engine>> idle;
+    {
+        QMutexLocker locker(&m_lock);
+        idle.swap(m_idle);
+    }
+}
+
+void TesseractTextRecognizer::warmUp()
+{
+    const int wanted = m_pool.maxThreadCount() + 1;
+    {
+        QMutexLocker locker(&m_lock);
+        if (int(m_idle.size()) >= wanted)
+            return;
+    }
+    std::vector<std::unique_ptr<Engine>> engines(static_cast<size_t>(wanted));
+    parallelFor(wanted, [&](int i) { engines[size_t(i)] = acquire(nullptr); });
+    for (auto& engine : engines)
+        release(std::move(engine));
+}
+
+void TesseractTextRecognizer::parallelFor(int n, const std::function<void(int)>& body)
+{
+    if (n <= 0)
+        return;
+    std::atomic<int> next { 0 };
+    const auto drain = [&] {
+        keepOpenMpSerial();
+        for (int i = next++; i < n; i = next++)
+            body(i);
+    };
+    const int helpers = std::min(n - 1, m_pool.maxThreadCount());
+    QSemaphore finished;
+    for (int k = 0; k < helpers; ++k) {
+        m_pool.start([&] {
+            drain();
+            finished.release();
+        });
+    }
+    drain();
+    finished.acquire(helpers);
+}
+
+TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
+{
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0)
+        return TextRecognition::failure(QStringLiteral("the image is empty"));
+    const QImage page = preparePage(image);
+    if (page.isNull())
+        return TextRecognition::failure(QStringLiteral("the image could not be converted"));
+
+    const QList<TextLineBox> boxes = findTextLines(page, [this](int n, const std::function<void(int)>& body) {
+        parallelFor(n, body);
+    });
+
+    // The engine's work grows with a line's width against its height: the costliest lines go
+    // first, so that no worker is left with one at the end.
+    std::vector<int> order(size_t(boxes.size()));
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return boxes[a].box.width() * boxes[b].height > boxes[b].box.width() * boxes[a].height;
+    });
+    std::vector<QList<RecognizedLine>> results(size_t(boxes.size()));
+    std::atomic<bool> engineFailed { false };
+    QString engineError;
+    QMutex errorLock;
+    const QSizeF pageSize = page.size();
+    parallelFor(int(order.size()), [&](int k) {
+        const int index = order[size_t(k)];
+        QString error;
+        std::unique_ptr<Engine> engine = acquire(&error);
+        if (!engine) {
+            engineFailed = true;
+            QMutexLocker locker(&errorLock);
+            engineError = error;
+            return;
+        }
+        const LineImage line = lineImageForRecognition(page, boxes[index], kTargetGlyphHeight, kLinePadding);
+        engine->SetImage(line.image.constBits(), line.image.width(), line.image.height(), 1,
+            int(line.image.bytesPerLine()));
+        engine->SetSourceResolution(300);
+        if (engine->Recognize(nullptr) == 0)
+            results[size_t(index)] = assembleLines(readSymbols(*engine, line), line, boxes[index], pageSize);
+        engine->Clear();
+        release(std::move(engine));
+    });
+    if (engineFailed)
+        return TextRecognition::failure(engineError);
+
+    TextRecognition out;
+    for (auto& lines : results)
+        out.lines.append(std::move(lines));
+    return out;
+}

@@ -1,0 +1,618 @@
+#include "platform/TextLineFinder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <numeric>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// A step between neighbouring pixels larger than this is an edge (anti-aliased glyph edges are
+// far steeper; gradients and compression noise are not).
+constexpr int kEdgeStep = 14;
+// A pixel is ink when it differs from its background by more than this in some channel: low
+// enough for placeholder grey on white, high enough to ignore shading.
+constexpr int kInkContrast = 30;
+// The smallest flat area, in pixels across, that counts as a background.
+constexpr int kMinBackground = 56;
+
+inline int colourDistance(QRgb a, QRgb b)
+{
+    const int dr = std::abs(qRed(a) - qRed(b));
+    const int dg = std::abs(qGreen(a) - qGreen(b));
+    const int db = std::abs(qBlue(a) - qBlue(b));
+    return std::max(dr, std::max(dg, db));
+}
+
+// Whether `p` lies between the colours `a` and `b`, as the anti-aliased edge between two areas.
+bool isBlend(QRgb p, QRgb a, QRgb b)
+{
+    if (colourDistance(a, b) <= kInkContrast)
+        return false;
+    const int pc[3] = { qRed(p), qGreen(p), qBlue(p) };
+    const int ac[3] = { qRed(a), qGreen(a), qBlue(a) };
+    const int bc[3] = { qRed(b), qGreen(b), qBlue(b) };
+    double lo = 1, hi = 0;
+    for (int c = 0; c < 3; ++c) {
+        if (pc[c] < std::min(ac[c], bc[c]) - 8 || pc[c] > std::max(ac[c], bc[c]) + 8)
+            return false;
+        const int span = bc[c] - ac[c];
+        if (std::abs(span) < 24)
+            continue;
+        const double t = double(pc[c] - ac[c]) / span;
+        lo = std::min(lo, t);
+        hi = std::max(hi, t);
+    }
+    return hi - lo < 0.3;
+}
+
+void runSerially(int n, const std::function<void(int)>& body)
+{
+    for (int i = 0; i < n; ++i)
+        body(i);
+}
+
+struct Component {
+    int x0, y0, x1, y1; // x1, y1 exclusive
+    int area = 0;
+    int w() const { return x1 - x0; }
+    int h() const { return y1 - y0; }
+};
+
+struct Run {
+    int y, x0, x1; // x1 exclusive
+};
+
+int findRoot(std::vector<int>& parent, int i)
+{
+    while (parent[i] != i) {
+        parent[i] = parent[parent[i]];
+        i = parent[i];
+    }
+    return i;
+}
+
+struct Labelling {
+    std::vector<Run> runs;
+    std::vector<int> componentOfRun;
+    std::vector<Component> components;
+};
+
+// Connected components of the pixels where mask == value, by runs and union-find.
+Labelling labelMask(const std::vector<uint8_t>& mask, uint8_t value, int w, int h, bool eightConnected)
+{
+    Labelling out;
+    std::vector<Run>& runs = out.runs;
+    std::vector<int> rowStart(size_t(h) + 1, 0);
+    for (int y = 0; y < h; ++y) {
+        rowStart[y] = int(runs.size());
+        const uint8_t* r = mask.data() + size_t(y) * w;
+        int x = 0;
+        while (x < w) {
+            while (x < w && r[x] != value)
+                ++x;
+            if (x >= w)
+                break;
+            const int start = x;
+            while (x < w && r[x] == value)
+                ++x;
+            runs.push_back({ y, start, x });
+        }
+    }
+    rowStart[h] = int(runs.size());
+    // Eight-connected runs also touch at a corner.
+    const int reach = eightConnected ? 1 : 0;
+    std::vector<int> parent(runs.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    for (int y = 1; y < h; ++y) {
+        int a = rowStart[y - 1];
+        const int aEnd = rowStart[y];
+        for (int b = rowStart[y]; b < rowStart[y + 1]; ++b) {
+            while (a < aEnd && runs[a].x1 + reach <= runs[b].x0)
+                ++a;
+            for (int k = a; k < aEnd && runs[k].x0 < runs[b].x1 + reach; ++k) {
+                const int ra = findRoot(parent, k), rb = findRoot(parent, b);
+                if (ra != rb)
+                    parent[std::max(ra, rb)] = std::min(ra, rb);
+            }
+        }
+    }
+    std::unordered_map<int, int> index;
+    out.componentOfRun.resize(runs.size());
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const int root = findRoot(parent, int(i));
+        auto [it, fresh] = index.try_emplace(root, int(out.components.size()));
+        const Run& r = runs[i];
+        if (fresh)
+            out.components.push_back({ r.x0, r.y, r.x1, r.y + 1, 0 });
+        Component& c = out.components[it->second];
+        c.x0 = std::min(c.x0, r.x0);
+        c.x1 = std::max(c.x1, r.x1);
+        c.y1 = std::max(c.y1, r.y + 1);
+        c.area += r.x1 - r.x0;
+        out.componentOfRun[i] = it->second;
+    }
+    return out;
+}
+
+// Ink: pixels near a steep step that differ from the colour of the nearest flat area (the
+// background) and from the flat areas beside it. Work is done in horizontal bands, each with a
+// margin of kBandMargin rows so that its results match those of the whole page: flat areas
+// crossing the margin are large anyway, and a background farther away than that is none.
+constexpr int kBandMargin = kMinBackground + 8;
+
+std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, const std::function<void(int)>&)>& parallelFor)
+{
+    const int w = page.width(), h = page.height();
+    const auto row = [&](int y) { return reinterpret_cast<const QRgb*>(page.constScanLine(y)); };
+    const auto forBands = [&](int rows, const std::function<void(int, int)>& body) {
+        const int bands = std::max(1, h / rows);
+        parallelFor(bands, [&](int b) { body(int(int64_t(h) * b / bands), int(int64_t(h) * (b + 1) / bands)); });
+    };
+
+    // 1. Pixels next to a steep step, and (2.) those within one pixel of one: not flat.
+    std::vector<uint8_t> edge(size_t(w) * h, 0);
+    forBands(64, [&](int from, int to) {
+        for (int y = from; y < to; ++y) {
+            const QRgb* r = row(y);
+            const QRgb* up = y > 0 ? row(y - 1) : nullptr;
+            const QRgb* down = y + 1 < h ? row(y + 1) : nullptr;
+            uint8_t* e = edge.data() + size_t(y) * w;
+            // Both pixels of a step are marked; a band writes only its own rows.
+            for (int x = 0; x < w; ++x) {
+                const QRgb p = r[x];
+                if (x + 1 < w && colourDistance(p, r[x + 1]) > kEdgeStep)
+                    e[x] = e[x + 1] = 1;
+                if ((down && colourDistance(p, down[x]) > kEdgeStep) || (up && colourDistance(p, up[x]) > kEdgeStep))
+                    e[x] = 1;
+            }
+        }
+    });
+    std::vector<uint8_t> nearEdge(size_t(w) * h, 0);
+    forBands(64, [&](int from, int to) {
+        for (int y = from; y < to; ++y) {
+            uint8_t* out = nearEdge.data() + size_t(y) * w;
+            for (int dy = -1; dy <= 1; ++dy) {
+                const int yy = y + dy;
+                if (yy < 0 || yy >= h)
+                    continue;
+                const uint8_t* e = edge.data() + size_t(yy) * w;
+                out[0] |= e[0] | (w > 1 ? e[1] : 0);
+                for (int x = 1; x + 1 < w; ++x)
+                    out[x] |= e[x - 1] | e[x] | e[x + 1];
+                if (w > 1)
+                    out[w - 1] |= e[w - 2] | e[w - 1];
+            }
+        }
+    });
+    edge = {};
+
+    std::vector<uint8_t> ink(size_t(w) * h, 0);
+    forBands(192, [&](int from, int to) {
+        const int top = std::max(0, from - kBandMargin), bottom = std::min(h, to + kBandMargin);
+        const int rows = bottom - top;
+        const size_t n = size_t(w) * rows;
+        const size_t offset = size_t(top) * w;
+
+        // Flat areas smaller than kMinBackground across are the insides of strokes (large or bold
+        // text) or of glyph counters, not backgrounds.
+        std::vector<uint8_t> notFlat(nearEdge.begin() + offset, nearEdge.begin() + offset + n);
+        const Labelling flat = labelMask(notFlat, 0, w, rows, false);
+        for (size_t i = 0; i < flat.runs.size(); ++i) {
+            const Component& c = flat.components[size_t(flat.componentOfRun[i])];
+            if (c.w() >= kMinBackground || c.h() >= kMinBackground)
+                continue;
+            const Run& r = flat.runs[i];
+            std::fill_n(notFlat.begin() + (size_t(r.y) * w + r.x0), r.x1 - r.x0, uint8_t(1));
+        }
+
+        // 3. The nearest flat pixel of every other pixel (two chamfer passes, chessboard distance).
+        constexpr uint16_t kFar = 0xffff;
+        std::vector<uint16_t> dist(n);
+        std::vector<int32_t> source(n, -1);
+        for (size_t i = 0; i < n; ++i) {
+            if (!notFlat[i]) {
+                dist[i] = 0;
+                source[i] = int32_t(offset + i);
+            } else {
+                dist[i] = kFar;
+            }
+        }
+        const auto relax = [&](size_t i, size_t j) {
+            if (dist[j] != kFar && dist[j] + 1 < dist[i]) {
+                dist[i] = uint16_t(dist[j] + 1);
+                source[i] = source[j];
+            }
+        };
+        for (int y = 0; y < rows; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const size_t i = size_t(y) * w + x;
+                if (dist[i] == 0)
+                    continue;
+                if (x > 0)
+                    relax(i, i - 1);
+                if (y > 0) {
+                    relax(i, i - w);
+                    if (x > 0)
+                        relax(i, i - w - 1);
+                    if (x + 1 < w)
+                        relax(i, i - w + 1);
+                }
+            }
+        }
+        for (int y = rows - 1; y >= 0; --y) {
+            for (int x = w - 1; x >= 0; --x) {
+                const size_t i = size_t(y) * w + x;
+                if (dist[i] == 0)
+                    continue;
+                if (x + 1 < w)
+                    relax(i, i + 1);
+                if (y + 1 < rows) {
+                    relax(i, i + w);
+                    if (x + 1 < w)
+                        relax(i, i + w + 1);
+                    if (x > 0)
+                        relax(i, i + w - 1);
+                }
+            }
+        }
+
+        // 4. Ink differs from that background colour, and from the backgrounds next to it: where
+        // two flat areas meet (a selected row, a bubble, a button), their edge and its
+        // anti-aliased blend are no ink.
+        const auto colourOf = [&](int32_t s) { return row(int(s / w))[s % w]; };
+        for (int y = from; y < to; ++y) {
+            const QRgb* r = row(y);
+            const int ly = y - top;
+            for (int x = 0; x < w; ++x) {
+                const size_t i = size_t(ly) * w + x;
+                const int32_t s = source[i];
+                if (!notFlat[i] || s < 0)
+                    continue;
+                const QRgb p = r[x];
+                const QRgb bg = colourOf(s);
+                if (colourDistance(p, bg) <= kInkContrast)
+                    continue;
+                bool isInk = true;
+                const size_t neighbours[4] = { x > 0 ? i - 1 : i, x + 1 < w ? i + 1 : i, ly > 0 ? i - w : i,
+                    ly + 1 < rows ? i + w : i };
+                for (size_t q : neighbours) {
+                    const int32_t t = source[q];
+                    if (t < 0 || t == s)
+                        continue;
+                    const QRgb other = colourOf(t);
+                    if (colourDistance(p, other) <= kInkContrast || isBlend(p, bg, other)) {
+                        isInk = false;
+                        break;
+                    }
+                }
+                ink[size_t(y) * w + x] = isInk;
+            }
+        }
+    });
+    return ink;
+}
+
+// Rules, frames, separators and blobs too large for text are not glyphs.
+bool isGlyphLike(const Component& c, int maxGlyphHeight, bool solidOnly)
+{
+    const int w = c.w(), h = c.h();
+    // At coarse scales text strokes are solid; outlines there are bubbles, cards and buttons.
+    if (solidOnly && w >= 10 && h >= 10 && c.area < 0.2 * w * h)
+        return false;
+    if (h > maxGlyphHeight || w > 8 * maxGlyphHeight)
+        return false;
+    if (h <= 4 && w >= 30 && w >= 8 * h)
+        return false; // horizontal rule or underline
+    if (h >= 40 && h >= 15 * w)
+        return false; // vertical separator
+    if (w >= 40 && w >= 6 * h && c.area < 0.25 * w * h)
+        return false; // part of a frame, or an underline
+    if (w >= 30 && h >= 20 && w > 2.5 * h && c.area < 0.12 * w * h)
+        return false; // frame of a field, button or card (hollow large glyphs are not that wide)
+    return true;
+}
+
+struct Line {
+    int x0, y0, x1, y1;
+    double heightSum = 0;
+    int glyphs = 0;
+    double typical() const { return glyphs ? heightSum / glyphs : y1 - y0; }
+};
+
+int overlap(int a0, int a1, int b0, int b1) { return std::min(a1, b1) - std::max(a0, b0); }
+
+using ParallelFor = std::function<void(int, const std::function<void(int)>&)>;
+
+// The lines of one scale of the page, in no particular order.
+QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelFor, bool coarse)
+{
+    const int w = page.width(), h = page.height();
+    const std::vector<uint8_t> ink = inkMask(page, parallelFor);
+    std::vector<Component> comps = labelMask(ink, 1, w, h, true).components;
+
+    const int maxGlyphHeight = std::max(24, std::min(220, h / 3));
+    std::vector<Component> seeds, small;
+    for (const Component& c : comps) {
+        if (!isGlyphLike(c, maxGlyphHeight, coarse))
+            continue;
+        (c.h() >= 5 ? seeds : small).push_back(c);
+    }
+    // Thin upright marks (the edge of a field, a separator, but also l, 1 and |) come second, so
+    // that they join lines of letters their height instead of gathering letters around them.
+    const auto thin = [](const Component& c) { return c.w() * 4 <= c.h() && c.h() >= 10; };
+    std::sort(seeds.begin(), seeds.end(), [&](const Component& a, const Component& b) {
+        return thin(a) != thin(b) ? !thin(a) : a.x0 < b.x0;
+    });
+
+    // Lines grow left to right; a glyph joins the line it overlaps most in height when the gap to
+    // that line's end is small against the glyph height. Lines are indexed by 16-pixel row bands.
+    std::vector<Line> lines;
+    constexpr int kBand = 16;
+    std::vector<std::vector<int>> bandLines(size_t(h / kBand) + 1);
+    const auto registerLine = [&](int index, int from, int to) {
+        for (int b = std::max(0, from / kBand); b <= std::min(int(bandLines.size()) - 1, (to - 1) / kBand); ++b) {
+            auto& list = bandLines[b];
+            if (list.empty() || list.back() != index)
+                list.push_back(index);
+        }
+    };
+    std::vector<int> candidates;
+    for (const Component& c : seeds) {
+        int best = -1;
+        double bestScore = 0;
+        candidates.clear();
+        for (int b = c.y0 / kBand; b <= (c.y1 - 1) / kBand; ++b)
+            candidates.insert(candidates.end(), bandLines[b].begin(), bandLines[b].end());
+        std::sort(candidates.begin(), candidates.end());
+        candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+        for (int index : candidates) {
+            const Line& l = lines[index];
+            const double typical = l.typical();
+            const int ov = overlap(c.y0, c.y1, l.y0, l.y1);
+            if (ov <= 0)
+                continue;
+            const double gap = c.x0 - l.x1;
+            if (gap > 1.9 * std::max<double>(typical, c.h()) + 2)
+                continue;
+            const double ratio = double(c.h()) / typical;
+            // Much taller marks start lines of their own; much smaller ones (dots, dashes) join
+            // only a line that has letters, not a lone tall mark such as the edge of a field.
+            if (ratio > (thin(c) ? 1.5 : 2.3) || (ratio < 0.45 && l.glyphs < 2))
+                continue;
+            const double need = 0.5 * std::min<double>(c.h(), typical);
+            if (ov < need)
+                continue;
+            const double score = double(ov) / c.h() - 0.01 * std::max(0.0, gap) / typical;
+            if (best < 0 || score > bestScore) {
+                best = index;
+                bestScore = score;
+            }
+        }
+        if (best < 0) {
+            lines.push_back({ c.x0, c.y0, c.x1, c.y1, double(c.h()), 1 });
+            registerLine(int(lines.size()) - 1, c.y0, c.y1);
+            continue;
+        }
+        Line& l = lines[best];
+        const bool glyph = c.h() >= 0.45 * l.typical();
+        l.x0 = std::min(l.x0, c.x0);
+        l.x1 = std::max(l.x1, c.x1);
+        const int oldY0 = l.y0, oldY1 = l.y1;
+        l.y0 = std::min(l.y0, c.y0);
+        l.y1 = std::max(l.y1, c.y1);
+        if (glyph) {
+            l.heightSum += c.h();
+            ++l.glyphs;
+        }
+        if (l.y0 < oldY0 || l.y1 > oldY1)
+            registerLine(best, l.y0, l.y1);
+    }
+
+    // Dots, commas, hyphens and accents join the line around them.
+    for (const Component& c : small) {
+        const int cy = (c.y0 + c.y1) / 2;
+        for (int index : bandLines[std::clamp(cy / kBand, 0, int(bandLines.size()) - 1)]) {
+            Line& l = lines[index];
+            const double t = l.typical();
+            if (cy < l.y0 - 0.35 * t || cy > l.y1 + 0.25 * t)
+                continue;
+            if (c.x1 < l.x0 - 0.8 * t || c.x0 > l.x1 + 0.8 * t)
+                continue;
+            l.x0 = std::min(l.x0, c.x0);
+            l.x1 = std::max(l.x1, c.x1);
+            l.y0 = std::min(l.y0, c.y0);
+            l.y1 = std::max(l.y1, c.y1);
+            break;
+        }
+    }
+
+    QList<TextLineBox> out;
+    for (const Line& l : lines) {
+        const double t = l.typical();
+        // A lone mark or a sliver is no line of text.
+        if (l.x1 - l.x0 < 0.6 * t || t < 5 || (l.glyphs < 2 && l.x1 - l.x0 < 1.5 * t))
+            continue;
+        out.append({ QRect(l.x0, l.y0, l.x1 - l.x0, l.y1 - l.y0), int(std::lround(t)) });
+    }
+    return out;
+}
+
+qint64 area(const QRect& r) { return r.isEmpty() ? 0 : qint64(r.width()) * r.height(); }
+
+// Half the size, each pixel the mean of four.
+QImage halved(const QImage& page)
+{
+    const int w = page.width() / 2, h = page.height() / 2;
+    QImage out(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
+    if (w < 1 || h < 1)
+        return out;
+    for (int y = 0; y < h; ++y) {
+        const QRgb* a = reinterpret_cast<const QRgb*>(page.constScanLine(2 * y));
+        const QRgb* b = reinterpret_cast<const QRgb*>(page.constScanLine(2 * y + 1));
+        QRgb* o = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const QRgb p[4] = { a[2 * x], a[2 * x + 1], b[2 * x], b[2 * x + 1] };
+            o[x] = qRgb((qRed(p[0]) + qRed(p[1]) + qRed(p[2]) + qRed(p[3]) + 2) / 4,
+                (qGreen(p[0]) + qGreen(p[1]) + qGreen(p[2]) + qGreen(p[3]) + 2) / 4,
+                (qBlue(p[0]) + qBlue(p[1]) + qBlue(p[2]) + qBlue(p[3]) + 2) / 4);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QList<TextLineBox> findTextLines(const QImage& page, const ParallelFor& parallelForIn)
+{
+    if (page.isNull() || page.format() != QImage::Format_RGB32 || page.width() < 2 || page.height() < 2)
+        return {};
+    const ParallelFor parallelFor = parallelForIn ? parallelForIn : runSerially;
+    QList<TextLineBox> lines = linesAtScale(page, parallelFor, false);
+    // Strokes of large text are flat inside, which hides them at full scale; half scale finds
+    // them. A coarse line counts where the full scale found little, and replaces the fragments
+    // of it found there.
+    {
+        const int factor = 2;
+        const QImage coarse = halved(page);
+        QList<TextLineBox> added;
+        for (const TextLineBox& found : linesAtScale(coarse, parallelFor, true)) {
+            const QRect box = QRect(found.box.topLeft() * factor, found.box.size() * factor)
+                                  .adjusted(-factor, -factor, factor, factor)
+                                  .intersected(page.rect());
+            // Small text at a coarse scale blurs into blocks: a line there must be tall, and must
+            // not cover finer lines of different rows.
+            if (found.height < 7)
+                continue;
+            // Finer lines within it must be fragments: inside it, much shorter than its glyphs and
+            // over less than half its width. Otherwise the text was read already, and the coarse
+            // line is the outline of a bubble, a selected row or a button, or an edge.
+            const int glyphHeight = found.height * factor;
+            bool fragmentsOnly = true;
+            std::vector<uint8_t> covered(size_t(box.width()), 0);
+            for (const TextLineBox& line : lines) {
+                const QRect inside = line.box.intersected(box);
+                if (inside.isEmpty())
+                    continue;
+                if (area(inside) < area(line.box) / 2 || line.height > 0.6 * glyphHeight) {
+                    fragmentsOnly = false;
+                    break;
+                }
+                std::fill_n(covered.begin() + (inside.left() - box.left()), inside.width(), uint8_t(1));
+            }
+            if (fragmentsOnly && std::count(covered.begin(), covered.end(), uint8_t(1)) < box.width() / 2)
+                added.append({ box, glyphHeight });
+        }
+        lines.removeIf([&](const TextLineBox& line) {
+            for (const TextLineBox& big : added)
+                if (area(line.box.intersected(big.box)) > area(line.box) / 2)
+                    return true;
+            return false;
+        });
+        lines.append(added);
+    }
+
+    // Reading order: rows top to bottom, each row left to right. A line starts a new row unless
+    // its middle lies within the first line of the current row.
+    std::sort(lines.begin(), lines.end(), [](const TextLineBox& a, const TextLineBox& b) {
+        return a.box.top() != b.box.top() ? a.box.top() < b.box.top() : a.box.left() < b.box.left();
+    });
+    std::vector<int> rowOf(size_t(lines.size()), 0);
+    int row = -1;
+    QRect rowBox;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const int middle = lines[i].box.center().y();
+        if (row < 0 || middle > rowBox.bottom()) {
+            ++row;
+            rowBox = lines[i].box;
+        }
+        rowOf[size_t(i)] = row;
+    }
+    std::vector<int> order(size_t(lines.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return rowOf[size_t(a)] != rowOf[size_t(b)] ? rowOf[size_t(a)] < rowOf[size_t(b)]
+                                                   : lines[a].box.left() < lines[b].box.left();
+    });
+    QList<TextLineBox> out;
+    out.reserve(lines.size());
+    for (int i : order)
+        out.append(lines[i]);
+    return out;
+}
+
+LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding)
+{
+    const int t = std::max(1, line.height);
+    const QRect region = line.box.adjusted(-1, -1, 1, 1).intersected(page.rect());
+    // The background is the commonest colour of a ring around the line.
+    const int ringPad = std::max(2, t / 4);
+    const QRect ring = line.box.adjusted(-ringPad, -ringPad, ringPad, ringPad).intersected(page.rect());
+    const auto forEachOnRing = [&](const auto& visit) {
+        for (int x = ring.left(); x <= ring.right(); ++x) {
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(ring.top()))[x]);
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(ring.bottom()))[x]);
+        }
+        for (int y = ring.top() + 1; y < ring.bottom(); ++y) {
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(y))[ring.left()]);
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(y))[ring.right()]);
+        }
+    };
+    const auto keyOf = [](QRgb p) { return uint32_t(((qRed(p) >> 3) << 10) | ((qGreen(p) >> 3) << 5) | (qBlue(p) >> 3)); };
+    std::unordered_map<uint32_t, int> votes;
+    forEachOnRing([&](QRgb p) { ++votes[keyOf(p)]; });
+    uint32_t key = 0;
+    int most = -1;
+    for (const auto& [k, n] : votes) {
+        if (n > most) {
+            key = k;
+            most = n;
+        }
+    }
+    long sums[3] = { 0, 0, 0 };
+    int count = 0;
+    forEachOnRing([&](QRgb p) {
+        if (keyOf(p) != key)
+            return;
+        sums[0] += qRed(p);
+        sums[1] += qGreen(p);
+        sums[2] += qBlue(p);
+        ++count;
+    });
+    const QRgb bg = count ? qRgb(int(sums[0] / count), int(sums[1] / count), int(sums[2] / count)) : qRgb(255, 255, 255);
+
+    // Distance from the background, stretched so the strongest ink is black.
+    QImage grey(region.size(), QImage::Format_Grayscale8);
+    int strongest = 1;
+    for (int y = 0; y < region.height(); ++y) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(page.constScanLine(region.top() + y)) + region.left();
+        uchar* dst = grey.scanLine(y);
+        for (int x = 0; x < region.width(); ++x) {
+            const int d = colourDistance(src[x], bg);
+            dst[x] = uchar(d);
+            strongest = std::max(strongest, d);
+        }
+    }
+    const int full = std::max(strongest, kInkContrast);
+    for (int y = 0, rows = grey.height(), columns = grey.width(); y < rows; ++y) {
+        uchar* p = grey.scanLine(y);
+        for (int x = 0; x < columns; ++x)
+            p[x] = uchar(255 - std::min(255, p[x] * 255 / full));
+    }
+
+    const double scale = std::clamp(double(targetHeight) / t, 0.5, 4.0);
+    const QSize scaledSize(std::max(1, int(std::lround(region.width() * scale))),
+        std::max(1, int(std::lround(region.height() * scale))));
+    const QImage scaled = scale == 1.0 ? grey : grey.scaled(scaledSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage framed(scaled.width() + 2 * padding, scaled.height() + 2 * padding, QImage::Format_Grayscale8);
+    framed.fill(255);
+    for (int y = 0; y < scaled.height(); ++y)
+        std::copy_n(scaled.constScanLine(y), scaled.width(), framed.scanLine(y + padding) + padding);
+    LineImage out;
+    out.image = framed;
+    out.scale = double(scaled.width()) / region.width();
+    out.origin = QPointF(region.left() - padding / out.scale, region.top() - padding / out.scale);
+    return out;
+}

@@ -1,0 +1,35 @@
+#include "platform/TextRecognizer.h"
+
+#include "platform/TesseractTextRecognizer.h"
+
+#include <QCoreApplication>
+#include <QThreadPool>
+
+TextRecognizer::~TextRecognizer() = default;
+
+void TextRecognizer::warmUp() { }
+
+namespace {
+TesseractTextRecognizer* sharedRecognizer = nullptr;
+}
+
+TextRecognizer& TextRecognizer::shared()
+{
+    // Never destroyed, as detections may still be running while the process exits; its idle
+    // engines go with the application object, before Tesseract's own caches.
+    static const bool created = [] {
+        sharedRecognizer = new TesseractTextRecognizer;
+        qAddPostRoutine([] { sharedRecognizer->releaseIdleEngines(); });
+        return true;
+    }();
+    Q_UNUSED(created);
+    return *sharedRecognizer;
+}
+
+void TextRecognizer::warmUpSharedInBackground()
+{
+    // Constructing it here, on the caller's thread, sets the numeric locale before any other
+    // thread reads it.
+    TextRecognizer& recognizer = shared();
+    QThreadPool::globalInstance()->start([&recognizer] { recognizer.warmUp(); });
+}

@@ -1,0 +1,153 @@
+#include "render/SensitiveTextDetector.h"
+
+#include "platform/Async.h"
+#include "platform/Log.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QRegularExpression>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <exception>
+#include <map>
+#include <optional>
+
+namespace {
+
+// Compiled once per kind and shared by detections running at the same time; the lookup and the
+// insert after a miss happen under the lock.
+QMutex patternCacheLock;
+std::map<RedactionKind, QRegularExpression>& patternCache()
+{
+    static std::map<RedactionKind, QRegularExpression> cache;
+    return cache;
+}
+
+std::optional<QRegularExpression> compiledPattern(RedactionKind kind)
+{
+    QMutexLocker locker(&patternCacheLock);
+    auto& cache = patternCache();
+    if (auto it = cache.find(kind); it != cache.end())
+        return it->second;
+    // Unicode properties make \d, \b and the case folding behave like the platform's ICU engine.
+    QRegularExpression expression(sensitivePattern(kind),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    if (!expression.isValid())
+        return std::nullopt; // not cached: a later line tries again
+    expression.optimize();
+    cache.emplace(kind, expression);
+    return expression;
+}
+
+QRectF boxOfRange(const RecognizedLine& line, qsizetype start, qsizetype length)
+{
+    QRectF box;
+    const qsizetype end = std::min(start + length, line.charBoxes.size());
+    for (qsizetype i = std::max<qsizetype>(start, 0); i < end; ++i) {
+        const QRectF& c = line.charBoxes.at(i);
+        if (c.isEmpty())
+            continue;
+        box = box.isNull() ? c : box.united(c);
+    }
+    return box.isNull() ? line.box : box;
+}
+
+// Detections wait here, not in the global pool, so that a burst of them never starves the
+// application's other background work; each one already spreads over every core inside the
+// recogniser.
+QThreadPool* detectionPool()
+{
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setMaxThreadCount(2);
+        return p;
+    }();
+    return pool;
+}
+
+} // namespace
+
+QString sensitivePattern(RedactionKind kind)
+{
+    switch (kind) {
+    case RedactionKind::email:
+        return QStringLiteral(R"([A-Z0-9._%+\-]+@[A-Z0-9.\-]+\.[A-Z]{2,})");
+    case RedactionKind::phone:
+        return QStringLiteral(R"(^(?:\+?\d{1,3}[-.\s]?)?\(?\d{3}\)?[-.\s]?\d{3}[-.\s]?\d{4}$)");
+    case RedactionKind::card:
+        return QStringLiteral(R"(\b(?:\d[ \-]*?){13,16}\b)");
+    case RedactionKind::ip:
+        return QStringLiteral(R"(\b\d{1,3}\.\d{1,3}\.\d{1,3}\.\d{1,3}\b)");
+    case RedactionKind::money:
+        return QStringLiteral(u"[$\u00A3\u20AC]\\s?\\d[\\d,]*(\\.\\d{1,2})?");
+    case RedactionKind::apiKey:
+        return QStringLiteral(R"(\b(sk-[A-Za-z0-9]{16,}|AKIA[0-9A-Z]{16}|[A-Za-z0-9_\-]{32,})\b)");
+    }
+    return {};
+}
+
+QList<SensitiveMatch> findSensitiveMatches(const QString& line)
+{
+    QList<SensitiveMatch> matches;
+    for (RedactionKind kind : allCases<RedactionKind>) {
+        const std::optional<QRegularExpression> expression = compiledPattern(kind);
+        if (!expression)
+            continue;
+        auto it = expression->globalMatch(line);
+        while (it.hasNext()) {
+            const QRegularExpressionMatch m = it.next();
+            matches.append({ kind, m.capturedStart(), m.capturedLength() });
+        }
+    }
+    return matches;
+}
+
+DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
+{
+    DetectionResult result;
+    for (const RecognizedLine& line : lines) {
+        for (const SensitiveMatch& match : findSensitiveMatches(line.text)) {
+            // The recogniser already reports a top-left origin, so the box only grows.
+            const QRectF box = boxOfRange(line, match.start, match.length);
+            result[match.kind].append(box.adjusted(-0.004, -0.006, 0.004, 0.006));
+        }
+    }
+    return result;
+}
+
+void runSensitiveTextDetection(const QImage& image, QObject* receiver,
+    std::function<void(DetectionResult)> completion)
+{
+    runSensitiveTextDetection(image, receiver, std::move(completion), TextRecognizer::shared());
+}
+
+void runSensitiveTextDetection(const QImage& image, QObject* receiver,
+    std::function<void(DetectionResult)> completion, TextRecognizer& recognizer)
+{
+    // Without a receiver the completion is held by the application itself.
+    QObject* owner = receiver ? receiver : QCoreApplication::instance();
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
+        logLine(QStringLiteral("text recognition skipped: the image has no bitmap"));
+        postToMain(owner, [completion = std::move(completion)] { completion({}); });
+        return;
+    }
+    runInBackground(
+        detectionPool(), owner,
+        [image, &recognizer]() -> DetectionResult {
+            try {
+                const TextRecognition recognition = recognizer.recognize(image);
+                if (!recognition.ok) {
+                    logLine(QStringLiteral("text recognition failed: ") + recognition.error);
+                    return {};
+                }
+                return detectSensitiveText(recognition.lines);
+            } catch (const std::exception& e) {
+                logLine(QStringLiteral("text recognition failed: ") + QString::fromUtf8(e.what()));
+            } catch (...) {
+                logLine(QStringLiteral("text recognition failed"));
+            }
+            return {};
+        },
+        [completion = std::move(completion)](DetectionResult result) { completion(std::move(result)); });
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "model/RedactionKind.h"
+#include "platform/TextRecognizer.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+// One match of a kind's pattern in a line: `start` and `length` in UTF-16 units.
+struct SensitiveMatch {
+    RedactionKind kind;
+    qsizetype start = 0;
+    qsizetype length = 0;
+
+    bool operator==(const SensitiveMatch& other) const = default;
+};
+
+// Every match in one line: kinds in declaration order, each kind's matches in text order.
+QList<SensitiveMatch> findSensitiveMatches(const QString& line);
+
+// The pattern of a kind, exactly as the detector compiles it (case-insensitive).
+QString sensitivePattern(RedactionKind kind);
+
+// The rectangles of each kind found in recognised lines: per line, per kind in declaration order,
+// per match in text order; each match's box is the union of its characters' boxes (the line's box
+// when they have none), grown by 0.004 left and right and 0.006 top and bottom, not clamped.
+DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines);
+
+// Recognises the text of `image` off the main thread, detects sensitive text in it and calls
+// `completion` on the main thread exactly once, unless `receiver` is destroyed first (a null
+// receiver stands for the application). A null image or a failed recognition completes with an
+// empty result after one log line. Returns at once; never blocks the main thread.
+void runSensitiveTextDetection(const QImage& image, QObject* receiver,
+    std::function<void(DetectionResult)> completion);
+// The same with a recogniser of the caller's choosing (tests); it must outlive the detection.
+void runSensitiveTextDetection(const QImage& image, QObject* receiver,
+    std::function<void(DetectionResult)> completion, TextRecognizer& recognizer);

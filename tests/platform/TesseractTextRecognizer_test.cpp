@@ -1,0 +1,252 @@
+#include "platform/TesseractTextRecognizer.h"
+
+#include "render/SensitiveTextDetector.h"
+#include "screens/ScreenshotGenerator.h"
+#include "support/Wait.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QThreadPool>
+#include <QRandomGenerator>
+#include <QtConcurrent/QtConcurrentRun>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The application's own recogniser, warm.
+TextRecognizer& recognizer()
+{
+    static const bool warm = (TextRecognizer::shared().warmUp(), true);
+    Q_UNUSED(warm);
+    return TextRecognizer::shared();
+}
+
+QImage textImage(QSize size, const QList<std::pair<QPoint, QString>>& runs, int pixels = 13,
+    const QString& family = QStringLiteral("DejaVu Sans"))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    QFont f(family);
+    f.setPixelSize(pixels);
+    p.setFont(f);
+    p.setPen(QColor(0x1d1d1f));
+    for (const auto& [at, text] : runs)
+        p.drawText(at, text);
+    return image;
+}
+
+QStringList texts(const TextRecognition& r)
+{
+    QStringList out;
+    for (const RecognizedLine& line : r.lines)
+        out << line.text;
+    return out;
+}
+
+} // namespace
+
+TEST(TesseractTextRecognizer, ReadsLinesExactlyWithABoxPerCharacter)
+{
+    const QImage image = textImage({ 640, 120 }, { { { 20, 30 }, QStringLiteral("jane.doe@example.com") },
+                                                     { { 20, 60 }, QStringLiteral("4111 1111 1111 1111") },
+                                                     { { 20, 90 }, QStringLiteral("token_9f8e7d6c5b4a39281706f5e4d3c2b1a0") } });
+    const TextRecognition r = recognizer().recognize(image);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(texts(r), (QStringList { "jane.doe@example.com", "4111 1111 1111 1111",
+                            "token_9f8e7d6c5b4a39281706f5e4d3c2b1a0" }));
+    for (const RecognizedLine& line : r.lines) {
+        ASSERT_EQ(line.charBoxes.size(), line.text.size());
+        for (qsizetype i = 0; i < line.text.size(); ++i) {
+            EXPECT_EQ(line.charBoxes[i].isEmpty(), line.text[i] == u' ');
+            if (!line.charBoxes[i].isEmpty())
+                EXPECT_TRUE(line.box.adjusted(-1e-6, -1e-6, 1e-6, 1e-6).contains(line.charBoxes[i]));
+        }
+        // Characters run left to right inside the line, in image fractions.
+        EXPECT_LT(line.charBoxes.first().center().x(), line.charBoxes.last().center().x());
+        EXPECT_GT(line.box.left(), 0.02);
+        EXPECT_LT(line.box.right(), 0.8);
+    }
+}
+
+TEST(TesseractTextRecognizer, ALabelAndItsFieldAreSeparateLinesSoTheAnchoredPhoneMatches)
+{
+    const QImage image = textImage({ 600, 50 }, { { { 20, 30 }, QStringLiteral("Phone") }, { { 240, 30 }, QStringLiteral("(415) 555-0132") } });
+    const TextRecognition r = recognizer().recognize(image);
+    EXPECT_EQ(texts(r), (QStringList { "Phone", "(415) 555-0132" }));
+    const DetectionResult result = detectSensitiveText(r.lines);
+    ASSERT_EQ(result.count(RedactionKind::phone), 1u);
+    const QRectF phone = result.at(RedactionKind::phone).first();
+    EXPECT_GT(phone.left() * 600, 230);
+    EXPECT_LT(phone.right() * 600, 370);
+}
+
+// Light and dark themes, coloured bubbles, selected rows, status bars, 1x and 2x.
+TEST(TesseractTextRecognizer, FindsThePlantedItemsOfGeneratedScreenshotsOverTheirPixels)
+{
+    const QList<ShotRecipe> all = standardShotRecipes();
+    const QStringList wanted { "settings-light-1x", "chat-dark-2x", "table-light-1x", "terminal-dark-1x", "mail-dark-2x",
+        "code-light-1x" };
+    for (const ShotRecipe& recipe : all) {
+        const QString name = shotName(recipe);
+        if (std::none_of(wanted.begin(), wanted.end(), [&](const QString& w) { return name.startsWith(w); }))
+            continue;
+        const GeneratedShot shot = generateShot(recipe);
+        const TextRecognition r = recognizer().recognize(shot.image);
+        ASSERT_TRUE(r.ok) << name.toStdString();
+        const DetectionScore s = scoreDetections(shot, detectSensitiveText(r.lines));
+        const qsizetype planted = s.found.size() + s.missed.size();
+        EXPECT_GE(planted, 8) << name.toStdString();
+        EXPECT_GE(s.found.size(), 0.9 * planted) << name.toStdString() << ": " << s.found.size() << " of " << planted;
+        EXPECT_LE(s.falseDetections.size(), 1) << name.toStdString();
+    }
+}
+
+TEST(TesseractTextRecognizer, BadInputEndsQuicklyWithoutText)
+{
+    EXPECT_FALSE(recognizer().recognize(QImage()).ok);
+
+    QImage transparent(800, 600, QImage::Format_ARGB32);
+    transparent.fill(Qt::transparent);
+    QImage single(3000, 2000, QImage::Format_RGB32);
+    single.fill(QColor(0x2f6fde));
+    QImage enormous(20000, 20000, QImage::Format_Grayscale8);
+    enormous.fill(200);
+    const QImage cases[] = { QImage(1, 1, QImage::Format_RGB32), transparent, single, enormous };
+    for (const QImage& image : cases) {
+        QElapsedTimer timer;
+        timer.start();
+        const TextRecognition r = recognizer().recognize(image);
+        EXPECT_TRUE(r.ok) << image.width();
+        EXPECT_TRUE(r.lines.isEmpty()) << image.width();
+        EXPECT_LT(timer.elapsed(), 20000) << image.width();
+    }
+}
+
+TEST(TesseractTextRecognizer, ForeignScriptsEmojiNoiseAndVeryLongLinesStayBounded)
+{
+    QString longLine;
+    for (int i = 0; i < 60; ++i)
+        longLine += QStringLiteral("segment%1 a@b.co ").arg(i);
+    const QImage mixed = textImage({ 9000, 90 }, { { { 10, 25 }, QStringLiteral(u"Привет мир 你好世界 مرحبا 😀🎉 jane@acme.io") },
+                                                  { { 10, 60 }, longLine } });
+    QImage noise(1200, 900, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            reinterpret_cast<QRgb*>(noise.scanLine(y))[x] = 0xff000000 | random.generate();
+    for (const QImage& image : { mixed, noise }) {
+        QElapsedTimer timer;
+        timer.start();
+        const TextRecognition r = recognizer().recognize(image);
+        EXPECT_TRUE(r.ok);
+        EXPECT_LT(timer.elapsed(), 30000);
+    }
+    const TextRecognition r = recognizer().recognize(mixed);
+    const DetectionResult result = detectSensitiveText(r.lines);
+    ASSERT_TRUE(result.count(RedactionKind::email));
+    EXPECT_GE(result.at(RedactionKind::email).size(), 50); // most of the long line's addresses
+}
+
+TEST(TesseractTextRecognizer, ConcurrentRecognitionsAgree)
+{
+    const GeneratedShot shot = generateShot(standardShotRecipes().at(4)); // settings, light, 1x
+    auto first = QtConcurrent::run([&] { return texts(recognizer().recognize(shot.image)); });
+    auto second = QtConcurrent::run([&] { return texts(recognizer().recognize(shot.image)); });
+    EXPECT_EQ(first.result(), second.result());
+    EXPECT_GT(first.result().size(), 20);
+}
+
+TEST(TesseractTextRecognizer, TheSharedRecognizerDeliversADetectionOnTheMainThread)
+{
+    TextRecognizer::warmUpSharedInBackground();
+    const QImage image = textImage({ 500, 60 }, { { { 20, 35 }, QStringLiteral("Server 192.168.10.24") } });
+    QObject receiver;
+    std::optional<DetectionResult> got;
+    runSensitiveTextDetection(image, &receiver, [&](DetectionResult r) { got = std::move(r); });
+    ASSERT_TRUE(waitUntil([&] { return got.has_value(); }, 30000));
+    ASSERT_EQ(got->size(), 1u);
+    EXPECT_EQ(got->at(RedactionKind::ip).size(), 1);
+    QThreadPool::globalInstance()->waitForDone(); // the warm-up, before the engines are released at exit
+}
+
+// Monospaced text: narrow glyphs leave wide gaps that are no blanks, and blanks between digit
+// groups are as narrow as a digit.
+TEST(TesseractTextRecognizer, BlanksFollowThePixelsInMonospacedText)
+{
+    const QImage image = textImage({ 900, 110 }, { { { 20, 30 }, QStringLiteral("export KEY=sk-a1B2c3D4e5F6g7H8i9J0") },
+                                                     { { 20, 62 }, QStringLiteral("ssh deploy@10.0.4.17 -p 22") },
+                                                     { { 20, 94 }, QStringLiteral("1111 1111 1111 1111") } },
+        14, QStringLiteral("DejaVu Sans Mono"));
+    const TextRecognition r = recognizer().recognize(image);
+    EXPECT_EQ(texts(r), (QStringList { "export KEY=sk-a1B2c3D4e5F6g7H8i9J0", "ssh deploy@10.0.4.17 -p 22",
+                            "1111 1111 1111 1111" }));
+}
+
+TEST(TesseractTextRecognizer, AMissingModelIsAFailureNotAnEmptyPage)
+{
+    TesseractTextRecognizer broken(1, QStringLiteral("/nonexistent/tessdata"));
+    const QImage image = textImage({ 300, 40 }, { { { 10, 25 }, QStringLiteral("jane@acme.io") } });
+    const TextRecognition r = broken.recognize(image);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.error.contains("model"));
+    // A page without text is no failure.
+    EXPECT_TRUE(recognizer().recognize(textImage({ 300, 40 }, {})).ok);
+}
+
+TEST(TesseractTextRecognizer, TransparentAndOversizedPagesKeepTheirGeometry)
+{
+    // Text on a transparent shot (a window with its shadow) reads as if on white.
+    QImage transparent(400, 60, QImage::Format_ARGB32_Premultiplied);
+    transparent.fill(Qt::transparent);
+    {
+        QPainter p(&transparent);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(14);
+        p.setFont(f);
+        p.setPen(Qt::black);
+        p.drawText(QPoint(200, 35), QStringLiteral("10.1.2.3"));
+    }
+    TextRecognition r = recognizer().recognize(transparent);
+    ASSERT_EQ(texts(r), QStringList { "10.1.2.3" });
+    EXPECT_NEAR(r.lines[0].box.left(), 0.5, 0.02);
+
+    // Past the pixel budget the page is scaled down, and fractions still point at the text.
+    const QImage big = textImage({ 7000, 4000 }, { { { 5250, 3000 }, QStringLiteral("Contact jane.doe@example.com") } }, 40);
+    r = recognizer().recognize(big);
+    const DetectionResult result = detectSensitiveText(r.lines);
+    ASSERT_EQ(result.count(RedactionKind::email), 1u);
+    const QRectF email = result.at(RedactionKind::email).first();
+    EXPECT_NEAR(email.left() * 7000, 5250 + 170, 60);
+    EXPECT_NEAR(email.center().y() * 4000, 2990, 30);
+}
+
+TEST(TesseractTextRecognizer, EnginesComeBackAfterBeingReleased)
+{
+    TesseractTextRecognizer own(1);
+    const QImage image = textImage({ 300, 40 }, { { { 10, 25 }, QStringLiteral("$1,299.00") } });
+    EXPECT_EQ(texts(own.recognize(image)), QStringList { "$1,299.00" });
+    own.releaseIdleEngines();
+    EXPECT_EQ(texts(own.recognize(image)), QStringList { "$1,299.00" });
+}
+
+// Shots pasted from elsewhere may come as JPEG: compression noise around the glyphs is no ink.
+TEST(TesseractTextRecognizer, ReadsJpegCompressedShots)
+{
+    for (const ShotRecipe& recipe : standardShotRecipes()) {
+        const QString name = shotName(recipe);
+        if (!name.startsWith("mail-light-1x") && !name.startsWith("table-dark-2x"))
+            continue;
+        const GeneratedShot shot = generateShot(recipe);
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(shot.image.save(&buffer, "JPEG", 75));
+        const QImage decoded = QImage::fromData(jpeg, "JPEG");
+        const DetectionScore s = scoreDetections(shot, detectSensitiveText(recognizer().recognize(decoded).lines));
+        const qsizetype planted = s.found.size() + s.missed.size();
+        EXPECT_GE(s.found.size(), 0.85 * planted) << name.toStdString() << ": " << s.found.size() << " of " << planted;
+        EXPECT_LE(s.falseDetections.size(), 1) << name.toStdString();
+    }
+}

@@ -1,0 +1,137 @@
+#include "platform/TextLineFinder.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace {
+
+QFont font(int pixels, const QString& family = QStringLiteral("DejaVu Sans"))
+{
+    QFont f(family);
+    f.setPixelSize(pixels);
+    return f;
+}
+
+// Draws `text` with its baseline at `origin`; returns the box of its advance.
+QRect draw(QImage& image, QPoint origin, const QString& text, const QColor& colour, const QFont& f)
+{
+    QPainter p(&image);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setFont(f);
+    p.setPen(colour);
+    p.drawText(origin, text);
+    const QFontMetrics fm(f);
+    return QRect(origin.x(), origin.y() - fm.ascent(), fm.horizontalAdvance(text), fm.height());
+}
+
+QImage page(QSize size, const QColor& background)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(background);
+    return image;
+}
+
+bool covers(const QRect& line, const QRect& text)
+{
+    const QRect both = line.intersected(text);
+    return both.width() >= 0.9 * text.width() && both.height() >= 0.5 * line.height();
+}
+
+} // namespace
+
+// Whatever the colours, each run of text is one line over its own pixels.
+TEST(TextLineFinder, FindsTextOfAnyPolarityAndColour)
+{
+    struct Case {
+        const char* name;
+        QColor background, panel, ink;
+    };
+    const Case cases[] = {
+        { "dark on light", Qt::white, Qt::white, QColor(0x1d1d1f) },
+        { "light on dark", QColor(0x1e1e1e), QColor(0x1e1e1e), QColor(0xececec) },
+        { "white on a blue bubble", Qt::white, QColor(0x007aff), Qt::white },
+        { "placeholder grey", Qt::white, Qt::white, QColor(0x9a9aa0) },
+        { "dark on a yellow note", QColor(0xf2f2f7), QColor(0xffe680), QColor(0x3a2f00) },
+    };
+    for (const Case& c : cases) {
+        QImage image = page({ 600, 120 }, c.background);
+        QPainter(&image).fillRect(QRect(20, 20, 400, 40), c.panel);
+        const QRect text = draw(image, { 34, 46 }, QStringLiteral("Reach jane.doe@example.com"), c.ink, font(14));
+        const QList<TextLineBox> lines = findTextLines(image);
+        ASSERT_EQ(lines.size(), 1) << c.name;
+        EXPECT_TRUE(covers(lines[0].box, text)) << c.name;
+        EXPECT_GT(lines[0].box.left(), 24) << c.name << ": the panel's edge is no text";
+    }
+}
+
+TEST(TextLineFinder, SplitsARowAtWideGapsOnly)
+{
+    QImage image = page({ 700, 80 }, Qt::white);
+    const QRect label = draw(image, { 20, 30 }, QStringLiteral("Phone"), Qt::black, font(13));
+    const QRect field = draw(image, { 220, 30 }, QStringLiteral("(415) 555-0132"), Qt::black, font(13));
+    const QRect sentence = draw(image, { 20, 62 }, QStringLiteral("Call me at (415) 555-0132 today"), Qt::black, font(13));
+    const QList<TextLineBox> lines = findTextLines(image);
+    ASSERT_EQ(lines.size(), 3);
+    // Reading order: the row's two parts left to right, then the sentence.
+    EXPECT_TRUE(covers(lines[0].box, label));
+    EXPECT_TRUE(covers(lines[1].box, field));
+    EXPECT_TRUE(covers(lines[2].box, sentence));
+}
+
+TEST(TextLineFinder, KeepsTightlySetRowsApartAndIgnoresFrames)
+{
+    QImage image = page({ 640, 260 }, QColor(0x101216));
+    const QFont mono = font(12, QStringLiteral("DejaVu Sans Mono"));
+    for (int row = 0; row < 10; ++row)
+        draw(image, { 10, 20 + row * 15 }, QStringLiteral("gjpqy|lkhdb 10.0.0.%1 Ijgy_{}").arg(row), QColor(0xd0d4da), mono);
+    // A bordered field, a rule and a separator around text must not join it.
+    QPainter p(&image);
+    p.setPen(QColor(0x6e7681));
+    p.drawRoundedRect(QRectF(10.5, 180.5, 400, 28), 6, 6);
+    p.drawLine(0, 230, 640, 230);
+    p.drawLine(500, 170, 500, 250);
+    p.end();
+    const QRect inField = draw(image, { 20, 199 }, QStringLiteral("hannah@example.com"), QColor(0xd0d4da), font(13));
+    const QList<TextLineBox> lines = findTextLines(image);
+    ASSERT_EQ(lines.size(), 11);
+    for (int row = 0; row < 10; ++row)
+        EXPECT_LT(lines[row].box.height(), 22) << row; // less than one and a half rows
+    EXPECT_TRUE(covers(lines[10].box, inField));
+    EXPECT_GE(lines[10].box.left(), 16);
+    EXPECT_LE(lines[10].box.height(), 18);
+}
+
+TEST(TextLineFinder, FindsLargeBoldText)
+{
+    QImage image = page({ 900, 200 }, Qt::white);
+    QFont big = font(64);
+    big.setBold(true);
+    const QRect text = draw(image, { 40, 120 }, QStringLiteral("$6,692.73"), QColor(0x1d1d1f), big);
+    const QList<TextLineBox> lines = findTextLines(image);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(covers(lines[0].box, text));
+}
+
+TEST(TextLineFinder, LineImageIsDarkOnWhiteAndMapsBackToThePage)
+{
+    QImage image = page({ 400, 60 }, Qt::white);
+    QPainter(&image).fillRect(QRect(10, 10, 300, 40), QColor(0x007aff));
+    draw(image, { 20, 36 }, QStringLiteral("10.0.0.1"), Qt::white, font(13));
+    const QList<TextLineBox> lines = findTextLines(image);
+    ASSERT_EQ(lines.size(), 1);
+    const LineImage line = lineImageForRecognition(image, lines[0], 40, 10);
+    ASSERT_EQ(line.image.format(), QImage::Format_Grayscale8);
+    EXPECT_NEAR(lines[0].height * line.scale, 40, 4);
+    int darkest = 255;
+    for (int y = 0; y < line.image.height(); ++y)
+        for (int x = 0; x < line.image.width(); ++x)
+            darkest = std::min<int>(darkest, line.image.constScanLine(y)[x]);
+    EXPECT_LT(darkest, 40); // white text became black
+    EXPECT_EQ(line.image.constScanLine(0)[0], 255); // the blue became white
+    // The padding's corner maps to just outside the line's top left.
+    const QPointF corner = line.origin + QPointF(10, 10) / line.scale;
+    EXPECT_NEAR(corner.x(), lines[0].box.left() - 1, 1.0);
+    EXPECT_NEAR(corner.y(), lines[0].box.top() - 1, 1.0);
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "model/RedactionKind.h"
+
+#include <QImage>
+#include <QJsonObject>
+#include <QList>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+// Synthetic screenshots with known text, for tests, benchmarks and the detection evaluation.
+// Each shot is painted with QPainter like a real desktop window (mail, terminal, settings form,
+// chat, code editor, table, web page) in a light or dark theme at 1x or 2x, with sensitive items
+// planted among distractors. The ground truth is what the detector's patterns find in the text as
+// drawn, one drawn run (a line, a cell, a field) at a time.
+
+enum class ShotLayout { mail, terminal, settings, chat, code, table, web };
+enum class ShotTheme { light, dark };
+
+struct ShotRecipe {
+    ShotLayout layout = ShotLayout::mail;
+    ShotTheme theme = ShotTheme::light;
+    int scale = 1;                 // device pixels per logical pixel
+    QString family;                // UI font family; empty picks one from the seed
+    quint32 seed = 1;
+    QSize logicalSize { 1280, 800 };
+    bool dense = false;            // fill every pane with text (benchmarks)
+};
+
+// One drawn run of text and its box in image pixels.
+struct TruthText {
+    QString text;
+    QRect box;
+};
+
+// One item the detector should find: its kind, the matched text and its box in image pixels.
+struct PlantedItem {
+    RedactionKind kind;
+    QString text;
+    QRect box;
+};
+
+struct GeneratedShot {
+    QString name;
+    QImage image;
+    QList<TruthText> texts;
+    QList<PlantedItem> planted;
+};
+
+GeneratedShot generateShot(const ShotRecipe& recipe);
+
+// A stable name for a recipe, usable as a file name ("mail-dark-2x-s3").
+QString shotName(const ShotRecipe& recipe);
+
+// The evaluation set: every layout in both themes at 1x and 2x, with several fonts and seeds.
+QList<ShotRecipe> standardShotRecipes();
+
+// A dense 2880x1800 (2x) shot full of text, with planted e-mail addresses and API keys among
+// the other kinds: the benchmark's page.
+ShotRecipe denseShotRecipe();
+
+// {"name", "width", "height", "planted": [{"kind", "text", "x", "y", "w", "h"}], "texts": [...]}
+QJsonObject truthJson(const GeneratedShot& shot);
+
+// Whether a detection box (image pixels) lies over a planted item: it covers most of the item's
+// width and overlaps its height, without being much taller than a few lines of it.
+bool boxCoversItem(const QRectF& detection, const QRect& item);
+
+// A detection result held against a shot's truth: the planted items found and missed, and the
+// detections (in image pixels) over no planted item of their kind.
+struct DetectionScore {
+    QList<PlantedItem> found, missed;
+    QList<std::pair<RedactionKind, QRectF>> falseDetections;
+};
+DetectionScore scoreDetections(const GeneratedShot& shot, const DetectionResult& result);

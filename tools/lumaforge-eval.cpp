@@ -1,0 +1,177 @@
+// Measures sensitive-text detection on generated screenshots: recall and false detections per
+// kind, for our recogniser and for the plain `tesseract` command-line tool on the same images.
+//
+//   lumaforge-eval [--out DIR] [--no-cli] [--only TEXT] [--verbose] [--overlay]
+//
+// DIR keeps the images and their ground truth (default: a temporary folder).
+#include "platform/TesseractTextRecognizer.h"
+#include "platform/TextLineFinder.h"
+#include "render/SensitiveTextDetector.h"
+#include "screens/ScreenshotGenerator.h"
+#include "screens/TesseractCli.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+struct Tally {
+    int planted = 0;
+    int found = 0;
+    int falseDetections = 0;
+};
+
+using Tallies = std::map<RedactionKind, Tally>;
+
+// What was read over a box, for the verbose listing.
+QString readOver(const QList<RecognizedLine>& lines, const QRectF& pixels, QSizeF size)
+{
+    QString seen;
+    for (const RecognizedLine& l : lines) {
+        const QRectF r(l.box.x() * size.width(), l.box.y() * size.height(), l.box.width() * size.width(),
+            l.box.height() * size.height());
+        if (r.intersects(pixels))
+            seen += QStringLiteral(" | ") + l.text;
+    }
+    return seen;
+}
+
+void tally(const GeneratedShot& shot, const TextRecognition& recognition, Tallies& tallies, bool verbose,
+    const QString& who)
+{
+    if (verbose) {
+        qsizetype characters = 0;
+        for (const RecognizedLine& line : recognition.lines)
+            characters += line.text.size();
+        QTextStream(stdout) << who << " read " << shot.name << ": " << recognition.lines.size() << " lines, "
+                            << characters << " characters\n";
+    }
+    const DetectionScore score = scoreDetections(shot, detectSensitiveText(recognition.lines));
+    QTextStream out(stdout);
+    for (const PlantedItem& item : score.found) {
+        ++tallies[item.kind].planted;
+        ++tallies[item.kind].found;
+    }
+    for (const PlantedItem& item : score.missed) {
+        ++tallies[item.kind].planted;
+        if (verbose)
+            out << who << " miss " << shot.name << ' ' << rawValue(item.kind) << " \"" << item.text
+                << "\" read:" << readOver(recognition.lines, QRectF(item.box), shot.image.size()) << '\n';
+    }
+    for (const auto& [kind, box] : score.falseDetections) {
+        ++tallies[kind].falseDetections;
+        if (verbose)
+            out << who << " false " << shot.name << ' ' << rawValue(kind) << " read:"
+                << readOver(recognition.lines, box, shot.image.size()) << '\n';
+    }
+}
+
+double medianOf(QList<double> v)
+{
+    if (v.isEmpty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+QString percent(int part, int whole)
+{
+    return whole ? QString::number(100.0 * part / whole, 'f', 1) + u'%' : QStringLiteral("-");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({ "out", "Folder for the images and their ground truth.", "dir" });
+    parser.addOption({ "no-cli", "Skip the tesseract command-line tool." });
+    parser.addOption({ "only", "Only shots whose name contains this text.", "text" });
+    parser.addOption({ "verbose", "List every miss and false detection." });
+    parser.addOption({ "overlay", "Also save each image with the found lines outlined." });
+    parser.process(app);
+
+    QTemporaryDir temp;
+    const QString out = parser.isSet("out") ? parser.value("out") : temp.path();
+    QDir().mkpath(out);
+    const bool verbose = parser.isSet("verbose");
+
+    QList<ShotRecipe> recipes = standardShotRecipes();
+    recipes.append(denseShotRecipe());
+    TesseractTextRecognizer recognizer;
+    recognizer.warmUp();
+
+    Tallies ours, cli;
+    QList<double> ourSeconds, cliSeconds;
+    for (const ShotRecipe& recipe : recipes) {
+        if (parser.isSet("only") && !shotName(recipe).contains(parser.value("only")))
+            continue;
+        const GeneratedShot shot = generateShot(recipe);
+        const QString png = out + u'/' + shot.name + QStringLiteral(".png");
+        shot.image.save(png);
+        QFile truth(out + u'/' + shot.name + QStringLiteral(".truth.json"));
+        if (truth.open(QIODevice::WriteOnly))
+            truth.write(QJsonDocument(truthJson(shot)).toJson());
+        if (parser.isSet("overlay")) {
+            QImage overlay = shot.image.copy();
+            QPainter painter(&overlay);
+            painter.setPen(QPen(Qt::red, 1));
+            for (const TextLineBox& line : findTextLines(shot.image.convertToFormat(QImage::Format_RGB32)))
+                painter.drawRect(line.box);
+            painter.end();
+            overlay.save(out + u'/' + shot.name + QStringLiteral(".lines.png"));
+        }
+
+        QElapsedTimer timer;
+        timer.start();
+        const TextRecognition recognition = recognizer.recognize(shot.image);
+        ourSeconds.append(timer.nsecsElapsed() / 1e9);
+        tally(shot, recognition, ours, verbose, QStringLiteral("ours"));
+
+        if (!parser.isSet("no-cli")) {
+            double seconds = 0;
+            const TextRecognition reference = runTesseractCli(png, shot.image.size(), &seconds);
+            if (!reference.ok) {
+                QTextStream(stderr) << reference.error << '\n';
+                return 1;
+            }
+            cliSeconds.append(seconds);
+            tally(shot, reference, cli, verbose, QStringLiteral("cli"));
+        }
+    }
+
+    QTextStream s(stdout);
+    s << "| kind | planted | recall (ours) | false (ours) | recall (tesseract CLI) | false (tesseract CLI) |\n";
+    s << "|---|---|---|---|---|---|\n";
+    Tally allOurs, allCli;
+    for (RedactionKind kind : allCases<RedactionKind>) {
+        const Tally o = ours[kind], c = cli[kind];
+        s << "| " << rawValue(kind) << " | " << o.planted << " | " << percent(o.found, o.planted) << " | "
+          << o.falseDetections << " | " << percent(c.found, c.planted) << " | " << c.falseDetections << " |\n";
+        allOurs.planted += o.planted;
+        allOurs.found += o.found;
+        allOurs.falseDetections += o.falseDetections;
+        allCli.planted += c.planted;
+        allCli.found += c.found;
+        allCli.falseDetections += c.falseDetections;
+    }
+    s << "| all | " << allOurs.planted << " | " << percent(allOurs.found, allOurs.planted) << " | "
+      << allOurs.falseDetections << " | " << percent(allCli.found, allCli.planted) << " | " << allCli.falseDetections
+      << " |\n";
+    s << "\nmedian seconds per image: ours " << medianOf(ourSeconds) << ", tesseract CLI " << medianOf(cliSeconds)
+      << " (" << ourSeconds.size() << " images)\n";
+    return 0;
+}
