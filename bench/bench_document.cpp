@@ -18,7 +18,7 @@ const QImage& screenshot()
 std::unique_ptr<EditorDocument> documentWithMarks(int marks)
 {
     auto doc = std::make_unique<EditorDocument>(
-        screenshot(), QStringLiteral("Shot.png"), BeautifySettings::defaults(), DetectionResult {}, SensitiveTextScan {});
+        screenshot(), QStringLiteral("Shot.png"), BeautifySettings::defaults(), DetectionResult {});
     QList<Annotation> list;
     for (int i = 0; i < marks; ++i) {
         Annotation a;
@@ -46,7 +46,7 @@ static void BM_NewDocumentWithDetections(benchmark::State& state)
 {
     const DetectionResult found { { RedactionKind::email, { QRectF(0.1, 0.1, 0.2, 0.02) } } };
     for (auto _ : state) {
-        EditorDocument doc(screenshot(), QStringLiteral("Shot.png"), BeautifySettings::defaults(), found, {});
+        EditorDocument doc(screenshot(), QStringLiteral("Shot.png"), BeautifySettings::defaults(), found);
         benchmark::DoNotOptimize(doc.annotationColor());
     }
 }

@@ -1,6 +1,7 @@
 #include "editor/EditorDocument.h"
 
 #include "render/CanvasLayout.h"
+#include "render/SensitiveTextDetector.h"
 
 #include <QPointer>
 
@@ -67,6 +68,16 @@ std::optional<double> averageLuminance(const QImage& image)
     const double g8 = std::round(double(green) / count);
     const double b8 = std::round(double(blue) / count);
     return 0.299 * r8 / 255 + 0.587 * g8 / 255 + 0.114 * b8 / 255;
+}
+
+EditorDocument::EditorDocument(const QImage& image, const QString& title, const BeautifySettings& settings,
+    std::optional<DetectionResult> detected, QObject* parent)
+    : EditorDocument(image, title, settings, std::move(detected),
+        [](const QImage& shot, QObject* receiver, std::function<void(DetectionResult)> completion) {
+            runSensitiveTextDetection(shot, receiver, std::move(completion));
+        },
+        parent)
+{
 }
 
 EditorDocument::EditorDocument(const QImage& image, const QString& title, const BeautifySettings& settings,

@@ -45,8 +45,12 @@ public:
     static constexpr double minManualRedactionSide = 0.005;
 
     // With `detected` the document applies it at once and recognises nothing itself. Without,
-    // it runs `scan` over its own image and applies the result on a later turn of the event loop,
-    // unless the document is gone by then; a null image counts as scanned with nothing found.
+    // it runs runSensitiveTextDetection over its own image and applies the result on a later
+    // turn of the event loop, unless the document is gone by then; a null image counts as
+    // scanned with nothing found.
+    EditorDocument(const QImage& image, const QString& title, const BeautifySettings& settings,
+        std::optional<DetectionResult> detected, QObject* parent = nullptr);
+    // The same with a scan of the caller's choosing (tests); an empty one finds nothing.
     EditorDocument(const QImage& image, const QString& title, const BeautifySettings& settings,
         std::optional<DetectionResult> detected, SensitiveTextScan scan, QObject* parent = nullptr);
     ~EditorDocument() override;
