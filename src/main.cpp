@@ -1,3 +1,5 @@
+#include "app/ApplicationIcon.h"
+
 #include <QApplication>
 #include <QLabel>
 
@@ -9,6 +11,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumaforge"));
     QApplication::setDesktopFileName(QStringLiteral("lumaforge"));
+    QApplication::setWindowIcon(applicationIcon());
     QLabel label(QStringLiteral("Lumaforge"));
     label.resize(400, 200);
     label.show();

@@ -83,7 +83,7 @@ const QString kLockGlyph = QString(QChar(0xE897));
 QSvgRenderer* appIcon()
 {
     static QSvgRenderer* renderer = []() -> QSvgRenderer* {
-        const QString path = QStringLiteral(":/icons/app-icon.svg");
+        const QString path = QStringLiteral(":/icons/lumaforge.svg");
         if (!QFile::exists(path))
             return nullptr;
         auto* r = new QSvgRenderer(path);
