@@ -6,14 +6,13 @@
 // With --shots the program photographs the screen in three states (revealed, hovered with the
 // style strip, the redaction detail), writes DIR/notch-*.png and quits; it moves the real pointer
 // with xdotool, so run it on a private X server.
+#include "editor/EditorDocument.h"
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
 #include "notch/NotchController.h"
 #include "notch/NotchPanel.h"
 #include "notch/NotchPanelView.h"
 #include "notch/NotchRedactionPill.h"
-#include "platform/Pasteboard.h"
-#include "platform/ScreenGeometry.h"
 #include "model/WatermarkConfig.h"
 #include "render/CanvasRenderer.h"
 
@@ -59,11 +58,13 @@ QImage generatedShot()
     return image;
 }
 
-// The shot as the new-shot pipeline hands it over: styled once, cached under its key.
+// The shot as the new-shot pipeline hands it over: its own document, styled once, cached under
+// its key.
 std::shared_ptr<NotchSession> makeNotchSession(const QImage& raw, const QString& key, const BeautifySettings& settings)
 {
     auto session = std::make_shared<NotchSession>();
     session->rawImage = raw;
+    session->document = std::make_shared<EditorDocument>(raw, QStringLiteral("Screenshot"), settings, DetectionResult {});
     session->styledImage = renderCanvasImage(raw, settings, {}, {}, currentWatermarkConfig());
     session->renderCache.insert(key, session->styledImage);
     session->currentStyleKey = key;
@@ -98,12 +99,7 @@ int main(int argc, char** argv)
     parser.addOptions({ redactions, shots });
     parser.process(app);
 
-    NotchStyling styling { {}, [](const NotchSession& session, const BeautifySettings& settings) {
-                              return renderCanvasImage(session.rawImage, effectiveSettings(settings), {}, {},
-                                  currentWatermarkConfig());
-                          } };
-    NotchController controller(Preferences::shared(), PresetStore::shared(), Pasteboard::shared(), ScreenGeometry::shared(),
-        styling, DragFileStore::temporaryFiles(), NotchHandlers::desktop());
+    NotchController& controller = NotchController::shared();
     if (PresetStore::shared().presets().isEmpty()) {
         BeautifySettings ocean = BeautifySettings::defaults();
         ocean.background = BackgroundPreset::cobalt;

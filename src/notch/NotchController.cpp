@@ -1,9 +1,11 @@
 #include "notch/NotchController.h"
 
 #include "app/Toast.h"
+#include "editor/EditorDocument.h"
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
 #include "model/UuidText.h"
+#include "model/WatermarkConfig.h"
 #include "notch/NotchPanel.h"
 #include "notch/NotchPanelView.h"
 #include "platform/Async.h"
@@ -13,6 +15,7 @@
 #include "platform/ScreenGeometry.h"
 #include "platform/SerialExecutor.h"
 #include "render/AutoBackground.h"
+#include "render/CanvasRenderer.h"
 #include "render/PngFiles.h"
 
 #include <QDesktopServices>
@@ -34,6 +37,21 @@ void publish(NotchController* self, T& field, const T& value, void (NotchControl
     field = value;
     Q_EMIT(self->*changed)();
 }
+}
+
+NotchStyling NotchStyling::canvas()
+{
+    return { [](NotchSession& session, const BeautifySettings& settings) {
+                if (session.document)
+                    session.document->setSettings(settings);
+            },
+        [](const NotchSession& session, const BeautifySettings& settings) -> QImage {
+            if (!session.document)
+                return {};
+            const EditorDocument& document = *session.document;
+            return renderCanvasImage(document.image(), effectiveSettings(settings),
+                effectiveAnnotations(document.annotations()), document.allRedactionRects(), currentWatermarkConfig());
+        } };
 }
 
 DragFileStore DragFileStore::temporaryFiles()
@@ -71,6 +89,14 @@ NotchController::~NotchController()
 {
     m_fileWriter->waitForDone();
     delete m_panel.data();
+}
+
+NotchController& NotchController::shared()
+{
+    static NotchController* controller = new NotchController(Preferences::shared(), PresetStore::shared(),
+        Pasteboard::shared(), ScreenGeometry::shared(), NotchStyling::canvas(), DragFileStore::temporaryFiles(),
+        NotchHandlers::desktop());
+    return *controller;
 }
 
 qreal NotchController::contentWidthFor(const QSizeF& rawSize)

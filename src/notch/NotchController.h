@@ -35,6 +35,10 @@ class SerialExecutor;
 struct NotchStyling {
     std::function<void(NotchSession& session, const BeautifySettings& settings)> applySettings;
     std::function<QImage(const NotchSession& session, const BeautifySettings& settings)> render;
+
+    // The session's document takes the settings; the canvas renders the document (its image,
+    // annotations and redactions, with the current watermark) at the render scale.
+    static NotchStyling canvas();
 };
 
 // Where drag-out PNGs go. `write` runs on the controller's one writer thread; with a destination
@@ -81,6 +85,10 @@ public:
     NotchController(Preferences& prefs, PresetStore& presetStore, Pasteboard& pasteboard, ScreenGeometry& screens,
         NotchStyling styling, DragFileStore files, NotchHandlers handlers = {}, QObject* parent = nullptr);
     ~NotchController() override;
+
+    // The application's controller: the shared stores, the desktop's clipboard and screens, the
+    // canvas, and the private drag-out folder. The shell sets the editor handler.
+    static NotchController& shared();
 
     // The card's content width for a raw image of this size (in points).
     static qreal contentWidthFor(const QSizeF& rawSize);

@@ -1,6 +1,7 @@
 // The notch controller over fakes: presenting, dismissing, restyling, drag files, sharing.
 #include "notch/NotchTestKit.h"
 
+#include "editor/EditorDocument.h"
 #include "model/UuidText.h"
 #include "notch/NotchPanel.h"
 #include "render/AutoBackground.h"
@@ -388,4 +389,28 @@ TEST(NotchController, HoverHoldKeepsThePanelUntilThePointerLeaves)
     c.scheduleDismiss(0.1); // the pointer left
     ASSERT_TRUE(waitUntil([&] { return c.phase() == NotchController::Phase::hidden; }, 1000));
     EXPECT_GE(left.elapsed(), 95);
+}
+
+TEST(NotchController, CanvasStylingRestylesTheShotsOwnDocument)
+{
+    const QImage raw = solidImage(QSize(400, 250), Qt::white);
+    auto session = makeSession(raw, kStyled);
+    session->document = std::make_shared<EditorDocument>(raw, QStringLiteral("Shot"), BeautifySettings::defaults(),
+        DetectionResult { { RedactionKind::email, { QRectF(0.1, 0.1, 0.2, 0.05) } } });
+    const NotchStyling styling = NotchStyling::canvas();
+
+    BeautifySettings noir = BeautifySettings::defaults();
+    noir.background = BackgroundPreset::noir;
+    noir.redactKinds = { RedactionKind::email };
+    styling.applySettings(*session, noir);
+    // The editor continues with the last restyle, including the redactions it enables.
+    EXPECT_EQ(session->document->settings(), noir);
+    EXPECT_EQ(session->document->allRedactionRects().size(), 1);
+
+    const QImage rendered = styling.render(*session, noir);
+    ASSERT_FALSE(rendered.isNull());
+    EXPECT_GT(rendered.width(), raw.width()); // padded, at the render scale
+    EXPECT_FALSE(rendered.hasAlphaChannel());
+    // A session without a document has nothing to render from.
+    EXPECT_TRUE(styling.render(*makeSession(raw, kStyled), noir).isNull());
 }

@@ -29,8 +29,7 @@ struct DesktopRig {
     PresetStore presets { settings };
     QtPasteboard pasteboard { QGuiApplication::clipboard(), PngEncoder::encode };
     DesktopScreenGeometry screens;
-    RecordingStyling styling;
-    NotchController controller { prefs, presets, pasteboard, screens, styling.styling(), DragFileStore::temporaryFiles() };
+    NotchController controller { prefs, presets, pasteboard, screens, NotchStyling::canvas(), DragFileStore::temporaryFiles() };
 
     ~DesktopRig()
     {
