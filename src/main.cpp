@@ -1,19 +1,33 @@
+#include "app/AppDelegate.h"
 #include "app/ApplicationIcon.h"
+#include "app/SingleInstance.h"
+#include "platform/TextRecognizer.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
     // Panels are placed where the design says only on X11; XWayland gives us that on Wayland too.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumaforge"));
+    QApplication::setApplicationVersion(QStringLiteral(LUMAFORGE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("lumaforge"));
     QApplication::setWindowIcon(applicationIcon());
-    QLabel label(QStringLiteral("Lumaforge"));
-    label.resize(400, 200);
-    label.show();
+    // A tray application: closing the last window keeps it running.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    AppDelegate delegate;
+    SingleInstance instance;
+    if (!instance.claim([&delegate] { delegate.applicationShouldHandleReopen(); }))
+        return 0;
+
+    // Loading the recognition engines takes a moment: do it now, off the main thread, so the
+    // first screenshot does not wait for it.
+    TextRecognizer::warmUpSharedInBackground();
+    delegate.applicationDidFinishLaunching();
     return app.exec();
 }

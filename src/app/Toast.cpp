@@ -157,6 +157,8 @@ void showToast(const QString& message)
         createPanel(s);
     ToastPanel* panel = s.panel;
     panel->setMessage(message);
+    // Screen readers (and tests) read the message from the panel's accessible name.
+    panel->setAccessibleName(message);
 
     // Centred horizontally; the capsule's bottom edge 16 % of the screen's full height above its
     // bottom edge (the full frame: panels and docks do not count).

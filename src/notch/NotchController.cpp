@@ -14,6 +14,7 @@
 #include "platform/PlatformTexts.h"
 #include "platform/ScreenGeometry.h"
 #include "platform/SerialExecutor.h"
+#include "editor/DocumentRender.h"
 #include "render/AutoBackground.h"
 #include "render/CanvasRenderer.h"
 #include "render/PngFiles.h"
@@ -45,12 +46,9 @@ NotchStyling NotchStyling::canvas()
                 if (session.document)
                     session.document->setSettings(settings);
             },
-        [](const NotchSession& session, const BeautifySettings& settings) -> QImage {
-            if (!session.document)
-                return {};
-            const EditorDocument& document = *session.document;
-            return renderCanvasImage(document.image(), effectiveSettings(settings),
-                effectiveAnnotations(document.annotations()), document.allRedactionRects(), currentWatermarkConfig());
+        // The document already holds the settings (applySettings runs first).
+        [](const NotchSession& session, const BeautifySettings&) -> QImage {
+            return session.document ? renderDocumentImage(*session.document) : QImage();
         } };
 }
 

@@ -1,0 +1,92 @@
+#include "app/AppDelegate.h"
+
+#include "app/AppState.h"
+#include "app/MainWindow.h"
+#include "app/TrayIcon.h"
+#include "capture/CaptureManager.h"
+#include "capture/CapturePopoverView.h"
+#include "capture/CaptureShortcutStore.h"
+#include "capture/GlobalHotkeys.h"
+#include "capture/ScreenshotWatcher.h"
+#include "model/Preferences.h"
+#include "notch/NotchController.h"
+#include "platform/Log.h"
+#include "platform/SettingsStore.h"
+#include "platform/SystemScreenshotTool.h"
+#include "settings/PreferencesView.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+
+AppDelegate::AppDelegate(QObject* parent)
+    : QObject(parent)
+{
+}
+
+AppDelegate::~AppDelegate()
+{
+    delete m_settingsWindow;
+    delete m_mainWindow;
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    AppState& app = AppState::shared();
+    SystemScreenshotTool& tool = SystemScreenshotTool::shared();
+
+    app.capture().takeCapturesFrom(tool);
+    app.capture().watcher().start();
+    GlobalHotkeys::shared().registerHandlers(
+        [] { SystemScreenshotTool::shared().capture(SystemCapture::selection); },
+        [] { SystemScreenshotTool::shared().capture(SystemCapture::window); },
+        [] { SystemScreenshotTool::shared().capture(SystemCapture::fullScreen); });
+    // Where no way to start the desktop's tool exists, say what is missing instead of failing
+    // silently.
+    connect(&tool, &SystemScreenshotTool::unavailable, this, [](const QString& message) {
+        auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Lumaforge"), message, QMessageBox::Ok);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
+    });
+
+    // New shots go to the notch panel; its "open in editor" continues in the main window.
+    NotchController& notch = NotchController::shared();
+    NotchHandlers handlers = NotchHandlers::desktop();
+    handlers.openInEditor = [](std::shared_ptr<EditorDocument> document) {
+        AppState& state = AppState::shared();
+        state.setDocument(std::move(document));
+        if (const auto& focus = state.focusMainWindow())
+            focus();
+    };
+    notch.setHandlers(handlers);
+    app.setPresenter(&notch);
+
+    m_mainWindow = new MainWindow(app, SettingsStore::shared());
+    connect(m_mainWindow, &MainWindow::settingsRequested, this, &AppDelegate::showSettings);
+    m_mainWindow->show();
+
+    auto* popover = new CapturePopoverView(app.capture(), CaptureShortcutStore::shared(), tool,
+        { [] { AppState::shared().pasteScreenshot(); },
+            [](const CapturedShot& shot) { AppState::shared().openShotInEditor(shot); },
+            [this] { showSettings(); }, [] { QApplication::quit(); } });
+    m_tray = new TrayIcon(popover, this);
+}
+
+void AppDelegate::applicationShouldHandleReopen()
+{
+    if (const auto& focus = AppState::shared().focusMainWindow())
+        focus();
+}
+
+void AppDelegate::showSettings()
+{
+    if (!m_settingsWindow) {
+        m_settingsWindow = new PreferencesView(Preferences::shared(), SettingsStore::shared());
+        m_settingsWindow->setWindowTitle(tr("Lumaforge Settings"));
+        m_settingsWindow->setAttribute(Qt::WA_QuitOnClose, false);
+        m_settingsWindow->resize(520, 360);
+    }
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
+}

@@ -1,0 +1,212 @@
+#include "app/AppState.h"
+
+#include "app/Toast.h"
+#include "capture/CaptureManager.h"
+#include "editor/DocumentRender.h"
+#include "editor/EditorDocument.h"
+#include "model/Preferences.h"
+#include "model/PresetStore.h"
+#include "model/UuidText.h"
+#include "notch/NotchSession.h"
+#include "platform/Pasteboard.h"
+#include "platform/ScreenshotSettings.h"
+#include "platform/SettingsStore.h"
+#include "render/AutoBackground.h"
+#include "render/SensitiveTextDetector.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextEdit>
+#include <QWidget>
+
+namespace {
+
+// A focused text field gets the paste instead of the image import.
+QWidget* focusedTextField()
+{
+    QWidget* w = QApplication::focusWidget();
+    if (!w)
+        return nullptr;
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w))
+        return w;
+    if (auto* edit = qobject_cast<QTextEdit*>(w))
+        return edit->isReadOnly() ? nullptr : w;
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(w))
+        return edit->isReadOnly() ? nullptr : w;
+    return nullptr;
+}
+
+}
+
+AppState::AppState(Services services, QObject* parent)
+    : QObject(parent)
+    , m_capture(std::make_unique<CaptureManager>(services.screenshotSettings, services.pasteboard))
+    , m_pasteboard(services.pasteboard)
+    , m_prefs(services.prefs)
+    , m_presets(services.presets)
+    , m_settings(services.settings)
+    , m_scan(std::move(services.scan))
+    , m_render(std::move(services.render))
+{
+    QPointer<AppState> self(this);
+    connect(m_capture.get(), &CaptureManager::didCapture, this, [self](const CapturedShot& shot) {
+        if (self)
+            self->handleCapturedShot(shot);
+    });
+    connect(m_capture.get(), &CaptureManager::didImport, this, [self](const CapturedShot& shot) {
+        if (self)
+            self->openShotInEditor(shot);
+    });
+}
+
+AppState::~AppState() = default;
+
+AppState& AppState::shared()
+{
+    static AppState* instance = new AppState(Services {
+        ScreenshotSettings::shared(),
+        Pasteboard::shared(),
+        Preferences::shared(),
+        PresetStore::shared(),
+        SettingsStore::shared(),
+        [](const QImage& image, QObject* receiver, std::function<void(DetectionResult)> done) {
+            runSensitiveTextDetection(image, receiver, std::move(done));
+        },
+        [](const EditorDocument& document) { return renderDocumentImage(document); },
+    });
+    return *instance;
+}
+
+void AppState::setDocument(std::shared_ptr<EditorDocument> document)
+{
+    if (document == m_document)
+        return;
+    m_document = std::move(document);
+    Q_EMIT documentChanged();
+}
+
+std::pair<BeautifySettings, QString> AppState::styleForNewShot(const QImage& image) const
+{
+    const QString wanted = m_prefs.defaultPresetID();
+    if (!wanted.isEmpty()) {
+        for (const StylePreset& preset : m_presets.presets()) {
+            if (uuidString(preset.id) == wanted)
+                return { preset.settings, wanted };
+        }
+    }
+    BeautifySettings settings = BeautifySettings::defaults();
+    settings.watermark = m_prefs.showWatermarkByDefault();
+    settings.background = chooseAutoBackground(image);
+    return { settings, QString::fromLatin1(autoStyleKey) };
+}
+
+void AppState::handleCapturedShot(const CapturedShot& shot)
+{
+    // A later shot overwrites this and so voids the earlier one's presentation.
+    m_pendingNotchShotID = shot.id;
+    const auto [settings, styleKey] = styleForNewShot(shot.image);
+
+    QPointer<AppState> self(this);
+    m_scan(shot.image, this, [self, shot, settings = settings, styleKey = styleKey](DetectionResult detections) {
+        if (self)
+            self->completeCapturedShot(shot, settings, styleKey, detections);
+    });
+}
+
+void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySettings& settings, const QString& styleKey,
+    const DetectionResult& detections)
+{
+    if (m_pendingNotchShotID != shot.id)
+        return;
+
+    BeautifySettings styled = settings;
+    for (const auto& [kind, rects] : detections)
+        styled.redactKinds.insert(kind);
+
+    auto document = std::make_shared<EditorDocument>(shot.image, shotFileName(shot), styled, detections, m_scan);
+    QImage styledImage = m_render(*document);
+    if (styledImage.isNull())
+        styledImage = shot.image;
+
+    std::optional<RedactionSummary> summary;
+    RedactionSummary counts { document->redactionCounts() };
+    if (!counts.counts.empty() && counts.total() > 0)
+        summary = counts;
+
+    auto session = std::make_shared<NotchSession>();
+    session->rawImage = shot.image;
+    session->document = document;
+    session->redactionSummary = summary;
+    session->styledImage = styledImage;
+    session->renderCache.insert(styleKey, styledImage);
+    session->currentStyleKey = styleKey;
+
+    m_pendingNotchShotID.reset();
+    if (m_presenter)
+        m_presenter->present(session);
+}
+
+void AppState::openShotInEditor(const CapturedShot& shot)
+{
+    BeautifySettings settings = BeautifySettings::defaults();
+    settings.background = fromRaw<BackgroundPreset>(m_prefs.defaultBackgroundRaw()).value_or(BackgroundPreset::ocean);
+    settings.watermark = m_prefs.showWatermarkByDefault();
+    setDocument(std::make_shared<EditorDocument>(shot.image, shotFileName(shot), settings, std::nullopt, m_scan));
+    if (m_focusMainWindow)
+        m_focusMainWindow();
+}
+
+void AppState::pasteScreenshot()
+{
+    if (QWidget* field = focusedTextField()) {
+        QMetaObject::invokeMethod(field, "paste");
+        return;
+    }
+    // Not while the onboarding is on screen; "show onboarding again" clears the stored flag
+    // without showing it, so the stored flag is not what decides.
+    if (m_onboardingOnScreen)
+        return;
+    if (!m_capture->pasteFromClipboard())
+        showToast(tr("No image on the clipboard"));
+}
+
+std::optional<QImage> AppState::renderForCopy()
+{
+    if (!m_document)
+        return std::nullopt;
+    const QImage image = m_render(*m_document);
+    if (image.isNull())
+        return QImage();
+    m_pasteboard.writeImage(image);
+    return image;
+}
+
+void AppState::copyBeautifiedImage()
+{
+    const auto image = renderForCopy();
+    if (!image)
+        return;
+    showToast(image->isNull() ? tr("Copy failed") : tr("Copied to clipboard"));
+}
+
+bool AppState::instantCopyBeautified()
+{
+    const auto image = renderForCopy();
+    if (!image)
+        return false;
+    if (image->isNull()) {
+        showToast(tr("Copy failed"));
+        return false;
+    }
+    showToast(tr("Copied — see you next shot"));
+    setDocument(nullptr);
+    // Linux has no application-wide hide: put the application's windows away.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && !(window->windowFlags() & Qt::ToolTip) && window->windowType() != Qt::Tool)
+            window->hide();
+    }
+    return true;
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "capture/CapturedShot.h"
+#include "model/BeautifySettings.h"
+#include "model/RedactionKind.h"
+
+#include <QObject>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class CaptureManager;
+class EditorDocument;
+class NotchPresenter;
+class Pasteboard;
+class Preferences;
+class PresetStore;
+class ScreenshotSettings;
+class SettingsStore;
+
+// The one shared application state. Owns the capture intake, holds the document shown in the
+// main window, and turns every shot into a notch presentation (found in the screenshot folder)
+// or an open editor document (pasted, opened, dropped). Main thread only.
+class AppState : public QObject {
+    Q_OBJECT
+public:
+    // Recognises sensitive text and calls back once on the main thread (dropped when the
+    // receiver is gone).
+    using Scan = std::function<void(const QImage&, QObject* receiver, std::function<void(DetectionResult)>)>;
+    // The styled image of a document (null when rendering fails).
+    using Render = std::function<QImage(const EditorDocument&)>;
+
+    struct Services {
+        ScreenshotSettings& screenshotSettings;
+        Pasteboard& pasteboard;
+        Preferences& prefs;
+        PresetStore& presets;
+        SettingsStore& settings;
+        Scan scan;
+        Render render;
+    };
+
+    explicit AppState(Services services, QObject* parent = nullptr);
+    ~AppState() override;
+
+    static AppState& shared();
+
+    CaptureManager& capture() { return *m_capture; }
+    Preferences& prefs() { return m_prefs; }
+
+    std::shared_ptr<EditorDocument> document() const { return m_document; }
+    void setDocument(std::shared_ptr<EditorDocument> document);
+
+    // Opens and raises the main window; installed by the root view when it is first shown.
+    const std::function<void()>& focusMainWindow() const { return m_focusMainWindow; }
+    void setFocusMainWindow(std::function<void()> focus) { m_focusMainWindow = std::move(focus); }
+
+    // Where finished shots are presented (the notch panel).
+    void setPresenter(NotchPresenter* presenter) { m_presenter = presenter; }
+
+    // While the onboarding fills the main window, paste imports nothing.
+    void setOnboardingOnScreen(bool onScreen) { m_onboardingOnScreen = onScreen; }
+    bool onboardingOnScreen() const { return m_onboardingOnScreen; }
+
+    std::optional<QUuid> pendingNotchShotID() const { return m_pendingNotchShotID; }
+
+    // The notch road: style choice, recognition in the background, then completeCapturedShot.
+    void handleCapturedShot(const CapturedShot& shot);
+    void completeCapturedShot(const CapturedShot& shot, const BeautifySettings& settings, const QString& styleKey,
+        const DetectionResult& detections);
+    // The import road: the shot opens in the editor with the default style.
+    void openShotInEditor(const CapturedShot& shot);
+
+    // The application's paste command.
+    void pasteScreenshot();
+    // Renders the open document and copies it, with a toast.
+    void copyBeautifiedImage();
+    // Copies, then closes the document and hides the application's windows. False when the copy
+    // failed (the document stays open).
+    bool instantCopyBeautified();
+
+    // The style of a new shot: the default preset's settings and its key, else the automatic
+    // style under the key "auto".
+    std::pair<BeautifySettings, QString> styleForNewShot(const QImage& image) const;
+
+    static constexpr const char* autoStyleKey = "auto";
+
+Q_SIGNALS:
+    void documentChanged();
+
+private:
+    std::optional<QImage> renderForCopy();
+
+    std::unique_ptr<CaptureManager> m_capture;
+    Pasteboard& m_pasteboard;
+    Preferences& m_prefs;
+    PresetStore& m_presets;
+    SettingsStore& m_settings;
+    Scan m_scan;
+    Render m_render;
+    NotchPresenter* m_presenter = nullptr;
+    std::shared_ptr<EditorDocument> m_document;
+    std::function<void()> m_focusMainWindow;
+    std::optional<QUuid> m_pendingNotchShotID;
+    bool m_onboardingOnScreen = false;
+};

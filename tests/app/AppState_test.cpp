@@ -1,0 +1,235 @@
+#include "app/AppState.h"
+#include "app/Toast.h"
+#include "capture/CaptureManager.h"
+#include "capture/ScreenshotWatcher.h"
+#include "editor/EditorDocument.h"
+#include "fakes/FakeLoginItem.h"
+#include "fakes/FakePasteboard.h"
+#include "fakes/FakeScreenshotSettings.h"
+#include "fakes/FakeSettingsStore.h"
+#include "model/Preferences.h"
+#include "model/PresetStore.h"
+#include "model/UuidText.h"
+#include "notch/NotchSession.h"
+#include "support/Wait.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct RecordingPresenter : NotchPresenter {
+    void present(std::shared_ptr<NotchSession> session) override { sessions.append(session); }
+    QList<std::shared_ptr<NotchSession>> sessions;
+};
+
+// Recognition under test control: each request waits until the test answers it.
+struct ManualScan {
+    struct Request {
+        QImage image;
+        std::function<void(DetectionResult)> done;
+    };
+    QList<Request> requests;
+    AppState::Scan function()
+    {
+        return [this](const QImage& image, QObject*, std::function<void(DetectionResult)> done) {
+            requests.append({ image, std::move(done) });
+        };
+    }
+};
+
+QImage shotImage(QColor color = QColor(40, 90, 200))
+{
+    QImage image(320, 200, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+QString toastText()
+{
+    return toastPanel() && toastPanel()->isVisible() ? toastPanel()->accessibleName() : QString();
+}
+
+struct AppStateFixture : ::testing::Test {
+    QTemporaryDir dir;
+    FakeSettingsStore settings;
+    FakeLoginItem loginItem;
+    FakeScreenshotSettings screenshotSettings;
+    FakePasteboard pasteboard;
+    std::unique_ptr<Preferences> prefs;
+    std::unique_ptr<PresetStore> presets;
+    ManualScan scan;
+    RecordingPresenter presenter;
+    int renders = 0;
+    std::unique_ptr<AppState> app;
+
+    void SetUp() override
+    {
+        screenshotSettings.folder = dir.path();
+        prefs = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, dir.path() + "/logo.png");
+        presets = std::make_unique<PresetStore>(settings);
+        app = std::make_unique<AppState>(AppState::Services {
+            screenshotSettings, pasteboard, *prefs, *presets, settings, scan.function(),
+            [this](const EditorDocument& document) {
+                ++renders;
+                QImage out(100, 60, QImage::Format_RGB32);
+                out.fill(Qt::white);
+                return out;
+            } });
+        app->setPresenter(&presenter);
+        hideToast();
+    }
+};
+
+}
+
+TEST_F(AppStateFixture, OnlyTheNewestShotIsPresented)
+{
+    const CapturedShot first = CapturedShot::make(shotImage(Qt::red));
+    const CapturedShot second = CapturedShot::make(shotImage(Qt::blue));
+    app->handleCapturedShot(first);
+    app->handleCapturedShot(second);
+    ASSERT_EQ(scan.requests.size(), 2);
+    EXPECT_EQ(app->pendingNotchShotID(), second.id);
+
+    // The first shot's recognition reports last: dropped. Order of arrival does not matter.
+    scan.requests[1].done({});
+    scan.requests[0].done({ { RedactionKind::email, { QRectF(0.1, 0.1, 0.2, 0.05) } } });
+    ASSERT_EQ(presenter.sessions.size(), 1);
+    EXPECT_EQ(presenter.sessions[0]->rawImage, second.image);
+    EXPECT_FALSE(app->pendingNotchShotID());
+    EXPECT_EQ(renders, 1);
+}
+
+TEST_F(AppStateFixture, DetectionsSwitchHidingOnAndAreSummarised)
+{
+    const CapturedShot shot = CapturedShot::make(shotImage());
+    app->handleCapturedShot(shot);
+    scan.requests[0].done({ { RedactionKind::email, { QRectF(0.1, 0.1, 0.2, 0.05), QRectF(0.1, 0.3, 0.2, 0.05) } },
+        { RedactionKind::ip, { QRectF(0.5, 0.5, 0.1, 0.05) } } });
+    ASSERT_EQ(presenter.sessions.size(), 1);
+    const auto& session = *presenter.sessions[0];
+    EXPECT_EQ(session.currentStyleKey, "auto");
+    EXPECT_EQ(session.document->settings().redactKinds, (std::set { RedactionKind::email, RedactionKind::ip }));
+    EXPECT_EQ(session.document->allRedactionRects().size(), 3);
+    ASSERT_TRUE(session.redactionSummary);
+    EXPECT_EQ(session.redactionSummary->total(), 3);
+    EXPECT_EQ(session.renderCache.keys(), QStringList { "auto" });
+    EXPECT_EQ(session.styledImage.size(), QSize(100, 60));
+    // The document was built with the detections: it runs no recognition of its own.
+    EXPECT_EQ(scan.requests.size(), 1);
+
+    // Nothing found: no summary at all, not an empty one.
+    app->handleCapturedShot(CapturedShot::make(shotImage()));
+    scan.requests[1].done({});
+    EXPECT_FALSE(presenter.sessions[1]->redactionSummary);
+}
+
+TEST_F(AppStateFixture, DefaultPresetStylesNewShotsUntilDeleted)
+{
+    BeautifySettings preset = BeautifySettings::defaults();
+    preset.background = BackgroundPreset::mint;
+    preset.padding = 5;
+    preset.watermark = false;
+    presets->add(QStringLiteral("Mine"), preset);
+    const QString key = uuidString(presets->presets()[0].id);
+    prefs->setDefaultPresetID(key);
+    prefs->setShowWatermarkByDefault(true);
+
+    auto [settings, styleKey] = app->styleForNewShot(shotImage());
+    EXPECT_EQ(styleKey, key);
+    EXPECT_EQ(settings, preset); // exactly the preset: the watermark preference is not applied
+
+    prefs->setDefaultPresetID(uuidString(QUuid::createUuid())); // names a preset that is gone
+    std::tie(settings, styleKey) = app->styleForNewShot(shotImage(QColor(0, 0, 255)));
+    EXPECT_EQ(styleKey, "auto");
+    EXPECT_EQ(settings.background, BackgroundPreset::cobalt);
+    EXPECT_TRUE(settings.watermark);
+}
+
+TEST_F(AppStateFixture, ImportsOpenInTheEditorWithTheDefaultBackground)
+{
+    bool focused = false;
+    app->setFocusMainWindow([&] { focused = true; });
+    settings.setValue(QStringLiteral("defaultBackground"), QStringLiteral("nosuchpreset"));
+    pasteboard.image = shotImage();
+    app->pasteScreenshot();
+    ASSERT_TRUE(app->document());
+    EXPECT_TRUE(focused);
+    EXPECT_EQ(app->document()->settings().background, BackgroundPreset::ocean);
+    // The document scans its own image.
+    ASSERT_EQ(scan.requests.size(), 1);
+    EXPECT_TRUE(presenter.sessions.isEmpty());
+}
+
+TEST_F(AppStateFixture, PasteRespectsTextFieldsAndTheOnboarding)
+{
+    // Nothing on the clipboard.
+    app->pasteScreenshot();
+    EXPECT_EQ(toastText(), "No image on the clipboard");
+    EXPECT_FALSE(app->document());
+
+    pasteboard.image = shotImage();
+    app->setOnboardingOnScreen(true);
+    app->pasteScreenshot();
+    EXPECT_FALSE(app->document());
+    app->setOnboardingOnScreen(false);
+
+    // A focused text field takes the paste; no import happens.
+    QWidget window;
+    auto* field = new QLineEdit(&window);
+    window.show();
+    field->setFocus();
+    QApplication::setActiveWindow(&window);
+    if (QApplication::focusWidget() == field) {
+        const int readsBefore = pasteboard.reads;
+        app->pasteScreenshot();
+        EXPECT_FALSE(app->document());
+        EXPECT_EQ(pasteboard.reads, readsBefore);
+    }
+    window.close();
+    QApplication::processEvents();
+
+    app->pasteScreenshot();
+    EXPECT_TRUE(app->document());
+}
+
+TEST_F(AppStateFixture, CopyNeedsADocumentAndReportsTheOutcome)
+{
+    showToast(QStringLiteral("before"));
+    app->copyBeautifiedImage();
+    EXPECT_TRUE(pasteboard.writes.isEmpty());
+    EXPECT_EQ(toastText(), "before"); // no toast of its own
+
+    app->openShotInEditor(CapturedShot::make(shotImage()));
+    app->copyBeautifiedImage();
+    ASSERT_EQ(pasteboard.writes.size(), 1);
+    EXPECT_EQ(toastText(), "Copied to clipboard");
+
+    EXPECT_TRUE(app->instantCopyBeautified());
+    EXPECT_FALSE(app->document());
+    EXPECT_EQ(toastText(), "Copied — see you next shot");
+}
+
+TEST_F(AppStateFixture, AFileInTheWatchedFolderReachesThePresenter)
+{
+    app->capture().watcher().start();
+    spin(100);
+    QImage image = shotImage(QColor(200, 60, 40));
+    ASSERT_TRUE(image.save(dir.path() + "/Screenshot from 2026-12-07 10-00-00.png"));
+    ASSERT_TRUE(waitUntil([&] { return !scan.requests.isEmpty(); }, 8000));
+    scan.requests[0].done({ { RedactionKind::apiKey, { QRectF(0.2, 0.2, 0.5, 0.05) } } });
+    ASSERT_EQ(presenter.sessions.size(), 1);
+    const auto& session = *presenter.sessions[0];
+    EXPECT_EQ(session.rawImage.convertToFormat(QImage::Format_RGB32), image);
+    EXPECT_TRUE(session.document->settings().redactKinds.count(RedactionKind::apiKey));
+    EXPECT_EQ(session.document->title(), "Screenshot from 2026-12-07 10-00-00.png");
+    EXPECT_FALSE(session.styledImage.isNull());
+}

@@ -1,0 +1,120 @@
+#include "app/AppState.h"
+#include "app/MainWindow.h"
+#include "editor/EditorDocument.h"
+#include "fakes/FakeLoginItem.h"
+#include "fakes/FakePasteboard.h"
+#include "fakes/FakeScreenshotSettings.h"
+#include "fakes/FakeSettingsStore.h"
+#include "model/Preferences.h"
+#include "model/PresetStore.h"
+#include "support/Wait.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct MainWindowFixture : ::testing::Test {
+    QTemporaryDir dir;
+    FakeSettingsStore settings;
+    FakeLoginItem loginItem;
+    FakeScreenshotSettings screenshotSettings;
+    FakePasteboard pasteboard;
+    std::unique_ptr<Preferences> prefs;
+    std::unique_ptr<PresetStore> presets;
+    std::unique_ptr<AppState> app;
+
+    void SetUp() override
+    {
+        screenshotSettings.folder = dir.path();
+        prefs = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, dir.path() + "/logo.png");
+        presets = std::make_unique<PresetStore>(settings);
+        app = std::make_unique<AppState>(AppState::Services { screenshotSettings, pasteboard, *prefs, *presets, settings,
+            [](const QImage&, QObject*, std::function<void(DetectionResult)> done) { done({}); },
+            [](const EditorDocument&) {
+                QImage out(10, 10, QImage::Format_RGB32);
+                out.fill(Qt::gray);
+                return out;
+            } });
+    }
+
+    QImage image() const
+    {
+        QImage i(64, 48, QImage::Format_RGB32);
+        i.fill(Qt::darkCyan);
+        return i;
+    }
+};
+
+}
+
+TEST_F(MainWindowFixture, OnboardingFirstThenEmptyStateThenEditor)
+{
+    MainWindow window(*app, settings);
+    EXPECT_EQ(window.currentContent(), "onboarding");
+    // Shown once counts as done, even if the user quits half-way.
+    EXPECT_EQ(settings.boolValue("hasCompletedOnboarding"), true);
+    EXPECT_TRUE(app->onboardingOnScreen());
+
+    // An image arriving during the onboarding does not take its place.
+    app->openShotInEditor(CapturedShot::make(image()));
+    EXPECT_EQ(window.currentContent(), "onboarding");
+
+    window.findChild<QPushButton*>("onboardingDone")->click();
+    EXPECT_FALSE(app->onboardingOnScreen());
+    EXPECT_EQ(window.currentContent(), "editor");
+
+    app->setDocument(nullptr);
+    EXPECT_EQ(window.currentContent(), "emptyState");
+
+    // A second window of a later launch skips the onboarding.
+    MainWindow later(*app, settings);
+    EXPECT_EQ(later.currentContent(), "emptyState");
+}
+
+TEST_F(MainWindowFixture, ShowingOnboardingAgainDoesNotStopPaste)
+{
+    settings.setValue("hasCompletedOnboarding", true);
+    MainWindow window(*app, settings);
+    EXPECT_EQ(window.currentContent(), "emptyState");
+    // The settings' "show onboarding again" clears the flag for the next launch only.
+    settings.setValue("hasCompletedOnboarding", false);
+    pasteboard.image = image();
+    app->pasteScreenshot();
+    ASSERT_TRUE(app->document());
+    EXPECT_EQ(window.currentContent(), "editor");
+}
+
+TEST_F(MainWindowFixture, CopyCommandFollowsTheDocumentAndZoomCommandsActOnIt)
+{
+    settings.setValue("hasCompletedOnboarding", true);
+    MainWindow window(*app, settings);
+    QAction* copy = window.findChild<QAction*>("copyBeautified");
+    ASSERT_TRUE(copy);
+    EXPECT_FALSE(copy->isEnabled());
+    app->openShotInEditor(CapturedShot::make(image()));
+    EXPECT_TRUE(copy->isEnabled());
+
+    const auto trigger = [&](const QString& text) {
+        for (QAction* action : window.findChildren<QAction*>()) {
+            if (action->text() == text) {
+                action->trigger();
+                return;
+            }
+        }
+        FAIL() << text.toStdString();
+    };
+    auto document = app->document();
+    for (int i = 0; i < 20; ++i)
+        trigger("Zoom In ");
+    EXPECT_EQ(document->zoom(), 4.0);
+    trigger("Zoom Out");
+    EXPECT_EQ(document->zoom(), 3.75);
+    const int token = document->panResetToken();
+    trigger("Actual Size");
+    trigger("Actual Size");
+    EXPECT_EQ(document->zoom(), 1.0);
+    EXPECT_EQ(document->panResetToken(), token + 2);
+}
