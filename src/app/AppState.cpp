@@ -9,6 +9,7 @@
 #include "model/UuidText.h"
 #include "notch/NotchSession.h"
 #include "platform/Pasteboard.h"
+#include "platform/RoadTrace.h"
 #include "platform/ScreenshotSettings.h"
 #include "platform/SettingsStore.h"
 #include "render/AutoBackground.h"
@@ -121,6 +122,7 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
 {
     if (m_pendingNotchShotID != shot.id)
         return;
+    traceRoad("recognised");
 
     BeautifySettings styled = settings;
     for (const auto& [kind, rects] : detections)
@@ -130,6 +132,7 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
     QImage styledImage = m_render(*document);
     if (styledImage.isNull())
         styledImage = shot.image;
+    traceRoad("rendered");
 
     std::optional<RedactionSummary> summary;
     RedactionSummary counts { document->redactionCounts() };
@@ -147,6 +150,7 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
     m_pendingNotchShotID.reset();
     if (m_presenter)
         m_presenter->present(session);
+    traceRoad("presented");
 }
 
 void AppState::openShotInEditor(const CapturedShot& shot)

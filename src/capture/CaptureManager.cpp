@@ -1,5 +1,7 @@
 #include "capture/CaptureManager.h"
 
+#include "platform/RoadTrace.h"
+
 #include "capture/ScreenshotWatcher.h"
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
@@ -31,6 +33,7 @@ CaptureManager::~CaptureManager() = default;
 
 void CaptureManager::loadScreenshot(const QString& path, int retriesLeft)
 {
+    traceRoad("detected");
     attemptLoad(path, retriesLeft, {}, QDateTime::currentMSecsSinceEpoch());
 }
 
@@ -39,6 +42,7 @@ void CaptureManager::attemptLoad(const QString& path, int retriesLeft, FileStamp
     const ImageFile::Result result = ImageFile::read(path, ImageFile::Links::refuse);
     if (result.ok()) {
         const CapturedShot shot = CapturedShot::make(result.image, path);
+        traceRoad("loaded");
         addRecent(shot);
         Q_EMIT didCapture(shot);
         return;

@@ -7,7 +7,9 @@
 NotchPanel::NotchPanel()
     : FloatingPanel(false)
 {
-    setWindowTitle(QStringLiteral("Lumaforge"));
+    // Not "Lumaforge": that title marks the main window, which bringing the editor forward raises.
+    setWindowTitle(QStringLiteral("Lumaforge Shot"));
+    setObjectName(QStringLiteral("notchPanel"));
     setInputRegion(QRegion());
 }
 

@@ -1,5 +1,7 @@
 #include "platform/QtPasteboard.h"
 
+#include "platform/RoadTrace.h"
+
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
 #include "platform/PngEncoder.h"
@@ -79,7 +81,12 @@ void QtPasteboard::setEncoder(PngEncodeFunction encoder)
 
 void QtPasteboard::writeImage(const QImage& image)
 {
-    auto* mime = new EncodedImageMimeData(image, QtConcurrent::run(m_pool, m_encoder, image));
+    auto encode = [encoder = m_encoder](const QImage& written) {
+        QByteArray png = encoder(written);
+        traceRoad("encoded");
+        return png;
+    };
+    auto* mime = new EncodedImageMimeData(image, QtConcurrent::run(m_pool, encode, image));
     m_clipboard->clear();
     m_clipboard->setMimeData(mime);
     m_written = mime;

@@ -1,0 +1,153 @@
+#include "support/RunningApp.h"
+
+#include "support/TestEnvironment.h"
+#include "support/Wait.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QThread>
+
+#include <xcb/xcb.h>
+
+RunningApp::RunningApp() = default;
+
+RunningApp::~RunningApp()
+{
+    if (m_process && m_process->state() != QProcess::NotRunning) {
+        m_process->terminate();
+        if (!m_process->waitForFinished(3000))
+            m_process->kill();
+        m_process->waitForFinished(1000);
+    }
+}
+
+QString RunningApp::screenshotFolder()
+{
+    return QDir::homePath() + QStringLiteral("/Pictures/Screenshots");
+}
+
+bool RunningApp::start(bool onboardingDone)
+{
+    QDir().mkpath(screenshotFolder());
+    const QString configDir = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/lumaforge");
+    QDir().mkpath(configDir);
+    QFile settings(configDir + QStringLiteral("/settings.json"));
+    if (!settings.open(QIODevice::WriteOnly))
+        return false;
+    settings.write(QJsonDocument(QJsonObject { { QStringLiteral("hasCompletedOnboarding"), onboardingDone },
+                                     { QStringLiteral("launchAtLogin"), false } })
+                       .toJson());
+    settings.close();
+
+    m_process = std::make_unique<QProcess>();
+    m_process->setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/lumaforge"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the application picks xcb itself
+    m_process->setProcessEnvironment(env);
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_process->start();
+    if (!m_process->waitForStarted(5000))
+        return false;
+    return waitUntil([this] { return log().contains("watcher set up"); }, 15000);
+}
+
+bool RunningApp::isRunning() const
+{
+    return m_process && m_process->state() == QProcess::Running;
+}
+
+QString RunningApp::log()
+{
+    if (m_process)
+        m_log += m_process->readAll();
+    return QString::fromUtf8(m_log);
+}
+
+namespace Desktop {
+
+QByteArray run(const QString& program, const QStringList& arguments, int timeoutMs, int* exitCode)
+{
+    QProcess p;
+    p.start(program, arguments);
+    if (!p.waitForStarted(3000))
+        return {};
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished(1000);
+        return {};
+    }
+    if (exitCode)
+        *exitCode = p.exitCode();
+    return p.readAllStandardOutput();
+}
+
+QImage clipboardPng()
+{
+    int code = -1;
+    const QByteArray targets = run(QStringLiteral("xclip"), { "-selection", "clipboard", "-t", "TARGETS", "-o" }, 3000, &code);
+    if (code != 0 || !targets.contains("image/png"))
+        return {};
+    const QByteArray png = run(QStringLiteral("xclip"), { "-selection", "clipboard", "-t", "image/png", "-o" }, 15000, &code);
+    return code == 0 ? QImage::fromData(png, "PNG") : QImage();
+}
+
+QStringList findWindows(const QString& namePattern)
+{
+    const QString out = QString::fromUtf8(run(QStringLiteral("xdotool"), { "search", "--onlyvisible", "--name", namePattern }));
+    return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+std::optional<QRect> windowGeometry(const QString& windowId)
+{
+    const QString out = QString::fromUtf8(run(QStringLiteral("xdotool"), { "getwindowgeometry", "--shell", windowId }));
+    QRect r;
+    int found = 0;
+    for (const QString& line : out.split(QLatin1Char('\n'))) {
+        const auto kv = line.split(QLatin1Char('='));
+        if (kv.size() != 2)
+            continue;
+        const int v = kv[1].toInt();
+        if (kv[0] == "X") { r.moveLeft(v); ++found; }
+        else if (kv[0] == "Y") { r.moveTop(v); ++found; }
+        else if (kv[0] == "WIDTH") { r.setWidth(v); ++found; }
+        else if (kv[0] == "HEIGHT") { r.setHeight(v); ++found; }
+    }
+    if (found != 4)
+        return std::nullopt;
+    return r;
+}
+
+bool closeWindow(const QString& windowId)
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (!c || xcb_connection_has_error(c))
+        return false;
+    const auto intern = [c](const char* name) {
+        auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
+        free(reply);
+        return atom;
+    };
+    xcb_client_message_event_t event {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = windowId.toUInt();
+    event.type = intern("WM_PROTOCOLS");
+    event.data.data32[0] = intern("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+    xcb_disconnect(c);
+    return true;
+}
+
+bool offerPngOnClipboard(const QString& path)
+{
+    // xclip forks a server that lives until another client takes the clipboard.
+    return QProcess::startDetached(QStringLiteral("xclip"), { "-selection", "clipboard", "-t", "image/png", "-i", path });
+}
+
+}

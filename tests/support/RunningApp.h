@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+// The real lumaforge binary, started on the test's private X server with the test's private
+// HOME, for end-to-end tests.
+class RunningApp {
+public:
+    RunningApp();
+    ~RunningApp();
+
+    // Marks onboarding done (or not) in the settings file, then starts the application and waits
+    // until it watches its screenshot folder. False when it did not come up.
+    bool start(bool onboardingDone = true);
+    bool isRunning() const;
+    QString log();
+    // The folder the application watches.
+    static QString screenshotFolder();
+
+private:
+    std::unique_ptr<QProcess> m_process;
+    QByteArray m_log;
+};
+
+namespace Desktop {
+// Runs a program and returns what it printed (empty on failure or timeout).
+QByteArray run(const QString& program, const QStringList& arguments, int timeoutMs = 5000, int* exitCode = nullptr);
+// The clipboard's image/png contents as served by whoever owns it, decoded.
+QImage clipboardPng();
+// Visible windows whose name matches the regular expression.
+QStringList findWindows(const QString& namePattern);
+std::optional<QRect> windowGeometry(const QString& windowId);
+// Asks the window to close, as a window manager's close button does (WM_DELETE_WINDOW).
+bool closeWindow(const QString& windowId);
+// Offers a PNG file on the clipboard through xclip (which keeps serving it in the background).
+bool offerPngOnClipboard(const QString& path);
+}
