@@ -58,11 +58,14 @@ void paintBackground(QPainter& painter, const QRectF& rect, BackgroundPreset pre
         const QImage image = BackgroundImageCache::shared().image(preset, size);
         if (image.isNull())
             return;
-        // The world transform that cancels the device's own pixel ratio leaves device pixels.
-        const double dpr = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+        // The device transform also holds what the painter adds under the world transform (the
+        // pixel ratio, and a child widget's offset in its window): cancel exactly that, so the
+        // image lands 1:1 on the device pixels it was rendered for.
         painter.save();
-        painter.setWorldTransform(QTransform::fromScale(1.0 / dpr, 1.0 / dpr));
-        painter.drawImage(QPointF(topLeft), image);
+        painter.setWorldTransform(QTransform());
+        const QTransform base = painter.deviceTransform();
+        painter.setWorldTransform(QTransform::fromTranslate(topLeft.x(), topLeft.y()) * base.inverted());
+        painter.drawImage(QPointF(0, 0), image);
         painter.restore();
         return;
     }
