@@ -158,19 +158,9 @@ void NotchStyleChip::paintEvent(QPaintEvent*)
     }
     const QRectF swatch(x, midY - kSwatch / 2, kSwatch, kSwatch);
     const QPainterPath swatchShape = continuousRoundedRect(swatch, kSwatchRadius);
-    // Drawn off screen first: the background painter places its pixels by the device transform,
-    // which inside a child widget's redirected painter also carries the widget's offset.
-    const qreal dpr = devicePixelRatioF();
-    QImage swatchImage((QSizeF(kSwatch, kSwatch) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
-    swatchImage.setDevicePixelRatio(dpr);
-    swatchImage.fill(Qt::transparent);
-    {
-        QPainter ip(&swatchImage);
-        paintBackground(ip, QRectF(0, 0, kSwatch, kSwatch), m_preset->settings.background, ColorScheme::dark);
-    }
     p.save();
     p.setClipPath(swatchShape);
-    p.drawImage(swatch.topLeft(), swatchImage);
+    paintBackground(p, swatch, m_preset->settings.background, ColorScheme::dark);
     p.restore();
     p.setPen(QPen(Theme::rgb(255, 255, 255, 0.20), 0.5));
     p.drawPath(continuousRoundedRect(swatch.adjusted(0.25, 0.25, -0.25, -0.25), kSwatchRadius));
