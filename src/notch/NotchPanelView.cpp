@@ -392,8 +392,10 @@ QRegion NotchPanelView::drawnRegion() const
         region += regionOf(outline.translated(m_card->pos()));
     }
     if (m_shareRow->isVisible()) {
+        // Round, so that without a compositor (where the region is also the window's shape) the
+        // corners around each circle stay the desktop's.
         for (const NotchShareCircle* circle : m_circles)
-            region += QRect(circle->mapTo(this, QPoint(0, 0)), circle->size());
+            region += QRegion(QRect(circle->mapTo(this, QPoint(0, 0)), circle->size()), QRegion::Ellipse);
     }
     region += m_detail->drawnRect();
     return region;
