@@ -1,5 +1,6 @@
 // The capture road's own costs: listing the screenshot folder, reading a new screenshot file, and
 // encoding the PNG bytes the clipboard offers (Qt's writer, until the fast encoder arrives).
+#include "BenchMain.h"
 #include "capture/ScreenshotWatcher.h"
 #include "platform/ImageFile.h"
 #include "platform/Pasteboard.h"
@@ -88,10 +89,5 @@ BENCHMARK(BM_ClipboardPngWithQt)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runGuiBenchmarks(argc, argv);
 }

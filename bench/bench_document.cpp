@@ -1,5 +1,6 @@
 // Editor document costs paid on the main thread: building a document for every new shot (the
 // default mark colour reads every pixel), restyling with many marks, and undo steps.
+#include "BenchMain.h"
 #include "BenchImages.h"
 #include "editor/EditorDocument.h"
 
@@ -79,9 +80,5 @@ BENCHMARK(BM_UndoStep)->Arg(10)->Arg(200)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runGuiBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // the clipboard can serve the PNG bytes, and a restyle click until the new style is shown.
 // Run under an X server (DISPLAY set) for the real window and clipboard; without one it falls
 // back to Qt's offscreen platform.
+#include "BenchMain.h"
 #include "BenchImages.h"
 
 #include "model/Preferences.h"
@@ -126,11 +127,8 @@ BENCHMARK(BM_RestyleUntilShown)->UseManualTime()->Unit(benchmark::kMillisecond)-
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    // On a display when there is one: the panel is measured until the X server shows it.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    return runGuiBenchmarks<QApplication>(argc, argv);
 }

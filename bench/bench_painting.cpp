@@ -1,5 +1,6 @@
 // Costs of the painted layers of the canvas at export sizes: the redaction filters, the mesh
 // backgrounds (rendered and cached) and a busy annotation layer.
+#include "BenchMain.h"
 #include "render/AnnotationLayer.h"
 #include "render/BackgroundView.h"
 #include "render/CensorCache.h"
@@ -139,13 +140,5 @@ BENCHMARK(BM_BusyAnnotations)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runGuiBenchmarks(argc, argv);
 }

@@ -1,5 +1,6 @@
 // What opening and hovering the tray popover costs: cutting a screen-sized shot down to its
 // thumbnail, painting the whole popover, and repainting one row as the pointer moves over it.
+#include "BenchMain.h"
 #include "capture/CaptureManager.h"
 #include "capture/CapturePopoverView.h"
 #include "capture/CaptureShortcutStore.h"
@@ -108,9 +109,5 @@ BENCHMARK(RowRepaint)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runGuiBenchmarks<QApplication>(argc, argv);
 }

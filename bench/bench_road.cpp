@@ -2,6 +2,7 @@
 // renamed into its watched folder, and the time until the styled PNG is ready on the clipboard.
 // The application reports its stages (LUMAFORGE_TRACE_ROAD), so each run is split into detect,
 // load, recognition, render, present and encode. Run: build/bench_road (needs Xvfb).
+#include "BenchMain.h"
 #include "screens/ScreenshotGenerator.h"
 
 #include <QBuffer>
@@ -244,11 +245,5 @@ BENCHMARK(BM_RoadDenseText)->UseManualTime()->Unit(benchmark::kMillisecond)->Ite
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_road.reset();
-    return 0;
+    return runGuiBenchmarks(argc, argv, [] { g_road.reset(); });
 }

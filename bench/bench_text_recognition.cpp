@@ -4,6 +4,7 @@
 //
 //   build/bench_text_recognition                    # every core
 //   taskset -c 0,1 build/bench_text_recognition     # two cores
+#include "BenchMain.h"
 #include "platform/TesseractTextRecognizer.h"
 #include "platform/TextLineFinder.h"
 #include "render/SensitiveTextDetector.h"
@@ -83,10 +84,5 @@ BENCHMARK(findLines)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runGuiBenchmarks(argc, argv);
 }

@@ -1,4 +1,5 @@
 // Painting costs of the shared controls: what a repaint of the editor's panels and sliders costs.
+#include "BenchMain.h"
 #include "ui/GlassPanel.h"
 #include "ui/LumaSlider.h"
 #include "ui/Shadow.h"
@@ -72,9 +73,5 @@ BENCHMARK(SpringStart)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runGuiBenchmarks<QApplication>(argc, argv);
 }
