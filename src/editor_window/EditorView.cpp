@@ -2,7 +2,6 @@
 
 #include "editor/DocumentRender.h"
 #include "editor/EditorDocument.h"
-#include "platform/PlatformTexts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,13 +20,13 @@ EditorView::EditorView(std::shared_ptr<EditorDocument> document, Actions actions
     auto* title = new QLabel(m_document->title(), this);
     bar->addWidget(title);
     bar->addStretch();
-    auto* copy = new QPushButton(tr("Copy") + QStringLiteral("  ") + platformText("⌘C"), this);
+    auto* copy = new QPushButton(tr("Copy"), this);
     copy->setObjectName(QStringLiteral("copy"));
     connect(copy, &QPushButton::clicked, this, [f = actions.copy] {
         if (f)
             f();
     });
-    auto* copyClose = new QPushButton(tr("Copy & Close"), this);
+    auto* copyClose = new QPushButton(tr("Copy && Close"), this);
     copyClose->setObjectName(QStringLiteral("copyAndClose"));
     connect(copyClose, &QPushButton::clicked, this, [f = actions.copyAndClose] {
         if (f)
