@@ -1,12 +1,9 @@
+#include "AppStateKit.h"
 #include "app/AppState.h"
 #include "app/Toast.h"
 #include "capture/CaptureManager.h"
 #include "capture/ScreenshotWatcher.h"
 #include "editor/EditorDocument.h"
-#include "fakes/FakeLoginItem.h"
-#include "fakes/FakePasteboard.h"
-#include "fakes/FakeScreenshotSettings.h"
-#include "fakes/FakeSettingsStore.h"
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
 #include "model/UuidText.h"
@@ -57,32 +54,17 @@ QString toastText()
     return toastPanel() && toastPanel()->isVisible() ? toastPanel()->accessibleName() : QString();
 }
 
-struct AppStateFixture : ::testing::Test {
-    QTemporaryDir dir;
-    FakeSettingsStore settings;
-    FakeLoginItem loginItem;
-    FakeScreenshotSettings screenshotSettings;
-    FakePasteboard pasteboard;
-    std::unique_ptr<Preferences> prefs;
-    std::unique_ptr<PresetStore> presets;
+struct AppStateFixture : AppStateKit {
     ManualScan scan;
     RecordingPresenter presenter;
     int renders = 0;
-    std::unique_ptr<AppState> app;
 
     void SetUp() override
     {
-        screenshotSettings.folder = dir.path();
-        prefs = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, dir.path() + "/logo.png");
-        presets = std::make_unique<PresetStore>(settings);
-        app = std::make_unique<AppState>(AppState::Services {
-            screenshotSettings, pasteboard, *prefs, *presets, settings, scan.function(),
-            [this](const EditorDocument& document) {
-                ++renders;
-                QImage out(100, 60, QImage::Format_RGB32);
-                out.fill(Qt::white);
-                return out;
-            } });
+        makeApp(scan.function(), [this](const EditorDocument&) {
+            ++renders;
+            return filledImage({ 100, 60 }, Qt::white);
+        });
         app->setPresenter(&presenter);
         hideToast();
     }

@@ -1,10 +1,7 @@
+#include "AppStateKit.h"
 #include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "editor/EditorDocument.h"
-#include "fakes/FakeLoginItem.h"
-#include "fakes/FakePasteboard.h"
-#include "fakes/FakeScreenshotSettings.h"
-#include "fakes/FakeSettingsStore.h"
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
 #include "support/Wait.h"
@@ -16,28 +13,11 @@
 
 namespace {
 
-struct MainWindowFixture : ::testing::Test {
-    QTemporaryDir dir;
-    FakeSettingsStore settings;
-    FakeLoginItem loginItem;
-    FakeScreenshotSettings screenshotSettings;
-    FakePasteboard pasteboard;
-    std::unique_ptr<Preferences> prefs;
-    std::unique_ptr<PresetStore> presets;
-    std::unique_ptr<AppState> app;
-
+struct MainWindowFixture : AppStateKit {
     void SetUp() override
     {
-        screenshotSettings.folder = dir.path();
-        prefs = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, dir.path() + "/logo.png");
-        presets = std::make_unique<PresetStore>(settings);
-        app = std::make_unique<AppState>(AppState::Services { screenshotSettings, pasteboard, *prefs, *presets, settings,
-            [](const QImage&, QObject*, std::function<void(DetectionResult)> done) { done({}); },
-            [](const EditorDocument&) {
-                QImage out(10, 10, QImage::Format_RGB32);
-                out.fill(Qt::gray);
-                return out;
-            } });
+        makeApp([](const QImage&, QObject*, std::function<void(DetectionResult)> done) { done({}); },
+            [](const EditorDocument&) { return filledImage({ 10, 10 }, Qt::gray); });
     }
 
     QImage image() const
