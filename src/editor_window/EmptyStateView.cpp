@@ -2,7 +2,7 @@
 
 #include "capture/CaptureManager.h"
 #include "capture/CapturedShot.h"
-#include "platform/ImageFile.h"
+#include "platform/MimeImage.h"
 #include "platform/PlatformTexts.h"
 
 #include <QDragEnterEvent>
@@ -11,28 +11,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-// The dropped image: image data first, else the first local file that reads as an image.
-QImage droppedImage(const QMimeData* mime)
-{
-    if (mime->hasImage()) {
-        const QImage image = qvariant_cast<QImage>(mime->imageData());
-        if (!image.isNull())
-            return image;
-    }
-    for (const QUrl& url : mime->urls()) {
-        if (!url.isLocalFile())
-            continue;
-        const ImageFile::Result result = ImageFile::read(url.toLocalFile());
-        if (result.ok())
-            return result.image;
-    }
-    return {};
-}
-
-}
 
 EmptyStateView::EmptyStateView(CaptureManager& capture, std::function<void()> paste, QWidget* parent)
     : QWidget(parent)
@@ -87,7 +65,7 @@ void EmptyStateView::dragEnterEvent(QDragEnterEvent* event)
 
 void EmptyStateView::dropEvent(QDropEvent* event)
 {
-    const QImage image = droppedImage(event->mimeData());
+    const QImage image = readMimeImage(*event->mimeData(), QStringLiteral("drop"));
     if (image.isNull())
         return;
     event->acceptProposedAction();

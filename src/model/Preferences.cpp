@@ -18,6 +18,12 @@
 #include <QThreadPool>
 
 namespace {
+// Instant screenshots switch the tool's own floating thumbnail off.
+void applyInstantScreenshots(ScreenshotSettings& settings, bool instant)
+{
+    settings.setShowThumbnail(!instant);
+}
+
 const QString kDefaultBackground = QStringLiteral("defaultBackground");
 const QString kDefaultPresetID = QStringLiteral("defaultPresetID");
 const char* const kCopyAfterCapture = "copyAfterCapture";
@@ -295,11 +301,10 @@ void Preferences::scheduleInstantScreenshotsSync()
 {
     const bool value = instantScreenshots();
     ScreenshotSettings* settings = &m_screenshotSettings;
-    QThreadPool::globalInstance()->start([settings, value] { settings->setShowThumbnail(!value); });
+    QThreadPool::globalInstance()->start([settings, value] { applyInstantScreenshots(*settings, value); });
 }
 
 void Preferences::syncInstantScreenshots(bool value)
 {
-    // Instant screenshots switch the tool's own floating thumbnail off.
-    m_screenshotSettings.setShowThumbnail(!value);
+    applyInstantScreenshots(m_screenshotSettings, value);
 }

@@ -4,6 +4,7 @@
 
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
+#include "platform/MimeImage.h"
 #include "platform/PngEncoder.h"
 
 #include <QBuffer>
@@ -120,43 +121,7 @@ QImage QtPasteboard::readImage()
         return {};
     if (mime == m_written.data())
         return qvariant_cast<QImage>(mime->imageData());
-    if (const auto image = readImageData(*mime))
-        return *image;
-    return readFirstImageUrl(*mime);
-}
-
-std::optional<QImage> QtPasteboard::readImageData(const QMimeData& mime) const
-{
-    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
-    for (const QString& type : mime.formats()) {
-        if (!type.startsWith(QLatin1String("image/")) || !readable.contains(type.toLatin1()))
-            continue;
-        // Only the first image on offer counts: a broken first image is not replaced by another.
-        const ImageFile::Result result = ImageFile::decode(mime.data(type));
-        if (!result.ok())
-            logLine(QStringLiteral("the clipboard's %1 image cannot be read: %2").arg(type, result.error));
-        return result.image;
-    }
-    return std::nullopt;
-}
-
-QImage QtPasteboard::readFirstImageUrl(const QMimeData& mime) const
-{
-    if (!mime.hasUrls())
-        return {};
-    const QList<QByteArray> readable = QImageReader::supportedImageFormats();
-    for (const QUrl& url : mime.urls()) {
-        if (!url.isLocalFile())
-            continue;
-        const QString path = url.toLocalFile();
-        if (!readable.contains(QFileInfo(path).suffix().toLower().toLatin1()))
-            continue;
-        const ImageFile::Result result = ImageFile::read(path);
-        if (!result.ok())
-            logLine(QStringLiteral("the clipboard's file %1 cannot be read: %2").arg(path, result.error));
-        return result.image;
-    }
-    return {};
+    return readMimeImage(*mime, QStringLiteral("clipboard"));
 }
 
 Pasteboard& Pasteboard::shared()

@@ -32,10 +32,6 @@ public:
     QByteArray writtenPng() const;
 
 private:
-    // No value when the clipboard offers no image format at all.
-    std::optional<QImage> readImageData(const QMimeData& mime) const;
-    QImage readFirstImageUrl(const QMimeData& mime) const;
-
     QClipboard* m_clipboard;
     PngEncodeFunction m_encoder;
     QThreadPool* m_pool;
