@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/ApplicationIcon.h"
 #include "app/SingleInstance.h"
+#include "platform/QuitSignals.h"
 #include "platform/TextRecognizer.h"
 
 #include <QApplication>
@@ -19,6 +20,8 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(applicationIcon());
     // A tray application: closing the last window keeps it running.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Logging out sends SIGTERM: quit through the event loop so pending writes are flushed.
+    QuitSignals::install();
 
     AppDelegate delegate;
     SingleInstance instance;
