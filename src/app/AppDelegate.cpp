@@ -30,8 +30,23 @@ AppDelegate::~AppDelegate()
     delete m_mainWindow;
 }
 
+namespace {
+void showNotice(const QString& message)
+{
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Lumaforge"), message, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+}
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
+    // Settings that exist but cannot be read are left alone for the whole run; say so once.
+    if (const QString problem = SettingsStore::shared().loadProblem(); !problem.isEmpty())
+        showNotice(tr("Lumaforge could not read its settings (%1). It uses the default settings for now and "
+                      "does not change the settings file.")
+                .arg(problem));
+
     AppState& app = AppState::shared();
     SystemScreenshotTool& tool = SystemScreenshotTool::shared();
 
@@ -43,11 +58,7 @@ void AppDelegate::applicationDidFinishLaunching()
         [] { SystemScreenshotTool::shared().capture(SystemCapture::fullScreen); });
     // Where no way to start the desktop's tool exists, say what is missing instead of failing
     // silently.
-    connect(&tool, &SystemScreenshotTool::unavailable, this, [](const QString& message) {
-        auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Lumaforge"), message, QMessageBox::Ok);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->show();
-    });
+    connect(&tool, &SystemScreenshotTool::unavailable, this, showNotice);
 
     // New shots go to the notch panel; its "open in editor" continues in the main window.
     NotchController& notch = NotchController::shared();

@@ -24,6 +24,7 @@ JsonSettingsStore::JsonSettingsStore(QString path, QObject* parent)
 void JsonSettingsStore::reload()
 {
     m_root = {};
+    m_loadProblem.clear();
     load();
 }
 
@@ -32,11 +33,20 @@ void JsonSettingsStore::load()
     QFile file(m_path);
     if (!file.exists())
         return;
+    // A file we cannot read may hold every setting and preset: writing would replace it.
+    const auto unreadable = [this](const QString& reason) {
+        m_loadProblem = reason;
+        logLine(QStringLiteral("cannot read settings %1: %2; defaults apply and the file is left alone").arg(m_path, reason));
+    };
     if (!file.open(QIODevice::ReadOnly)) {
-        logLine(QStringLiteral("cannot read settings %1: %2").arg(m_path, file.errorString()));
+        unreadable(file.errorString());
         return;
     }
     const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        unreadable(file.errorString());
+        return;
+    }
     file.close();
 
     QJsonParseError error {};
@@ -53,12 +63,17 @@ void JsonSettingsStore::load()
     const QString reason = bytes.trimmed().isEmpty() ? QStringLiteral("empty")
         : error.error != QJsonParseError::NoError  ? error.errorString()
                                                     : QStringLiteral("not a JSON object");
-    logLine(QStringLiteral("settings file %1 unreadable (%2); %3, defaults apply")
-                .arg(m_path, reason, moved ? QStringLiteral("kept as ") + aside : QStringLiteral("could not move it aside")));
+    if (!moved) {
+        unreadable(reason + QStringLiteral(", and it could not be moved aside"));
+        return;
+    }
+    logLine(QStringLiteral("settings file %1 unreadable (%2); kept as %3, defaults apply").arg(m_path, reason, aside));
 }
 
 void JsonSettingsStore::save()
 {
+    if (!m_loadProblem.isEmpty())
+        return;
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -24,6 +24,10 @@ public:
 
     bool contains(const QString& key) const { return value(key).isValid(); }
 
+    // Why the stored settings could not be read and are left alone (the application runs on
+    // defaults and writes nothing); empty when they were read.
+    virtual QString loadProblem() const { return {}; }
+
     // Typed reads: no value when the key is absent or holds another type.
     std::optional<bool> boolValue(const QString& key) const;
     std::optional<double> doubleValue(const QString& key) const;

@@ -9,6 +9,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 QString writeFile(const QString& path, const QByteArray& bytes)
@@ -90,6 +95,60 @@ TEST(JsonSettingsStore, UnreadableFilesAreKeptAsideAndDefaultsApply)
         EXPECT_EQ(JsonSettingsStore(path).boolValue(QStringLiteral("flag")), true);
         EXPECT_EQ(corruptCopies(dir.path()).size(), 1);
     }
+}
+
+namespace {
+// Runs `body` in a child process without the right to read files it does not own (root drops
+// to nobody there); the child's exit code is the number of failed checks.
+int runUnprivileged(const std::function<int()>& body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(100);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+}
+}
+
+TEST(JsonSettingsStore, AFileThatCannotBeReadIsNeverOverwritten)
+{
+    QTemporaryDir dir;
+    // The folder stays writable, as a home folder is: only the file itself is unreadable.
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0777);
+    const QByteArray content("{\"watermarkText\": \"mine\", \"savedPresets\": {\"$data\": \"W10=\"}}");
+    const QString path = writeFile(dir.path() + QStringLiteral("/settings.json"), content);
+    ::chmod(QFile::encodeName(path).constData(), 0);
+
+    const int failures = runUnprivileged([&] {
+        int failed = 0;
+        LogCapture log;
+        JsonSettingsStore store(path);
+        failed += store.loadProblem().isEmpty();
+        failed += store.contains(QStringLiteral("watermarkText"));
+        // The run goes on with values in memory; the file is not touched.
+        store.setValue(QStringLiteral("watermarkText"), QStringLiteral("new"));
+        store.setValue(QStringLiteral("flag"), true);
+        store.remove(QStringLiteral("flag"));
+        failed += store.stringValue(QStringLiteral("watermarkText")) != QStringLiteral("new");
+        failed += log.lines.size() != 1;
+        return failed;
+    });
+    EXPECT_EQ(failures, 0);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly) || ::geteuid() != 0);
+    if (file.isOpen())
+        EXPECT_EQ(file.readAll(), content);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("settings.json") });
+
+    // Readable again, it is read as before.
+    ::chmod(QFile::encodeName(path).constData(), 0600);
+    JsonSettingsStore store(path);
+    EXPECT_TRUE(store.loadProblem().isEmpty());
+    EXPECT_EQ(store.stringValue(QStringLiteral("watermarkText")), QStringLiteral("mine"));
 }
 
 TEST(JsonSettingsStore, ValuesItDoesNotKnowSurviveAWrite)
