@@ -44,12 +44,13 @@ void PresetStore::load()
 
     QList<StylePreset> decoded;
     QStringList reasons;
-    for (const QJsonValue& element : doc.array()) {
+    const QJsonArray elements = doc.array();
+    for (int i = 0; i < elements.size(); ++i) {
         QString why;
-        if (auto preset = StylePreset::fromJson(element, &why)) {
+        if (auto preset = StylePreset::fromJson(elements[i], &why)) {
             decoded.append(*preset);
         } else {
-            m_undecodable.append(element);
+            m_undecodable.append({ i, elements[i] });
             reasons.append(why);
         }
     }
@@ -64,11 +65,39 @@ void PresetStore::load()
 
 void PresetStore::add(const QString& name, const BeautifySettings& settings)
 {
-    auto it = std::find_if(m_presets.begin(), m_presets.end(), [&](const StylePreset& p) { return p.name == name; });
-    if (it != m_presets.end())
-        it->settings = settings;
-    else
+    // The first element of that name in stored order, readable or not.
+    int decodedBefore = 0; // readable presets ahead of the unreadable match
+    int unreadableMatch = -1;
+    int readableMatch = -1;
+    for (int place = 0, next = 0, u = 0; place < m_presets.size() + m_undecodable.size(); ++place) {
+        if (u < m_undecodable.size() && m_undecodable[u].first == place) {
+            if (m_undecodable[u].second.toObject().value(QStringLiteral("name")) == QJsonValue(name)) {
+                unreadableMatch = u;
+                decodedBefore = next;
+                break;
+            }
+            ++u;
+        } else {
+            if (m_presets[next].name == name) {
+                readableMatch = next;
+                break;
+            }
+            ++next;
+        }
+    }
+    if (readableMatch >= 0) {
+        m_presets[readableMatch].settings = settings;
+    } else if (unreadableMatch >= 0) {
+        // Keep the identity it had where it can be read, so a default pointing at it still does.
+        const QJsonValue id = m_undecodable[unreadableMatch].second.toObject().value(QStringLiteral("id"));
+        QUuid uuid = uuidFromString(id.toString()).value_or(QUuid::createUuid());
+        if (std::any_of(m_presets.begin(), m_presets.end(), [&](const StylePreset& p) { return p.id == uuid; }))
+            uuid = QUuid::createUuid();
+        m_undecodable.removeAt(unreadableMatch);
+        m_presets.insert(decodedBefore, StylePreset { uuid, name, settings });
+    } else {
         m_presets.append(StylePreset { QUuid::createUuid(), name, settings });
+    }
     Q_EMIT presetsChanged();
     persist();
 }
@@ -84,10 +113,12 @@ void PresetStore::persist()
         m_unreadableValue = {};
     }
     QJsonArray array;
-    for (const StylePreset& preset : m_presets)
-        array.append(preset.toJson());
-    for (const QJsonValue& element : m_undecodable)
-        array.append(element);
+    for (int place = 0, next = 0, u = 0; place < m_presets.size() + m_undecodable.size(); ++place) {
+        if (u < m_undecodable.size() && (m_undecodable[u].first == place || next == m_presets.size()))
+            array.append(m_undecodable[u++].second);
+        else
+            array.append(m_presets[next++].toJson());
+    }
     m_store.setValue(m_key, QJsonDocument(array).toJson(QJsonDocument::Compact));
 }
 

@@ -20,10 +20,11 @@ public:
     QString key() const { return m_key; }
 
     // Replaces the list with the stored one. Stored elements that cannot be decoded are kept
-    // aside and written back unchanged, so one bad preset never costs the others.
+    // aside and written back unchanged in their places, so one bad preset never costs the others.
     void load();
     // Saves a style under a name: an existing preset of exactly that name gets the new settings
-    // (its id and place stay); otherwise a new preset is appended. Then persists.
+    // (its id and place stay; a stored element of that name we could not read is replaced in its
+    // place); otherwise a new preset is appended. Then persists.
     void add(const QString& name, const BeautifySettings& settings);
     // Writes the whole list under the key.
     void persist();
@@ -38,6 +39,7 @@ private:
     SettingsStore& m_store;
     QString m_key;
     QList<StylePreset> m_presets;
-    QJsonArray m_undecodable;       // stored elements we could not read, carried through persist
+    // Stored elements we could not read, by their place in the stored list, carried through persist.
+    QList<std::pair<int, QJsonValue>> m_undecodable;
     QVariant m_unreadableValue;     // a stored value that was no readable array at all
 };

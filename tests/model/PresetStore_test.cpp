@@ -79,6 +79,7 @@ TEST(PresetStore, OneBadPresetNeverCostsTheOthers)
     QJsonObject bad = good1.toJson();
     bad.remove(QStringLiteral("settings"));
     bad["name"] = QStringLiteral("Broken");
+    bad["id"] = uuidString(QUuid::createUuid());
     settings.setValue(QStringLiteral("savedPresets"),
         QJsonDocument(QJsonArray { good1.toJson(), bad, good2.toJson() }).toJson());
 
@@ -90,11 +91,24 @@ TEST(PresetStore, OneBadPresetNeverCostsTheOthers)
     EXPECT_EQ(store.presets()[1], good2);
     EXPECT_EQ(log.lines.size(), 1);
 
-    // Saving keeps the element it could not read, unchanged.
+    // Saving keeps the element it could not read, unchanged and in its place.
     store.add(QStringLiteral("Three"), withPadding(3));
     const QJsonArray stored = storedArray(settings);
     ASSERT_EQ(stored.size(), 4);
-    EXPECT_TRUE(stored.contains(bad));
+    EXPECT_EQ(stored[1], bad);
+    EXPECT_EQ(stored[3].toObject().value(QStringLiteral("name")), QStringLiteral("Three"));
+
+    // Saving under its name replaces it there (with its id), rather than adding a second "Broken".
+    store.add(QStringLiteral("Broken"), withPadding(4));
+    const QJsonArray replaced = storedArray(settings);
+    ASSERT_EQ(replaced.size(), 4);
+    ASSERT_EQ(store.presets().size(), 4);
+    EXPECT_EQ(store.presets()[1].name, QStringLiteral("Broken"));
+    EXPECT_EQ(store.presets()[1].id, *uuidFromString(bad["id"].toString()));
+    PresetStore reread(settings);
+    reread.load();
+    EXPECT_EQ(reread.presets(), store.presets());
+    EXPECT_EQ(log.lines.size(), 1);
 }
 
 TEST(PresetStore, UnreadableStoredValuesAreKeptAside)
