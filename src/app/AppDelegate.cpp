@@ -13,6 +13,7 @@
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemScreenshotTool.h"
+#include "render/PngFiles.h"
 #include "settings/PreferencesView.h"
 
 #include <QApplication>
@@ -46,6 +47,9 @@ void AppDelegate::applicationDidFinishLaunching()
         showNotice(tr("Lumaforge could not read its settings (%1). It uses the default settings for now and "
                       "does not change the settings file.")
                 .arg(problem));
+
+    // Drag-out files of a run that crashed would otherwise stay for good.
+    sweepStaleDragFolders();
 
     AppState& app = AppState::shared();
     SystemScreenshotTool& tool = SystemScreenshotTool::shared();

@@ -11,8 +11,10 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 // Writes all of `data` to `path` through a temporary file renamed into place. On failure returns
@@ -33,8 +35,11 @@ std::optional<QString> writeAtomically(const QString& path, const QByteArray& da
 }
 
 const QString kDragFolderPrefix = QStringLiteral("drag-");
+// Folders from before they carried their process id are stale once this old.
+constexpr qint64 kUnownedFolderAgeSecs = 3600;
 
-// A new folder of our own (mode 0700) inside the private temporary folder.
+// A new folder of our own (mode 0700) inside the private temporary folder, named after this
+// process so a later start can tell whether its owner still runs.
 std::optional<QString> makeDragFolder(QString* reason)
 {
     const QString base = AppPaths::privateTempDir();
@@ -42,7 +47,8 @@ std::optional<QString> makeDragFolder(QString* reason)
         *reason = QStringLiteral("no private temporary folder");
         return std::nullopt;
     }
-    QByteArray templ = QFile::encodeName(base + QLatin1Char('/') + kDragFolderPrefix + QStringLiteral("XXXXXX"));
+    QByteArray templ = QFile::encodeName(
+        base + QLatin1Char('/') + kDragFolderPrefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
     if (!::mkdtemp(templ.data())) {
         *reason = QStringLiteral("cannot create a folder in %1: %2").arg(base, QString::fromLocal8Bit(std::strerror(errno)));
         return std::nullopt;
@@ -110,4 +116,29 @@ void removeTempPNG(const QString& path)
     if (!base.isEmpty() && folder.fileName().startsWith(kDragFolderPrefix)
         && QFileInfo(folder.absolutePath()).canonicalFilePath() == QFileInfo(base).canonicalFilePath())
         QDir().rmdir(folder.absoluteFilePath());
+}
+
+int sweepStaleDragFolders()
+{
+    const QString base = AppPaths::privateTempDir();
+    if (base.isEmpty())
+        return 0;
+    int removed = 0;
+    const QFileInfoList folders = QDir(base).entryInfoList(
+        { kDragFolderPrefix + QLatin1Char('*') }, QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks | QDir::Hidden);
+    for (const QFileInfo& folder : folders) {
+        const QString rest = folder.fileName().mid(kDragFolderPrefix.size());
+        bool numbered = false;
+        const qint64 pid = rest.section(QLatin1Char('-'), 0, 0).toLongLong(&numbered);
+        bool stale;
+        if (numbered && rest.contains(QLatin1Char('-')) && pid > 0)
+            stale = pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+        else
+            stale = folder.lastModified().secsTo(QDateTime::currentDateTime()) > kUnownedFolderAgeSecs;
+        if (stale && QDir(folder.absoluteFilePath()).removeRecursively())
+            ++removed;
+    }
+    if (removed > 0)
+        logLine(QStringLiteral("removed %1 drag-out folder(s) left by an earlier run").arg(removed));
+    return removed;
 }

@@ -28,3 +28,6 @@ std::optional<QString> writeTempPNG(const QImage& image, const std::optional<QSt
 
 // Removes a file written by writeTempPNG, and the folder made for it.
 void removeTempPNG(const QString& path);
+
+// Removes drag-out folders whose process no longer runs (left by a crash); returns how many.
+int sweepStaleDragFolders();

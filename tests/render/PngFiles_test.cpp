@@ -12,8 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -141,4 +144,48 @@ TEST(PngFiles, DragOutFailuresReportNoFile)
     EXPECT_FALSE(writeTempPNG(picture(), dir.filePath(QStringLiteral("missing/folder/x.png"))).has_value());
     ASSERT_EQ(log.lines.size(), 1);
     EXPECT_TRUE(log.lines[0].startsWith(QStringLiteral("Lumaforge: temp file write failed: ")));
+}
+
+TEST(PngFiles, StartSweepsDragFoldersWhoseRunEnded)
+{
+    // A process that has ended: its folders are what a crash leaves.
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ASSERT_GT(ended, 0);
+    ::waitpid(ended, nullptr, 0);
+
+    const QString base = AppPaths::privateTempDir();
+    const auto plant = [&](const QString& name, qint64 ageSecs) {
+        const QString folder = base + QLatin1Char('/') + name;
+        QDir().mkpath(folder);
+        QFile file(folder + QStringLiteral("/Lumaforge 2026-01-01 at 10.00.00.png"));
+        file.open(QIODevice::WriteOnly);
+        file.write("png");
+        file.close();
+        const struct timespec times[2] = { { ::time(nullptr) - ageSecs, 0 }, { ::time(nullptr) - ageSecs, 0 } };
+        ::utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), times, 0);
+        return folder;
+    };
+    const QString crashed = plant(QStringLiteral("drag-%1-aaaaaa").arg(ended), 0);
+    const QString oldUnowned = plant(QStringLiteral("drag-bbbbbb"), 2 * 3600);
+    const QString freshUnowned = plant(QStringLiteral("drag-cccccc"), 0);
+    const QString otherRun = plant(QStringLiteral("drag-1-dddddd"), 2 * 3600); // pid 1 always runs
+    const QString notOurs = plant(QStringLiteral("keep-me"), 2 * 3600);
+    const auto live = writeTempPNG(picture());
+    ASSERT_TRUE(live);
+
+    LogCapture log;
+    EXPECT_EQ(sweepStaleDragFolders(), 2);
+    EXPECT_FALSE(QFileInfo::exists(crashed));
+    EXPECT_FALSE(QFileInfo::exists(oldUnowned));
+    EXPECT_TRUE(QFileInfo::exists(freshUnowned));
+    EXPECT_TRUE(QFileInfo::exists(otherRun));
+    EXPECT_TRUE(QFileInfo::exists(notOurs));
+    EXPECT_TRUE(QFileInfo::exists(*live)); // this run's own file stays
+    EXPECT_EQ(log.count(QStringLiteral("removed 2 drag-out folder(s)")), 1);
+
+    removeTempPNG(*live);
+    for (const QString& folder : { freshUnowned, otherRun, notOurs })
+        QDir(folder).removeRecursively();
 }
