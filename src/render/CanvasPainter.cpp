@@ -1,5 +1,7 @@
 #include "render/CanvasPainter.h"
 
+#include "platform/Log.h"
+
 #include "render/AnnotationLayer.h"
 #include "render/BackgroundRemover.h"
 #include "render/BackgroundView.h"
@@ -232,14 +234,15 @@ bool isOpaque(const QImage& image)
     return true;
 }
 
-void paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
+// False when the card's layer cannot be allocated: the card is the picture, so the render fails.
+bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
 {
     const BeautifySettings& s = c.settings;
     const QRectF card = cardRect(layout, s);
     // Stored styles are not clamped: a card with no area or no finite place is not drawn.
     if (!(card.width() > 0 && card.height() > 0 && std::isfinite(card.x()) && std::isfinite(card.y())
             && std::isfinite(card.right()) && std::isfinite(card.bottom())))
-        return;
+        return true;
     const double radius = std::isfinite(s.radius) ? std::max(0.0, s.radius) : 0.0;
     const QPainterPath outline = continuousRoundedRect(card, radius);
 
@@ -271,8 +274,10 @@ void paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
     const QTransform toDevice = p.deviceTransform();
     const QRect deviceBounds = toDevice.mapRect(card).toAlignedRect();
     QImage layer(deviceBounds.size(), QImage::Format_ARGB32_Premultiplied);
-    if (layer.isNull())
-        return;
+    if (layer.isNull()) {
+        logLine(QStringLiteral("render failed: no memory for a %1 x %2 card").arg(deviceBounds.width()).arg(deviceBounds.height()));
+        return false;
+    }
     layer.fill(Qt::transparent);
     {
         QPainter l(&layer);
@@ -305,6 +310,7 @@ void paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
         p.drawPath(continuousRoundedRect(card.adjusted(0.5, 0.5, -0.5, -0.5), std::max(0.0, radius - 0.5)));
         p.restore();
     }
+    return true;
 }
 
 struct WatermarkParts {
@@ -380,12 +386,12 @@ QRectF watermarkRect(const CanvasContent& content, const CanvasLayout& layout, W
     return cornerRect(layout, watermarkParts(content, layout).size, position);
 }
 
-void paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, const CanvasPaintOptions& options)
+bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, const CanvasPaintOptions& options)
 {
     const CanvasLayout layout = canvasLayout(content.image, content.settings);
     const QRectF canvas(0, 0, layout.canvasWidth, layout.canvasHeight);
     if (!(canvas.width() > 0 && canvas.height() > 0))
-        return;
+        return true;
 
     painter.save();
     painter.setClipRect(canvas, Qt::IntersectClip);
@@ -402,8 +408,7 @@ void paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, cons
         paintBackgroundLayer(painter, canvas, content.settings.background, options);
     }
 
-    if (!content.image.isNull())
-        paintCard(painter, content, layout);
+    const bool cardPainted = content.image.isNull() || paintCard(painter, content, layout);
 
     paintAnnotations(painter, canvas, content.annotations, imageRectNorm(layout, content.settings),
         std::max(0.0, content.settings.radius));
@@ -418,4 +423,5 @@ void paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, cons
         paintWatermark(painter, content, parts, place);
     }
     painter.restore();
+    return cardPainted;
 }

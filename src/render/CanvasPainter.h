@@ -44,8 +44,9 @@ struct CanvasPaintOptions {
 // background, the card (shadows, frame, title bar, the cropped and flipped screenshot with its
 // redactions, border), the annotations and the watermark. The one painter of the canvas, used by
 // the on-screen widget and by every render, so the two never differ. Main thread only (it reaches
-// the background-removal and censor caches).
-void paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, const CanvasPaintOptions& options = {});
+// the background-removal and censor caches). False when the card could not be drawn (no memory
+// for its layer): a render must then fail rather than go out without the screenshot.
+bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, const CanvasPaintOptions& options = {});
 
 // Where the watermark capsule sits for a corner, in canvas points; empty when the style shows no
 // watermark.

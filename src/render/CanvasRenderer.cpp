@@ -68,8 +68,10 @@ QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, 
     out.fill(transparent ? Qt::transparent : Qt::black);
     QPainter painter(&out);
     painter.scale(scale, scale);
-    paintBeautifiedCanvas(painter, CanvasContent { image, settings, annotations, redactionRects, watermark });
+    const bool complete = paintBeautifiedCanvas(painter, CanvasContent { image, settings, annotations, redactionRects, watermark });
     painter.end();
+    if (!complete)
+        return {};
     out.setDevicePixelRatio(scale);
     return out;
 }

@@ -2,7 +2,13 @@
 
 #include "support/LogCapture.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 TEST(CanvasRenderer, SocialSizesComeOutAtTheirTargetWidth)
 {
@@ -63,4 +69,64 @@ TEST(CanvasRenderer, OversizedOrDegenerateRendersAreRefused)
     big.canvasWidth = 5000;
     big.canvasHeight = 5000;
     EXPECT_TRUE(renderPixelSize(big, 2.0).has_value());
+}
+
+namespace {
+// Bytes of address space this process maps now.
+qint64 mappedBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    statm.open(QIODevice::ReadOnly);
+    return statm.readAll().split(' ').value(0).toLongLong() * ::sysconf(_SC_PAGESIZE);
+}
+
+QImage bigShot()
+{
+    QImage image(3000, 2000, QImage::Format_RGB32);
+    image.fill(QColor(30, 120, 200));
+    return image;
+}
+
+BeautifySettings plainStyle()
+{
+    BeautifySettings s = BeautifySettings::defaults();
+    s.background = BackgroundPreset::none;
+    s.shadow = 0;
+    return s;
+}
+}
+
+// Run by the test below in a process of its own whose address space holds the output image but
+// not the card's layer as well.
+TEST(CanvasRenderer, DISABLED_NoMemoryForTheCardChild)
+{
+    const QImage shot = bigShot();
+    const BeautifySettings s = plainStyle();
+    const CanvasLayout layout = canvasLayout(shot, s);
+    const QSize size = *renderPixelSize(layout, renderScale(layout, s));
+    const qint64 outBytes = qint64(size.width()) * size.height() * 4;
+    // Once without a limit, so the painter's helper threads exist before it applies.
+    ASSERT_FALSE(renderCanvasImage(shot, s, {}, {}, WatermarkConfig {}).isNull());
+
+    LogCapture log;
+    const rlimit limit { rlim_t(mappedBytes() + outBytes + outBytes / 3), RLIM_INFINITY };
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &limit), 0);
+    const QImage rendered = renderCanvasImage(shot, s, {}, {}, WatermarkConfig {});
+    ASSERT_EQ(log.count(QStringLiteral("no memory for a")), 1) << "the limit did not hit the card's layer";
+    EXPECT_TRUE(rendered.isNull()) << "a render without its card was reported as a success";
+}
+
+TEST(CanvasRenderer, NoMemoryForTheCardFailsTheRender)
+{
+#ifdef LUMAFORGE_SANITIZED
+    GTEST_SKIP() << "the sanitizers' allocator does not run under an address-space limit";
+#endif
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--gtest_also_run_disabled_tests"), QStringLiteral("--gtest_filter=CanvasRenderer.DISABLED_NoMemoryForTheCardChild") });
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QByteArray output = child.readAll();
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
