@@ -8,6 +8,7 @@
 #include "render/CardShadow.h"
 #include "render/ContinuousCorners.h"
 #include "render/ImageFilters.h"
+#include "render/ImageLru.h"
 #include "render/RedactionBars.h"
 
 #include <QFile>
@@ -155,6 +156,25 @@ void paintTitleBar(QPainter& p, const QRectF& bar, const BeautifySettings& s)
         light ? rgb(0, 0, 0, 0.08) : rgb(255, 255, 255, 0.08));
 }
 
+// The source at the pixel size it is drawn at when that is smaller: bilinear sampling skips
+// source pixels below a scale of 1, so text and thin lines shimmer; averaging the area each
+// drawn pixel covers does not. The last few results are kept for repeated paints of a view.
+QImage reducedFor(const QImage& source, const QSizeF& drawn)
+{
+    const QSize target(std::max(1, int(std::ceil(drawn.width() - 1e-6))), std::max(1, int(std::ceil(drawn.height() - 1e-6))));
+    if (source.isNull() || !(drawn.width() > 0 && drawn.height() > 0) || !std::isfinite(drawn.width())
+        || !std::isfinite(drawn.height()) || (target.width() >= source.width() && target.height() >= source.height()))
+        return source;
+    static ImageLru<std::pair<qint64, QSize>> reduced(4, 96ll << 20);
+    const auto key = std::make_pair(source.cacheKey(), target);
+    const QImage made = reduced.obtain(key, [&] {
+        // Qt's smooth scaling averages every source pixel under a target pixel when shrinking.
+        return source.scaled(std::min(target.width(), source.width()), std::min(target.height(), source.height()),
+            Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    });
+    return made.isNull() ? source : made;
+}
+
 // The screenshot inside the card: the source (or its cut-out) with the redaction bars, offset by
 // the crop, clipped to the shown part and mirrored about its centre.
 void paintScreenshot(QPainter& p, const QImage& source, const CanvasContent& c, const CanvasLayout& layout,
@@ -169,7 +189,7 @@ void paintScreenshot(QPainter& p, const QImage& source, const CanvasContent& c, 
     const QRectF full(shown.left() - layout.crop.x() * layout.fullWidth, shown.top() - layout.crop.y() * layout.fullHeight,
         layout.fullWidth, layout.fullHeight);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(full, source);
+    p.drawImage(full, reducedFor(source, p.deviceTransform().mapRect(full).size()));
     if (withRedactions && !c.redactionRects.isEmpty())
         paintRedactions(p, full, source, c.redactionRects, c.settings.redactStyle, c.settings.redactIntensity);
     p.restore();

@@ -130,3 +130,31 @@ TEST(CanvasRenderer, NoMemoryForTheCardFailsTheRender)
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
+
+TEST(CanvasRenderer, SmallerThanTheShotRendersAverageInsteadOfShimmering)
+{
+    // One-pixel checks: a true reduction is an even grey; skipped pixels are black or white.
+    QImage shot(2880, 1800, QImage::Format_RGB32);
+    for (int y = 0; y < shot.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(shot.scanLine(y));
+        for (int x = 0; x < shot.width(); ++x)
+            line[x] = (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+    }
+    BeautifySettings s = BeautifySettings::defaults();
+    for (const AspectRatioOption aspect : { AspectRatioOption::instagram, AspectRatioOption::pinterest }) {
+        s.aspect = aspect;
+        const QImage rendered = renderCanvasImage(shot, s, {}, {}, WatermarkConfig {});
+        ASSERT_FALSE(rendered.isNull());
+        const CanvasLayout layout = canvasLayout(shot, s);
+        const double scale = renderScale(layout, s);
+        ASSERT_LT(scale * layout.imageWidth / shot.width(), 0.5);
+        // The middle of the screenshot, away from its rounded edges.
+        const QRectF image = imageRect(layout, s);
+        const QRect inner = QRectF(image.center() * scale, QSizeF(0, 0)).toRect().adjusted(-60, -40, 60, 40);
+        int worst = 0;
+        for (int y = inner.top(); y <= inner.bottom(); ++y)
+            for (int x = inner.left(); x <= inner.right(); ++x)
+                worst = std::max(worst, std::abs(qGray(rendered.pixel(x, y)) - 128));
+        EXPECT_LT(worst, 24) << rawValue(aspect).toStdString();
+    }
+}
