@@ -130,7 +130,10 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
 
     auto document = std::make_shared<EditorDocument>(shot.image, shotFileName(shot), styled, detections, m_scan);
     QImage styledImage = m_render(*document);
-    if (styledImage.isNull())
+    // A failed render shows (and copies) the raw shot as what it is; nothing is cached, so
+    // choosing the style again renders again.
+    const bool rendered = !styledImage.isNull();
+    if (!rendered)
         styledImage = shot.image;
     traceRoad("rendered");
 
@@ -144,7 +147,9 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
     session->document = document;
     session->redactionSummary = summary;
     session->styledImage = styledImage;
-    session->renderCache.insert(styleKey, styledImage);
+    session->showingRaw = !rendered;
+    if (rendered)
+        session->renderCache.insert(styleKey, styledImage);
     session->currentStyleKey = styleKey;
 
     m_pendingNotchShotID.reset();

@@ -174,7 +174,9 @@ void NotchController::present(std::shared_ptr<NotchSession> session)
     setDefaultPresetID(m_prefs.defaultPresetID());
     setCurrentStyleKey(m_session->currentStyleKey);
     setRedactionSummary(m_session->redactionSummary);
-    setShowingRaw(false);
+    // A shot whose first render failed arrives showing its raw image, and says so.
+    setShowingRaw(m_session->showingRaw);
+    m_shownRaw = m_session->showingRaw;
     setSocialPlatforms(m_prefs.orderedEnabledSocial());
     setThumbnail(m_session->styledImage);
 
@@ -281,7 +283,13 @@ void NotchController::toggleRaw()
 {
     if (!m_session)
         return;
+    if (m_showingRaw && !m_session->renderCache.contains(m_currentStyleKey)) {
+        // No render of this style has succeeded yet: try one rather than call the raw shot styled.
+        applyStyle(m_currentStyleKey, m_session->document ? m_session->document->settings() : BeautifySettings::defaults());
+        return;
+    }
     setShowingRaw(!m_showingRaw);
+    m_shownRaw = m_showingRaw;
     const QImage image = m_showingRaw ? m_session->rawImage : m_session->styledImage;
     setThumbnail(image);
     copy(image);
@@ -318,6 +326,7 @@ void NotchController::renderStyledImage(
         // back on the style that is really shown.
         logLine(QStringLiteral("restyle render failed for style %1").arg(key));
         setCurrentStyleKey(m_shownStyleKey);
+        setShowingRaw(m_shownRaw);
         return;
     }
     session->renderCache.insert(key, image);
@@ -330,6 +339,7 @@ void NotchController::useRenderedImage(const QImage& image, const QString& key)
         return;
     m_session->styledImage = image;
     m_shownStyleKey = key;
+    m_shownRaw = false;
     setThumbnail(image);
     copy(image);
     writeTempFile(image, m_session);

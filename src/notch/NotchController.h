@@ -218,6 +218,8 @@ private:
     bool m_fadingOut = false;
     // The style key of the image the session shows, so a failed render can put the selection back.
     QString m_shownStyleKey;
+    // Whether the image shown is the raw shot, so a failed render can put the header back.
+    bool m_shownRaw = false;
 
     bool m_dragging = false;
     QSet<QString> m_removeAfterDrag;

@@ -18,7 +18,7 @@ struct NotchSession {
     std::shared_ptr<EditorDocument> document;       // the shot's own editable document
     std::optional<RedactionSummary> redactionSummary; // absent when nothing was found
     QImage styledImage;
-    bool showingRaw = false;
+    bool showingRaw = false;                         // the first render failed: the raw shot is shown
     std::optional<QString> tempFileURL;              // the drag-out PNG once first written
     QHash<QString, QImage> renderCache;              // rendered images by style key
     QString currentStyleKey;                         // "auto" or a preset's uuid string

@@ -58,12 +58,13 @@ struct AppStateFixture : AppStateKit {
     ManualScan scan;
     RecordingPresenter presenter;
     int renders = 0;
+    bool failRenders = false;
 
     void SetUp() override
     {
         makeApp(scan.function(), [this](const EditorDocument&) {
             ++renders;
-            return filledImage({ 100, 60 }, Qt::white);
+            return failRenders ? QImage() : filledImage({ 100, 60 }, Qt::white);
         });
         app->setPresenter(&presenter);
         hideToast();
@@ -214,4 +215,18 @@ TEST_F(AppStateFixture, AFileInTheWatchedFolderReachesThePresenter)
     EXPECT_TRUE(session.document->settings().redactKinds.count(RedactionKind::apiKey));
     EXPECT_EQ(session.document->title(), "Screenshot from 2026-12-07 10-00-00.png");
     EXPECT_FALSE(session.styledImage.isNull());
+}
+
+TEST_F(AppStateFixture, AFailedFirstRenderShowsTheRawShotAsRawAndCachesNothing)
+{
+    failRenders = true;
+    const CapturedShot shot = CapturedShot::make(shotImage());
+    app->handleCapturedShot(shot);
+    scan.requests[0].done({});
+    ASSERT_EQ(presenter.sessions.size(), 1);
+    const auto& session = *presenter.sessions[0];
+    EXPECT_EQ(session.styledImage, shot.image);
+    EXPECT_TRUE(session.showingRaw);
+    // Choosing the style again must render again, not find the raw shot under its key.
+    EXPECT_TRUE(session.renderCache.isEmpty());
 }

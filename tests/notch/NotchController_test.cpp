@@ -205,6 +205,44 @@ TEST(NotchController, FailedRenderIsNotCachedAndTheSelectionGoesBack)
     EXPECT_EQ(c.thumbnail().pixelColor(0, 0), QColor(Qt::green));
 }
 
+TEST(NotchController, TheHeaderSaysRawWhenNoStyledRenderIsShown)
+{
+    NotchRig rig;
+    LogCapture log;
+    NotchController& c = *rig.controller;
+    // The pipeline's first render failed: the raw shot is shown, nothing cached.
+    auto session = makeSession(kRaw, kRaw);
+    session->renderCache.clear();
+    session->showingRaw = true;
+    c.present(session);
+    EXPECT_TRUE(c.showingRaw());
+    EXPECT_EQ(c.thumbnail(), kRaw);
+
+    // "Styled" asks for a render; while it fails the header stays on the raw shot.
+    rig.styling.fail = true;
+    c.toggleRaw();
+    ASSERT_TRUE(waitUntil([&] { return rig.styling.rendered.size() == 1; }));
+    EXPECT_TRUE(c.showingRaw());
+    EXPECT_EQ(c.thumbnail(), kRaw);
+    rig.styling.fail = false;
+    c.toggleRaw();
+    ASSERT_TRUE(waitUntil([&] { return rig.styling.rendered.size() == 2; }));
+    EXPECT_FALSE(c.showingRaw());
+    EXPECT_EQ(c.thumbnail().pixelColor(0, 0), QColor(Qt::green));
+    EXPECT_TRUE(session->renderCache.contains(QStringLiteral("auto")));
+
+    // Back to raw, then a restyle that fails: the raw shot is still what is shown.
+    c.toggleRaw();
+    EXPECT_TRUE(c.showingRaw());
+    const StylePreset ocean = preset(QStringLiteral("Ocean"), BackgroundPreset::cobalt);
+    rig.styling.fail = true;
+    c.applyStyle(uuidString(ocean.id), ocean.settings);
+    ASSERT_TRUE(waitUntil([&] { return rig.styling.rendered.size() == 3; }));
+    EXPECT_TRUE(c.showingRaw());
+    EXPECT_EQ(c.thumbnail(), kRaw);
+    EXPECT_EQ(rig.pasteboard.image, kRaw);
+}
+
 TEST(NotchController, ToggleDefaultAndActionsWithoutASession)
 {
     NotchRig rig;
