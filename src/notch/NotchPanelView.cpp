@@ -222,22 +222,33 @@ void NotchCard::paintEvent(QPaintEvent*)
     p.drawPath(shape);
     p.restore();
 
-    // Status column: the title, then the detail and the redaction message side by side.
+    // Status column: the title, then the detail and the redaction message side by side, each
+    // shortened to the room left of the actions (long translations, narrow cards).
+    const qreal room = m_statusRect.width();
     const QFontMetricsF titleMetrics(titleFont());
     const QFontMetricsF detailMetrics(detailFont());
+    const QFontMetricsF messageMetrics(messageFont());
+    const auto fitted = [](const QFontMetricsF& metrics, const QString& text, qreal width) {
+        return metrics.elidedText(text, Qt::ElideRight, std::max<qreal>(0, width));
+    };
+    const QString shownTitle = fitted(titleMetrics, title(), room);
     p.setFont(titleFont());
     p.setPen(Qt::white);
-    QRectF line(m_statusRect.left(), m_statusRect.top(), titleMetrics.horizontalAdvance(title()) + 1, titleMetrics.height());
-    p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title());
-    line = QRectF(m_statusRect.left(), line.bottom() + kStatusSpacing, detailMetrics.horizontalAdvance(statusDetail()) + 1,
-        detailMetrics.height());
+    QRectF line(m_statusRect.left(), m_statusRect.top(), std::min(room, titleMetrics.horizontalAdvance(shownTitle) + 1),
+        titleMetrics.height());
+    p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownTitle);
+    const QString shownDetail = fitted(detailMetrics, statusDetail(), room);
+    line = QRectF(m_statusRect.left(), line.bottom() + kStatusSpacing,
+        std::min(room, detailMetrics.horizontalAdvance(shownDetail) + 1), detailMetrics.height());
     p.setFont(detailFont());
     p.setPen(Theme::rgb(255, 255, 255, 0.70));
-    p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, statusDetail());
-    if (const QString message = redactionMessage(); !message.isEmpty()) {
+    p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownDetail);
+    const qreal messageLeft = line.right() + kDetailSpacing;
+    const QString message = fitted(messageMetrics, redactionMessage(), m_statusRect.right() - messageLeft);
+    if (!message.isEmpty()) {
         p.setFont(messageFont());
         p.setPen(Theme::rgb(255, 255, 255, 0.50));
-        p.drawText(QRectF(line.right() + kDetailSpacing, line.top(), width(), line.height()),
+        p.drawText(QRectF(messageLeft, line.top(), m_statusRect.right() - messageLeft, line.height()),
             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, message);
     }
 }

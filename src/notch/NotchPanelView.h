@@ -49,6 +49,8 @@ public:
     QString statusDetail() const;
     // The summary's message beside the status detail, empty when the redaction row is hidden.
     QString redactionMessage() const;
+    // Where the status texts may draw: from the image to a gap before the actions.
+    QRectF statusRect() const { return m_statusRect; }
 
     // The strip's share of its full height (follows the hover spring).
     void setStripProgress(qreal progress);

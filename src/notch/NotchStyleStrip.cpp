@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -192,6 +193,10 @@ NotchStyleStrip::NotchStyleStrip(NotchController* controller, QWidget* parent)
     m_layout->setSpacing(kRowSpacing);
     m_layout->setSizeConstraint(QLayout::SetFixedSize);
     m_scroll->setWidget(m_row);
+    // The scroll bar is hidden, and a wheel turns vertically: the strip scrolls the row itself,
+    // wherever over the row the wheel turns.
+    m_scroll->viewport()->installEventFilter(this);
+    m_row->installEventFilter(this);
 
     connect(controller, &NotchController::presetsChanged, this, &NotchStyleStrip::rebuild);
     connect(controller, &NotchController::currentStyleKeyChanged, this, &NotchStyleStrip::refreshSelection);
@@ -237,6 +242,11 @@ void NotchStyleStrip::rebuild()
         m_layout->addWidget(chip);
         m_chips.append(chip);
     }
+    for (NotchStyleChip* chip : m_chips) {
+        chip->installEventFilter(this);
+        if (chip->star())
+            chip->star()->installEventFilter(this);
+    }
     if (m_controller->presets().isEmpty()) {
         auto* hint = new QLabel(hintText(), m_row);
         hint->setFont(Theme::font(12));
@@ -261,6 +271,22 @@ void NotchStyleStrip::refreshSelection()
         if (chip->star())
             chip->star()->setState(chip->styleKey() == defaultKey, selected);
     }
+}
+
+bool NotchStyleStrip::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() != QEvent::Wheel || !widget
+        || !(widget == m_scroll->viewport() || m_scroll->viewport()->isAncestorOf(widget)))
+        return QWidget::eventFilter(watched, event);
+    const auto* wheel = static_cast<QWheelEvent*>(event);
+    const auto dominant = [](QPoint p) { return std::abs(p.x()) > std::abs(p.y()) ? p.x() : p.y(); };
+    // Touchpads report pixels; wheels report eighths of a degree, 120 a notch.
+    const int delta = !wheel->pixelDelta().isNull() ? dominant(wheel->pixelDelta())
+                                                     : dominant(wheel->angleDelta()) * kWheelNotchPx / 120;
+    QScrollBar* bar = m_scroll->horizontalScrollBar();
+    bar->setValue(bar->value() - delta);
+    return true;
 }
 
 void NotchStyleStrip::resizeEvent(QResizeEvent*)

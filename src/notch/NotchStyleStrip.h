@@ -73,7 +73,11 @@ public:
     bool showsHint() const;
     int stripHeight() const;
 
+    // How far one notch of a mouse wheel moves the row.
+    static constexpr int kWheelNotchPx = 60;
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -14,6 +14,8 @@
 #include "support/Wait.h"
 #include "ui/Theme.h"
 
+#include <QApplication>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -139,6 +141,62 @@ TEST(NotchPanelView, StyleStripChipsFollowSelectionAndDefault)
     EXPECT_EQ(rig.prefs->defaultPresetID(), QString());
     for (NotchStyleChip* chip : strip->chips())
         EXPECT_TRUE(!chip->star() || !chip->star()->isDefault());
+}
+
+TEST(NotchPanelView, AWheelReachesPresetsBeyondTheStripsEdge)
+{
+    NotchRig rig;
+    for (int i = 0; i < 12; ++i)
+        rig.presets->add(QStringLiteral("Preset number %1").arg(i), BeautifySettings::defaults());
+    NotchPanelView* view = presentAndSettle(rig);
+    view->handleHover(true);
+    ASSERT_TRUE(waitUntil([&] { return view->isSettled(); }));
+    NotchStyleStrip* strip = view->card()->styleStrip();
+    NotchStyleChip* last = strip->chips().last();
+    const auto lastRight = [&] { return last->mapTo(strip, QPoint(last->width(), 0)).x(); };
+    ASSERT_GT(lastRight(), strip->width());
+
+    // A wheel turned over a chip (vertical notches, as most mice give) scrolls the row sideways;
+    // turning back returns it. A touchpad's sideways pixels scroll too.
+    const auto turn = [&](QPoint angle, QPoint pixels = {}) {
+        const QPointF at(last->width() / 2.0, last->height() / 2.0);
+        QWheelEvent wheel(at, last->mapToGlobal(at), pixels, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(strip->chips().at(1), &wheel);
+    };
+    for (int i = 0; i < 40 && lastRight() > strip->width(); ++i)
+        turn(QPoint(0, -120));
+    EXPECT_LE(lastRight(), strip->width());
+    const int scrolled = lastRight();
+    turn(QPoint(0, 120));
+    EXPECT_EQ(lastRight(), scrolled + NotchStyleStrip::kWheelNotchPx);
+    turn({}, QPoint(-25, 0));
+    EXPECT_EQ(lastRight(), scrolled + NotchStyleStrip::kWheelNotchPx - 25);
+}
+
+TEST(NotchPanelView, StatusTextsStayLeftOfTheActionsOnANarrowCard)
+{
+    NotchRig rig;
+    NotchPanelView* view = presentAndSettle(rig, RedactionSummary { { { RedactionKind::email, 1234567 } } });
+    NotchCard* card = view->card();
+    rig.controller->setContentWidth(600); // the narrowest card a shot gets
+    card->relayout();
+    const QRectF status = card->statusRect();
+    const int toggleLeft = card->toggleButton()->x();
+    ASSERT_LT(status.right(), toggleLeft);
+
+    // Nothing the status texts draw reaches the gap before the toggle.
+    card->toggleButton()->hide();
+    const QImage shot = card->grab().toImage();
+    if (!qEnvironmentVariableIsEmpty("LUMAFORGE_SAVE_VIEWS"))
+        shot.save(qEnvironmentVariable("LUMAFORGE_SAVE_VIEWS") + QStringLiteral("/narrow-card.png"));
+    const QRect gap(int(std::ceil(status.right())) + 1, int(status.top()), toggleLeft - int(std::ceil(status.right())) + 8,
+        int(status.height()));
+    int brightest = 0;
+    for (int y = gap.top(); y <= gap.bottom(); ++y)
+        for (int x = gap.left(); x <= gap.right(); ++x)
+            brightest = std::max(brightest, qGray(shot.pixel(QPoint(x, y) * shot.devicePixelRatio())));
+    EXPECT_LT(brightest, 90);
+    card->toggleButton()->show();
 }
 
 TEST(NotchPanelView, HoveringTheCardShowsTheStripAndHoldsTheDismiss)
