@@ -16,13 +16,15 @@ constexpr double kMinReducedSigma = 3.0;
 std::vector<int> boxWidths(double sigma)
 {
     constexpr int n = 3;
-    const double ideal = std::sqrt(12.0 * sigma * sigma / n + 1.0);
+    // Beyond any image's side a wider box changes nothing; the cap keeps the arithmetic in range.
+    const double ideal = std::min(std::sqrt(12.0 * sigma * sigma / n + 1.0), 1e6);
     int lower = int(std::floor(ideal));
     if (lower % 2 == 0)
         --lower;
     lower = std::max(lower, 1);
     const int upper = lower + 2;
-    const double mIdeal = (12.0 * sigma * sigma - n * lower * lower - 4.0 * n * lower - 3.0 * n) / (-4.0 * lower - 4.0);
+    const double low = lower;
+    const double mIdeal = std::clamp((12.0 * sigma * sigma - n * low * low - 4.0 * n * low - 3.0 * n) / (-4.0 * low - 4.0), 0.0, double(n));
     const int m = int(std::lround(mIdeal));
     std::vector<int> widths;
     for (int i = 0; i < n; ++i)
