@@ -284,7 +284,11 @@ NotchPanelView::NotchPanelView(NotchController* controller, QWidget* parent)
 
     // Created last so it floats above the card.
     m_detail = new NotchRedactionDetail(this);
-    connect(m_detail, &NotchRedactionDetail::hoverChanged, this, &NotchPanelView::handleRedactionHover);
+    connect(m_detail, &NotchRedactionDetail::hoverChanged, this, [this](bool inside) {
+        handleRedactionHover(inside);
+        // The detail floats beyond the card: leaving it for outside must re-arm the dismiss.
+        setHolding(detailPart, inside);
+    });
     connect(m_detail, &NotchRedactionDetail::drawnRectChanged, this, &NotchPanelView::announceRegion);
     connect(m_card->redactionPill(), &NotchRedactionPill::hoverChanged, this, &NotchPanelView::handleRedactionHover);
 
@@ -430,19 +434,25 @@ void NotchPanelView::handleHover(bool inside)
         return;
     m_isHovering = inside;
     m_hover.retarget(inside ? 1.0 : 0.0);
-    if (inside)
-        m_controller->cancelDismiss();
-    else
-        m_controller->scheduleDismiss(NotchController::kDismissDelay);
+    setHolding(cardPart, inside);
 }
 
 void NotchPanelView::handleShareRowHover(bool inside)
 {
     if (!m_controller || m_controller->phase() != NotchController::Phase::revealed)
         return;
+    setHolding(shareRowPart, inside);
+}
+
+void NotchPanelView::setHolding(HoldPart part, bool inside)
+{
+    const bool held = m_holdingParts != 0;
+    m_holdingParts = inside ? (m_holdingParts | part) : (m_holdingParts & ~part);
+    if (!m_controller)
+        return;
     if (inside)
         m_controller->cancelDismiss();
-    else
+    else if (m_holdingParts == 0 && held)
         m_controller->scheduleDismiss(NotchController::kDismissDelay);
 }
 
@@ -464,4 +474,7 @@ void NotchPanelView::setHoveringRedactionSummary(bool hovering)
     m_isHoveringRedactionSummary = hovering;
     placeDetail();
     m_detail->setShown(hovering && m_card->showsRedactionRow());
+    // A detail that went away holds nothing, whatever its last pointer event was.
+    if (!m_detail->isShown() && (m_holdingParts & detailPart))
+        setHolding(detailPart, false);
 }

@@ -132,6 +132,10 @@ private:
     void placeDetail();
     void setHoveringRedactionSummary(bool hovering);
     void announceRegion();
+    // The parts of the panel that hold it open while the pointer is on them. Leaving the last
+    // one, whichever it is, re-arms the auto-dismiss.
+    enum HoldPart { cardPart = 1, shareRowPart = 2, detailPart = 4 };
+    void setHolding(HoldPart part, bool inside);
 
     QPointer<NotchController> m_controller;
     NotchCard* m_card = nullptr;
@@ -146,6 +150,7 @@ private:
     SpringAnimation m_hover;
     bool m_isHovering = false;
     bool m_isHoveringRedactionSummary = false;
+    int m_holdingParts = 0;
     QTimer m_redactionHoverDismissWork;
     QRegion m_lastRegion;
 };

@@ -4,12 +4,14 @@
 
 #include "notch/NotchPanel.h"
 #include "notch/NotchPanelView.h"
+#include "notch/NotchRedactionPill.h"
 #include "platform/PngEncoder.h"
 #include "platform/QtPasteboard.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
 
 #include <QClipboard>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -51,6 +53,16 @@ QImage styledShot()
 void movePointer(const QPoint& global)
 {
     ASSERT_TRUE(X11Probe::xdotool({ QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()) }));
+}
+
+// Moves the pointer there in a few steps, as a hand does, so every widget on the way sees it.
+void glidePointer(const QPoint& to)
+{
+    const QPoint from = QCursor::pos();
+    for (int step = 1; step <= 4; ++step) {
+        movePointer(from + (to - from) * step / 4);
+        spin(30);
+    }
 }
 
 // Bytes another client gets for the clipboard's image/png target.
@@ -129,6 +141,39 @@ TEST(NotchPanelOnX11, HidesFourSecondsAfterPresentingUnlessHovered)
     ASSERT_TRUE(waitUntil([&] { return !rig.panelShown(); }, 6000));
     EXPECT_GE(timer.elapsed(), 4000);
     EXPECT_LE(timer.elapsed(), 4000 + NotchController::kFadeOutMs + 600);
+}
+
+TEST(NotchPanelOnX11, LeavingFromTheRedactionDetailStillHidesThePanel)
+{
+    movePointer(QPoint(960, 900));
+    DesktopRig rig;
+    const RedactionSummary summary { { { RedactionKind::email, 2 }, { RedactionKind::ip, 1 } } };
+    rig.controller.present(makeSession(solidImage(QSize(1600, 1000), Qt::red), styledShot(), QStringLiteral("auto"), summary));
+    NotchPanelView* view = rig.controller.panel()->view();
+    ASSERT_TRUE(waitUntil([&] { return view->isSettled() && rig.controller.phase() == NotchController::Phase::revealed; }));
+
+    // Card, then the pill in it, then the detail card that floats below it.
+    const QWidget* card = view->card();
+    glidePointer(card->mapToGlobal(QPoint(card->width() / 2, 30)));
+    ASSERT_TRUE(waitUntil([&] { return view->isHovering(); }, 2000));
+    const QWidget* pill = view->card()->redactionPill();
+    glidePointer(pill->mapToGlobal(pill->rect().center()));
+    ASSERT_TRUE(waitUntil([&] { return view->redactionDetail()->isShown() && view->isSettled(); }, 2000));
+    const QRectF detail = view->redactionDetail()->cardRect();
+    const QPoint onDetail = view->redactionDetail()->mapToGlobal(QPointF(detail.center().x(), detail.bottom() - 4).toPoint());
+    ASSERT_FALSE(card->rect().contains(card->mapFromGlobal(onDetail))) << "the detail's lower part lies outside the card";
+    glidePointer(onDetail);
+    ASSERT_TRUE(waitUntil([&] { return !view->isHovering(); }, 2000));
+    spin(300);
+    EXPECT_TRUE(view->redactionDetail()->isShown());
+    EXPECT_FALSE(rig.controller.isDismissPending());
+
+    // Leaving from the detail hides the panel 4 s later, as leaving the card does.
+    QElapsedTimer timer;
+    timer.start();
+    glidePointer(QPoint(960, 900));
+    ASSERT_TRUE(waitUntil([&] { return !rig.panelShown(); }, 6000)) << "the panel stayed up";
+    EXPECT_GE(timer.elapsed(), 4000);
 }
 
 TEST(NotchPanelOnX11, ClicksOutsideTheCardReachTheWindowBelow)
