@@ -16,8 +16,11 @@
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QTimer>
+#include <QThread>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -289,4 +292,105 @@ TEST_F(WatcherTest, AnUnreadableFolderStopsWatchingAndRaisesTheFlag)
     ASSERT_TRUE(waitUntil([&] { return !manager->desktopPermissionDenied(); }));
 }
 
+}
+
+// A thousand files arriving every way a folder sees them while scans run: written in pieces and
+// renamed in, written in place in pieces, renamed in and deleted, renamed in and replaced.
+// Every complete image is captured once, nothing half-written is captured, nothing twice.
+TEST_F(WatcherTest, AThousandFilesArrivingWhileScansRunAreEachCapturedOnceAndWhole)
+{
+    start();
+    constexpr int kFiles = 1000;
+    enum Kind { renamedIn, writtenInPlace, deleted, replaced };
+    const auto kindOf = [](int i) { return i % 10 == 3 ? writtenInPlace : i % 10 == 5 ? deleted : i % 10 == 7 ? replaced : renamedIn; };
+    const auto nameOf = [](int i) { return QStringLiteral("Screenshot %1.png").arg(i, 4, 10, QLatin1Char('0')); };
+    // Each file's image says which file (and which version) it is in its first pixel.
+    const auto imageOf = [](int i, int version) {
+        QImage image(24, 16, QImage::Format_RGB32);
+        image.fill(QColor(i & 0xff, i >> 8, 100 + version));
+        return image;
+    };
+    const auto writeInPieces = [](QFile& out, const QByteArray& bytes) {
+        const qsizetype third = bytes.size() / 3 + 1;
+        for (qsizetype at = 0; at < bytes.size(); at += third) {
+            out.write(bytes.mid(at, third));
+            out.flush();
+            QThread::usleep(200);
+        }
+    };
+
+    // No scan may meet more new files than a burst of real screenshots would bring (more is
+    // taken for a copy): the writer brings at most five new names between two scans' ends.
+    QSemaphore arrivals(5);
+    QObject::connect(&watcher(), &ScreenshotWatcher::scanFinished, &watcher(), [&] { arrivals.release(5 - arrivals.available()); });
+    std::atomic<bool> writing { true };
+    std::unique_ptr<QThread> writer(QThread::create([&] {
+        QList<int> toReplace;
+        for (int i = 0; i < kFiles; ++i) {
+            while (!arrivals.tryAcquire(1, 50)) {
+            }
+            const QString target = file(nameOf(i));
+            if (kindOf(i) == writtenInPlace) {
+                QFile out(target);
+                out.open(QIODevice::WriteOnly);
+                writeInPieces(out, encodeImage(imageOf(i, 0)));
+                continue;
+            }
+            const QString staging = file(QStringLiteral(".incoming-%1").arg(i));
+            QFile out(staging);
+            out.open(QIODevice::WriteOnly);
+            writeInPieces(out, encodeImage(imageOf(i, 0)));
+            out.close();
+            ::rename(QFile::encodeName(staging).constData(), QFile::encodeName(target).constData());
+            if (kindOf(i) == deleted)
+                QFile::remove(target);
+            if (kindOf(i) == replaced)
+                toReplace.append(i);
+            // Replace a little later, while other files arrive.
+            if (toReplace.size() > 3) {
+                const int r = toReplace.takeFirst();
+                const QString next = file(QStringLiteral(".replacement-%1").arg(r));
+                writeFile(next, encodeImage(imageOf(r, 1)));
+                ::rename(QFile::encodeName(next).constData(), QFile::encodeName(file(nameOf(r))).constData());
+            }
+        }
+        writing = false;
+    }));
+    writer->start();
+
+    QHash<QString, int> captures;
+    QHash<QString, QImage> capturedImages;
+    QObject::connect(manager.get(), &CaptureManager::didCapture, manager.get(), [&](const CapturedShot& shot) {
+        ++captures[shot.filePath];
+        capturedImages.insert(shot.filePath, shot.image.convertToFormat(QImage::Format_RGB32));
+    });
+    const auto mustArrive = [&](int i) { return kindOf(i) != deleted; };
+    const auto allArrived = [&] {
+        for (int i = 0; i < kFiles; ++i)
+            if (mustArrive(i) && !captures.contains(file(nameOf(i))))
+                return false;
+        return true;
+    };
+    ASSERT_TRUE(waitUntil([&] { return !writing && allArrived(); }, 60000))
+        << captures.size() << " files captured; writer " << (writing ? "still writing" : "done");
+    writer->wait();
+    settle(300);
+
+    QHash<QString, int> reports;
+    for (const QList<QVariant>& report : *reported)
+        ++reports[report.at(0).toString()];
+    for (int i = 0; i < kFiles; ++i) {
+        const QString path = file(nameOf(i));
+        SCOPED_TRACE(nameOf(i).toStdString());
+        EXPECT_LE(reports.value(path), 1);
+        // A deleted file may still have been caught whole before it went.
+        EXPECT_EQ(captures.value(path), mustArrive(i) ? 1 : std::min(captures.value(path), 1));
+        if (!captures.contains(path))
+            continue;
+        const QImage& image = capturedImages[path];
+        const bool whole = image == imageOf(i, 0) || (kindOf(i) == replaced && image == imageOf(i, 1));
+        EXPECT_TRUE(whole) << "a partial or foreign image was captured";
+    }
+    EXPECT_EQ(captures.size(), reports.size() - log.count(QStringLiteral("Failed to load screenshot")));
+    EXPECT_EQ(log.count(QStringLiteral("at once")), 0);
 }
