@@ -262,6 +262,10 @@ TEST(MainRoad, FirstLaunchShowsTrayAndWindowAndSurvivesClosingIt)
     const Shot shot = makeShot(false);
     dropShot(shot.image, QStringLiteral("Screenshot from 2026-12-07 11-00-00.png"));
     EXPECT_EQ(waitForClipboard(placementFor(shot.image.size()).output).size(), placementFor(shot.image.size()).output);
+
+    // Logging out ends it through its event loop, so what waits for the quit is written.
+    EXPECT_EQ(app.terminate(), 0);
+    EXPECT_TRUE(app.log().contains(QStringLiteral("SIGTERM received, quitting")));
 }
 
 TEST(MainRoad, BadFilesNeverStopTheRoad)

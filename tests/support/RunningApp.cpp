@@ -29,6 +29,16 @@ QString RunningApp::screenshotFolder()
     return QDir::homePath() + QStringLiteral("/Pictures/Screenshots");
 }
 
+std::optional<int> RunningApp::terminate()
+{
+    if (!m_process)
+        return std::nullopt;
+    m_process->terminate();
+    if (!m_process->waitForFinished(5000) || m_process->exitStatus() != QProcess::NormalExit)
+        return std::nullopt;
+    return m_process->exitCode();
+}
+
 bool RunningApp::start(bool onboardingDone)
 {
     QDir().mkpath(screenshotFolder());

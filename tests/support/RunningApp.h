@@ -20,6 +20,9 @@ public:
     // until it watches its screenshot folder. False when it did not come up.
     bool start(bool onboardingDone = true);
     bool isRunning() const;
+    // Sends SIGTERM, as logging out does; the exit code when the application then ended on its
+    // own within a few seconds, none when the signal killed it or it hung.
+    std::optional<int> terminate();
     QString log();
     // The folder the application watches.
     static QString screenshotFolder();
