@@ -301,7 +301,8 @@ void Preferences::scheduleInstantScreenshotsSync()
 {
     const bool value = instantScreenshots();
     ScreenshotSettings* settings = &m_screenshotSettings;
-    QThreadPool::globalInstance()->start([settings, value] { applyInstantScreenshots(*settings, value); });
+    // On our own writer, which the destructor waits for: the settings must outlive the task.
+    m_fileWriter->post([settings, value] { applyInstantScreenshots(*settings, value); });
 }
 
 void Preferences::syncInstantScreenshots(bool value)

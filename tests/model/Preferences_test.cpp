@@ -8,6 +8,7 @@
 #include "support/Wait.h"
 
 #include <QFile>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@ struct PreferencesFixture : ::testing::Test {
     {
         auto p = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, logoPath());
         QThreadPool::globalInstance()->waitForDone();
+        p->waitForFileWrites();
         return p;
     }
 
@@ -59,6 +61,26 @@ TEST_F(PreferencesFixture, FreshDefaultsAndStartUpSyncs)
     // Creation registers the login item and asks the screenshot tool to hide its thumbnail.
     EXPECT_TRUE(loginItem.registered);
     EXPECT_EQ(screenshotSettings.lastShowThumbnail, 0);
+}
+
+TEST_F(PreferencesFixture, TheStartUpSyncIsDoneBeforeThePreferencesGo)
+{
+    // A busy shared pool must not leave the sync to run after its objects are gone.
+    QThreadPool* pool = QThreadPool::globalInstance();
+    QSemaphore started, release;
+    const int busy = pool->maxThreadCount();
+    for (int i = 0; i < busy; ++i) {
+        pool->start([&] {
+            started.release();
+            release.acquire();
+        });
+    }
+    started.acquire(busy);
+    auto p = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, logoPath());
+    p.reset();
+    EXPECT_EQ(screenshotSettings.thumbnailWrites, 1);
+    release.release(busy);
+    pool->waitForDone();
 }
 
 TEST_F(PreferencesFixture, FailedLoginItemIsLoggedAndSettingKept)
