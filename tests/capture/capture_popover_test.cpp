@@ -358,3 +358,25 @@ TEST(PopoverAppearance, PaintsInTheSchemeItIsShownIn)
 }
 
 #include "capture_popover_test.moc"
+
+// Recent shots are kept as small previews plus their compressed full form; what opens from the
+// popover is still the whole shot, pixel for pixel.
+TEST_F(PopoverTest, ARecentShotOpensAtFullResolutionAfterItWasCompressed)
+{
+    QImage shot(2880, 1800, QImage::Format_RGB32);
+    for (int y = 0; y < shot.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(shot.scanLine(y));
+        for (int x = 0; x < shot.width(); ++x)
+            row[x] = qRgb(x & 255, y & 255, (x ^ y) & 255);
+    }
+    manager->addRecent(CapturedShot::make(shot));
+    ASSERT_TRUE(waitUntil([&] { return manager->recents().constFirst().image.width() <= CaptureManager::previewSide; },
+        CaptureManager::compressDelayMs + 5000));
+    EXPECT_EQ(manager->recents().constFirst().image.size(), QSize(640, 400));
+
+    press(view->thumbnailButtons()[0]);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], manager->recents().constFirst());
+    EXPECT_EQ(opened[0].image.size(), shot.size());
+    EXPECT_EQ(opened[0].image.convertToFormat(QImage::Format_RGB32), shot);
+}
