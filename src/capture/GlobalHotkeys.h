@@ -32,6 +32,10 @@ public:
     void reregisterAll();
 
     HotkeyBackend& backend() { return *m_backend; }
+    // Empty while hot keys can work in this session; otherwise why not and what to do instead.
+    QString unavailableReason() const;
+    // The name the action's hot key keeps across registrations ("capture-selection").
+    static QString stableName(CaptureAction action);
     // The identifier the next registration takes.
     quint32 nextID() const { return m_nextID; }
     // The identifier the action's hot key is registered under; none when it is not registered.
