@@ -43,11 +43,16 @@ void AppDelegate::applicationDidFinishLaunching()
         [] { SystemScreenshotTool::shared().capture(SystemCapture::fullScreen); });
     // Where no way to start the desktop's tool exists, say what is missing instead of failing
     // silently.
-    connect(&tool, &SystemScreenshotTool::unavailable, this, [](const QString& message) {
+    const auto notify = [](const QString& message) {
         auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Lumaforge"), message, QMessageBox::Ok);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->show();
-    });
+    };
+    connect(&tool, &SystemScreenshotTool::unavailable, this, notify);
+    // Hot keys that cannot work here are said once per session; the popup keeps saying it.
+    const QString hotkeysUnavailable = GlobalHotkeys::shared().unavailableReason();
+    if (!hotkeysUnavailable.isEmpty())
+        notify(hotkeysUnavailable);
 
     // New shots go to the notch panel; its "open in editor" continues in the main window.
     NotchController& notch = NotchController::shared();
@@ -69,6 +74,7 @@ void AppDelegate::applicationDidFinishLaunching()
         { [] { AppState::shared().pasteScreenshot(); },
             [](const CapturedShot& shot) { AppState::shared().openShotInEditor(shot); },
             [this] { showSettings(); }, [] { QApplication::quit(); } });
+    popover->setNotice(hotkeysUnavailable);
     m_tray = new TrayIcon(popover, this);
 }
 
