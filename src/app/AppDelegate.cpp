@@ -10,6 +10,7 @@
 #include "capture/ScreenshotWatcher.h"
 #include "model/Preferences.h"
 #include "notch/NotchController.h"
+#include "platform/KeystrokeScreenshotTool.h"
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemScreenshotTool.h"
@@ -87,10 +88,12 @@ void AppDelegate::applicationShouldHandleReopen()
 void AppDelegate::showSettings()
 {
     if (!m_settingsWindow) {
-        m_settingsWindow = new PreferencesView(Preferences::shared(), SettingsStore::shared());
+        GlobalHotkeys& hotkeys = GlobalHotkeys::shared();
+        m_settingsWindow = new PreferencesView({ Preferences::shared(), SettingsStore::shared(),
+            CaptureShortcutStore::shared(), &hotkeys,
+            DesktopScreenshotKeys::forDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP")), hotkeys.unavailableReason() });
         m_settingsWindow->setWindowTitle(tr("Lumaforge Settings"));
         m_settingsWindow->setAttribute(Qt::WA_QuitOnClose, false);
-        m_settingsWindow->resize(520, 360);
     }
     m_settingsWindow->show();
     m_settingsWindow->raise();

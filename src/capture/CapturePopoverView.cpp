@@ -66,10 +66,7 @@ QColor tertiary(ColorScheme scheme)
 
 QFont monoFont(qreal size, QFont::Weight weight)
 {
-    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    f.setPointSizeF(size * 72.0 / 96.0);
-    f.setWeight(weight);
-    return f;
+    return Theme::monoFont(size, weight);
 }
 
 qreal lineHeight(const QFont& font)

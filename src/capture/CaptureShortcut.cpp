@@ -26,7 +26,10 @@ std::optional<CaptureShortcut> CaptureShortcut::fromKeyEvent(const QKeyEvent& ev
     const auto key = keyForEvent(event);
     if (!key)
         return std::nullopt;
-    CaptureShortcut shortcut { key->keyCode, carbonModifierMask(event.modifiers()), keyLabelFor(key->keyCode) };
+    QString label = keyLabelFor(key->keyCode);
+    if (label.isEmpty())
+        label = QStringLiteral("?");
+    CaptureShortcut shortcut { key->keyCode, carbonModifierMask(event.modifiers()), label };
     if (!shortcut.isValid())
         return std::nullopt;
     return shortcut;

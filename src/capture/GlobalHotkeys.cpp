@@ -43,6 +43,8 @@ void GlobalHotkeys::reregisterAll()
         m_backend->unregisterHotKey(id);
     m_refByAction.clear();
     m_actionByID.clear();
+    if (m_suspended > 0)
+        return;
     for (CaptureAction action : allCases<CaptureAction>) {
         const auto& shortcuts = m_store.shortcuts();
         const auto it = shortcuts.find(action);
@@ -94,6 +96,25 @@ void GlobalHotkeys::registerHotKey(CaptureAction action, quint32 keyCode, quint3
         return;
     }
     logLine(QStringLiteral("failed to register global hotkey for %1 (status %2)").arg(rawValue(action)).arg(status));
+}
+
+void GlobalHotkeys::suspend()
+{
+    if (m_suspended++ > 0)
+        return;
+    for (const auto& [action, id] : m_refByAction)
+        m_backend->unregisterHotKey(id);
+    m_refByAction.clear();
+    m_actionByID.clear();
+}
+
+void GlobalHotkeys::resume()
+{
+    if (m_suspended == 0 || --m_suspended > 0)
+        return;
+    // Only once handlers exist: before that nothing was registered to come back.
+    if (!m_actionHandlers.empty())
+        reregisterAll();
 }
 
 std::optional<quint32> GlobalHotkeys::registeredID(CaptureAction action) const
