@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -81,10 +82,23 @@ PreferencesView::PreferencesView(Services services, QWidget* parent)
     column->addLayout(strip);
 
     m_stack = new QStackedWidget(this);
-    m_stack->addWidget(new GeneralTab(services.prefs, services.settings));
-    m_stack->addWidget(new ShortcutsTab(services.shortcuts, services.hotkeys, services.desktopKeys, services.hotkeysUnavailable));
-    m_stack->addWidget(new SharingTab(services.prefs));
-    m_stack->addWidget(new AccountTab);
+    // Like a grouped form, a tab scrolls when what it has to say outgrows the fixed window.
+    const auto scrolling = [](QWidget* tab) {
+        auto* area = new QScrollArea;
+        area->setFrameShape(QFrame::NoFrame);
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        area->setWidgetResizable(true);
+        area->setAutoFillBackground(false);
+        area->viewport()->setAutoFillBackground(false);
+        area->setWidget(tab);
+        tab->setAutoFillBackground(false); // setWidget turns it on; the window paints the scheme's background
+        return area;
+    };
+    m_tabs = { new GeneralTab(services.prefs, services.settings),
+        new ShortcutsTab(services.shortcuts, services.hotkeys, services.desktopKeys, services.hotkeysUnavailable),
+        new SharingTab(services.prefs), new AccountTab };
+    for (QWidget* tab : std::as_const(m_tabs))
+        m_stack->addWidget(scrolling(tab));
     column->addWidget(m_stack, 1);
 
     for (int i = 0; i < m_tabButtons.size(); ++i)
@@ -108,7 +122,7 @@ void PreferencesView::setCurrentTab(int tab)
 
 QWidget* PreferencesView::tab(int tab) const
 {
-    return m_stack->widget(tab);
+    return m_tabs.value(tab);
 }
 
 void PreferencesView::paintEvent(QPaintEvent*)

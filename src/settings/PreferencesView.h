@@ -42,5 +42,6 @@ protected:
 
 private:
     QList<QAbstractButton*> m_tabButtons;
+    QList<QWidget*> m_tabs;
     QStackedWidget* m_stack;
 };

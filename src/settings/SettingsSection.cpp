@@ -87,7 +87,7 @@ SettingsSection::SettingsSection(const QString& header, const QString& footer, Q
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(6);
+    column->setSpacing(4);
     if (!header.isEmpty()) {
         QLabel* title = schemeLabel(header, TextRole::primary, Theme::font(12, QFont::DemiBold), this);
         title->setContentsMargins(4, 0, 0, 0);
@@ -95,8 +95,8 @@ SettingsSection::SettingsSection(const QString& header, const QString& footer, Q
     }
     m_group = new Group(this);
     m_rows = new QVBoxLayout(m_group);
-    m_rows->setContentsMargins(12, 6, 12, 6);
-    m_rows->setSpacing(8);
+    m_rows->setContentsMargins(12, 4, 12, 4);
+    m_rows->setSpacing(6);
     column->addWidget(m_group);
     if (!footer.isEmpty()) {
         m_footer = secondaryLabel(footer, this);
@@ -116,7 +116,7 @@ QWidget* SettingsSection::addRow(const QString& title, QWidget* trailing)
 {
     auto* row = new QWidget;
     auto* line = new QHBoxLayout(row);
-    line->setContentsMargins(0, 2, 0, 2);
+    line->setContentsMargins(0, 1, 0, 1);
     line->addWidget(schemeLabel(title, TextRole::primary, Theme::font(13), row));
     line->addStretch();
     line->addWidget(trailing);

@@ -30,13 +30,21 @@ public:
     {
         setCursor(Qt::PointingHandCursor);
         setObjectName(QStringLiteral("shortcutButton"));
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
 
+    // Wide enough for the binding and for "Type shortcut…", so starting to record moves nothing.
     QSize sizeHint() const override
     {
-        const QFont font = m_recording() ? recordingFont() : shortcutFont();
-        const qreal width = QFontMetricsF(font).horizontalAdvance(text()) + 16.0;
-        return { int(std::ceil(std::max(66.0, width))), 24 };
+        const qreal binding = QFontMetricsF(shortcutFont()).horizontalAdvance(m_binding);
+        const qreal prompt = QFontMetricsF(recordingFont()).horizontalAdvance(ShortcutRecorder::tr("Type shortcut…"));
+        return { int(std::ceil(std::max(66.0, std::max(binding, prompt) + 18.0))), 24 };
+    }
+
+    void setBinding(const QString& binding)
+    {
+        m_binding = binding;
+        updateGeometry();
     }
 
 protected:
@@ -61,6 +69,7 @@ protected:
 
 private:
     std::function<bool()> m_recording;
+    QString m_binding;
 };
 
 class ResetButton final : public QAbstractButton {
@@ -96,17 +105,19 @@ ShortcutRecorder::ShortcutRecorder(CaptureAction action, CaptureShortcutStore& s
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
-    m_button = new RecorderButton([this] { return m_recording; }, this);
+    auto* button = new RecorderButton([this] { return m_recording; }, this);
+    m_button = button;
     m_reset = new ResetButton(this);
     row->addWidget(m_button);
     row->addWidget(m_reset);
     connect(m_button, &QAbstractButton::clicked, this, &ShortcutRecorder::toggleRecording);
     connect(m_reset, &QAbstractButton::clicked, this, &ShortcutRecorder::resetToDefault);
 
-    const auto refresh = [this] {
-        m_button->setText(m_recording ? tr("Type shortcut…") : m_store.shortcut(m_action).displayString());
-        m_button->updateGeometry();
-        m_button->update();
+    const auto refresh = [this, button] {
+        const QString binding = m_store.shortcut(m_action).displayString();
+        button->setBinding(binding);
+        button->setText(m_recording ? tr("Type shortcut…") : binding);
+        button->update();
     };
     connect(&m_store, &CaptureShortcutStore::shortcutsChanged, this, refresh);
     connect(this, &ShortcutRecorder::recordingChanged, this, refresh);

@@ -25,8 +25,8 @@ QWidget* recorderRow(const QString& title, ShortcutRecorder* recorder)
 {
     auto* row = new QWidget;
     auto* column = new QVBoxLayout(row);
-    column->setContentsMargins(0, 2, 0, 2);
-    column->setSpacing(3);
+    column->setContentsMargins(0, 1, 0, 1);
+    column->setSpacing(2);
     auto* line = new QHBoxLayout;
     line->addWidget(schemeLabel(title, TextRole::primary, Theme::font(13), row));
     line->addStretch();
@@ -65,8 +65,8 @@ ShortcutsTab::ShortcutsTab(CaptureShortcutStore& store, GlobalHotkeys* hotkeys,
 {
     setObjectName(QStringLiteral("shortcutsTab"));
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(20, 8, 20, 12);
-    column->setSpacing(14);
+    column->setContentsMargins(20, 8, 20, 10);
+    column->setSpacing(10);
 
     if (!hotkeysUnavailable.isEmpty()) {
         QLabel* notice = secondaryLabel(hotkeysUnavailable, this);

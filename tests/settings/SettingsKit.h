@@ -29,6 +29,7 @@ struct SettingsKit : ::testing::Test {
     void SetUp() override
     {
         screenshotSettings.folder = dir.path();
+        settings.setValue("launchAtLogin", false);
         prefs = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, dir.path() + "/logo.png");
         makeHotkeys();
     }
