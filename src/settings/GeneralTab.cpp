@@ -4,13 +4,38 @@
 #include "platform/PlatformTexts.h"
 #include "platform/SettingsStore.h"
 #include "settings/SettingsSection.h"
+#include "settings/KeyCapView.h"
 #include "settings/SwitchToggle.h"
+#include "ui/Theme.h"
 
 #include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
+
+// A bordered push button drawn in the scheme it is shown in.
+class FormButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+        p.fillPath(shape, keyCapFill(this));
+        p.setPen(QPen(QColor(0, 0, 0, int((isDown() ? 0.3 : 0.15) * 255)), 0.5));
+        p.drawPath(shape);
+        p.setFont(font());
+        p.setPen(Theme::primaryText(Theme::colorScheme(this)));
+        p.drawText(rect(), Qt::AlignCenter, text());
+    }
+};
 
 // A switch that follows a Preferences property and writes a person's change through `apply`.
 SwitchToggle* boundSwitch(Preferences& prefs, bool (Preferences::*read)() const, void (Preferences::*changed)(),
@@ -59,7 +84,10 @@ GeneralTab::GeneralTab(Preferences& prefs, SettingsStore& settings, QWidget* par
     m_loginNotice->setObjectName(QStringLiteral("loginNotice"));
     m_loginNotice->hide();
     system->addRow(m_loginNotice);
-    m_onboarding = new QPushButton(tr("Show onboarding again"));
+    m_onboarding = new FormButton(tr("Show onboarding again"));
+    m_onboarding->setFont(Theme::font(13));
+    m_onboarding->setFixedHeight(26);
+    m_onboarding->setMinimumWidth(m_onboarding->sizeHint().width() + 16);
     m_onboarding->setObjectName(QStringLiteral("showOnboardingAgain"));
     connect(m_onboarding, &QAbstractButton::clicked, this,
         [&settings] { settings.setValue(QStringLiteral("hasCompletedOnboarding"), false); });
