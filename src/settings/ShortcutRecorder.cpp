@@ -198,7 +198,9 @@ bool ShortcutRecorder::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyRelease:
         return true;
     case QEvent::WindowDeactivate:
-        if (watched == window())
+    case QEvent::ActivationChange:
+        // Focus gone elsewhere: typing no longer meant for the recorder.
+        if (watched == window() && !window()->isActiveWindow())
             stopRecording();
         return false;
     case QEvent::ApplicationDeactivate:

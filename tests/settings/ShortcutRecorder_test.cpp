@@ -151,6 +151,19 @@ TEST_F(RecorderTest, EscCancelsResetKeepsRecordingAndHidingEndsIt)
     EXPECT_EQ(store->shortcut(CaptureAction::window), CaptureShortcut::defaultFor(CaptureAction::window));
 }
 
+TEST_F(RecorderTest, AnotherWindowTakingTheFocusEndsRecording)
+{
+    ShortcutRecorder* full = recorder(CaptureAction::fullScreen);
+    click(full);
+    ASSERT_TRUE(full->isRecording());
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    EXPECT_FALSE(full->isRecording());
+    EXPECT_EQ(held().size(), 3u);
+}
+
 TEST_F(RecorderTest, ACombinationInUseIsRefusedAndSaysWhere)
 {
     ShortcutRecorder* selection = recorder(CaptureAction::selection);
