@@ -66,21 +66,6 @@ QString GlobalHotkeys::stableName(CaptureAction action)
     return QStringLiteral("capture-full-screen");
 }
 
-namespace {
-QString describe(CaptureAction action)
-{
-    switch (action) {
-    case CaptureAction::selection:
-        return GlobalHotkeys::tr("Capture Selection");
-    case CaptureAction::window:
-        return GlobalHotkeys::tr("Capture Window");
-    case CaptureAction::fullScreen:
-        break;
-    }
-    return GlobalHotkeys::tr("Capture Full Screen");
-}
-}
-
 QString GlobalHotkeys::unavailableReason() const
 {
     return m_backend->unavailableReason();
@@ -89,7 +74,7 @@ QString GlobalHotkeys::unavailableReason() const
 void GlobalHotkeys::registerHotKey(CaptureAction action, quint32 keyCode, quint32 modifiers)
 {
     const quint32 id = m_nextID++;
-    const int status = m_backend->registerHotKey(id, { stableName(action), describe(action), keyCode, modifiers });
+    const int status = m_backend->registerHotKey(id, { stableName(action), captureActionTitle(action), keyCode, modifiers });
     if (status == 0) {
         m_refByAction[action] = id;
         m_actionByID[id] = action;

@@ -130,19 +130,6 @@ ShortcutRecorder::~ShortcutRecorder()
     stopRecording();
 }
 
-QString ShortcutRecorder::actionTitle(CaptureAction action)
-{
-    switch (action) {
-    case CaptureAction::selection:
-        return tr("Capture selection");
-    case CaptureAction::window:
-        return tr("Capture a window");
-    case CaptureAction::fullScreen:
-        break;
-    }
-    return tr("Capture full screen");
-}
-
 void ShortcutRecorder::toggleRecording()
 {
     if (m_recording)
@@ -232,7 +219,7 @@ void ShortcutRecorder::handleKeyPress(const QKeyEvent& event)
     for (CaptureAction other : allCases<CaptureAction>) {
         const CaptureShortcut taken = m_store.shortcut(other);
         if (other != m_action && taken.keyCode == shortcut->keyCode && taken.carbonModifiers == shortcut->carbonModifiers) {
-            setNotice(tr("Already used by “%1”").arg(actionTitle(other)));
+            setNotice(tr("Already used by “%1”").arg(captureActionTitle(other)));
             return;
         }
     }

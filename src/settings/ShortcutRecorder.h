@@ -39,9 +39,6 @@ public:
     // Stores the action's default; recording stays as it is.
     void resetToDefault();
 
-    // "Capture selection", "Capture a window", "Capture full screen".
-    static QString actionTitle(CaptureAction action);
-
 Q_SIGNALS:
     void recordingChanged(bool recording);
     void noticeChanged(const QString& notice);

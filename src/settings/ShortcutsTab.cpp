@@ -79,7 +79,7 @@ ShortcutsTab::ShortcutsTab(CaptureShortcutStore& store, GlobalHotkeys* hotkeys,
     for (CaptureAction action : allCases<CaptureAction>) {
         auto* recorder = new ShortcutRecorder(action, store, hotkeys);
         m_recorders.append(recorder);
-        own->addRow(recorderRow(ShortcutRecorder::actionTitle(action), recorder));
+        own->addRow(recorderRow(captureActionTitle(action), recorder));
     }
     column->addWidget(own);
 
