@@ -85,6 +85,8 @@ void GlobalHotkeys::registerHotKey(CaptureAction action, quint32 keyCode, quint3
 
 void GlobalHotkeys::suspend()
 {
+    if (!m_backend->grabsKeys())
+        return;
     if (m_suspended++ > 0)
         return;
     for (const auto& [action, id] : m_refByAction)

@@ -33,7 +33,7 @@ public:
 
     // Releases every hot key until the matching resume(), so a combination typed into a shortcut
     // recorder reaches it instead of firing; changes meanwhile take effect on resume. Nested calls
-    // count.
+    // count. Nothing happens for a backend that does not grab keys (the portal).
     void suspend();
     void resume();
     bool isSuspended() const { return m_suspended > 0; }

@@ -28,6 +28,10 @@ public:
     virtual void unregisterHotKey(quint32 id) = 0;
     // Empty while hot keys work; otherwise what is missing, for a notice to the user.
     virtual QString unavailableReason() const { return {}; }
+    // Whether a registered combination is taken from the key stream before any window of ours
+    // sees it (an X grab), so it must be let go while a person types it into a recorder. The
+    // portal's shortcuts are not let go: binding them again may make the desktop ask again.
+    virtual bool grabsKeys() const { return false; }
 
     // The backend for this session (see chooseHotkeyProvider).
     static std::unique_ptr<HotkeyBackend> createForSession();

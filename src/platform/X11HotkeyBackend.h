@@ -31,6 +31,7 @@ public:
 
     int registerHotKey(quint32 id, const HotkeyBinding& binding) override;
     void unregisterHotKey(quint32 id) override;
+    bool grabsKeys() const override { return true; }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
     // Handles one event from the X server (an xcb_generic_event_t); true when it belonged to a

@@ -26,6 +26,7 @@ public:
         return 0;
     }
     QString unavailableReason() const override { return reason; }
+    bool grabsKeys() const override { return grabs; }
     void unregisterHotKey(quint32 id) override
     {
         active.erase(id);
@@ -39,4 +40,5 @@ public:
     std::set<std::pair<quint32, quint32>> refused;
     int registerCalls = 0;
     QString reason;
+    bool grabs = true;
 };
