@@ -30,6 +30,14 @@ public:
 
     std::optional<QString> label(quint32 keyCode) const override
     {
+        const auto sym = keysym(keyCode);
+        if (!sym)
+            return std::nullopt;
+        return labelForKeysym(*sym);
+    }
+
+    std::optional<quint32> keysym(quint32 keyCode) const override
+    {
         const auto key = keyForCode(keyCode);
         if (!key || !m_ready || xcb_connection_has_error(m_connection))
             return std::nullopt;
@@ -52,7 +60,7 @@ public:
         const int count = xkb_keymap_key_get_syms_by_level(keymap.get(), key->xKeycode, layout, 0, &syms);
         if (count < 1 || !syms || syms[0] == XKB_KEY_NoSymbol)
             return std::nullopt;
-        return labelForKeysym(syms[0]);
+        return quint32(syms[0]);
     }
 
 private:
@@ -101,6 +109,16 @@ QString labelForKeysym(quint32 keysym)
     if (xkb_keysym_get_name(keysym, name, sizeof name) > 0)
         return QString::fromLatin1(name);
     return QStringLiteral("?");
+}
+
+quint32 keysymFor(quint32 keyCode)
+{
+    if (const KeyboardLayout* layout = KeyboardLayout::shared()) {
+        if (const auto sym = layout->keysym(keyCode))
+            return *sym;
+    }
+    const auto key = keyForCode(keyCode);
+    return key ? key->keysym : 0;
 }
 
 QString keyLabelFor(quint32 keyCode, const QString& fallback)

@@ -13,6 +13,9 @@ public:
     virtual ~KeyboardLayout() = default;
     // The label of a stored key-position code; none when the layout has nothing to say about it.
     virtual std::optional<QString> label(quint32 keyCode) const = 0;
+    // The keysym the layout puts on the position without modifiers; none when it has nothing to
+    // say about it.
+    virtual std::optional<quint32> keysym(quint32 keyCode) const { return std::nullopt; }
 
     // The X server's layout (read afresh each time, so a layout switch shows at once) when Qt runs
     // on xcb; otherwise none, and the key table's labels apply.
@@ -24,6 +27,9 @@ public:
 // The label shown for a key position: the active layout's, else `fallback` (a stored label),
 // else the key table's, else "?".
 QString keyLabelFor(quint32 keyCode, const QString& fallback = {});
+// The keysym of a key position: the active layout's, else the key table's (US); 0 for a position
+// the table does not know.
+quint32 keysymFor(quint32 keyCode);
 
 // The label for an X keysym: its character in upper case where it types one, the spacing form of
 // a dead key, else the key table's name for it, else the keysym's own name.

@@ -1,5 +1,6 @@
 #include "platform/PortalHotkeyBackend.h"
 
+#include "platform/KeyboardLayout.h"
 #include "platform/Keys.h"
 #include "platform/Log.h"
 #include "platform/PortalRequest.h"
@@ -32,11 +33,10 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& s
 
 QString PortalHotkeyBackend::preferredTrigger(quint32 keyCode, quint32 carbonModifiers)
 {
-    const auto key = keyForCode(keyCode);
-    if (!key)
-        return {};
+    // Named by what the active layout puts on the key, which is what the desktop will match.
+    const quint32 keysym = keysymFor(keyCode);
     char name[64] = {};
-    if (xkb_keysym_get_name(key->keysym, name, sizeof name) <= 0)
+    if (keysym == 0 || xkb_keysym_get_name(keysym, name, sizeof name) <= 0)
         return {};
     QStringList parts;
     if (carbonModifiers & CarbonModifier::command)

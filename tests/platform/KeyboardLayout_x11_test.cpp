@@ -3,6 +3,7 @@
 #include "capture/CaptureShortcut.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/Keys.h"
+#include "platform/PortalHotkeyBackend.h"
 #include "support/Wait.h"
 
 #include <QKeyEvent>
@@ -51,6 +52,9 @@ TEST_F(LayoutTest, LabelsNameTheKeyTheActiveLayoutPutsOnThePosition)
     EXPECT_EQ(keyLabelFor(122), QStringLiteral("F1"));
     EXPECT_EQ(keyLabelFor(49), QStringLiteral("Space"));
     EXPECT_EQ(keyLabelFor(82), QStringLiteral("Num 0"));
+    // The desktop portal is asked for the key the layout has there.
+    EXPECT_EQ(PortalHotkeyBackend::preferredTrigger(16, CarbonModifier::command), QStringLiteral("CTRL+z"));
+    EXPECT_EQ(PortalHotkeyBackend::preferredTrigger(82, CarbonModifier::command), QStringLiteral("CTRL+KP_0"));
 }
 
 }
