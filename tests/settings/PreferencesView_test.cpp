@@ -163,6 +163,19 @@ TEST_F(PreferencesViewTest, SwitchingEveryPlatformOffKeepsTheirRows)
     EXPECT_EQ(prefs->orderedEnabledSocial(), (Platforms { SocialPlatform::reddit }));
 }
 
+TEST_F(PreferencesViewTest, WhereHotKeysCannotWorkTheShortcutsTabSaysWhy)
+{
+    EXPECT_FALSE(view->findChild<QLabel*>("hotkeysUnavailable"));
+    PreferencesView wayland({ *prefs, settings, *store, hotkeys.get(), DesktopScreenshotKeys::forDesktop(QString()),
+        QStringLiteral("Capture hot keys are unavailable: use the desktop's own screenshot key.") });
+    wayland.setCurrentTab(PreferencesView::shortcuts);
+    wayland.show();
+    auto* notice = wayland.findChild<QLabel*>("hotkeysUnavailable");
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains("own screenshot key"));
+}
+
 TEST(SharingMoveTest, IsTheStandardCollectionMove)
 {
     const Platforms order { SocialPlatform::x, SocialPlatform::reddit, SocialPlatform::linkedin };
