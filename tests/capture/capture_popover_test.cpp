@@ -168,6 +168,25 @@ TEST_F(PopoverTest, WithoutAWayToStartTheToolCaptureRowsPostNothingAndSayWhyEver
     EXPECT_EQ(poster->posted.size(), 1);
 }
 
+TEST_F(PopoverTest, ANoticeSaysWhatDoesNotWorkAndMakesRoomForItself)
+{
+    addShots(1);
+    const int height = view->height();
+    const QRect firstTile = view->thumbnailButtons().first()->geometry();
+    const QRect lastRow = view->commandRows().last()->geometry();
+    view->setNotice(QStringLiteral("Capture hot keys are unavailable: this Wayland desktop does not let "
+                                   "applications take global shortcuts. Use the desktop's own screenshot key."));
+    EXPECT_EQ(view->width(), CapturePopoverView::fixedWidth);
+    const int grown = view->height() - height;
+    EXPECT_GT(grown, 2 * QFontMetrics(view->font()).height()); // wrapped over several lines
+    EXPECT_EQ(view->commandRows().last()->geometry(), lastRow);
+    EXPECT_EQ(view->thumbnailButtons().first()->geometry(), firstTile.translated(0, grown));
+    if (qEnvironmentVariableIsSet("LUMAFORGE_LOOK"))
+        view->grab().save(QString::fromLocal8Bit(qgetenv("LUMAFORGE_LOOK")) + QStringLiteral("/popover-notice.png"));
+    view->setNotice(QString());
+    EXPECT_EQ(view->height(), height);
+}
+
 TEST_F(PopoverTest, RecentStripShowsTheThreeNewestAndAnEmptySlotForEachMissingShot)
 {
     struct Expect {

@@ -191,30 +191,47 @@ TEST_F(PortalTest, ACancelledOrRemoteAnswerHandsOnNothing)
     EXPECT_EQ(captured.count(), 0);
 }
 
-TEST_F(PortalTest, HotKeysAreBoundTogetherAndRunWhenTheDesktopActivatesThem)
+TEST_F(PortalTest, HotKeysAreBoundTogetherUnderStableNamesAndRunWhenTheDesktopActivatesThem)
 {
     PortalHotkeyBackend backend(*clientBus);
     QSignalSpy pressed(&backend, &HotkeyBackend::pressed);
-    EXPECT_EQ(backend.registerHotKey(1, 22, CarbonModifier::command | CarbonModifier::shift), 0);
-    EXPECT_EQ(backend.registerHotKey(2, 1, CarbonModifier::control | CarbonModifier::option), 0);
-    EXPECT_EQ(backend.registerHotKey(3, 999, CarbonModifier::command), 2); // no such key
+    const quint32 ctrlShift = CarbonModifier::command | CarbonModifier::shift;
+    EXPECT_EQ(backend.registerHotKey(1, { "capture-selection", "Capture Selection", 22, ctrlShift }), 0);
+    EXPECT_EQ(backend.registerHotKey(2, { "capture-window", "Capture Window", 33, CarbonModifier::control | CarbonModifier::option }), 0);
+    EXPECT_EQ(backend.registerHotKey(3, { "capture-full-screen", "Capture Full Screen", 999, CarbonModifier::command }), 2);
     ASSERT_TRUE(waitUntil([&] { return shortcuts->binds == 1; }));
     EXPECT_EQ(shortcuts->sessions, 1);
-    EXPECT_EQ(shortcuts->triggers, QStringList({ "1=CTRL+SHIFT+6", "2=ALT+LOGO+S" }));
+    // Keys by their keysym names, as the desktop's shortcut notation has them.
+    EXPECT_EQ(shortcuts->triggers, QStringList({ "capture-selection=CTRL+SHIFT+6", "capture-window=ALT+LOGO+bracketleft" }));
 
-    // Activated in this session: once; an unknown id nothing.
+    // Activated in this session: once; an unknown name nothing.
+    QMetaObject::invokeMethod(shortcuts, [this] { shortcuts->activate(QStringLiteral("capture-window")); });
     QMetaObject::invokeMethod(shortcuts, [this] { shortcuts->activate(QStringLiteral("2")); });
-    QMetaObject::invokeMethod(shortcuts, [this] { shortcuts->activate(QStringLiteral("9")); });
     ASSERT_TRUE(waitUntil([&] { return pressed.count() == 1; }));
     spin(100);
     ASSERT_EQ(pressed.count(), 1);
     EXPECT_EQ(pressed.at(0).at(0).toUInt(), 2u);
 
-    // A change is bound afresh, in a new session.
+    // Re-registered under fresh ids (as every change does): bound afresh in a new session, under
+    // the same names, and an activation reaches the new id.
     backend.unregisterHotKey(1);
+    backend.unregisterHotKey(2);
+    EXPECT_EQ(backend.registerHotKey(4, { "capture-selection", "Capture Selection", 22, ctrlShift }), 0);
+    EXPECT_EQ(backend.registerHotKey(5, { "capture-window", "Capture Window", 114, CarbonModifier::command }), 0);
     ASSERT_TRUE(waitUntil([&] { return shortcuts->binds == 2; }));
     EXPECT_EQ(shortcuts->sessions, 2);
-    EXPECT_EQ(shortcuts->triggers, QStringList({ "2=ALT+LOGO+S" }));
+    EXPECT_EQ(shortcuts->triggers, QStringList({ "capture-selection=CTRL+SHIFT+6", "capture-window=CTRL+Insert" }));
+    QMetaObject::invokeMethod(shortcuts, [this] { shortcuts->activate(QStringLiteral("capture-window")); });
+    ASSERT_TRUE(waitUntil([&] { return pressed.count() == 2; }));
+    EXPECT_EQ(pressed.at(1).at(0).toUInt(), 5u);
+}
+
+TEST(PortalTriggerTest, NamesEveryKeyOfTheTableInTheShortcutNotation)
+{
+    EXPECT_EQ(PortalHotkeyBackend::preferredTrigger(36, CarbonModifier::all), QStringLiteral("CTRL+ALT+SHIFT+LOGO+Return"));
+    EXPECT_EQ(PortalHotkeyBackend::preferredTrigger(82, CarbonModifier::option), QStringLiteral("ALT+KP_0"));
+    EXPECT_EQ(PortalHotkeyBackend::preferredTrigger(0, CarbonModifier::command), QStringLiteral("CTRL+a"));
+    EXPECT_TRUE(PortalHotkeyBackend::preferredTrigger(999, CarbonModifier::command).isEmpty());
 }
 
 }
