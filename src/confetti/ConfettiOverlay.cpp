@@ -4,18 +4,19 @@
 #include <QPainter>
 
 ConfettiOverlay::ConfettiOverlay(QWidget* anchor, QWidget* host, ConfettiCannon* cannon)
-    : QWidget(host)
+    : QWidget(host ? host : anchor->window())
     , m_anchor(anchor)
     , m_cannon(cannon)
+    , m_followsWindow(!host)
 {
     setObjectName(QStringLiteral("confettiOverlay"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
     cannon->setParent(this);
-    setGeometry(host->rect());
+    setGeometry(parentWidget()->rect());
     hide();
-    host->installEventFilter(this);
+    parentWidget()->installEventFilter(this);
     anchor->installEventFilter(this);
     if (anchor->isVisible())
         cannon->markAppeared();
@@ -53,6 +54,14 @@ bool ConfettiOverlay::eventFilter(QObject* watched, QEvent* event)
         else if (event->type() == QEvent::ChildAdded && isVisible())
             raise();
     } else if (watched == m_anchor && event->type() == QEvent::Show) {
+        // Made before the anchor had its final window (or moved since): follow it there.
+        if (m_followsWindow && parentWidget() != m_anchor->window()) {
+            parentWidget()->removeEventFilter(this);
+            setParent(m_anchor->window());
+            parentWidget()->installEventFilter(this);
+            setGeometry(parentWidget()->rect());
+            hide();
+        }
         m_cannon->markAppeared();
     }
     return QWidget::eventFilter(watched, event);
@@ -69,6 +78,6 @@ ConfettiCannon* confettiCannon(
     QWidget* anchor, const ConfettiOptions& options, QWidget* host, ConfettiClock clock, ConfettiRandom random)
 {
     auto* cannon = new ConfettiCannon(options, nullptr, std::move(clock), std::move(random));
-    new ConfettiOverlay(anchor, host ? host : anchor->window(), cannon);
+    new ConfettiOverlay(anchor, host, cannon);
     return cannon;
 }

@@ -12,6 +12,8 @@
 class ConfettiOverlay : public QWidget {
     Q_OBJECT
 public:
+    // Without a host the overlay covers the anchor's window, following it when the anchor is
+    // shown in another one.
     ConfettiOverlay(QWidget* anchor, QWidget* host, ConfettiCannon* cannon);
 
     ConfettiCannon* cannon() const { return m_cannon; }
@@ -27,6 +29,7 @@ private:
 
     QPointer<QWidget> m_anchor;
     ConfettiCannon* m_cannon;
+    bool m_followsWindow;
 };
 
 // Attaches a confetti cannon to `anchor`: bursts fly from its centre over `host` (its window when
