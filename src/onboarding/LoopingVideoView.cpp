@@ -6,7 +6,9 @@
 
 #include <QFile>
 #include <QMediaPlayer>
+#include <QCoreApplication>
 #include <QPainter>
+#include <QTimer>
 #include <QUrl>
 #include <QVideoSink>
 
@@ -18,8 +20,10 @@ LoopingVideoView::LoopingVideoView(const QString& resourceName, QWidget* parent)
     const QString path = resourcePath(resourceName);
     if (!QFile::exists(path))
         return;
-    m_sink = new QVideoSink(this);
-    m_player = new QMediaPlayer(this);
+    // Player and sink live in a holder of their own, so they can outlive the view by a moment.
+    m_coordinator = new QObject;
+    m_sink = new QVideoSink(m_coordinator);
+    m_player = new QMediaPlayer(m_coordinator);
     // No audio output is attached: the clip plays muted.
     m_player->setVideoSink(m_sink);
     m_player->setLoops(QMediaPlayer::Infinite);
@@ -42,8 +46,17 @@ LoopingVideoView::LoopingVideoView(const QString& resourceName, QWidget* parent)
 
 LoopingVideoView::~LoopingVideoView()
 {
-    if (m_player)
-        m_player->stop();
+    if (!m_coordinator)
+        return;
+    // Tearing a playing pipeline down at once blocks the GUI thread for a third of a second (the
+    // backend's decoder waits on the GUI thread to take its last frame). Paused, it lets go
+    // within a few event-loop turns; the holder goes shortly after.
+    m_sink->disconnect(this);
+    m_player->disconnect(this);
+    m_player->pause();
+    QObject* coordinator = m_coordinator;
+    QTimer::singleShot(150, coordinator, &QObject::deleteLater);
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, coordinator, [coordinator] { delete coordinator; });
 }
 
 QString LoopingVideoView::resourcePath(const QString& resourceName)

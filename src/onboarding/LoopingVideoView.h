@@ -42,6 +42,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QObject* m_coordinator = nullptr;
     QMediaPlayer* m_player = nullptr;
     QVideoSink* m_sink = nullptr;
     QVideoFrame m_frame;
