@@ -315,6 +315,13 @@ void OnboardingView::resizeEvent(QResizeEvent* event)
     layoutPages();
 }
 
+void OnboardingView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The default button's key works at once, wherever the window had its focus.
+    setFocus(Qt::OtherFocusReason);
+}
+
 void OnboardingView::keyPressEvent(QKeyEvent* event)
 {
     // Return is the default button's key on every page; there is no key for Back.

@@ -74,6 +74,22 @@ TEST(OnboardingFlow, WalksForwardAndBackWithTheRightButtons)
     EXPECT_EQ(OnboardingView::rawValue(OnboardingView::Step::tryItNow), 2);
 }
 
+TEST(OnboardingFlow, ReturnWorksWithoutClickingIntoTheViewFirst)
+{
+    // As in the main window: the view is one child among others, nothing has focus yet.
+    QWidget window;
+    auto* other = new QWidget(&window);
+    other->setFocusPolicy(Qt::StrongFocus);
+    auto* view = new OnboardingView({}, &window);
+    view->hide();
+    window.resize(940, 720);
+    window.show();
+    view->show();
+    EXPECT_EQ(window.focusWidget(), view);
+    QTest::keyClick(window.focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(view->step(), OnboardingView::Step::animatedDemo);
+}
+
 TEST(OnboardingFlow, CompletingOnTheLastPageKeepsThePage)
 {
     Flow flow;
