@@ -74,3 +74,51 @@ TEST(ConfettiOverlay, PaintsTheBurstOverTheHostWithoutTakingClicks)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(guard.isNull());
 }
+
+TEST(ConfettiOverlay, FollowsItsAnchorIntoTheWindowItIsShownIn)
+{
+    // A page built on its own and placed into a window later, as pages are.
+    auto* page = new QWidget;
+    auto* anchor = new QWidget(page);
+    anchor->setGeometry(10, 10, 40, 40);
+    ConfettiCannon* cannon = confettiCannon(anchor, ConfettiOptions {});
+    QWidget window;
+    window.resize(600, 500);
+    page->setParent(&window);
+    page->setGeometry(100, 200, 200, 100);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* overlay = window.findChild<ConfettiOverlay*>();
+    ASSERT_TRUE(overlay);
+    EXPECT_EQ(overlay->parentWidget(), &window);
+    EXPECT_TRUE(cannon->hasAppeared());
+    cannon->setTrigger(1);
+    EXPECT_EQ(overlay->geometry(), window.rect());
+    EXPECT_EQ(overlay->origin(), QPointF(130, 230));
+}
+
+TEST(ConfettiOverlay, PiecesSpinAboutTheirCentreAndOneCorner)
+{
+    const QSizeF size(10, 10);
+    ConfettiPieceState::Frame frame;
+    frame.location = QPointF(20, -30);
+    // At rest the piece's frame is centred on the origin plus its location.
+    const QTransform rest = ConfettiBurst::pieceTransform(size, QPointF(100, 100), frame, 0, 1, 1);
+    EXPECT_EQ(rest.map(QPointF(5, 5)), QPointF(120, 70));
+
+    // A quarter turn about the x axis shows the piece edge-on: its height collapses.
+    frame.spinX = M_PI / 2;
+    const QTransform edgeOn = ConfettiBurst::pieceTransform(size, QPointF(0, 0), frame, 0, 1, 1);
+    EXPECT_NEAR(edgeOn.map(QPointF(5, 0)).y(), edgeOn.map(QPointF(5, 10)).y(), 1e-9);
+
+    // A quarter turn in the plane about the top-left corner keeps that corner in place; about the
+    // bottom-right corner, that one stays.
+    frame.spinX = 0;
+    frame.spinZ = M_PI / 2;
+    const QTransform topLeft = ConfettiBurst::pieceTransform(size, QPointF(0, 0), frame, 0, 1, 1);
+    EXPECT_NEAR(QLineF(topLeft.map(QPointF(0, 0)), QPointF(15, -35)).length(), 0, 1e-9);
+    EXPECT_GT(QLineF(topLeft.map(QPointF(10, 10)), QPointF(25, -25)).length(), 5);
+    const QTransform bottomRight = ConfettiBurst::pieceTransform(size, QPointF(0, 0), frame, 1, 1, 1);
+    EXPECT_NEAR(QLineF(bottomRight.map(QPointF(10, 10)), QPointF(25, -25)).length(), 0, 1e-9);
+    EXPECT_GT(QLineF(bottomRight.map(QPointF(0, 0)), QPointF(15, -35)).length(), 5);
+}
