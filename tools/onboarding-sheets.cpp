@@ -9,6 +9,7 @@
 #include "onboarding/AnimatedDemoStep.h"
 #include "onboarding/OnboardingView.h"
 #include "onboarding/WelcomeStep.h"
+#include "support/Wait.h"
 #include "ui/Theme.h"
 
 #include <QApplication>
@@ -19,14 +20,6 @@
 #include <cstdio>
 
 namespace {
-void spin(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 bool save(QWidget& widget, const QDir& out, const QString& name)
 {
     const QString path = out.filePath(name + QStringLiteral(".png"));
