@@ -18,7 +18,8 @@ void ConfettiFrame(benchmark::State& state)
 {
     double seconds = 0;
     auto generator = std::make_shared<QRandomGenerator>(4);
-    ConfettiCannon cannon(WelcomeStep::confettiOptions(), nullptr, [&seconds] { return seconds; },
+    ConfettiCannon cannon(
+        WelcomeStep::confettiOptions(), nullptr, [&seconds] { return seconds; },
         [generator] { return generator->generateDouble(); });
     cannon.markAppeared();
     cannon.setTrigger(1);
@@ -68,7 +69,4 @@ void OnboardingFirstPage(benchmark::State& state)
 BENCHMARK(OnboardingFirstPage)->Unit(benchmark::kMillisecond);
 }
 
-int main(int argc, char** argv)
-{
-    return runGuiBenchmarks<QApplication>(argc, argv);
-}
+int main(int argc, char** argv) { return runGuiBenchmarks<QApplication>(argc, argv); }

@@ -27,15 +27,9 @@ double smooth(double t)
 }
 
 // Progress of a stage that runs from `start` to `end` seconds.
-double stage(double seconds, double start, double end)
-{
-    return smooth((seconds - start) / (end - start));
-}
+double stage(double seconds, double start, double end) { return smooth((seconds - start) / (end - start)); }
 
-double mix(double a, double b, double t)
-{
-    return a + (b - a) * t;
-}
+double mix(double a, double b, double t) { return a + (b - a) * t; }
 
 struct Clip {
     QImage shot;
@@ -79,8 +73,8 @@ QImage frameAt(const Clip& clip, double t)
     BeautifySettings widest = content.settings;
     widest.padding = 14;
     const CanvasLayout largest = canvasLayout(clip.shot, widest);
-    const double scale = std::min(clip.frameSize.width() * 0.94 / largest.canvasWidth,
-        clip.frameSize.height() * 0.94 / largest.canvasHeight);
+    const double scale = std::min(
+        clip.frameSize.width() * 0.94 / largest.canvasWidth, clip.frameSize.height() * 0.94 / largest.canvasHeight);
     p.translate((clip.frameSize.width() - layout.canvasWidth * scale) / 2,
         (clip.frameSize.height() - layout.canvasHeight * scale) / 2);
     p.scale(scale, scale);
@@ -99,12 +93,12 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("output"), QStringLiteral("folder for the PNG frames"));
-    QCommandLineOption fpsOption(QStringLiteral("fps"), QStringLiteral("frames per second"), QStringLiteral("n"),
-        QStringLiteral("30"));
-    QCommandLineOption widthOption(QStringLiteral("width"), QStringLiteral("frame width"), QStringLiteral("px"),
-        QStringLiteral("1240"));
-    QCommandLineOption heightOption(QStringLiteral("height"), QStringLiteral("frame height"), QStringLiteral("px"),
-        QStringLiteral("680"));
+    QCommandLineOption fpsOption(
+        QStringLiteral("fps"), QStringLiteral("frames per second"), QStringLiteral("n"), QStringLiteral("30"));
+    QCommandLineOption widthOption(
+        QStringLiteral("width"), QStringLiteral("frame width"), QStringLiteral("px"), QStringLiteral("1240"));
+    QCommandLineOption heightOption(
+        QStringLiteral("height"), QStringLiteral("frame height"), QStringLiteral("px"), QStringLiteral("680"));
     parser.addOptions({ fpsOption, widthOption, heightOption });
     parser.addHelpOption();
     parser.process(app);

@@ -5,8 +5,8 @@
 //   onboarding-sheets OUTPUT_DIR
 //
 // Writes OUTPUT_DIR/onboarding-<scheme>-<page>.png and onboarding-<scheme>-burst-<ms>.png.
-#include "onboarding/LoopingVideoView.h"
 #include "onboarding/AnimatedDemoStep.h"
+#include "onboarding/LoopingVideoView.h"
 #include "onboarding/OnboardingView.h"
 #include "onboarding/WelcomeStep.h"
 #include "support/Wait.h"

@@ -68,7 +68,8 @@ ConfettiPieceState::Frame ConfettiPieceState::at(double t, const ConfettiConfig&
     return frame;
 }
 
-ConfettiBurst::ConfettiBurst(std::shared_ptr<const ConfettiConfig> config, double startTime, const ConfettiRandom& random)
+ConfettiBurst::ConfettiBurst(
+    std::shared_ptr<const ConfettiConfig> config, double startTime, const ConfettiRandom& random)
     : m_config(std::move(config))
     , m_startTime(startTime)
 {
@@ -108,8 +109,11 @@ QTransform ConfettiBurst::pieceTransform(QSizeF size, QPointF center, const Conf
     const QPointF corner(anchor * size.width(), anchor * size.height());
     QTransform turn;
     turn.rotateRadians(spinDirZ * frame.spinZ);
-    t = t * QTransform::fromTranslate(-corner.x(), -corner.y()) * turn * QTransform::fromTranslate(corner.x(), corner.y());
-    return t * QTransform::fromTranslate(center.x() + frame.location.x() - mid.x(), center.y() + frame.location.y() - mid.y());
+    t = t * QTransform::fromTranslate(-corner.x(), -corner.y()) * turn
+        * QTransform::fromTranslate(corner.x(), corner.y());
+    return t
+        * QTransform::fromTranslate(
+            center.x() + frame.location.x() - mid.x(), center.y() + frame.location.y() - mid.y());
 }
 
 void ConfettiBurst::paint(QPainter& painter, QPointF origin, double now) const

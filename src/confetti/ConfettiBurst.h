@@ -16,17 +16,17 @@ ConfettiRandom defaultConfettiRandom();
 
 // One piece in flight: the choices made when it is created, kept for its whole life.
 struct ConfettiPieceState {
-    int shape = 0;          // index into the config's prepared pieces
-    int color = 0;          // index into the config's colours (prepared pieces keep their own)
-    double spinDirX = 1;    // -1 or 1
+    int shape = 0; // index into the config's prepared pieces
+    int color = 0; // index into the config's colours (prepared pieces keep their own)
+    double spinDirX = 1; // -1 or 1
     double spinDirZ = 1;
-    double xSpeed = 1;      // seconds per turn about the x axis (10 turns, then still)
-    double zSpeed = 1;      // seconds per turn in the plane (without end)
-    double anchor = 0;      // 0: spin about the top-left corner, 1: the bottom-right one
+    double xSpeed = 1; // seconds per turn about the x axis (10 turns, then still)
+    double zSpeed = 1; // seconds per turn in the plane (without end)
+    double anchor = 0; // 0: spin about the top-left corner, 1: the bottom-right one
     double explosionDuration = 0; // seconds the fly-out takes
-    double angle = 0;       // degrees in [0, 360): where the piece flies
-    double distance = 0;    // points from the centre where the fly-out ends
-    QPointF burstLocation;  // where the fly-out ends, y down
+    double angle = 0; // degrees in [0, 360): where the piece flies
+    double distance = 0; // points from the centre where the fly-out ends
+    QPointF burstLocation; // where the fly-out ends, y down
 
     // The piece `t` seconds after its burst appeared.
     struct Frame {

@@ -12,7 +12,8 @@ ConfettiClock defaultConfettiClock()
     return [timer] { return double(timer->nsecsElapsed()) / 1e9; };
 }
 
-ConfettiCannon::ConfettiCannon(const ConfettiOptions& options, QObject* parent, ConfettiClock clock, ConfettiRandom random)
+ConfettiCannon::ConfettiCannon(
+    const ConfettiOptions& options, QObject* parent, ConfettiClock clock, ConfettiRandom random)
     : QObject(parent)
     , m_config(std::make_shared<const ConfettiConfig>(options))
     , m_clock(std::move(clock))
@@ -23,10 +24,7 @@ ConfettiCannon::ConfettiCannon(const ConfettiOptions& options, QObject* parent, 
     connect(&m_timer, &QTimer::timeout, this, &ConfettiCannon::advance);
 }
 
-void ConfettiCannon::markAppeared()
-{
-    m_appeared = true;
-}
+void ConfettiCannon::markAppeared() { m_appeared = true; }
 
 void ConfettiCannon::setTrigger(const QVariant& value)
 {

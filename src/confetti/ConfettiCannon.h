@@ -31,9 +31,11 @@ public:
     void markAppeared();
     bool hasAppeared() const { return m_appeared; }
 
-    // The bound trigger value; a different value fires.
+    // The bound trigger value; a different value fires. The value the cannon is made with (see
+    // `setInitialTrigger`) fires nothing.
     QVariant trigger() const { return m_trigger; }
     void setTrigger(const QVariant& value);
+    void setInitialTrigger(const QVariant& value) { m_trigger = value; }
 
     // Schedules one trigger change's bursts (nothing before the cannon has appeared).
     void fire();

@@ -52,7 +52,7 @@ public:
     int repetitions;
     double repetitionInterval;
     double explosionAnimationDuration; // radius / 1300
-    double rainAnimationDuration;      // (rainHeight + radius) / 200
+    double rainAnimationDuration; // (rainHeight + radius) / 200
     bool hapticFeedback;
 
     // How long a burst stays on screen after it appears.

@@ -74,10 +74,11 @@ void ConfettiOverlay::paintEvent(QPaintEvent*)
     m_cannon->paint(p, origin());
 }
 
-ConfettiCannon* confettiCannon(
-    QWidget* anchor, const ConfettiOptions& options, QWidget* host, ConfettiClock clock, ConfettiRandom random)
+ConfettiCannon* confettiCannon(QWidget* anchor, const QVariant& trigger, const ConfettiOptions& options, QWidget* host,
+    ConfettiClock clock, ConfettiRandom random)
 {
     auto* cannon = new ConfettiCannon(options, nullptr, std::move(clock), std::move(random));
+    cannon->setInitialTrigger(trigger);
     new ConfettiOverlay(anchor, host, cannon);
     return cannon;
 }

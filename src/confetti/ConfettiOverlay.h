@@ -33,6 +33,8 @@ private:
 };
 
 // Attaches a confetti cannon to `anchor`: bursts fly from its centre over `host` (its window when
-// none is given). Change the returned cannon's trigger to fire; it lives as long as the anchor.
-ConfettiCannon* confettiCannon(QWidget* anchor, const ConfettiOptions& options, QWidget* host = nullptr,
-    ConfettiClock clock = defaultConfettiClock(), ConfettiRandom random = defaultConfettiRandom());
+// none is given). `trigger` is the bound value as it is now; changing the returned cannon's
+// trigger from it fires. The cannon lives as long as the anchor.
+ConfettiCannon* confettiCannon(QWidget* anchor, const QVariant& trigger, const ConfettiOptions& options,
+    QWidget* host = nullptr, ConfettiClock clock = defaultConfettiClock(),
+    ConfettiRandom random = defaultConfettiRandom());

@@ -2,8 +2,8 @@
 
 const std::array<ConfettiType, 5>& ConfettiType::allCases()
 {
-    static const std::array<ConfettiType, 5> cases { shape(Shape::circle), shape(Shape::triangle),
-        shape(Shape::square), shape(Shape::slimRectangle), shape(Shape::roundedCross) };
+    static const std::array<ConfettiType, 5> cases { shape(Shape::circle), shape(Shape::triangle), shape(Shape::square),
+        shape(Shape::slimRectangle), shape(Shape::roundedCross) };
     return cases;
 }
 

@@ -8,8 +8,8 @@
 
 #include <cmath>
 
-CenteredText::CenteredText(const QString& text, const QFont& font, Style style, qreal lineSpacing, qreal maxWidth,
-    QWidget* parent)
+CenteredText::CenteredText(
+    const QString& text, const QFont& font, Style style, qreal lineSpacing, qreal maxWidth, QWidget* parent)
     : QWidget(parent)
     , m_text(text)
     , m_font(font)

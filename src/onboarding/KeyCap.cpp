@@ -11,15 +11,9 @@
 #include <cmath>
 
 namespace {
-QFont premiumFont()
-{
-    return Theme::font(26, QFont::DemiBold);
-}
+QFont premiumFont() { return Theme::font(26, QFont::DemiBold); }
 
-QFont miniFont()
-{
-    return Theme::font(12, QFont::DemiBold);
-}
+QFont miniFont() { return Theme::font(12, QFont::DemiBold); }
 
 // Square caps for single characters; long labels get the same side margins a letter would.
 qreal capWidth(const QFont& font, const QString& label, qreal side, qreal margin)
@@ -44,10 +38,7 @@ QStringList keyCapLabels(const QString& combination)
     return labels;
 }
 
-QSizeF PremiumKey::size() const
-{
-    return { capWidth(premiumFont(), label, kSide, 18), kSide };
-}
+QSizeF PremiumKey::size() const { return { capWidth(premiumFont(), label, kSide, 18), kSide }; }
 
 void PremiumKey::paint(QPainter& p, QPointF topLeft) const
 {
@@ -58,8 +49,8 @@ void PremiumKey::paint(QPainter& p, QPointF topLeft) const
 
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    paintShadow(p, topShape.united(baseShape), dark ? Theme::rgb(0, 0, 0, 0.5) : Theme::rgb(0, 0, 0, 0.16), 10,
-        QPointF(0, 8));
+    paintShadow(
+        p, topShape.united(baseShape), dark ? Theme::rgb(0, 0, 0, 0.5) : Theme::rgb(0, 0, 0, 0.16), 10, QPointF(0, 8));
     p.fillPath(baseShape, dark ? Theme::rgb(0x0B, 0x09, 0x10) : Theme::rgb(0xCF, 0xC6, 0xDA));
 
     QLinearGradient face(top.topLeft(), top.bottomLeft());
@@ -70,8 +61,8 @@ void PremiumKey::paint(QPainter& p, QPointF topLeft) const
 
     // The sheen: a soft highlight across the upper part of the top.
     const QRectF sheen(top.left() + 8, top.top() + 5, top.width() - 16, 14);
-    paintShadow(p, continuousRoundedRect(sheen, 9), dark ? Theme::rgb(255, 255, 255, 0.06) : Theme::rgb(255, 255, 255, 0.7),
-        2, QPointF(0, 0));
+    paintShadow(p, continuousRoundedRect(sheen, 9),
+        dark ? Theme::rgb(255, 255, 255, 0.06) : Theme::rgb(255, 255, 255, 0.7), 2, QPointF(0, 0));
 
     p.setFont(premiumFont());
     p.setPen(dark ? QColor(Qt::white) : Theme::rgb(0x2A, 0x23, 0x30));
@@ -79,10 +70,7 @@ void PremiumKey::paint(QPainter& p, QPointF topLeft) const
     p.restore();
 }
 
-QSizeF MiniKey::size() const
-{
-    return { capWidth(miniFont(), label, kSide, 6), kSide };
-}
+QSizeF MiniKey::size() const { return { capWidth(miniFont(), label, kSide, 6), kSide }; }
 
 void MiniKey::paint(QPainter& p, QPointF topLeft) const
 {

@@ -18,10 +18,7 @@ constexpr qreal kRowSpacing = 16;
 constexpr qreal kStackSpacing = 24;
 constexpr qreal kPlusSize = 13;
 
-QFont captionFont()
-{
-    return Theme::font(12.5);
-}
+QFont captionFont() { return Theme::font(12.5); }
 
 QColor tertiaryText(ColorScheme scheme)
 {
@@ -41,10 +38,7 @@ KeystrokeHero::KeystrokeHero(QWidget* parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-QString KeystrokeHero::miniCaption() const
-{
-    return tr("Window or whole screen?");
-}
+QString KeystrokeHero::miniCaption() const { return tr("Window or whole screen?"); }
 
 QSize KeystrokeHero::sizeHint() const
 {

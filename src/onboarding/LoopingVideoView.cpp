@@ -4,9 +4,9 @@
 #include "render/ContinuousCorners.h"
 #include "ui/Theme.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QMediaPlayer>
-#include <QCoreApplication>
 #include <QPainter>
 #include <QTimer>
 #include <QUrl>

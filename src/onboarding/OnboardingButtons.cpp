@@ -14,15 +14,9 @@ namespace {
 constexpr qreal kHeight = 44;
 constexpr qreal kSymbolGap = 7;
 
-QFont primaryFont()
-{
-    return Theme::font(14, QFont::DemiBold);
-}
+QFont primaryFont() { return Theme::font(14, QFont::DemiBold); }
 
-QFont backFont()
-{
-    return Theme::font(14, QFont::Medium);
-}
+QFont backFont() { return Theme::font(14, QFont::Medium); }
 
 // Text and symbol centred together in `rect`, the symbol before or after the text.
 void paintLabel(QPainter& p, const QRectF& rect, const QString& text, const QFont& font, QStringView symbol,
@@ -42,8 +36,8 @@ void paintLabel(QPainter& p, const QRectF& rect, const QString& text, const QFon
         p.drawText(QPointF(x + extent + kSymbolGap, baseline), text);
     } else {
         p.drawText(QPointF(x, baseline), text);
-        Symbols::paint(p, symbol, QPointF(x + textWidth + kSymbolGap + extent / 2, rect.center().y()), symbolSize, color,
-            symbolWeight);
+        Symbols::paint(p, symbol, QPointF(x + textWidth + kSymbolGap + extent / 2, rect.center().y()), symbolSize,
+            color, symbolWeight);
     }
 }
 
@@ -69,7 +63,8 @@ QSize OnboardingPrimaryButton::sizeHint() const
 
 void OnboardingPrimaryButton::paintShadow(QPainter& painter, QPointF topLeft) const
 {
-    ::paintShadow(painter, continuousCapsule(QRectF(topLeft, size())), Theme::rgb(0x80, 0x20, 0xF0, 0.4), 14, QPointF(0, 6));
+    ::paintShadow(
+        painter, continuousCapsule(QRectF(topLeft, size())), Theme::rgb(0x80, 0x20, 0xF0, 0.4), 14, QPointF(0, 6));
 }
 
 void OnboardingPrimaryButton::paintEvent(QPaintEvent*)

@@ -166,10 +166,7 @@ OnboardingView::OnboardingView(std::function<void()> complete, QWidget* parent)
     updateFooter();
 }
 
-OnboardingView::~OnboardingView()
-{
-    m_transition->stop();
-}
+OnboardingView::~OnboardingView() { m_transition->stop(); }
 
 QWidget* OnboardingView::makePage(Step step)
 {
@@ -230,10 +227,7 @@ void OnboardingView::setStep(Step step)
     Q_EMIT stepChanged(step);
 }
 
-bool OnboardingView::isTransitioning() const
-{
-    return m_leaving != nullptr;
-}
+bool OnboardingView::isTransitioning() const { return m_leaving != nullptr; }
 
 void OnboardingView::finishTransition()
 {
@@ -255,10 +249,7 @@ void OnboardingView::updateFooter()
     static_cast<OnboardingFooter*>(m_footer)->relayout();
 }
 
-int OnboardingView::pageWidth() const
-{
-    return std::max(0, std::min(kMaxPageWidth, width() - 2 * kSidePadding));
-}
+int OnboardingView::pageWidth() const { return std::max(0, std::min(kMaxPageWidth, width() - 2 * kSidePadding)); }
 
 int OnboardingView::pageContentHeight(QWidget* page, int width) const
 {

@@ -24,10 +24,7 @@ constexpr qreal kChipPadding = 14;
 constexpr qreal kChipSpacing = 12;
 constexpr qreal kChipInnerSpacing = 7;
 
-QFont chipLabelFont()
-{
-    return Theme::font(12.5, QFont::Medium);
-}
+QFont chipLabelFont() { return Theme::font(12.5, QFont::Medium); }
 
 // The feature chips, centred in a row; they take no input.
 class WelcomeChips : public QWidget {
@@ -138,8 +135,8 @@ WelcomeStep::WelcomeStep(QList<Chip> chips, QWidget* parent, ConfettiClock clock
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(12);
-    auto* title = new CenteredText(tr("You're all set."), BrandHeadline::titleFont(), CenteredText::Style::primary, 0,
-        QWIDGETSIZE_MAX, this);
+    auto* title = new CenteredText(
+        tr("You're all set."), BrandHeadline::titleFont(), CenteredText::Style::primary, 0, QWIDGETSIZE_MAX, this);
     title->setObjectName(QStringLiteral("welcomeTitle"));
     texts->addWidget(title);
     auto* thanks = new CenteredText(platformText("Thanks for giving Lumaforge a shot, it really means a lot.\nHit ⌘⇧4 "
@@ -151,7 +148,7 @@ WelcomeStep::WelcomeStep(QList<Chip> chips, QWidget* parent, ConfettiClock clock
     layout->addWidget(new WelcomeChips(m_chips, this));
 
     // The burst may fly far beyond this page: it is drawn over the whole window.
-    m_cannon = confettiCannon(m_iconGroup, confettiOptions(), nullptr, std::move(clock), std::move(random));
+    m_cannon = confettiCannon(m_iconGroup, m_confetti, confettiOptions(), nullptr, std::move(clock), std::move(random));
 }
 
 void WelcomeStep::showEvent(QShowEvent* event)

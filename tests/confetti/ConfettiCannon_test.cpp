@@ -147,7 +147,8 @@ TEST(ConfettiGeometry, AnglesStayInTheConeAndWrapThroughZero)
     }
     int nearZero = 0, nearThreeHundred = 0;
     for (const ConfettiPieceState& piece : anglesOf(300, 60)) {
-        EXPECT_TRUE((piece.angle >= 300 && piece.angle < 360) || (piece.angle >= 0 && piece.angle <= 60)) << piece.angle;
+        EXPECT_TRUE((piece.angle >= 300 && piece.angle < 360) || (piece.angle >= 0 && piece.angle <= 60))
+            << piece.angle;
         nearZero += piece.angle <= 60;
         nearThreeHundred += piece.angle >= 300;
     }

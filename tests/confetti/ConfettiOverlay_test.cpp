@@ -22,7 +22,8 @@ struct OverlayScene {
         o.confettiSize = 8;
         o.rainHeight = 500;
         o.radius = 340;
-        cannon = confettiCannon(anchor, o, &host, [this] { return seconds; }, [] { return 0.999; });
+        cannon = confettiCannon(
+            anchor, 0, o, &host, [this] { return seconds; }, [] { return 0.999; });
     }
 };
 }
@@ -81,7 +82,7 @@ TEST(ConfettiOverlay, FollowsItsAnchorIntoTheWindowItIsShownIn)
     auto* page = new QWidget;
     auto* anchor = new QWidget(page);
     anchor->setGeometry(10, 10, 40, 40);
-    ConfettiCannon* cannon = confettiCannon(anchor, ConfettiOptions {});
+    ConfettiCannon* cannon = confettiCannon(anchor, 0, ConfettiOptions {});
     QWidget window;
     window.resize(600, 500);
     page->setParent(&window);
@@ -92,7 +93,10 @@ TEST(ConfettiOverlay, FollowsItsAnchorIntoTheWindowItIsShownIn)
     ASSERT_TRUE(overlay);
     EXPECT_EQ(overlay->parentWidget(), &window);
     EXPECT_TRUE(cannon->hasAppeared());
+    cannon->setTrigger(0);
+    EXPECT_EQ(cannon->firedCount(), 0) << "the initial value is no change";
     cannon->setTrigger(1);
+    EXPECT_EQ(cannon->firedCount(), 1);
     EXPECT_EQ(overlay->geometry(), window.rect());
     EXPECT_EQ(overlay->origin(), QPointF(130, 230));
 }

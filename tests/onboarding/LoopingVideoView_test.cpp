@@ -25,7 +25,8 @@ TEST(LoopingVideoView, TheShippedClipPlaysLoopedAndMutedIntoTheRoundedFrame)
     LoopingVideoView view(QStringLiteral("demo-animation"));
     ASSERT_TRUE(view.player());
     if (!view.player()->isAvailable())
-        GTEST_SKIP() << "no media backend in Qt Multimedia here (install the GStreamer plugins of scripts/install-deps)";
+        GTEST_SKIP()
+            << "no media backend in Qt Multimedia here (install the GStreamer plugins of scripts/install-deps)";
     if (!QMediaFormat().supportedVideoCodecs(QMediaFormat::Decode).contains(QMediaFormat::VideoCodec::H264))
         GTEST_SKIP() << "the media backend has no H.264 decoder (install gstreamer1.0-libav)";
     EXPECT_EQ(view.player()->loops(), QMediaPlayer::Infinite);
@@ -36,8 +37,8 @@ TEST(LoopingVideoView, TheShippedClipPlaysLoopedAndMutedIntoTheRoundedFrame)
     view.show();
     QElapsedTimer started;
     started.start();
-    ASSERT_TRUE(waitUntil(
-        [&] { return view.framesReceived() > 0 || view.player()->error() != QMediaPlayer::NoError; }, 20000))
+    ASSERT_TRUE(
+        waitUntil([&] { return view.framesReceived() > 0 || view.player()->error() != QMediaPlayer::NoError; }, 20000))
         << "no frame decoded and no error within 20 s";
     if (view.player()->error() != QMediaPlayer::NoError && view.framesReceived() == 0)
         GTEST_SKIP() << "the media backend cannot decode the clip here (" << view.player()->errorString().toStdString()
