@@ -116,6 +116,19 @@ QTransform ConfettiBurst::pieceTransform(QSizeF size, QPointF center, const Conf
             center.x() + frame.location.x() - mid.x(), center.y() + frame.location.y() - mid.y());
 }
 
+QRectF ConfettiBurst::bounds(QPointF origin, double now) const
+{
+    const ConfettiConfig& c = *m_config;
+    QRectF area;
+    for (const ConfettiPieceState& piece : m_pieces) {
+        const ConfettiPieceState::Frame frame = piece.at(now - m_startTime, c);
+        const ConfettiPiece& look = c.shapes.at(piece.shape);
+        area |= pieceTransform(look.size, origin, frame, piece.anchor, piece.spinDirX, piece.spinDirZ)
+                    .mapRect(QRectF(QPointF(0, 0), look.size));
+    }
+    return area;
+}
+
 void ConfettiBurst::paint(QPainter& painter, QPointF origin, double now) const
 {
     const ConfettiConfig& c = *m_config;

@@ -50,6 +50,8 @@ public:
 
     // Paints every piece at clock time `now`, the burst's centre at `origin`.
     void paint(QPainter& painter, QPointF origin, double now) const;
+    // The area those pieces cover (points, same coordinates as `origin`).
+    QRectF bounds(QPointF origin, double now) const;
 
     // The transform that places a piece's frame (points, origin at its top-left) on the painter.
     static QTransform pieceTransform(QSizeF size, QPointF center, const ConfettiPieceState::Frame& frame, double anchor,

@@ -77,6 +77,15 @@ void ConfettiCannon::scheduleTimer()
     }
 }
 
+QRectF ConfettiCannon::bounds(QPointF origin) const
+{
+    const double now = m_clock();
+    QRectF area;
+    for (const ConfettiBurst& burst : m_bursts)
+        area |= burst.bounds(origin, now);
+    return area;
+}
+
 void ConfettiCannon::paint(QPainter& painter, QPointF origin) const
 {
     const double now = m_clock();

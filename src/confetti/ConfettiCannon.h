@@ -53,6 +53,8 @@ public:
 
     // Paints the active bursts centred on `origin` at the clock's time.
     void paint(QPainter& painter, QPointF origin) const;
+    // The area the active bursts cover now.
+    QRectF bounds(QPointF origin) const;
 
 Q_SIGNALS:
     // The bursts moved or their set changed: repaint.

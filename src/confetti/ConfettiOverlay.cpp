@@ -42,8 +42,14 @@ void ConfettiOverlay::refresh()
     } else if (!active && isVisible()) {
         hide();
     }
-    if (active)
-        update();
+    if (!active) {
+        m_painted = {};
+        return;
+    }
+    // Only where pieces were and are now: everything under the overlay repaints with it.
+    const QRect now = m_cannon->bounds(origin()).toAlignedRect().adjusted(-2, -2, 2, 2);
+    update(m_painted.united(now));
+    m_painted = now;
 }
 
 bool ConfettiOverlay::eventFilter(QObject* watched, QEvent* event)

@@ -30,6 +30,7 @@ private:
     QPointer<QWidget> m_anchor;
     ConfettiCannon* m_cannon;
     bool m_followsWindow;
+    QRect m_painted; // the area the last frame drew on
 };
 
 // Attaches a confetti cannon to `anchor`: bursts fly from its centre over `host` (its window when
