@@ -74,6 +74,9 @@ ConfettiBurst::ConfettiBurst(
     , m_startTime(startTime)
 {
     const ConfettiConfig& c = *m_config;
+    // Without types or colours there is nothing to throw; an empty burst still runs its time.
+    if (c.shapes.isEmpty() || c.colors.isEmpty())
+        return;
     m_pieces.reserve(c.num);
     for (int i = 0; i < c.num; ++i) {
         ConfettiPieceState piece;

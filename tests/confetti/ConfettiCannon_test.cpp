@@ -226,6 +226,12 @@ TEST(ConfettiPieces, OnePreparedPiecePerTypeAndColour)
     EXPECT_EQ(mixedConfig.shapes.size(), 8);
     EXPECT_LE(mixedConfig.shapes[4].size.width(), 8) << "images fit the piece size";
 
+    // Outside the caller's limits (no colours) a burst is empty rather than a crash.
+    ConfettiOptions colourless = welcomeOptions();
+    colourless.colors.clear();
+    ConfettiBurst empty(std::make_shared<ConfettiConfig>(colourless), 0, seeded(1));
+    EXPECT_TRUE(empty.pieces().isEmpty());
+
     EXPECT_EQ(ConfettiType::allCases().size(), 5u);
     EXPECT_EQ(ConfettiType::text("a"), ConfettiType::text("a"));
     EXPECT_NE(ConfettiType::text("a"), ConfettiType::sfSymbol("a"));
