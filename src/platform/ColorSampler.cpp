@@ -1,0 +1,46 @@
+#include "platform/ColorSampler.h"
+
+#include "platform/Log.h"
+#include "platform/PortalColorSampler.h"
+#include "platform/PortalRequest.h"
+#include "platform/X11ColorSampler.h"
+
+#include <QGuiApplication>
+
+namespace {
+ColorSampler* g_installed = nullptr;
+}
+
+NullColorSampler::NullColorSampler(const QString& reason, QObject* parent)
+    : ColorSampler(parent)
+{
+    logLine(QStringLiteral("screen colour sampling is unavailable: %1").arg(reason));
+}
+
+void NullColorSampler::sample(QObject* context, Picked, Finished finished)
+{
+    if (context && finished)
+        finished();
+}
+
+ColorSampler& ColorSampler::shared()
+{
+    if (g_installed)
+        return *g_installed;
+    static ColorSampler* sampler = []() -> ColorSampler* {
+        const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        if (PortalRequest::version(bus, PortalColorSampler::interface) >= PortalColorSampler::minimumVersion)
+            return new PortalColorSampler(bus, x11 ? new X11ColorSampler() : nullptr);
+        if (x11)
+            return new X11ColorSampler();
+        return new NullColorSampler(QStringLiteral(
+            "no screenshot portal with PickColor (xdg-desktop-portal) is running and this session has no X server"));
+    }();
+    return *sampler;
+}
+
+void ColorSampler::setShared(ColorSampler* sampler)
+{
+    g_installed = sampler;
+}
