@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-class EditorDocument;
+#include "editor/EditorDocument.h"
 
 // One annotation of a document named by its id, looked up afresh on every use: a control that
 // outlives its annotation (deleted, or gone with an undo) finds nothing and changes nothing.

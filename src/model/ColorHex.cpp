@@ -21,7 +21,8 @@ int hexFromColor(const QColor& color)
 {
     if (!color.isValid())
         return 0;
-    // Extended RGB keeps components beyond 0-1 that a plain conversion would already clamp.
-    const QColor srgb = color.toExtendedRgb();
+    // Extended colours keep components beyond 0-1 (as half floats); everything else converts
+    // to plain RGB, which keeps 16 bits per channel.
+    const QColor srgb = color.spec() == QColor::ExtendedRgb ? color : color.toRgb();
     return (channel(srgb.redF()) << 16) | (channel(srgb.greenF()) << 8) | channel(srgb.blueF());
 }
