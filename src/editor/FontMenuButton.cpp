@@ -84,7 +84,7 @@ void FontMenuButton::paintEvent(QPaintEvent*)
     const QFont font = Theme::font(kLabelSize, QFont::Medium);
     const QFontMetricsF metrics(font);
     const qreal chevron = Symbols::extent(kChevronSize);
-    const qreal room = width() - 6 - kSpacing - chevron;
+    const qreal room = width() - 4 - kSpacing - chevron;
     const QString text = metrics.elidedText(m_label, Qt::ElideRight, room);
     const qreal textWidth = std::min(metrics.horizontalAdvance(text), room);
     const qreal left = (width() - textWidth - kSpacing - chevron) / 2;

@@ -61,6 +61,14 @@ LineWidthField::LineWidthField(EditorDocument* document, QUuid annotationID, QSt
     show(currentWidth());
 }
 
+LineWidthField::~LineWidthField()
+{
+    // The field loses focus as it is torn down; that is no edit to put back, and the layer's
+    // text may already be gone.
+    m_edit->removeEventFilter(this);
+    m_widthText = nullptr;
+}
+
 std::optional<int> LineWidthField::parse(const QString& text)
 {
     static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
@@ -120,10 +128,13 @@ void LineWidthField::follow()
 
 bool LineWidthField::eventFilter(QObject* watched, QEvent* event)
 {
-    // Leaving the field drops what was typed without Return; a menu opening over it does not.
-    if (watched == m_edit && event->type() == QEvent::FocusOut
-        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
-        show(currentWidth());
+    // Moving on to another control drops what was typed without Return; a menu opening over the
+    // field or the user switching windows for a moment does not.
+    if (watched == m_edit && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            show(currentWidth());
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -22,6 +22,7 @@ public:
     // `widthText`, when given, is the editing layer's copy of the field's text; it must outlive
     // the field.
     LineWidthField(EditorDocument* document, QUuid annotationID, QString* widthText = nullptr, QWidget* parent = nullptr);
+    ~LineWidthField() override;
 
     QLineEdit* lineEdit() const { return m_edit; }
     FormatTile* minusButton() const { return m_minus; }
