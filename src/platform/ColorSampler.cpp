@@ -19,8 +19,17 @@ NullColorSampler::NullColorSampler(const QString& reason, QObject* parent)
 
 void NullColorSampler::sample(QObject* context, Picked, Finished finished)
 {
-    if (context && finished)
-        finished();
+    Request { context, {}, std::move(finished) }.end(std::nullopt);
+}
+
+void ColorSampler::Request::end(const std::optional<QColor>& color)
+{
+    const Picked pick = std::exchange(picked, nullptr);
+    const Finished finish = std::exchange(finished, nullptr);
+    if (color && pick && context)
+        pick(*color);
+    if (finish && context)
+        finish();
 }
 
 ColorSampler& ColorSampler::shared()

@@ -2,9 +2,11 @@
 
 #include <QColor>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // Lets the user pick the colour of any pixel on screen. Providers: xdg-desktop-portal's
 // Screenshot.PickColor, else on X11 a frozen grab of the screens with a magnifier under the
@@ -26,6 +28,15 @@ public:
     // over, whichever way it ended (after `picked`). Neither runs once `context` is destroyed.
     // While a pick runs, or without a provider, a new one is refused: `finished` runs at once.
     virtual void sample(QObject* context, Picked picked, Finished finished) = 0;
+
+    // One caller's pick as a provider keeps it until the pick ends.
+    struct Request {
+        QPointer<QObject> context;
+        Picked picked;
+        Finished finished;
+        // Runs `picked` (with a colour) and then `finished`, while the context lives; only once.
+        void end(const std::optional<QColor>& color);
+    };
 
     // The provider for this session, chosen once.
     static ColorSampler& shared();

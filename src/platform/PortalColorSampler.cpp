@@ -14,9 +14,7 @@ const QString PortalColorSampler::interface = QStringLiteral("org.freedesktop.po
 // One pick in flight: the caller's callbacks and the timer that gives up on the portal. Deleting
 // it drops a late answer (the portal request holds it as its context).
 struct PortalColorSampler::Pick : QObject {
-    QPointer<QObject> context;
-    Picked picked;
-    Finished finished;
+    Request request;
     QTimer timer;
     QString requestPath;
 };
@@ -48,16 +46,14 @@ void PortalColorSampler::setTimeouts(int acceptMs, int pickMs)
 
 void PortalColorSampler::sample(QObject* context, Picked picked, Finished finished)
 {
+    Request request { context, std::move(picked), std::move(finished) };
     if (isSampling() || !isAvailable()) {
-        if (context && finished)
-            finished();
+        request.end(std::nullopt);
         return;
     }
     auto* pick = new Pick;
     pick->setParent(this);
-    pick->context = context;
-    pick->picked = std::move(picked);
-    pick->finished = std::move(finished);
+    pick->request = std::move(request);
     m_pick = pick;
 
     pick->timer.setSingleShot(true);
@@ -73,13 +69,11 @@ void PortalColorSampler::sample(QObject* context, Picked picked, Finished finish
         [this, pick](uint response, const QVariantMap& results) {
             if (response == 2 && m_fallback && m_fallback->isAvailable()) {
                 logLine(QStringLiteral("the colour picker portal failed; sampling the screen directly"));
-                const QPointer<QObject> context = pick->context;
-                Picked picked = std::move(pick->picked);
-                Finished finished = std::move(pick->finished);
+                Request request = std::move(pick->request);
                 m_pick = nullptr;
                 pick->deleteLater();
-                if (context)
-                    m_fallback->sample(context, std::move(picked), std::move(finished));
+                if (request.context)
+                    m_fallback->sample(request.context, std::move(request.picked), std::move(request.finished));
                 return;
             }
             std::optional<QColor> color;
@@ -98,16 +92,9 @@ void PortalColorSampler::end(Pick* pick, const std::optional<QColor>& color)
     if (m_pick == pick)
         m_pick = nullptr;
     pick->timer.stop();
-    const QPointer<QObject> context = pick->context;
-    const Picked picked = std::move(pick->picked);
-    const Finished finished = std::move(pick->finished);
+    Request request = std::move(pick->request);
     pick->deleteLater();
-    if (!context)
-        return;
-    if (color && picked)
-        picked(*color);
-    if (context && finished)
-        finished();
+    request.end(color);
 }
 
 std::optional<QColor> PortalColorSampler::colorFromResults(const QVariantMap& results)

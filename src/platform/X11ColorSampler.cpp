@@ -27,14 +27,12 @@ bool X11ColorSampler::isAvailable() const
 
 void X11ColorSampler::sample(QObject* context, Picked picked, Finished finished)
 {
+    Request request { context, std::move(picked), std::move(finished) };
     if (isSampling() || !isAvailable()) {
-        if (context && finished)
-            finished();
+        request.end(std::nullopt);
         return;
     }
-    m_context = context;
-    m_picked = std::move(picked);
-    m_finished = std::move(finished);
+    m_request = std::move(request);
 
     // Grab every screen before any overlay shows, so no overlay ends up in another's picture.
     QList<std::pair<QScreen*, QImage>> grabs;
@@ -57,7 +55,7 @@ void X11ColorSampler::sample(QObject* context, Picked picked, Finished finished)
         overlay->show();
     }
     if (m_overlays.isEmpty()) {
-        end(std::nullopt);
+        std::exchange(m_request, {}).end(std::nullopt);
         return;
     }
     // Keys go to the overlay under the pointer (Esc must reach one wherever focus was).
@@ -83,13 +81,5 @@ void X11ColorSampler::end(const std::optional<QColor>& color)
             overlay->deleteLater();
         }
     }
-    const QPointer<QObject> context = std::exchange(m_context, nullptr);
-    const Picked picked = std::exchange(m_picked, nullptr);
-    const Finished finished = std::exchange(m_finished, nullptr);
-    if (!context)
-        return;
-    if (color && picked)
-        picked(*color);
-    if (context && finished)
-        finished();
+    std::exchange(m_request, {}).end(color);
 }

@@ -26,7 +26,5 @@ private:
     void end(const std::optional<QColor>& color);
 
     QList<QPointer<ColorSamplerOverlay>> m_overlays;
-    QPointer<QObject> m_context;
-    Picked m_picked;
-    Finished m_finished;
+    Request m_request;
 };
