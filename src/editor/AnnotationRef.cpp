@@ -39,24 +39,25 @@ bool AnnotationRef::edit(const std::function<void(Annotation&)>& change) const
     return false;
 }
 
-void AnnotationRef::setColor(int hex) const
+void AnnotationRef::change(const std::function<void()>& viaDocument, const std::function<void(Annotation&)>& change) const
 {
     if (!value())
         return;
     if (isSelected())
-        m_document->setAnnotationColor(hex);
+        viaDocument();
     else
-        edit([hex](Annotation& a) { a.colorHex = hex; });
+        edit(change);
+}
+
+void AnnotationRef::setColor(int hex) const
+{
+    change([&] { m_document->setAnnotationColor(hex); }, [hex](Annotation& a) { a.colorHex = hex; });
 }
 
 void AnnotationRef::setFont(const std::optional<QString>& family) const
 {
-    if (!value())
-        return;
-    if (isSelected())
-        m_document->setAnnotationFont(family);
-    else
-        edit([&family](Annotation& a) {
+    change([&] { m_document->setAnnotationFont(family); },
+        [&family](Annotation& a) {
             if (a.kind == Annotation::Kind::text)
                 a.fontName = family;
         });
@@ -64,10 +65,6 @@ void AnnotationRef::setFont(const std::optional<QString>& family) const
 
 void AnnotationRef::setLineWidth(double lineWidthFraction) const
 {
-    if (!value())
-        return;
-    if (isSelected())
-        m_document->setSelectedLineWidth(lineWidthFraction);
-    else
-        edit([lineWidthFraction](Annotation& a) { a.lineWidthFraction = lineWidthFraction; });
+    change([&] { m_document->setSelectedLineWidth(lineWidthFraction); },
+        [lineWidthFraction](Annotation& a) { a.lineWidthFraction = lineWidthFraction; });
 }

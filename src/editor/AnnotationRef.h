@@ -33,6 +33,9 @@ public:
     void setLineWidth(double lineWidthFraction) const;
 
 private:
+    // Runs `viaDocument` while the annotation is the selected one, else `change` on it alone.
+    void change(const std::function<void()>& viaDocument, const std::function<void(Annotation&)>& change) const;
+
     QPointer<EditorDocument> m_document;
     QUuid m_id;
 };

@@ -47,6 +47,13 @@ void FormatBar::addSeparator()
     m_row->addWidget(new FormatSeparator(this), 0, Qt::AlignVCenter);
 }
 
+void FormatBar::editWithUndo(const std::function<void(Annotation&)>& change)
+{
+    if (EditorDocument* document = m_ref.document())
+        document->pushUndo();
+    m_ref.edit(change);
+}
+
 void FormatBar::refresh()
 {
     if (const auto annotation = m_ref.value(); annotation && m_chip)

@@ -31,6 +31,8 @@ protected:
     // change the colour without more; a step taken by anything else in between starts afresh.
     void addColorChip(bool recordsUndo);
     void addSeparator();
+    // Records one undo step, then changes the annotation (when it is still there).
+    void editWithUndo(const std::function<void(Annotation&)>& change);
 
     // Shows the annotation's current format; runs on every change of the document's annotations.
     virtual void refresh();

@@ -12,11 +12,8 @@ HighlightFormatBar::HighlightFormatBar(EditorDocument* document, QUuid annotatio
     addColorChip(true);
     addSeparator();
     m_coverage = new FormatTile(QStringLiteral("photo"), QString(), this);
-    connect(m_coverage, &QAbstractButton::clicked, this, [this] {
-        if (EditorDocument* document = this->document())
-            document->pushUndo();
-        ref().edit([](Annotation& a) { a.highlightFullCanvas = !a.highlightFullCanvas; });
-    });
+    connect(m_coverage, &QAbstractButton::clicked, this,
+        [this] { editWithUndo([](Annotation& a) { a.highlightFullCanvas = !a.highlightFullCanvas; }); });
     row()->addWidget(m_coverage, 0, Qt::AlignVCenter);
     addSeparator();
     m_width = new LineWidthField(document, annotationID, widthText, this);

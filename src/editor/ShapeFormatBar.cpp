@@ -15,23 +15,14 @@ ShapeFormatBar::ShapeFormatBar(EditorDocument* document, QUuid annotationID, QWi
     row()->addWidget(m_width, 0, Qt::AlignVCenter);
     addSeparator();
 
-    const auto pushUndo = [this] {
-        if (EditorDocument* document = this->document())
-            document->pushUndo();
-    };
     m_dash = new FormatTile(QStringLiteral("line.diagonal"), QString(), this);
-    connect(m_dash, &QAbstractButton::clicked, this, [this, pushUndo] {
-        pushUndo();
-        ref().edit([](Annotation& a) { a.dashed = !a.dashed; });
-    });
+    connect(m_dash, &QAbstractButton::clicked, this, [this] { editWithUndo([](Annotation& a) { a.dashed = !a.dashed; }); });
     row()->addWidget(m_dash, 0, Qt::AlignVCenter);
 
     if (const auto annotation = ref().value(); annotation && annotation->isFillable()) {
         m_fill = new FormatTile(QStringLiteral("square"), QString(), this);
-        connect(m_fill, &QAbstractButton::clicked, this, [this, pushUndo] {
-            pushUndo();
-            ref().edit([](Annotation& a) { a.fillOpacity = a.fillOpacity > 0 ? 0.0 : kFillOpacity; });
-        });
+        connect(m_fill, &QAbstractButton::clicked, this,
+            [this] { editWithUndo([](Annotation& a) { a.fillOpacity = a.fillOpacity > 0 ? 0.0 : kFillOpacity; }); });
         row()->addWidget(m_fill, 0, Qt::AlignVCenter);
     }
     refresh();
