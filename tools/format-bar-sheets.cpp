@@ -11,6 +11,7 @@
 #include "editor/ShapeFormatBar.h"
 #include "editor/TextFormatBar.h"
 #include "platform/ColorSampler.h"
+#include "platform/ColorSamplerOverlay.h"
 #include "render/ContinuousCorners.h"
 #include "screens/ScreenshotGenerator.h"
 #include "ui/PopoverWindow.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <cstdio>
@@ -198,6 +200,18 @@ int main(int argc, char** argv)
         }
         ok = save(close, QDir(out).filePath(QStringLiteral("format-bars-close-%1.png").arg(schemeName(scheme)))) && ok;
         popover->hide();
+    }
+
+    // The screen sampler's frozen screen with its magnifier over the chooser's palette.
+    {
+        ColorSamplerOverlay overlay(QGuiApplication::primaryScreen(), QImage(QDir(out).filePath(QStringLiteral("format-bars-light.png"))));
+        overlay.resize(canvasSize + QSize(2 * kMargin, 2 * kMargin + 260));
+        const QPointF at(232, 493); // on the red swatch's edge
+        QMouseEvent move(QEvent::MouseMove, at, overlay.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&overlay, &move);
+        ok = save(overlay.grab(QRect(at.toPoint() - QPoint(150, 120), QSize(300, 260))).toImage(),
+                 QDir(out).filePath(QStringLiteral("sampler-magnifier.png")))
+            && ok;
     }
     return ok ? 0 : 1;
 }

@@ -75,6 +75,12 @@ void ColorSamplerOverlay::paintEvent(QPaintEvent*)
     }
     // Crosshair: the picked cell framed dark then light so it shows on any colour.
     const QRectF target(loupe.left() + half * cell, loupe.top() + half * cell, cell, cell);
+    p.setPen(QPen(QColor(0, 0, 0, 110), 1));
+    const QPointF mid = target.center();
+    p.drawLine(QPointF(loupe.left(), mid.y()), QPointF(target.left(), mid.y()));
+    p.drawLine(QPointF(target.right(), mid.y()), QPointF(loupe.right(), mid.y()));
+    p.drawLine(QPointF(mid.x(), loupe.top()), QPointF(mid.x(), target.top()));
+    p.drawLine(QPointF(mid.x(), target.bottom()), QPointF(mid.x(), loupe.bottom()));
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(0, 0, 0, 200), 2.5));
     p.drawRect(target);
