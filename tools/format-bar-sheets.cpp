@@ -134,7 +134,7 @@ int main(int argc, char** argv)
     for (ColorScheme scheme : { ColorScheme::light, ColorScheme::dark }) {
         QList<QString> widthTexts(4); // the layer's texts outlive its bars
         QWidget stage;
-        stage.resize(canvasSize + QSize(2 * kMargin, 2 * kMargin + 260));
+        stage.resize(canvasSize + QSize(2 * kMargin, 2 * kMargin));
         Theme::setColorScheme(&stage, scheme);
         QList<Placed> placed;
         int i = 0;
@@ -205,7 +205,7 @@ int main(int argc, char** argv)
     // The screen sampler's frozen screen with its magnifier over the chooser's palette.
     {
         ColorSamplerOverlay overlay(QGuiApplication::primaryScreen(), QImage(QDir(out).filePath(QStringLiteral("format-bars-light.png"))));
-        overlay.resize(canvasSize + QSize(2 * kMargin, 2 * kMargin + 260));
+        overlay.resize(canvasSize + QSize(2 * kMargin, 2 * kMargin));
         const QPointF at(232, 493); // on the red swatch's edge
         QMouseEvent move(QEvent::MouseMove, at, overlay.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&overlay, &move);

@@ -21,19 +21,12 @@ public:
     {
         ++starts;
         m_running = true;
-        m_context = context;
-        m_picked = std::move(picked);
-        m_finished = std::move(finished);
+        m_request = { context, std::move(picked), std::move(finished) };
     }
     void answer(const std::optional<QColor>& color)
     {
         m_running = false;
-        if (!m_context)
-            return;
-        if (color && m_picked)
-            m_picked(*color);
-        if (m_finished)
-            m_finished();
+        std::exchange(m_request, {}).end(color);
     }
 
     int starts = 0;
@@ -41,7 +34,5 @@ public:
 private:
     bool m_available;
     bool m_running = false;
-    QPointer<QObject> m_context;
-    Picked m_picked;
-    Finished m_finished;
+    Request m_request;
 };
