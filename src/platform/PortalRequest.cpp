@@ -32,8 +32,10 @@ QString PortalRequest::call(const QDBusConnection& bus, const QString& interface
     auto* request = new PortalRequest(context, std::move(done));
     request->m_bus = bus;
     request->m_requestPath = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+    // Nobody is left to answer: stop listening rather than wait for a Response that may never come.
     connect(context, &QObject::destroyed, request, [request] {
         request->m_context = nullptr;
+        request->finish(2, {});
     });
     request->m_bus.connect(service, request->m_requestPath, kRequestInterface, QStringLiteral("Response"), request,
         SLOT(onResponse(uint, QVariantMap)));
