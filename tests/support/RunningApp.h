@@ -23,6 +23,9 @@ public:
     // Sends SIGTERM, as logging out does; the exit code when the application then ended on its
     // own within a few seconds, none when the signal killed it or it hung.
     std::optional<int> terminate();
+    // The process's resident set size and its peak so far (VmRSS, VmHWM), in bytes; 0 when gone.
+    qint64 residentBytes() const;
+    qint64 peakResidentBytes() const;
     QString log();
     // The folder the application watches.
     static QString screenshotFolder();
