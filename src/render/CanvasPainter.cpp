@@ -156,25 +156,41 @@ void paintTitleBar(QPainter& p, const QRectF& bar, const BeautifySettings& s)
         light ? rgb(0, 0, 0, 0.08) : rgb(255, 255, 255, 0.08));
 }
 
-// The source at the pixel size it is drawn at when that is smaller: bilinear sampling skips
-// source pixels below a scale of 1, so text and thin lines shimmer; averaging the area each
-// drawn pixel covers does not. The last few results are kept for repeated paints of a view.
+// Shots drawn at less than this share of their pixels are reduced by area averaging first:
+// bilinear sampling then steps over source pixels, so text and thin lines shimmer. Above it
+// bilinear still touches every pixel, and the default style (drawn at about 0.97) pays nothing.
+constexpr double kAreaAverageBelow = 0.9;
+
+ImageLru<std::pair<qint64, QSize>>& reducedShots()
+{
+    // Kept for the views, which repaint the same reduction many times.
+    static ImageLru<std::pair<qint64, QSize>> store(2, 48ll << 20);
+    return store;
+}
+
+// The source at the pixel size it is drawn at, when that is well below its own.
 QImage reducedFor(const QImage& source, const QSizeF& drawn)
 {
-    const QSize target(std::max(1, int(std::ceil(drawn.width() - 1e-6))), std::max(1, int(std::ceil(drawn.height() - 1e-6))));
     if (source.isNull() || !(drawn.width() > 0 && drawn.height() > 0) || !std::isfinite(drawn.width())
-        || !std::isfinite(drawn.height()) || (target.width() >= source.width() && target.height() >= source.height()))
+        || !std::isfinite(drawn.height())
+        || (drawn.width() >= kAreaAverageBelow * source.width() && drawn.height() >= kAreaAverageBelow * source.height()))
         return source;
-    static ImageLru<std::pair<qint64, QSize>> reduced(4, 96ll << 20);
-    const auto key = std::make_pair(source.cacheKey(), target);
-    const QImage made = reduced.obtain(key, [&] {
+    const QSize target(std::clamp(int(std::ceil(drawn.width() - 1e-6)), 1, source.width()),
+        std::clamp(int(std::ceil(drawn.height() - 1e-6)), 1, source.height()));
+    const QImage made = reducedShots().obtain(std::make_pair(source.cacheKey(), target), [&] {
         // Qt's smooth scaling averages every source pixel under a target pixel when shrinking.
-        return source.scaled(std::min(target.width(), source.width()), std::min(target.height(), source.height()),
-            Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     });
     return made.isNull() ? source : made;
 }
+}
 
+void releaseReducedShots()
+{
+    reducedShots().clear();
+}
+
+namespace {
 // The screenshot inside the card: the source (or its cut-out) with the redaction bars, offset by
 // the crop, clipped to the shown part and mirrored about its centre.
 void paintScreenshot(QPainter& p, const QImage& source, const CanvasContent& c, const CanvasLayout& layout,

@@ -51,3 +51,6 @@ bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, cons
 // Where the watermark capsule sits for a corner, in canvas points; empty when the style shows no
 // watermark.
 QRectF watermarkRect(const CanvasContent& content, const CanvasLayout& layout, WatermarkPosition position);
+
+// Drops the reduced copies of shots kept for repaints.
+void releaseReducedShots();

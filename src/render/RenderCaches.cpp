@@ -2,6 +2,7 @@
 
 #include "render/BackgroundRemover.h"
 #include "render/BackgroundView.h"
+#include "render/CanvasPainter.h"
 #include "render/CensorCache.h"
 
 void releaseRenderCaches()
@@ -9,4 +10,5 @@ void releaseRenderCaches()
     CensorCache::shared().clear();
     BackgroundImageCache::shared().clear();
     BackgroundRemover::shared().clear();
+    releaseReducedShots();
 }

@@ -140,8 +140,9 @@ TEST(JsonSettingsStore, AFileThatCannotBeReadIsNeverOverwritten)
     EXPECT_EQ(failures, 0);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly) || ::geteuid() != 0);
-    if (file.isOpen())
+    if (file.isOpen()) {
         EXPECT_EQ(file.readAll(), content);
+    }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("settings.json") });
 
     // Readable again, it is read as before.
