@@ -211,6 +211,11 @@ QPainterPath flattened(const QPainterPath& path, double deviceScale)
 }
 }
 
+QFont annotationTextFace(const Annotation& annotation)
+{
+    return annotationFont(annotation);
+}
+
 QPainterPath LineShape::path() const
 {
     QPainterPath p;

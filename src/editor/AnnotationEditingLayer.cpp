@@ -1,0 +1,560 @@
+#include "editor/AnnotationEditingLayer.h"
+
+#include "editor/AnnotationEditController.h"
+#include "editor/EditingOverlay.h"
+#include "editor/EditorDocument.h"
+#include "editor/FormatBarContainer.h"
+#include "editor/FormatBarFactory.h"
+#include "render/AnnotationLayer.h"
+#include "render/CanvasLayout.h"
+#include "ui/Theme.h"
+
+#include <QAbstractButton>
+#include <QFocusEvent>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace EditingGeometry;
+
+namespace {
+// Room for a button's shadow around its 30 pt circle; two of them side by side stand 38 pt apart,
+// the circles' width plus the 8 pt spacing.
+constexpr int kCropButtonBox = 38;
+
+class CropActionButton final : public QAbstractButton {
+public:
+    CropActionButton(EditingOverlay::CropAction action, QWidget* parent)
+        : QAbstractButton(parent)
+        , m_action(action)
+    {
+        setFixedSize(kCropButtonBox, kCropButtonBox);
+        setFocusPolicy(Qt::NoFocus);
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        EditingOverlay::paintCropActionButton(p, QRectF(rect()).center(), m_action, isDown());
+    }
+    bool hitButton(const QPoint& pos) const override
+    {
+        const QPointF d = QPointF(pos) - QRectF(rect()).center();
+        return std::hypot(d.x(), d.y()) <= EditingOverlay::cropButtonSide / 2;
+    }
+
+private:
+    EditingOverlay::CropAction m_action;
+};
+
+int barSlotOf(Annotation::Kind kind)
+{
+    switch (kind) {
+    case Annotation::Kind::text: return 0;
+    case Annotation::Kind::highlight: return 1;
+    default: return 2;
+    }
+}
+
+const Annotation* findAnnotation(const QList<Annotation>& list, const QUuid& id)
+{
+    for (const Annotation& a : list) {
+        if (a.id == id)
+            return &a;
+    }
+    return nullptr;
+}
+
+Qt::Alignment alignmentOf(Annotation::Align align)
+{
+    switch (align) {
+    case Annotation::Align::center: return Qt::AlignHCenter | Qt::AlignVCenter;
+    case Annotation::Align::trailing: return Qt::AlignRight | Qt::AlignVCenter;
+    case Annotation::Align::leading: break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+}
+
+AnnotationEditingLayer::AnnotationEditingLayer(EditorDocument* document, QWidget* parent)
+    : QWidget(parent)
+    , m_controller(new AnnotationEditController(document, this))
+    , m_host(this)
+{
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_NoSystemBackground);
+    Theme::followColorScheme(this);
+    ensureFloating();
+
+    if (document) {
+        for (auto changed : { &EditorDocument::annotationsChanged, &EditorDocument::selectedAnnotationChanged,
+                 &EditorDocument::selectedManualRedactionChanged, &EditorDocument::manualRedactionsChanged,
+                 &EditorDocument::settingsChanged, &EditorDocument::toolChanged,
+                 &EditorDocument::editingAnnotationIDChanged })
+            connect(document, changed, this, &AnnotationEditingLayer::refresh);
+    }
+    connect(m_controller, &AnnotationEditController::changed, this, &AnnotationEditingLayer::refresh);
+    connect(m_controller, &AnnotationEditController::canvasFocusedChanged, this, [this](bool focused) {
+        if (focused && !hasFocus())
+            setFocus(Qt::MouseFocusReason);
+    });
+    connect(m_controller, &AnnotationEditController::textFocusedChanged, this, [this](bool focused) {
+        syncTextField();
+        if (!m_textField)
+            return;
+        if (focused && !m_textField->isHidden()) {
+            m_textField->setFocus(Qt::OtherFocusReason);
+        } else if (!focused && m_textField->hasFocus()) {
+            setFocus(Qt::OtherFocusReason);
+        }
+    });
+}
+
+AnnotationEditingLayer::~AnnotationEditingLayer()
+{
+    // Floating parts living in another widget go with the layer.
+    if (m_host && m_host != this) {
+        delete m_textField.data();
+        delete m_cropButtons.data();
+        for (BarState& state : m_bars)
+            delete state.bar.data();
+    }
+}
+
+EditorDocument* AnnotationEditingLayer::document() const
+{
+    return m_controller->document();
+}
+
+EditingFrame AnnotationEditingLayer::frame() const
+{
+    return m_controller->frame();
+}
+
+void AnnotationEditingLayer::setFrame(const EditingFrame& frame)
+{
+    m_controller->setFrame(frame);
+    const QSizeF s = frame.displaySize;
+    const bool usable = std::isfinite(s.width()) && std::isfinite(s.height()) && s.width() > 0 && s.height() > 0;
+    const QSize size = usable ? QSize(int(std::ceil(std::min(s.width(), 1e6))), int(std::ceil(std::min(s.height(), 1e6))))
+                              : QSize(0, 0);
+    if (this->size() != size)
+        resize(size);
+    refresh();
+}
+
+void AnnotationEditingLayer::setShotDraggable(bool draggable)
+{
+    m_controller->setShotDraggable(draggable);
+}
+
+QWidget* AnnotationEditingLayer::overlayHost() const
+{
+    return m_host ? m_host.data() : const_cast<AnnotationEditingLayer*>(this);
+}
+
+void AnnotationEditingLayer::setOverlayHost(QWidget* host)
+{
+    if (!host)
+        host = this;
+    if (host == m_host)
+        return;
+    m_host = host;
+    const auto move = [host](QWidget* w) {
+        if (!w)
+            return;
+        const bool hidden = w->isHidden();
+        w->setParent(host);
+        w->setVisible(!hidden);
+    };
+    move(m_textField);
+    move(m_cropButtons);
+    for (BarState& state : m_bars)
+        move(state.bar);
+    syncFloating();
+}
+
+void AnnotationEditingLayer::setFormatBarFactory(FormatBarFactory* factory)
+{
+    m_factory = factory;
+    // Bars shown now were built without it; build them again.
+    for (BarState& state : m_bars) {
+        delete state.bar.data();
+        state = {};
+    }
+    m_barSelection.reset();
+    syncFormatBars();
+}
+
+FormatBarContainer* AnnotationEditingLayer::formatBar() const
+{
+    for (const BarState& state : m_bars) {
+        if (state.bar && !state.bar->isDisappearing())
+            return state.bar;
+    }
+    return nullptr;
+}
+
+void AnnotationEditingLayer::ensureFloating()
+{
+    QWidget* host = overlayHost();
+    if (!m_textField) {
+        m_textField = new QLineEdit(host);
+        m_textField->setObjectName(QStringLiteral("inlineTextField"));
+        m_textField->setFrame(false);
+        m_textField->setTextMargins(0, 0, 0, 0);
+        m_textField->setPlaceholderText(tr("Type…"));
+        m_textField->setAttribute(Qt::WA_TranslucentBackground);
+        QPalette palette = m_textField->palette();
+        palette.setColor(QPalette::Base, Qt::transparent);
+        m_textField->setPalette(palette);
+        m_textField->hide();
+        connect(m_textField, &QLineEdit::textEdited, m_controller, &AnnotationEditController::setEditedText);
+        connect(m_textField, &QLineEdit::returnPressed, m_controller, &AnnotationEditController::finishTextEditing);
+    }
+    if (!m_cropButtons) {
+        m_cropButtons = new QWidget(host);
+        m_cropButtons->setObjectName(QStringLiteral("cropButtons"));
+        m_cropButtons->setAttribute(Qt::WA_TranslucentBackground);
+        m_cropButtons->setFixedSize(2 * kCropButtonBox, kCropButtonBox);
+        m_cropCancel = new CropActionButton(EditingOverlay::CropAction::cancel, m_cropButtons);
+        m_cropCancel->setObjectName(QStringLiteral("cropCancelButton"));
+        m_cropCancel->setToolTip(tr("Cancel"));
+        m_cropConfirm = new CropActionButton(EditingOverlay::CropAction::confirm, m_cropButtons);
+        m_cropConfirm->setObjectName(QStringLiteral("cropConfirmButton"));
+        m_cropConfirm->setToolTip(tr("Apply Crop"));
+        m_cropConfirm->move(kCropButtonBox, 0);
+        connect(m_cropCancel, &QAbstractButton::clicked, m_controller, &AnnotationEditController::cancelCrop);
+        connect(m_cropConfirm, &QAbstractButton::clicked, m_controller, &AnnotationEditController::confirmCrop);
+        m_cropButtons->hide();
+    }
+}
+
+void AnnotationEditingLayer::refresh()
+{
+    update();
+    syncFloating();
+}
+
+void AnnotationEditingLayer::syncFloating()
+{
+    // A sync can change the document (a bar built on a selection), which calls back here.
+    if (m_syncDepth > 0)
+        return;
+    ++m_syncDepth;
+    ensureFloating();
+    syncTextField();
+    syncCropButtons();
+    syncFormatBars();
+    --m_syncDepth;
+}
+
+QPointF AnnotationEditingLayer::toHost(QPointF p) const
+{
+    QWidget* host = overlayHost();
+    if (host == this)
+        return p;
+    if (host->isAncestorOf(this))
+        return QPointF(mapTo(host, QPoint(0, 0))) + p;
+    return QPointF(host->mapFromGlobal(mapToGlobal(QPoint(0, 0)))) + p;
+}
+
+void AnnotationEditingLayer::syncTextField()
+{
+    if (!m_textField)
+        return;
+    const EditingFrame f = frame();
+    const std::optional<QUuid> id = m_controller->editingTextID();
+    const QList<Annotation> list = document() ? document()->annotations() : QList<Annotation>();
+    const Annotation* a = id ? findAnnotation(list, *id) : nullptr;
+    if (!a || isHidden() || !f.hasSize()) {
+        m_textField->hide();
+        return;
+    }
+    const double w = f.displaySize.width(), h = f.displaySize.height();
+    const double size = std::max(a->fontFraction * h, 8.0);
+    // The face and size the canvas draws this text with, so the field covers it exactly.
+    QFont font = annotationTextFace(*a);
+    font.setPointSizeF(size * 72.0 / std::max(1, logicalDpiY()));
+    if (m_textField->font() != font)
+        m_textField->setFont(font);
+    QPalette palette = m_textField->palette();
+    const QColor ink(QRgb(0xFF000000u | (unsigned(a->colorHex) & 0xFFFFFFu)));
+    QColor hint = ink;
+    hint.setAlphaF(0.45f);
+    if (palette.color(QPalette::Text) != ink || palette.color(QPalette::PlaceholderText) != hint) {
+        palette.setColor(QPalette::Text, ink);
+        palette.setColor(QPalette::PlaceholderText, hint);
+        m_textField->setPalette(palette);
+    }
+    m_textField->setAlignment(alignmentOf(a->alignment));
+    if (m_textField->text() != a->text)
+        m_textField->setText(a->text);
+
+    // QLineEdit keeps 2 px beside its text; one more on the right for the cursor.
+    const QFontMetricsF metrics(font);
+    const QString shown = a->text.isEmpty() ? m_textField->placeholderText() : a->text;
+    const double advance = std::min(metrics.horizontalAdvance(shown), 16000.0);
+    const QPointF anchor = toHost(QPointF(a->start.x() * w, a->start.y() * h));
+    const QSize fieldSize(int(std::ceil(advance + 6)), int(std::ceil(metrics.height() + 2)));
+    m_textField->setGeometry(QRect(QPoint(int(std::lround(anchor.x() - advance / 2 - 2)),
+                                       int(std::lround(anchor.y() - fieldSize.height() / 2.0))),
+        fieldSize));
+    if (m_textField->isHidden()) {
+        m_textField->show();
+        m_textField->raise();
+        if (m_controller->textFocused())
+            m_textField->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void AnnotationEditingLayer::syncCropButtons()
+{
+    if (!m_cropButtons)
+        return;
+    const EditingFrame f = frame();
+    EditorDocument* doc = document();
+    if (!doc || doc->tool() != AnnotationTool::crop || isHidden() || !f.hasSize()) {
+        m_cropButtons->hide();
+        return;
+    }
+    const QRectF c = viewRectFromImageRect(f, doc->settings().cropRect.normalized());
+    const QPointF center = toHost(EditingOverlay::cropButtonsCenter(c, f.displaySize));
+    m_cropButtons->move(int(std::lround(center.x())) - kCropButtonBox, int(std::lround(center.y())) - kCropButtonBox / 2);
+    if (m_cropButtons->isHidden()) {
+        m_cropButtons->show();
+        m_cropButtons->raise();
+    }
+}
+
+FormatBarContainer* AnnotationEditingLayer::makeBar(BarSlot slot, const QUuid& id)
+{
+    const FormatBarContext context { document(), id, m_controller->widthText() };
+    QWidget* content = nullptr;
+    if (m_factory) {
+        switch (slot) {
+        case textBar: content = m_factory->createTextBar(context); break;
+        case highlightBar: content = m_factory->createHighlightBar(context); break;
+        case shapeBar: content = m_factory->createShapeBar(context); break;
+        }
+    }
+    auto* bar = new FormatBarContainer(content, overlayHost());
+    bar->setObjectName(QStringLiteral("formatBar"));
+    return bar;
+}
+
+void AnnotationEditingLayer::syncFormatBars()
+{
+    EditorDocument* doc = document();
+    const EditingFrame f = frame();
+    const std::optional<Annotation> selected = doc && !isHidden() && f.hasSize() ? doc->selectedAnnotationValue()
+                                                                                : std::nullopt;
+    const std::optional<QUuid> id = selected ? std::optional<QUuid>(selected->id) : std::nullopt;
+    const int wanted = selected ? barSlotOf(selected->kind) : -1;
+
+    if (id != m_barSelection) {
+        m_barSelection = id;
+        if (selected) {
+            const double width = std::isfinite(selected->lineWidthFraction) ? std::trunc(selected->lineWidthFraction) : 0;
+            *m_controller->widthText() = QString::number(qint64(std::clamp(width, -1e9, 1e9)));
+        }
+    }
+    for (int slot = 0; slot < int(m_bars.size()); ++slot) {
+        BarState& state = m_bars[size_t(slot)];
+        const bool keep = wanted == slot && state.bar && state.id == id;
+        if (!keep && state.bar)
+            state.bar->disappear();
+        if (!keep)
+            state = {};
+        if (wanted != slot)
+            continue;
+        if (!state.bar) {
+            state.bar = makeBar(BarSlot(slot), *id);
+            state.id = id;
+            state.bar->appear();
+        }
+        state.bar->setCenter(toHost(EditingOverlay::formatBarCenter(*selected, f.displaySize)));
+    }
+}
+
+// ---- painting ----------------------------------------------------------------------------
+
+void AnnotationEditingLayer::paintOverlays(QPainter& painter) const
+{
+    EditorDocument* doc = document();
+    const EditingFrame f = frame();
+    if (!doc || !f.hasSize())
+        return;
+    const QSizeF size = f.displaySize;
+    const QRectF layerRect(QPointF(0, 0), size);
+    const AnnotationTool tool = doc->tool();
+    const std::optional<Annotation> selected = doc->selectedAnnotationValue();
+    const std::optional<QUuid> editing = m_controller->editingTextID();
+    const QList<QRectF> manual = doc->manualRedactions();
+    const std::optional<int> redaction = doc->selectedManualRedaction();
+    const bool redactionInRange = redaction && *redaction >= 0 && *redaction < manual.size();
+
+    if (selected && !(selected->kind == Annotation::Kind::text && selected->id == editing))
+        EditingOverlay::paintSelectionOutline(painter, EditingOverlay::annotationOutlineRect(*selected, size));
+    if (redactionInRange) {
+        const QRectF r = viewRectFromImageRect(f, manual[*redaction]);
+        EditingOverlay::paintSelectionOutline(painter, EditingOverlay::redactionOutlineRect(r));
+    }
+
+    if (tool == AnnotationTool::select) {
+        if (selected) {
+            switch (selected->kind) {
+            case Annotation::Kind::box:
+            case Annotation::Kind::ellipse:
+            case Annotation::Kind::highlight: {
+                const QRectF r = selected->boundingRect();
+                EditingOverlay::paintResizeHandles(painter,
+                    QRectF(r.x() * size.width(), r.y() * size.height(), r.width() * size.width(), r.height() * size.height()));
+                break;
+            }
+            case Annotation::Kind::arrow:
+            case Annotation::Kind::line:
+                EditingOverlay::paintResizeHandle(painter, QPointF(selected->start.x() * size.width(), selected->start.y() * size.height()));
+                EditingOverlay::paintResizeHandle(painter, QPointF(selected->end.x() * size.width(), selected->end.y() * size.height()));
+                break;
+            case Annotation::Kind::text:
+            case Annotation::Kind::pen:
+                break;
+            }
+        } else if (redactionInRange) {
+            EditingOverlay::paintResizeHandles(painter, viewRectFromImageRect(f, manual[*redaction]));
+        }
+    }
+
+    if (const std::optional<Annotation>& draft = m_controller->draft()) {
+        // The screenshot's corner radius is in canvas points; the layer shows the canvas scaled.
+        BeautifySettings shown = doc->settings();
+        shown.cropRect = f.crop;
+        const CanvasLayout layout = canvasLayout(doc->image(), shown);
+        const double scale = layout.canvasWidth > 0 ? size.width() / layout.canvasWidth : 1.0;
+        paintAnnotations(painter, layerRect, { *draft }, f.imageRectNorm, std::max(0.0, shown.radius) * scale);
+    }
+
+    if (const std::optional<QRectF>& b = m_controller->blurDraft()) {
+        const QRectF r(b->x() * size.width(), b->y() * size.height(), b->width() * size.width(), b->height() * size.height());
+        EditingOverlay::paintBlurDraft(painter, r, Theme::colorScheme(this) == ColorScheme::dark);
+    }
+
+    if (tool == AnnotationTool::crop) {
+        const QRectF c = viewRectFromImageRect(f, doc->settings().cropRect.normalized());
+        EditingOverlay::paintCropOverlay(painter, layerRect, c, boxHandlePoints(c));
+    }
+
+    paintTexts(painter);
+}
+
+void AnnotationEditingLayer::paintTexts(QPainter& painter) const
+{
+    const std::optional<QUuid> editing = m_controller->editingTextID();
+    QList<Annotation> texts;
+    for (const Annotation& a : document()->annotations()) {
+        if (a.kind == Annotation::Kind::text && a.id != editing)
+            texts.append(a);
+    }
+    if (texts.isEmpty())
+        return;
+    paintAnnotations(painter, QRectF(QPointF(0, 0), frame().displaySize), texts, QRectF(0, 0, 1, 1), 0);
+}
+
+void AnnotationEditingLayer::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    paintOverlays(painter);
+}
+
+// ---- input -------------------------------------------------------------------------------
+
+void AnnotationEditingLayer::press(QPointF position)
+{
+    m_dragging = true;
+    m_dragStart = position;
+    m_controller->handleDragChanged(position, position);
+}
+
+void AnnotationEditingLayer::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    press(event->position());
+}
+
+void AnnotationEditingLayer::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // A quick second press is still a press of the drag.
+    mousePressEvent(event);
+}
+
+void AnnotationEditingLayer::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragging || !(event->buttons() & Qt::LeftButton))
+        return;
+    m_controller->handleDragChanged(m_dragStart, event->position());
+}
+
+void AnnotationEditingLayer::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_dragging || event->button() != Qt::LeftButton)
+        return;
+    m_dragging = false;
+    m_controller->handleDragEnded(m_dragStart, event->position());
+}
+
+void AnnotationEditingLayer::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+        m_controller->deleteCommand();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void AnnotationEditingLayer::focusInEvent(QFocusEvent* event)
+{
+    m_controller->setCanvasFocused(true);
+    QWidget::focusInEvent(event);
+}
+
+void AnnotationEditingLayer::focusOutEvent(QFocusEvent* event)
+{
+    m_controller->setCanvasFocused(false);
+    QWidget::focusOutEvent(event);
+}
+
+void AnnotationEditingLayer::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    syncFloating();
+}
+
+void AnnotationEditingLayer::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    syncFloating();
+}
+
+void AnnotationEditingLayer::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    syncFloating();
+}
+
+void AnnotationEditingLayer::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    syncFloating();
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "editor/EditingGeometry.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QPointer>
+#include <QUuid>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+class AnnotationEditController;
+class EditorDocument;
+class FormatBarContainer;
+class FormatBarFactory;
+
+// The interactive layer laid exactly over the rendered canvas. It draws what the canvas leaves
+// out: the annotation being drawn, the blur rectangle, the selection outline and handles, the crop
+// dimming, every text annotation, the inline text field and the format bars, and it turns mouse
+// and key input into the gestures of AnnotationEditController.
+//
+// The crop buttons, the inline text field and the format bars may reach past the canvas; they
+// live in the overlay host (by default the layer itself), which the stage sets to a widget of its
+// own size lying above the layer.
+class AnnotationEditingLayer : public QWidget {
+    Q_OBJECT
+public:
+    explicit AnnotationEditingLayer(EditorDocument* document, QWidget* parent = nullptr);
+    ~AnnotationEditingLayer() override;
+
+    EditorDocument* document() const;
+    AnnotationEditController* controller() const { return m_controller; }
+
+    // Where the canvas is drawn; the layer resizes itself to `displaySize`.
+    EditingFrame frame() const;
+    void setFrame(const EditingFrame& frame);
+    // Whether the select tool may drag the screenshot (the stage passes "not balanced").
+    void setShotDraggable(bool draggable);
+
+    void setOverlayHost(QWidget* host);
+    QWidget* overlayHost() const;
+    // Not owned; null shows empty bars.
+    void setFormatBarFactory(FormatBarFactory* factory);
+
+    // The floating parts, for the stage and for tests.
+    QLineEdit* textField() const { return m_textField; }
+    QAbstractButton* cropCancelButton() const { return m_cropCancel; }
+    QAbstractButton* cropConfirmButton() const { return m_cropConfirm; }
+    // The bar shown for the selection, if any (text, highlight or shape slot).
+    FormatBarContainer* formatBar() const;
+
+    // Draws layers 2 to 8 (everything but the floating widgets) into a painter in layer points.
+    void paintOverlays(QPainter& painter) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    enum BarSlot { textBar, highlightBar, shapeBar };
+    struct BarState {
+        QPointer<FormatBarContainer> bar;
+        std::optional<QUuid> id;
+    };
+
+    void ensureFloating();
+    void refresh();
+    void syncFloating();
+    void syncTextField();
+    void syncCropButtons();
+    void syncFormatBars();
+    FormatBarContainer* makeBar(BarSlot slot, const QUuid& id);
+    QPointF toHost(QPointF layerPoint) const;
+    void press(QPointF position);
+    void paintTexts(QPainter& painter) const;
+
+    AnnotationEditController* m_controller;
+    QPointer<QWidget> m_host;
+    FormatBarFactory* m_factory = nullptr;
+    // Children of the host, which may delete them with itself; made again when needed.
+    QPointer<QLineEdit> m_textField;
+    QPointer<QWidget> m_cropButtons;
+    QPointer<QAbstractButton> m_cropCancel;
+    QPointer<QAbstractButton> m_cropConfirm;
+    std::array<BarState, 3> m_bars;
+    std::optional<QUuid> m_barSelection;
+    bool m_dragging = false;
+    QPointF m_dragStart;
+    int m_syncDepth = 0;
+};
