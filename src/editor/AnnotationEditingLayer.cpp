@@ -494,8 +494,9 @@ void AnnotationEditingLayer::mousePressEvent(QMouseEvent* event)
 
 void AnnotationEditingLayer::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    // A quick second press is still a press of the drag.
-    mousePressEvent(event);
+    // A quick second press is still a press of the drag (unless its press already came).
+    if (!m_dragging)
+        mousePressEvent(event);
 }
 
 void AnnotationEditingLayer::mouseMoveEvent(QMouseEvent* event)
