@@ -96,9 +96,9 @@ AnnotationEditingLayer::AnnotationEditingLayer(EditorDocument* document, QWidget
     if (document) {
         for (auto changed : { &EditorDocument::annotationsChanged, &EditorDocument::selectedAnnotationChanged,
                  &EditorDocument::selectedManualRedactionChanged, &EditorDocument::manualRedactionsChanged,
-                 &EditorDocument::settingsChanged, &EditorDocument::toolChanged,
-                 &EditorDocument::editingAnnotationIDChanged })
+                 &EditorDocument::settingsChanged, &EditorDocument::editingAnnotationIDChanged })
             connect(document, changed, this, &AnnotationEditingLayer::refresh);
+        connect(document, &EditorDocument::toolChanged, this, &AnnotationEditingLayer::invalidate);
     }
     connect(m_controller, &AnnotationEditController::changed, this, &AnnotationEditingLayer::refresh);
     connect(m_controller, &AnnotationEditController::canvasFocusedChanged, this, [this](bool focused) {
@@ -140,6 +140,7 @@ EditingFrame AnnotationEditingLayer::frame() const
 
 void AnnotationEditingLayer::setFrame(const EditingFrame& frame)
 {
+    const bool moved = !(m_controller->frame() == frame);
     m_controller->setFrame(frame);
     const QSizeF s = frame.displaySize;
     const bool usable = std::isfinite(s.width()) && std::isfinite(s.height()) && s.width() > 0 && s.height() > 0;
@@ -147,7 +148,10 @@ void AnnotationEditingLayer::setFrame(const EditingFrame& frame)
                               : QSize(0, 0);
     if (this->size() != size)
         resize(size);
-    refresh();
+    if (moved)
+        invalidate();
+    else
+        refresh();
 }
 
 void AnnotationEditingLayer::setShotDraggable(bool draggable)
@@ -239,8 +243,114 @@ void AnnotationEditingLayer::ensureFloating()
 
 void AnnotationEditingLayer::refresh()
 {
+    // Only where the drawing changed: what was drawn before and what is drawn now, and for the
+    // crop the strip between its old and new outline (the dimming elsewhere stays as it was).
+    const QRegion now = overlayRegion();
+    const std::optional<QRect> hole = cropHole();
+    QRegion dirty = m_lastOverlay | now;
+    if (hole.has_value() != m_lastCropHole.has_value()) {
+        dirty = rect();
+    } else if (hole && *hole != *m_lastCropHole) {
+        // The frame along the edges, and the handles at the corners and midpoints.
+        const auto ring = [](const QRect& r) {
+            QRegion edges = QRegion(r.adjusted(-2, -2, 2, 2)) - QRegion(r.adjusted(2, 2, -2, -2));
+            for (const QPointF& p : boxHandlePoints(QRectF(r)))
+                edges |= QRect(p.toPoint() - QPoint(8, 8), QSize(17, 17));
+            return edges;
+        };
+        dirty |= (QRegion(*hole) ^ QRegion(*m_lastCropHole)) | ring(*hole) | ring(*m_lastCropHole);
+    }
+    m_lastOverlay = now;
+    m_lastCropHole = hole;
+    dirty &= rect();
+    if (!dirty.isEmpty()) {
+        m_dirty |= dirty;
+        update(dirty);
+    }
+    syncFloating();
+}
+
+void AnnotationEditingLayer::invalidate()
+{
+    m_lastOverlay = overlayRegion();
+    m_lastCropHole = cropHole();
+    m_dirty = rect();
     update();
     syncFloating();
+}
+
+std::optional<QRect> AnnotationEditingLayer::cropHole() const
+{
+    EditorDocument* doc = document();
+    const EditingFrame f = frame();
+    if (!doc || doc->tool() != AnnotationTool::crop || !f.hasSize())
+        return std::nullopt;
+    const QRectF c = viewRectFromImageRect(f, doc->settings().cropRect.normalized());
+    if (!std::isfinite(c.x() + c.y() + c.width() + c.height()))
+        return QRect();
+    return c.toAlignedRect().intersected(rect().adjusted(-16, -16, 16, 16));
+}
+
+QRegion AnnotationEditingLayer::overlayRegion() const
+{
+    EditorDocument* doc = document();
+    const EditingFrame f = frame();
+    if (!doc || !f.hasSize())
+        return {};
+    const QSizeF size = f.displaySize;
+    const QRect bounds = rect().adjusted(-16, -16, 16, 16);
+    QRegion region;
+    const auto add = [&](const QRectF& r, double margin) {
+        if (std::isfinite(r.x() + r.y() + r.width() + r.height()))
+            region |= r.adjusted(-margin, -margin, margin, margin).toAlignedRect().intersected(bounds);
+    };
+    const auto addHandles = [&](const QRectF& r) {
+        for (const QPointF& p : boxHandlePoints(r))
+            add(QRectF(p, QSizeF(0, 0)), EditingOverlay::handleSide / 2 + 3);
+    };
+    const auto inPoints = [&](const QRectF& r) {
+        return QRectF(r.x() * size.width(), r.y() * size.height(), r.width() * size.width(), r.height() * size.height());
+    };
+
+    const std::optional<Annotation> selected = doc->selectedAnnotationValue();
+    if (selected) {
+        add(EditingOverlay::annotationOutlineRect(*selected, size), 2);
+        if (doc->tool() == AnnotationTool::select) {
+            if (selected->kind == Annotation::Kind::arrow || selected->kind == Annotation::Kind::line) {
+                add(inPoints(QRectF(selected->start, QSizeF(0, 0))), EditingOverlay::handleSide / 2 + 3);
+                add(inPoints(QRectF(selected->end, QSizeF(0, 0))), EditingOverlay::handleSide / 2 + 3);
+            } else if (selected->kind != Annotation::Kind::text && selected->kind != Annotation::Kind::pen) {
+                addHandles(inPoints(selected->boundingRect()));
+            }
+        }
+    }
+    const QList<QRectF> manual = doc->manualRedactions();
+    const std::optional<int> redaction = doc->selectedManualRedaction();
+    if (redaction && *redaction >= 0 && *redaction < manual.size()) {
+        const QRectF r = viewRectFromImageRect(f, manual[*redaction]);
+        add(EditingOverlay::redactionOutlineRect(r), 2);
+        if (!selected && doc->tool() == AnnotationTool::select)
+            addHandles(r);
+    }
+    if (const std::optional<Annotation>& draft = m_controller->draft()) {
+        if (draft->kind == Annotation::Kind::highlight) {
+            add(inPoints(f.imageRectNorm), 2);
+            add(inPoints(draft->boundingRect()), 4);
+        } else {
+            // Stroke, arrow head and shadow around the drawn span.
+            const double shorter = std::min(size.width(), size.height());
+            const double margin = 2 * annotationLineWidth(draft->lineWidthFraction, size) + std::max(shorter * 0.05, 10.0) + 4;
+            add(inPoints(draft->boundingRect()), std::isfinite(margin) ? margin : 0);
+        }
+    }
+    if (const std::optional<QRectF>& b = m_controller->blurDraft())
+        add(inPoints(*b), 2);
+    const std::optional<QUuid> editing = m_controller->editingTextID();
+    for (const Annotation& a : doc->annotations()) {
+        if (a.kind == Annotation::Kind::text && a.id != editing)
+            add(m_textMarks.bounds(a, size), 1);
+    }
+    return region;
 }
 
 void AnnotationEditingLayer::syncFloating()
@@ -434,12 +544,17 @@ void AnnotationEditingLayer::paintOverlays(QPainter& painter) const
     }
 
     if (const std::optional<Annotation>& draft = m_controller->draft()) {
-        // The screenshot's corner radius is in canvas points; the layer shows the canvas scaled.
-        BeautifySettings shown = doc->settings();
-        shown.cropRect = f.crop;
-        const CanvasLayout layout = canvasLayout(doc->image(), shown);
-        const double scale = layout.canvasWidth > 0 ? size.width() / layout.canvasWidth : 1.0;
-        paintAnnotations(painter, layerRect, { *draft }, f.imageRectNorm, std::max(0.0, shown.radius) * scale);
+        // One mark alone draws the same either way; only a highlight needs the dimming, whose
+        // screenshot corner radius is in canvas points while the layer shows the canvas scaled.
+        if (draft->kind == Annotation::Kind::highlight) {
+            BeautifySettings shown = doc->settings();
+            shown.cropRect = f.crop;
+            const CanvasLayout layout = canvasLayout(doc->image(), shown);
+            const double scale = layout.canvasWidth > 0 ? size.width() / layout.canvasWidth : 1.0;
+            paintAnnotations(painter, layerRect, { *draft }, f.imageRectNorm, std::max(0.0, shown.radius) * scale);
+        } else {
+            paintAnnotation(painter, layerRect, *draft);
+        }
     }
 
     if (const std::optional<QRectF>& b = m_controller->blurDraft()) {
@@ -463,13 +578,13 @@ void AnnotationEditingLayer::paintTexts(QPainter& painter) const
         if (a.kind == Annotation::Kind::text && a.id != editing)
             texts.append(a);
     }
-    if (texts.isEmpty())
-        return;
-    paintAnnotations(painter, QRectF(QPointF(0, 0), frame().displaySize), texts, QRectF(0, 0, 1, 1), 0);
+    m_textMarks.paint(painter, frame().displaySize, texts);
 }
 
 void AnnotationEditingLayer::paintEvent(QPaintEvent*)
 {
+    // Qt clips this to the changed region.
+    m_dirty = QRegion();
     QPainter painter(this);
     paintOverlays(painter);
 }

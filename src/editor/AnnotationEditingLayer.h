@@ -1,10 +1,12 @@
 #pragma once
 
 #include "editor/EditingGeometry.h"
+#include "editor/TextMarkCache.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRegion>
 #include <QUuid>
 #include <QWidget>
 
@@ -53,6 +55,9 @@ public:
 
     // Draws layers 2 to 8 (everything but the floating widgets) into a painter in layer points.
     void paintOverlays(QPainter& painter) const;
+    // What changes since the last paint asked to repaint: the layer repaints only where its
+    // drawing changed.
+    QRegion dirtyRegion() const { return m_dirty; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -85,6 +90,10 @@ private:
     QPointF toHost(QPointF layerPoint) const;
     void press(QPointF position);
     void paintTexts(QPainter& painter) const;
+    // Where the overlays other than the crop dimming are drawn now, in layer points.
+    QRegion overlayRegion() const;
+    std::optional<QRect> cropHole() const;
+    void invalidate();
 
     AnnotationEditController* m_controller;
     QPointer<QWidget> m_host;
@@ -99,4 +108,8 @@ private:
     bool m_dragging = false;
     QPointF m_dragStart;
     int m_syncDepth = 0;
+    mutable TextMarkCache m_textMarks;
+    QRegion m_lastOverlay;
+    std::optional<QRect> m_lastCropHole;
+    QRegion m_dirty;
 };

@@ -8,6 +8,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -133,14 +134,40 @@ void paintCropOverlay(QPainter& painter, const QRectF& layerRect, const QRectF& 
         return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath dim;
-    dim.setFillRule(Qt::OddEvenFill);
-    dim.addRect(layerRect);
-    dim.addRect(cropRect);
-    painter.fillPath(dim, Theme::rgb(0, 0, 0, 0.45));
-    painter.setPen(QPen(Theme::rgb(255, 255, 255, 0.95), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(insetForStroke(cropRect, 1));
+    // Everything outside the crop (the even-odd difference of the two rectangles) as up to four
+    // bands, and the frame as four thin ones: plain rectangles cut to the repainted area cost a
+    // fraction of a path over a whole retina-sized layer, and this runs on every crop drag event.
+    const QRegion clip = painter.hasClipping() ? painter.clipRegion() : QRegion(layerRect.toAlignedRect());
+    const auto fill = [&](const QRectF& r, const QColor& color) {
+        const QRectF band = r.normalized();
+        for (const QRect& piece : clip & band.toAlignedRect()) {
+            const QRectF part = band.intersected(QRectF(piece));
+            // Short slices: Qt hands tall fills to its thread pool, whose hand-over costs more
+            // than these thin strips take to fill.
+            for (double y = part.top(); y < part.bottom(); y += 12)
+                painter.fillRect(QRectF(part.left(), y, part.width(), std::min(12.0, part.bottom() - y)), color);
+        }
+    };
+    const QColor dim = Theme::rgb(0, 0, 0, 0.45);
+    const QRectF hole = cropRect.normalized().intersected(layerRect);
+    if (hole.isEmpty()) {
+        fill(layerRect, dim);
+    } else {
+        fill(QRectF(QPointF(layerRect.left(), layerRect.top()), QPointF(layerRect.right(), hole.top())), dim);
+        fill(QRectF(QPointF(layerRect.left(), hole.bottom()), QPointF(layerRect.right(), layerRect.bottom())), dim);
+        fill(QRectF(QPointF(layerRect.left(), hole.top()), QPointF(hole.left(), hole.bottom())), dim);
+        fill(QRectF(QPointF(hole.right(), hole.top()), QPointF(layerRect.right(), hole.bottom())), dim);
+    }
+    const QRectF c = cropRect.normalized();
+    const QColor frame = Theme::rgb(255, 255, 255, 0.95);
+    if (c.width() >= 2 && c.height() >= 2) {
+        fill(QRectF(c.left(), c.top(), c.width(), 1), frame);
+        fill(QRectF(c.left(), c.bottom() - 1, c.width(), 1), frame);
+        fill(QRectF(c.left(), c.top() + 1, 1, c.height() - 2), frame);
+        fill(QRectF(c.right() - 1, c.top() + 1, 1, c.height() - 2), frame);
+    } else {
+        fill(c, frame);
+    }
     for (const QPointF& p : handlePoints)
         paintHandleAt(painter, p, false, 0.4);
     painter.restore();

@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QtConcurrent/QtConcurrentMap>
 #include <QFontMetricsF>
+#include <QPainterPathStroker>
 #include <QStringList>
 
 #include <algorithm>
@@ -53,6 +54,7 @@ struct MarkInk {
     QPainterPath path;
     QColor fill;                  // invalid: no fill
     std::optional<QPen> stroke;   // no value: no stroke
+    QPainterPath strokeOutline;   // the stroke's area, made once for the mark and its shadow
     double shadowOpacity = 0;     // 0: no shadow
 };
 
@@ -89,11 +91,8 @@ Shadow renderShadow(const MarkInk& ink, const QTransform& toDevice, const QRect&
         maskPainter.setTransform(shifted * QTransform::fromTranslate(-box.x(), -box.y()) * QTransform::fromScale(1.0 / k, 1.0 / k));
         if (ink.fill.isValid())
             maskPainter.fillPath(ink.path, Qt::black);
-        if (ink.stroke) {
-            QPen solid = *ink.stroke;
-            solid.setColor(Qt::black);
-            maskPainter.strokePath(ink.path, solid);
-        }
+        if (ink.stroke)
+            maskPainter.fillPath(ink.strokeOutline, Qt::black);
     }
     QImage alpha(maskSize, QImage::Format_Alpha8);
     if (alpha.isNull())
@@ -153,7 +152,7 @@ void paintInk(QPainter& painter, const MarkInk& ink, const Shadow& shadow)
     if (ink.fill.isValid() && ink.fill.alpha() > 0)
         painter.fillPath(ink.path, ink.fill);
     if (ink.stroke)
-        painter.strokePath(ink.path, *ink.stroke);
+        painter.fillPath(ink.strokeOutline, ink.stroke->color());
     painter.restore();
 }
 
@@ -324,6 +323,9 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
     case Annotation::Kind::highlight:
         break;
     }
+    // Stroking (joins and caps) is the dear part of a long pen stroke: once for both uses.
+    if (ink.stroke && !ink.path.isEmpty())
+        ink.strokeOutline = QPainterPathStroker(*ink.stroke).createStroke(ink.path);
     return ink;
 }
 }
