@@ -98,7 +98,7 @@ struct Rig {
             // (An empty region would render the whole widget: nothing changed, nothing to paint.)
             const QRegion dirty = layer.dirtyRegion();
             if (!dirty.isEmpty())
-                layer.render(&target, QPoint(), dirty, QWidget::DrawChildren);
+                layer.render(&target, dirty.boundingRect().topLeft(), dirty, QWidget::DrawChildren);
         }
         c->handleDragEnded(from, from);
     }

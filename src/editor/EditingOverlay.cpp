@@ -138,6 +138,8 @@ void paintCropOverlay(QPainter& painter, const QRectF& layerRect, const QRectF& 
     // bands, and the frame as four thin ones: plain rectangles cut to the repainted area cost a
     // fraction of a path over a whole retina-sized layer, and this runs on every crop drag event.
     const QRegion clip = painter.hasClipping() ? painter.clipRegion() : QRegion(layerRect.toAlignedRect());
+    // Without anti-aliasing the slices meet edge to edge; with it their shared edges would show.
+    painter.setRenderHint(QPainter::Antialiasing, false);
     const auto fill = [&](const QRectF& r, const QColor& color) {
         const QRectF band = r.normalized();
         for (const QRect& piece : clip & band.toAlignedRect()) {
@@ -168,6 +170,7 @@ void paintCropOverlay(QPainter& painter, const QRectF& layerRect, const QRectF& 
     } else {
         fill(c, frame);
     }
+    painter.setRenderHint(QPainter::Antialiasing);
     for (const QPointF& p : handlePoints)
         paintHandleAt(painter, p, false, 0.4);
     painter.restore();

@@ -281,3 +281,91 @@ TEST_F(AnnotationEditingLayerTest, SelectionShowsHandlesOnlyWithTheSelectTool)
     EXPECT_EQ(image.pixelColor(200, 100), QColor(Qt::black));
     EXPECT_NE(pixelAt(stage, QPoint(10, 10)), QColor(Qt::red));
 }
+
+TEST(AnnotationEditingLayerRepaint, RepaintingOnlyTheDirtyRegionMatchesAFullPaint)
+{
+    // Each change repaints only where it dirtied (the canvas beneath first, here white); after
+    // every step that must look exactly like painting everything afresh.
+    FakeSensitiveTextScan scan;
+    auto doc = makeDocument(scan);
+    AnnotationEditingLayer layer(doc.get());
+    EditingFrame f;
+    f.displaySize = QSizeF(600, 400);
+    f.shotRectNorm = QRectF(0.1, 0.1, 0.8, 0.8);
+    f.imageRectNorm = QRectF(0.1, 0.1, 0.8, 0.8);
+    layer.setFrame(f);
+    AnnotationEditController* c = layer.controller();
+    QImage screen(layer.size(), QImage::Format_ARGB32_Premultiplied);
+    screen.fill(Qt::white);
+    layer.render(&screen, QPoint(), QRegion(), {});
+
+    int checks = 0;
+    const auto check = [&](const char* step) {
+        const QRegion dirty = layer.dirtyRegion();
+        if (!dirty.isEmpty()) {
+            {
+                QPainter p(&screen);
+                for (const QRect& r : dirty)
+                    p.fillRect(r, Qt::white);
+            }
+            // render() puts the region's top-left at the offset given.
+            layer.render(&screen, dirty.boundingRect().topLeft(), dirty, {});
+        }
+        QImage fresh(layer.size(), QImage::Format_ARGB32_Premultiplied);
+        fresh.fill(Qt::white);
+        {
+            QPainter p(&fresh);
+            layer.paintOverlays(p);
+        }
+        int differing = 0;
+        for (int y = 0; y < fresh.height(); ++y) {
+            for (int x = 0; x < fresh.width(); ++x) {
+                const QColor a = fresh.pixelColor(x, y), b = screen.pixelColor(x, y);
+                differing += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) > 30;
+            }
+        }
+        EXPECT_EQ(differing, 0) << step;
+        if (differing && qEnvironmentVariableIsSet("DUMP_REPAINT")) {
+            screen.save(QStringLiteral("/tmp/rp-screen-%1.png").arg(checks));
+            fresh.save(QStringLiteral("/tmp/rp-fresh-%1.png").arg(checks));
+        }
+        ++checks;
+    };
+    const auto drag = [&](QPointF from, QPointF to, const char* step) {
+        c->handleDragChanged(from, from);
+        check(step);
+        for (int i = 1; i <= 3; ++i) {
+            c->handleDragChanged(from, from + (to - from) * (i / 3.0));
+            check(step);
+        }
+        c->handleDragEnded(from, to);
+        check(step);
+    };
+
+    Annotation note = mark(Annotation::Kind::text, { 0.7, 0.8 }, { 0.7, 0.8 });
+    note.text = QStringLiteral("Moved text");
+    note.fontFraction = 0.06;
+    doc->addAnnotation(note);
+    check("text added");
+    doc->setTool(AnnotationTool::box);
+    drag({ 120, 80 }, { 300, 200 }, "box drawn");
+    drag({ 200, 80 }, { 260, 150 }, "box moved");
+    drag({ 360, 270 }, { 420, 330 }, "box resized");
+    drag({ 420, 320 }, { 200, 150 }, "text moved");
+    doc->setTool(AnnotationTool::pen);
+    drag({ 100, 300 }, { 200, 350 }, "pen drawn");
+    doc->setTool(AnnotationTool::blur);
+    drag({ 300, 300 }, { 400, 360 }, "blur drawn");
+    BeautifySettings s = doc->settings();
+    s.cropRect = QRectF(0.2, 0.2, 0.6, 0.6);
+    doc->setSettings(s);
+    doc->setTool(AnnotationTool::crop);
+    check("crop entered");
+    drag({ 300, 200 }, { 340, 230 }, "crop moved");
+    drag({ 312, 319 }, { 360, 360 }, "crop resized");
+    c->cancelCrop();
+    check("crop cancelled");
+    doc->undo();
+    check("undone");
+    EXPECT_GT(checks, 40);
+}
