@@ -16,6 +16,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 const QImage& screenshot()
@@ -47,12 +48,13 @@ QList<Annotation> mixedAnnotations(int count)
     return list;
 }
 
-// A layer over a 2880x1800 shot fitted into a 1440x900 pt view, painted at two pixels a point.
+// A layer over a 2880x1800 shot fitted into a 1440x900 pt view, painted at `pixelRatio` pixels
+// a point (2 on a high-density screen).
 struct Rig {
-    Rig(int marks)
+    Rig(int marks, int pixelRatio = 2)
         : doc(screenshot(), QStringLiteral("Shot.png"), BeautifySettings::defaults(), DetectionResult {})
         , layer(&doc)
-        , target(2880, 1800, QImage::Format_ARGB32_Premultiplied)
+        , target(1440 * pixelRatio, 900 * pixelRatio, QImage::Format_ARGB32_Premultiplied)
     {
         doc.setAnnotations(mixedAnnotations(marks));
         const CanvasLayout l = canvasLayout(doc.image(), doc.settings());
@@ -63,7 +65,7 @@ struct Rig {
         f.imageRectNorm = imageRectNorm(l, doc.settings());
         f.crop = doc.settings().cropRect;
         layer.setFrame(f);
-        target.setDevicePixelRatio(2);
+        target.setDevicePixelRatio(pixelRatio);
         target.fill(Qt::transparent);
     }
 
@@ -73,9 +75,10 @@ struct Rig {
         return { x * s.width(), y * s.height() };
     }
 
-    // Drags from `from` around a small circle, one event and one repaint per iteration. Every
-    // 300 events (a long drag) the drag starts afresh, so a pen stroke does not grow for ever.
-    void run(benchmark::State& state, QPointF from)
+    // Drags from `from` along `path` (event index -> offset in points), one event and one
+    // repaint per iteration; by default round a small circle. Every 300 events (a long drag) the
+    // drag starts afresh, so a pen stroke does not grow for ever.
+    void run(benchmark::State& state, QPointF from, const std::function<QPointF(int)>& path = circle)
     {
         AnnotationEditController* c = layer.controller();
         const QList<Annotation> marks = doc.annotations();
@@ -92,7 +95,7 @@ struct Rig {
                 c->handleDragChanged(from, from);
                 state.ResumeTiming();
             }
-            const QPointF p = from + QPointF(std::cos(i * 0.1) * 40, std::sin(i * 0.1) * 40);
+            const QPointF p = from + path(i % 300);
             c->handleDragChanged(from, p);
             // What the widget's repaint does: its paint, clipped to the region the change dirtied.
             // (An empty region would render the whole widget: nothing changed, nothing to paint.)
@@ -103,6 +106,8 @@ struct Rig {
         c->handleDragEnded(from, from);
     }
 
+    static QPointF circle(int i) { return { std::cos(i * 0.1) * 40, std::sin(i * 0.1) * 40 }; }
+
     EditorDocument doc;
     AnnotationEditingLayer layer;
     QImage target;
@@ -112,7 +117,7 @@ struct Rig {
 // Moving a selected box among `marks` others (its outline and handles follow).
 static void BM_DragMoveBox(benchmark::State& state)
 {
-    Rig rig(int(state.range(0)));
+    Rig rig(int(state.range(0)), int(state.range(1)));
     Annotation box;
     box.kind = Annotation::Kind::box;
     box.start = QPointF(0.4, 0.42);
@@ -120,37 +125,38 @@ static void BM_DragMoveBox(benchmark::State& state)
     rig.doc.addAnnotation(box);
     rig.run(state, rig.at(0.5, 0.42));
 }
-BENCHMARK(BM_DragMoveBox)->Arg(20)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DragMoveBox)->Args({ 20, 2 })->Args({ 200, 2 })->Args({ 200, 1 })->Unit(benchmark::kMicrosecond);
 
-// Drawing a pen stroke: the draft grows by a point per event.
+// Drawing a pen stroke, a wave across most of the canvas: the draft grows by a point per event,
+// to 300.
 static void BM_DragDrawPen(benchmark::State& state)
 {
-    Rig rig(20);
+    Rig rig(20, int(state.range(0)));
     rig.doc.setTool(AnnotationTool::pen);
-    rig.run(state, rig.at(0.5, 0.5));
+    rig.run(state, rig.at(0.1, 0.5), [](int i) { return QPointF(i * 3.0, std::sin(i * 0.15) * 60); });
 }
-BENCHMARK(BM_DragDrawPen)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DragDrawPen)->Arg(2)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // Dragging the crop: the whole layer is dimmed around it on every event.
 static void BM_DragCrop(benchmark::State& state)
 {
-    Rig rig(20);
+    Rig rig(20, int(state.range(0)));
     BeautifySettings s = rig.doc.settings();
     s.cropRect = QRectF(0.2, 0.2, 0.6, 0.6);
     rig.doc.setSettings(s);
     rig.doc.setTool(AnnotationTool::crop);
     rig.run(state, rig.at(0.5, 0.5));
 }
-BENCHMARK(BM_DragCrop)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DragCrop)->Arg(2)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // Drawing a blur rectangle.
 static void BM_DragBlur(benchmark::State& state)
 {
-    Rig rig(20);
+    Rig rig(20, int(state.range(0)));
     rig.doc.setTool(AnnotationTool::blur);
     rig.run(state, rig.at(0.3, 0.3));
 }
-BENCHMARK(BM_DragBlur)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DragBlur)->Arg(2)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The select tool's press: the selection's handles, then every annotation from the top, missing
 // all of them (the worst case).

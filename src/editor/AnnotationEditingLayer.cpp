@@ -15,9 +15,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <tuple>
 #include <cmath>
 
 using namespace EditingGeometry;
@@ -245,9 +247,24 @@ void AnnotationEditingLayer::refresh()
 {
     // Only where the drawing changed: what was drawn before and what is drawn now, and for the
     // crop the strip between its old and new outline (the dimming elsewhere stays as it was).
-    const QRegion now = overlayRegion();
+    QList<OverlayItem> now = overlayItems();
     const std::optional<QRect> hole = cropHole();
-    QRegion dirty = m_lastOverlay | now;
+    QRegion dirty = changedRegion(m_lastOverlay, now);
+    // A pen stroke being drawn only grows at its end: repaint just the new part.
+    const std::optional<Annotation>& draft = m_controller->draft();
+    const QRegion draftNow = draft ? draftRegion(*draft, 0) : QRegion();
+    const bool grew = draft && m_lastDraft && draft->kind == Annotation::Kind::pen && draft->id == m_lastDraft->id
+        && m_lastDraft->points > 0 && draft->points.size() >= m_lastDraft->points
+        && samePoint(draft->points[m_lastDraft->points - 1], m_lastDraft->lastPoint);
+    if (grew)
+        dirty |= draft->points.size() > m_lastDraft->points ? draftRegion(*draft, m_lastDraft->points) : QRegion();
+    else
+        dirty |= m_lastDraftRegion | draftNow;
+    m_lastDraftRegion = draftNow;
+    if (draft)
+        m_lastDraft = DraftMark { draft->id, draft->points.size(), draft->points.isEmpty() ? QPointF() : draft->points.last() };
+    else
+        m_lastDraft.reset();
     if (hole.has_value() != m_lastCropHole.has_value()) {
         dirty = rect();
     } else if (hole && *hole != *m_lastCropHole) {
@@ -260,7 +277,7 @@ void AnnotationEditingLayer::refresh()
         };
         dirty |= (QRegion(*hole) ^ QRegion(*m_lastCropHole)) | ring(*hole) | ring(*m_lastCropHole);
     }
-    m_lastOverlay = now;
+    m_lastOverlay = std::move(now);
     m_lastCropHole = hole;
     dirty &= rect();
     if (!dirty.isEmpty()) {
@@ -272,7 +289,9 @@ void AnnotationEditingLayer::refresh()
 
 void AnnotationEditingLayer::invalidate()
 {
-    m_lastOverlay = overlayRegion();
+    m_lastOverlay = overlayItems();
+    m_lastDraftRegion = m_controller->draft() ? draftRegion(*m_controller->draft(), 0) : QRegion();
+    m_lastDraft.reset();
     m_lastCropHole = cropHole();
     m_dirty = rect();
     update();
@@ -291,7 +310,34 @@ std::optional<QRect> AnnotationEditingLayer::cropHole() const
     return c.toAlignedRect().intersected(rect().adjusted(-16, -16, 16, 16));
 }
 
-QRegion AnnotationEditingLayer::overlayRegion() const
+QRegion AnnotationEditingLayer::draftRegion(const Annotation& draft, qsizetype fromPoint) const
+{
+    const EditingFrame f = frame();
+    const QSizeF size = f.displaySize;
+    const auto inPoints = [&](const QRectF& r) {
+        return QRectF(r.x() * size.width(), r.y() * size.height(), r.width() * size.width(), r.height() * size.height());
+    };
+    const QRect bounds = rect().adjusted(-16, -16, 16, 16);
+    const auto grown = [&](const QRectF& r, double margin) {
+        if (!std::isfinite(r.x() + r.y() + r.width() + r.height()) || !std::isfinite(margin))
+            return QRect();
+        return r.adjusted(-margin, -margin, margin, margin).toAlignedRect().intersected(bounds);
+    };
+    if (draft.kind == Annotation::Kind::highlight)
+        return QRegion(grown(inPoints(f.imageRectNorm), 2)) | grown(inPoints(draft.boundingRect()), 4);
+    // Stroke, arrow head and shadow around the drawn span.
+    const double shorter = std::min(size.width(), size.height());
+    const double margin = 2 * annotationLineWidth(draft.lineWidthFraction, size) + std::max(shorter * 0.05, 10.0) + 4;
+    if (draft.kind == Annotation::Kind::pen && fromPoint > 0 && fromPoint < draft.points.size()) {
+        // Only the segments from the last known point on.
+        Annotation tail = draft;
+        tail.points = draft.points.mid(fromPoint - 1);
+        return QRegion(grown(inPoints(tail.boundingRect()), margin));
+    }
+    return QRegion(grown(inPoints(draft.boundingRect()), margin));
+}
+
+QList<AnnotationEditingLayer::OverlayItem> AnnotationEditingLayer::overlayItems() const
 {
     EditorDocument* doc = document();
     const EditingFrame f = frame();
@@ -299,14 +345,19 @@ QRegion AnnotationEditingLayer::overlayRegion() const
         return {};
     const QSizeF size = f.displaySize;
     const QRect bounds = rect().adjusted(-16, -16, 16, 16);
-    QRegion region;
-    const auto add = [&](const QRectF& r, double margin) {
-        if (std::isfinite(r.x() + r.y() + r.width() + r.height()))
-            region |= r.adjusted(-margin, -margin, margin, margin).toAlignedRect().intersected(bounds);
+    QList<OverlayItem> items;
+    // An item is what it looks like (`look`) and where it is drawn.
+    const auto add = [&](size_t look, const QRectF& r, double margin) {
+        if (!std::isfinite(r.x() + r.y() + r.width() + r.height()))
+            return;
+        const QRect area = r.adjusted(-margin, -margin, margin, margin).toAlignedRect().intersected(bounds);
+        if (!area.isEmpty())
+            items.append({ qHashMulti(look, area.x(), area.y(), area.width(), area.height()), area });
     };
+    enum Look : size_t { outline = 1, handle, blurRect, text };
     const auto addHandles = [&](const QRectF& r) {
         for (const QPointF& p : boxHandlePoints(r))
-            add(QRectF(p, QSizeF(0, 0)), EditingOverlay::handleSide / 2 + 3);
+            add(handle, QRectF(p, QSizeF(0, 0)), EditingOverlay::handleSide / 2 + 3);
     };
     const auto inPoints = [&](const QRectF& r) {
         return QRectF(r.x() * size.width(), r.y() * size.height(), r.width() * size.width(), r.height() * size.height());
@@ -314,11 +365,11 @@ QRegion AnnotationEditingLayer::overlayRegion() const
 
     const std::optional<Annotation> selected = doc->selectedAnnotationValue();
     if (selected) {
-        add(EditingOverlay::annotationOutlineRect(*selected, size), 2);
+        add(outline, EditingOverlay::annotationOutlineRect(*selected, size), 2);
         if (doc->tool() == AnnotationTool::select) {
             if (selected->kind == Annotation::Kind::arrow || selected->kind == Annotation::Kind::line) {
-                add(inPoints(QRectF(selected->start, QSizeF(0, 0))), EditingOverlay::handleSide / 2 + 3);
-                add(inPoints(QRectF(selected->end, QSizeF(0, 0))), EditingOverlay::handleSide / 2 + 3);
+                add(handle, inPoints(QRectF(selected->start, QSizeF(0, 0))), EditingOverlay::handleSide / 2 + 3);
+                add(handle, inPoints(QRectF(selected->end, QSizeF(0, 0))), EditingOverlay::handleSide / 2 + 3);
             } else if (selected->kind != Annotation::Kind::text && selected->kind != Annotation::Kind::pen) {
                 addHandles(inPoints(selected->boundingRect()));
             }
@@ -328,28 +379,38 @@ QRegion AnnotationEditingLayer::overlayRegion() const
     const std::optional<int> redaction = doc->selectedManualRedaction();
     if (redaction && *redaction >= 0 && *redaction < manual.size()) {
         const QRectF r = viewRectFromImageRect(f, manual[*redaction]);
-        add(EditingOverlay::redactionOutlineRect(r), 2);
+        add(outline, EditingOverlay::redactionOutlineRect(r), 2);
         if (!selected && doc->tool() == AnnotationTool::select)
             addHandles(r);
     }
-    if (const std::optional<Annotation>& draft = m_controller->draft()) {
-        if (draft->kind == Annotation::Kind::highlight) {
-            add(inPoints(f.imageRectNorm), 2);
-            add(inPoints(draft->boundingRect()), 4);
-        } else {
-            // Stroke, arrow head and shadow around the drawn span.
-            const double shorter = std::min(size.width(), size.height());
-            const double margin = 2 * annotationLineWidth(draft->lineWidthFraction, size) + std::max(shorter * 0.05, 10.0) + 4;
-            add(inPoints(draft->boundingRect()), std::isfinite(margin) ? margin : 0);
-        }
-    }
     if (const std::optional<QRectF>& b = m_controller->blurDraft())
-        add(inPoints(*b), 2);
+        add(blurRect, inPoints(*b), 2);
     const std::optional<QUuid> editing = m_controller->editingTextID();
     for (const Annotation& a : doc->annotations()) {
-        if (a.kind == Annotation::Kind::text && a.id != editing)
-            add(m_textMarks.bounds(a, size), 1);
+        if (a.kind != Annotation::Kind::text || a.id == editing)
+            continue;
+        const size_t look = qHashMulti(size_t(text), a.text, a.colorHex, a.fontName.value_or(QString()), int(a.alignment),
+            a.fontFraction, a.start.x(), a.start.y());
+        add(look, m_textMarks.bounds(a, size), 1);
     }
+    return items;
+}
+
+QRegion AnnotationEditingLayer::changedRegion(QList<OverlayItem> before, QList<OverlayItem> after)
+{
+    // Items drawn alike in both pictures need no repaint; every other one does, where it was and
+    // where it is.
+    const auto less = [](const OverlayItem& a, const OverlayItem& b) {
+        return std::make_tuple(a.key, a.rect.left(), a.rect.top(), a.rect.right(), a.rect.bottom())
+            < std::make_tuple(b.key, b.rect.left(), b.rect.top(), b.rect.right(), b.rect.bottom());
+    };
+    std::sort(before.begin(), before.end(), less);
+    std::sort(after.begin(), after.end(), less);
+    QList<OverlayItem> changed;
+    std::set_symmetric_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(changed), less);
+    QRegion region;
+    for (const OverlayItem& item : changed)
+        region |= item.rect;
     return region;
 }
 
@@ -581,11 +642,13 @@ void AnnotationEditingLayer::paintTexts(QPainter& painter) const
     m_textMarks.paint(painter, frame().displaySize, texts);
 }
 
-void AnnotationEditingLayer::paintEvent(QPaintEvent*)
+void AnnotationEditingLayer::paintEvent(QPaintEvent* event)
 {
-    // Qt clips this to the changed region.
     m_dirty = QRegion();
     QPainter painter(this);
+    // Qt clips to the changed region without saying so; said explicitly, the painters below can
+    // skip work (shadows, dimming) outside it.
+    painter.setClipRegion(event->region());
     paintOverlays(painter);
 }
 

@@ -90,8 +90,15 @@ private:
     QPointF toHost(QPointF layerPoint) const;
     void press(QPointF position);
     void paintTexts(QPainter& painter) const;
-    // Where the overlays other than the crop dimming are drawn now, in layer points.
-    QRegion overlayRegion() const;
+    // The overlays other than the crop dimming and the drawing in progress, each by its look and
+    // where it is drawn (layer points); and where the drawing is, from one of its pen points on.
+    struct OverlayItem {
+        size_t key = 0;
+        QRect rect;
+    };
+    QList<OverlayItem> overlayItems() const;
+    static QRegion changedRegion(QList<OverlayItem> before, QList<OverlayItem> after);
+    QRegion draftRegion(const Annotation& draft, qsizetype fromPoint) const;
     std::optional<QRect> cropHole() const;
     void invalidate();
 
@@ -109,7 +116,14 @@ private:
     QPointF m_dragStart;
     int m_syncDepth = 0;
     mutable TextMarkCache m_textMarks;
-    QRegion m_lastOverlay;
+    QList<OverlayItem> m_lastOverlay;
     std::optional<QRect> m_lastCropHole;
+    struct DraftMark {
+        QUuid id;
+        qsizetype points = 0;
+        QPointF lastPoint;
+    };
+    std::optional<DraftMark> m_lastDraft;
+    QRegion m_lastDraftRegion;
     QRegion m_dirty;
 };

@@ -141,6 +141,22 @@ Shadow renderShadow(const MarkInk& ink, const QTransform& toDevice, const QRect&
     return { shade, box.topLeft() };
 }
 
+// Device pixels a shadow can show on: the device, cut to the painter's clip widened by the blur's
+// reach (so the blur at the clip's edge still sees what lies beyond it). A view repainting a small
+// area then blurs only around that area.
+QRect shadowBounds(QPainter& painter)
+{
+    QRect bounds = deviceCoverage(painter);
+    if (painter.hasClipping()) {
+        const QTransform toDevice = painter.deviceTransform();
+        const double scale = std::sqrt(std::abs(toDevice.determinant()));
+        const int reach = int(std::ceil((3 * kShadowRadius + kShadowOffsetY + 2) * std::max(1.0, scale)));
+        const QRect clip = toDevice.mapRect(painter.clipBoundingRect()).toAlignedRect();
+        bounds &= clip.adjusted(-reach, -reach, reach, reach);
+    }
+    return bounds;
+}
+
 void paintInk(QPainter& painter, const MarkInk& ink, const Shadow& shadow)
 {
     if (!shadow.shade.isNull())
@@ -333,7 +349,7 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
 void paintAnnotation(QPainter& painter, const QRectF& canvasRect, const Annotation& annotation)
 {
     const MarkInk ink = inkOf(annotation, canvasRect);
-    paintInk(painter, ink, renderShadow(ink, painter.deviceTransform(), deviceCoverage(painter)));
+    paintInk(painter, ink, renderShadow(ink, painter.deviceTransform(), shadowBounds(painter)));
 }
 
 void paintHighlights(QPainter& painter, const QRectF& canvasRect, const QList<Annotation>& highlights,
@@ -435,7 +451,7 @@ void paintAnnotations(QPainter& painter, const QRectF& canvasRect, const QList<A
     // Shadows are independent images: make them on several cores, then lay everything down
     // in list order on this painter.
     const QTransform toDevice = painter.deviceTransform();
-    const QRect bounds = deviceCoverage(painter);
+    const QRect bounds = shadowBounds(painter);
     const std::vector<Shadow> shadows = QtConcurrent::blockingMapped<std::vector<Shadow>>(
         inks, [&toDevice, &bounds](const MarkInk& ink) { return renderShadow(ink, toDevice, bounds); });
     for (std::size_t i = 0; i < inks.size(); ++i)
