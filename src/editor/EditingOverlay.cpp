@@ -151,14 +151,16 @@ void paintCropOverlay(QPainter& painter, const QRectF& layerRect, const QRectF& 
         }
     };
     const QColor dim = Theme::rgb(0, 0, 0, 0.45);
-    const QRectF hole = cropRect.normalized().intersected(layerRect);
+    // Out to whole pixels: unsmoothed, a fractional edge would leave its last column undimmed.
+    const QRectF outer(layerRect.toAlignedRect());
+    const QRectF hole = cropRect.normalized().intersected(outer);
     if (hole.isEmpty()) {
-        fill(layerRect, dim);
+        fill(outer, dim);
     } else {
-        fill(QRectF(QPointF(layerRect.left(), layerRect.top()), QPointF(layerRect.right(), hole.top())), dim);
-        fill(QRectF(QPointF(layerRect.left(), hole.bottom()), QPointF(layerRect.right(), layerRect.bottom())), dim);
-        fill(QRectF(QPointF(layerRect.left(), hole.top()), QPointF(hole.left(), hole.bottom())), dim);
-        fill(QRectF(QPointF(hole.right(), hole.top()), QPointF(layerRect.right(), hole.bottom())), dim);
+        fill(QRectF(QPointF(outer.left(), outer.top()), QPointF(outer.right(), hole.top())), dim);
+        fill(QRectF(QPointF(outer.left(), hole.bottom()), QPointF(outer.right(), outer.bottom())), dim);
+        fill(QRectF(QPointF(outer.left(), hole.top()), QPointF(hole.left(), hole.bottom())), dim);
+        fill(QRectF(QPointF(hole.right(), hole.top()), QPointF(outer.right(), hole.bottom())), dim);
     }
     const QRectF c = cropRect.normalized();
     const QColor frame = Theme::rgb(255, 255, 255, 0.95);
