@@ -714,26 +714,19 @@ void AnnotationEditingLayer::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
 }
 
-void AnnotationEditingLayer::moveEvent(QMoveEvent* event)
+bool AnnotationEditingLayer::event(QEvent* event)
 {
-    QWidget::moveEvent(event);
-    syncFloating();
-}
-
-void AnnotationEditingLayer::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    syncFloating();
-}
-
-void AnnotationEditingLayer::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    syncFloating();
-}
-
-void AnnotationEditingLayer::hideEvent(QHideEvent* event)
-{
-    QWidget::hideEvent(event);
-    syncFloating();
+    const bool handled = QWidget::event(event);
+    // The floating parts follow the layer wherever their host is.
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+        syncFloating();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
