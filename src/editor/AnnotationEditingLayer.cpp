@@ -5,6 +5,7 @@
 #include "editor/EditorDocument.h"
 #include "editor/FormatBarContainer.h"
 #include "editor/FormatBarFactory.h"
+#include "editor/StandardFormatBarFactory.h"
 #include "render/AnnotationLayer.h"
 #include "render/CanvasLayout.h"
 #include "ui/Theme.h"
@@ -90,6 +91,8 @@ AnnotationEditingLayer::AnnotationEditingLayer(EditorDocument* document, QWidget
     , m_controller(new AnnotationEditController(document, this))
     , m_host(this)
 {
+    static StandardFormatBarFactory standardBars;
+    m_factory = &standardBars;
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_NoSystemBackground);
     Theme::followColorScheme(this);

@@ -43,7 +43,7 @@ public:
 
     void setOverlayHost(QWidget* host);
     QWidget* overlayHost() const;
-    // Not owned; null shows empty bars.
+    // Not owned; the standard bars unless set, null shows empty ones.
     void setFormatBarFactory(FormatBarFactory* factory);
 
     // The floating parts, for the stage and for tests.

@@ -1,11 +1,12 @@
 #include "render/AnnotationLayer.h"
 
+#include "model/ColorHex.h"
 #include "render/ContinuousCorners.h"
 #include "render/DevicePixels.h"
 #include "render/ImageFilters.h"
 
 #include <QFontDatabase>
-#include <QtConcurrent/QtConcurrentMap>
+#include "platform/ParallelFor.h"
 #include <QFontMetricsF>
 #include <QPainterPathStroker>
 #include <QStringList>
@@ -30,11 +31,6 @@ constexpr double kHighlightDim = 0.55;
 double shorterSide(QSizeF canvas)
 {
     return std::min(canvas.width(), canvas.height());
-}
-
-QColor annotationColor(int hex)
-{
-    return QColor((hex >> 16) & 255, (hex >> 8) & 255, hex & 255);
 }
 
 QPointF toLayer(const QPointF& fraction, const QRectF& canvas)
@@ -257,7 +253,7 @@ double annotationFontSize(double fontFraction, QSizeF canvas)
 
 QPen annotationPen(const Annotation& annotation, QSizeF canvas)
 {
-    QPen pen(annotationColor(annotation.colorHex), annotationLineWidth(annotation.lineWidthFraction, canvas), Qt::SolidLine,
+    QPen pen(colorFromHex(annotation.colorHex), annotationLineWidth(annotation.lineWidthFraction, canvas), Qt::SolidLine,
         Qt::RoundCap, Qt::RoundJoin);
     pen.setCosmetic(false);
     pen.setMiterLimit(10);
@@ -307,7 +303,7 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
     switch (annotation.kind) {
     case Annotation::Kind::text:
         ink.path = annotationTextPath(annotation, canvasRect);
-        ink.fill = annotationColor(annotation.colorHex);
+        ink.fill = colorFromHex(annotation.colorHex);
         ink.shadowOpacity = kTextShadowOpacity;
         break;
     case Annotation::Kind::pen:
@@ -332,7 +328,7 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
     case Annotation::Kind::box:
     case Annotation::Kind::ellipse:
         ink.path = shapePath(annotation, canvasRect);
-        ink.fill = annotationColor(annotation.colorHex);
+        ink.fill = colorFromHex(annotation.colorHex);
         ink.fill.setAlphaF(float(std::clamp(annotation.fillOpacity, 0.0, 1.0)));
         ink.stroke = annotationPen(annotation, canvas);
         break;
@@ -427,7 +423,7 @@ void paintHighlights(QPainter& painter, const QRectF& canvasRect, const QList<An
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillPath(dimmed, QColor(0, 0, 0, int(std::lround(255 * kHighlightDim))));
     for (qsizetype i = 0; i < highlights.size(); ++i) {
-        QPen outline(annotationColor(highlights[i].colorHex), annotationLineWidth(highlights[i].lineWidthFraction, canvas),
+        QPen outline(colorFromHex(highlights[i].colorHex), annotationLineWidth(highlights[i].lineWidthFraction, canvas),
             Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         outline.setMiterLimit(10);
         painter.strokePath(windows[i], outline);
@@ -452,8 +448,8 @@ void paintAnnotations(QPainter& painter, const QRectF& canvasRect, const QList<A
     // in list order on this painter.
     const QTransform toDevice = painter.deviceTransform();
     const QRect bounds = shadowBounds(painter);
-    const std::vector<Shadow> shadows = QtConcurrent::blockingMapped<std::vector<Shadow>>(
-        inks, [&toDevice, &bounds](const MarkInk& ink) { return renderShadow(ink, toDevice, bounds); });
+    std::vector<Shadow> shadows(inks.size());
+    parallelFor(int(inks.size()), [&](int i) { shadows[std::size_t(i)] = renderShadow(inks[std::size_t(i)], toDevice, bounds); });
     for (std::size_t i = 0; i < inks.size(); ++i)
         paintInk(painter, inks[i], shadows[i]);
     paintHighlights(painter, canvasRect, highlights, imageRect, imageCornerRadius);
