@@ -408,3 +408,23 @@ TEST_F(AnnotationEditingLayerTest, TheInlineFieldCoversTheDrawnText)
     EXPECT_NEAR(typed.top(), drawn.top(), 3);
     EXPECT_NEAR(typed.bottom(), drawn.bottom(), 3);
 }
+
+TEST_F(AnnotationEditingLayerTest, TheStandardShapeBarEditsTheSelectedBox)
+{
+    // The layer's own bars by default: typing a width into the selected box's bar reaches it.
+    doc->setTool(AnnotationTool::box);
+    drag({ 200, 200 }, { 400, 300 });
+    FormatBarContainer* bar = layer->formatBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(bar->content(), nullptr);
+    QLineEdit* width = bar->findChild<QLineEdit*>();
+    ASSERT_NE(width, nullptr);
+    EXPECT_EQ(width->text(), QStringLiteral("3"));
+    const int steps = doc->undoCount();
+    width->selectAll();
+    QTest::keyClicks(width, QStringLiteral("7"));
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_EQ(doc->annotations().first().lineWidthFraction, 7.0);
+    EXPECT_EQ(doc->undoCount(), steps + 1);
+    EXPECT_EQ(layer->formatBar(), bar);
+}
