@@ -428,3 +428,19 @@ TEST_F(AnnotationEditingLayerTest, TheStandardShapeBarEditsTheSelectedBox)
     EXPECT_EQ(doc->undoCount(), steps + 1);
     EXPECT_EQ(layer->formatBar(), bar);
 }
+
+TEST_F(AnnotationEditingLayerTest, ADocumentClosedUnderTheLayerLeavesItInert)
+{
+    doc->setTool(AnnotationTool::text);
+    QTest::mouseClick(layer, Qt::LeftButton, {}, QPoint(400, 250));
+    QApplication::processEvents();
+    QTest::mousePress(layer, Qt::LeftButton, {}, QPoint(100, 100));
+    doc.reset(); // mid-drag, with a text being edited
+    QTest::mouseMove(layer, QPoint(200, 200));
+    QTest::mouseRelease(layer, Qt::LeftButton, {}, QPoint(200, 200));
+    QTest::keyClick(layer, Qt::Key_Delete);
+    layer->controller()->cancelCrop();
+    layer->controller()->setEditedText(QStringLiteral("late"));
+    EXPECT_EQ(layer->document(), nullptr);
+    EXPECT_FALSE(stage.grab().isNull());
+}
