@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
-#include <QPointer>
 #include <QRegion>
 #include <QUuid>
 #include <QWidget>
@@ -14,6 +13,7 @@
 #include <optional>
 
 class AnnotationEditController;
+class EditingFloatingParts;
 class EditorDocument;
 class FormatBarContainer;
 class FormatBarFactory;
@@ -47,9 +47,9 @@ public:
     void setFormatBarFactory(FormatBarFactory* factory);
 
     // The floating parts, for the stage and for tests.
-    QLineEdit* textField() const { return m_textField; }
-    QAbstractButton* cropCancelButton() const { return m_cropCancel; }
-    QAbstractButton* cropConfirmButton() const { return m_cropConfirm; }
+    QLineEdit* textField() const;
+    QAbstractButton* cropCancelButton() const;
+    QAbstractButton* cropConfirmButton() const;
     // The bar shown for the selection, if any (text, highlight or shape slot).
     FormatBarContainer* formatBar() const;
 
@@ -71,20 +71,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    enum BarSlot { textBar, highlightBar, shapeBar };
-    struct BarState {
-        QPointer<FormatBarContainer> bar;
-        std::optional<QUuid> id;
-    };
-
-    void ensureFloating();
     void refresh();
-    void syncFloating();
-    void syncTextField();
-    void syncCropButtons();
-    void syncFormatBars();
-    FormatBarContainer* makeBar(BarSlot slot, const QUuid& id);
-    QPointF toHost(QPointF layerPoint) const;
     void press(QPointF position);
     void paintTexts(QPainter& painter) const;
     // The overlays other than the crop dimming and the drawing in progress, each by its look and
@@ -100,18 +87,9 @@ private:
     void invalidate();
 
     AnnotationEditController* m_controller;
-    QPointer<QWidget> m_host;
-    FormatBarFactory* m_factory = nullptr;
-    // Children of the host, which may delete them with itself; made again when needed.
-    QPointer<QLineEdit> m_textField;
-    QPointer<QWidget> m_cropButtons;
-    QPointer<QAbstractButton> m_cropCancel;
-    QPointer<QAbstractButton> m_cropConfirm;
-    std::array<BarState, 3> m_bars;
-    std::optional<QUuid> m_barSelection;
+    EditingFloatingParts* m_floating;
     bool m_dragging = false;
     QPointF m_dragStart;
-    int m_syncDepth = 0;
     mutable TextMarkCache m_textMarks;
     QList<OverlayItem> m_lastOverlay;
     std::optional<QRect> m_lastCropHole;
