@@ -1,5 +1,6 @@
 #include "editor/AnnotationEditController.h"
 
+#include "editor/AnnotationRef.h"
 #include "editor/EditorDocument.h"
 
 #include <QElapsedTimer>
@@ -411,9 +412,8 @@ void AnnotationEditController::finishTextEditing()
     if (!m_doc)
         return;
     if (const std::optional<QUuid> id = std::exchange(m_editingTextID, std::nullopt)) {
-        const QList<Annotation> list = m_doc->annotations();
-        const auto found = std::find_if(list.begin(), list.end(), [&](const Annotation& a) { return a.id == *id; });
-        if (found != list.end() && found->text.isEmpty())
+        const std::optional<Annotation> edited = AnnotationRef(m_doc, *id).value();
+        if (edited && edited->text.isEmpty())
             removeAnnotations([&](const Annotation& a) { return a.id == *id; });
     }
     m_doc->setEditingAnnotationID(std::nullopt);
@@ -426,11 +426,8 @@ QString AnnotationEditController::editedText() const
 {
     if (!m_doc || !m_editingTextID)
         return {};
-    for (const Annotation& a : m_doc->annotations()) {
-        if (a.id == *m_editingTextID)
-            return a.text;
-    }
-    return {};
+    const std::optional<Annotation> edited = AnnotationRef(m_doc, *m_editingTextID).value();
+    return edited ? edited->text : QString();
 }
 
 void AnnotationEditController::setEditedText(const QString& text)
@@ -503,15 +500,7 @@ void AnnotationEditController::confirmCrop()
 
 bool AnnotationEditController::editAnnotation(const QUuid& id, const std::function<void(Annotation&)>& change)
 {
-    QList<Annotation> list = m_doc->annotations();
-    for (Annotation& a : list) {
-        if (a.id == id) {
-            change(a);
-            m_doc->setAnnotations(list);
-            return true;
-        }
-    }
-    return false;
+    return AnnotationRef(m_doc, id).edit(change);
 }
 
 void AnnotationEditController::removeAnnotations(const std::function<bool(const Annotation&)>& matches)

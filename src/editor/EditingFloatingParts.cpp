@@ -2,6 +2,7 @@
 
 #include "editor/AnnotationEditController.h"
 #include "editor/AnnotationEditingLayer.h"
+#include "editor/AnnotationRef.h"
 #include "editor/EditingOverlay.h"
 #include "editor/EditorDocument.h"
 #include "editor/FormatBarContainer.h"
@@ -55,15 +56,6 @@ int barSlotOf(Annotation::Kind kind)
     case Annotation::Kind::highlight: return 1;
     default: return 2;
     }
-}
-
-const Annotation* findAnnotation(const QList<Annotation>& list, const QUuid& id)
-{
-    for (const Annotation& a : list) {
-        if (a.id == id)
-            return &a;
-    }
-    return nullptr;
 }
 
 Qt::Alignment alignmentOf(Annotation::Align align)
@@ -219,8 +211,7 @@ void EditingFloatingParts::syncTextField()
         return;
     const EditingFrame f = m_layer->frame();
     const std::optional<QUuid> id = m_controller->editingTextID();
-    const QList<Annotation> list = m_layer->document() ? m_layer->document()->annotations() : QList<Annotation>();
-    const Annotation* a = id ? findAnnotation(list, *id) : nullptr;
+    const std::optional<Annotation> a = id ? AnnotationRef(m_layer->document(), *id).value() : std::nullopt;
     if (!a || m_layer->isHidden() || !f.hasSize()) {
         m_textField->hide();
         return;
