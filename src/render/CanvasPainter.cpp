@@ -5,6 +5,7 @@
 #include "render/BackgroundView.h"
 #include "render/CardShadow.h"
 #include "render/ContinuousCorners.h"
+#include "render/DevicePixels.h"
 #include "render/ImageFilters.h"
 #include "render/RedactionBars.h"
 
@@ -292,10 +293,7 @@ void paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
         l.setRenderHint(QPainter::Antialiasing);
         l.fillPath(outside, Qt::black);
     }
-    p.save();
-    p.resetTransform();
-    p.drawImage(deviceBounds.topLeft(), layer);
-    p.restore();
+    drawImageAtDevicePixel(p, deviceBounds.topLeft(), layer);
 
     if (framed) {
         p.save();
