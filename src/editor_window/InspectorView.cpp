@@ -1,0 +1,309 @@
+#include "editor_window/InspectorView.h"
+
+#include "app/Toast.h"
+#include "editor/EditorDocument.h"
+#include "editor_window/InspectorAspectSection.h"
+#include "editor_window/InspectorBackgroundSection.h"
+#include "editor_window/InspectorChip.h"
+#include "editor_window/InspectorFrameSection.h"
+#include "editor_window/InspectorImageSection.h"
+#include "editor_window/InspectorLabel.h"
+#include "editor_window/InspectorPresetsButton.h"
+#include "editor_window/InspectorRedactionSection.h"
+#include "editor_window/InspectorStyleSection.h"
+#include "editor_window/SavePresetDialog.h"
+#include "model/Preferences.h"
+#include "model/PresetStore.h"
+#include "ui/LumaSegmented.h"
+#include "ui/Theme.h"
+
+#include <QFontMetricsF>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPropertyAnimation>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kTabAnimationMs = 220;
+// Menu entries show one line of a name, and never more than this much of it.
+constexpr qreal kMenuTextWidth = 320;
+
+InspectorChip::Look plusLook()
+{
+    InspectorChip::Look look;
+    look.symbol = QStringLiteral("plus");
+    look.symbolSize = 12;
+    look.symbolWeight = QFont::DemiBold;
+    look.width = 28;
+    look.height = 28;
+    look.radius = 8;
+    return look;
+}
+
+// A preset name as a menu entry: one line, elided, with '&' kept literal.
+QString menuText(QString name, const QFont& font)
+{
+    name.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    name.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    name = QFontMetricsF(font).elidedText(name, Qt::ElideRight, kMenuTextWidth);
+    name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return name;
+}
+}
+
+InspectorView::InspectorView(EditorDocument* document, QWidget* parent, InspectorServices services)
+    : GlassPanel(22, parent)
+    , m_document(document)
+{
+    PresetStore& presets = services.presets ? *services.presets : PresetStore::shared();
+    Preferences& prefs = services.preferences ? *services.preferences : Preferences::shared();
+    m_inspector = std::make_unique<Inspector>(document, presets, prefs);
+    auto toast = services.showToast ? services.showToast : [](const QString& message) { ::showToast(message); };
+
+    setFixedWidth(panelWidth);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // Header: presets menu, plus button, tabs.
+    m_header = new QWidget(this);
+    auto* header = new QVBoxLayout(m_header);
+    header->setContentsMargins(17, 16, 17, 14);
+    header->setSpacing(12);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    m_presetsButton = new InspectorPresetsButton(m_header);
+    row->addWidget(m_presetsButton, 1);
+    m_plus = new InspectorChip(QString(), plusLook(), m_header);
+    m_plus->setToolTip(tr("Save current style as a preset"));
+    row->addWidget(m_plus);
+    header->addLayout(row);
+    m_tabs = new LumaSegmented(m_header);
+    m_tabs->setOptions(QList<LumaSegmented::Option> { { int(Tab::style), tr("Style") },
+        { int(Tab::background), tr("Background") } });
+    m_tabs->setSelection(int(Tab::style));
+    header->addWidget(m_tabs);
+    layout->addWidget(m_header);
+    layout->addWidget(new InspectorHairline(this));
+
+    connect(m_presetsButton, &QAbstractButton::clicked, this, &InspectorView::showPresetsMenu);
+    connect(m_plus, &QAbstractButton::clicked, this, &InspectorView::showSavePreset);
+    connect(m_tabs, &LumaSegmented::activated, this, [this](const QVariant& value) { setActiveTab(Tab(value.toInt())); });
+
+    // Content.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    m_content = new QWidget;
+    m_content->setAutoFillBackground(false);
+    auto* content = new QVBoxLayout(m_content);
+    content->setContentsMargins(17, 16, 17, 18);
+    content->setSpacing(0);
+
+    m_stylePage = new QWidget(m_content);
+    auto* style = new QVBoxLayout(m_stylePage);
+    style->setContentsMargins(0, 0, 0, 0);
+    style->setSpacing(15);
+    Inspector& inspector = *m_inspector;
+    m_style = new InspectorStyleSection(inspector, m_stylePage);
+    m_image = new InspectorImageSection(inspector, m_stylePage);
+    m_frame = new InspectorFrameSection(inspector, m_stylePage);
+    m_aspect = new InspectorAspectSection(inspector, m_stylePage);
+    m_redaction = new InspectorRedactionSection(inspector, m_stylePage);
+    m_redactionHairline = new InspectorHairline(m_stylePage);
+    m_watermark = new InspectorWatermarkSection(inspector, services.pickLogo, toast, m_stylePage);
+    for (QWidget* item : { static_cast<QWidget*>(m_style), static_cast<QWidget*>(new InspectorHairline(m_stylePage)),
+             static_cast<QWidget*>(m_image), static_cast<QWidget*>(new InspectorHairline(m_stylePage)),
+             static_cast<QWidget*>(m_frame), static_cast<QWidget*>(new InspectorHairline(m_stylePage)),
+             static_cast<QWidget*>(m_aspect), static_cast<QWidget*>(new InspectorHairline(m_stylePage)),
+             static_cast<QWidget*>(m_redaction), m_redactionHairline, static_cast<QWidget*>(m_watermark) })
+        style->addWidget(item);
+    content->addWidget(m_stylePage);
+
+    m_backgroundPage = new QWidget(m_content);
+    auto* background = new QVBoxLayout(m_backgroundPage);
+    background->setContentsMargins(0, 0, 0, 0);
+    background->setSpacing(15);
+    m_background = new InspectorBackgroundSection(inspector, m_backgroundPage);
+    background->addWidget(m_background);
+    m_backgroundPage->hide();
+    content->addWidget(m_backgroundPage);
+    content->addStretch(1);
+
+    m_scroll->setWidget(m_content);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_content->setAttribute(Qt::WA_TranslucentBackground);
+    layout->addWidget(m_scroll, 1);
+
+    connect(&presets, &PresetStore::presetsChanged, this, &InspectorView::refreshTitle);
+    if (m_document) {
+        connect(m_document, &EditorDocument::settingsChanged, this, &InspectorView::refreshTitle);
+        connect(m_document, &EditorDocument::selectedPresetNameChanged, this, &InspectorView::refreshTitle);
+        connect(m_document, &EditorDocument::redactionCountsChanged, this, &InspectorView::refreshRedactionVisibility);
+        connect(m_document, &EditorDocument::manualRedactionsChanged, this, &InspectorView::refreshRedactionVisibility);
+        connect(m_document, &EditorDocument::toolChanged, this, &InspectorView::toolDidChange);
+        connect(m_document, &EditorDocument::selectedAnnotationChanged, this, &InspectorView::selectionDidChange);
+        connect(m_document, &EditorDocument::annotationsChanged, this, &InspectorView::selectionDidChange);
+        m_hadSelection = m_document->selectedAnnotationValue().has_value();
+    }
+    refreshTitle();
+    refreshRedactionVisibility();
+}
+
+InspectorView::~InspectorView() = default;
+
+void InspectorView::setMaxHeight(int height)
+{
+    m_maxHeight = std::max(0, height);
+    setMaximumHeight(m_maxHeight);
+    updateGeometry();
+}
+
+QSize InspectorView::sizeHint() const
+{
+    const int contentWidth = panelWidth;
+    QLayout* content = m_content->layout();
+    const int contentHeight = content->hasHeightForWidth() ? content->heightForWidth(contentWidth)
+                                                           : content->sizeHint().height();
+    const int natural = m_header->sizeHint().height() + 1 + contentHeight;
+    return QSize(panelWidth, std::min(natural, m_maxHeight));
+}
+
+void InspectorView::setActiveTab(Tab tab)
+{
+    {
+        const QSignalBlocker blocker(m_tabs);
+        m_tabs->setSelection(int(tab));
+    }
+    if (tab == m_activeTab)
+        return;
+    m_activeTab = tab;
+    m_stylePage->setVisible(tab == Tab::style);
+    m_backgroundPage->setVisible(tab == Tab::background);
+    m_scroll->verticalScrollBar()->setValue(0);
+    fadeIn();
+    updateGeometry();
+}
+
+void InspectorView::fadeIn()
+{
+    // The new tab's content fades in over the tab change's 0.22 s ease-in-out.
+    auto* effect = new QGraphicsOpacityEffect(m_content);
+    effect->setOpacity(0.0);
+    m_content->setGraphicsEffect(effect);
+    auto* animation = new QPropertyAnimation(effect, "opacity", effect);
+    animation->setDuration(kTabAnimationMs);
+    animation->setStartValue(0.0);
+    animation->setEndValue(1.0);
+    animation->setEasingCurve(QEasingCurve::InOutQuad);
+    QPointer<QWidget> content(m_content);
+    connect(animation, &QPropertyAnimation::finished, m_content, [content] {
+        // Painting through the effect costs on every repaint; drop it once the fade is done.
+        if (content)
+            content->setGraphicsEffect(nullptr);
+    });
+    animation->start();
+}
+
+void InspectorView::toolDidChange()
+{
+    if (!m_document)
+        return;
+    const AnnotationTool tool = m_document->tool();
+    if (tool != AnnotationTool::select && tool != AnnotationTool::crop && m_activeTab == Tab::background)
+        setActiveTab(Tab::style);
+}
+
+void InspectorView::selectionDidChange()
+{
+    if (!m_document)
+        return;
+    const bool selected = m_document->selectedAnnotationValue().has_value();
+    if (selected == m_hadSelection)
+        return;
+    m_hadSelection = selected;
+    if (selected && m_activeTab == Tab::background)
+        setActiveTab(Tab::style);
+}
+
+void InspectorView::refreshTitle()
+{
+    m_presetsButton->setText(m_inspector->presetsMenuTitle());
+    m_presetsButton->update();
+}
+
+void InspectorView::refreshRedactionVisibility()
+{
+    const bool shown = m_inspector->showsRedactionSection();
+    m_redaction->setVisible(shown);
+    m_redactionHairline->setVisible(shown);
+}
+
+QMenu* InspectorView::buildPresetsMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    // Hundreds of presets scroll instead of spreading into columns across the screen.
+    menu->setStyleSheet(QStringLiteral("QMenu { menu-scrollable: 1; }"));
+    const QList<StylePreset>& presets = m_inspector->presets().presets();
+    if (presets.isEmpty()) {
+        menu->addAction(tr("No saved presets"))->setEnabled(false);
+    } else {
+        for (const StylePreset& preset : presets) {
+            QAction* action = menu->addAction(menuText(preset.name, menu->font()));
+            connect(action, &QAction::triggered, this, [this, preset] { m_inspector->applyPreset(preset); });
+        }
+        menu->addSeparator();
+    }
+    connect(menu->addAction(tr("Save current style…")), &QAction::triggered, this, &InspectorView::showSavePreset);
+    return menu;
+}
+
+void InspectorView::showPresetsMenu()
+{
+    if (m_openMenu)
+        m_openMenu->close();
+    QMenu* menu = buildPresetsMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    m_openMenu = menu;
+    menu->popup(m_presetsButton->mapToGlobal(QPoint(0, m_presetsButton->height() + 4)));
+}
+
+void InspectorView::showSavePreset()
+{
+    if (!m_saveDialog) {
+        m_saveDialog = new SavePresetDialog(this);
+        m_saveDialog->setWindowModality(Qt::WindowModal);
+        connect(m_saveDialog->nameField(), &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_newPresetName = text; });
+        connect(m_saveDialog, &QDialog::accepted, this, &InspectorView::savePreset);
+        connect(m_saveDialog, &QDialog::rejected, this, &InspectorView::cancelSavePreset);
+    }
+    m_saveDialog->nameField()->setText(m_newPresetName);
+    m_saveDialog->nameField()->setFocus();
+    m_saveDialog->open();
+}
+
+void InspectorView::savePreset()
+{
+    m_inspector->savePreset(m_newPresetName);
+    m_newPresetName.clear();
+    if (m_saveDialog && m_saveDialog->isVisible())
+        m_saveDialog->hide();
+}
+
+void InspectorView::cancelSavePreset()
+{
+    m_newPresetName.clear();
+    if (m_saveDialog && m_saveDialog->isVisible())
+        m_saveDialog->hide();
+}
