@@ -2,6 +2,7 @@
 
 #include "editor/EditorDocument.h"
 #include "editor_window/Inspector.h"
+#include "editor_window/InspectorLayout.h"
 #include "editor_window/InspectorCheckbox.h"
 #include "editor_window/InspectorChip.h"
 #include "editor_window/InspectorLabel.h"
@@ -41,9 +42,7 @@ InspectorAspectSection::InspectorAspectSection(Inspector& inspector, QWidget* pa
     : QWidget(parent)
     , m_inspector(inspector)
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(9);
+    auto* layout = InspectorLayout::sectionLayout(this, 9);
 
     auto* header = new QHBoxLayout;
     header->setContentsMargins(0, 0, 0, 0);

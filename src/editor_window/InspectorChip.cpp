@@ -16,7 +16,7 @@ InspectorChip::InspectorChip(const QString& title, const Look& look, QWidget* pa
     setText(title);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
-    setSizePolicy(look.width > 0 || look.idleFill == Fill::none ? QSizePolicy::Fixed : QSizePolicy::Expanding,
+    setSizePolicy(look.width > 0 || look.fitsContent ? QSizePolicy::Fixed : QSizePolicy::Expanding,
         QSizePolicy::Fixed);
     Theme::followColorScheme(this);
 }
@@ -31,6 +31,7 @@ InspectorChip::Look InspectorChip::textLook(qreal size, QFont::Weight weight, In
     look.idleBorder = false;
     look.idleInk = ink;
     look.height = std::ceil(size * 1.6);
+    look.fitsContent = true;
     return look;
 }
 
@@ -68,13 +69,13 @@ QSize InspectorChip::sizeHint() const
             width += m_look.spacing;
         width += QFontMetricsF(Theme::font(m_look.titleSize, m_look.selectedTitleWeight)).horizontalAdvance(text());
     }
-    const qreal padding = m_look.idleFill == Fill::none ? 0 : 16;
+    const qreal padding = m_look.fitsContent ? 0 : 16;
     return QSize(int(std::ceil(width + padding)), int(m_look.height));
 }
 
 QSize InspectorChip::minimumSizeHint() const
 {
-    if (m_look.idleFill == Fill::none || m_look.width > 0)
+    if (m_look.fitsContent || m_look.width > 0)
         return sizeHint();
     return QSize(10, int(m_look.height));
 }
@@ -121,7 +122,7 @@ void InspectorChip::paintEvent(QPaintEvent*)
 
     QFont font = titleFont();
     const qreal symbolExtent = m_look.symbol.isEmpty() ? 0.0 : Symbols::extent(m_look.symbolSize);
-    const qreal inner = box.width() - (m_look.idleFill == Fill::none ? 0 : 8);
+    const qreal inner = box.width() - (m_look.fitsContent ? 0 : 8);
     qreal textWidth = text().isEmpty() ? 0.0 : QFontMetricsF(font).horizontalAdvance(text());
     const qreal gap = (symbolExtent > 0 && textWidth > 0) ? m_look.spacing : 0.0;
     if (textWidth > 0 && symbolExtent + gap + textWidth > inner && m_look.minimumScale < 1.0) {
@@ -130,7 +131,7 @@ void InspectorChip::paintEvent(QPaintEvent*)
         textWidth = QFontMetricsF(font).horizontalAdvance(text());
     }
     const qreal content = symbolExtent + gap + textWidth;
-    qreal x = m_look.idleFill == Fill::none ? box.left() : box.center().x() - std::min(content, inner) / 2.0;
+    qreal x = m_look.fitsContent ? box.left() : box.center().x() - std::min(content, inner) / 2.0;
     if (symbolExtent > 0) {
         Symbols::paint(p, m_look.symbol, QPointF(x + symbolExtent / 2.0, box.center().y()), m_look.symbolSize, ink,
             m_look.symbolWeight);

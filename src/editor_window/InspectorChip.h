@@ -30,6 +30,7 @@ public:
         bool dimIdleBorder = false; // format chips: white 10 % on dark instead of 12 %
         Ink idleInk = Ink::primary;
         qreal minimumScale = 1.0; // a title that does not fit shrinks down to this
+        bool fitsContent = false; // as wide as its content instead of the width it is given
     };
 
     InspectorChip(const QString& title, const Look& look, QWidget* parent = nullptr);

@@ -2,6 +2,7 @@
 
 #include "editor/EditorDocument.h"
 #include "editor_window/Inspector.h"
+#include "editor_window/InspectorLayout.h"
 #include "editor_window/InspectorCheckbox.h"
 #include "editor_window/InspectorField.h"
 #include "editor_window/InspectorLabel.h"
@@ -15,9 +16,7 @@ InspectorFrameSection::InspectorFrameSection(Inspector& inspector, QWidget* pare
     : QWidget(parent)
     , m_inspector(inspector)
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(9);
+    auto* layout = InspectorLayout::sectionLayout(this, 9);
     layout->addWidget(InspectorLabel::sectionTitle(tr("Window frame"), this));
 
     m_frame = new LumaSegmented(this);

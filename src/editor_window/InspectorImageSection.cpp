@@ -2,6 +2,7 @@
 
 #include "editor/EditorDocument.h"
 #include "editor_window/Inspector.h"
+#include "editor_window/InspectorLayout.h"
 #include "editor_window/InspectorCheckbox.h"
 #include "editor_window/InspectorChip.h"
 #include "editor_window/InspectorLabel.h"
@@ -30,9 +31,7 @@ InspectorImageSection::InspectorImageSection(Inspector& inspector, QWidget* pare
     : QWidget(parent)
     , m_inspector(inspector)
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(9);
+    auto* layout = InspectorLayout::sectionLayout(this, 9);
     layout->addWidget(InspectorLabel::sectionTitle(tr("Image"), this));
 
     m_removeBackground = new InspectorCheckbox(tr("Remove background"), 13, this);

@@ -1,5 +1,6 @@
 #include "editor_window/InspectorLabel.h"
 
+#include "editor_window/InspectorLayout.h"
 #include "editor_window/InspectorPalette.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
@@ -68,8 +69,8 @@ QSize InspectorLabel::sizeHint() const
 
 QSize InspectorLabel::minimumSizeHint() const
 {
-    if (wordWrap())
-        return QLabel::minimumSizeHint();
+    if (wordWrap()) // the height comes from heightForWidth
+        return QSize(20, QFontMetrics(font()).height());
     // Long texts (a preset name, a brand name) elide instead of widening the panel.
     return QSize(int(std::ceil(symbolWidth())) + 12, sizeHint().height());
 }
@@ -119,5 +120,6 @@ void InspectorHairline::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(QRectF(0, 0, width(), 0.5), InspectorPalette::hairline(Theme::colorScheme(this)));
+    const qreal inset = InspectorLayout::bleed();
+    p.fillRect(QRectF(inset, 0, width() - 2 * inset, 0.5), InspectorPalette::hairline(Theme::colorScheme(this)));
 }

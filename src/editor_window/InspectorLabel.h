@@ -37,7 +37,7 @@ private:
     qreal m_symbolSpacing = 0;
 };
 
-// A 0.5-pt line across its container in the hairline colour.
+// A 0.5-pt line across the inspector's column (inside the bleed) in the hairline colour.
 class InspectorHairline : public QWidget {
     Q_OBJECT
 public:

@@ -2,6 +2,7 @@
 
 #include "editor/EditorDocument.h"
 #include "editor_window/Inspector.h"
+#include "editor_window/InspectorLayout.h"
 #include "editor_window/InspectorCheckbox.h"
 #include "editor_window/InspectorChip.h"
 #include "editor_window/InspectorLabel.h"
@@ -41,9 +42,7 @@ InspectorRedactionSection::InspectorRedactionSection(Inspector& inspector, QWidg
     : QWidget(parent)
     , m_inspector(inspector)
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(9);
+    auto* layout = InspectorLayout::sectionLayout(this, 9);
     layout->addWidget(InspectorLabel::sectionTitle(tr("Hide sensitive info"), this));
 
     m_rowsBox = new QWidget(this);
@@ -54,7 +53,8 @@ InspectorRedactionSection::InspectorRedactionSection(Inspector& inspector, QWidg
 
     m_styleControls = new QWidget(this);
     auto* controls = new QVBoxLayout(m_styleControls);
-    controls->setContentsMargins(0, 0, 0, 0);
+    // The box spans the section's inset so its slider can; the buttons keep to the inset.
+    controls->setContentsMargins(InspectorLayout::bleed(), 0, InspectorLayout::bleed(), 0);
     controls->setSpacing(8);
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(0, 0, 0, 0);
@@ -71,8 +71,8 @@ InspectorRedactionSection::InspectorRedactionSection(Inspector& inspector, QWidg
     m_intensity->setFormat(&Inspector::hundredthsText);
     m_intensity->setOnBegin([this] { m_inspector.beginSliderDrag(); });
     connect(m_intensity, &LumaSlider::valueChanged, this, [this](double value) { m_inspector.setRedactIntensity(value); });
-    controls->addWidget(m_intensity);
-    layout->addWidget(m_styleControls);
+    InspectorLayout::addFullWidth(controls, m_intensity);
+    InspectorLayout::addFullWidth(layout, m_styleControls);
 
     m_note = InspectorLabel::caption(QString(), this);
     m_note->setSymbol(QStringLiteral("drop.fill"), 9, 5);

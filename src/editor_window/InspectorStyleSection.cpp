@@ -2,6 +2,7 @@
 
 #include "editor/EditorDocument.h"
 #include "editor_window/Inspector.h"
+#include "editor_window/InspectorLayout.h"
 #include "editor_window/InspectorChip.h"
 #include "editor_window/InspectorLabel.h"
 #include "ui/LumaSlider.h"
@@ -14,9 +15,7 @@ InspectorStyleSection::InspectorStyleSection(Inspector& inspector, QWidget* pare
     : QWidget(parent)
     , m_inspector(inspector)
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(14);
+    auto* layout = InspectorLayout::sectionLayout(this, 14);
 
     auto* header = new QHBoxLayout;
     header->setContentsMargins(0, 0, 0, 0);
@@ -34,7 +33,7 @@ InspectorStyleSection::InspectorStyleSection(Inspector& inspector, QWidget* pare
         s->setFormat(std::move(format));
         s->setOnBegin([this] { m_inspector.beginSliderDrag(); });
         connect(s, &LumaSlider::valueChanged, this, [this, write](double value) { (m_inspector.*write)(value); });
-        layout->addWidget(s);
+        InspectorLayout::addFullWidth(layout, s);
         return s;
     };
     m_padding = slider(tr("Padding"), 40, &Inspector::paddingText, &Inspector::setPadding);

@@ -8,6 +8,7 @@
 #include "editor_window/InspectorFrameSection.h"
 #include "editor_window/InspectorImageSection.h"
 #include "editor_window/InspectorLabel.h"
+#include "editor_window/InspectorLayout.h"
 #include "editor_window/InspectorPresetsButton.h"
 #include "editor_window/InspectorRedactionSection.h"
 #include "editor_window/InspectorStyleSection.h"
@@ -18,11 +19,11 @@
 #include "ui/Theme.h"
 
 #include <QFontMetricsF>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPropertyAnimation>
+#include <QPainter>
+#include <QVariantAnimation>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -33,6 +34,37 @@ constexpr int kTabAnimationMs = 220;
 // Menu entries show one line of a name, and never more than this much of it.
 constexpr qreal kMenuTextWidth = 320;
 
+}
+
+// Covers the content in the panel's material while a new tab fades in.
+class InspectorVeil final : public QWidget {
+public:
+    explicit InspectorVeil(QWidget* parent)
+        : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    void setOpacity(qreal opacity)
+    {
+        m_opacity = opacity;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QColor fill = Theme::materialFill(Theme::colorScheme(this));
+        fill.setAlphaF(1.0f);
+        QPainter p(this);
+        p.setOpacity(m_opacity);
+        p.fillRect(rect(), fill);
+    }
+
+private:
+    qreal m_opacity = 0.0;
+};
+
+namespace {
 InspectorChip::Look plusLook()
 {
     InspectorChip::Look look;
@@ -103,11 +135,16 @@ InspectorView::InspectorView(EditorDocument* document, QWidget* parent, Inspecto
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->viewport()->setAutoFillBackground(false);
-    m_scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    // A slim overlay-like bar that suits both schemes.
+    m_scroll->verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { width: 7px; background: transparent; margin: 2px 1px 2px 0; }"
+        "QScrollBar::handle:vertical { background: rgba(128, 128, 128, 0.5); border-radius: 3px; min-height: 28px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
     m_content = new QWidget;
     m_content->setAutoFillBackground(false);
     auto* content = new QVBoxLayout(m_content);
-    content->setContentsMargins(17, 16, 17, 18);
+    content->setContentsMargins(17 - InspectorLayout::bleed(), 16, 17 - InspectorLayout::bleed(), 18);
     content->setSpacing(0);
 
     m_stylePage = new QWidget(m_content);
@@ -142,8 +179,20 @@ InspectorView::InspectorView(EditorDocument* document, QWidget* parent, Inspecto
 
     m_scroll->setWidget(m_content);
     m_scroll->viewport()->setAutoFillBackground(false);
-    m_content->setAttribute(Qt::WA_TranslucentBackground);
+    m_content->setAutoFillBackground(false);
     layout->addWidget(m_scroll, 1);
+
+    m_veil = new InspectorVeil(this);
+    m_veil->hide();
+    m_fade = new QVariantAnimation(this);
+    m_fade->setDuration(kTabAnimationMs);
+    m_fade->setStartValue(1.0);
+    m_fade->setEndValue(0.0);
+    m_fade->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_veil->setOpacity(value.toReal());
+    });
+    connect(m_fade, &QVariantAnimation::finished, m_veil, &QWidget::hide);
 
     connect(&presets, &PresetStore::presetsChanged, this, &InspectorView::refreshTitle);
     if (m_document) {
@@ -173,8 +222,8 @@ QSize InspectorView::sizeHint() const
 {
     const int contentWidth = panelWidth;
     QLayout* content = m_content->layout();
-    const int contentHeight = content->hasHeightForWidth() ? content->heightForWidth(contentWidth)
-                                                           : content->sizeHint().height();
+    const int contentHeight = std::max(content->hasHeightForWidth() ? content->heightForWidth(contentWidth) : 0,
+        std::max(content->minimumSize().height(), content->hasHeightForWidth() ? 0 : content->sizeHint().height()));
     const int natural = m_header->sizeHint().height() + 1 + contentHeight;
     return QSize(panelWidth, std::min(natural, m_maxHeight));
 }
@@ -197,22 +246,14 @@ void InspectorView::setActiveTab(Tab tab)
 
 void InspectorView::fadeIn()
 {
-    // The new tab's content fades in over the tab change's 0.22 s ease-in-out.
-    auto* effect = new QGraphicsOpacityEffect(m_content);
-    effect->setOpacity(0.0);
-    m_content->setGraphicsEffect(effect);
-    auto* animation = new QPropertyAnimation(effect, "opacity", effect);
-    animation->setDuration(kTabAnimationMs);
-    animation->setStartValue(0.0);
-    animation->setEndValue(1.0);
-    animation->setEasingCurve(QEasingCurve::InOutQuad);
-    QPointer<QWidget> content(m_content);
-    connect(animation, &QPropertyAnimation::finished, m_content, [content] {
-        // Painting through the effect costs on every repaint; drop it once the fade is done.
-        if (content)
-            content->setGraphicsEffect(nullptr);
-    });
-    animation->start();
+    // The new tab's content rises out of the panel's material over the tab change's 0.22 s
+    // ease-in-out. A veil painted over it does this without a graphics effect, which would
+    // nest inside the panel's own shadow effect.
+    m_veil->setGeometry(m_scroll->geometry());
+    m_veil->raise();
+    m_veil->show();
+    m_fade->stop();
+    m_fade->start();
 }
 
 void InspectorView::toolDidChange()

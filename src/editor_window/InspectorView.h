@@ -20,6 +20,8 @@ class InspectorImageSection;
 class InspectorPresetsButton;
 class InspectorRedactionSection;
 class InspectorStyleSection;
+class InspectorVeil;
+class QVariantAnimation;
 class LumaSegmented;
 
 class QScrollArea;
@@ -116,6 +118,8 @@ private:
     QWidget* m_redactionHairline;
     InspectorWatermarkSection* m_watermark;
     InspectorBackgroundSection* m_background;
+    InspectorVeil* m_veil;
+    QVariantAnimation* m_fade;
     QPointer<SavePresetDialog> m_saveDialog;
     QPointer<QMenu> m_openMenu;
 };

@@ -2,6 +2,7 @@
 
 #include "editor/EditorDocument.h"
 #include "editor_window/Inspector.h"
+#include "editor_window/InspectorLayout.h"
 #include "editor_window/InspectorCheckbox.h"
 #include "editor_window/InspectorChip.h"
 #include "editor_window/InspectorField.h"
@@ -106,9 +107,7 @@ InspectorWatermarkSection::InspectorWatermarkSection(Inspector& inspector, LogoP
     , m_toast(std::move(toast))
 {
     Preferences& prefs = m_inspector.preferences();
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(9);
+    auto* layout = InspectorLayout::sectionLayout(this, 9);
 
     m_toggle = new InspectorCheckbox(tr("Watermark"), 13, this);
     m_toggle->setToolTip(tr("Add your own brand watermark, or turn it off"));
