@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLinearGradient>
+#include <QLayout>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
@@ -168,9 +169,10 @@ int main(int argc, char** argv)
             Backdrop backdrop(scheme);
             InspectorView view(&doc, &backdrop, services);
             Theme::setColorScheme(&backdrop, scheme);
-            view.resize(view.sizeHint());
             backdrop.show();
-            spin(300);
+            spin(100);
+            view.resize(view.sizeHint()); // measured once polished
+            spin(200);
             ok &= save(sheet(backdrop, &view, scale), out + QStringLiteral("/style-full-%1.png").arg(suffix));
 
             // The Background tab at the editor's usual height.
@@ -206,9 +208,10 @@ int main(int argc, char** argv)
         Backdrop backdrop(scheme);
         InspectorView view(&plain, &backdrop, services);
         Theme::setColorScheme(&backdrop, scheme);
-        view.resize(view.sizeHint());
         backdrop.show();
-        spin(300);
+        spin(100);
+        view.resize(view.sizeHint());
+        spin(200);
         ok &= save(sheet(backdrop, &view, scale), out + QStringLiteral("/style-plain-%1.png").arg(suffix));
     }
     prefs.waitForFileWrites();
