@@ -1,0 +1,211 @@
+#include "InspectorTestKit.h"
+#include "support/Wait.h"
+
+#include "editor_window/InspectorChip.h"
+#include "editor_window/InspectorPresetsButton.h"
+#include "editor_window/InspectorRedactionSection.h"
+#include "editor_window/SavePresetDialog.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace {
+QStringList texts(QMenu* menu)
+{
+    QStringList out;
+    for (QAction* action : menu->actions())
+        out.append(action->isSeparator() ? QStringLiteral("---") : action->text());
+    return out;
+}
+
+QAction* actionNamed(QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+}
+
+using InspectorViewTest = InspectorKit;
+
+TEST_F(InspectorViewTest, PresetsMenuListsAppliesAndUndoesInOneStep)
+{
+    open();
+    std::unique_ptr<QMenu> empty(view->buildPresetsMenu(nullptr));
+    EXPECT_EQ(texts(empty.get()), (QStringList { "No saved presets", "Save current style…" }));
+    EXPECT_FALSE(empty->actions()[0]->isEnabled());
+    EXPECT_EQ(view->presetsButton()->text(), "Presets");
+
+    BeautifySettings launch = BeautifySettings::defaults();
+    launch.background = BackgroundPreset::ocean;
+    launch.padding = 32;
+    presets.add(QStringLiteral("Launch"), launch);
+    presets.add(QStringLiteral("Docs & guides"), BeautifySettings::defaults());
+    // The store changed: the title follows at once (the document's style equals "Docs & guides").
+    EXPECT_EQ(view->presetsButton()->text(), "Docs & guides");
+
+    std::unique_ptr<QMenu> menu(view->buildPresetsMenu(nullptr));
+    EXPECT_EQ(texts(menu.get()), (QStringList { "Launch", "Docs && guides", "---", "Save current style…" }));
+
+    const BeautifySettings before = style();
+    const int undo = doc->undoCount();
+    QSignalSpy writes(doc.get(), &EditorDocument::settingsChanged);
+    actionNamed(menu.get(), QStringLiteral("Launch"))->trigger();
+    EXPECT_EQ(style(), launch);
+    EXPECT_EQ(writes.count(), 1); // the whole style in one write
+    EXPECT_EQ(doc->undoCount(), undo + 1);
+    EXPECT_EQ(view->presetsButton()->text(), "Launch");
+
+    doc->undo();
+    EXPECT_EQ(style(), before);
+    // The name is not part of an undo step, and a preset of that name still exists.
+    EXPECT_EQ(view->presetsButton()->text(), "Launch");
+}
+
+TEST_F(InspectorViewTest, SaveDialogStoresTrimmedNameAndStartsEmptyNextTime)
+{
+    open();
+    click(view->plusButton());
+    SavePresetDialog* dialog = view->savePresetDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), "Save preset");
+    EXPECT_EQ(dialog->nameField()->placeholderText(), "Preset name");
+
+    const int undo = doc->undoCount();
+    QTest::keyClicks(dialog->nameField(), QStringLiteral("  Launch post\t"));
+    click(dialog->saveButton());
+    EXPECT_FALSE(dialog->isVisible());
+    ASSERT_EQ(presets.presets().size(), 1);
+    EXPECT_EQ(presets.presets()[0].name, "Launch post");
+    EXPECT_EQ(view->presetsButton()->text(), "Launch post");
+    EXPECT_EQ(doc->undoCount(), undo);
+
+    // Reopened from the menu item: the field is empty again.
+    std::unique_ptr<QMenu> menu(view->buildPresetsMenu(nullptr));
+    actionNamed(menu.get(), QStringLiteral("Save current style…"))->trigger();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->nameField()->text(), "");
+
+    // Only blanks: nothing stored, the dialog closes, the field is cleared.
+    QTest::keyClicks(dialog->nameField(), QStringLiteral("   "));
+    QTest::keyClick(dialog->nameField(), Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(presets.presets().size(), 1);
+    EXPECT_EQ(view->newPresetName(), "");
+
+    // Cancel keeps nothing either.
+    click(view->plusButton());
+    QTest::keyClicks(dialog->nameField(), QStringLiteral("Draft"));
+    click(dialog->cancelButton());
+    EXPECT_EQ(presets.presets().size(), 1);
+    click(view->plusButton());
+    EXPECT_EQ(dialog->nameField()->text(), "");
+    QTest::keyClick(dialog->nameField(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(InspectorViewTest, HugeAndOddPresetNamesKeepTheMenuUsable)
+{
+    open();
+    const QString huge(10000, QLatin1Char('W'));
+    for (int i = 0; i < 500; ++i)
+        presets.add(QStringLiteral("Preset %1").arg(i), BeautifySettings::defaults());
+    presets.add(huge, BeautifySettings::defaults());
+    presets.add(QStringLiteral("first line\nsecond line"), BeautifySettings::defaults());
+    view->presetsButton()->click();
+    QMenu* menu = view->openPresetsMenu();
+    ASSERT_NE(menu, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(menu->actions().size(), 502 + 2);
+    const QRect screen = menu->screen()->availableGeometry();
+    // Scrolls instead of spreading into columns, and never wider than a sensible menu.
+    EXPECT_LE(menu->height(), screen.height());
+    EXPECT_LT(menu->width(), 600);
+    for (QAction* action : menu->actions()) {
+        EXPECT_LT(action->text().size(), 200);
+        EXPECT_FALSE(action->text().contains(QLatin1Char('\n')));
+    }
+    menu->close();
+
+    // The title elides inside its label; the panel keeps its width.
+    doc->setSelectedPresetName(huge);
+    EXPECT_EQ(view->presetsButton()->text(), huge);
+    EXPECT_EQ(view->width(), InspectorView::panelWidth);
+    EXPECT_LE(view->presetsButton()->width(), InspectorView::panelWidth);
+}
+
+TEST_F(InspectorViewTest, TabsReturnToStyleForDrawingToolsAndNewSelections)
+{
+    open();
+    Annotation a = mark(Annotation::Kind::box, { 0.1, 0.1 }, { 0.3, 0.3 });
+    Annotation b = mark(Annotation::Kind::arrow, { 0.5, 0.5 }, { 0.7, 0.7 });
+    doc->setAnnotations({ a, b });
+
+    clickSegment(view->tabSwitcher(), 1);
+    EXPECT_EQ(view->activeTab(), InspectorView::Tab::background);
+    EXPECT_TRUE(view->backgroundTab()->isVisible());
+    EXPECT_FALSE(view->styleTab()->isVisible());
+    const int undo = doc->undoCount();
+
+    doc->setTool(AnnotationTool::crop);
+    doc->setTool(AnnotationTool::select);
+    EXPECT_EQ(view->activeTab(), InspectorView::Tab::background);
+    doc->setTool(AnnotationTool::pen);
+    EXPECT_EQ(view->activeTab(), InspectorView::Tab::style);
+
+    clickSegment(view->tabSwitcher(), 1);
+    doc->setTool(AnnotationTool::select);
+    doc->setSelectedAnnotation(a.id);
+    EXPECT_EQ(view->activeTab(), InspectorView::Tab::style);
+
+    // From one selection to another is no change of "something is selected".
+    clickSegment(view->tabSwitcher(), 1);
+    doc->setSelectedAnnotation(b.id);
+    EXPECT_EQ(view->activeTab(), InspectorView::Tab::background);
+    doc->setSelectedAnnotation(std::nullopt);
+    EXPECT_EQ(view->activeTab(), InspectorView::Tab::background);
+    EXPECT_EQ(doc->undoCount(), undo); // switching tabs records nothing
+}
+
+TEST_F(InspectorViewTest, SensitiveSectionAppearsWithCountsOrHandDrawnAreas)
+{
+    open(BeautifySettings::defaults(), std::nullopt); // the scan is still running
+    InspectorRedactionSection* section = view->redactionSection();
+    EXPECT_TRUE(section->isHidden());
+    ASSERT_TRUE(waitUntil([this] { return scan.pending(); }));
+    scan.finish({ { RedactionKind::phone, { QRectF(0.1, 0.1, 0.2, 0.03) } } });
+    ASSERT_TRUE(waitUntil([section] { return !section->isHidden(); }));
+    EXPECT_EQ(section->listedKinds(), QList<RedactionKind> { RedactionKind::phone });
+
+    open();
+    section = view->redactionSection();
+    EXPECT_TRUE(section->isHidden());
+    doc->addManualRedaction(QRectF(0.2, 0.2, 0.1, 0.1));
+    EXPECT_FALSE(section->isHidden());
+    doc->undo();
+    EXPECT_TRUE(section->isHidden());
+}
+
+TEST_F(InspectorViewTest, HeightFollowsContentUpToTheLimit)
+{
+    open();
+    view->resize(view->sizeHint());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view->scrollArea()->verticalScrollBar()->isVisible());
+    EXPECT_EQ(view->width(), InspectorView::panelWidth);
+
+    view->setMaxHeight(400);
+    EXPECT_EQ(view->sizeHint().height(), 400);
+    view->resize(view->sizeHint());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view->scrollArea()->verticalScrollBar()->isVisible());
+    view->setMaxHeight(-20);
+    EXPECT_EQ(view->maxHeight(), 0);
+}
