@@ -17,7 +17,9 @@
 #include "ui/Theme.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QPainter>
 #include <QPointer>
 #include <QVBoxLayout>
@@ -201,7 +203,19 @@ void InspectorWatermarkSection::chooseWatermarkLogo()
 void InspectorWatermarkSection::loadChosenLogo(const QString& path, std::function<void()> done)
 {
     runInBackground(
-        QThreadPool::globalInstance(), this, [path] { return ImageFile::read(path); },
+        QThreadPool::globalInstance(), this,
+        [path] {
+            // Say plainly when a picture is simply too big, before the reader refuses it vaguely.
+            // Only regular files are opened here: a FIFO would block the reader.
+            const QSize claimed = QFileInfo(path).isFile() ? QImageReader(path).size() : QSize();
+            const qint64 limit = qint64(ImageFile::allocationLimitMiB) * 1024 * 1024 / 4;
+            if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > limit) {
+                ImageFile::Result tooLarge;
+                tooLarge.error = tr("the image is too large (%1 × %2 pixels)").arg(claimed.width()).arg(claimed.height());
+                return tooLarge;
+            }
+            return ImageFile::read(path);
+        },
         [this, path, done = std::move(done)](const ImageFile::Result& result) {
             if (result.ok()) {
                 m_inspector.preferences().setWatermarkLogo(result.image);
