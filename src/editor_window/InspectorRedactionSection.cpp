@@ -132,8 +132,10 @@ void InspectorRedactionSection::refresh()
     {
         const QSignalBlocker blocker(m_intensity);
         m_intensity->setValue(s.redactIntensity);
-        m_intensity->update();
     }
-    m_note->setText(Inspector::manualRedactionNote(doc->manualRedactions().size()));
-    m_note->updateGeometry();
+    const QString note = Inspector::manualRedactionNote(doc->manualRedactions().size());
+    if (note != m_note->text()) {
+        m_note->setText(note);
+        m_note->updateGeometry();
+    }
 }

@@ -54,6 +54,5 @@ void InspectorStyleSection::refresh()
     for (auto [slider, value] : { std::pair { m_padding, s.padding }, { m_radius, s.radius }, { m_shadow, s.shadow } }) {
         const QSignalBlocker blocker(slider);
         slider->setValue(value);
-        slider->update(); // the blocked setValue still stored the value; make sure it shows
     }
 }

@@ -15,9 +15,12 @@
 #include "editor_window/SavePresetDialog.h"
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
+#include "render/ContinuousCorners.h"
+#include "ui/GlassPanel.h"
 #include "ui/LumaSegmented.h"
 #include "ui/Theme.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -29,12 +32,42 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 constexpr int kTabAnimationMs = 220;
 // Menu entries show one line of a name, and never more than this much of it.
 constexpr qreal kMenuTextWidth = 320;
 
 }
+
+// The glass behind the inspector: shadows around the panel's shape, then its material.
+class InspectorGlass final : public QWidget {
+public:
+    static constexpr qreal cornerRadius = 22;
+
+    InspectorGlass(QWidget* parent, bool inside)
+        : QWidget(parent)
+        , m_inside(inside)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        Theme::followColorScheme(this);
+    }
+    int margin() const { return m_inside ? 0 : int(std::ceil(GlassPanel::shadowMargin())); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const ColorScheme scheme = Theme::colorScheme(this);
+        QPainter p(this);
+        const QRectF panel = QRectF(rect()).adjusted(margin(), margin(), -margin(), -margin());
+        GlassPanel::paintShadows(p, continuousRoundedRect(panel, cornerRadius), scheme);
+        GlassPanel::paintMaterial(p, panel, cornerRadius, scheme);
+    }
+
+private:
+    bool m_inside;
+};
 
 // Covers the content in the panel's material while a new tab fades in.
 class InspectorVeil final : public QWidget {
@@ -89,9 +122,10 @@ QString menuText(QString name, const QFont& font)
 }
 
 InspectorView::InspectorView(EditorDocument* document, QWidget* parent, InspectorServices services)
-    : GlassPanel(22, parent)
+    : QWidget(parent)
     , m_document(document)
 {
+    placeGlass();
     PresetStore& presets = services.presets ? *services.presets : PresetStore::shared();
     Preferences& prefs = services.preferences ? *services.preferences : Preferences::shared();
     m_inspector = std::make_unique<Inspector>(document, presets, prefs);
@@ -209,7 +243,63 @@ InspectorView::InspectorView(EditorDocument* document, QWidget* parent, Inspecto
     refreshRedactionVisibility();
 }
 
-InspectorView::~InspectorView() = default;
+InspectorView::~InspectorView()
+{
+    if (m_glass && m_glass->parentWidget() != this)
+        delete m_glass;
+}
+
+void InspectorView::placeGlass()
+{
+    QWidget* host = parentWidget() ? parentWidget() : this;
+    if (m_glass && m_glass->parentWidget() != host)
+        delete m_glass;
+    if (!m_glass)
+        m_glass = new InspectorGlass(host, host == this);
+    auto* glass = static_cast<InspectorGlass*>(m_glass.data());
+    if (host == this) {
+        glass->setGeometry(rect());
+        glass->lower();
+    } else {
+        const int m = glass->margin();
+        glass->setGeometry(geometry().adjusted(-m, -m, m, m));
+        glass->stackUnder(this);
+    }
+    glass->setVisible(host == this || isVisible());
+}
+
+bool InspectorView::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::ParentChange || event->type() == QEvent::ZOrderChange)
+        placeGlass();
+    return handled;
+}
+
+void InspectorView::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    placeGlass();
+}
+
+void InspectorView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeGlass();
+}
+
+void InspectorView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    placeGlass();
+}
+
+void InspectorView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (m_glass && m_glass->parentWidget() != this)
+        m_glass->hide();
+}
 
 void InspectorView::setMaxHeight(int height)
 {
@@ -279,8 +369,10 @@ void InspectorView::selectionDidChange()
 
 void InspectorView::refreshTitle()
 {
-    m_presetsButton->setText(m_inspector->presetsMenuTitle());
-    m_presetsButton->update();
+    // Every slider step lands here: repaint the label only when its text changes.
+    const QString title = m_inspector->presetsMenuTitle();
+    if (title != m_presetsButton->text())
+        m_presetsButton->setText(title);
 }
 
 void InspectorView::refreshRedactionVisibility()

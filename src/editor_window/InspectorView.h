@@ -3,7 +3,6 @@
 #include "editor_window/Inspector.h"
 #include "editor_window/InspectorWatermarkSection.h"
 #include "editor_window/SavePresetDialog.h"
-#include "ui/GlassPanel.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -12,6 +11,7 @@
 #include <memory>
 
 class EditorDocument;
+
 class InspectorAspectSection;
 class InspectorBackgroundSection;
 class InspectorChip;
@@ -40,7 +40,13 @@ struct InspectorServices {
 // the Style / Background tabs, and the scrolling sections of the active tab. Everything it shows
 // is read from the document, the presets and the preferences; it keeps only its tab and the
 // save dialog's text.
-class InspectorView : public GlassPanel {
+//
+// The glass (the GlassPanel's material, border and shadows, radius 22) is drawn by a widget kept
+// right behind the inspector as a sibling, reaching past it by the shadow's margin, rather than
+// by a GlassPanel around the content: the panel's shadow is a graphics effect, and every repaint
+// inside an effect repaints the whole effect, which a slider drag would pay on every step.
+// Without a parent the glass sits inside the inspector, under the content.
+class InspectorView : public QWidget {
     Q_OBJECT
 public:
     enum class Tab { style, background };
@@ -87,8 +93,17 @@ public:
     InspectorBackgroundSection* backgroundSection() const { return m_background; }
 
     QSize sizeHint() const override;
+    QWidget* glass() const { return m_glass; }
+
+protected:
+    bool event(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    void placeGlass();
     void refreshTitle();
     void refreshRedactionVisibility();
     void toolDidChange();
@@ -96,6 +111,7 @@ private:
     void fadeIn();
 
     QPointer<EditorDocument> m_document;
+    QPointer<QWidget> m_glass;
     std::unique_ptr<Inspector> m_inspector;
     int m_maxHeight = QWIDGETSIZE_MAX;
     Tab m_activeTab = Tab::style;

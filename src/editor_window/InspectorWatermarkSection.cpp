@@ -168,6 +168,7 @@ InspectorWatermarkSection::InspectorWatermarkSection(Inspector& inspector, LogoP
         connect(doc, &EditorDocument::settingsChanged, this, &InspectorWatermarkSection::refresh);
     connect(&prefs, &Preferences::watermarkTextChanged, this, &InspectorWatermarkSection::refresh);
     connect(&prefs, &Preferences::watermarkLogoChanged, this, &InspectorWatermarkSection::refresh);
+    connect(&prefs, &Preferences::watermarkLogoChanged, m_preview, qOverload<>(&QWidget::update));
     connect(&prefs, &Preferences::watermarkPositionChanged, this, &InspectorWatermarkSection::refresh);
     refresh();
 }
@@ -242,7 +243,6 @@ void InspectorWatermarkSection::refresh()
     const bool hasLogo = !prefs.watermarkLogo().isNull();
     m_upload->setTitle(hasLogo ? tr("Replace") : tr("Upload logo"));
     m_remove->setVisible(hasLogo);
-    m_preview->update();
     for (int i = 0; i < m_corners.size(); ++i)
         m_corners[i]->setSelected(kCorners[i].position == prefs.watermarkPosition());
 }

@@ -209,3 +209,32 @@ TEST_F(InspectorViewTest, HeightFollowsContentUpToTheLimit)
     view->setMaxHeight(-20);
     EXPECT_EQ(view->maxHeight(), 0);
 }
+
+TEST_F(InspectorViewTest, GlassFollowsTheInspectorInsideItsHost)
+{
+    open();
+    QWidget host;
+    host.resize(900, 900);
+    view->setParent(&host);
+    view->setGeometry(500, 40, InspectorView::panelWidth, 700);
+    host.show();
+    view->show();
+    QCoreApplication::processEvents();
+    QPointer<QWidget> glass = view->glass();
+    ASSERT_TRUE(glass);
+    EXPECT_EQ(glass->parentWidget(), &host);
+    // Larger by the shadow's reach on every side, centred on the panel, and stacked right under it.
+    EXPECT_EQ(glass->geometry().center(), view->geometry().center());
+    EXPECT_GT(glass->width(), view->width());
+    const QObjectList& siblings = host.children();
+    EXPECT_EQ(siblings.indexOf(glass.data()) + 1, siblings.indexOf(view.get()));
+
+    view->move(100, 60);
+    EXPECT_EQ(glass->geometry().center(), view->geometry().center());
+    view->hide();
+    EXPECT_TRUE(glass->isHidden());
+    view->show();
+    EXPECT_FALSE(glass->isHidden());
+    view.reset();
+    EXPECT_TRUE(glass.isNull());
+}
