@@ -153,7 +153,8 @@ void BackgroundSwatchGrid::paintEvent(QPaintEvent* event)
 {
     const ColorScheme scheme = Theme::colorScheme(this);
     const EditorDocument* doc = m_inspector.document();
-    const std::optional<BackgroundPreset> current = doc ? std::optional(doc->settings().background) : std::nullopt;
+    const bool hasDocument = doc != nullptr;
+    const BackgroundPreset current = hasDocument ? doc->settings().background : BackgroundPreset::none;
     const QColor accent = Theme::accentFor(scheme);
     const QColor captionColor = InspectorPalette::sectionTitle(scheme);
     const qreal dpr = devicePixelRatioF();
@@ -167,7 +168,7 @@ void BackgroundSwatchGrid::paintEvent(QPaintEvent* event)
         if (!cell.intersects(exposed))
             continue;
         const BackgroundPreset preset = kPresets[size_t(i)];
-        const bool selected = current == preset;
+        const bool selected = hasDocument && current == preset;
         const QRectF square = swatchRect(i);
         const int side = int(std::floor(square.width()));
         const QRectF snapped(std::round(square.x()), std::round(square.y()), side, side);
