@@ -10,8 +10,8 @@
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
 #include "platform/JsonSettingsStore.h"
-#include "platform/LoginItem.h"
-#include "platform/ScreenshotSettings.h"
+#include "fakes/FakeLoginItem.h"
+#include "fakes/FakeScreenshotSettings.h"
 #include "render/BackgroundView.h"
 #include "ui/LumaSlider.h"
 
@@ -24,25 +24,12 @@
 #include <memory>
 
 namespace {
-class NoLoginItem final : public LoginItem {
-public:
-    bool apply(bool, QString*) override { return true; }
-    bool isRegistered() const override { return false; }
-};
-
-class NoScreenshotSettings final : public ScreenshotSettings {
-public:
-    QString location() const override { return {}; }
-    QString namePrefix() const override { return {}; }
-    void setShowThumbnail(bool) override { }
-};
-
 // One inspector over a 2880 x 1800 shot with detections and presets, as the editor shows it.
 struct Bench {
     QTemporaryDir dir;
     JsonSettingsStore settings { dir.filePath(QStringLiteral("settings.json")) };
-    NoLoginItem loginItem;
-    NoScreenshotSettings screenshotSettings;
+    FakeLoginItem loginItem; // a benchmark registers no login item
+    FakeScreenshotSettings screenshotSettings;
     Preferences prefs { settings, loginItem, screenshotSettings, dir.filePath(QStringLiteral("logo.png")) };
     PresetStore presets { settings };
     std::unique_ptr<EditorDocument> doc;

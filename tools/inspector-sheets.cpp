@@ -9,14 +9,14 @@
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
 #include "platform/JsonSettingsStore.h"
-#include "platform/LoginItem.h"
-#include "platform/ScreenshotSettings.h"
+#include "fakes/FakeLoginItem.h"
+#include "fakes/FakeScreenshotSettings.h"
+#include "support/Wait.h"
 #include "ui/Theme.h"
 #include "ui/LumaSegmented.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLinearGradient>
 #include <QLayout>
 #include <QMenu>
@@ -29,27 +29,6 @@
 #include <memory>
 
 namespace {
-class NoLoginItem final : public LoginItem {
-public:
-    bool apply(bool, QString*) override { return true; }
-    bool isRegistered() const override { return false; }
-};
-
-class NoScreenshotSettings final : public ScreenshotSettings {
-public:
-    QString location() const override { return {}; }
-    QString namePrefix() const override { return {}; }
-    void setShowThumbnail(bool) override { }
-};
-
-void spin(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
 QImage shot()
 {
     QImage image(1200, 800, QImage::Format_RGB32);
@@ -130,8 +109,8 @@ int main(int argc, char** argv)
 
     QTemporaryDir scratch;
     JsonSettingsStore settings(scratch.filePath(QStringLiteral("settings.json")));
-    NoLoginItem loginItem;
-    NoScreenshotSettings screenshotSettings;
+    FakeLoginItem loginItem; // a sheet registers no login item
+    FakeScreenshotSettings screenshotSettings;
     Preferences prefs(settings, loginItem, screenshotSettings, scratch.filePath(QStringLiteral("logo.png")));
     PresetStore presets(settings);
     presets.add(QStringLiteral("Launch post"), BeautifySettings::defaults());
