@@ -108,8 +108,9 @@ void InspectorLabel::paintEvent(QPaintEvent*)
     p.drawText(area, int(Qt::AlignVCenter) | int(alignment() & Qt::AlignHorizontal_Mask), shown);
 }
 
-InspectorHairline::InspectorHairline(QWidget* parent)
+InspectorHairline::InspectorHairline(QWidget* parent, bool inColumn)
     : QWidget(parent)
+    , m_inColumn(inColumn)
 {
     setFixedHeight(1);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -120,6 +121,6 @@ void InspectorHairline::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const qreal inset = InspectorLayout::bleed();
+    const qreal inset = m_inColumn ? InspectorLayout::bleed() : 0;
     p.fillRect(QRectF(inset, 0, width() - 2 * inset, 0.5), InspectorPalette::hairline(Theme::colorScheme(this)));
 }

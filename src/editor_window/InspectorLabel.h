@@ -37,12 +37,16 @@ private:
     qreal m_symbolSpacing = 0;
 };
 
-// A 0.5-pt line across the inspector's column (inside the bleed) in the hairline colour.
+// A 0.5-pt line in the hairline colour across its container: in the inspector's column it keeps
+// inside the bleed (`inColumn`), under the header it spans the panel.
 class InspectorHairline : public QWidget {
     Q_OBJECT
 public:
-    explicit InspectorHairline(QWidget* parent = nullptr);
+    explicit InspectorHairline(QWidget* parent = nullptr, bool inColumn = true);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool m_inColumn;
 };

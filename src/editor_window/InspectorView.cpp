@@ -156,7 +156,7 @@ InspectorView::InspectorView(EditorDocument* document, QWidget* parent, Inspecto
     m_tabs->setSelection(int(Tab::style));
     header->addWidget(m_tabs);
     layout->addWidget(m_header);
-    layout->addWidget(new InspectorHairline(this));
+    layout->addWidget(new InspectorHairline(this, false));
 
     connect(m_presetsButton, &QAbstractButton::clicked, this, &InspectorView::showPresetsMenu);
     connect(m_plus, &QAbstractButton::clicked, this, &InspectorView::showSavePreset);
