@@ -9,7 +9,9 @@
 #include "support/Wait.h"
 
 #include <QBuffer>
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QtEndian>
@@ -276,4 +278,40 @@ TEST(InspectorWatermarkShared, RendersOfEveryShotShowANewBrandName)
     prefs.setWatermarkLogo(savedLogo);
     prefs.flushWatermarkText();
     prefs.waitForFileWrites();
+}
+
+// The desktop's dialog opens without blocking and reports only a chosen file.
+TEST(InspectorLogoPicker, OpensWithoutBlockingAndReportsOnlyAChoice)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("logo.png"));
+    writeFile(path, pngBytes(QSize(6, 6), Qt::red));
+    QWidget window;
+    window.show();
+    QStringList chosen;
+    const auto picker = InspectorWatermarkSection::systemLogoPicker();
+    const auto findDialog = [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog && dialog->isVisible())
+                return dialog;
+        }
+        return static_cast<QFileDialog*>(nullptr);
+    };
+
+    picker(&window, [&chosen](const QString& p) { chosen.append(p); });
+    QFileDialog* dialog = findDialog(); // we got here: the call returned with the dialog open
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(dialog->windowTitle(), "Choose a logo for your watermark");
+    dialog->selectFile(path);
+    QMetaObject::invokeMethod(dialog, "accept");
+    EXPECT_EQ(chosen, QStringList { path });
+
+    picker(&window, [&chosen](const QString& p) { chosen.append(p); });
+    dialog = findDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->reject();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(chosen.size(), 1);
 }
