@@ -2,10 +2,17 @@
 #include "support/Wait.h"
 
 #include "editor_window/InspectorChip.h"
+#include "editor_window/InspectorLabel.h"
+#include "editor_window/InspectorAspectSection.h"
+#include "editor_window/InspectorFrameSection.h"
+#include "editor_window/InspectorImageSection.h"
 #include "editor_window/InspectorPresetsButton.h"
+#include "editor_window/InspectorStyleSection.h"
+#include "editor_window/InspectorWatermarkSection.h"
 #include "editor_window/InspectorRedactionSection.h"
 #include "editor_window/SavePresetDialog.h"
 
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -237,4 +244,20 @@ TEST_F(InspectorViewTest, GlassFollowsTheInspectorInsideItsHost)
     EXPECT_FALSE(glass->isHidden());
     view.reset();
     EXPECT_TRUE(glass.isNull());
+}
+
+TEST_F(InspectorViewTest, StyleTabKeepsItsOrderAndSpacing)
+{
+    open(BeautifySettings::defaults(), DetectionResult { { RedactionKind::card, { QRectF(0.1, 0.1, 0.3, 0.02) } } });
+    QLayout* tab = view->styleTab()->layout();
+    ASSERT_EQ(tab->count(), 11);
+    const QList<QWidget*> sections { static_cast<QWidget*>(view->styleSection()), view->imageSection(),
+        view->frameSection(), view->aspectSection(), view->redactionSection(), view->watermarkSection() };
+    for (int i = 0; i < sections.size(); ++i)
+        EXPECT_EQ(tab->itemAt(2 * i)->widget(), sections[i]) << i;
+    for (int i = 1; i < 10; i += 2)
+        EXPECT_TRUE(qobject_cast<InspectorHairline*>(tab->itemAt(i)->widget())) << i;
+    EXPECT_EQ(view->styleTab()->layout()->spacing(), 15);
+    // Laid out top to bottom 15 pt apart, hairlines included.
+    EXPECT_EQ(tab->itemAt(1)->geometry().top() - tab->itemAt(0)->geometry().bottom() - 1, 15);
 }
