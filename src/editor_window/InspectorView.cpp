@@ -46,9 +46,10 @@ class InspectorGlass final : public QWidget {
 public:
     static constexpr qreal cornerRadius = 22;
 
-    InspectorGlass(QWidget* parent, bool inside)
+    InspectorGlass(QWidget* parent, QWidget* inspector)
         : QWidget(parent)
-        , m_inside(inside)
+        , m_inspector(inspector)
+        , m_inside(parent == inspector)
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         Theme::followColorScheme(this);
@@ -58,7 +59,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
-        const ColorScheme scheme = Theme::colorScheme(this);
+        // The inspector's scheme: one forced on the inspector alone applies to its glass too.
+        const ColorScheme scheme = Theme::colorScheme(m_inspector ? m_inspector.data() : this);
         QPainter p(this);
         const QRectF panel = QRectF(rect()).adjusted(margin(), margin(), -margin(), -margin());
         GlassPanel::paintShadows(p, continuousRoundedRect(panel, cornerRadius), scheme);
@@ -66,6 +68,7 @@ protected:
     }
 
 private:
+    QPointer<QWidget> m_inspector;
     bool m_inside;
 };
 
@@ -255,7 +258,7 @@ void InspectorView::placeGlass()
     if (m_glass && m_glass->parentWidget() != host)
         delete m_glass;
     if (!m_glass)
-        m_glass = new InspectorGlass(host, host == this);
+        m_glass = new InspectorGlass(host, this);
     auto* glass = static_cast<InspectorGlass*>(m_glass.data());
     if (host == this) {
         glass->setGeometry(rect());
@@ -273,6 +276,8 @@ bool InspectorView::event(QEvent* event)
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::ParentChange || event->type() == QEvent::ZOrderChange)
         placeGlass();
+    else if (event->type() == QEvent::DynamicPropertyChange && m_glass) // a colour scheme forced on us
+        m_glass->update();
     return handled;
 }
 

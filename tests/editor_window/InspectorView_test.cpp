@@ -20,6 +20,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include "ui/Theme.h"
+
 namespace {
 QStringList texts(QMenu* menu)
 {
@@ -260,4 +262,28 @@ TEST_F(InspectorViewTest, StyleTabKeepsItsOrderAndSpacing)
     EXPECT_EQ(view->styleTab()->layout()->spacing(), 15);
     // Laid out top to bottom 15 pt apart, hairlines included.
     EXPECT_EQ(tab->itemAt(1)->geometry().top() - tab->itemAt(0)->geometry().bottom() - 1, 15);
+}
+
+TEST_F(InspectorViewTest, GlassTakesTheSchemeForcedOnTheInspector)
+{
+    open();
+    QWidget host;
+    host.resize(600, 900);
+    view->setParent(&host);
+    view->setGeometry(100, 40, InspectorView::panelWidth, 600);
+    host.show();
+    view->show();
+    const auto panelTone = [this] {
+        QCoreApplication::processEvents();
+        // A spot of bare glass: left of the presets label, under the panel's top edge.
+        const QImage shot = view->glass()->grab().toImage();
+        const int m = (view->glass()->width() - view->width()) / 2;
+        return shot.pixelColor(m + 6, m + 60).lightness();
+    };
+    Theme::setColorScheme(view.get(), ColorScheme::light);
+    const int light = panelTone();
+    Theme::setColorScheme(view.get(), ColorScheme::dark);
+    const int dark = panelTone();
+    EXPECT_GT(light, dark + 80);
+    view.reset(); // before its host goes
 }
