@@ -49,6 +49,7 @@ InspectorRedactionSection::InspectorRedactionSection(Inspector& inspector, QWidg
     auto* rows = new QVBoxLayout(m_rowsBox);
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(9);
+    m_rowsBox->hide(); // until a kind is found
     layout->addWidget(m_rowsBox);
 
     m_styleControls = new QWidget(this);

@@ -20,6 +20,7 @@
 #include "ui/LumaSegmented.h"
 #include "ui/Theme.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -215,6 +216,8 @@ InspectorView::InspectorView(EditorDocument* document, QWidget* parent, Inspecto
     content->addStretch(1);
 
     m_scroll->setWidget(m_content);
+    // The scroll area does not pass its content's size on: tell the host when it changes.
+    m_content->installEventFilter(this);
     m_scroll->viewport()->setAutoFillBackground(false);
     m_content->setAutoFillBackground(false);
     layout->addWidget(m_scroll, 1);
@@ -281,6 +284,13 @@ bool InspectorView::event(QEvent* event)
     return handled;
 }
 
+bool InspectorView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_content && event->type() == QEvent::LayoutRequest)
+        updateGeometry();
+    return QWidget::eventFilter(watched, event);
+}
+
 void InspectorView::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
@@ -317,6 +327,13 @@ QSize InspectorView::sizeHint() const
 {
     const int contentWidth = panelWidth;
     QLayout* content = m_content->layout();
+    // Before the panel is first shown its layouts never ran, so the sizes they cached for the
+    // sections still count controls hidden since: drop those caches before measuring. (Once
+    // shown, Qt keeps them current; doing this then would only request layouts in a loop.)
+    if (!isVisible()) {
+        for (QWidget* child : m_content->findChildren<QWidget*>())
+            child->updateGeometry();
+    }
     const int contentHeight = std::max(content->hasHeightForWidth() ? content->heightForWidth(contentWidth) : 0,
         std::max(content->minimumSize().height(), content->hasHeightForWidth() ? 0 : content->sizeHint().height()));
     const int natural = m_header->sizeHint().height() + 1 + contentHeight;

@@ -287,3 +287,38 @@ TEST_F(InspectorViewTest, GlassTakesTheSchemeForcedOnTheInspector)
     EXPECT_GT(light, dark + 80);
     view.reset(); // before its host goes
 }
+
+TEST_F(InspectorViewTest, SizeHintIsTheSameBeforeAndAfterShowing)
+{
+    doc = makeDocument(scan, DetectionResult {}, BeautifySettings::defaults());
+    InspectorView fresh(doc.get(), nullptr, services());
+    const QSize before = fresh.sizeHint();
+    fresh.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fresh.sizeHint(), before);
+
+    // Content that grows tells the host its new size.
+    bool told = false;
+    struct Watch : QObject {
+        bool* flag;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::LayoutRequest)
+                *flag = true;
+            return false;
+        }
+    } watch;
+    watch.flag = &told;
+    QWidget host;
+    fresh.setParent(&host);
+    host.installEventFilter(&watch);
+    host.show();
+    fresh.show();
+    QCoreApplication::processEvents();
+    told = false;
+    fresh.inspector().setWatermark(true);
+    const int grownHint = fresh.sizeHint().height();
+    EXPECT_GT(grownHint, before.height());
+    EXPECT_TRUE(waitUntil([&told] { return told; }, 2000));
+    fresh.setParent(nullptr);
+}
