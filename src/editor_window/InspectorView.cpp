@@ -35,13 +35,6 @@
 
 #include <cmath>
 
-namespace {
-constexpr int kTabAnimationMs = 220;
-// Menu entries show one line of a name, and never more than this much of it.
-constexpr qreal kMenuTextWidth = 320;
-
-}
-
 // The glass behind the inspector: shadows around the panel's shape, then its material.
 class InspectorGlass final : public QWidget {
 public:
@@ -64,7 +57,8 @@ protected:
         const ColorScheme scheme = Theme::colorScheme(m_inspector ? m_inspector.data() : this);
         QPainter p(this);
         const QRectF panel = QRectF(rect()).adjusted(margin(), margin(), -margin(), -margin());
-        GlassPanel::paintShadows(p, continuousRoundedRect(panel, cornerRadius), scheme);
+        if (!m_inside) // inside there is no room around the panel for them
+            GlassPanel::paintShadows(p, continuousRoundedRect(panel, cornerRadius), scheme);
         GlassPanel::paintMaterial(p, panel, cornerRadius, scheme);
     }
 
@@ -102,6 +96,10 @@ private:
 };
 
 namespace {
+constexpr int kTabAnimationMs = 220;
+// Menu entries show one line of a name, and never more than this much of it.
+constexpr qreal kMenuTextWidth = 320;
+
 InspectorChip::Look plusLook()
 {
     InspectorChip::Look look;
