@@ -141,7 +141,6 @@ void SliderDragStepWithRepaint(benchmark::State& state)
     }
 }
 BENCHMARK(SliderDragStepWithRepaint)->Unit(benchmark::kMicrosecond);
-
 }
 
 int main(int argc, char** argv)
