@@ -28,7 +28,9 @@ InspectorLabel* InspectorLabel::caption(const QString& text, QWidget* parent)
 {
     auto* label = new InspectorLabel(text, 10.5, QFont::Normal, Role::secondary, parent);
     label->setWordWrap(true);
-    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
     return label;
 }
 

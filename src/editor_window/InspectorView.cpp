@@ -323,7 +323,9 @@ void InspectorView::setMaxHeight(int height)
 
 QSize InspectorView::sizeHint() const
 {
-    const int contentWidth = panelWidth;
+    // Measured as narrow as with the scroll bar, which is how the scroll area tries it first:
+    // what fits there never shows the bar.
+    const int contentWidth = panelWidth - m_scroll->verticalScrollBar()->sizeHint().width();
     QLayout* content = m_content->layout();
     // Before the panel is first shown its layouts never ran, so the sizes they cached for the
     // sections still count controls hidden since: drop those caches before measuring. (Once
@@ -332,8 +334,8 @@ QSize InspectorView::sizeHint() const
         for (QWidget* child : m_content->findChildren<QWidget*>())
             child->updateGeometry();
     }
-    const int contentHeight = std::max(content->hasHeightForWidth() ? content->heightForWidth(contentWidth) : 0,
-        std::max(content->minimumSize().height(), content->hasHeightForWidth() ? 0 : content->sizeHint().height()));
+    const int contentHeight = content->hasHeightForWidth() ? content->heightForWidth(contentWidth)
+                                                           : content->sizeHint().height();
     const int natural = m_header->sizeHint().height() + 1 + contentHeight;
     return QSize(panelWidth, std::min(natural, m_maxHeight));
 }
