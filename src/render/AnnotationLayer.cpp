@@ -1,6 +1,7 @@
 #include "render/AnnotationLayer.h"
 
 #include "render/ContinuousCorners.h"
+#include "render/DevicePixels.h"
 #include "render/ImageFilters.h"
 
 #include <QFontDatabase>
@@ -141,24 +142,10 @@ Shadow renderShadow(const MarkInk& ink, const QTransform& toDevice, const QRect&
     return { shade, box.topLeft() };
 }
 
-QRect deviceBounds(const QPainter& painter)
-{
-    const QPaintDevice* device = painter.device();
-    if (!device)
-        return {};
-    const double dpr = device->devicePixelRatio();
-    return QRect(0, 0, int(std::ceil(device->width() * dpr)), int(std::ceil(device->height() * dpr)));
-}
-
 void paintInk(QPainter& painter, const MarkInk& ink, const Shadow& shadow)
 {
     if (!shadow.shade.isNull()) {
-        // Device pixels: cancel the device's own pixel ratio and any world transform.
-        painter.save();
-        const double dpr = painter.device()->devicePixelRatio();
-        painter.setWorldTransform(QTransform::fromScale(1 / dpr, 1 / dpr));
-        painter.drawImage(QPointF(shadow.at), shadow.shade);
-        painter.restore();
+        drawDeviceImage(painter, shadow.shade, shadow.at);
     }
     if (ink.path.isEmpty())
         return;
@@ -340,7 +327,7 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
 void paintAnnotation(QPainter& painter, const QRectF& canvasRect, const Annotation& annotation)
 {
     const MarkInk ink = inkOf(annotation, canvasRect);
-    paintInk(painter, ink, renderShadow(ink, painter.deviceTransform(), deviceBounds(painter)));
+    paintInk(painter, ink, renderShadow(ink, painter.deviceTransform(), reachableDeviceRect(painter)));
 }
 
 void paintHighlights(QPainter& painter, const QRectF& canvasRect, const QList<Annotation>& highlights,
@@ -442,7 +429,7 @@ void paintAnnotations(QPainter& painter, const QRectF& canvasRect, const QList<A
     // Shadows are independent images: make them on several cores, then lay everything down
     // in list order on this painter.
     const QTransform toDevice = painter.deviceTransform();
-    const QRect bounds = deviceBounds(painter);
+    const QRect bounds = reachableDeviceRect(painter);
     const std::vector<Shadow> shadows = QtConcurrent::blockingMapped<std::vector<Shadow>>(
         inks, [&toDevice, &bounds](const MarkInk& ink) { return renderShadow(ink, toDevice, bounds); });
     for (std::size_t i = 0; i < inks.size(); ++i)

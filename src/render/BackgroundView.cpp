@@ -2,6 +2,7 @@
 
 #include "render/BackgroundMesh.h"
 #include "render/CheckerboardPattern.h"
+#include "render/DevicePixels.h"
 #include "render/MeshGradient.h"
 
 #include <QPaintDevice>
@@ -55,18 +56,27 @@ void paintBackground(QPainter& painter, const QRectF& rect, BackgroundPreset pre
         const QSize size(int(std::lround(mapped.right())) - topLeft.x(), int(std::lround(mapped.bottom())) - topLeft.y());
         if (size.isEmpty())
             return;
+        // Backgrounds are smooth: past a few megapixels (a canvas zoomed far in) a smaller
+        // render drawn scaled looks the same and keeps memory bounded.
+        constexpr double kMaxPixels = 4'000'000;
+        const double pixels = double(size.width()) * size.height();
+        if (pixels > kMaxPixels) {
+            const double f = std::sqrt(kMaxPixels / pixels);
+            const QImage image = BackgroundImageCache::shared().image(
+                preset, QSize(std::max(1, int(size.width() * f)), std::max(1, int(size.height() * f))));
+            if (image.isNull())
+                return;
+            painter.save();
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(rect, image);
+            painter.restore();
+            return;
+        }
         const QImage image = BackgroundImageCache::shared().image(preset, size);
         if (image.isNull())
             return;
-        // The device transform also holds what the painter adds under the world transform (the
-        // pixel ratio, and a child widget's offset in its window): cancel exactly that, so the
-        // image lands 1:1 on the device pixels it was rendered for.
-        painter.save();
-        painter.setWorldTransform(QTransform());
-        const QTransform base = painter.deviceTransform();
-        painter.setWorldTransform(QTransform::fromTranslate(topLeft.x(), topLeft.y()) * base.inverted());
-        painter.drawImage(QPointF(0, 0), image);
-        painter.restore();
+        // Lands 1:1 on the device pixels it was rendered for.
+        drawDeviceImage(painter, image, topLeft);
         return;
     }
 

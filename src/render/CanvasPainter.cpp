@@ -5,6 +5,7 @@
 #include "render/BackgroundView.h"
 #include "render/CardShadow.h"
 #include "render/ContinuousCorners.h"
+#include "render/DevicePixels.h"
 #include "render/ImageFilters.h"
 #include "render/RedactionBars.h"
 
@@ -268,8 +269,11 @@ void paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
 
     // The card's content goes through a layer aligned to device pixels so the rounded corners
     // are cut anti-aliased (a clip path would leave them jagged).
+    // Only the part the painter can reach: a zoomed canvas on screen is mostly outside it.
     const QTransform toDevice = p.deviceTransform();
-    const QRect deviceBounds = toDevice.mapRect(card).toAlignedRect();
+    const QRect deviceBounds = toDevice.mapRect(card).toAlignedRect() & reachableDeviceRect(p);
+    if (deviceBounds.isEmpty())
+        return;
     QImage layer(deviceBounds.size(), QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull())
         return;
@@ -292,10 +296,7 @@ void paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
         l.setRenderHint(QPainter::Antialiasing);
         l.fillPath(outside, Qt::black);
     }
-    p.save();
-    p.resetTransform();
-    p.drawImage(deviceBounds.topLeft(), layer);
-    p.restore();
+    drawDeviceImage(p, layer, deviceBounds.topLeft());
 
     if (framed) {
         p.save();
