@@ -132,6 +132,8 @@ CanvasStage::CanvasStage(EditorDocument& document, Preferences& prefs, std::func
 {
     setObjectName(QStringLiteral("canvasStage"));
     setAttribute(Qt::WA_AcceptTouchEvents);
+    // A click on the stage takes the keyboard from a text field, so Space and Delete act here.
+    setFocusPolicy(Qt::ClickFocus);
     m_canvas->setObjectName(QStringLiteral("stageCanvas"));
     if (m_layerSlot.create)
         m_layer = m_layerSlot.create(m_doc, this);

@@ -60,7 +60,7 @@ public:
     {
         setObjectName(QStringLiteral("inspectorPlaceholder"));
     }
-    QSize sizeHint() const override { return { EditorView::inspectorWidth, 560 }; }
+    QSize sizeHint() const override { return { EditorView::kInspectorWidth, 560 }; }
 };
 
 }
@@ -70,7 +70,7 @@ EditorView::EditorView(std::shared_ptr<EditorDocument> document, Preferences& pr
     , m_document(std::move(document))
 {
     setObjectName(QStringLiteral("editor"));
-    setMinimumSize(minimumWidth, minimumHeight);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     EditorDocument& doc = *m_document;
 
     auto* column = new QVBoxLayout(this);
@@ -110,6 +110,13 @@ EditorView::~EditorView()
     m_stage->canvas()->clearCache();
 }
 
+void EditorView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Keys start on the canvas, not in the inspector's first text field.
+    m_stage->setFocus();
+}
+
 bool EditorView::deleteEnabled() const
 {
     return m_document->selectedAnnotation().has_value() && !m_document->isEditingText() && !focusTakesText();
@@ -138,7 +145,7 @@ void EditorView::layoutBody()
     m_inspector->setMaximumHeight(maxHeight);
     const QSize wanted = m_inspector->sizeHint();
     const int inspectorHeight = std::min(wanted.height(), maxHeight);
-    m_inspector->setGeometry(area.width() - 20 - inspectorWidth, 12, inspectorWidth, inspectorHeight);
+    m_inspector->setGeometry(area.width() - 20 - kInspectorWidth, 12, kInspectorWidth, inspectorHeight);
 
     const QSize pill = m_pill->sizeHint();
     const QSize hint = m_hint->sizeHint();

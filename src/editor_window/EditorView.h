@@ -37,9 +37,9 @@ public:
         std::function<QWidget*(EditorDocument& document, QWidget* parent)> inspector;
     };
 
-    static constexpr int minimumWidth = 920;
-    static constexpr int minimumHeight = 640;
-    static constexpr int inspectorWidth = 312;
+    static constexpr int kMinimumWidth = 920;
+    static constexpr int kMinimumHeight = 640;
+    static constexpr int kInspectorWidth = 312;
 
     EditorView(std::shared_ptr<EditorDocument> document, Preferences& prefs, Hooks hooks, QWidget* parent = nullptr);
     ~EditorView() override;
@@ -57,6 +57,9 @@ public:
     // The Delete command: the selected annotation goes, unless text is being edited or typed.
     void deleteSelectedAnnotation();
     bool deleteEnabled() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     class Body;

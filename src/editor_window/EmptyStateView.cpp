@@ -340,7 +340,7 @@ EmptyStateView::EmptyStateView(CaptureManager& capture, Hooks hooks, QWidget* pa
 {
     setObjectName(QStringLiteral("emptyState"));
     setAcceptDrops(true);
-    setMinimumSize(minimumWidth, minimumHeight);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
 
     m_content = new Content(this);
     auto* appear = new AppearEffect(m_content);

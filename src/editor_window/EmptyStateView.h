@@ -26,8 +26,8 @@ public:
         std::function<void(const QString&)> toast;
     };
 
-    static constexpr int minimumWidth = 720;
-    static constexpr int minimumHeight = 520;
+    static constexpr int kMinimumWidth = 720;
+    static constexpr int kMinimumHeight = 520;
 
     EmptyStateView(CaptureManager& capture, Hooks hooks, QWidget* parent = nullptr);
     ~EmptyStateView() override;
