@@ -4,6 +4,7 @@
 #include "editor_window/StageEventMonitor.h"
 #include "model/Preferences.h"
 #include "model/WatermarkConfig.h"
+#include "platform/Log.h"
 #include "render/AnnotationLayer.h"
 #include "ui/BeautifiedCanvas.h"
 #include "ui/Spring.h"
@@ -137,8 +138,10 @@ CanvasStage::CanvasStage(EditorDocument& document, Preferences& prefs, std::func
     m_canvas->setObjectName(QStringLiteral("stageCanvas"));
     if (m_layerSlot.create)
         m_layer = m_layerSlot.create(m_doc, this);
-    else
+    else {
         m_layer = new TextAnnotationsPlaceholder(m_doc, this);
+        logLine(QStringLiteral("editor: no annotation editing layer in this build; annotations are shown, not edited"));
+    }
     m_panOverlay = new PanDragOverlay(m_pan, m_cursors, this);
     m_panOverlay->hide();
 

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -111,4 +112,22 @@ TEST_F(MainWindowFixture, CopyCommandFollowsTheDocumentAndZoomCommandsActOnIt)
     EXPECT_EQ(editor->stage()->shownRect(), before);
     ASSERT_TRUE(waitUntil([&] { return editor->stage()->shownRect() == editor->stage()->targetLayout().displayRect(); }, 3000));
     EXPECT_LT(editor->stage()->shownRect().width(), before.width());
+}
+
+TEST_F(MainWindowFixture, DoubleClickOnTheStageBackgroundCopiesClosesAndHides)
+{
+    settings.setValue("hasCompletedOnboarding", true);
+    MainWindow window(*app, settings);
+    window.show();
+    app->openShotInEditor(CapturedShot::make(image()));
+    auto* editor = window.findChild<EditorView*>();
+    ASSERT_TRUE(editor);
+    editor->stage()->finishAnimations();
+    const QRectF canvas = editor->stage()->shownRect();
+    QTest::mouseDClick(editor->stage(), Qt::LeftButton, {}, QPoint(int(canvas.right()) + 10, int(canvas.center().y())));
+    EXPECT_FALSE(app->document());
+    EXPECT_EQ(pasteboard.writes.size(), 1);
+    spin(50);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.currentContent(), "emptyState");
 }
