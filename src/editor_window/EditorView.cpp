@@ -10,11 +10,41 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QPaintEvent>
 #include <QPainterPath>
+
+#include <cmath>
 #include <QShortcut>
 #include <QVBoxLayout>
 
 // The area under the toolbar: paints the striped backdrop and places the layers over it.
+namespace {
+// One 44 x 44 pt period of the backdrop: the base colour and the part of a 22 pt band leaning
+// 45 degrees (from top-left to bottom-right) that crosses it.
+QImage stripeTile(bool dark, qreal dpr)
+{
+    static QImage cached[2];
+    QImage& tile = cached[dark ? 1 : 0];
+    if (!tile.isNull() && qFuzzyCompare(tile.devicePixelRatio(), dpr))
+        return tile;
+    const int side = int(std::lround(44 * dpr));
+    tile = QImage(side, side, QImage::Format_RGB32);
+    tile.setDevicePixelRatio(dpr);
+    tile.fill(dark ? Theme::rgb(0x16, 0x16, 0x18) : QColor(Qt::white));
+    QPainter t(&tile);
+    t.setRenderHint(QPainter::Antialiasing);
+    t.setPen(Qt::NoPen);
+    t.setBrush(dark ? Theme::rgb(0x1B, 0x1B, 0x1E) : Theme::rgb(0xF5, 0xF5, 0xF5));
+    for (const double x : { -44.0, 0.0, 44.0 }) {
+        QPolygonF band;
+        band << QPointF(x, 0) << QPointF(x + 44, 44) << QPointF(x + 66, 44) << QPointF(x + 22, 0);
+        t.drawPolygon(band);
+    }
+    return tile;
+}
+
+}
+
 class EditorView::Body : public QWidget {
 public:
     Body(EditorView* view)
@@ -25,24 +55,21 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* event) override
     {
         const bool dark = Theme::colorScheme(this) == ColorScheme::dark;
-        const double W = width(), H = height();
         QPainter p(this);
-        p.fillRect(rect(), dark ? Theme::rgb(0x16, 0x16, 0x18) : QColor(Qt::white));
-        // Bands 22 pt wide leaning 45 degrees, every 44 pt; the first starts off the left edge
-        // so the bottom-left corner is covered.
-        QPainterPath stripes;
-        for (double x = -H; x < W; x += 44) {
-            QPolygonF band;
-            band << QPointF(x, 0) << QPointF(x + H, H) << QPointF(x + H + 22, H) << QPointF(x + 22, 0);
-            stripes.addPolygon(band);
-            stripes.closeSubpath();
-        }
-        stripes.setFillRule(Qt::WindingFill);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.fillPath(stripes, dark ? Theme::rgb(0x1B, 0x1B, 0x1E) : Theme::rgb(0xF5, 0xF5, 0xF5));
+        // Bands 22 pt wide leaning 45 degrees, every 44 pt, the first starting at x = -H so the
+        // bottom-left corner is covered. The pattern repeats every 44 pt both ways, so one tile
+        // drawn as a texture, shifted to that phase, paints it at the cost of a fill.
+        QBrush bands(stripeTile(dark, devicePixelRatioF()));
+        const double phase = std::fmod(-double(height()), 44.0);
+        bands.setTransform(QTransform::fromTranslate(phase, 0));
+        p.fillRect(event->rect(), bands);
+        QPalette palette = m_view->m_hint->palette();
+        palette.setColor(QPalette::WindowText, Theme::secondaryText(Theme::colorScheme(this)));
+        if (palette != m_view->m_hint->palette())
+            m_view->m_hint->setPalette(palette);
     }
     void resizeEvent(QResizeEvent*) override { m_view->layoutBody(); }
 

@@ -140,7 +140,7 @@ void BeautifiedCanvas::paintEvent(QPaintEvent* event)
     if (current && std::abs(m_cache.deviceScale - deviceScale) > 1e-9 && m_inMotion) {
         // On the way to another scale: the kept render, scaled.
         const double k = deviceScale / m_cache.deviceScale / dpr;
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        // Nearest sampling: the frame lasts a few milliseconds and the exact render follows.
         p.drawImage(QRectF(origin + QPointF(m_cache.region.topLeft()) * k, QSizeF(m_cache.region.size()) * k), m_cache.image);
         return;
     }
