@@ -47,12 +47,29 @@ std::unique_ptr<EditorView> benchView(std::shared_ptr<EditorDocument> doc)
     return view;
 }
 
-// Median and 95th percentile of the per-iteration times, as counters in milliseconds.
-void report(benchmark::State& state, std::vector<double>& ms)
+// Times `frame(n)` for each iteration; reports the median and 95th percentile in milliseconds.
+template <typename Frame>
+void timeFrames(benchmark::State& state, Frame frame)
 {
+    std::vector<double> ms;
+    int n = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        frame(n++);
+        const double t = timer.nsecsElapsed() / 1e6;
+        ms.push_back(t);
+        state.SetIterationTime(t / 1e3);
+    }
     std::sort(ms.begin(), ms.end());
     state.counters["p50_ms"] = ms[ms.size() / 2];
     state.counters["p95_ms"] = ms[std::min(ms.size() - 1, size_t(ms.size() * 0.95))];
+}
+
+// What the window system's next frame paints.
+void paintPending()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
 }
 
 void BM_StyleWriteUntilRepainted(benchmark::State& state)
@@ -60,43 +77,27 @@ void BM_StyleWriteUntilRepainted(benchmark::State& state)
     auto doc = benchDocument();
     auto view = benchView(doc);
     view->stage()->canvas()->repaint();
-    std::vector<double> ms;
-    int n = 0;
-    for (auto _ : state) {
+    timeFrames(state, [&](int n) {
         BeautifySettings s = doc->settings();
-        s.padding = 18 + (n++ % 2 ? 1 : -1); // a padding slider step
-        QElapsedTimer timer;
-        timer.start();
+        s.padding = 18 + (n % 2 ? 1 : -1); // a padding slider step
         doc->setSettings(s);
         view->stage()->canvas()->repaint();
-        const double t = timer.nsecsElapsed() / 1e6;
-        ms.push_back(t);
-        state.SetIterationTime(t / 1e3);
-    }
-    report(state, ms);
+    });
     state.counters["renders"] = view->stage()->canvas()->renderCount();
 }
 BENCHMARK(BM_StyleWriteUntilRepainted)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
 
+// The canvas's old and new places repainted; the render is reused.
 void BM_PanFrame(benchmark::State& state)
 {
     auto doc = benchDocument();
     auto view = benchView(doc);
     view->stage()->finishAnimations();
     view->repaint();
-    std::vector<double> ms;
-    int n = 0;
-    for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        view->stage()->pan().moveBy(QSizeF(n++ % 2 ? 7 : -7, 3));
-        // What the window system's next frame paints: the canvas's old and new places.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
-        const double t = timer.nsecsElapsed() / 1e6;
-        ms.push_back(t);
-        state.SetIterationTime(t / 1e3);
-    }
-    report(state, ms);
+    timeFrames(state, [&](int n) {
+        view->stage()->pan().moveBy(QSizeF(n % 2 ? 7 : -7, 3));
+        paintPending();
+    });
     state.counters["renders"] = view->stage()->canvas()->renderCount();
 }
 BENCHMARK(BM_PanFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
@@ -110,42 +111,23 @@ void BM_ZoomFrame(benchmark::State& state)
     view->repaint();
     BeautifiedCanvas* canvas = view->stage()->canvas();
     canvas->setInMotion(true);
-    std::vector<double> ms;
-    int n = 0;
-    for (auto _ : state) {
-        const double zoom = 1.0 + 0.01 * (n++ % 20);
-        QElapsedTimer timer;
-        timer.start();
-        doc->setZoom(zoom);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
-        const double t = timer.nsecsElapsed() / 1e6;
-        ms.push_back(t);
-        state.SetIterationTime(t / 1e3);
-    }
+    timeFrames(state, [&](int n) {
+        doc->setZoom(1.0 + 0.01 * (n % 20));
+        paintPending();
+    });
     canvas->setInMotion(false);
-    report(state, ms);
 }
 BENCHMARK(BM_ZoomFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
 
 void BM_OpenUntilFirstFrame(benchmark::State& state)
 {
-    std::vector<double> ms;
-    for (auto _ : state) {
-        auto doc = benchDocument();
-        QElapsedTimer timer;
-        timer.start();
-        auto view = benchView(doc);
-        view->repaint();
-        benchmark::DoNotOptimize(view->stage()->canvas()->renderCount());
-        const double t = timer.nsecsElapsed() / 1e6;
-        ms.push_back(t);
-        state.SetIterationTime(t / 1e3);
-        state.PauseTiming();
+    std::unique_ptr<EditorView> view;
+    timeFrames(state, [&](int) {
+        // The previous view goes first, as the main window replaces it.
         view.reset();
-        QCoreApplication::processEvents();
-        state.ResumeTiming();
-    }
-    report(state, ms);
+        view = benchView(benchDocument());
+        view->repaint();
+    });
 }
 BENCHMARK(BM_OpenUntilFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 
