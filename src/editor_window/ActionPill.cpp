@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QShortcut>
+#include <QVariantAnimation>
 
 #include <cmath>
 
@@ -42,6 +43,14 @@ PillButton::PillButton(Look look, const QString& title, const QString& hint, QWi
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    if (look == Look::percentage) {
+        m_lookChange = new QVariantAnimation(this);
+        m_lookChange->setDuration(150);
+        m_lookChange->setEasingCurve(QEasingCurve::InOutQuad);
+        m_lookChange->setStartValue(1.0);
+        m_lookChange->setEndValue(1.0);
+        connect(m_lookChange, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+    }
 }
 
 void PillButton::setAtActualSize(bool at)
@@ -49,6 +58,14 @@ void PillButton::setAtActualSize(bool at)
     if (at == m_atActualSize)
         return;
     m_atActualSize = at;
+    if (m_lookChange) {
+        const QVariant now = m_lookChange->state() == QAbstractAnimation::Running ? m_lookChange->currentValue()
+                                                                                   : m_lookChange->endValue();
+        m_lookChange->stop();
+        m_lookChange->setStartValue(now);
+        m_lookChange->setEndValue(at ? 1.0 : 0.0);
+        m_lookChange->start();
+    }
     update();
 }
 
@@ -121,10 +138,18 @@ void PillButton::paintEvent(QPaintEvent*)
         Symbols::paint(p, text(), r.center(), 11, zoomColour, QFont::Medium);
         break;
     case Look::percentage: {
-        QFont font = Theme::font(12, m_atActualSize ? QFont::Normal : QFont::DemiBold);
-        p.setFont(font);
-        p.setPen(m_atActualSize ? zoomColour : Theme::primaryText(scheme));
-        p.drawText(r, Qt::AlignCenter, text());
+        // Cross-fades between the quiet look at 100 % and the emphasised one.
+        const double t = m_lookChange->state() == QAbstractAnimation::Running ? m_lookChange->currentValue().toDouble()
+                                                                              : (m_atActualSize ? 1.0 : 0.0);
+        const std::pair<double, bool> looks[] = { { t, true }, { 1 - t, false } };
+        for (const auto& [opacity, actual] : looks) {
+            if (opacity <= 0.001)
+                continue;
+            p.setOpacity(opacity);
+            p.setFont(Theme::font(12, actual ? QFont::Normal : QFont::DemiBold));
+            p.setPen(actual ? zoomColour : Theme::primaryText(scheme));
+            p.drawText(r, Qt::AlignCenter, text());
+        }
         break;
     }
     }

@@ -11,6 +11,7 @@
 
 class EditorDocument;
 class QShortcut;
+class QVariantAnimation;
 
 // What export reaches outside the editor; each defaults to the real service.
 struct ExportHooks {
@@ -50,6 +51,8 @@ private:
     Look m_look;
     QString m_hint;
     bool m_atActualSize = true;
+    // The percentage's change between its two looks (1: the look at 100 %).
+    QVariantAnimation* m_lookChange = nullptr;
 };
 
 // The floating capsule at the bottom of the editor: Copy and Export with their shortcuts, and
