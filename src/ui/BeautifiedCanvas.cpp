@@ -146,10 +146,10 @@ void BeautifiedCanvas::paintEvent(QPaintEvent* event)
     }
     if (!(current && std::abs(m_cache.deviceScale - deviceScale) <= 1e-9 && m_cache.region.contains(needed))) {
         // The whole canvas when it is of screen size; else the exposed part with a margin for panning.
-        constexpr qint64 kWholeCanvasPixels = 12'000'000;
+        constexpr qint64 kWholeCanvasPixels = 8'000'000; // 32 MB
         QRect region = canvasPixels;
         if (qint64(canvasPixels.width()) * canvasPixels.height() > kWholeCanvasPixels) {
-            const int margin = std::max(needed.width(), needed.height()) / 2;
+            const int margin = std::min(std::max(needed.width(), needed.height()) / 4, 512);
             region = needed.adjusted(-margin, -margin, margin, margin) & canvasPixels;
         }
         QImage image(region.size(), QImage::Format_ARGB32_Premultiplied);
