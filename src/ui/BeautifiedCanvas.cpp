@@ -36,12 +36,14 @@ void BeautifiedCanvas::setContent(const CanvasContent& content)
 {
     if (content == m_content)
         return;
-    if (content.settings.background != m_content.settings.background) {
+    // The first content appears as it is: there is nothing to fade from or move from.
+    const bool first = m_content.image.isNull();
+    if (!first && content.settings.background != m_content.settings.background) {
         m_fadingBackground = m_content.settings.background;
         m_backgroundFade->stop();
         m_backgroundFade->start();
     }
-    if (content.watermark.position != m_content.watermark.position && content.settings.watermark) {
+    if (!first && content.watermark.position != m_content.watermark.position && content.settings.watermark) {
         m_watermarkFrom = m_content.watermark.position;
         m_watermarkMove->stop();
         m_watermarkMove->setStartValue(0.0);

@@ -37,8 +37,9 @@ public:
     void setInMotion(bool moving);
     // Forgets the kept render (the document closed).
     void clearCache();
-    // Renders made so far (each a paint of the whole exposed canvas).
+    // Renders made so far, and the size of the one kept.
     int renderCount() const { return m_renderCount; }
+    QSize keptRenderSize() const { return m_cache.image.size(); }
 
 Q_SIGNALS:
     void contentChanged();
