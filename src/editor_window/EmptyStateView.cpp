@@ -3,6 +3,7 @@
 #include "capture/CaptureManager.h"
 #include "capture/CapturedShot.h"
 #include "editor_window/DroppedImage.h"
+#include "editor_window/EmptyStateControls.h"
 #include "platform/Async.h"
 #include "platform/Log.h"
 #include "platform/PlatformTexts.h"
@@ -24,6 +25,8 @@
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
+#include <cmath>
+
 namespace {
 
 bool isDark(const QWidget* w)
@@ -37,127 +40,6 @@ QColor accentAt(const QWidget* w, double opacity)
     c.setAlphaF(float(opacity));
     return c;
 }
-
-// Draws its widget scaled about the centre and faded by the entrance's progress.
-class AppearEffect : public QGraphicsEffect {
-public:
-    using QGraphicsEffect::QGraphicsEffect;
-    void setProgress(double t)
-    {
-        m_t = t;
-        update();
-    }
-
-protected:
-    void draw(QPainter* painter) override
-    {
-        if (m_t >= 1) {
-            drawSource(painter);
-            return;
-        }
-        QPoint offset;
-        const QPixmap pixmap = sourcePixmap(Qt::LogicalCoordinates, &offset);
-        const QRectF box(offset, pixmap.deviceIndependentSize());
-        const double s = 0.97 + 0.03 * m_t;
-        painter->save();
-        painter->setOpacity(std::clamp(m_t, 0.0, 1.0));
-        painter->translate(box.center());
-        painter->scale(s, s);
-        painter->translate(-box.center());
-        painter->setRenderHint(QPainter::SmoothPixmapTransform);
-        painter->drawPixmap(offset, pixmap);
-        painter->restore();
-    }
-
-private:
-    double m_t = 0;
-};
-
-// "Paste" and "Open File…": a symbol and a title on a rounded fill.
-class CardButton : public QAbstractButton {
-public:
-    enum class Look { primary, secondary, notice };
-    CardButton(Look look, const QString& symbol, const QString& title, QWidget* parent)
-        : QAbstractButton(parent)
-        , m_look(look)
-        , m_symbol(symbol)
-    {
-        setText(title);
-        setCursor(Qt::PointingHandCursor);
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    }
-    QSize sizeHint() const override
-    {
-        if (m_look == Look::notice)
-            return { int(QFontMetricsF(Theme::font(11, QFont::Medium)).horizontalAdvance(text())) + 20, 22 };
-        const qreal w = QFontMetricsF(Theme::font(13, QFont::DemiBold)).horizontalAdvance(text()) + Symbols::extent(13)
-            + 6 + 36;
-        return { int(std::ceil(w)), 38 };
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        const bool dark = isDark(this);
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QRectF r(rect());
-        QColor ink = Theme::primaryText(Theme::colorScheme(this));
-        switch (m_look) {
-        case Look::primary:
-            p.fillPath(continuousRoundedRect(r, 10), Theme::accentFor(Theme::colorScheme(this)));
-            ink = Qt::white;
-            break;
-        case Look::secondary:
-            p.fillPath(continuousRoundedRect(r, 10), dark ? Theme::rgb(255, 255, 255, 0.08) : QColor(Qt::white));
-            p.setPen(QPen(dark ? Theme::rgb(255, 255, 255, 0.10) : Theme::rgb(0, 0, 0, 0.10), 0.5));
-            p.drawPath(continuousRoundedRect(r.adjusted(0.25, 0.25, -0.25, -0.25), 9.75));
-            break;
-        case Look::notice:
-            p.fillPath(continuousRoundedRect(r, 6), Theme::accentFor(Theme::colorScheme(this)));
-            p.setPen(Qt::white);
-            p.setFont(Theme::font(11, QFont::Medium));
-            p.drawText(r, Qt::AlignCenter, text());
-            return;
-        }
-        if (isDown())
-            p.fillPath(continuousRoundedRect(r, 10), Theme::rgb(0, 0, 0, 0.08));
-        const QFont font = Theme::font(13, QFont::DemiBold);
-        const qreal tw = QFontMetricsF(font).horizontalAdvance(text());
-        const qreal sw = Symbols::extent(13);
-        const qreal x = r.center().x() - (sw + 6 + tw) / 2;
-        Symbols::paint(p, m_symbol, QPointF(x + sw / 2, r.center().y()), 13, ink, QFont::DemiBold);
-        p.setFont(font);
-        p.setPen(ink);
-        p.drawText(QRectF(x + sw + 6, 0, tw + 2, r.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
-    }
-
-private:
-    Look m_look;
-    QString m_symbol;
-};
-
-class GearButton : public QAbstractButton {
-public:
-    explicit GearButton(QWidget* parent)
-        : QAbstractButton(parent)
-    {
-        setObjectName(QStringLiteral("settings"));
-        setFixedSize(26, 26);
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        QColor fill = Theme::primaryText(Theme::colorScheme(this));
-        fill.setAlphaF(0.06f);
-        p.fillPath(continuousRoundedRect(QRectF(rect()), 7), fill);
-        Symbols::paint(p, u"gearshape.fill", QRectF(rect()).center(), 12, Theme::secondaryText(Theme::colorScheme(this)));
-    }
-};
 
 }
 
@@ -224,12 +106,30 @@ public:
         : QWidget(parent)
         , m_view(view)
         , m_pop(new SpringAnimation(Spring { 0.3, 0.6 }, this))
+        , m_bounce(new QVariantAnimation(this))
     {
         m_pop->setStartValue(1.0);
         m_pop->setEndValue(1.0);
         connect(m_pop, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+        m_bounce->setDuration(450);
+        m_bounce->setStartValue(0.0);
+        m_bounce->setEndValue(1.0);
+        connect(m_bounce, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
     }
-    void targetChanged(bool targeted) { m_pop->retarget(targeted ? 1.08 : 1.0); }
+    void targetChanged(bool targeted)
+    {
+        m_pop->retarget(targeted ? 1.08 : 1.0);
+        m_bounce->stop();
+        m_bounce->start();
+    }
+    // The symbol's hop on each change of the drag state: up and back, settling.
+    double hop() const
+    {
+        if (m_bounce->state() != QAbstractAnimation::Running)
+            return 0;
+        const double t = m_bounce->currentValue().toDouble();
+        return -8 * std::abs(std::sin(t * 2 * M_PI)) * (1 - t);
+    }
     double pop() const
     {
         return m_pop->state() == QAbstractAnimation::Running ? m_pop->currentValue().toDouble()
@@ -267,7 +167,7 @@ protected:
         double y = card.center().y() - stackH / 2;
         const QPointF centre(card.center().x(), y + 38);
         p.save();
-        p.translate(centre);
+        p.translate(centre + QPointF(0, hop()));
         p.scale(pop(), pop());
         p.setPen(Qt::NoPen);
         p.setBrush(accentAt(this, targeted ? 0.22 : 0.12));
@@ -290,6 +190,7 @@ protected:
 private:
     EmptyStateView* m_view;
     SpringAnimation* m_pop;
+    QVariantAnimation* m_bounce;
 };
 
 // The notice shown while the screenshot folder cannot be read.
