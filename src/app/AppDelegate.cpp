@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppState.h"
+#include "app/IdleMemory.h"
 #include "app/MainWindow.h"
 #include "app/TrayIcon.h"
 #include "capture/CaptureManager.h"
@@ -13,6 +14,7 @@
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemScreenshotTool.h"
+#include "platform/TextRecognizer.h"
 #include "settings/PreferencesView.h"
 
 #include <QApplication>
@@ -60,6 +62,12 @@ void AppDelegate::applicationDidFinishLaunching()
     };
     notch.setHandlers(handlers);
     app.setPresenter(&notch);
+    new IdleMemory(app, notch, TextRecognizer::shared(), this);
+    // Engines released in a quiet spell load again while the new shot is read from disk.
+    connect(&app.capture().watcher(), &ScreenshotWatcher::newScreenshot, this,
+        [] { TextRecognizer::shared().warmUpInBackground(); });
+    connect(&app.capture(), &CaptureManager::didImport, this, [] { TextRecognizer::shared().warmUpInBackground(); });
+    connect(&tool, &SystemScreenshotTool::captured, this, [] { TextRecognizer::shared().warmUpInBackground(); });
 
     m_mainWindow = new MainWindow(app, SettingsStore::shared());
     connect(m_mainWindow, &MainWindow::settingsRequested, this, &AppDelegate::showSettings);

@@ -652,7 +652,7 @@ void CapturePopoverView::showScreenshotsFolder()
 void CapturePopoverView::openShot(const CapturedShot& shot)
 {
     if (m_actions.openShotInEditor)
-        m_actions.openShotInEditor(shot);
+        m_actions.openShotInEditor(m_capture.recentShot(shot));
 }
 
 void CapturePopoverView::openSettingsWindow()

@@ -4,6 +4,7 @@
 
 #include <QMutex>
 #include <QThreadPool>
+#include <QWaitCondition>
 
 #include <functional>
 #include <memory>
@@ -24,9 +25,17 @@ public:
     ~TesseractTextRecognizer() override;
 
     TextRecognition recognize(const QImage& image) override;
+    // Loads engines until there is one per worker and the caller; blocks until they are loaded.
     void warmUp() override;
+    // Starts loading that many engines (counting those that exist) and returns at once. A
+    // recognition that finds no free engine meanwhile waits for one being loaded rather than
+    // loading yet another.
+    void warmUpInBackground(int engines = 0) override;
     // Frees the engines not in use; the next recognition loads them again.
     void releaseIdleEngines();
+    void releaseSpareEngines() override;
+    // Engines alive: free, in use or being loaded.
+    int engineCount() const;
 
     // Pages larger than this many pixels are scaled down first, so time and memory stay bounded.
     static constexpr qint64 kMaxPixels = 24'000'000;
@@ -38,7 +47,16 @@ private:
     void parallelFor(int n, const std::function<void(int)>& body);
 
     QString m_dataPath;
+    std::unique_ptr<Engine> createEngine(QString* error) const;
+    int wantedEngines() const { return m_pool.maxThreadCount() + 1; }
+
     QThreadPool m_pool;
-    QMutex m_lock;
+    // Loads engines and nothing else, with a thread for each, so whoever waits for a load in
+    // progress never waits for work still queued.
+    QThreadPool m_loaders;
+    mutable QMutex m_lock;
+    QWaitCondition m_engineLoaded;
     std::vector<std::unique_ptr<Engine>> m_idle;
+    int m_engines = 0; // alive: idle, in use or being loaded
+    int m_loading = 0;
 };
