@@ -171,7 +171,8 @@ void EditorView::layoutBody()
     const int maxHeight = inspectorMaxHeight();
     m_inspector->setMaximumHeight(maxHeight);
     const QSize wanted = m_inspector->sizeHint();
-    const int inspectorHeight = std::min(wanted.height(), maxHeight);
+    // Its ideal height up to the limit; one without an ideal height takes the limit.
+    const int inspectorHeight = wanted.height() > 0 ? std::min(wanted.height(), maxHeight) : maxHeight;
     m_inspector->setGeometry(area.width() - 20 - kInspectorWidth, 12, kInspectorWidth, inspectorHeight);
 
     const QSize pill = m_pill->sizeHint();

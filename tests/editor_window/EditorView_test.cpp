@@ -226,7 +226,7 @@ TEST_F(EditorWindowKit, LayersAndLimits)
     EXPECT_EQ(view->minimumSize(), QSize(920, 640));
     const int bodyHeight = view->height() - EditorToolbar::kHeight;
     EXPECT_EQ(view->inspectorMaxHeight(), bodyHeight - 32);
-    EXPECT_EQ(view->inspector()->geometry().right() + 1, view->width() - 20);
+    EXPECT_EQ(view->inspector()->geometry(), QRect(view->width() - 20 - 312, 12, 312, bodyHeight - 32));
     EXPECT_EQ(view->toolDock()->x(), 20);
     const QRect pill = view->actionPill()->geometry();
     EXPECT_EQ(view->hint()->geometry().bottom() + 1, bodyHeight - 16);
