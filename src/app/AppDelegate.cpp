@@ -11,6 +11,7 @@
 #include "capture/ScreenshotWatcher.h"
 #include "model/Preferences.h"
 #include "notch/NotchController.h"
+#include "platform/KeystrokeScreenshotTool.h"
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemScreenshotTool.h"
@@ -45,11 +46,16 @@ void AppDelegate::applicationDidFinishLaunching()
         [] { SystemScreenshotTool::shared().capture(SystemCapture::fullScreen); });
     // Where no way to start the desktop's tool exists, say what is missing instead of failing
     // silently.
-    connect(&tool, &SystemScreenshotTool::unavailable, this, [](const QString& message) {
+    const auto notify = [](const QString& message) {
         auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Lumaforge"), message, QMessageBox::Ok);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->show();
-    });
+    };
+    connect(&tool, &SystemScreenshotTool::unavailable, this, notify);
+    // Hot keys that cannot work here are said once per session; the popup keeps saying it.
+    const QString hotkeysUnavailable = GlobalHotkeys::shared().unavailableReason();
+    if (!hotkeysUnavailable.isEmpty())
+        notify(hotkeysUnavailable);
 
     // New shots go to the notch panel; its "open in editor" continues in the main window.
     NotchController& notch = NotchController::shared();
@@ -77,6 +83,7 @@ void AppDelegate::applicationDidFinishLaunching()
         { [] { AppState::shared().pasteScreenshot(); },
             [](const CapturedShot& shot) { AppState::shared().openShotInEditor(shot); },
             [this] { showSettings(); }, [] { QApplication::quit(); } });
+    popover->setNotice(hotkeysUnavailable);
     m_tray = new TrayIcon(popover, this);
 }
 
@@ -89,10 +96,12 @@ void AppDelegate::applicationShouldHandleReopen()
 void AppDelegate::showSettings()
 {
     if (!m_settingsWindow) {
-        m_settingsWindow = new PreferencesView(Preferences::shared(), SettingsStore::shared());
+        GlobalHotkeys& hotkeys = GlobalHotkeys::shared();
+        m_settingsWindow = new PreferencesView({ Preferences::shared(), SettingsStore::shared(),
+            CaptureShortcutStore::shared(), &hotkeys,
+            DesktopScreenshotKeys::forDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP")), hotkeys.unavailableReason() });
         m_settingsWindow->setWindowTitle(tr("Lumaforge Settings"));
         m_settingsWindow->setAttribute(Qt::WA_QuitOnClose, false);
-        m_settingsWindow->resize(520, 360);
     }
     m_settingsWindow->show();
     m_settingsWindow->raise();

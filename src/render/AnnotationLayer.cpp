@@ -1,5 +1,6 @@
 #include "render/AnnotationLayer.h"
 
+#include "model/ColorHex.h"
 #include "render/ContinuousCorners.h"
 #include "render/DevicePixels.h"
 #include "render/ImageFilters.h"
@@ -29,11 +30,6 @@ constexpr double kHighlightDim = 0.55;
 double shorterSide(QSizeF canvas)
 {
     return std::min(canvas.width(), canvas.height());
-}
-
-QColor annotationColor(int hex)
-{
-    return QColor((hex >> 16) & 255, (hex >> 8) & 255, hex & 255);
 }
 
 QPointF toLayer(const QPointF& fraction, const QRectF& canvas)
@@ -238,7 +234,7 @@ double annotationFontSize(double fontFraction, QSizeF canvas)
 
 QPen annotationPen(const Annotation& annotation, QSizeF canvas)
 {
-    QPen pen(annotationColor(annotation.colorHex), annotationLineWidth(annotation.lineWidthFraction, canvas), Qt::SolidLine,
+    QPen pen(colorFromHex(annotation.colorHex), annotationLineWidth(annotation.lineWidthFraction, canvas), Qt::SolidLine,
         Qt::RoundCap, Qt::RoundJoin);
     pen.setCosmetic(false);
     pen.setMiterLimit(10);
@@ -288,7 +284,7 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
     switch (annotation.kind) {
     case Annotation::Kind::text:
         ink.path = annotationTextPath(annotation, canvasRect);
-        ink.fill = annotationColor(annotation.colorHex);
+        ink.fill = colorFromHex(annotation.colorHex);
         ink.shadowOpacity = kTextShadowOpacity;
         break;
     case Annotation::Kind::pen:
@@ -313,7 +309,7 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
     case Annotation::Kind::box:
     case Annotation::Kind::ellipse:
         ink.path = shapePath(annotation, canvasRect);
-        ink.fill = annotationColor(annotation.colorHex);
+        ink.fill = colorFromHex(annotation.colorHex);
         ink.fill.setAlphaF(float(std::clamp(annotation.fillOpacity, 0.0, 1.0)));
         ink.stroke = annotationPen(annotation, canvas);
         break;
@@ -405,7 +401,7 @@ void paintHighlights(QPainter& painter, const QRectF& canvasRect, const QList<An
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillPath(dimmed, QColor(0, 0, 0, int(std::lround(255 * kHighlightDim))));
     for (qsizetype i = 0; i < highlights.size(); ++i) {
-        QPen outline(annotationColor(highlights[i].colorHex), annotationLineWidth(highlights[i].lineWidthFraction, canvas),
+        QPen outline(colorFromHex(highlights[i].colorHex), annotationLineWidth(highlights[i].lineWidthFraction, canvas),
             Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         outline.setMiterLimit(10);
         painter.strokePath(windows[i], outline);

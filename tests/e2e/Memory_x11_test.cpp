@@ -98,7 +98,7 @@ TEST(Memory, StaysSmallAtRestAndDoesNotGrowWithUse)
 
     // Shots come quicker than a person takes them; the panel's dismissal is what resets state.
     const int pauseMs = qEnvironmentVariableIntValue("LUMAFORGE_MEMORY_PAUSE_MS") ?: 600;
-    const int idleMs = qEnvironmentVariableIntValue("LUMAFORGE_MEMORY_IDLE_MS") ?: 12000;
+    const int idleMs = qEnvironmentVariableIntValue("LUMAFORGE_MEMORY_IDLE_MS") ?: 30000;
     for (int n = 1; n <= 20; ++n)
         ASSERT_TRUE(scenario.shoot(n, pauseMs)) << "shot " << n << " was not presented";
     spin(idleMs);
