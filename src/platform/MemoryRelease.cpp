@@ -7,10 +7,9 @@ namespace MemoryRelease {
 void configureAllocator()
 {
 #ifdef __GLIBC__
-    // Setting the threshold also turns off its dynamic growth.
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
-    // Every worker thread would otherwise get heaps of its own that are rarely trimmed.
-    mallopt(M_ARENA_MAX, 4);
+    // Setting the threshold also turns off its dynamic growth. Below it stay the recogniser's many
+    // working buffers, which a mapping per allocation would slow down.
+    mallopt(M_MMAP_THRESHOLD, 8 << 20);
 #endif
 }
 

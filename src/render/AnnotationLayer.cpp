@@ -2,11 +2,13 @@
 
 #include "model/ColorHex.h"
 #include "render/ContinuousCorners.h"
+#include "render/DevicePixels.h"
 #include "render/ImageFilters.h"
 
 #include <QFontDatabase>
 #include "platform/ParallelFor.h"
 #include <QFontMetricsF>
+#include <QPainterPathStroker>
 #include <QStringList>
 
 #include <algorithm>
@@ -48,6 +50,7 @@ struct MarkInk {
     QPainterPath path;
     QColor fill;                  // invalid: no fill
     std::optional<QPen> stroke;   // no value: no stroke
+    QPainterPath strokeOutline;   // the stroke's area, made once for the mark and its shadow
     double shadowOpacity = 0;     // 0: no shadow
 };
 
@@ -84,11 +87,8 @@ Shadow renderShadow(const MarkInk& ink, const QTransform& toDevice, const QRect&
         maskPainter.setTransform(shifted * QTransform::fromTranslate(-box.x(), -box.y()) * QTransform::fromScale(1.0 / k, 1.0 / k));
         if (ink.fill.isValid())
             maskPainter.fillPath(ink.path, Qt::black);
-        if (ink.stroke) {
-            QPen solid = *ink.stroke;
-            solid.setColor(Qt::black);
-            maskPainter.strokePath(ink.path, solid);
-        }
+        if (ink.stroke)
+            maskPainter.fillPath(ink.strokeOutline, Qt::black);
     }
     QImage alpha(maskSize, QImage::Format_Alpha8);
     if (alpha.isNull())
@@ -137,25 +137,20 @@ Shadow renderShadow(const MarkInk& ink, const QTransform& toDevice, const QRect&
     return { shade, box.topLeft() };
 }
 
-QRect deviceBounds(const QPainter& painter)
+// Device pixels a shadow can show on: what the painter can reach, widened by the blur's reach
+// (so the blur at the edge of a repainted area still sees what lies beyond it) and cut to the
+// device. A view repainting a small area then blurs only around that area.
+QRect shadowBounds(QPainter& painter)
 {
-    const QPaintDevice* device = painter.device();
-    if (!device)
-        return {};
-    const double dpr = device->devicePixelRatio();
-    return QRect(0, 0, int(std::ceil(device->width() * dpr)), int(std::ceil(device->height() * dpr)));
+    const double scale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
+    const int reach = int(std::ceil((3 * kShadowRadius + kShadowOffsetY + 2) * std::max(1.0, scale)));
+    return reachableDeviceRect(painter).adjusted(-reach, -reach, reach, reach) & deviceCoverage(painter);
 }
 
 void paintInk(QPainter& painter, const MarkInk& ink, const Shadow& shadow)
 {
-    if (!shadow.shade.isNull()) {
-        // Device pixels: cancel the device's own pixel ratio and any world transform.
-        painter.save();
-        const double dpr = painter.device()->devicePixelRatio();
-        painter.setWorldTransform(QTransform::fromScale(1 / dpr, 1 / dpr));
-        painter.drawImage(QPointF(shadow.at), shadow.shade);
-        painter.restore();
-    }
+    if (!shadow.shade.isNull())
+        drawDeviceImage(painter, shadow.shade, shadow.at);
     if (ink.path.isEmpty())
         return;
     painter.save();
@@ -163,7 +158,7 @@ void paintInk(QPainter& painter, const MarkInk& ink, const Shadow& shadow)
     if (ink.fill.isValid() && ink.fill.alpha() > 0)
         painter.fillPath(ink.path, ink.fill);
     if (ink.stroke)
-        painter.strokePath(ink.path, *ink.stroke);
+        painter.fillPath(ink.strokeOutline, ink.stroke->color());
     painter.restore();
 }
 
@@ -205,6 +200,11 @@ QPainterPath flattened(const QPainterPath& path, double deviceScale)
     out.closeSubpath();
     return out;
 }
+}
+
+QFont annotationTextFace(const Annotation& annotation)
+{
+    return annotationFont(annotation);
 }
 
 QPainterPath LineShape::path() const
@@ -329,6 +329,9 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
     case Annotation::Kind::highlight:
         break;
     }
+    // Stroking (joins and caps) is the dear part of a long pen stroke: once for both uses.
+    if (ink.stroke && !ink.path.isEmpty())
+        ink.strokeOutline = QPainterPathStroker(*ink.stroke).createStroke(ink.path);
     return ink;
 }
 }
@@ -336,7 +339,7 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
 void paintAnnotation(QPainter& painter, const QRectF& canvasRect, const Annotation& annotation)
 {
     const MarkInk ink = inkOf(annotation, canvasRect);
-    paintInk(painter, ink, renderShadow(ink, painter.deviceTransform(), deviceBounds(painter)));
+    paintInk(painter, ink, renderShadow(ink, painter.deviceTransform(), shadowBounds(painter)));
 }
 
 void paintHighlights(QPainter& painter, const QRectF& canvasRect, const QList<Annotation>& highlights,
@@ -438,7 +441,7 @@ void paintAnnotations(QPainter& painter, const QRectF& canvasRect, const QList<A
     // Shadows are independent images: make them on several cores, then lay everything down
     // in list order on this painter.
     const QTransform toDevice = painter.deviceTransform();
-    const QRect bounds = deviceBounds(painter);
+    const QRect bounds = shadowBounds(painter);
     std::vector<Shadow> shadows(inks.size());
     parallelFor(int(inks.size()), [&](int i) { shadows[std::size_t(i)] = renderShadow(inks[std::size_t(i)], toDevice, bounds); });
     for (std::size_t i = 0; i < inks.size(); ++i)

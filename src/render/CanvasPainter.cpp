@@ -7,6 +7,7 @@
 #include "render/BackgroundView.h"
 #include "render/CardShadow.h"
 #include "render/ContinuousCorners.h"
+#include "render/DevicePixels.h"
 #include "render/ImageFilters.h"
 #include "render/ImageLru.h"
 #include "render/RedactionBars.h"
@@ -28,8 +29,6 @@ QColor rgb(int r, int g, int b, double opacity = 1)
     return QColor::fromRgbF(float(r / 255.0), float(g / 255.0), float(b / 255.0), float(opacity));
 }
 
-// Any neutral domain stands in for an empty address.
-const QString kPlaceholderDomain = QStringLiteral("example.com");
 
 // Text is laid out at a fixed pixel size and scaled, so sizes in canvas points stay exact at any
 // render scale.
@@ -123,7 +122,7 @@ void paintTitleBar(QPainter& p, const QRectF& bar, const BeautifySettings& s)
     if (s.showURL) {
         const double b = t * 0.52, f = b * 0.52;
         const QColor ink = light ? rgb(0, 0, 0, 0.5) : rgb(255, 255, 255, 0.6);
-        const QString text = s.urlText.isEmpty() ? kPlaceholderDomain : s.urlText;
+        const QString text = s.urlText.isEmpty() ? placeholderDomain() : s.urlText;
         const double lockSize = f * 0.85;
         const double lockWidth = lockFont() ? lockSize : 0;
         const double spacing = lockFont() ? b * 0.32 : 0;
@@ -307,8 +306,11 @@ bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
 
     // The card's content goes through a layer aligned to device pixels so the rounded corners
     // are cut anti-aliased (a clip path would leave them jagged).
+    // Only the part the painter can reach: a zoomed canvas on screen is mostly outside it.
     const QTransform toDevice = p.deviceTransform();
-    const QRect deviceBounds = toDevice.mapRect(card).toAlignedRect();
+    const QRect deviceBounds = toDevice.mapRect(card).toAlignedRect() & reachableDeviceRect(p);
+    if (deviceBounds.isEmpty())
+        return;
     QImage layer(deviceBounds.size(), QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull()) {
         logLine(QStringLiteral("render failed: no memory for a %1 x %2 card").arg(deviceBounds.width()).arg(deviceBounds.height()));
@@ -333,10 +335,7 @@ bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
         l.setRenderHint(QPainter::Antialiasing);
         l.fillPath(outside, Qt::black);
     }
-    p.save();
-    p.resetTransform();
-    p.drawImage(deviceBounds.topLeft(), layer);
-    p.restore();
+    drawDeviceImage(p, layer, deviceBounds.topLeft());
 
     if (framed) {
         p.save();
@@ -460,4 +459,9 @@ bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, cons
     }
     painter.restore();
     return cardPainted;
+}
+
+QString placeholderDomain()
+{
+    return QStringLiteral("example.com");
 }

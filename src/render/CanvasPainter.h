@@ -48,6 +48,9 @@ struct CanvasPaintOptions {
 // for its layer): a render must then fail rather than go out without the screenshot.
 bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, const CanvasPaintOptions& options = {});
 
+// The neutral domain an empty address bar shows (and the address field offers as its hint).
+QString placeholderDomain();
+
 // Where the watermark capsule sits for a corner, in canvas points; empty when the style shows no
 // watermark.
 QRectF watermarkRect(const CanvasContent& content, const CanvasLayout& layout, WatermarkPosition position);
