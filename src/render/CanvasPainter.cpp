@@ -310,7 +310,7 @@ bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
     const QTransform toDevice = p.deviceTransform();
     const QRect deviceBounds = toDevice.mapRect(card).toAlignedRect() & reachableDeviceRect(p);
     if (deviceBounds.isEmpty())
-        return;
+        return true; // nothing of the card is in view
     QImage layer(deviceBounds.size(), QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull()) {
         logLine(QStringLiteral("render failed: no memory for a %1 x %2 card").arg(deviceBounds.width()).arg(deviceBounds.height()));
