@@ -193,9 +193,12 @@ ActionPill::ActionPill(EditorDocument& document, std::function<void()> copy,
     row->addLayout(zoom);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
+    // The innermost change names the document, not `this`: GCC 12 with the address sanitizer
+    // miscompiles a `this` captured through two lambda levels here.
     const auto animated = [this](void (EditorDocument::*op)()) {
         return [this, op] {
-            const auto change = [this, op] { (m_doc.*op)(); };
+            EditorDocument* doc = &m_doc;
+            const auto change = [doc, op] { (doc->*op)(); };
             if (m_animateZoom)
                 m_animateZoom(change);
             else

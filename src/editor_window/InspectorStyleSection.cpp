@@ -31,8 +31,11 @@ InspectorStyleSection::InspectorStyleSection(Inspector& inspector, QWidget* pare
         auto* s = new LumaSlider(title, this);
         s->setRange(0, upper);
         s->setFormat(std::move(format));
-        s->setOnBegin([this] { m_inspector.beginSliderDrag(); });
-        connect(s, &LumaSlider::valueChanged, this, [this, write](double value) { (m_inspector.*write)(value); });
+        // The inner handlers name the inspector, not `this`: GCC 12 with the address sanitizer
+        // miscompiles a `this` captured through two lambda levels next to a member pointer.
+        Inspector* inspector = &m_inspector;
+        s->setOnBegin([inspector] { inspector->beginSliderDrag(); });
+        connect(s, &LumaSlider::valueChanged, this, [inspector, write](double value) { (inspector->*write)(value); });
         InspectorLayout::addFullWidth(layout, s);
         return s;
     };
