@@ -3,6 +3,7 @@
 #include "capture/ScreenshotWatcher.h"
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeScreenshotSettings.h"
+#include "support/BusyPool.h"
 #include "support/ImageFiles.h"
 #include "support/LogCapture.h"
 #include "support/Wait.h"
@@ -73,16 +74,7 @@ protected:
 TEST_F(WatcherTest, AShotTakenBeforeTheFirstListingRunsIsStillReported)
 {
     ASSERT_TRUE(writePng(file(QStringLiteral("Screenshot From 2024-01-01 09-00-00.png"))));
-    QThreadPool* pool = QThreadPool::globalInstance();
-    QSemaphore started, release;
-    const int busy = pool->maxThreadCount();
-    for (int i = 0; i < busy; ++i) {
-        pool->start([&] {
-            started.release();
-            release.acquire();
-        });
-    }
-    started.acquire(busy);
+    BusyPool busy;
 
     manager = std::make_unique<CaptureManager>(settings, pasteboard);
     captured = std::make_unique<QSignalSpy>(manager.get(), &CaptureManager::didCapture);
@@ -91,7 +83,7 @@ TEST_F(WatcherTest, AShotTakenBeforeTheFirstListingRunsIsStillReported)
     spin(50);
     ASSERT_TRUE(writePng(file(QStringLiteral("Screenshot From 2024-01-01 10-00-05.png"))));
     spin(100);
-    release.release(busy);
+    busy.release();
 
     ASSERT_TRUE(waitUntil([&] { return captured->count() == 1; }));
     settle();

@@ -4,11 +4,11 @@
 #include "model/Preferences.h"
 #include "model/RedactionSummary.h"
 #include "model/WatermarkConfig.h"
+#include "support/BusyPool.h"
 #include "support/LogCapture.h"
 #include "support/Wait.h"
 
 #include <QFile>
-#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <gtest/gtest.h>
@@ -66,21 +66,10 @@ TEST_F(PreferencesFixture, FreshDefaultsAndStartUpSyncs)
 TEST_F(PreferencesFixture, TheStartUpSyncIsDoneBeforeThePreferencesGo)
 {
     // A busy shared pool must not leave the sync to run after its objects are gone.
-    QThreadPool* pool = QThreadPool::globalInstance();
-    QSemaphore started, release;
-    const int busy = pool->maxThreadCount();
-    for (int i = 0; i < busy; ++i) {
-        pool->start([&] {
-            started.release();
-            release.acquire();
-        });
-    }
-    started.acquire(busy);
+    BusyPool busy;
     auto p = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, logoPath());
     p.reset();
     EXPECT_EQ(screenshotSettings.thumbnailWrites, 1);
-    release.release(busy);
-    pool->waitForDone();
 }
 
 TEST_F(PreferencesFixture, FailedLoginItemIsLoggedAndSettingKept)

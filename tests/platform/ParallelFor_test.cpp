@@ -2,6 +2,7 @@
 // one-CPU machines, where the caller itself holds the only pool thread.
 #include "platform/ParallelFor.h"
 #include "platform/PngEncoder.h"
+#include "support/BusyPool.h"
 
 #include <QDeadlineTimer>
 #include <QImage>
@@ -15,32 +16,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-
-namespace {
-// Occupies every thread of `pool` until the returned release is called.
-struct SaturatedPool {
-    explicit SaturatedPool(QThreadPool* pool)
-        : pool(pool)
-        , threads(pool->maxThreadCount())
-    {
-        for (int i = 0; i < threads; ++i) {
-            pool->start([this] {
-                started.release();
-                gate.acquire();
-            });
-        }
-        started.acquire(threads);
-    }
-    ~SaturatedPool()
-    {
-        gate.release(threads);
-        pool->waitForDone();
-    }
-    QThreadPool* pool;
-    int threads;
-    QSemaphore started, gate;
-};
-}
 
 TEST(ParallelFor, RunsEveryItemOnceFromAnyThreadAndNests)
 {
@@ -74,7 +49,7 @@ TEST(ParallelFor, FinishesInsideAPoolWhoseOtherThreadsAreAllBusy)
     image.fill(Qt::darkCyan);
     std::atomic<int> items { 0 };
     QFuture<QByteArray> png = QtConcurrent::run(&pool, [&] {
-        SaturatedPool bands(QThreadPool::globalInstance());
+        BusyPool bands(QThreadPool::globalInstance());
         parallelFor(64, [&](int) { ++items; });
         return PngEncoder::encode(image);
     });
