@@ -15,7 +15,8 @@ TextFormatBar::TextFormatBar(EditorDocument* document, QUuid annotationID, QWidg
     };
     for (const auto& [alignment, face] : alignments) {
         auto* tile = new FormatTile(QString::fromLatin1(face.first), face.second, this);
-        connect(tile, &QAbstractButton::clicked, this, [this, alignment] {
+        // Copied by name: clang before 16 cannot capture a structured binding.
+        connect(tile, &QAbstractButton::clicked, this, [this, alignment = alignment] {
             ref().edit([alignment](Annotation& a) { a.alignment = alignment; });
         });
         m_alignmentTiles.append({ alignment, tile });
