@@ -1,7 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/ApplicationIcon.h"
 #include "app/SingleInstance.h"
-#include "platform/TextRecognizer.h"
+#include "vision/TextRecognizer.h"
 
 #include <QApplication>
 #include <QIcon>

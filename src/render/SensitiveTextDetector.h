@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/RedactionKind.h"
-#include "platform/TextRecognizer.h"
+#include "vision/TextRecognizer.h"
 
 #include <QImage>
 #include <QList>

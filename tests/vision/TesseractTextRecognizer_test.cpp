@@ -1,4 +1,4 @@
-#include "platform/TesseractTextRecognizer.h"
+#include "vision/TesseractTextRecognizer.h"
 
 #include "render/SensitiveTextDetector.h"
 #include "screens/ScreenshotGenerator.h"

@@ -1,6 +1,6 @@
-#include "platform/TesseractTextRecognizer.h"
+#include "vision/TesseractTextRecognizer.h"
 
-#include "platform/TextLineFinder.h"
+#include "vision/TextLineFinder.h"
 
 #include <QMutexLocker>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "platform/TextLineFinder.h"
+#include "vision/TextLineFinder.h"
 
 #include <QFont>
 #include <QFontMetrics>
