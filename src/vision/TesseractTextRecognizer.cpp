@@ -1,5 +1,6 @@
 #include "vision/TesseractTextRecognizer.h"
 
+#include "vision/ConfusedCharacters.h"
 #include "vision/TextLineFinder.h"
 
 #include <QMutexLocker>
@@ -133,11 +134,44 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
             pitches.push_back(symbols[i].box.center().x() - symbols[i - 1].box.center().x());
     const double h = std::max(1.0, double(lineBox.height));
     const double pitch = std::max(1.0, median(pitches, 0.55 * h));
-    // In a monospaced line every character takes the same step, so the step between two symbols
-    // counts the blanks between them better than the ink does (narrow glyphs leave wide gaps).
-    const bool monospaced = pitches.size() >= 6 && std::count_if(pitches.begin(), pitches.end(), [&](double p) {
-        return std::abs(p - pitch) < 0.12 * pitch;
-    }) >= 0.85 * pitches.size();
+    double grid = pitch;
+    // In a monospaced line every character sits in a cell of one pitch, so the cells between two
+    // symbols count the blanks better than the ink does (narrow glyphs such as '.', '1' and 'l'
+    // leave wide gaps). The grid is fitted to the symbols' centres; a proportional line does not
+    // fit it.
+    std::vector<int> cell(symbols.size(), 0);
+    bool monospaced = false;
+    if (symbols.size() >= 6) {
+        const double c0 = symbols.front().box.center().x();
+        for (int round = 0; round < 2; ++round) {
+            double sk = 0, sc = 0, skk = 0, skc = 0;
+            for (size_t i = 0; i < symbols.size(); ++i) {
+                cell[i] = int(std::lround((symbols[i].box.center().x() - c0) / grid));
+                sk += cell[i];
+                sc += symbols[i].box.center().x();
+                skk += double(cell[i]) * cell[i];
+                skc += double(cell[i]) * symbols[i].box.center().x();
+            }
+            const double n = double(symbols.size());
+            const double denominator = n * skk - sk * sk;
+            if (denominator > 0)
+                grid = std::max(1.0, (n * skc - sk * sc) / denominator);
+        }
+        const double offset = [&] {
+            std::vector<double> r;
+            for (size_t i = 0; i < symbols.size(); ++i)
+                r.push_back(symbols[i].box.center().x() - c0 - cell[i] * grid);
+            return median(r, 0);
+        }();
+        int fitting = 0;
+        bool increasing = true;
+        for (size_t i = 0; i < symbols.size(); ++i) {
+            cell[i] = int(std::lround((symbols[i].box.center().x() - c0 - offset) / grid));
+            fitting += std::abs(symbols[i].box.center().x() - c0 - offset - cell[i] * grid) < 0.22 * grid;
+            increasing = increasing && (i == 0 || cell[i] > cell[i - 1]);
+        }
+        monospaced = increasing && fitting >= 0.9 * double(symbols.size()) && grid < 1.2 * h && std::abs(grid - pitch) < 0.25 * pitch;
+    }
     const std::vector<uint8_t> ink = inkColumns(image.image);
     const auto blankRun = [&](size_t i) {
         return blankBetween(ink, image, symbols[i - 1].box.center().x(), symbols[i].box.center().x());
@@ -148,11 +182,16 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
         if (!symbols[i].startsWord)
             letterGaps.push_back(blankRun(i));
     const double letterGap = median(letterGaps, 0.1 * h);
+    // Dots, commas and colons have wide side bearings: beside them a blank needs a wider gap.
+    const auto narrowPunctuation = [](const QString& t) {
+        return t.size() == 1 && QStringView(u".,:;'`").contains(t.at(0));
+    };
 
     RecognizedLine current;
     QRectF currentBox;
     const auto flush = [&] {
         if (!current.text.isEmpty()) {
+            mendConfusedCharacters(current.text);
             current.box = currentBox;
             out.append(current);
         }
@@ -172,10 +211,11 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
     for (size_t i = 0; i < symbols.size(); ++i) {
         const Symbol& s = symbols[i];
         if (i > 0) {
-            const double from = symbols[i - 1].box.center().x(), to = s.box.center().x();
             const double gap = blankRun(i);
-            const bool blank = s.startsWord ? gap >= letterGap + 0.3 * pitch && (!monospaced || to - from > 1.35 * pitch)
-                                            : gap > letterGap + 0.4 * pitch;
+            const double extra = narrowPunctuation(symbols[i - 1].text) || narrowPunctuation(s.text) ? 0.25 * pitch : 0;
+            const bool blank = monospaced ? cell[i] - cell[i - 1] >= 2
+                : s.startsWord            ? gap >= letterGap + 0.3 * pitch + extra
+                                          : gap > letterGap + 0.4 * pitch + extra;
             if (gap > std::max(1.6 * h, 2.0 * pitch)) {
                 flush();
             } else if (blank) {
@@ -310,13 +350,14 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
 {
     if (image.isNull() || image.width() <= 0 || image.height() <= 0)
         return TextRecognition::failure(QStringLiteral("the image is empty"));
-    const QImage page = preparePage(image);
-    if (page.isNull())
+    const auto inParallel = [this](int n, const std::function<void(int)>& body) { parallelFor(n, body); };
+    const QImage prepared = preparePage(image);
+    if (prepared.isNull())
         return TextRecognition::failure(QStringLiteral("the image could not be converted"));
-
-    const QList<TextLineBox> boxes = findTextLines(page, [this](int n, const std::function<void(int)>& body) {
-        parallelFor(n, body);
-    });
+    // Lines are found on the smoothed page, but read from the original pixels: smoothing would
+    // blur small text more than grain hurts the reading.
+    const QImage page = prepared;
+    const QList<TextLineBox> boxes = findTextLines(smoothGrain(prepared, inParallel), inParallel);
 
     // The engine's work grows with a line's width against its height: the costliest lines go
     // first, so that no worker is left with one at the end.

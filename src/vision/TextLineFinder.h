@@ -21,6 +21,12 @@ struct TextLineBox {
 QList<TextLineBox> findTextLines(const QImage& page,
     const std::function<void(int, const std::function<void(int)>&)>& parallelFor = {});
 
+// The page with grain smoothed away when it has any (text over a photo, a wallpaper, a noisy or
+// re-compressed shot): on a grainy page every pixel differs from its neighbours and no background
+// looks flat. A clean page comes back as it is. `page` must be Format_RGB32.
+QImage smoothGrain(const QImage& page,
+    const std::function<void(int, const std::function<void(int)>&)>& parallelFor = {});
+
 // The line's pixels as Tesseract reads best: grey, dark text on white, the local contrast
 // stretched, scaled so that its glyphs are about `targetHeight` pixels tall, with a white margin
 // of `padding` pixels. A point p of the image lies at origin + p / scale on the page.
