@@ -108,8 +108,18 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
     DetectionResult result;
     for (const RecognizedLine& line : lines) {
         for (const SensitiveMatch& match : findSensitiveMatches(line.text)) {
+            // A misread character can cut a match short ("4111-1111-1111-11110", "a£9f..."): the
+            // box covers the rest of the token the match lies in, so nothing of it stays readable.
+            const auto joins = [](QChar c) { return !c.isSpace() && !QStringView(u"\"'=,:;(){}[]<>`").contains(c); };
+            qsizetype start = match.start, end = match.start + match.length;
+            if (end > start) {
+                while (start > 0 && joins(line.text.at(start - 1)))
+                    --start;
+                while (end < line.text.size() && joins(line.text.at(end)))
+                    ++end;
+            }
             // The recogniser already reports a top-left origin, so the box only grows.
-            const QRectF box = boxOfRange(line, match.start, match.length);
+            const QRectF box = boxOfRange(line, start, end - start);
             result[match.kind].append(box.adjusted(-0.004, -0.006, 0.004, 0.006));
         }
     }

@@ -264,8 +264,15 @@ public:
         for (const SensitiveMatch& m : findSensitiveMatches(text)) {
             const qreal from = fm.horizontalAdvance(text.left(m.start));
             const qreal to = fm.horizontalAdvance(text.left(m.start + m.length));
+            QList<QRect> glyphs;
+            for (qsizetype i = m.start; i < m.start + m.length; ++i) {
+                if (text.at(i).isSpace())
+                    continue;
+                const QRectF ink = fm.boundingRect(text.at(i));
+                glyphs.append(ink.translated(at + QPointF(fm.horizontalAdvance(text.left(i)), 0)).toAlignedRect());
+            }
             planted.append({ m.kind, text.mid(m.start, m.length),
-                QRectF(at.x() + from, top + m_offset.y(), to - from, height).toAlignedRect() });
+                QRectF(at.x() + from, top + m_offset.y(), to - from, height).toAlignedRect(), glyphs });
         }
         return x + fm.horizontalAdvance(text) / m_scale;
     }
@@ -1173,6 +1180,22 @@ bool boxCoversItem(const QRectF& detection, const QRect& item)
         return false;
     return overlap.width() >= 0.7 * item.width() && overlap.height() >= 0.4 * item.height()
         && detection.height() <= 3.0 * item.height() && detection.width() <= 2.0 * item.width() + 0.02 * 2880;
+}
+
+QList<QRect> uncoveredGlyphs(const GeneratedShot& shot, const PlantedItem& item, const DetectionResult& result, int margin)
+{
+    const QSizeF size = shot.image.size();
+    QList<QRectF> boxes;
+    if (auto it = result.find(item.kind); it != result.end())
+        for (const QRectF& r : it->second)
+            boxes.append(QRectF(r.x() * size.width(), r.y() * size.height(), r.width() * size.width(), r.height() * size.height()));
+    QList<QRect> uncovered;
+    for (const QRect& glyph : item.glyphs) {
+        const QRectF wanted = QRectF(glyph).adjusted(-margin, -margin, margin, margin).intersected(QRectF(shot.image.rect()));
+        if (std::none_of(boxes.begin(), boxes.end(), [&](const QRectF& b) { return b.contains(wanted); }))
+            uncovered.append(glyph);
+    }
+    return uncovered;
 }
 
 DetectionScore scoreDetections(const GeneratedShot& shot, const DetectionResult& result)

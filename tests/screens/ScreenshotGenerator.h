@@ -43,6 +43,7 @@ struct PlantedItem {
     RedactionKind kind;
     QString text;
     QRect box;
+    QList<QRect> glyphs; // the ink of each character but blanks, in image pixels
 };
 
 struct GeneratedShot {
@@ -90,3 +91,8 @@ struct DetectionScore {
     QList<std::pair<RedactionKind, QRectF>> falseDetections;
 };
 DetectionScore scoreDetections(const GeneratedShot& shot, const DetectionResult& result);
+
+// The glyphs of a planted item that no detection box of its kind (image pixels) covers whole
+// with `margin` pixels to spare: a readable first or last character leaks the secret.
+QList<QRect> uncoveredGlyphs(const GeneratedShot& shot, const PlantedItem& item, const DetectionResult& result,
+    int margin = 1);

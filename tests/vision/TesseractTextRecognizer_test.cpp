@@ -250,3 +250,27 @@ TEST(TesseractTextRecognizer, ReadsJpegCompressedShots)
         EXPECT_LE(s.falseDetections.size(), 1) << name.toStdString();
     }
 }
+
+// A box that leaves the first or last character readable leaks the secret: every glyph of every
+// found item lies inside one box of its kind, with a pixel to spare, whatever the font and zoom.
+TEST(TesseractTextRecognizer, RedactionBoxesCoverEveryGlyphOfTheFoundItems)
+{
+    int checked = 0;
+    for (const ShotRecipe& recipe : tuningShotRecipes()) {
+        const QString name = shotName(recipe);
+        if (!recipe.varied || !(name.startsWith("settings-") || name.startsWith("log-") || name.startsWith("code-")
+                                   || name.startsWith("table-")))
+            continue;
+        if (recipe.seed % 3 != 0)
+            continue;
+        const GeneratedShot shot = generateShot(recipe);
+        const DetectionResult result = detectSensitiveText(recognizer().recognize(shot.image).lines);
+        for (const PlantedItem& item : scoreDetections(shot, result).found) {
+            ++checked;
+            const QList<QRect> uncovered = uncoveredGlyphs(shot, item, result);
+            EXPECT_TRUE(uncovered.isEmpty()) << name.toStdString() << ' ' << item.text.toStdString() << ": "
+                                             << uncovered.size() << " glyphs uncovered";
+        }
+    }
+    EXPECT_GE(checked, 40);
+}
