@@ -3,6 +3,7 @@
 #include "platform/Async.h"
 #include "platform/Log.h"
 
+#include <QCoreApplication>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QRegularExpression>
@@ -61,6 +62,9 @@ QThreadPool* detectionPool()
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool;
         p->setMaxThreadCount(2);
+        // A recognition still running at quit uses the recogniser and Tesseract's globals, which
+        // go once the application object is gone: quitting waits for it (a second at most).
+        qAddPostRoutine([] { detectionPool()->waitForDone(); });
         return p;
     }();
     return pool;

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <clocale>
 #include <dlfcn.h>
+#include <exception>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -31,7 +32,27 @@ struct Symbol {
     bool startsWord = false;
 };
 
-// The page as RGB32, flattened onto white and scaled down when enormous. Results are fractions
+// The colour transparent pixels are flattened onto: white, unless what is opaque is mostly light
+// (white text on a transparent layer), which would vanish on white.
+QColor flatteningColour(const QImage& page)
+{
+    qint64 sum = 0, weight = 0;
+    const int stepY = std::max(1, page.height() / 300), stepX = std::max(1, page.width() / 300);
+    for (int y = 0; y < page.height(); y += stepY) {
+        for (int x = 0; x < page.width(); x += stepX) {
+            const QRgb p = page.pixel(x, y);
+            const int a = qAlpha(p);
+            if (a < 128)
+                continue;
+            // Premultiplied or not, the grey of an opaque pixel is its colour.
+            sum += qGray(p) * 255 / a;
+            ++weight;
+        }
+    }
+    return weight && sum / weight > 150 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+// The page as RGB32, flattened (see flatteningColour) and scaled down when enormous. Results are fractions
 // of the page, so they need no scaling back.
 QImage preparePage(const QImage& image)
 {
@@ -48,7 +69,7 @@ QImage preparePage(const QImage& image)
     }
     if (page.hasAlphaChannel()) {
         QImage flat(page.size(), QImage::Format_RGB32);
-        flat.fill(Qt::white);
+        flat.fill(flatteningColour(page));
         QPainter painter(&flat);
         painter.drawImage(0, 0, page);
         painter.end();
@@ -329,10 +350,23 @@ void TesseractTextRecognizer::parallelFor(int n, const std::function<void(int)>&
     if (n <= 0)
         return;
     std::atomic<int> next { 0 };
+    std::exception_ptr failure;
+    QMutex failureLock;
+    // Every worker catches what its items throw: an exception leaving a worker would end the
+    // process, and one leaving the caller early would free what the others still use. The first
+    // one stops the loop and is rethrown once every worker is done.
     const auto drain = [&] {
         keepOpenMpSerial();
-        for (int i = next++; i < n; i = next++)
-            body(i);
+        for (int i = next++; i < n; i = next++) {
+            try {
+                body(i);
+            } catch (...) {
+                QMutexLocker locker(&failureLock);
+                if (!failure)
+                    failure = std::current_exception();
+                next = n;
+            }
+        }
     };
     const int helpers = std::min(n - 1, m_pool.maxThreadCount());
     QSemaphore finished;
@@ -344,6 +378,8 @@ void TesseractTextRecognizer::parallelFor(int n, const std::function<void(int)>&
     }
     drain();
     finished.acquire(helpers);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 TextRecognition TesseractTextRecognizer::recognize(const QImage& image)

@@ -28,6 +28,11 @@ public:
     // Frees the engines not in use; the next recognition loads them again.
     void releaseIdleEngines();
 
+    // Runs body(i) for i in [0, n) on the workers and the calling thread. When an item throws,
+    // the items not yet started are skipped and the first exception is rethrown to the caller
+    // once every worker has stopped.
+    void parallelFor(int n, const std::function<void(int)>& body);
+
     // Pages larger than this many pixels are scaled down first, so time and memory stay bounded.
     static constexpr qint64 kMaxPixels = 24'000'000;
 
@@ -35,7 +40,6 @@ private:
     using Engine = tesseract::TessBaseAPI;
     std::unique_ptr<Engine> acquire(QString* error);
     void release(std::unique_ptr<Engine> engine);
-    void parallelFor(int n, const std::function<void(int)>& body);
 
     QString m_dataPath;
     QThreadPool m_pool;

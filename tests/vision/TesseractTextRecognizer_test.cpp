@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QThread>
 #include <QThreadPool>
 #include <QRandomGenerator>
 #include <QtConcurrent/QtConcurrentRun>
@@ -212,6 +213,20 @@ TEST(TesseractTextRecognizer, TransparentAndOversizedPagesKeepTheirGeometry)
     ASSERT_EQ(texts(r), QStringList { "10.1.2.3" });
     EXPECT_NEAR(r.lines[0].box.left(), 0.5, 0.02);
 
+    // White text on a transparent layer would vanish on white.
+    for (const QImage::Format format : { QImage::Format_ARGB32_Premultiplied, QImage::Format_ARGB32 }) {
+        QImage light(400, 60, format);
+        light.fill(Qt::transparent);
+        QPainter p(&light);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(14);
+        p.setFont(f);
+        p.setPen(QColor(0xf4f4f4));
+        p.drawText(QPoint(40, 35), QStringLiteral("jane@acme.io"));
+        p.end();
+        EXPECT_EQ(texts(recognizer().recognize(light)), QStringList { "jane@acme.io" }) << format;
+    }
+
     // Past the pixel budget the page is scaled down, and fractions still point at the text.
     const QImage big = textImage({ 7000, 4000 }, { { { 5250, 3000 }, QStringLiteral("Contact jane.doe@example.com") } }, 40);
     r = recognizer().recognize(big);
@@ -273,4 +288,34 @@ TEST(TesseractTextRecognizer, RedactionBoxesCoverEveryGlyphOfTheFoundItems)
         }
     }
     EXPECT_GE(checked, 40);
+}
+
+// An item that throws must neither end the process from a worker nor free, by unwinding the
+// caller, what the other workers still use: the loop stops, waits for them and rethrows.
+TEST(TesseractTextRecognizer, AnExceptionInTheParallelLoopStopsItAfterEveryWorkerIsDone)
+{
+    TesseractTextRecognizer own(4);
+    for (const int thrower : { 0, 3, 57 }) {
+        std::atomic<int> running { 0 }, started { 0 };
+        bool caught = false;
+        try {
+            own.parallelFor(200, [&](int i) {
+                ++started;
+                ++running;
+                QThread::usleep(200);
+                --running;
+                if (i == thrower)
+                    throw std::runtime_error("bad line");
+            });
+        } catch (const std::runtime_error& e) {
+            caught = std::string(e.what()) == "bad line";
+        }
+        EXPECT_TRUE(caught) << thrower;
+        EXPECT_EQ(running.load(), 0) << thrower; // nobody still inside an item
+        EXPECT_LT(started.load(), 200) << thrower; // the rest was skipped
+    }
+    // The workers are still there for the next loop.
+    std::atomic<int> done { 0 };
+    own.parallelFor(50, [&](int) { ++done; });
+    EXPECT_EQ(done.load(), 50);
 }
