@@ -124,9 +124,7 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
         return;
     traceRoad("recognised");
 
-    BeautifySettings styled = settings;
-    for (const auto& [kind, rects] : detections)
-        styled.redactKinds.insert(kind);
+    const BeautifySettings styled = withDetectedKinds(settings, detections);
 
     auto document = std::make_shared<EditorDocument>(shot.image, shotFileName(shot), styled, detections, m_scan);
     QImage styledImage = m_render(*document);

@@ -235,9 +235,15 @@ void ScreenshotWatcher::handleScanResult(const Listing& listing, const QDateTime
         for (const Entry& entry : listing.entries)
             names.insert(entry.name);
         if (!m_primed) {
-            m_seen = names;
+            // The first listing can wait behind other work on a busy machine: what was made after
+            // the watcher asked for it is new, not part of the folder's old contents.
+            for (const Entry& entry : listing.entries) {
+                if (!entry.created || *entry.created <= now)
+                    m_seen.insert(entry.name);
+            }
             m_primed = true;
-        } else {
+        }
+        {
             QList<Entry> fresh;
             for (const Entry& entry : listing.entries) {
                 if (m_seen.contains(entry.name) || !isFreshScreenshot(entry, prefixes, now))

@@ -135,6 +135,11 @@ void EditorDocument::setSettings(const BeautifySettings& settings)
         Q_EMIT settingsChanged();
 }
 
+void EditorDocument::applyStyle(const BeautifySettings& settings)
+{
+    setSettings(withDetectedKinds(settings, m_detected));
+}
+
 void EditorDocument::settingsDidSet(const BeautifySettings& old)
 {
     if (old.redactKinds != m_settings.redactKinds)

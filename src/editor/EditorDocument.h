@@ -66,6 +66,9 @@ public:
     // Refilters the detected rectangles when the enabled kinds change and, unless a snapshot is
     // being applied, moves the annotations so they keep their place relative to the screenshot.
     void setSettings(const BeautifySettings& settings);
+    // Writes a whole style chosen for the shot (a preset, the automatic style), keeping every kind
+    // the scan found hidden: a preset saved without kinds must not uncover a secret.
+    void applyStyle(const BeautifySettings& settings);
 
     std::optional<QString> selectedPresetName() const { return m_selectedPresetName; }
     void setSelectedPresetName(const std::optional<QString>& name);

@@ -44,7 +44,7 @@ NotchStyling NotchStyling::canvas()
 {
     return { [](NotchSession& session, const BeautifySettings& settings) {
                 if (session.document)
-                    session.document->setSettings(settings);
+                    session.document->applyStyle(settings);
             },
         // The document already holds the settings (applySettings runs first).
         [](const NotchSession& session, const BeautifySettings&) -> QImage {

@@ -1,6 +1,6 @@
 #include "platform/PngEncoder.h"
 
-#include <QtConcurrent>
+#include "platform/ParallelFor.h"
 
 #include <libdeflate.h>
 
@@ -172,10 +172,8 @@ QByteArray encode(const QImage& source)
             // Opaque rows depend only on the source, so bands of them are filtered in parallel
             // (the main road's renders are opaque); compression stays one stream.
             constexpr int kBand = 128;
-            QList<int> bands;
-            for (int y = 0; y < height; y += kBand)
-                bands.append(y);
-            QtConcurrent::blockingMap(bands, [&](int first) {
+            parallelFor((height + kBand - 1) / kBand, [&](int band) {
+                const int first = band * kBand;
                 for (int y = first; y < std::min(first + kBand, height); ++y)
                     filterOpaqueRow(line(y), y ? line(y - 1) : nullptr, rowOut(y), width);
             });

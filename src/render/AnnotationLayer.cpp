@@ -4,7 +4,7 @@
 #include "render/ImageFilters.h"
 
 #include <QFontDatabase>
-#include <QtConcurrent/QtConcurrentMap>
+#include "platform/ParallelFor.h"
 #include <QFontMetricsF>
 #include <QStringList>
 
@@ -443,8 +443,8 @@ void paintAnnotations(QPainter& painter, const QRectF& canvasRect, const QList<A
     // in list order on this painter.
     const QTransform toDevice = painter.deviceTransform();
     const QRect bounds = deviceBounds(painter);
-    const std::vector<Shadow> shadows = QtConcurrent::blockingMapped<std::vector<Shadow>>(
-        inks, [&toDevice, &bounds](const MarkInk& ink) { return renderShadow(ink, toDevice, bounds); });
+    std::vector<Shadow> shadows(inks.size());
+    parallelFor(int(inks.size()), [&](int i) { shadows[std::size_t(i)] = renderShadow(inks[std::size_t(i)], toDevice, bounds); });
     for (std::size_t i = 0; i < inks.size(); ++i)
         paintInk(painter, inks[i], shadows[i]);
     paintHighlights(painter, canvasRect, highlights, imageRect, imageCornerRadius);

@@ -1,6 +1,6 @@
 #include "render/PlanarImage.h"
 
-#include <QtConcurrent/QtConcurrentMap>
+#include "platform/ParallelFor.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -204,9 +204,6 @@ QImage upscaleToImage(const PlanarImage& source, QSize size, double scaleX, doub
         upscaler.rows(0, size.height());
         return out;
     }
-    std::vector<int> starts(static_cast<std::size_t>(bands));
-    for (int i = 0; i < bands; ++i)
-        starts[std::size_t(i)] = i * kBand;
-    QtConcurrent::blockingMap(starts, [&](int y0) { upscaler.rows(y0, std::min(y0 + kBand, size.height())); });
+    parallelFor(bands, [&](int band) { upscaler.rows(band * kBand, std::min((band + 1) * kBand, size.height())); });
     return out;
 }

@@ -165,3 +165,12 @@ void runSensitiveTextDetection(const QImage& image, QObject* receiver,
         },
         [completion = std::move(completion)](DetectionResult result) { completion(std::move(result)); });
 }
+
+BeautifySettings withDetectedKinds(BeautifySettings settings, const DetectionResult& detections)
+{
+    for (const auto& [kind, rects] : detections) {
+        if (!rects.isEmpty())
+            settings.redactKinds.insert(kind);
+    }
+    return settings;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/BeautifySettings.h"
 #include "model/RedactionKind.h"
 #include "vision/TextRecognizer.h"
 
@@ -29,6 +30,10 @@ QString sensitivePattern(RedactionKind kind);
 // per match in text order; each match's box is the union of its characters' boxes (the line's box
 // when they have none), grown by 0.004 left and right and 0.006 top and bottom, not clamped.
 DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines);
+
+// `settings` with every kind that `detections` found switched on: a style applied to a scanned
+// shot (a preset, the automatic style) must never uncover what the scan hid.
+BeautifySettings withDetectedKinds(BeautifySettings settings, const DetectionResult& detections);
 
 // Recognises the text of `image` off the main thread, detects sensitive text in it and calls
 // `completion` on the main thread exactly once, unless `receiver` is destroyed first (a null

@@ -12,7 +12,9 @@
 #include <QGuiApplication>
 #include <QFile>
 #include <QSignalSpy>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -62,6 +64,37 @@ protected:
     int pollMs = 5000;
     LogCapture log;
 };
+
+// A shot taken while the first listing still waits for a busy thread pool (a slow or one-CPU
+// machine at start-up) is new, not part of the folder's old contents.
+TEST_F(WatcherTest, AShotTakenBeforeTheFirstListingRunsIsStillReported)
+{
+    ASSERT_TRUE(writePng(file(QStringLiteral("Screenshot From 2024-01-01 09-00-00.png"))));
+    QThreadPool* pool = QThreadPool::globalInstance();
+    QSemaphore started, release;
+    const int busy = pool->maxThreadCount();
+    for (int i = 0; i < busy; ++i) {
+        pool->start([&] {
+            started.release();
+            release.acquire();
+        });
+    }
+    started.acquire(busy);
+
+    manager = std::make_unique<CaptureManager>(settings, pasteboard);
+    captured = std::make_unique<QSignalSpy>(manager.get(), &CaptureManager::didCapture);
+    reported = std::make_unique<QSignalSpy>(&watcher(), &ScreenshotWatcher::newScreenshot);
+    watcher().start();
+    spin(50);
+    ASSERT_TRUE(writePng(file(QStringLiteral("Screenshot From 2024-01-01 10-00-05.png"))));
+    spin(100);
+    release.release(busy);
+
+    ASSERT_TRUE(waitUntil([&] { return captured->count() == 1; }));
+    settle();
+    EXPECT_EQ(reported->count(), 1);
+    EXPECT_EQ(reported->at(0).at(0).toString(), file(QStringLiteral("Screenshot From 2024-01-01 10-00-05.png")));
+}
 
 TEST_F(WatcherTest, ReportsANewScreenshotOnceButNeverWhatWasThereAtStart)
 {

@@ -1,7 +1,13 @@
 // The notch controller over fakes: presenting, dismissing, restyling, drag files, sharing.
 #include "notch/NotchTestKit.h"
 
+#include "editor/DocumentRender.h"
 #include "editor/EditorDocument.h"
+#include "platform/PngEncoder.h"
+#include "platform/QtPasteboard.h"
+#include "render/CanvasLayout.h"
+#include "render/CanvasRenderer.h"
+#include "render/SensitiveTextDetector.h"
 #include "model/UuidText.h"
 #include "notch/NotchPanel.h"
 #include "render/AutoBackground.h"
@@ -9,6 +15,7 @@
 #include "support/Wait.h"
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <gtest/gtest.h>
 
@@ -413,4 +420,84 @@ TEST(NotchController, CanvasStylingRestylesTheShotsOwnDocument)
     EXPECT_FALSE(rendered.hasAlphaChannel());
     // A session without a document has nothing to render from.
     EXPECT_TRUE(styling.render(*makeSession(raw, kStyled), noir).isNull());
+}
+
+namespace {
+// Black and white columns two pixels wide: detail that stays sharp unless something hides it.
+QImage shotWithStripes(const QSize& size, const QRectF& secret)
+{
+    QImage image = solidImage(size, Qt::white);
+    const QRect area(int(secret.x() * size.width()), int(secret.y() * size.height()), int(secret.width() * size.width()),
+        int(secret.height() * size.height()));
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            image.setPixelColor(x, y, (x / 2) % 2 ? Qt::black : Qt::white);
+    }
+    return image;
+}
+
+// The share of neighbouring pixel pairs inside `norm` (fractions of the shown screenshot) that
+// differ sharply: high for readable stripes, near zero once they are blurred.
+double sharpShare(const QImage& styled, const BeautifySettings& settings, const QSize& rawSize, const QRectF& norm)
+{
+    const CanvasLayout layout = canvasLayout(QSizeF(rawSize), settings);
+    const QRectF shot = imageRectNorm(layout, settings);
+    const QRectF area(styled.width() * (shot.x() + norm.x() * shot.width()),
+        styled.height() * (shot.y() + norm.y() * shot.height()), styled.width() * norm.width() * shot.width(),
+        styled.height() * norm.height() * shot.height());
+    const QRect inner = area.adjusted(area.width() * 0.1, area.height() * 0.2, -area.width() * 0.1, -area.height() * 0.2)
+                            .toRect();
+    int sharp = 0;
+    int pairs = 0;
+    for (int y = inner.top(); y <= inner.bottom(); ++y) {
+        for (int x = inner.left(); x < inner.right(); ++x) {
+            ++pairs;
+            if (std::abs(qGray(styled.pixel(x, y)) - qGray(styled.pixel(x + 1, y))) > 96)
+                ++sharp;
+        }
+    }
+    return pairs ? double(sharp) / pairs : 1.0;
+}
+}
+
+TEST(NotchController, RestylingWithAPresetOrAutoKeepsScannedSecretsHiddenOnTheClipboard)
+{
+    NotchRig rig;
+    QtPasteboard clipboard(QGuiApplication::clipboard(), PngEncoder::encode);
+    NotchController c(*rig.prefs, *rig.presets, clipboard, rig.screens, NotchStyling::canvas(), rig.files.store());
+
+    const QSize rawSize(800, 500);
+    const QRectF secret(0.2, 0.4, 0.4, 0.1);
+    const QImage raw = shotWithStripes(rawSize, secret);
+    const DetectionResult detections { { RedactionKind::email, { secret } } };
+    auto document = std::make_shared<EditorDocument>(raw, QStringLiteral("Shot"),
+        withDetectedKinds(BeautifySettings::defaults(), detections), detections);
+    auto session = makeSession(raw, renderDocumentImage(*document));
+    session->document = document;
+    session->redactionSummary = RedactionSummary { { { RedactionKind::email, 1 } } };
+
+    const auto clipboardImage = [&] { return QImage::fromData(clipboard.writtenPng(), "PNG"); };
+    c.present(session);
+    ASSERT_LT(sharpShare(clipboardImage(), document->settings(), rawSize, secret), 0.02);
+    // The stripes are readable when nothing hides them: the measure can tell.
+    BeautifySettings bare = BeautifySettings::defaults();
+    ASSERT_GT(sharpShare(renderCanvasImage(raw, bare, {}, {}, WatermarkConfig {}), bare, rawSize, secret), 0.15);
+
+    // A preset saved without any kinds switched on.
+    BeautifySettings noir = BeautifySettings::defaults();
+    noir.background = BackgroundPreset::noir;
+    noir.padding = 40;
+    rig.presets->add(QStringLiteral("Plain"), noir);
+    const QString key = uuidString(rig.presets->presets().first().id);
+    c.applyStyle(key, noir);
+    ASSERT_TRUE(waitUntil([&] { return session->renderCache.contains(key); }));
+    EXPECT_EQ(document->settings().redactKinds, std::set<RedactionKind> { RedactionKind::email });
+    EXPECT_LT(sharpShare(clipboardImage(), document->settings(), rawSize, secret), 0.02);
+    EXPECT_EQ(c.redactionSummary(), session->redactionSummary);
+
+    c.applyAutoStyle();
+    ASSERT_TRUE(waitUntil([&] { return session->renderCache.contains(QStringLiteral("auto")); }));
+    EXPECT_EQ(document->settings().redactKinds, std::set<RedactionKind> { RedactionKind::email });
+    EXPECT_LT(sharpShare(clipboardImage(), document->settings(), rawSize, secret), 0.02);
+    c.waitForFileWrites();
 }
