@@ -23,12 +23,14 @@ void mendNumber(QString& line, qsizetype from, qsizetype to)
     }
     if (lookAlikes == 0 || digits < 2 || lookAlikes * 2 > digits)
         return;
-    // A look-alike standing alone between separators is a word ("I", "l"), not a digit.
+    // A look-alike with a digit beside it, or alone between two separators inside the number
+    // ("192.168.O.1"), is a digit.
     for (qsizetype i = from; i < to; ++i) {
         if (!isDigitLike(line.at(i)))
             continue;
         const bool digitBeside = (i > from && line.at(i - 1).isDigit()) || (i + 1 < to && line.at(i + 1).isDigit());
-        if (digitBeside)
+        const bool betweenSeparators = i > from && i + 1 < to && !line.at(i - 1).isLetterOrNumber() && !line.at(i + 1).isLetterOrNumber();
+        if (digitBeside || betweenSeparators)
             line[i] = asDigit(line.at(i));
     }
 }
@@ -70,6 +72,18 @@ void mendDomainEnding(QString& line, qsizetype from, qsizetype to)
     }
 }
 
+// A lower-case word that begins with a 1 begins with an l ("1s -la"), unless it is "1st".
+void mendWord(QString& line, qsizetype from, qsizetype to)
+{
+    if (to - from < 2 || to - from > 12 || line.at(from) != u'1')
+        return;
+    for (qsizetype i = from + 1; i < to; ++i)
+        if (!line.at(i).isLower())
+            return;
+    if (QStringView(line).mid(from, to - from) != u"1st")
+        line[from] = u'l';
+}
+
 } // namespace
 
 void mendConfusedCharacters(QString& line)
@@ -99,6 +113,14 @@ void mendConfusedCharacters(QString& line)
             j = std::max(k, j + 1);
         }
         mendDomainEnding(line, start, i);
+        for (qsizetype a = start; a < i;) {
+            qsizetype b = a;
+            while (b < i && line.at(b).isLetterOrNumber())
+                ++b;
+            if (b > a)
+                mendWord(line, a, b);
+            a = b + 1;
+        }
     }
     static const QRegularExpression accessKey(QStringLiteral("(?<![A-Za-z0-9])AK[T1l|]A(?=[0-9A-Z]{16}(?![A-Za-z0-9]))"));
     auto it = accessKey.globalMatch(line);

@@ -203,10 +203,11 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
         if (!symbols[i].startsWord)
             letterGaps.push_back(blankRun(i));
     const double letterGap = median(letterGaps, 0.1 * h);
-    // Dots, commas and colons have wide side bearings: beside them a blank needs a wider gap.
-    const auto narrowPunctuation = [](const QString& t) {
-        return t.size() == 1 && QStringView(u".,:;'`").contains(t.at(0));
-    };
+    // Narrow glyphs have wide side bearings: beside a dot, comma or colon, or between two thin
+    // glyphs (1, l, i), a blank needs a wider gap.
+    const auto oneOf = [](const QString& t, QStringView set) { return t.size() == 1 && set.contains(t.at(0)); };
+    const auto punctuation = [&](const QString& t) { return oneOf(t, u".,:;'`"); };
+    const auto thin = [&](const QString& t) { return oneOf(t, u"1lIi|!"); };
 
     RecognizedLine current;
     QRectF currentBox;
@@ -233,8 +234,12 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
         const Symbol& s = symbols[i];
         if (i > 0) {
             const double gap = blankRun(i);
-            const double extra = narrowPunctuation(symbols[i - 1].text) || narrowPunctuation(s.text) ? 0.25 * pitch : 0;
-            const bool blank = monospaced ? cell[i] - cell[i - 1] >= 2
+            const QString& before = symbols[i - 1].text;
+            const bool narrow = punctuation(before) || punctuation(s.text) || thin(before) || thin(s.text);
+            const double extra = punctuation(before) || punctuation(s.text) || (thin(before) && thin(s.text)) ? 0.25 * pitch : 0;
+            // Tabular digits make a proportional line look monospaced ("Card 4111 1111"): there a
+            // blank is narrower than a cell, but still a clear gap between two wide glyphs.
+            const bool blank = monospaced ? cell[i] - cell[i - 1] >= 2 || (s.startsWord && !narrow && gap >= 0.5 * grid)
                 : s.startsWord            ? gap >= letterGap + 0.3 * pitch + extra
                                           : gap > letterGap + 0.4 * pitch + extra;
             if (gap > std::max(1.6 * h, 2.0 * pitch)) {
