@@ -174,7 +174,7 @@ int main(int argc, char** argv)
             QImage overlay = shot.image.copy();
             QPainter painter(&overlay);
             painter.setPen(QPen(Qt::red, 1));
-            for (const TextLineBox& line : findTextLines(shot.image.convertToFormat(QImage::Format_RGB32)))
+            for (const TextLineBox& line : findTextLines(smoothGrain(shot.image.convertToFormat(QImage::Format_RGB32))))
                 painter.drawRect(line.box);
             painter.end();
             overlay.save(out + u'/' + shot.name + QStringLiteral(".lines.png"));

@@ -399,6 +399,9 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
     // blur small text more than grain hurts the reading.
     const QImage page = prepared;
     const QList<TextLineBox> boxes = findTextLines(smoothGrain(prepared, inParallel), inParallel);
+    // Grain read into the line images would speckle them; what is no stronger than grain is none.
+    const int grain = grainLevel(page);
+    const int noiseFloor = grain >= 2 ? 3 * grain : 0;
 
     // The engine's work grows with a line's width against its height: the costliest lines go
     // first, so that no worker is left with one at the end.
@@ -423,7 +426,7 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
             engineError = error;
             return;
         }
-        const LineImage line = lineImageForRecognition(page, boxes[index], kTargetGlyphHeight, kLinePadding);
+        const LineImage line = lineImageForRecognition(page, boxes[index], kTargetGlyphHeight, kLinePadding, noiseFloor);
         engine->SetImage(line.image.constBits(), line.image.width(), line.image.height(), 1,
             int(line.image.bytesPerLine()));
         engine->SetSourceResolution(300);

@@ -543,12 +543,12 @@ QList<TextLineBox> findTextLines(const QImage& page, const ParallelFor& parallel
     return out;
 }
 
-namespace {
-
 // The median step between horizontal neighbours, sampled: 0 on a drawn screenshot, whose areas
 // are flat, and about the amplitude of the grain on a grainy one.
 int grainLevel(const QImage& page)
 {
+    if (page.isNull() || page.format() != QImage::Format_RGB32)
+        return 0;
     int histogram[256] = {};
     int samples = 0;
     const int stepY = std::max(1, page.height() / 200);
@@ -567,6 +567,8 @@ int grainLevel(const QImage& page)
     }
     return 0;
 }
+
+namespace {
 
 // One pass of a 3x3 box filter.
 QImage boxBlurred(const QImage& page, const ParallelFor& parallelFor)
@@ -619,7 +621,7 @@ QImage smoothGrain(const QImage& page, const ParallelFor& parallelForIn)
     return smooth;
 }
 
-LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding)
+LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding, int noiseFloor)
 {
     const int t = std::max(1, line.height);
     const QRect region = line.box.adjusted(-1, -1, 1, 1).intersected(page.rect());
@@ -666,7 +668,7 @@ LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, i
         const QRgb* src = reinterpret_cast<const QRgb*>(page.constScanLine(region.top() + y)) + region.left();
         uchar* dst = grey.scanLine(y);
         for (int x = 0; x < region.width(); ++x) {
-            const int d = colourDistance(src[x], bg);
+            const int d = std::max(0, colourDistance(src[x], bg) - noiseFloor);
             dst[x] = uchar(d);
             strongest = std::max(strongest, d);
         }

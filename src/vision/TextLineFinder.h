@@ -26,13 +26,17 @@ QList<TextLineBox> findTextLines(const QImage& page,
 // looks flat. A clean page comes back as it is. `page` must be Format_RGB32.
 QImage smoothGrain(const QImage& page,
     const std::function<void(int, const std::function<void(int)>&)>& parallelFor = {});
+// How grainy the page is: the median step between neighbouring pixels (0 on a drawn screenshot).
+int grainLevel(const QImage& page);
 
 // The line's pixels as Tesseract reads best: grey, dark text on white, the local contrast
 // stretched, scaled so that its glyphs are about `targetHeight` pixels tall, with a white margin
-// of `padding` pixels. A point p of the image lies at origin + p / scale on the page.
+// of `padding` pixels. Differences from the background up to `noiseFloor` count as none (grain).
+// A point p of the image lies at origin + p / scale on the page.
 struct LineImage {
     QImage image; // Format_Grayscale8
     double scale = 1;
     QPointF origin;
 };
-LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding);
+LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding,
+    int noiseFloor = 0);
