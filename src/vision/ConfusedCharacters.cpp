@@ -84,6 +84,31 @@ void mendWord(QString& line, qsizetype from, qsizetype to)
         line[from] = u'l';
 }
 
+// Inside a long key or hash, a stray symbol is a misread letter or digit.
+void mendKey(QString& line, qsizetype from, qsizetype to)
+{
+    if (to - from < 24)
+        return;
+    static const QString strays = QStringLiteral(u"éè¢¥/|£");
+    static const QString meant = QStringLiteral(u"eecY7lf");
+    int odd = 0;
+    for (qsizetype i = from; i < to; ++i) {
+        const QChar c = line.at(i);
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'_' && c != u'-' && !strays.contains(c))
+            return;
+        odd += strays.contains(c) ? 1 : 0;
+    }
+    if (odd == 0 || odd > 2)
+        return;
+    for (qsizetype i = from + 1; i + 1 < to; ++i) {
+        const qsizetype k = strays.indexOf(line.at(i));
+        // A slash between digits is a 7 ("6516/74fe"); elsewhere it may be a path's.
+        if (k < 0 || (line.at(i) == u'/' && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit())))
+            continue;
+        line[i] = meant.at(k);
+    }
+}
+
 } // namespace
 
 void mendConfusedCharacters(QString& line)
@@ -113,6 +138,18 @@ void mendConfusedCharacters(QString& line)
             j = std::max(k, j + 1);
         }
         mendDomainEnding(line, start, i);
+        {
+            // The key without the quotes or brackets around it.
+            qsizetype a = start, b = i;
+            const qsizetype eq = line.lastIndexOf(u'=', b - 1);
+            if (eq >= a)
+                a = eq + 1;
+            while (a < b && QStringView(u"\"'`([{<").contains(line.at(a)))
+                ++a;
+            while (b > a && QStringView(u"\"'`)]}>,;").contains(line.at(b - 1)))
+                --b;
+            mendKey(line, a, b);
+        }
         for (qsizetype a = start; a < i;) {
             qsizetype b = a;
             while (b < i && line.at(b).isLetterOrNumber())

@@ -139,6 +139,29 @@ double blankBetween(const std::vector<uint8_t>& ink, const LineImage& line, doub
     return best / line.scale;
 }
 
+// Long keys and hashes carry no blanks: a blank placed on a narrow margin between two long runs
+// of letters and digits, or right after the prefix of a key ("sk- "), splits one token and goes.
+void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfulBlanks)
+{
+    const auto tokenChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'-'; };
+    for (auto it = doubtfulBlanks.rbegin(); it != doubtfulBlanks.rend(); ++it) {
+        const qsizetype at = *it;
+        if (at <= 0 || at + 1 >= line.text.size() || line.text.at(at) != u' ')
+            continue;
+        qsizetype left = 0, right = 0;
+        while (at - left - 1 >= 0 && tokenChar(line.text.at(at - left - 1)))
+            ++left;
+        while (at + right + 1 < line.text.size() && tokenChar(line.text.at(at + right + 1)))
+            ++right;
+        const QChar before = line.text.at(at - 1);
+        const bool keyPrefix = (before == u'-' || before == u'_') && left >= 2 && right >= 8;
+        if (!keyPrefix && (left < 6 || right < 6 || left + right < 20))
+            continue;
+        line.text.remove(at, 1);
+        line.charBoxes.removeAt(at);
+    }
+}
+
 // Symbols to lines. Blanks follow the pixels, not the engine, which puts blanks into long tokens
 // and drops them between columns: no blank where the ink runs on, a blank where it stops for
 // about a character, and a new line where it stops for much longer (a label and its field,
@@ -211,14 +234,18 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
 
     RecognizedLine current;
     QRectF currentBox;
+    // Blanks placed on a narrow margin, by their position in the current line's text.
+    std::vector<qsizetype> doubtfulBlanks;
     const auto flush = [&] {
         if (!current.text.isEmpty()) {
+            joinSplitTokens(current, doubtfulBlanks);
             mendConfusedCharacters(current.text);
             current.box = currentBox;
             out.append(current);
         }
         current = {};
         currentBox = {};
+        doubtfulBlanks.clear();
     };
     const auto fraction = [&](const QRectF& r) {
         return QRectF(r.x() / page.width(), r.y() / page.height(), r.width() / page.width(), r.height() / page.height());
@@ -245,6 +272,10 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
             if (gap > std::max(1.6 * h, 2.0 * pitch)) {
                 flush();
             } else if (blank) {
+                const double margin = monospaced ? (cell[i] - cell[i - 1] >= 3 ? pitch : gap - 0.5 * grid)
+                                                 : gap - (letterGap + 0.3 * pitch + extra);
+                if (margin < 0.35 * pitch)
+                    doubtfulBlanks.push_back(current.text.size());
                 current.text += QLatin1Char(' ');
                 current.charBoxes.append(QRectF());
             }
