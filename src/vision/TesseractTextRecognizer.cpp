@@ -153,9 +153,21 @@ void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfu
             ++left;
         while (at + right + 1 < line.text.size() && tokenChar(line.text.at(at + right + 1)))
             ++right;
+        // Words of prose are letters of one case; keys mix in digits or both cases.
+        const auto keyLike = [&](qsizetype from, qsizetype n) {
+            bool digit = false, upper = false, lower = false;
+            for (qsizetype k = from; k < from + n; ++k) {
+                const QChar c = line.text.at(k);
+                digit = digit || c.isDigit();
+                upper = upper || c.isUpper();
+                lower = lower || c.isLower();
+            }
+            return digit || (upper && lower);
+        };
         const QChar before = line.text.at(at - 1);
-        const bool keyPrefix = (before == u'-' || before == u'_') && left >= 2 && right >= 8;
-        if (!keyPrefix && (left < 6 || right < 6 || left + right < 20))
+        const bool keyPrefix = (before == u'-' || before == u'_') && left >= 2 && right >= 8 && keyLike(at + 1, right);
+        const bool splitKey = left >= 6 && right >= 6 && left + right >= 20 && keyLike(at - left, left) && keyLike(at + 1, right);
+        if (!keyPrefix && !splitKey)
             continue;
         line.text.remove(at, 1);
         line.charBoxes.removeAt(at);
