@@ -1,6 +1,6 @@
 #include "vision/TesseractTextRecognizer.h"
 
-#include "vision/ConfusedCharacters.h"
+#include "vision/SymbolLines.h"
 #include "vision/TextLineFinder.h"
 
 #include <QMutexLocker>
@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
@@ -25,12 +26,8 @@ namespace {
 // Tesseract reads glyphs best at about this height in pixels.
 constexpr int kTargetGlyphHeight = 40;
 constexpr int kLinePadding = 10;
-
-struct Symbol {
-    QString text;
-    QRectF box; // page pixels
-    bool startsWord = false;
-};
+// Past this share of steep steps outside the found lines, the whole page is read as well.
+constexpr double kUnexplainedEdges = 0.01;
 
 // The colour transparent pixels are flattened onto: white, unless what is opaque is mostly light
 // (white text on a transparent layer), which would vanish on white.
@@ -78,226 +75,6 @@ QImage preparePage(const QImage& image)
     return page.format() == QImage::Format_RGB32 ? page : page.convertToFormat(QImage::Format_RGB32);
 }
 
-std::vector<Symbol> readSymbols(tesseract::TessBaseAPI& api, const LineImage& line)
-{
-    std::vector<Symbol> symbols;
-    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
-    if (!it)
-        return symbols;
-    const auto level = tesseract::RIL_SYMBOL;
-    do {
-        const std::unique_ptr<char[]> utf8(it->GetUTF8Text(level));
-        if (!utf8)
-            continue;
-        int l = 0, t = 0, r = 0, b = 0;
-        if (!it->BoundingBox(level, &l, &t, &r, &b))
-            continue;
-        Symbol s;
-        s.text = QString::fromUtf8(utf8.get()).trimmed();
-        if (s.text.isEmpty())
-            continue;
-        s.startsWord = it->IsAtBeginningOf(tesseract::RIL_WORD);
-        s.box = QRectF(line.origin.x() + l / line.scale, line.origin.y() + t / line.scale, (r - l) / line.scale,
-            (b - t) / line.scale);
-        symbols.push_back(std::move(s));
-    } while (it->Next(level));
-    return symbols;
-}
-
-double median(std::vector<double> values, double fallback)
-{
-    if (values.empty())
-        return fallback;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
-}
-
-// Which columns of a line image hold ink.
-std::vector<uint8_t> inkColumns(const QImage& grey)
-{
-    const int w = grey.width(), h = grey.height();
-    std::vector<uint8_t> ink(size_t(w), 0);
-    for (int y = 0; y < h; ++y) {
-        const uchar* row = grey.constScanLine(y);
-        for (int x = 0; x < w; ++x)
-            ink[size_t(x)] |= row[x] < 140;
-    }
-    return ink;
-}
-
-// The widest run of blank columns between two page x positions, in page pixels.
-double blankBetween(const std::vector<uint8_t>& ink, const LineImage& line, double fromX, double toX)
-{
-    const int width = int(ink.size());
-    const int a = std::clamp(int(std::floor((fromX - line.origin.x()) * line.scale)), 0, width);
-    const int b = std::clamp(int(std::ceil((toX - line.origin.x()) * line.scale)), 0, width);
-    int best = 0, run = 0;
-    for (int x = a; x < b; ++x) {
-        run = ink[size_t(x)] ? 0 : run + 1;
-        best = std::max(best, run);
-    }
-    return best / line.scale;
-}
-
-// Long keys and hashes carry no blanks: a blank placed on a narrow margin between two long runs
-// of letters and digits, or right after the prefix of a key ("sk- "), splits one token and goes.
-void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfulBlanks)
-{
-    const auto tokenChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'-'; };
-    for (auto it = doubtfulBlanks.rbegin(); it != doubtfulBlanks.rend(); ++it) {
-        const qsizetype at = *it;
-        if (at <= 0 || at + 1 >= line.text.size() || line.text.at(at) != u' ')
-            continue;
-        qsizetype left = 0, right = 0;
-        while (at - left - 1 >= 0 && tokenChar(line.text.at(at - left - 1)))
-            ++left;
-        while (at + right + 1 < line.text.size() && tokenChar(line.text.at(at + right + 1)))
-            ++right;
-        // Words of prose are letters of one case; keys mix in digits or both cases.
-        const auto keyLike = [&](qsizetype from, qsizetype n) {
-            bool digit = false, upper = false, lower = false;
-            for (qsizetype k = from; k < from + n; ++k) {
-                const QChar c = line.text.at(k);
-                digit = digit || c.isDigit();
-                upper = upper || c.isUpper();
-                lower = lower || c.isLower();
-            }
-            return digit || (upper && lower);
-        };
-        const QChar before = line.text.at(at - 1);
-        const bool keyPrefix = (before == u'-' || before == u'_') && left >= 2 && right >= 8 && keyLike(at + 1, right);
-        const bool splitKey = left >= 6 && right >= 6 && left + right >= 20 && keyLike(at - left, left) && keyLike(at + 1, right);
-        if (!keyPrefix && !splitKey)
-            continue;
-        line.text.remove(at, 1);
-        line.charBoxes.removeAt(at);
-    }
-}
-
-// Symbols to lines. Blanks follow the pixels, not the engine, which puts blanks into long tokens
-// and drops them between columns: no blank where the ink runs on, a blank where it stops for
-// about a character, and a new line where it stops for much longer (a label and its field,
-// neighbouring cells), as a platform recogniser reports separate observations.
-QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const LineImage& image,
-    const TextLineBox& lineBox, QSizeF page)
-{
-    QList<RecognizedLine> out;
-    if (symbols.empty())
-        return out;
-    std::vector<double> pitches;
-    for (size_t i = 1; i < symbols.size(); ++i)
-        if (!symbols[i].startsWord)
-            pitches.push_back(symbols[i].box.center().x() - symbols[i - 1].box.center().x());
-    const double h = std::max(1.0, double(lineBox.height));
-    const double pitch = std::max(1.0, median(pitches, 0.55 * h));
-    double grid = pitch;
-    // In a monospaced line every character sits in a cell of one pitch, so the cells between two
-    // symbols count the blanks better than the ink does (narrow glyphs such as '.', '1' and 'l'
-    // leave wide gaps). The grid is fitted to the symbols' centres; a proportional line does not
-    // fit it.
-    std::vector<int> cell(symbols.size(), 0);
-    bool monospaced = false;
-    if (symbols.size() >= 6) {
-        const double c0 = symbols.front().box.center().x();
-        for (int round = 0; round < 2; ++round) {
-            double sk = 0, sc = 0, skk = 0, skc = 0;
-            for (size_t i = 0; i < symbols.size(); ++i) {
-                cell[i] = int(std::lround((symbols[i].box.center().x() - c0) / grid));
-                sk += cell[i];
-                sc += symbols[i].box.center().x();
-                skk += double(cell[i]) * cell[i];
-                skc += double(cell[i]) * symbols[i].box.center().x();
-            }
-            const double n = double(symbols.size());
-            const double denominator = n * skk - sk * sk;
-            if (denominator > 0)
-                grid = std::max(1.0, (n * skc - sk * sc) / denominator);
-        }
-        const double offset = [&] {
-            std::vector<double> r;
-            for (size_t i = 0; i < symbols.size(); ++i)
-                r.push_back(symbols[i].box.center().x() - c0 - cell[i] * grid);
-            return median(r, 0);
-        }();
-        int fitting = 0;
-        bool increasing = true;
-        for (size_t i = 0; i < symbols.size(); ++i) {
-            cell[i] = int(std::lround((symbols[i].box.center().x() - c0 - offset) / grid));
-            fitting += std::abs(symbols[i].box.center().x() - c0 - offset - cell[i] * grid) < 0.22 * grid;
-            increasing = increasing && (i == 0 || cell[i] > cell[i - 1]);
-        }
-        monospaced = increasing && fitting >= 0.9 * double(symbols.size()) && grid < 1.2 * h && std::abs(grid - pitch) < 0.25 * pitch;
-    }
-    const std::vector<uint8_t> ink = inkColumns(image.image);
-    const auto blankRun = [&](size_t i) {
-        return blankBetween(ink, image, symbols[i - 1].box.center().x(), symbols[i].box.center().x());
-    };
-    // A blank adds about half a character to the usual gap between two letters of the line.
-    std::vector<double> letterGaps;
-    for (size_t i = 1; i < symbols.size(); ++i)
-        if (!symbols[i].startsWord)
-            letterGaps.push_back(blankRun(i));
-    const double letterGap = median(letterGaps, 0.1 * h);
-    // Narrow glyphs have wide side bearings: beside a dot, comma or colon, or between two thin
-    // glyphs (1, l, i), a blank needs a wider gap.
-    const auto oneOf = [](const QString& t, QStringView set) { return t.size() == 1 && set.contains(t.at(0)); };
-    const auto punctuation = [&](const QString& t) { return oneOf(t, u".,:;'`"); };
-    const auto thin = [&](const QString& t) { return oneOf(t, u"1lIi|!"); };
-
-    RecognizedLine current;
-    QRectF currentBox;
-    // Blanks placed on a narrow margin, by their position in the current line's text.
-    std::vector<qsizetype> doubtfulBlanks;
-    const auto flush = [&] {
-        if (!current.text.isEmpty()) {
-            joinSplitTokens(current, doubtfulBlanks);
-            mendConfusedCharacters(current.text);
-            current.box = currentBox;
-            out.append(current);
-        }
-        current = {};
-        currentBox = {};
-        doubtfulBlanks.clear();
-    };
-    const auto fraction = [&](const QRectF& r) {
-        return QRectF(r.x() / page.width(), r.y() / page.height(), r.width() / page.width(), r.height() / page.height());
-    };
-    const auto append = [&](const QString& text, const QRectF& pageBox) {
-        const QRectF box = fraction(pageBox);
-        current.text += text;
-        for (qsizetype k = 0; k < text.size(); ++k)
-            current.charBoxes.append(box);
-        currentBox = currentBox.isNull() ? box : currentBox.united(box);
-    };
-    for (size_t i = 0; i < symbols.size(); ++i) {
-        const Symbol& s = symbols[i];
-        if (i > 0) {
-            const double gap = blankRun(i);
-            const QString& before = symbols[i - 1].text;
-            const bool narrow = punctuation(before) || punctuation(s.text) || thin(before) || thin(s.text);
-            const double extra = punctuation(before) || punctuation(s.text) || (thin(before) && thin(s.text)) ? 0.25 * pitch : 0;
-            // Tabular digits make a proportional line look monospaced ("Card 4111 1111"): there a
-            // blank is narrower than a cell, but still a clear gap between two wide glyphs.
-            const bool blank = monospaced ? cell[i] - cell[i - 1] >= 2 || (s.startsWord && !narrow && gap >= 0.5 * grid)
-                : s.startsWord            ? gap >= letterGap + 0.3 * pitch + extra
-                                          : gap > letterGap + 0.4 * pitch + extra;
-            if (gap > std::max(1.6 * h, 2.0 * pitch)) {
-                flush();
-            } else if (blank) {
-                const double margin = monospaced ? (cell[i] - cell[i - 1] >= 3 ? pitch : gap - 0.5 * grid)
-                                                 : gap - (letterGap + 0.3 * pitch + extra);
-                if (margin < 0.35 * pitch)
-                    doubtfulBlanks.push_back(current.text.size());
-                current.text += QLatin1Char(' ');
-                current.charBoxes.append(QRectF());
-            }
-        }
-        append(s.text, s.box);
-    }
-    flush();
-    return out;
-}
-
 // Tesseract parallelises each line over OpenMP threads. We already run one line per core, and
 // its threads only fight ours (four times slower here), so its parallel regions run on the
 // calling thread. The setting belongs to each thread; it is looked up at run time because
@@ -311,6 +88,63 @@ void keepOpenMpSerial()
         set(0);
         done = true;
     }
+}
+
+// Steep steps outside the found lines, as a share of the sampled pixels: text the line finder
+// could not place (on a photo, a pattern, a busy wallpaper) leaves many; flat panels, frames and
+// gradients few.
+double unexplainedEdges(const QImage& page, const QList<TextLineBox>& lines)
+{
+    constexpr int kStep = 48;
+    const int stepY = std::max(1, page.height() / 300);
+    qint64 samples = 0, edges = 0;
+    for (int y = 0; y < page.height(); y += stepY) {
+        const QRgb* r = reinterpret_cast<const QRgb*>(page.constScanLine(y));
+        for (int x = 0; x + 1 < page.width(); x += 2) {
+            ++samples;
+            const QRgb a = r[x], b = r[x + 1];
+            const int d = std::max({ std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)) });
+            if (d <= kStep)
+                continue;
+            const QPoint p(x, y);
+            if (std::none_of(lines.begin(), lines.end(), [&](const TextLineBox& l) { return l.box.contains(p); }))
+                ++edges;
+        }
+    }
+    return samples ? double(edges) / double(samples) : 0;
+}
+
+// The page as black ink on white: ink is what stands far out of the page's own spread of greys
+// (the median give or take four median deviations), on either side, so texture stays white.
+QImage inkPage(const QImage& page)
+{
+    QImage grey(page.size(), QImage::Format_Grayscale8);
+    std::vector<qint64> histogram(256, 0);
+    for (int y = 0; y < page.height(); ++y) {
+        const QRgb* r = reinterpret_cast<const QRgb*>(page.constScanLine(y));
+        uchar* o = grey.scanLine(y);
+        for (int x = 0; x < page.width(); ++x)
+            ++histogram[o[x] = uchar(qGray(r[x]))];
+    }
+    const qint64 half = (qint64(page.width()) * page.height() + 1) / 2;
+    const auto medianOf = [&](const std::vector<qint64>& h) {
+        qint64 seen = 0;
+        for (int v = 0; v < 256; ++v)
+            if ((seen += h[size_t(v)]) >= half)
+                return v;
+        return 255;
+    };
+    const int median = medianOf(histogram);
+    std::vector<qint64> deviations(256, 0);
+    for (int v = 0; v < 256; ++v)
+        deviations[size_t(std::abs(v - median))] += histogram[size_t(v)];
+    const int spread = std::max(40, 4 * medianOf(deviations));
+    for (int y = 0; y < grey.height(); ++y) {
+        uchar* o = grey.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            o[x] = std::abs(int(o[x]) - median) > spread ? 0 : 255;
+    }
+    return grey;
 }
 
 } // namespace
@@ -441,7 +275,8 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
     // Lines are found on the smoothed page, but read from the original pixels: smoothing would
     // blur small text more than grain hurts the reading.
     const QImage page = prepared;
-    const QList<TextLineBox> boxes = findTextLines(smoothGrain(prepared, inParallel), inParallel);
+    const QImage smooth = smoothGrain(prepared, inParallel);
+    const QList<TextLineBox> boxes = findTextLines(smooth, inParallel);
     // Grain read into the line images would speckle them; what is no stronger than grain is none.
     const int grain = grainLevel(page);
     const int noiseFloor = grain >= 2 ? 3 * grain : 0;
@@ -484,5 +319,75 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
     TextRecognition out;
     for (auto& lines : results)
         out.lines.append(std::move(lines));
+    // Where the page has ink that no found line explains, read the whole page in strips as well,
+    // keeping what lies outside the lines already read.
+    if (unexplainedEdges(smooth, boxes) > kUnexplainedEdges)
+        out.lines.append(readWholePage(smooth, boxes));
+    return out;
+}
+
+QList<RecognizedLine> TesseractTextRecognizer::readWholePage(const QImage& page, const QList<TextLineBox>& found)
+{
+    const QImage grey = inkPage(page);
+    constexpr int kStrip = 384, kOverlap = 96;
+    const int strips = std::max(1, (page.height() - kOverlap + kStrip - kOverlap - 1) / (kStrip - kOverlap));
+    std::vector<QList<std::pair<TextLineBox, QList<RecognizedLine>>>> results(static_cast<size_t>(strips));
+    const QSizeF pageSize = page.size();
+    parallelFor(strips, [&](int i) {
+        const int top = i * (kStrip - kOverlap), height = std::min(kStrip, page.height() - top);
+        if (height <= 0)
+            return;
+        std::unique_ptr<Engine> engine = acquire(nullptr);
+        if (!engine)
+            return;
+        engine->SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
+        engine->SetImage(grey.constScanLine(top), grey.width(), height, 1, int(grey.bytesPerLine()));
+        engine->SetSourceResolution(300);
+        if (engine->Recognize(nullptr) == 0) {
+            std::unique_ptr<tesseract::ResultIterator> it(engine->GetIterator());
+            if (it) {
+                do {
+                    int l = 0, t = 0, r = 0, b = 0;
+                    if (!it->BoundingBox(tesseract::RIL_TEXTLINE, &l, &t, &r, &b) || r <= l || b <= t)
+                        continue;
+                    const TextLineBox box { QRect(l, top + t, r - l, b - t), b - t };
+                    LineImage image { grey.copy(box.box), 1.0, QPointF(l, top + t) };
+                    // The line's symbols, in page pixels.
+                    std::vector<Symbol> symbols;
+                    do {
+                        const std::unique_ptr<char[]> utf8(it->GetUTF8Text(tesseract::RIL_SYMBOL));
+                        int sl = 0, st = 0, sr = 0, sb = 0;
+                        if (utf8 && it->BoundingBox(tesseract::RIL_SYMBOL, &sl, &st, &sr, &sb)) {
+                            const QString text = QString::fromUtf8(utf8.get()).trimmed();
+                            if (!text.isEmpty())
+                                symbols.push_back({ text, QRectF(sl, top + st, sr - sl, sb - st), it->IsAtBeginningOf(tesseract::RIL_WORD) });
+                        }
+                    } while (!it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_SYMBOL) && it->Next(tesseract::RIL_SYMBOL));
+                    results[size_t(i)].append({ box, assembleLines(symbols, image, box, pageSize) });
+                } while (it->Next(tesseract::RIL_TEXTLINE));
+            }
+        }
+        engine->Clear();
+        engine->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+        release(std::move(engine));
+    });
+    // A line read twice (in the overlap of two strips) or already read counts once.
+    QList<RecognizedLine> out;
+    QList<QRect> taken;
+    for (const TextLineBox& line : found)
+        taken.append(line.box);
+    for (const auto& strip : results) {
+        for (const auto& [box, lines] : strip) {
+            const qint64 area = qint64(box.box.width()) * box.box.height();
+            const bool seen = std::any_of(taken.begin(), taken.end(), [&](const QRect& r) {
+                const QRect overlap = r.intersected(box.box);
+                return qint64(overlap.width()) * overlap.height() * 3 > area;
+            });
+            if (seen)
+                continue;
+            taken.append(box.box);
+            out.append(lines);
+        }
+    }
     return out;
 }

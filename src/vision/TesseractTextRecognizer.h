@@ -1,5 +1,6 @@
 #pragma once
 
+#include "vision/TextLineFinder.h"
 #include "vision/TextRecognizer.h"
 
 #include <QMutex>
@@ -39,6 +40,8 @@ public:
 private:
     using Engine = tesseract::TessBaseAPI;
     std::unique_ptr<Engine> acquire(QString* error);
+    // The lines of a whole-page reading in strips, but those over `found`.
+    QList<RecognizedLine> readWholePage(const QImage& page, const QList<TextLineBox>& found);
     void release(std::unique_ptr<Engine> engine);
 
     QString m_dataPath;

@@ -319,3 +319,29 @@ TEST(TesseractTextRecognizer, AnExceptionInTheParallelLoopStopsItAfterEveryWorke
     own.parallelFor(50, [&](int) { ++done; });
     EXPECT_EQ(done.load(), 50);
 }
+
+// Text over a busy photo-like texture has no flat background for the line finder; the page is
+// then read whole, and the address on it is still found.
+TEST(TesseractTextRecognizer, TextOnABusyTextureIsReadFromTheWholePage)
+{
+    QImage image(900, 300, QImage::Format_RGB32);
+    QRandomGenerator random(11);
+    for (int y = 0; y < image.height(); y += 3)
+        for (int x = 0; x < image.width(); x += 3) {
+            const int v = 120 + int(random.bounded(90));
+            QPainter(&image).fillRect(x, y, 3, 3, QColor(v, v - 20, 90 + int(random.bounded(60))));
+        }
+    {
+        QPainter p(&image);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(30);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(QColor(0x111111));
+        p.drawText(QPoint(40, 120), QStringLiteral("jane.doe@example.com"));
+        p.drawText(QPoint(40, 220), QStringLiteral("Server 10.42.7.19"));
+    }
+    const DetectionResult result = detectSensitiveText(recognizer().recognize(image).lines);
+    EXPECT_EQ(result.count(RedactionKind::email), 1u);
+    EXPECT_EQ(result.count(RedactionKind::ip), 1u);
+}
