@@ -205,11 +205,13 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
         if (i > 0) {
             const double gap = blankRun(i);
             const QString& before = symbols[i - 1].text;
-            const bool narrow = punctuation(before) || punctuation(s.text) || thin(before) || thin(s.text);
-            const double extra = punctuation(before) || punctuation(s.text) || (thin(before) && thin(s.text)) ? 0.25 * pitch : 0;
+            const bool punctuationBeside = punctuation(before) || punctuation(s.text);
+            const bool narrow = punctuationBeside || thin(before) || thin(s.text);
+            const double extra = punctuationBeside ? 0.25 * pitch : thin(before) && thin(s.text) ? 0.1 * pitch : 0;
             // Tabular digits make a proportional line look monospaced ("Card 4111 1111"): there a
             // blank is narrower than a cell, but still a clear gap between two wide glyphs.
-            const bool blank = monospaced ? cell[i] - cell[i - 1] >= 2 || (s.startsWord && !narrow && gap >= 0.5 * grid)
+            const bool blank = monospaced
+                ? cell[i] - cell[i - 1] >= 2 || (s.startsWord && !punctuationBeside && gap >= (narrow ? 0.6 : 0.5) * grid)
                 : s.startsWord            ? gap >= letterGap + 0.3 * pitch + extra
                                           : gap > letterGap + 0.4 * pitch + extra;
             if (gap > std::max(1.6 * h, 2.0 * pitch)) {
