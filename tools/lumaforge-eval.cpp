@@ -7,6 +7,7 @@
 //
 // DIR keeps the images and their ground truth (default: a temporary folder).
 #include "vision/TesseractTextRecognizer.h"
+#include "vision/Grain.h"
 #include "vision/TextLineFinder.h"
 #include "render/SensitiveTextDetector.h"
 #include "screens/ScreenshotGenerator.h"

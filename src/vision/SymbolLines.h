@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vision/TextLineFinder.h"
+#include "vision/LineImage.h"
 #include "vision/TextRecognizer.h"
 
 #include <QList>

@@ -1,6 +1,8 @@
 #include "vision/TesseractTextRecognizer.h"
 
 #include "vision/SymbolLines.h"
+#include "vision/Grain.h"
+#include "vision/LineImage.h"
 #include "vision/TextLineFinder.h"
 
 #include <QMutexLocker>
