@@ -123,8 +123,16 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
                     ++end;
             }
             // The recogniser already reports a top-left origin, so the box only grows.
-            const QRectF box = boxOfRange(line, start, end - start);
-            result[match.kind].append(box.adjusted(-0.004, -0.006, 0.004, 0.006));
+            const QRectF box = boxOfRange(line, start, end - start).adjusted(-0.004, -0.006, 0.004, 0.006);
+            // A doubtful line may come read twice: the same item found twice counts once.
+            QList<QRectF>& boxes = result[match.kind];
+            const bool again = std::any_of(boxes.begin(), boxes.end(), [&](const QRectF& other) {
+                const QRectF overlap = other.intersected(box);
+                const double smaller = std::min(other.width() * other.height(), box.width() * box.height());
+                return overlap.width() * overlap.height() > 0.6 * smaller;
+            });
+            if (!again)
+                boxes.append(box);
         }
     }
     return result;

@@ -6,6 +6,7 @@
 #include "vision/TextLineFinder.h"
 
 #include <QMutexLocker>
+#include <QRegularExpression>
 #include <QPainter>
 #include <QSemaphore>
 #include <QThread>
@@ -90,6 +91,21 @@ void keepOpenMpSerial()
         set(0);
         done = true;
     }
+}
+
+// Whether a line reads like a misread address, key or number: an address whose @ came out as
+// another sign, a long key with a stray symbol inside, or dotted numbers split by a blank.
+bool readsDoubtfully(const QString& text)
+{
+    static const QRegularExpression signs[] = {
+        QRegularExpression(QStringLiteral(R"([A-Za-z0-9._%+\-]{2,}[(#©®&*][A-Za-z0-9\-]+\.[A-Za-z]{2,})")),
+        QRegularExpression(QStringLiteral(R"(\b[A-Z0-9._%+\-]{2,}G[A-Z0-9\-]{2,}\.[A-Z]{2,}\b)")),
+        QRegularExpression(QStringLiteral(R"([A-Za-z0-9_\-]{8,}[^\sA-Za-z0-9_\-.@:/=,"'()\[\]{}<>;][A-Za-z0-9_\-]{8,})")),
+        QRegularExpression(QStringLiteral(R"(\d{1,3}\.\d{1,3}\.\d{1,3}[ ,;:]\s?\d{1,3}|\d{1,3}[ ,;:]\s?\d{1,3}\.\d{1,3}\.\d{1,3})")),
+    };
+    if (text.contains(u'@'))
+        return std::any_of(std::begin(signs) + 2, std::end(signs), [&](const QRegularExpression& e) { return e.match(text).hasMatch(); });
+    return std::any_of(std::begin(signs), std::end(signs), [&](const QRegularExpression& e) { return e.match(text).hasMatch(); });
 }
 
 // Steep steps outside the found lines, as a share of the sampled pixels: text the line finder
@@ -306,13 +322,27 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
             engineError = error;
             return;
         }
-        const LineImage line = lineImageForRecognition(page, boxes[index], kTargetGlyphHeight, kLinePadding, noiseFloor);
-        engine->SetImage(line.image.constBits(), line.image.width(), line.image.height(), 1,
-            int(line.image.bytesPerLine()));
-        engine->SetSourceResolution(300);
-        if (engine->Recognize(nullptr) == 0)
-            results[size_t(index)] = assembleLines(readSymbols(*engine, line), line, boxes[index], pageSize);
-        engine->Clear();
+        const auto read = [&](int targetHeight) {
+            const LineImage line = lineImageForRecognition(page, boxes[index], targetHeight, kLinePadding, noiseFloor);
+            engine->SetImage(line.image.constBits(), line.image.width(), line.image.height(), 1,
+                int(line.image.bytesPerLine()));
+            engine->SetSourceResolution(300);
+            QList<RecognizedLine> lines;
+            if (engine->Recognize(nullptr) == 0)
+                lines = assembleLines(readSymbols(*engine, line), line, boxes[index], pageSize);
+            engine->Clear();
+            return lines;
+        };
+        QList<RecognizedLine>& lines = results[size_t(index)];
+        lines = read(kTargetGlyphHeight);
+        // A line that nearly reads as an address, a key or a number is read once more at another
+        // scale; the detector takes what either reading finds.
+        if (std::any_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return readsDoubtfully(l.text); })) {
+            const int other = boxes[index].height < kTargetGlyphHeight / 2 ? kTargetGlyphHeight * 3 / 2 : kTargetGlyphHeight * 3 / 4;
+            for (const RecognizedLine& second : read(other))
+                if (std::none_of(lines.begin(), lines.end(), [&](const RecognizedLine& l) { return l.text == second.text; }))
+                    lines.append(second);
+        }
         release(std::move(engine));
     });
     if (engineFailed)
