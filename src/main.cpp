@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/ApplicationIcon.h"
 #include "app/SingleInstance.h"
+#include "platform/MemoryRelease.h"
 #include "vision/TextRecognizer.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv)
 {
+    MemoryRelease::configureAllocator();
     // Panels are placed where the design says only on X11; XWayland gives us that on Wayland too.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");

@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppState.h"
+#include "app/IdleMemory.h"
 #include "app/MainWindow.h"
 #include "app/TrayIcon.h"
 #include "capture/CaptureManager.h"
@@ -10,9 +11,11 @@
 #include "capture/ScreenshotWatcher.h"
 #include "model/Preferences.h"
 #include "notch/NotchController.h"
+#include "platform/KeystrokeScreenshotTool.h"
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemScreenshotTool.h"
+#include "vision/TextRecognizer.h"
 #include "settings/PreferencesView.h"
 
 #include <QApplication>
@@ -43,11 +46,16 @@ void AppDelegate::applicationDidFinishLaunching()
         [] { SystemScreenshotTool::shared().capture(SystemCapture::fullScreen); });
     // Where no way to start the desktop's tool exists, say what is missing instead of failing
     // silently.
-    connect(&tool, &SystemScreenshotTool::unavailable, this, [](const QString& message) {
+    const auto notify = [](const QString& message) {
         auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Lumaforge"), message, QMessageBox::Ok);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->show();
-    });
+    };
+    connect(&tool, &SystemScreenshotTool::unavailable, this, notify);
+    // Hot keys that cannot work here are said once per session; the popup keeps saying it.
+    const QString hotkeysUnavailable = GlobalHotkeys::shared().unavailableReason();
+    if (!hotkeysUnavailable.isEmpty())
+        notify(hotkeysUnavailable);
 
     // New shots go to the notch panel; its "open in editor" continues in the main window.
     NotchController& notch = NotchController::shared();
@@ -60,6 +68,12 @@ void AppDelegate::applicationDidFinishLaunching()
     };
     notch.setHandlers(handlers);
     app.setPresenter(&notch);
+    new IdleMemory(app, notch, TextRecognizer::shared(), this);
+    // Engines released in a quiet spell load again while the new shot is read from disk.
+    connect(&app.capture().watcher(), &ScreenshotWatcher::newScreenshot, this,
+        [] { TextRecognizer::shared().warmUpInBackground(); });
+    connect(&app.capture(), &CaptureManager::didImport, this, [] { TextRecognizer::shared().warmUpInBackground(); });
+    connect(&tool, &SystemScreenshotTool::captured, this, [] { TextRecognizer::shared().warmUpInBackground(); });
 
     m_mainWindow = new MainWindow(app, SettingsStore::shared());
     connect(m_mainWindow, &MainWindow::settingsRequested, this, &AppDelegate::showSettings);
@@ -69,6 +83,7 @@ void AppDelegate::applicationDidFinishLaunching()
         { [] { AppState::shared().pasteScreenshot(); },
             [](const CapturedShot& shot) { AppState::shared().openShotInEditor(shot); },
             [this] { showSettings(); }, [] { QApplication::quit(); } });
+    popover->setNotice(hotkeysUnavailable);
     m_tray = new TrayIcon(popover, this);
 }
 
@@ -81,10 +96,12 @@ void AppDelegate::applicationShouldHandleReopen()
 void AppDelegate::showSettings()
 {
     if (!m_settingsWindow) {
-        m_settingsWindow = new PreferencesView(Preferences::shared(), SettingsStore::shared());
+        GlobalHotkeys& hotkeys = GlobalHotkeys::shared();
+        m_settingsWindow = new PreferencesView({ Preferences::shared(), SettingsStore::shared(),
+            CaptureShortcutStore::shared(), &hotkeys,
+            DesktopScreenshotKeys::forDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP")), hotkeys.unavailableReason() });
         m_settingsWindow->setWindowTitle(tr("Lumaforge Settings"));
         m_settingsWindow->setAttribute(Qt::WA_QuitOnClose, false);
-        m_settingsWindow->resize(520, 360);
     }
     m_settingsWindow->show();
     m_settingsWindow->raise();

@@ -25,19 +25,33 @@
 
 namespace {
 
-// A focused text field gets the paste instead of the image import.
-QWidget* focusedTextField()
+// A focused, editable text field gets the paste instead of the image import; a spin box takes
+// it through its own line edit.
+bool pasteIntoFocusedTextField()
 {
     QWidget* w = QApplication::focusWidget();
     if (!w)
-        return nullptr;
-    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w))
-        return w;
-    if (auto* edit = qobject_cast<QTextEdit*>(w))
-        return edit->isReadOnly() ? nullptr : w;
-    if (auto* edit = qobject_cast<QPlainTextEdit*>(w))
-        return edit->isReadOnly() ? nullptr : w;
-    return nullptr;
+        return false;
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(w)) {
+        if (spin->isReadOnly())
+            return false;
+        w = spin->findChild<QLineEdit*>();
+    }
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        if (edit->isReadOnly())
+            return false;
+        edit->paste();
+        return true;
+    }
+    if (auto* edit = qobject_cast<QTextEdit*>(w); edit && !edit->isReadOnly()) {
+        edit->paste();
+        return true;
+    }
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(w); edit && !edit->isReadOnly()) {
+        edit->paste();
+        return true;
+    }
+    return false;
 }
 
 }
@@ -163,10 +177,8 @@ void AppState::openShotInEditor(const CapturedShot& shot)
 
 void AppState::pasteScreenshot()
 {
-    if (QWidget* field = focusedTextField()) {
-        QMetaObject::invokeMethod(field, "paste");
+    if (pasteIntoFocusedTextField())
         return;
-    }
     // Not while the onboarding is on screen; "show onboarding again" clears the stored flag
     // without showing it, so the stored flag is not what decides.
     if (m_onboardingOnScreen)

@@ -94,21 +94,18 @@ void MainWindow::bringForward()
         showNormal();
     else
         show();
-    raiseMainWindow();
-    QTimer::singleShot(0, this, [] { raiseMainWindow(); });
-    QTimer::singleShot(100, this, [] { raiseMainWindow(); });
+    // This window itself: the tray popup and the toast carry the same title.
+    raiseMainWindow(this);
+    QTimer::singleShot(0, this, [this] { raiseMainWindow(this); });
+    QTimer::singleShot(100, this, [this] { raiseMainWindow(this); });
 }
 
-void raiseMainWindow()
+void raiseMainWindow(QWidget* window)
 {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->windowTitle() != QStringLiteral("Lumaforge") && window->objectName() != QStringLiteral("main"))
-            continue;
-        if (!window->isVisible())
-            continue;
-        window->raise();
-        window->activateWindow();
-    }
+    if (!window || !window->isVisible())
+        return;
+    window->raise();
+    window->activateWindow();
 }
 
 void MainWindow::buildMenus()

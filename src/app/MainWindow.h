@@ -36,5 +36,5 @@ private:
     bool m_showOnboarding;
 };
 
-// Raises every window titled "Lumaforge" or named "main".
-void raiseMainWindow();
+// Raises and activates the main window when it is shown.
+void raiseMainWindow(QWidget* window);

@@ -2,6 +2,8 @@
 
 #include "model/RawEnum.h"
 
+#include <QString>
+
 // The three captures the user can bind a global hot key to.
 enum class CaptureAction { selection, window, fullScreen };
 
@@ -13,3 +15,7 @@ struct EnumCases<CaptureAction> {
         { CaptureAction::fullScreen, "fullScreen" },
     } };
 };
+
+// What the user reads for the action: "Capture selection", "Capture a window", "Capture full
+// screen" (also the description the desktop shows for its portal shortcut).
+QString captureActionTitle(CaptureAction action);

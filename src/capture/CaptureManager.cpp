@@ -5,7 +5,9 @@
 #include "capture/ScreenshotWatcher.h"
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
+#include "platform/Async.h"
 #include "platform/Pasteboard.h"
+#include "platform/PngEncoder.h"
 #include "platform/SystemScreenshotTool.h"
 
 #include <QDateTime>
@@ -14,6 +16,8 @@
 #include <QImageReader>
 #include <QTimer>
 #include <QUrl>
+
+#include <algorithm>
 
 CaptureManager::CaptureManager(ScreenshotSettings& screenshotSettings, Pasteboard& pasteboard, QObject* parent)
     : QObject(parent)
@@ -83,9 +87,61 @@ void CaptureManager::takeCapturesFrom(SystemScreenshotTool& tool)
 void CaptureManager::addRecent(const CapturedShot& shot)
 {
     m_recents.prepend(shot);
-    while (m_recents.size() > maxRecents)
+    m_fullImages.insert(shot.id, shot.image);
+    while (m_recents.size() > maxRecents) {
+        m_fullImages.remove(m_recents.constLast().id);
+        m_compressed.remove(m_recents.constLast().id);
         m_recents.removeLast();
+    }
     Q_EMIT recentsChanged();
+    // Twelve decoded shots would hold a quarter of a gigabyte all day: keep a preview for the
+    // popover and the full shot compressed (a tenth of the size or less). Done once the new
+    // shot's own road is over, so the two never compete for the cores.
+    QTimer::singleShot(compressDelayMs, this, [this, id = shot.id] { compressRecent(id); });
+}
+
+void CaptureManager::compressRecent(const QUuid& id)
+{
+    const QImage full = m_fullImages.value(id);
+    if (full.isNull())
+        return;
+    struct Stored {
+        QImage preview;
+        QByteArray png;
+    };
+    runInBackground(
+        QThreadPool::globalInstance(), this,
+        [full] {
+            const bool large = full.width() > previewSide || full.height() > previewSide;
+            return Stored { large ? full.scaled(previewSide, previewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                  : full,
+                PngEncoder::encode(full) };
+        },
+        [this, id](Stored stored) {
+            // Gone from the recents meanwhile, or not encodable: keep what there is.
+            const auto recent = std::find_if(m_recents.begin(), m_recents.end(), [&](const CapturedShot& s) { return s.id == id; });
+            if (recent == m_recents.end() || stored.png.isEmpty())
+                return;
+            m_compressed.insert(id, stored.png);
+            m_fullImages.remove(id);
+            recent->image = stored.preview;
+            Q_EMIT recentsChanged();
+        });
+}
+
+CapturedShot CaptureManager::recentShot(const CapturedShot& preview) const
+{
+    CapturedShot shot = preview;
+    if (const auto full = m_fullImages.constFind(preview.id); full != m_fullImages.constEnd()) {
+        shot.image = *full;
+    } else if (const auto png = m_compressed.constFind(preview.id); png != m_compressed.constEnd()) {
+        const ImageFile::Result decoded = ImageFile::decode(*png, "png");
+        if (decoded.ok())
+            shot.image = decoded.image;
+        else
+            logLine(QStringLiteral("cannot restore a recent shot: %1").arg(decoded.error));
+    }
+    return shot;
 }
 
 bool CaptureManager::pasteFromClipboard()

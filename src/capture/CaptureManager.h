@@ -2,6 +2,8 @@
 
 #include "capture/CapturedShot.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 
@@ -26,8 +28,15 @@ public:
     // A file that keeps growing is waited for this long at most.
     static constexpr int maxGrowingWaitMs = 10000;
 
-    // Newest first.
+    // Newest first. Their images are small previews: the full shots are kept compressed, and
+    // recentShot() brings one back at full size.
     const QList<CapturedShot>& recents() const { return m_recents; }
+    // The full-size shot of a recent preview; the shot as given when it is not a recent one or
+    // its stored form cannot be decoded (logged).
+    CapturedShot recentShot(const CapturedShot& preview) const;
+    // The longest side of a recent shot's preview.
+    static constexpr int previewSide = 640;
+    static constexpr int compressDelayMs = 2000;
     // Mirrors the watcher: the screenshot folder cannot be read.
     bool desktopPermissionDenied() const { return m_desktopPermissionDenied; }
     ScreenshotWatcher& watcher() { return *m_watcher; }
@@ -65,10 +74,14 @@ private:
         qint64 modifiedMs = -1;
         bool operator==(const FileStamp&) const = default;
     };
+    void compressRecent(const QUuid& id);
     void attemptLoad(const QString& path, int retriesLeft, FileStamp previous, qint64 firstAttemptMs);
 
     Pasteboard& m_pasteboard;
     ScreenshotWatcher* m_watcher;
     QList<CapturedShot> m_recents;
+    // Each recent shot's full image, until its compressed form is ready; then that.
+    QHash<QUuid, QImage> m_fullImages;
+    QHash<QUuid, QByteArray> m_compressed;
     bool m_desktopPermissionDenied = false;
 };

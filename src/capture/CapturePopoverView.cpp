@@ -66,10 +66,7 @@ QColor tertiary(ColorScheme scheme)
 
 QFont monoFont(qreal size, QFont::Weight weight)
 {
-    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    f.setPointSizeF(size * 72.0 / 96.0);
-    f.setWeight(weight);
-    return f;
+    return Theme::monoFont(size, weight);
 }
 
 qreal lineHeight(const QFont& font)
@@ -119,6 +116,14 @@ QFont smallButtonFont() { return Theme::font(10.5, QFont::Medium); }
 QFont footerFont() { return Theme::font(10.5); }
 
 QString statusText() { return CapturePopoverView::tr("New screenshots appear automatically"); }
+
+constexpr int kNoticeFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+
+qreal noticeTextHeight(const QString& notice)
+{
+    const QRectF box(0, 0, kContentWidth - 2 * kStatusPadX, 10000);
+    return std::ceil(QFontMetricsF(statusFont()).boundingRect(box, kNoticeFlags, notice).height());
+}
 QString statusShortcut() { return platformText("⇧⌘4"); }
 QString recentText() { return CapturePopoverView::tr("Recent"); }
 QString openLatestText() { return CapturePopoverView::tr("Open latest"); }
@@ -383,6 +388,7 @@ struct CapturePopoverView::Layout {
     QRectF header;
     QRectF group;
     QRectF status;
+    QRectF notice; // empty while there is no notice
     QRectF firstSeparator;
     QRectF recent;
     QRectF recentHeader;
@@ -421,6 +427,8 @@ CapturePopoverView::Layout CapturePopoverView::layout() const
     y += kHeaderGap;
     l.group = take(kRowCount * MenuCommandButton::rowHeight + (kRowCount - 1) * kHairline);
     l.status = take(kStatusPadY + std::max(lineHeight(statusFont()), lineHeight(shortcutFont())) + kStatusPadY);
+    if (!m_notice.isEmpty())
+        l.notice = take(noticeTextHeight(m_notice) + kStatusPadY);
     l.firstSeparator = take(kHairline);
     const qreal headerRow = std::max(lineHeight(recentHeaderFont()), openLatestSize().height());
     l.recent = take(kRecentPadY + headerRow + kRecentSpacing + kTileHeight + kRecentPadY);
@@ -505,6 +513,16 @@ CapturePopoverView::CapturePopoverView(CaptureManager& capture, CaptureShortcutS
     connect(&m_capture, &CaptureManager::recentsChanged, this, &CapturePopoverView::refreshRecents);
     refreshShortcuts();
     refreshRecents();
+}
+
+void CapturePopoverView::setNotice(const QString& notice)
+{
+    if (notice == m_notice)
+        return;
+    m_notice = notice;
+    setFixedSize(sizeHint());
+    placeChildren();
+    update();
 }
 
 QSize CapturePopoverView::sizeHint() const
@@ -652,7 +670,7 @@ void CapturePopoverView::showScreenshotsFolder()
 void CapturePopoverView::openShot(const CapturedShot& shot)
 {
     if (m_actions.openShotInEditor)
-        m_actions.openShotInEditor(shot);
+        m_actions.openShotInEditor(m_capture.recentShot(shot));
 }
 
 void CapturePopoverView::openSettingsWindow()
@@ -701,6 +719,12 @@ void CapturePopoverView::paintEvent(QPaintEvent*)
     drawLine(p,
         QRectF(status.left(), status.top(), status.width() - keyWidth - 2 * kStatusSpacing - kStatusMinSpace, status.height()),
         statusFont(), tertiary(scheme), statusText());
+
+    if (!l.notice.isEmpty()) {
+        p.setFont(statusFont());
+        p.setPen(secondary(scheme));
+        p.drawText(l.notice.adjusted(kStatusPadX, 0, -kStatusPadX, -kStatusPadY), kNoticeFlags, m_notice);
+    }
 
     p.fillRect(l.firstSeparator, primary(scheme, 0.07));
     drawLine(p, QRectF(l.recentHeader.left(), l.recentHeader.top(), l.recentHeader.width() / 2.0, l.recentHeader.height()),

@@ -102,6 +102,11 @@ public:
     // Shown instead of the strip while there are no recent shots.
     bool showsPlaceholder() const;
 
+    // A line under the status line that says what does not work in this session (the capture hot
+    // keys on a desktop without global shortcuts); empty shows none.
+    void setNotice(const QString& notice);
+    QString notice() const { return m_notice; }
+
     // The commands, as the rows, the thumbnails and the buttons run them.
     void runSystemCapture(SystemCapture what);
     void editLatestCapture();
@@ -139,4 +144,5 @@ private:
     QWidget* m_placeholder;
     QList<QPointer<QWidget>> m_strip; // thumbnails, then empty slots
     QHash<QUuid, QPixmap> m_thumbnails;
+    QString m_notice;
 };

@@ -1,5 +1,6 @@
 #include "capture/CaptureShortcut.h"
 
+#include "platform/KeyboardLayout.h"
 #include "platform/Keys.h"
 
 #include <QJsonDocument>
@@ -10,7 +11,8 @@
 
 QString CaptureShortcut::displayString() const
 {
-    return keyText(carbonModifiers, keyLabel);
+    // The key position is what is bound; the active layout says what it is called now.
+    return keyText(carbonModifiers, keyLabelFor(keyCode, keyLabel));
 }
 
 bool CaptureShortcut::isValid() const
@@ -24,7 +26,10 @@ std::optional<CaptureShortcut> CaptureShortcut::fromKeyEvent(const QKeyEvent& ev
     const auto key = keyForEvent(event);
     if (!key)
         return std::nullopt;
-    CaptureShortcut shortcut { key->keyCode, carbonModifierMask(event.modifiers()), QString::fromUtf8(key->label) };
+    QString label = keyLabelFor(key->keyCode);
+    if (label.isEmpty())
+        label = QStringLiteral("?");
+    CaptureShortcut shortcut { key->keyCode, carbonModifierMask(event.modifiers()), label };
     if (!shortcut.isValid())
         return std::nullopt;
     return shortcut;

@@ -43,6 +43,8 @@ void GlobalHotkeys::reregisterAll()
         m_backend->unregisterHotKey(id);
     m_refByAction.clear();
     m_actionByID.clear();
+    if (m_suspended > 0)
+        return;
     for (CaptureAction action : allCases<CaptureAction>) {
         const auto& shortcuts = m_store.shortcuts();
         const auto it = shortcuts.find(action);
@@ -51,16 +53,55 @@ void GlobalHotkeys::reregisterAll()
     }
 }
 
+QString GlobalHotkeys::stableName(CaptureAction action)
+{
+    switch (action) {
+    case CaptureAction::selection:
+        return QStringLiteral("capture-selection");
+    case CaptureAction::window:
+        return QStringLiteral("capture-window");
+    case CaptureAction::fullScreen:
+        break;
+    }
+    return QStringLiteral("capture-full-screen");
+}
+
+QString GlobalHotkeys::unavailableReason() const
+{
+    return m_backend->unavailableReason();
+}
+
 void GlobalHotkeys::registerHotKey(CaptureAction action, quint32 keyCode, quint32 modifiers)
 {
     const quint32 id = m_nextID++;
-    const int status = m_backend->registerHotKey(id, keyCode, modifiers);
+    const int status = m_backend->registerHotKey(id, { stableName(action), captureActionTitle(action), keyCode, modifiers });
     if (status == 0) {
         m_refByAction[action] = id;
         m_actionByID[id] = action;
         return;
     }
     logLine(QStringLiteral("failed to register global hotkey for %1 (status %2)").arg(rawValue(action)).arg(status));
+}
+
+void GlobalHotkeys::suspend()
+{
+    if (!m_backend->grabsKeys())
+        return;
+    if (m_suspended++ > 0)
+        return;
+    for (const auto& [action, id] : m_refByAction)
+        m_backend->unregisterHotKey(id);
+    m_refByAction.clear();
+    m_actionByID.clear();
+}
+
+void GlobalHotkeys::resume()
+{
+    if (m_suspended == 0 || --m_suspended > 0)
+        return;
+    // Only once handlers exist: before that nothing was registered to come back.
+    if (!m_actionHandlers.empty())
+        reregisterAll();
 }
 
 std::optional<quint32> GlobalHotkeys::registeredID(CaptureAction action) const

@@ -31,7 +31,18 @@ public:
     // A refused binding is logged; that action has no hot key until the next call.
     void reregisterAll();
 
+    // Releases every hot key until the matching resume(), so a combination typed into a shortcut
+    // recorder reaches it instead of firing; changes meanwhile take effect on resume. Nested calls
+    // count. Nothing happens for a backend that does not grab keys (the portal).
+    void suspend();
+    void resume();
+    bool isSuspended() const { return m_suspended > 0; }
+
     HotkeyBackend& backend() { return *m_backend; }
+    // Empty while hot keys can work in this session; otherwise why not and what to do instead.
+    QString unavailableReason() const;
+    // The name the action's hot key keeps across registrations ("capture-selection").
+    static QString stableName(CaptureAction action);
     // The identifier the next registration takes.
     quint32 nextID() const { return m_nextID; }
     // The identifier the action's hot key is registered under; none when it is not registered.
@@ -44,6 +55,7 @@ private:
     std::unique_ptr<HotkeyBackend> m_backend;
     CaptureShortcutStore& m_store;
     bool m_listening = false;
+    int m_suspended = 0;
     std::map<CaptureAction, Handler> m_actionHandlers;
     std::map<CaptureAction, quint32> m_refByAction;
     std::map<quint32, CaptureAction> m_actionByID;

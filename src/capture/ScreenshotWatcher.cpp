@@ -85,7 +85,9 @@ void ScreenshotWatcher::start()
     setDenied(false);
     m_directory = m_settings.location();
     logLine(QStringLiteral("watching %1").arg(m_directory));
-    setUpDirectorySource();
+    struct stat st {};
+    if (::stat(QFile::encodeName(m_directory).constData(), &st) == 0)
+        setUpDirectorySource({ quint64(st.st_dev), quint64(st.st_ino) });
     startPolling();
     m_activationConnection = connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
         [this](Qt::ApplicationState state) {
@@ -103,11 +105,11 @@ void ScreenshotWatcher::stop()
     disconnect(m_activationConnection);
 }
 
-void ScreenshotWatcher::setUpDirectorySource()
+void ScreenshotWatcher::setUpDirectorySource(const FolderIdentity& folder)
 {
-    // inotify drops the watch when the folder is deleted or moved away; a folder made again in
-    // its place needs a new one.
-    if (m_dirSource && m_dirSource->directories().contains(m_directory))
+    // inotify drops the watch when the folder is deleted, but follows it when it is renamed away:
+    // a folder made again in its place needs a new watch either way.
+    if (m_dirSource && m_dirSource->directories().contains(m_directory) && folder == m_watchedFolder)
         return;
     dropDirectorySource();
     auto* source = new QFileSystemWatcher(this);
@@ -118,6 +120,7 @@ void ScreenshotWatcher::setUpDirectorySource()
     }
     connect(source, &QFileSystemWatcher::directoryChanged, this, [this] { scheduleScan(); });
     m_dirSource = source;
+    m_watchedFolder = folder;
     logLine(QStringLiteral("inotify watcher set up for %1").arg(m_directory));
 }
 
@@ -180,6 +183,9 @@ ScreenshotWatcher::Listing ScreenshotWatcher::listCandidates(const QString& dire
         return listing;
     }
     const int fd = ::dirfd(dir);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0)
+        listing.folder = { quint64(st.st_dev), quint64(st.st_ino) };
     while (const dirent* item = ::readdir(dir)) {
         const QByteArray rawName(item->d_name);
         if (rawName.startsWith('.'))
@@ -230,7 +236,7 @@ void ScreenshotWatcher::handleScanResult(const Listing& listing, const QDateTime
             logLine(QStringLiteral("screenshot folder %1 is available again").arg(m_directory));
             m_folderMissing = false;
         }
-        setUpDirectorySource();
+        setUpDirectorySource(listing.folder);
         QSet<QString> names;
         for (const Entry& entry : listing.entries)
             names.insert(entry.name);

@@ -63,9 +63,17 @@ public:
         bool nameEncodable = true;
         std::optional<QDateTime> created;
     };
+    // Which folder a path named when it was opened: a folder renamed away keeps its identity, a
+    // new one made in its place has another.
+    struct FolderIdentity {
+        quint64 device = 0;
+        quint64 inode = 0;
+        bool operator==(const FolderIdentity&) const = default;
+    };
     struct Listing {
         enum class Status { ok, missing, denied, failed } status = Status::ok;
         QString error;
+        FolderIdentity folder;
         QList<Entry> entries; // image files only, hidden files skipped
     };
     // The listing of one scan (runs off the main thread).
@@ -79,7 +87,7 @@ Q_SIGNALS:
     void scanFinished();
 
 private:
-    void setUpDirectorySource();
+    void setUpDirectorySource(const FolderIdentity& folder);
     void dropDirectorySource();
     void startPolling();
     void handleScanResult(const Listing& listing, const QDateTime& now, const QStringList& prefixes);
@@ -90,6 +98,7 @@ private:
     QTimer* m_pollTimer = nullptr;
     int m_pollIntervalMs = 5000;
     QFileSystemWatcher* m_dirSource = nullptr;
+    FolderIdentity m_watchedFolder; // what m_dirSource watches
     QMetaObject::Connection m_activationConnection;
     bool m_scanning = false;
     bool m_rescanQueued = false;

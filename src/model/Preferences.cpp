@@ -290,11 +290,15 @@ QList<SocialPlatform> Preferences::orderedEnabledSocial() const
 
 // ---- system-facing settings -----------------------------------------------------------------
 
-void Preferences::syncLaunchAtLogin()
+bool Preferences::syncLaunchAtLogin(QString* error)
 {
-    QString error;
-    if (!m_loginItem.apply(launchAtLogin(), &error))
-        logLine(QStringLiteral("launch-at-login toggle failed: ") + error);
+    QString why;
+    if (m_loginItem.apply(launchAtLogin(), &why))
+        return true;
+    logLine(QStringLiteral("launch-at-login toggle failed: ") + why);
+    if (error)
+        *error = why;
+    return false;
 }
 
 void Preferences::scheduleInstantScreenshotsSync()

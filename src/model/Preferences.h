@@ -65,8 +65,9 @@ public:
     // socialOrder without the platforms that are not enabled, order kept.
     QList<SocialPlatform> orderedEnabledSocial() const;
 
-    // Makes the login item match launchAtLogin.
-    void syncLaunchAtLogin();
+    // Makes the login item match launchAtLogin. False (logged, and why in `error`) when it could
+    // not.
+    bool syncLaunchAtLogin(QString* error = nullptr);
     // Applies instantScreenshots (read now) to the desktop's screenshot tool off the main thread.
     void scheduleInstantScreenshotsSync();
     void syncInstantScreenshots(bool value);

@@ -247,6 +247,7 @@ void NotchController::dismiss()
     if (!m_panel) {
         m_session.reset();
         setRedactionSummary(std::nullopt);
+        Q_EMIT sessionEnded();
         return;
     }
     const quint64 generation = m_generation;
@@ -272,6 +273,14 @@ void NotchController::fadeOutFinished(quint64 generation)
     removeTempFile();
     m_session.reset();
     setRedactionSummary(std::nullopt);
+    // Nothing shows the shot any more: let go of its images.
+    if (m_panel) {
+        m_panel->retireView();
+        if (!m_dragging)
+            m_panel->deleteRetiredViews();
+    }
+    setThumbnail(QImage());
+    Q_EMIT sessionEnded();
 }
 
 // ---- the shown image -----------------------------------------------------------------------------

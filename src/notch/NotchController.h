@@ -177,6 +177,8 @@ Q_SIGNALS:
     void contentWidthChanged();
     // A new panel view was installed for a presentation.
     void presented();
+    // The shown shot is gone: its panel faded out or was never made.
+    void sessionEnded();
 
 private:
     void positionPanel();

@@ -33,6 +33,17 @@ NotchPanelView* NotchPanel::view() const
     return m_view;
 }
 
+void NotchPanel::retireView()
+{
+    if (!m_view)
+        return;
+    m_view->disconnect(this);
+    m_view->hide();
+    m_retired.append(m_view);
+    m_view = nullptr;
+    setInputRegion(QRegion());
+}
+
 void NotchPanel::deleteRetiredViews()
 {
     for (const QPointer<NotchPanelView>& view : std::exchange(m_retired, {})) {

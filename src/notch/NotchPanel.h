@@ -21,6 +21,9 @@ public:
     void setView(NotchPanelView* view);
     NotchPanelView* view() const;
     void deleteRetiredViews();
+    // Retires the current view too, leaving the hidden panel empty: a view holds its shot's
+    // full-size images.
+    void retireView();
 
     // Where the pointer is taken; elsewhere clicks reach the windows below. An empty region
     // takes nothing.

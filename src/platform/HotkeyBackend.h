@@ -5,6 +5,16 @@
 
 #include <memory>
 
+// One combination to claim: a key-position code and modifier bits of platform/Keys.h, with a
+// stable name and a description the desktop may show (the portal keeps the user's own
+// assignment under the name across registrations).
+struct HotkeyBinding {
+    QString name;
+    QString description;
+    quint32 keyCode = 0;
+    quint32 carbonModifiers = 0;
+};
+
 // System-wide hot keys. X11: key grabs on the root window. Wayland: the desktop portal's
 // GlobalShortcuts, where the desktop offers it. Elsewhere none (the reason says why).
 class HotkeyBackend : public QObject {
@@ -12,18 +22,23 @@ class HotkeyBackend : public QObject {
 public:
     using QObject::QObject;
 
-    // Claims the combination (a key-position code and modifier bits of platform/Keys.h) under
-    // `id`. Returns 0 on success, else a status for the log (for X11 the X error code).
-    virtual int registerHotKey(quint32 id, quint32 keyCode, quint32 carbonModifiers) = 0;
+    // Claims the combination under `id`. Returns 0 on success, else a status for the log (for
+    // X11 the X error code).
+    virtual int registerHotKey(quint32 id, const HotkeyBinding& binding) = 0;
     virtual void unregisterHotKey(quint32 id) = 0;
     // Empty while hot keys work; otherwise what is missing, for a notice to the user.
     virtual QString unavailableReason() const { return {}; }
+    // Whether a registered combination is taken from the key stream before any window of ours
+    // sees it (an X grab), so it must be let go while a person types it into a recorder. The
+    // portal's shortcuts are not let go: binding them again may make the desktop ask again.
+    virtual bool grabsKeys() const { return false; }
 
-    // The backend for this session.
+    // The backend for this session (see chooseHotkeyProvider).
     static std::unique_ptr<HotkeyBackend> createForSession();
 
 Q_SIGNALS:
-    // A registered combination was pressed: once per press, never for auto-repeat. Main thread.
+    // A registered combination was used: once per press, never for auto-repeat. Main thread. On
+    // X11 it comes when the key is let go, so the server has ended the grab the press started.
     void pressed(quint32 id);
 };
 
@@ -32,7 +47,7 @@ class NullHotkeyBackend final : public HotkeyBackend {
     Q_OBJECT
 public:
     explicit NullHotkeyBackend(QString reason, QObject* parent = nullptr);
-    int registerHotKey(quint32 id, quint32 keyCode, quint32 carbonModifiers) override;
+    int registerHotKey(quint32 id, const HotkeyBinding& binding) override;
     void unregisterHotKey(quint32) override { }
     QString unavailableReason() const override { return m_reason; }
 

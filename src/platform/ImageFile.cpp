@@ -31,17 +31,83 @@ bool isJpeg(const QByteArray& data)
     return data.startsWith("\xff\xd8\xff");
 }
 
-// A PNG ends with its IEND chunk; a JPEG with the EOI marker (some writers pad after it, and
-// 0xFF 0xD9 cannot occur inside entropy-coded data, so a short tail is searched).
-bool hasEndMarker(const QByteArray& data)
+enum class Ending { complete, truncated, unknown };
+
+quint32 bigEndian32(const uchar* p)
+{
+    return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3]);
+}
+
+// Walks the chunks up to IEND. Bytes after it (some writers append their own data) are no part
+// of the image.
+Ending pngEnding(const QByteArray& data)
+{
+    const auto* p = reinterpret_cast<const uchar*>(data.constData());
+    const qsizetype n = data.size();
+    qsizetype i = 8;
+    while (i + 8 <= n) {
+        const qsizetype length = bigEndian32(p + i);
+        const bool end = std::memcmp(p + i + 4, "IEND", 4) == 0;
+        if (length > n) // also guards the sum below
+            return Ending::truncated;
+        i += 12 + length;
+        if (i > n)
+            return Ending::truncated;
+        if (end)
+            return Ending::complete;
+    }
+    return Ending::truncated;
+}
+
+// Walks the segments up to the EOI marker, skipping entropy-coded data after each SOS. Whatever
+// follows EOI (motion-photo video, maker trailers) is no part of the image. A structure the walk
+// does not understand is left to the decoder.
+Ending jpegEnding(const QByteArray& data)
+{
+    const auto* p = reinterpret_cast<const uchar*>(data.constData());
+    const qsizetype n = data.size();
+    qsizetype i = 2;
+    while (i < n) {
+        if (p[i] != 0xff)
+            return Ending::unknown;
+        while (i < n && p[i] == 0xff) // fill bytes
+            ++i;
+        if (i >= n)
+            return Ending::truncated;
+        const uchar marker = p[i++];
+        if (marker == 0xd9)
+            return Ending::complete;
+        if (marker == 0x01 || marker == 0xd8 || (marker >= 0xd0 && marker <= 0xd7))
+            continue;
+        if (i + 2 > n)
+            return Ending::truncated;
+        const qsizetype length = (qsizetype(p[i]) << 8) | p[i + 1];
+        if (length < 2)
+            return Ending::unknown;
+        i += length;
+        if (i > n)
+            return Ending::truncated;
+        if (marker != 0xda)
+            continue;
+        // Entropy-coded data runs to the next marker that is neither a stuffed zero nor a restart.
+        for (;; ++i) {
+            if (i + 1 >= n)
+                return Ending::truncated;
+            const uchar next = p[i + 1];
+            if (p[i] == 0xff && next != 0 && next != 0xff && !(next >= 0xd0 && next <= 0xd7))
+                break;
+        }
+    }
+    return Ending::truncated;
+}
+
+Ending imageEnding(const QByteArray& data)
 {
     if (isPng(data))
-        return data.endsWith(QByteArray("IEND\xae\x42\x60\x82", 8));
-    if (isJpeg(data)) {
-        const qsizetype tail = std::min<qsizetype>(data.size(), 64);
-        return data.right(tail).contains("\xff\xd9");
-    }
-    return true;
+        return pngEnding(data);
+    if (isJpeg(data))
+        return jpegEnding(data);
+    return Ending::unknown;
 }
 
 }
@@ -54,7 +120,7 @@ Result decode(const QByteArray& data, const QByteArray& formatHint)
         result.incomplete = true;
         return result;
     }
-    if (!hasEndMarker(data)) {
+    if (imageEnding(data) == Ending::truncated) {
         result.error = tr("the image data is truncated");
         result.incomplete = true;
         return result;

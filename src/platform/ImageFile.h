@@ -31,8 +31,8 @@ enum class Links { follow, refuse };
 Result read(const QString& path, Links links = Links::follow);
 
 // Decodes encoded image bytes (`formatHint` like "png", or empty to sniff). PNG and JPEG data
-// that stops before the image's end marker is reported as incomplete, not decoded: a reader
-// would otherwise paint the missing rows grey.
+// that stops before the image's end (IEND, EOI) is reported as incomplete, not decoded: a reader
+// would otherwise paint the missing rows grey. Bytes after the end are accepted.
 Result decode(const QByteArray& data, const QByteArray& formatHint = {});
 
 }

@@ -20,7 +20,7 @@ constexpr Entry kTable[] = {
     { "Screenshot copied — press ⌘V to paste in ",
         QT_TRANSLATE_NOOP("PlatformTexts", "Screenshot copied — press Ctrl+V to paste in ") },
     { "Delete selection (⌫)", QT_TRANSLATE_NOOP("PlatformTexts", "Delete selection (Del)") },
-    { " drawn · Select to drag, ⌫ to delete.", QT_TRANSLATE_NOOP("PlatformTexts", " drawn · Select to drag, Del to delete.") },
+    { " drawn · Select to drag, ⌫ to delete.", QT_TRANSLATE_NOOP("PlatformTexts", " drawn · Select to drag, Delete to delete.") },
 
     // The desktop screenshot tool's shortcuts.
     { "⇧⌘4", QT_TRANSLATE_NOOP("PlatformTexts", "Print") },

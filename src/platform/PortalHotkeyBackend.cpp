@@ -1,5 +1,6 @@
 #include "platform/PortalHotkeyBackend.h"
 
+#include "platform/KeyboardLayout.h"
 #include "platform/Keys.h"
 #include "platform/Log.h"
 #include "platform/PortalRequest.h"
@@ -9,6 +10,8 @@
 #include <QDBusPendingCall>
 #include <QDBusMetaType>
 #include <QTimer>
+
+#include <xkbcommon/xkbcommon.h>
 
 const QString PortalHotkeyBackend::interface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 
@@ -28,25 +31,24 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& s
     return argument;
 }
 
-namespace {
-
-// The freedesktop shortcut notation: "CTRL+SHIFT+6".
-QString preferredTrigger(quint32 keyCode, quint32 modifiers)
+QString PortalHotkeyBackend::preferredTrigger(quint32 keyCode, quint32 carbonModifiers)
 {
-    const auto key = keyForCode(keyCode);
+    // Named by what the active layout puts on the key, which is what the desktop will match.
+    const quint32 keysym = keysymFor(keyCode);
+    char name[64] = {};
+    if (keysym == 0 || xkb_keysym_get_name(keysym, name, sizeof name) <= 0)
+        return {};
     QStringList parts;
-    if (modifiers & CarbonModifier::command)
+    if (carbonModifiers & CarbonModifier::command)
         parts << QStringLiteral("CTRL");
-    if (modifiers & CarbonModifier::option)
+    if (carbonModifiers & CarbonModifier::option)
         parts << QStringLiteral("ALT");
-    if (modifiers & CarbonModifier::shift)
+    if (carbonModifiers & CarbonModifier::shift)
         parts << QStringLiteral("SHIFT");
-    if (modifiers & CarbonModifier::control)
+    if (carbonModifiers & CarbonModifier::control)
         parts << QStringLiteral("LOGO");
-    parts << (key ? QString::fromUtf8(key->label) : QStringLiteral("?"));
+    parts << QString::fromLatin1(name);
     return parts.join(QLatin1Char('+'));
-}
-
 }
 
 PortalHotkeyBackend::PortalHotkeyBackend(QDBusConnection bus, QObject* parent)
@@ -64,11 +66,11 @@ PortalHotkeyBackend::~PortalHotkeyBackend()
     closeSession();
 }
 
-int PortalHotkeyBackend::registerHotKey(quint32 id, quint32 keyCode, quint32 carbonModifiers)
+int PortalHotkeyBackend::registerHotKey(quint32 id, const HotkeyBinding& binding)
 {
-    if (!keyForCode(keyCode))
+    if (!keyForCode(binding.keyCode) || binding.name.isEmpty())
         return 2;
-    m_bindings[id] = { keyCode, carbonModifiers };
+    m_bindings[id] = binding;
     scheduleBind();
     return 0;
 }
@@ -114,9 +116,10 @@ void PortalHotkeyBackend::bind()
             m_session = results.value(QStringLiteral("session_handle")).toString();
             QList<PortalShortcut> shortcuts;
             for (const auto& [id, binding] : m_bindings) {
-                shortcuts.append({ QString::number(id),
-                    { { QStringLiteral("description"), tr("Lumaforge capture") },
-                        { QStringLiteral("preferred_trigger"), preferredTrigger(binding.keyCode, binding.modifiers) } } });
+                shortcuts.append({ binding.name,
+                    { { QStringLiteral("description"), binding.description },
+                        { QStringLiteral("preferred_trigger"),
+                            preferredTrigger(binding.keyCode, binding.carbonModifiers) } } });
             }
             PortalRequest::call(m_bus, interface, QStringLiteral("BindShortcuts"),
                 { QVariant::fromValue(QDBusObjectPath(m_session)), QVariant::fromValue(shortcuts), QString(), QVariantMap() },
@@ -132,8 +135,10 @@ void PortalHotkeyBackend::onActivated(const QDBusObjectPath& session, const QStr
 {
     if (session.path() != m_session)
         return;
-    bool ok = false;
-    const quint32 id = shortcutId.toUInt(&ok);
-    if (ok && m_bindings.count(id))
-        Q_EMIT pressed(id);
+    for (const auto& [id, binding] : m_bindings) {
+        if (binding.name == shortcutId) {
+            Q_EMIT pressed(id);
+            return;
+        }
+    }
 }

@@ -23,33 +23,34 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& s
 // Hot keys through the desktop portal's GlobalShortcuts (native Wayland sessions). The portal
 // binds a whole set at once, so registrations are collected and bound together on the next turn
 // of the event loop, in a fresh session each time (the desktop may ask the user to confirm).
+// Shortcuts are bound under their bindings' stable names, so the desktop keeps what the user
+// assigned to each across re-registrations and restarts.
 class PortalHotkeyBackend final : public HotkeyBackend {
     Q_OBJECT
 public:
     explicit PortalHotkeyBackend(QDBusConnection bus, QObject* parent = nullptr);
     ~PortalHotkeyBackend() override;
 
-    int registerHotKey(quint32 id, quint32 keyCode, quint32 carbonModifiers) override;
+    int registerHotKey(quint32 id, const HotkeyBinding& binding) override;
     void unregisterHotKey(quint32 id) override;
 
     static const QString interface; // org.freedesktop.portal.GlobalShortcuts
+
+    // The shortcuts notation of the portal: modifiers CTRL, ALT, SHIFT, LOGO and the key's keysym
+    // name, joined by "+" ("CTRL+SHIFT+6", "ALT+LOGO+bracketleft"). Empty for an unknown key.
+    static QString preferredTrigger(quint32 keyCode, quint32 carbonModifiers);
 
 private Q_SLOTS:
     void onActivated(const QDBusObjectPath& session, const QString& shortcutId, qulonglong timestamp,
         const QVariantMap& options);
 
 private:
-    struct Binding {
-        quint32 keyCode;
-        quint32 modifiers;
-    };
-
     void scheduleBind();
     void bind();
     void closeSession();
 
     QDBusConnection m_bus;
-    std::map<quint32, Binding> m_bindings;
+    std::map<quint32, HotkeyBinding> m_bindings;
     bool m_bindScheduled = false;
     QString m_session;
 };

@@ -21,8 +21,8 @@ PortalRequest::PortalRequest(QObject* context, Done done)
 {
 }
 
-void PortalRequest::call(const QDBusConnection& bus, const QString& interface, const QString& method,
-    QVariantList arguments, QObject* context, Done done)
+QString PortalRequest::call(const QDBusConnection& bus, const QString& interface, const QString& method,
+    QVariantList arguments, QObject* context, Done done, std::function<void()> accepted)
 {
     static uint counter = 0;
     const QString token = QStringLiteral("lumaforge%1").arg(++counter);
@@ -32,8 +32,10 @@ void PortalRequest::call(const QDBusConnection& bus, const QString& interface, c
     auto* request = new PortalRequest(context, std::move(done));
     request->m_bus = bus;
     request->m_requestPath = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+    // Nobody is left to answer: stop listening rather than wait for a Response that may never come.
     connect(context, &QObject::destroyed, request, [request] {
         request->m_context = nullptr;
+        request->finish(2, {});
     });
     request->m_bus.connect(service, request->m_requestPath, kRequestInterface, QStringLiteral("Response"), request,
         SLOT(onResponse(uint, QVariantMap)));
@@ -45,13 +47,23 @@ void PortalRequest::call(const QDBusConnection& bus, const QString& interface, c
     QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
     message.setArguments(arguments);
     auto* watcher = new QDBusPendingCallWatcher(request->m_bus.asyncCall(message), request);
-    connect(watcher, &QDBusPendingCallWatcher::finished, request, [request, method](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        if (w->isError()) {
-            logLine(QStringLiteral("portal call %1 failed: %2").arg(method, w->error().message()));
-            request->finish(2, {});
-        }
-    });
+    connect(watcher, &QDBusPendingCallWatcher::finished, request,
+        [request, method, accepted = std::move(accepted)](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            if (w->isError()) {
+                logLine(QStringLiteral("portal call %1 failed: %2").arg(method, w->error().message()));
+                request->finish(2, {});
+            } else if (accepted && request->m_context && request->m_done) {
+                accepted();
+            }
+        });
+    return request->m_requestPath;
+}
+
+void PortalRequest::close(const QDBusConnection& bus, const QString& requestPath)
+{
+    QDBusConnection connection(bus);
+    connection.asyncCall(QDBusMessage::createMethodCall(service, requestPath, kRequestInterface, QStringLiteral("Close")));
 }
 
 void PortalRequest::onResponse(uint response, const QVariantMap& results)

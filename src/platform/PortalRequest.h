@@ -17,9 +17,14 @@ public:
 
     // Calls `method` of `interface` on the portal with `arguments`, whose last one must be the
     // options map (a handle token is added to it). `done` runs on the main thread unless
-    // `context` is gone by then.
-    static void call(const QDBusConnection& bus, const QString& interface, const QString& method,
-        QVariantList arguments, QObject* context, Done done);
+    // `context` is gone by then; `accepted`, when given, runs likewise once the portal has
+    // answered the call itself (the user may still be choosing). Returns the request's object
+    // path, for close().
+    static QString call(const QDBusConnection& bus, const QString& interface, const QString& method,
+        QVariantList arguments, QObject* context, Done done, std::function<void()> accepted = {});
+
+    // Asks the portal to end a request still waiting for the user; its answer is not awaited.
+    static void close(const QDBusConnection& bus, const QString& requestPath);
 
     // The interface's "version" property; 0 when the portal or the interface is missing.
     static uint version(const QDBusConnection& bus, const QString& interface);

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QFuture>
+#include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QImageWriter>
@@ -24,13 +25,20 @@ namespace {
 const QString kPngType = QStringLiteral("image/png");
 const QString kQtImageType = QStringLiteral("application/x-qt-image");
 
-// One written image: the PNG bytes come from the encoder's future, served when asked for.
+// One written image: the PNG bytes come from the encoder's future, served when asked for. The
+// decoded image is let go once the bytes exist: the clipboard may hold it all day, and the bytes
+// are a tenth of its size.
 class EncodedImageMimeData final : public QMimeData {
 public:
     EncodedImageMimeData(QImage image, QFuture<QByteArray> png)
         : m_image(std::move(image))
         , m_png(std::move(png))
     {
+        m_encoded.setFuture(m_png);
+        connect(&m_encoded, &QFutureWatcherBase::finished, this, [this] {
+            if (!m_png.result().isEmpty())
+                m_image = QImage();
+        });
     }
 
     QStringList formats() const override { return { kPngType, kQtImageType }; }
@@ -43,13 +51,14 @@ protected:
         if (type == kPngType)
             return png();
         if (type == kQtImageType)
-            return m_image;
+            return m_image.isNull() ? ImageFile::decode(png(), "png").image : m_image;
         return {};
     }
 
 private:
     QImage m_image;
     QFuture<QByteArray> m_png;
+    QFutureWatcher<QByteArray> m_encoded;
 };
 
 }

@@ -1,5 +1,6 @@
 #include "platform/SystemScreenshotTool.h"
 
+#include "platform/DesktopSession.h"
 #include "platform/KeystrokeScreenshotTool.h"
 #include "platform/Log.h"
 #include "platform/PortalRequest.h"
@@ -7,7 +8,6 @@
 #include "platform/XTestKeystrokePoster.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 NullScreenshotTool::NullScreenshotTool(QString reason, QObject* parent)
     : SystemScreenshotTool(parent)
@@ -19,14 +19,24 @@ NullScreenshotTool::NullScreenshotTool(QString reason, QObject* parent)
 SystemScreenshotTool& SystemScreenshotTool::shared()
 {
     static SystemScreenshotTool* tool = []() -> SystemScreenshotTool* {
+        const DesktopSession session = DesktopSession::current();
         const QDBusConnection bus = QDBusConnection::sessionBus();
-        if (PortalRequest::version(bus, PortalScreenshotTool::interface) > 0)
+        const bool portal = PortalRequest::version(bus, PortalScreenshotTool::interface) > 0;
+        std::unique_ptr<XTestKeystrokePoster> poster = session.qtOnXcb ? XTestKeystrokePoster::create() : nullptr;
+        switch (chooseScreenshotProvider(session, portal, poster && poster->isAvailable())) {
+        case ScreenshotProvider::portal:
             return new PortalScreenshotTool(bus);
-        if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-            if (auto poster = XTestKeystrokePoster::create(); poster && poster->isAvailable()) {
-                return new KeystrokeScreenshotTool(std::move(poster),
-                    DesktopScreenshotKeys::forDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP")));
-            }
+        case ScreenshotProvider::xtestKeys:
+            return new KeystrokeScreenshotTool(
+                std::move(poster), DesktopScreenshotKeys::forDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP")));
+        case ScreenshotProvider::none:
+            break;
+        }
+        if (session.isWayland()) {
+            return new NullScreenshotTool(QCoreApplication::translate("SystemScreenshotTool",
+                "Lumaforge cannot start the desktop's screenshot tool: this Wayland desktop runs no screenshot portal "
+                "(xdg-desktop-portal). Use the desktop's own screenshot key (usually Print): Lumaforge picks up every "
+                "screenshot saved to the screenshot folder."));
         }
         return new NullScreenshotTool(QCoreApplication::translate("SystemScreenshotTool",
             "Lumaforge cannot start the desktop's screenshot tool: no screenshot portal (xdg-desktop-portal) is "

@@ -5,6 +5,7 @@
 #include "platform/X11Connection.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <xcb/xcb.h>
 
@@ -88,14 +89,14 @@ std::vector<uint16_t> X11HotkeyBackend::lockCombinations() const
     return combinations;
 }
 
-int X11HotkeyBackend::registerHotKey(quint32 id, quint32 keyCode, quint32 carbonModifiers)
+int X11HotkeyBackend::registerHotKey(quint32 id, const HotkeyBinding& binding)
 {
-    const auto key = keyForCode(keyCode);
+    const auto key = keyForCode(binding.keyCode);
     if (!key)
         return badValue;
     Grab grab;
     grab.keycode = key->xKeycode;
-    grab.modifiers = xModifierMask(carbonModifiers, XModifierMasks { m_alt, m_super });
+    grab.modifiers = xModifierMask(binding.carbonModifiers, XModifierMasks { m_alt, m_super });
 
     int status = 0;
     std::vector<xcb_void_cookie_t> cookies;
@@ -159,20 +160,33 @@ bool X11HotkeyBackend::handleEvent(const void* xcbEvent)
         if (grab.keycode != key->detail)
             continue;
         if (type == XCB_KEY_RELEASE) {
-            grab.down = false;
-            grab.lastReleaseTime = key->time;
+            if (!grab.down)
+                continue;
             handled = true;
+            grab.pendingReleaseTime = key->time;
+            QTimer::singleShot(releaseSettleMs, this, [this, id = id, time = key->time] {
+                const auto it = m_grabs.find(id);
+                if (it == m_grabs.end() || !it->second.down || it->second.pendingReleaseTime != time)
+                    return;
+                it->second.down = false;
+                it->second.pendingReleaseTime = 0;
+                Q_EMIT pressed(id);
+            });
+            continue;
+        }
+        // Auto-repeat arrives as presses without releases, or as a release and a press carrying
+        // the same time stamp; either way the key is still held.
+        if (grab.down) {
+            handled = true;
+            if (grab.pendingReleaseTime == key->time)
+                grab.pendingReleaseTime = 0;
             continue;
         }
         if ((key->state & relevant) != grab.modifiers)
             continue;
         handled = true;
-        // Auto-repeat arrives as presses without releases, or (without detectable auto-repeat)
-        // as a release and a press carrying the same time stamp.
-        const bool repeat = grab.down || (grab.lastReleaseTime != 0 && key->time == grab.lastReleaseTime);
         grab.down = true;
-        if (!repeat)
-            Q_EMIT pressed(id);
+        grab.pendingReleaseTime = 0;
     }
     return handled;
 }

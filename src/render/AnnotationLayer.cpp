@@ -1,11 +1,14 @@
 #include "render/AnnotationLayer.h"
 
+#include "model/ColorHex.h"
 #include "render/ContinuousCorners.h"
+#include "render/DevicePixels.h"
 #include "render/ImageFilters.h"
 
 #include <QFontDatabase>
 #include "platform/ParallelFor.h"
 #include <QFontMetricsF>
+#include <QPainterPathStroker>
 #include <QStringList>
 
 #include <algorithm>
@@ -30,11 +33,6 @@ double shorterSide(QSizeF canvas)
     return std::min(canvas.width(), canvas.height());
 }
 
-QColor annotationColor(int hex)
-{
-    return QColor((hex >> 16) & 255, (hex >> 8) & 255, hex & 255);
-}
-
 QPointF toLayer(const QPointF& fraction, const QRectF& canvas)
 {
     return { canvas.x() + fraction.x() * canvas.width(), canvas.y() + fraction.y() * canvas.height() };
@@ -52,6 +50,7 @@ struct MarkInk {
     QPainterPath path;
     QColor fill;                  // invalid: no fill
     std::optional<QPen> stroke;   // no value: no stroke
+    QPainterPath strokeOutline;   // the stroke's area, made once for the mark and its shadow
     double shadowOpacity = 0;     // 0: no shadow
 };
 
@@ -88,11 +87,8 @@ Shadow renderShadow(const MarkInk& ink, const QTransform& toDevice, const QRect&
         maskPainter.setTransform(shifted * QTransform::fromTranslate(-box.x(), -box.y()) * QTransform::fromScale(1.0 / k, 1.0 / k));
         if (ink.fill.isValid())
             maskPainter.fillPath(ink.path, Qt::black);
-        if (ink.stroke) {
-            QPen solid = *ink.stroke;
-            solid.setColor(Qt::black);
-            maskPainter.strokePath(ink.path, solid);
-        }
+        if (ink.stroke)
+            maskPainter.fillPath(ink.strokeOutline, Qt::black);
     }
     QImage alpha(maskSize, QImage::Format_Alpha8);
     if (alpha.isNull())
@@ -141,25 +137,26 @@ Shadow renderShadow(const MarkInk& ink, const QTransform& toDevice, const QRect&
     return { shade, box.topLeft() };
 }
 
-QRect deviceBounds(const QPainter& painter)
+// Device pixels a shadow can show on: the device, cut to the painter's clip widened by the blur's
+// reach (so the blur at the clip's edge still sees what lies beyond it). A view repainting a small
+// area then blurs only around that area.
+QRect shadowBounds(QPainter& painter)
 {
-    const QPaintDevice* device = painter.device();
-    if (!device)
-        return {};
-    const double dpr = device->devicePixelRatio();
-    return QRect(0, 0, int(std::ceil(device->width() * dpr)), int(std::ceil(device->height() * dpr)));
+    QRect bounds = deviceCoverage(painter);
+    if (painter.hasClipping()) {
+        const QTransform toDevice = painter.deviceTransform();
+        const double scale = std::sqrt(std::abs(toDevice.determinant()));
+        const int reach = int(std::ceil((3 * kShadowRadius + kShadowOffsetY + 2) * std::max(1.0, scale)));
+        const QRect clip = toDevice.mapRect(painter.clipBoundingRect()).toAlignedRect();
+        bounds &= clip.adjusted(-reach, -reach, reach, reach);
+    }
+    return bounds;
 }
 
 void paintInk(QPainter& painter, const MarkInk& ink, const Shadow& shadow)
 {
-    if (!shadow.shade.isNull()) {
-        // Device pixels: cancel the device's own pixel ratio and any world transform.
-        painter.save();
-        const double dpr = painter.device()->devicePixelRatio();
-        painter.setWorldTransform(QTransform::fromScale(1 / dpr, 1 / dpr));
-        painter.drawImage(QPointF(shadow.at), shadow.shade);
-        painter.restore();
-    }
+    if (!shadow.shade.isNull())
+        drawImageAtDevicePixel(painter, shadow.at, shadow.shade);
     if (ink.path.isEmpty())
         return;
     painter.save();
@@ -167,7 +164,7 @@ void paintInk(QPainter& painter, const MarkInk& ink, const Shadow& shadow)
     if (ink.fill.isValid() && ink.fill.alpha() > 0)
         painter.fillPath(ink.path, ink.fill);
     if (ink.stroke)
-        painter.strokePath(ink.path, *ink.stroke);
+        painter.fillPath(ink.strokeOutline, ink.stroke->color());
     painter.restore();
 }
 
@@ -211,6 +208,11 @@ QPainterPath flattened(const QPainterPath& path, double deviceScale)
 }
 }
 
+QFont annotationTextFace(const Annotation& annotation)
+{
+    return annotationFont(annotation);
+}
+
 QPainterPath LineShape::path() const
 {
     QPainterPath p;
@@ -251,7 +253,7 @@ double annotationFontSize(double fontFraction, QSizeF canvas)
 
 QPen annotationPen(const Annotation& annotation, QSizeF canvas)
 {
-    QPen pen(annotationColor(annotation.colorHex), annotationLineWidth(annotation.lineWidthFraction, canvas), Qt::SolidLine,
+    QPen pen(colorFromHex(annotation.colorHex), annotationLineWidth(annotation.lineWidthFraction, canvas), Qt::SolidLine,
         Qt::RoundCap, Qt::RoundJoin);
     pen.setCosmetic(false);
     pen.setMiterLimit(10);
@@ -301,7 +303,7 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
     switch (annotation.kind) {
     case Annotation::Kind::text:
         ink.path = annotationTextPath(annotation, canvasRect);
-        ink.fill = annotationColor(annotation.colorHex);
+        ink.fill = colorFromHex(annotation.colorHex);
         ink.shadowOpacity = kTextShadowOpacity;
         break;
     case Annotation::Kind::pen:
@@ -326,13 +328,16 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
     case Annotation::Kind::box:
     case Annotation::Kind::ellipse:
         ink.path = shapePath(annotation, canvasRect);
-        ink.fill = annotationColor(annotation.colorHex);
+        ink.fill = colorFromHex(annotation.colorHex);
         ink.fill.setAlphaF(float(std::clamp(annotation.fillOpacity, 0.0, 1.0)));
         ink.stroke = annotationPen(annotation, canvas);
         break;
     case Annotation::Kind::highlight:
         break;
     }
+    // Stroking (joins and caps) is the dear part of a long pen stroke: once for both uses.
+    if (ink.stroke && !ink.path.isEmpty())
+        ink.strokeOutline = QPainterPathStroker(*ink.stroke).createStroke(ink.path);
     return ink;
 }
 }
@@ -340,7 +345,7 @@ MarkInk inkOf(const Annotation& annotation, const QRectF& canvasRect)
 void paintAnnotation(QPainter& painter, const QRectF& canvasRect, const Annotation& annotation)
 {
     const MarkInk ink = inkOf(annotation, canvasRect);
-    paintInk(painter, ink, renderShadow(ink, painter.deviceTransform(), deviceBounds(painter)));
+    paintInk(painter, ink, renderShadow(ink, painter.deviceTransform(), shadowBounds(painter)));
 }
 
 void paintHighlights(QPainter& painter, const QRectF& canvasRect, const QList<Annotation>& highlights,
@@ -418,7 +423,7 @@ void paintHighlights(QPainter& painter, const QRectF& canvasRect, const QList<An
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillPath(dimmed, QColor(0, 0, 0, int(std::lround(255 * kHighlightDim))));
     for (qsizetype i = 0; i < highlights.size(); ++i) {
-        QPen outline(annotationColor(highlights[i].colorHex), annotationLineWidth(highlights[i].lineWidthFraction, canvas),
+        QPen outline(colorFromHex(highlights[i].colorHex), annotationLineWidth(highlights[i].lineWidthFraction, canvas),
             Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         outline.setMiterLimit(10);
         painter.strokePath(windows[i], outline);
@@ -442,7 +447,7 @@ void paintAnnotations(QPainter& painter, const QRectF& canvasRect, const QList<A
     // Shadows are independent images: make them on several cores, then lay everything down
     // in list order on this painter.
     const QTransform toDevice = painter.deviceTransform();
-    const QRect bounds = deviceBounds(painter);
+    const QRect bounds = shadowBounds(painter);
     std::vector<Shadow> shadows(inks.size());
     parallelFor(int(inks.size()), [&](int i) { shadows[std::size_t(i)] = renderShadow(inks[std::size_t(i)], toDevice, bounds); });
     for (std::size_t i = 0; i < inks.size(); ++i)

@@ -2,6 +2,7 @@
 
 #include "model/Annotation.h"
 
+#include <QFont>
 #include <QList>
 #include <QPainter>
 #include <QPainterPath>
@@ -35,6 +36,8 @@ double annotationLineWidth(double lineWidthFraction, QSizeF canvas);
 QPen annotationPen(const Annotation& annotation, QSizeF canvas);
 // Text size in layer units: fontFraction of the canvas height, at least 8.
 double annotationFontSize(double fontFraction, QSizeF canvas);
+// The face text marks are drawn in (family and weight; its size is the layout's, set your own).
+QFont annotationTextFace(const Annotation& annotation);
 // The outline of a text mark, centred on its anchor (an empty text has a space's height).
 QPainterPath annotationTextPath(const Annotation& annotation, const QRectF& canvasRect);
 

@@ -25,6 +25,11 @@ public:
     std::optional<QImage> cutOutForeground(const QImage& image);
 
     int cachedEntries() const { return int(m_entries.size()); }
+    void clear()
+    {
+        m_entries.clear();
+        m_bytes = 0;
+    }
 
 private:
     struct Entry {

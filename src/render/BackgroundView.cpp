@@ -2,6 +2,7 @@
 
 #include "render/BackgroundMesh.h"
 #include "render/CheckerboardPattern.h"
+#include "render/DevicePixels.h"
 #include "render/MeshGradient.h"
 
 #include <QPaintDevice>
@@ -58,15 +59,7 @@ void paintBackground(QPainter& painter, const QRectF& rect, BackgroundPreset pre
         const QImage image = BackgroundImageCache::shared().image(preset, size);
         if (image.isNull())
             return;
-        // The device transform also holds what the painter adds under the world transform (the
-        // pixel ratio, and a child widget's offset in its window): cancel exactly that, so the
-        // image lands 1:1 on the device pixels it was rendered for.
-        painter.save();
-        painter.setWorldTransform(QTransform());
-        const QTransform base = painter.deviceTransform();
-        painter.setWorldTransform(QTransform::fromTranslate(topLeft.x(), topLeft.y()) * base.inverted());
-        painter.drawImage(QPointF(0, 0), image);
-        painter.restore();
+        drawImageAtDevicePixel(painter, topLeft, image);
         return;
     }
 

@@ -5,6 +5,7 @@
 #include "render/BackgroundView.h"
 #include "render/CardShadow.h"
 #include "render/ContinuousCorners.h"
+#include "render/DevicePixels.h"
 #include "render/ImageFilters.h"
 #include "render/RedactionBars.h"
 
@@ -25,8 +26,6 @@ QColor rgb(int r, int g, int b, double opacity = 1)
     return QColor::fromRgbF(float(r / 255.0), float(g / 255.0), float(b / 255.0), float(opacity));
 }
 
-// Any neutral domain stands in for an empty address.
-const QString kPlaceholderDomain = QStringLiteral("example.com");
 
 // Text is laid out at a fixed pixel size and scaled, so sizes in canvas points stay exact at any
 // render scale.
@@ -120,7 +119,7 @@ void paintTitleBar(QPainter& p, const QRectF& bar, const BeautifySettings& s)
     if (s.showURL) {
         const double b = t * 0.52, f = b * 0.52;
         const QColor ink = light ? rgb(0, 0, 0, 0.5) : rgb(255, 255, 255, 0.6);
-        const QString text = s.urlText.isEmpty() ? kPlaceholderDomain : s.urlText;
+        const QString text = s.urlText.isEmpty() ? placeholderDomain() : s.urlText;
         const double lockSize = f * 0.85;
         const double lockWidth = lockFont() ? lockSize : 0;
         const double spacing = lockFont() ? b * 0.32 : 0;
@@ -292,10 +291,7 @@ void paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
         l.setRenderHint(QPainter::Antialiasing);
         l.fillPath(outside, Qt::black);
     }
-    p.save();
-    p.resetTransform();
-    p.drawImage(deviceBounds.topLeft(), layer);
-    p.restore();
+    drawImageAtDevicePixel(p, deviceBounds.topLeft(), layer);
 
     if (framed) {
         p.save();
@@ -418,4 +414,9 @@ void paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, cons
         paintWatermark(painter, content, parts, place);
     }
     painter.restore();
+}
+
+QString placeholderDomain()
+{
+    return QStringLiteral("example.com");
 }

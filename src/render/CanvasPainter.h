@@ -45,6 +45,9 @@ struct CanvasPaintOptions {
 // redactions, border), the annotations and the watermark. The one painter of the canvas, used by
 // the on-screen widget and by every render, so the two never differ. Main thread only (it reaches
 // the background-removal and censor caches).
+// The neutral domain an empty address bar shows (and the address field offers as its hint).
+QString placeholderDomain();
+
 void paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, const CanvasPaintOptions& options = {});
 
 // Where the watermark capsule sits for a corner, in canvas points; empty when the style shows no

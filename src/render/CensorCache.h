@@ -37,6 +37,7 @@ public:
     static double pixelCell(QSize pixels, double intensity);
 
     int count() const { return m_store.count(); }
+    void clear() { m_store.clear(); }
     qint64 bytes() const { return m_store.bytes(); }
 
 private:

@@ -26,22 +26,15 @@ public:
 
     QRectF boundingRectFor(const QRectF& rect) const override
     {
-        const qreal reach = shadowReach(kLarge.radius, kLarge.offset);
+        const qreal reach = GlassPanel::shadowMargin();
         return rect.adjusted(-reach, -reach, reach, reach);
     }
 
 protected:
     void draw(QPainter* painter) override
     {
-        if (m_panel) {
-            const bool dark = Theme::colorScheme(m_panel) == ColorScheme::dark;
-            const QPainterPath shape = m_panel->shape();
-            painter->save();
-            painter->setRenderHint(QPainter::Antialiasing);
-            for (const ShadowSpec& s : { kLarge, kClose })
-                paintShadow(*painter, shape, Theme::rgb(0, 0, 0, dark ? s.darkOpacity : s.lightOpacity), s.radius, s.offset);
-            painter->restore();
-        }
+        if (m_panel)
+            GlassPanel::paintShadows(*painter, m_panel->shape(), Theme::colorScheme(m_panel));
         drawSource(painter);
     }
 
@@ -70,15 +63,36 @@ QPainterPath GlassPanel::shape() const
     return continuousRoundedRect(rect(), m_cornerRadius);
 }
 
+void GlassPanel::paintShadows(QPainter& painter, const QPainterPath& shape, ColorScheme scheme)
+{
+    const bool dark = scheme == ColorScheme::dark;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const ShadowSpec& s : { kLarge, kClose })
+        paintShadow(painter, shape, Theme::rgb(0, 0, 0, dark ? s.darkOpacity : s.lightOpacity), s.radius, s.offset);
+    painter.restore();
+}
+
+void GlassPanel::paintMaterial(QPainter& painter, const QRectF& rect, qreal cornerRadius, ColorScheme scheme)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(continuousRoundedRect(rect, cornerRadius), Theme::materialFill(scheme));
+    // A 0.5 hairline inside the edge: stroke the shape inset by half the line width.
+    const QRectF inset = rect.adjusted(0.25, 0.25, -0.25, -0.25);
+    painter.setPen(QPen(scheme == ColorScheme::dark ? Theme::rgb(255, 255, 255, 0.12) : Theme::rgb(255, 255, 255, 0.8), 0.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(continuousRoundedRect(inset, std::max<qreal>(0.0, cornerRadius - 0.25)));
+    painter.restore();
+}
+
+qreal GlassPanel::shadowMargin()
+{
+    return shadowReach(kLarge.radius, kLarge.offset);
+}
+
 void GlassPanel::paintEvent(QPaintEvent*)
 {
-    const ColorScheme scheme = Theme::colorScheme(this);
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillPath(shape(), Theme::materialFill(scheme));
-    // A 0.5 hairline inside the edge: stroke the shape inset by half the line width.
-    const QRectF inset = QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25);
-    p.setPen(QPen(scheme == ColorScheme::dark ? Theme::rgb(255, 255, 255, 0.12) : Theme::rgb(255, 255, 255, 0.8), 0.5));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(continuousRoundedRect(inset, std::max<qreal>(0.0, m_cornerRadius - 0.25)));
+    paintMaterial(p, rect(), m_cornerRadius, Theme::colorScheme(this));
 }

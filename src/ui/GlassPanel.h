@@ -1,6 +1,11 @@
 #pragma once
 
+#include "platform/ColorScheme.h"
+
+#include <QPainterPath>
 #include <QWidget>
+
+class QPainter;
 
 // A translucent rounded container: the material tint in a continuous rounded rectangle, a
 // hairline border inside its edge, and two soft shadows (a large one and a close one) drawn
@@ -17,6 +22,13 @@ public:
     void setCornerRadius(qreal radius);
 
     QPainterPath shape() const;
+
+    // The panel's look as painter functions, for a host that must draw the glass without the
+    // graphics effect (a widget inside an effect repaints the whole effect on every update).
+    // The shadows fall up to shadowMargin() outside `shape`.
+    static void paintShadows(QPainter& painter, const QPainterPath& shape, ColorScheme scheme);
+    static void paintMaterial(QPainter& painter, const QRectF& rect, qreal cornerRadius, ColorScheme scheme);
+    static qreal shadowMargin();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -73,12 +73,24 @@ QColor materialFill(ColorScheme scheme)
     return scheme == ColorScheme::dark ? rgb(36, 36, 40, 0.82) : rgb(246, 246, 249, 0.86);
 }
 
-QFont font(qreal size, QFont::Weight weight)
+namespace {
+QFont sized(QFontDatabase::SystemFont which, qreal size, QFont::Weight weight)
 {
-    QFont f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QFont f = QFontDatabase::systemFont(which);
     f.setPointSizeF(size * 72.0 / 96.0);
     f.setWeight(weight);
     return f;
+}
+}
+
+QFont font(qreal size, QFont::Weight weight)
+{
+    return sized(QFontDatabase::GeneralFont, size, weight);
+}
+
+QFont monoFont(qreal size, QFont::Weight weight)
+{
+    return sized(QFontDatabase::FixedFont, size, weight);
 }
 
 ColorScheme colorScheme(const QWidget* widget)

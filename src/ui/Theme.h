@@ -37,6 +37,8 @@ QColor materialFill(ColorScheme scheme);
 // The desktop's general font at a size given in the design's points (one point is one logical
 // pixel at the standard 96 dpi, so the size follows the desktop's font scaling).
 QFont font(qreal size, QFont::Weight weight = QFont::Normal);
+// The desktop's fixed-width font, sized the same way.
+QFont monoFont(qreal size, QFont::Weight weight = QFont::Normal);
 
 // The scheme a widget draws in: the nearest scheme forced on it or an ancestor, else the
 // desktop's. Forcing applies to the whole subtree, like an environment value.

@@ -175,10 +175,12 @@ TesseractTextRecognizer::TesseractTextRecognizer(int workers, QString dataPath)
     const int threads = workers > 0 ? workers : std::max(1, QThread::idealThreadCount() - 1);
     m_pool.setMaxThreadCount(threads);
     m_pool.setExpiryTimeout(-1);
+    m_loaders.setMaxThreadCount(threads + 1);
 }
 
 TesseractTextRecognizer::~TesseractTextRecognizer()
 {
+    m_loaders.waitForDone();
     m_pool.waitForDone();
 }
 
@@ -186,12 +188,29 @@ std::unique_ptr<TesseractTextRecognizer::Engine> TesseractTextRecognizer::acquir
 {
     {
         QMutexLocker locker(&m_lock);
-        if (!m_idle.empty()) {
-            auto engine = std::move(m_idle.back());
-            m_idle.pop_back();
-            return engine;
+        for (;;) {
+            if (!m_idle.empty()) {
+                auto engine = std::move(m_idle.back());
+                m_idle.pop_back();
+                return engine;
+            }
+            // An engine being loaded is ready sooner than a new one would be.
+            if (m_loading == 0)
+                break;
+            m_engineLoaded.wait(&m_lock);
         }
+        ++m_engines;
     }
+    auto engine = createEngine(error);
+    if (!engine) {
+        QMutexLocker locker(&m_lock);
+        --m_engines;
+    }
+    return engine;
+}
+
+std::unique_ptr<TesseractTextRecognizer::Engine> TesseractTextRecognizer::createEngine(QString* error) const
+{
     auto engine = std::make_unique<Engine>();
     // Dictionaries off: a screenshot's tokens are not words, and correcting them towards words
     // is what breaks addresses and keys.
@@ -220,6 +239,26 @@ void TesseractTextRecognizer::release(std::unique_ptr<Engine> engine)
         return;
     QMutexLocker locker(&m_lock);
     m_idle.push_back(std::move(engine));
+    m_engineLoaded.wakeAll();
+}
+
+int TesseractTextRecognizer::engineCount() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_engines;
+}
+
+void TesseractTextRecognizer::releaseSpareEngines()
+{
+    std::vector<std::unique_ptr<Engine>> spare;
+    {
+        QMutexLocker locker(&m_lock);
+        while (m_idle.size() > 1) {
+            spare.push_back(std::move(m_idle.back()));
+            m_idle.pop_back();
+            --m_engines;
+        }
+    }
 }
 
 void TesseractTextRecognizer::releaseIdleEngines()
@@ -228,21 +267,40 @@ void TesseractTextRecognizer::releaseIdleEngines()
     {
         QMutexLocker locker(&m_lock);
         idle.swap(m_idle);
+        m_engines -= int(idle.size());
     }
 }
 
 void TesseractTextRecognizer::warmUp()
 {
-    const int wanted = m_pool.maxThreadCount() + 1;
-    {
-        QMutexLocker locker(&m_lock);
-        if (int(m_idle.size()) >= wanted)
-            return;
+    warmUpInBackground();
+    QMutexLocker locker(&m_lock);
+    while (m_loading > 0)
+        m_engineLoaded.wait(&m_lock);
+}
+
+void TesseractTextRecognizer::warmUpInBackground(int engines)
+{
+    const int wanted = std::min(engines > 0 ? engines : wantedEngines(), wantedEngines());
+    QMutexLocker locker(&m_lock);
+    const int missing = wanted - m_engines;
+    for (int i = 0; i < missing; ++i) {
+        ++m_engines;
+        ++m_loading;
+        // The loader pool has a thread for every engine that can be missing, so each load starts
+        // at once and a recognition may safely wait for it.
+        m_loaders.start([this] {
+            keepOpenMpSerial();
+            std::unique_ptr<Engine> engine = createEngine(nullptr);
+            QMutexLocker locker(&m_lock);
+            --m_loading;
+            if (engine)
+                m_idle.push_back(std::move(engine));
+            else
+                --m_engines;
+            m_engineLoaded.wakeAll();
+        });
     }
-    std::vector<std::unique_ptr<Engine>> engines(static_cast<size_t>(wanted));
-    parallelFor(wanted, [&](int i) { engines[size_t(i)] = acquire(nullptr); });
-    for (auto& engine : engines)
-        release(std::move(engine));
 }
 
 void TesseractTextRecognizer::parallelFor(int n, const std::function<void(int)>& body)

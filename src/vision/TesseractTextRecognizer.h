@@ -5,6 +5,7 @@
 
 #include <QMutex>
 #include <QThreadPool>
+#include <QWaitCondition>
 
 #include <functional>
 #include <memory>
@@ -25,9 +26,17 @@ public:
     ~TesseractTextRecognizer() override;
 
     TextRecognition recognize(const QImage& image) override;
+    // Loads engines until there is one per worker and the caller; blocks until they are loaded.
     void warmUp() override;
+    // Starts loading that many engines (counting those that exist) and returns at once. A
+    // recognition that finds no free engine meanwhile waits for one being loaded rather than
+    // loading yet another.
+    void warmUpInBackground(int engines = 0) override;
     // Frees the engines not in use; the next recognition loads them again.
     void releaseIdleEngines();
+    void releaseSpareEngines() override;
+    // Engines alive: free, in use or being loaded.
+    int engineCount() const;
 
     // Runs body(i) for i in [0, n) on the workers and the calling thread. When an item throws,
     // the items not yet started are skipped and the first exception is rethrown to the caller
@@ -45,7 +54,16 @@ private:
     void release(std::unique_ptr<Engine> engine);
 
     QString m_dataPath;
+    std::unique_ptr<Engine> createEngine(QString* error) const;
+    int wantedEngines() const { return m_pool.maxThreadCount() + 1; }
+
     QThreadPool m_pool;
-    QMutex m_lock;
+    // Loads engines and nothing else, with a thread for each, so whoever waits for a load in
+    // progress never waits for work still queued.
+    QThreadPool m_loaders;
+    mutable QMutex m_lock;
+    QWaitCondition m_engineLoaded;
     std::vector<std::unique_ptr<Engine>> m_idle;
+    int m_engines = 0; // alive: idle, in use or being loaded
+    int m_loading = 0;
 };

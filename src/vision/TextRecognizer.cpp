@@ -9,6 +9,10 @@ TextRecognizer::~TextRecognizer() = default;
 
 void TextRecognizer::warmUp() { }
 
+void TextRecognizer::releaseSpareEngines() { }
+
+void TextRecognizer::warmUpInBackground(int) { }
+
 namespace {
 TesseractTextRecognizer* sharedRecognizer = nullptr;
 }
@@ -30,6 +34,5 @@ void TextRecognizer::warmUpSharedInBackground()
 {
     // Constructing it here, on the caller's thread, sets the numeric locale before any other
     // thread reads it.
-    TextRecognizer& recognizer = shared();
-    QThreadPool::globalInstance()->start([&recognizer] { recognizer.warmUp(); });
+    shared().warmUpInBackground(1);
 }

@@ -37,10 +37,17 @@ public:
     // Prepares the engines so that the first recognition does not pay for loading them. Blocks;
     // the default does nothing.
     virtual void warmUp();
+    // Starts loading that many engines (0: as many as recognition uses) and returns at once.
+    // The default does nothing.
+    virtual void warmUpInBackground(int engines = 0);
+    // Frees every warm engine but one; the next recognition loads the others again. For long
+    // quiet spells in the tray. The default does nothing.
+    virtual void releaseSpareEngines();
 
     // The process-wide recogniser: warm Tesseract engines, one per core, used in parallel.
     static TextRecognizer& shared();
-    // Starts warming the shared recogniser on a background thread and returns at once; call it
-    // from the main thread at application start.
+    // Starts loading one engine of the shared recogniser on a background thread and returns at
+    // once; call it from the main thread at application start. The others load when the first
+    // shot arrives: each holds about ten megabytes, too much to keep for a shot that may not come.
     static void warmUpSharedInBackground();
 };

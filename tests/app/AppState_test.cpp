@@ -12,7 +12,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -164,19 +167,36 @@ TEST_F(AppStateFixture, PasteRespectsTextFieldsAndTheOnboarding)
     EXPECT_FALSE(app->document());
     app->setOnboardingOnScreen(false);
 
-    // A focused text field takes the paste; no import happens.
-    QWidget window;
-    auto* field = new QLineEdit(&window);
-    window.show();
-    field->setFocus();
-    QApplication::setActiveWindow(&window);
-    if (QApplication::focusWidget() == field) {
-        const int readsBefore = pasteboard.reads;
+    // A focused text field or spin box takes the text; no import happens. A read-only field
+    // takes nothing, so the image is imported.
+    QGuiApplication::clipboard()->setText(QStringLiteral("42"));
+    auto window = std::make_unique<QWidget>();
+    auto* field = new QLineEdit(window.get());
+    auto* spin = new QSpinBox(window.get());
+    auto* readOnly = new QLineEdit(window.get());
+    readOnly->setReadOnly(true);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const int readsBefore = pasteboard.reads;
+    for (QWidget* target : { static_cast<QWidget*>(field), static_cast<QWidget*>(spin) }) {
+        target->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), target);
+        QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier); // select all, as focusing by Tab does
         app->pasteScreenshot();
-        EXPECT_FALSE(app->document());
-        EXPECT_EQ(pasteboard.reads, readsBefore);
     }
-    window.close();
+    EXPECT_EQ(field->text(), QStringLiteral("42"));
+    EXPECT_EQ(spin->value(), 42);
+    EXPECT_FALSE(app->document());
+    EXPECT_EQ(pasteboard.reads, readsBefore);
+    readOnly->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), readOnly);
+    app->pasteScreenshot();
+    EXPECT_TRUE(readOnly->text().isEmpty());
+    EXPECT_TRUE(app->document());
+    app->setDocument(nullptr);
+    window.reset();
     QApplication::processEvents();
 
     app->pasteScreenshot();

@@ -7,7 +7,7 @@
 #include "support/Wait.h"
 
 #include <QAction>
-#include <QPushButton>
+#include <QAbstractButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -42,7 +42,11 @@ TEST_F(MainWindowFixture, OnboardingFirstThenEmptyStateThenEditor)
     app->openShotInEditor(CapturedShot::make(image()));
     EXPECT_EQ(window.currentContent(), "onboarding");
 
-    window.findChild<QPushButton*>("onboardingDone")->click();
+    // Continue, Continue, then "Start snapping" on the last page.
+    auto* primary = window.findChild<QAbstractButton*>("onboardingPrimary");
+    ASSERT_TRUE(primary);
+    for (int i = 0; i < 3; ++i)
+        primary->click();
     EXPECT_FALSE(app->onboardingOnScreen());
     EXPECT_EQ(window.currentContent(), "editor");
 

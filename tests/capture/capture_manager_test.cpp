@@ -134,6 +134,30 @@ TEST_F(CaptureManagerTest, ImportReadsAFileAndRefusesWhatIsNoImage)
     EXPECT_EQ(manager->recents().size(), 1);
 }
 
+TEST_F(CaptureManagerTest, ImagesWithDataAfterTheirEndImportAndArePickedUp)
+{
+    QSignalSpy imported(manager.get(), &CaptureManager::didImport);
+    QSignalSpy captured(manager.get(), &CaptureManager::didCapture);
+    const QImage image = makeTestImage(40, 30);
+    // A motion photo's video after the JPEG, a maker's data after a PNG's IEND.
+    const QString jpeg = path(QStringLiteral("motion.jpg"));
+    const QString png = path(QStringLiteral("trailer.png"));
+    ASSERT_TRUE(writeFile(jpeg, encodeImage(image, "jpg") + QByteArray(100 * 1024, '\xff')));
+    ASSERT_TRUE(writeFile(png, encodeImage(image, "png") + QByteArray("tEXtmaker data")));
+    EXPECT_TRUE(manager->importFile(jpeg));
+    EXPECT_TRUE(manager->importFile(png));
+    EXPECT_EQ(imported.count(), 2);
+
+    manager->loadScreenshot(png);
+    EXPECT_EQ(captured.count(), 1);
+
+    const QString cut = path(QStringLiteral("cut.png"));
+    const QByteArray bytes = encodeImage(image, "png");
+    ASSERT_TRUE(writeFile(cut, bytes.left(bytes.size() - 20)));
+    EXPECT_FALSE(manager->importFile(cut));
+    EXPECT_EQ(imported.count(), 2);
+}
+
 TEST_F(CaptureManagerTest, TheOpenDialogImportsTheChosenImage)
 {
     const QString good = path(QStringLiteral("chosen.png"));

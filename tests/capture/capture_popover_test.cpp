@@ -168,6 +168,25 @@ TEST_F(PopoverTest, WithoutAWayToStartTheToolCaptureRowsPostNothingAndSayWhyEver
     EXPECT_EQ(poster->posted.size(), 1);
 }
 
+TEST_F(PopoverTest, ANoticeSaysWhatDoesNotWorkAndMakesRoomForItself)
+{
+    addShots(1);
+    const int height = view->height();
+    const QRect firstTile = view->thumbnailButtons().first()->geometry();
+    const QRect lastRow = view->commandRows().last()->geometry();
+    view->setNotice(QStringLiteral("Capture hot keys are unavailable: this Wayland desktop does not let "
+                                   "applications take global shortcuts. Use the desktop's own screenshot key."));
+    EXPECT_EQ(view->width(), CapturePopoverView::fixedWidth);
+    const int grown = view->height() - height;
+    EXPECT_GT(grown, 2 * QFontMetrics(view->font()).height()); // wrapped over several lines
+    EXPECT_EQ(view->commandRows().last()->geometry(), lastRow);
+    EXPECT_EQ(view->thumbnailButtons().first()->geometry(), firstTile.translated(0, grown));
+    if (qEnvironmentVariableIsSet("LUMAFORGE_LOOK"))
+        view->grab().save(QString::fromLocal8Bit(qgetenv("LUMAFORGE_LOOK")) + QStringLiteral("/popover-notice.png"));
+    view->setNotice(QString());
+    EXPECT_EQ(view->height(), height);
+}
+
 TEST_F(PopoverTest, RecentStripShowsTheThreeNewestAndAnEmptySlotForEachMissingShot)
 {
     struct Expect {
@@ -358,3 +377,25 @@ TEST(PopoverAppearance, PaintsInTheSchemeItIsShownIn)
 }
 
 #include "capture_popover_test.moc"
+
+// Recent shots are kept as small previews plus their compressed full form; what opens from the
+// popover is still the whole shot, pixel for pixel.
+TEST_F(PopoverTest, ARecentShotOpensAtFullResolutionAfterItWasCompressed)
+{
+    QImage shot(2880, 1800, QImage::Format_RGB32);
+    for (int y = 0; y < shot.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(shot.scanLine(y));
+        for (int x = 0; x < shot.width(); ++x)
+            row[x] = qRgb(x & 255, y & 255, (x ^ y) & 255);
+    }
+    manager->addRecent(CapturedShot::make(shot));
+    ASSERT_TRUE(waitUntil([&] { return manager->recents().constFirst().image.width() <= CaptureManager::previewSide; },
+        CaptureManager::compressDelayMs + 5000));
+    EXPECT_EQ(manager->recents().constFirst().image.size(), QSize(640, 400));
+
+    press(view->thumbnailButtons()[0]);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], manager->recents().constFirst());
+    EXPECT_EQ(opened[0].image.size(), shot.size());
+    EXPECT_EQ(opened[0].image.convertToFormat(QImage::Format_RGB32), shot);
+}

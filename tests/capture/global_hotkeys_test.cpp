@@ -53,6 +53,31 @@ TEST_F(GlobalHotkeysTest, RegistersTheThreeDefaultsAndRunsTheHandlerLaterOnce)
     EXPECT_EQ(ran[0] + ran[1] + ran[2], 1);
 }
 
+TEST_F(GlobalHotkeysTest, SuspendedGrabsComeBackOnceWithWhatChangedMeanwhile)
+{
+    registerCounting();
+    hotkeys->suspend();
+    hotkeys->suspend(); // two recorders at once
+    EXPECT_TRUE(backend->active.empty());
+    store.setShortcut({ 1, CarbonModifier::command | CarbonModifier::option, QStringLiteral("S") }, CaptureAction::selection);
+    EXPECT_TRUE(backend->active.empty());
+    hotkeys->resume();
+    EXPECT_TRUE(backend->active.empty());
+    hotkeys->resume();
+    hotkeys->resume(); // one too many changes nothing
+    ASSERT_EQ(backend->active.size(), 3u);
+    EXPECT_EQ(backend->active.at(*hotkeys->registeredID(CaptureAction::selection)).keyCode, 1u);
+    EXPECT_EQ(backend->active.at(*hotkeys->registeredID(CaptureAction::selection)).name, "capture-selection");
+
+    // Shortcuts the desktop binds (the portal) are not let go: binding again may ask the user.
+    backend->grabs = false;
+    const int calls = backend->registerCalls;
+    hotkeys->suspend();
+    EXPECT_EQ(backend->active.size(), 3u);
+    hotkeys->resume();
+    EXPECT_EQ(backend->registerCalls, calls);
+}
+
 TEST_F(GlobalHotkeysTest, AChangedBindingReplacesAllThreeWithFreshIDs)
 {
     registerCounting();

@@ -261,6 +261,28 @@ TEST_F(WatcherTest, AMissingFolderIsWaitedForNotDenied)
     EXPECT_FALSE(manager->desktopPermissionDenied());
 }
 
+TEST_F(WatcherTest, AFolderRenamedAwayAndMadeAgainIsWatchedAgain)
+{
+    start();
+    ASSERT_TRUE(writePng(file(QStringLiteral("Screenshot one.png"))));
+    ASSERT_TRUE(waitUntil([&] { return captured->count() == 1; }, 3000));
+
+    // The user renames the folder; the desktop makes a new one at once, before any scan runs.
+    for (int round = 1; round <= 2; ++round) {
+        const QString away = root.path() + QStringLiteral("/Old %1").arg(round);
+        ASSERT_TRUE(QDir().rename(folder, away));
+        QDir().mkpath(folder);
+        settle(300);
+        // A file in the renamed folder is no screenshot of the watched one.
+        ASSERT_TRUE(writePng(away + QStringLiteral("/Screenshot moved %1.png").arg(round)));
+        ASSERT_TRUE(writePng(file(QStringLiteral("Screenshot new %1.png").arg(round))));
+        ASSERT_TRUE(waitUntil([&] { return captured->count() == 1 + round; }, 3000)) << "round " << round;
+        EXPECT_EQ(captured->last().at(0).value<CapturedShot>().filePath, file(QStringLiteral("Screenshot new %1.png").arg(round)));
+    }
+    settle(200);
+    EXPECT_EQ(captured->count(), 3);
+}
+
 TEST_F(WatcherTest, AnUnreadableFolderStopsWatchingAndRaisesTheFlag)
 {
     manager = std::make_unique<CaptureManager>(settings, pasteboard);

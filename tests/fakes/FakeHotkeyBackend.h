@@ -14,16 +14,19 @@ public:
     struct Registration {
         quint32 keyCode;
         quint32 modifiers;
+        QString name;
     };
 
-    int registerHotKey(quint32 id, quint32 keyCode, quint32 modifiers) override
+    int registerHotKey(quint32 id, const HotkeyBinding& binding) override
     {
         ++registerCalls;
-        if (refused.count({ keyCode, modifiers }))
+        if (refused.count({ binding.keyCode, binding.carbonModifiers }))
             return refusedStatus;
-        active[id] = { keyCode, modifiers };
+        active[id] = { binding.keyCode, binding.carbonModifiers, binding.name };
         return 0;
     }
+    QString unavailableReason() const override { return reason; }
+    bool grabsKeys() const override { return grabs; }
     void unregisterHotKey(quint32 id) override
     {
         active.erase(id);
@@ -36,4 +39,6 @@ public:
     std::set<quint32> unregistered;
     std::set<std::pair<quint32, quint32>> refused;
     int registerCalls = 0;
+    QString reason;
+    bool grabs = true;
 };

@@ -1,7 +1,9 @@
 #include "platform/ImageFile.h"
 #include "support/ImageFiles.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QImageWriter>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -27,6 +29,47 @@ TEST(ImageFileTest, TruncatedDataIsIncompleteNotAGreyImage)
     }
     // Padding after a JPEG's end marker is accepted.
     EXPECT_TRUE(ImageFile::decode(encodeImage(image, "jpg") + QByteArray(16, '\0')).ok());
+}
+
+// Bytes that look like markers and chunks, as an appended video or maker trailer holds.
+QByteArray trailer(qsizetype size)
+{
+    QByteArray bytes;
+    const QByteArray pattern("\xff\xd9\x00\xff\xda\xff" "IEND\x12\x34" "ftypmp42", 18);
+    while (bytes.size() < size)
+        bytes += pattern;
+    return bytes.left(size);
+}
+
+QByteArray progressiveJpeg(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    return bytes;
+}
+
+TEST(ImageFileTest, DataAfterTheImagesEndIsAcceptedButAShortImageIsNot)
+{
+    const QImage image = makeTestImage(120, 90);
+    const QByteArray png = encodeImage(image, "png");
+    const QByteArray jpeg = encodeImage(image, "jpg");
+    const QByteArray progressive = progressiveJpeg(image);
+    for (const QByteArray& whole : { png, jpeg, progressive }) {
+        for (qsizetype extra : { qsizetype(1), qsizetype(100 * 1024) }) {
+            const auto result = ImageFile::decode(whole + trailer(extra));
+            ASSERT_TRUE(result.ok()) << extra << " " << result.error.toStdString();
+            EXPECT_EQ(result.image.size(), image.size());
+        }
+        // Cut inside the image data: still refused, whatever the cut lands on.
+        for (qsizetype cut : { whole.size() / 3, whole.size() - 2 })
+            EXPECT_TRUE(ImageFile::decode(whole.left(cut)).incomplete) << cut;
+    }
+    // A PNG cut inside a chunk whose length claims more than is there.
+    EXPECT_TRUE(ImageFile::decode(png.left(40)).incomplete);
 }
 
 TEST(ImageFileTest, GarbageIsRefusedWithAReason)

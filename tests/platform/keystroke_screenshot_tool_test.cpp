@@ -63,9 +63,22 @@ TEST_F(KeystrokeToolTest, WithoutAWayToPressKeysNothingIsPostedAndTheNoticeSaysW
 TEST_F(KeystrokeToolTest, APendingSecondPressDiesWithTheTool)
 {
     // The poster goes with the tool: a second press that still ran would use it after its end.
+    // A poster that outlives the tool records any such press.
+    auto kept = std::make_shared<QList<KeyChord>>();
+    struct SharedPoster final : KeystrokePoster {
+        std::shared_ptr<QList<KeyChord>> posted;
+        bool isAvailable() const override { return true; }
+        QString explainUnavailable() const override { return {}; }
+        void post(const KeyChord& chord) override { posted->append(chord); }
+    };
+    auto shared = std::make_unique<SharedPoster>();
+    shared->posted = kept;
+    tool = std::make_unique<KeystrokeScreenshotTool>(std::move(shared), twoStepKeys());
     tool->capture(SystemCapture::window);
+    ASSERT_EQ(kept->size(), 1);
     tool.reset();
-    spin(300);
+    spin(KeystrokeScreenshotTool::followUpDelayMs + 200);
+    EXPECT_EQ(kept->size(), 1);
 }
 
 TEST(DesktopScreenshotKeysTest, PicksTheBindingsOfTheRunningDesktop)

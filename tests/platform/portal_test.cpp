@@ -1,5 +1,7 @@
 // The desktop portals over a private session bus, with a stand-in portal service on it.
+#include "fakes/FakeColorSampler.h"
 #include "platform/Keys.h"
+#include "platform/PortalColorSampler.h"
 #include "platform/PortalHotkeyBackend.h"
 #include "platform/PortalRequest.h"
 #include "platform/PortalScreenshotTool.h"
@@ -13,6 +15,7 @@
 #include <QDBusObjectPath>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <atomic>
@@ -31,6 +34,23 @@ void respond(QDBusConnection& bus, const QDBusMessage& call, const QString& toke
     bus.send(response);
 }
 
+// A request object a portal call left open; counts the caller's Close.
+class FakeRequest : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
+public:
+    FakeRequest(QObject* parent, std::atomic<int>* closes)
+        : QObject(parent)
+        , m_closes(closes)
+    {
+    }
+public Q_SLOTS:
+    void Close() { ++*m_closes; }
+
+private:
+    std::atomic<int>* m_closes;
+};
+
 class FakeScreenshotPortal : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Screenshot")
@@ -42,6 +62,14 @@ public:
     {
     }
     uint version() const { return 2; }
+
+    // PickColor: what the next pick answers; a call is left unanswered (no reply at all, or a
+    // reply and no Response) when asked to.
+    enum class Pick { color, cancel, fail, noReply, noResponse, malformed };
+    std::atomic<Pick> pick { Pick::color };
+    double red = 0, green = 0, blue = 0; // set while no call is in flight
+    std::atomic<int> picks { 0 };
+    std::atomic<int> closes { 0 };
 
     std::atomic<uint> answer { 0 };
     QString uri; // set while no call is in flight
@@ -59,7 +87,48 @@ public Q_SLOTS:
         return QDBusObjectPath(QStringLiteral("/r"));
     }
 
+    QDBusObjectPath PickColor(const QString&, const QVariantMap& options, const QDBusMessage& message)
+    {
+        ++picks;
+        const QString token = options.value(QStringLiteral("handle_token")).toString();
+        switch (pick.load()) {
+        case Pick::noReply:
+            message.setDelayedReply(true); // and never sends it
+            return {};
+        case Pick::noResponse:
+            watchClose(message, token);
+            break;
+        case Pick::cancel:
+            respond(m_bus, message, token, 1, {});
+            break;
+        case Pick::fail:
+            message.setDelayedReply(true);
+            m_bus.send(message.createErrorReply(QDBusError::NotSupported, QStringLiteral("no picker here")));
+            return {};
+        case Pick::malformed:
+            respond(m_bus, message, token, 0, { { QStringLiteral("color"), QStringLiteral("red") } });
+            break;
+        case Pick::color: {
+            QDBusArgument color;
+            color.beginStructure();
+            color << red << green << blue;
+            color.endStructure();
+            respond(m_bus, message, token, 0, { { QStringLiteral("color"), QVariant::fromValue(color) } });
+            break;
+        }
+        }
+        return QDBusObjectPath(QStringLiteral("/r"));
+    }
+
 private:
+    // Counts Request.Close calls on the request object of this call.
+    void watchClose(const QDBusMessage& call, const QString& token)
+    {
+        const QString sender = call.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
+        auto* request = new FakeRequest(parent(), &closes);
+        m_bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token), request,
+            QDBusConnection::ExportAllSlots);
+    }
     QDBusConnection m_bus;
 };
 
@@ -191,30 +260,141 @@ TEST_F(PortalTest, ACancelledOrRemoteAnswerHandsOnNothing)
     EXPECT_EQ(captured.count(), 0);
 }
 
-TEST_F(PortalTest, HotKeysAreBoundTogetherAndRunWhenTheDesktopActivatesThem)
+TEST_F(PortalTest, HotKeysAreBoundTogetherUnderStableNamesAndRunWhenTheDesktopActivatesThem)
 {
     PortalHotkeyBackend backend(*clientBus);
     QSignalSpy pressed(&backend, &HotkeyBackend::pressed);
-    EXPECT_EQ(backend.registerHotKey(1, 22, CarbonModifier::command | CarbonModifier::shift), 0);
-    EXPECT_EQ(backend.registerHotKey(2, 1, CarbonModifier::control | CarbonModifier::option), 0);
-    EXPECT_EQ(backend.registerHotKey(3, 999, CarbonModifier::command), 2); // no such key
+    const quint32 ctrlShift = CarbonModifier::command | CarbonModifier::shift;
+    EXPECT_EQ(backend.registerHotKey(1, { "capture-selection", "Capture Selection", 22, ctrlShift }), 0);
+    EXPECT_EQ(backend.registerHotKey(2, { "capture-window", "Capture Window", 33, CarbonModifier::control | CarbonModifier::option }), 0);
+    EXPECT_EQ(backend.registerHotKey(3, { "capture-full-screen", "Capture Full Screen", 999, CarbonModifier::command }), 2);
     ASSERT_TRUE(waitUntil([&] { return shortcuts->binds == 1; }));
     EXPECT_EQ(shortcuts->sessions, 1);
-    EXPECT_EQ(shortcuts->triggers, QStringList({ "1=CTRL+SHIFT+6", "2=ALT+LOGO+S" }));
+    // Keys by their keysym names, as the desktop's shortcut notation has them.
+    EXPECT_EQ(shortcuts->triggers, QStringList({ "capture-selection=CTRL+SHIFT+6", "capture-window=ALT+LOGO+bracketleft" }));
 
-    // Activated in this session: once; an unknown id nothing.
+    // Activated in this session: once; an unknown name nothing.
+    QMetaObject::invokeMethod(shortcuts, [this] { shortcuts->activate(QStringLiteral("capture-window")); });
     QMetaObject::invokeMethod(shortcuts, [this] { shortcuts->activate(QStringLiteral("2")); });
-    QMetaObject::invokeMethod(shortcuts, [this] { shortcuts->activate(QStringLiteral("9")); });
     ASSERT_TRUE(waitUntil([&] { return pressed.count() == 1; }));
     spin(100);
     ASSERT_EQ(pressed.count(), 1);
     EXPECT_EQ(pressed.at(0).at(0).toUInt(), 2u);
 
-    // A change is bound afresh, in a new session.
+    // Re-registered under fresh ids (as every change does): bound afresh in a new session, under
+    // the same names, and an activation reaches the new id.
     backend.unregisterHotKey(1);
+    backend.unregisterHotKey(2);
+    EXPECT_EQ(backend.registerHotKey(4, { "capture-selection", "Capture Selection", 22, ctrlShift }), 0);
+    EXPECT_EQ(backend.registerHotKey(5, { "capture-window", "Capture Window", 114, CarbonModifier::command }), 0);
     ASSERT_TRUE(waitUntil([&] { return shortcuts->binds == 2; }));
     EXPECT_EQ(shortcuts->sessions, 2);
-    EXPECT_EQ(shortcuts->triggers, QStringList({ "2=ALT+LOGO+S" }));
+    EXPECT_EQ(shortcuts->triggers, QStringList({ "capture-selection=CTRL+SHIFT+6", "capture-window=CTRL+Insert" }));
+    QMetaObject::invokeMethod(shortcuts, [this] { shortcuts->activate(QStringLiteral("capture-window")); });
+    ASSERT_TRUE(waitUntil([&] { return pressed.count() == 2; }));
+    EXPECT_EQ(pressed.at(1).at(0).toUInt(), 5u);
+}
+
+TEST(PortalTriggerTest, NamesEveryKeyOfTheTableInTheShortcutNotation)
+{
+    EXPECT_EQ(PortalHotkeyBackend::preferredTrigger(36, CarbonModifier::all), QStringLiteral("CTRL+ALT+SHIFT+LOGO+Return"));
+    EXPECT_EQ(PortalHotkeyBackend::preferredTrigger(82, CarbonModifier::option), QStringLiteral("ALT+KP_0"));
+    EXPECT_EQ(PortalHotkeyBackend::preferredTrigger(0, CarbonModifier::command), QStringLiteral("CTRL+a"));
+    EXPECT_TRUE(PortalHotkeyBackend::preferredTrigger(999, CarbonModifier::command).isEmpty());
+}
+
+
+class PortalColorSamplerTest : public PortalTest {
+protected:
+    struct Outcome {
+        QList<QColor> picked;
+        int finished = 0;
+    };
+    void sample(ColorSampler& sampler, Outcome& outcome)
+    {
+        sampler.sample(
+            &context, [&outcome](const QColor& c) { outcome.picked.append(c); }, [&outcome] { ++outcome.finished; });
+    }
+    QObject context;
+};
+
+TEST_F(PortalColorSamplerTest, HandsOnThePickedColourAndNothingOnACancelOrAMalformedAnswer)
+{
+    PortalColorSampler sampler(*clientBus);
+    EXPECT_TRUE(sampler.isAvailable());
+    Outcome outcome;
+    portal->red = 1.0;
+    portal->green = 0.5;
+    portal->blue = 1.25; // beyond sRGB: kept here, clamped where it becomes a hex
+    sample(sampler, outcome);
+    EXPECT_TRUE(sampler.isSampling());
+    ASSERT_TRUE(waitUntil([&] { return outcome.finished == 1; }));
+    ASSERT_EQ(outcome.picked.size(), 1);
+    EXPECT_FLOAT_EQ(outcome.picked[0].redF(), 1.0f);
+    EXPECT_NEAR(outcome.picked[0].greenF(), 0.5f, 1e-3);
+    EXPECT_GT(outcome.picked[0].blueF(), 1.0f);
+    EXPECT_FALSE(sampler.isSampling());
+
+    for (auto answer : { FakeScreenshotPortal::Pick::cancel, FakeScreenshotPortal::Pick::malformed }) {
+        portal->pick = answer;
+        sample(sampler, outcome);
+        const int expected = outcome.finished + 1;
+        ASSERT_TRUE(waitUntil([&] { return outcome.finished == expected; }));
+    }
+    EXPECT_EQ(outcome.picked.size(), 1);
+    EXPECT_EQ(portal->picks, 3);
+}
+
+TEST_F(PortalColorSamplerTest, APortalThatNeverAnswersIsGivenUpOn)
+{
+    PortalColorSampler sampler(*clientBus);
+    sampler.setTimeouts(300, 600);
+    Outcome outcome;
+
+    // No reply to the call at all.
+    portal->pick = FakeScreenshotPortal::Pick::noReply;
+    sample(sampler, outcome);
+    Outcome refused;
+    sample(sampler, refused); // one pick at a time
+    EXPECT_EQ(refused.finished, 1);
+    ASSERT_TRUE(waitUntil([&] { return outcome.finished == 1; }, 3000));
+    EXPECT_FALSE(sampler.isSampling());
+
+    // The call taken, the user given longer, then the request closed.
+    portal->pick = FakeScreenshotPortal::Pick::noResponse;
+    QElapsedTimer clock;
+    clock.start();
+    sample(sampler, outcome);
+    ASSERT_TRUE(waitUntil([&] { return outcome.finished == 2; }, 3000));
+    EXPECT_GE(clock.elapsed(), 550);
+    ASSERT_TRUE(waitUntil([&] { return portal->closes == 1; }));
+    EXPECT_TRUE(outcome.picked.isEmpty());
+    EXPECT_EQ(refused.picked.size(), 0);
+}
+
+TEST_F(PortalColorSamplerTest, APortalThatCannotPickHandsThePickToTheFallback)
+{
+    auto* fallback = new FakeColorSampler;
+    PortalColorSampler sampler(*clientBus, fallback);
+    portal->pick = FakeScreenshotPortal::Pick::fail;
+    Outcome outcome;
+    sample(sampler, outcome);
+    ASSERT_TRUE(waitUntil([&] { return fallback->starts == 1; }));
+    EXPECT_TRUE(sampler.isSampling());
+    fallback->answer(QColor(1, 2, 3));
+    EXPECT_EQ(outcome.picked, QList<QColor> { QColor(1, 2, 3) });
+    EXPECT_EQ(outcome.finished, 1);
+
+    // Nothing is handed to a caller that has gone meanwhile.
+    portal->pick = FakeScreenshotPortal::Pick::cancel;
+    Outcome late;
+    {
+        QObject shortLived;
+        sampler.sample(&shortLived, [&](const QColor& c) { late.picked.append(c); }, [&] { ++late.finished; });
+    }
+    spin(300);
+    EXPECT_EQ(late.finished, 0);
+    EXPECT_FALSE(sampler.isSampling());
 }
 
 }

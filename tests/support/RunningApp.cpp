@@ -59,6 +59,30 @@ bool RunningApp::isRunning() const
     return m_process && m_process->state() == QProcess::Running;
 }
 
+namespace {
+qint64 statusField(qint64 pid, const QByteArray& field)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (pid <= 0 || !status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+}
+
+qint64 RunningApp::residentBytes() const
+{
+    return m_process ? statusField(m_process->processId(), "VmRSS") : 0;
+}
+
+qint64 RunningApp::peakResidentBytes() const
+{
+    return m_process ? statusField(m_process->processId(), "VmHWM") : 0;
+}
+
 QString RunningApp::log()
 {
     if (m_process)

@@ -20,6 +20,9 @@ public:
     // until it watches its screenshot folder. False when it did not come up.
     bool start(bool onboardingDone = true);
     bool isRunning() const;
+    // The process's resident set size and its peak so far (VmRSS, VmHWM), in bytes; 0 when gone.
+    qint64 residentBytes() const;
+    qint64 peakResidentBytes() const;
     QString log();
     // The folder the application watches.
     static QString screenshotFolder();

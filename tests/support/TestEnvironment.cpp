@@ -33,6 +33,7 @@ TestEnvironment::TestEnvironment()
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(home) + "/no-bus");
     qunsetenv("XDG_CURRENT_DESKTOP");
     qunsetenv("WAYLAND_DISPLAY");
+    qunsetenv("XDG_SESSION_TYPE"); // the session kind decides how hot keys work: a bare X server here
 }
 
 TestEnvironment::~TestEnvironment()

@@ -70,3 +70,35 @@ TEST(BeautifiedCanvasWidget, AnimatesBackgroundAndWatermarkToTheirNewState)
     EXPECT_LT(centreOfCapsule(settled, moved, WatermarkPosition::topLeft, 1).lightness(), 200);
     EXPECT_GT(centreOfCapsule(settled, moved, WatermarkPosition::bottomRight, 1).lightness(), 200);
 }
+
+TEST(BeautifiedCanvasWidget, PaintsTheSameInsideAParentAtAnOffset)
+{
+    // The editor shows the canvas as a child of its stage: images laid down at device pixels
+    // (the card, the marks' shadows) must follow the child's offset.
+    CanvasContent c = content(BackgroundPreset::none);
+    c.settings.radius = 0;
+    c.settings.watermark = false;
+    Annotation note;
+    note.kind = Annotation::Kind::text;
+    note.start = note.end = QPointF(0.5, 0.2);
+    note.text = QStringLiteral("Shadowed");
+    note.fontFraction = 0.08;
+    c.annotations = { note };
+    QWidget stage;
+    stage.resize(900, 900);
+    auto* canvas = new BeautifiedCanvas(&stage);
+    canvas->setContent(c);
+    canvas->setGeometry(50, 70, 800, 800);
+    const QImage alone = canvas->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage inStage = stage.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(50, 70, 800, 800);
+    EXPECT_EQ(inStage.pixelColor(200, 400), QColor(255, 0, 0));
+    EXPECT_EQ(inStage.pixelColor(600, 400), QColor(0, 0, 255));
+    int differing = 0;
+    for (int y = 0; y < 800; y += 2) {
+        for (int x = 0; x < 800; x += 2) {
+            const QColor a = alone.pixelColor(x, y), b = inStage.pixelColor(x, y);
+            differing += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) > 24;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+}

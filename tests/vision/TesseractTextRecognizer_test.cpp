@@ -345,3 +345,34 @@ TEST(TesseractTextRecognizer, TextOnABusyTextureIsReadFromTheWholePage)
     EXPECT_EQ(result.count(RedactionKind::email), 1u);
     EXPECT_EQ(result.count(RedactionKind::ip), 1u);
 }
+
+// Engines cost about ten megabytes each: one is loaded at start, the rest when work comes, and
+// the spares go again in quiet spells. A recognition that starts while engines load waits for
+// them instead of loading more, and never hangs on them.
+TEST(TesseractTextRecognizer, LoadsEnginesOnDemandAndGivesSparesBack)
+{
+    TesseractTextRecognizer own(3);
+    own.warmUpInBackground(1);
+    own.warmUpInBackground(1); // already loading: nothing more
+    EXPECT_EQ(own.engineCount(), 1);
+
+    const QImage image = textImage({ 640, 160 }, { { { 20, 30 }, QStringLiteral("jane.doe@example.com") },
+                                                     { { 20, 60 }, QStringLiteral("4111 1111 1111 1111") },
+                                                     { { 20, 90 }, QStringLiteral("Meeting at noon") },
+                                                     { { 20, 120 }, QStringLiteral("192.168.10.42") } });
+    own.warmUpInBackground();
+    const TextRecognition read = own.recognize(image);
+    ASSERT_TRUE(read.ok);
+    EXPECT_TRUE(texts(read).contains(QStringLiteral("jane.doe@example.com")));
+    EXPECT_EQ(own.engineCount(), 4); // the three workers and the caller, no more
+
+    own.warmUp(); // all four exist: only waits for loads still running
+    own.releaseSpareEngines();
+    EXPECT_EQ(own.engineCount(), 1);
+    // Loaded again by the next recognition, concurrent ones included.
+    const auto a = QtConcurrent::run([&] { return own.recognize(image); });
+    const auto b = QtConcurrent::run([&] { return own.recognize(image); });
+    EXPECT_EQ(texts(a.result()), texts(read));
+    EXPECT_EQ(texts(b.result()), texts(read));
+    EXPECT_LE(own.engineCount(), 8);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QVideoFrame>
+#include <QWidget>
+
+class QMediaPlayer;
+class QVideoSink;
+
+// Plays a short clip from the resources (":/video/<name>.mp4") muted and in an endless loop,
+// filling the view with it (keeping its proportions, cropping what overflows) inside a rounded
+// clip with a hairline border. Decoding runs inside the media backend; frames arrive through a
+// video sink and are painted here. Without the file there is no player and the view shows only
+// its empty frame; a clip that cannot be decoded leaves the same empty frame.
+class LoopingVideoView : public QWidget {
+    Q_OBJECT
+public:
+    explicit LoopingVideoView(const QString& resourceName, QWidget* parent = nullptr);
+    ~LoopingVideoView() override;
+
+    static QString resourcePath(const QString& resourceName);
+
+    // None when the resource is missing.
+    QMediaPlayer* player() const { return m_player; }
+    // The frame shown now, converted for painting; null before the first frame.
+    QImage currentImage() const;
+    int framesReceived() const { return m_framesReceived; }
+
+    void setCornerRadius(qreal radius);
+    // The hairline border inside the clip, one colour per colour scheme.
+    void setBorder(const QColor& light, const QColor& dark, qreal width);
+
+    // The part of a frame of `frameSize` that fills `target` without distortion: the frame
+    // cropped evenly on the overflowing axis.
+    static QRectF aspectFillSource(QSizeF frameSize, QSizeF target);
+
+Q_SIGNALS:
+    void frameReceived();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QObject* m_coordinator = nullptr;
+    QMediaPlayer* m_player = nullptr;
+    QVideoSink* m_sink = nullptr;
+    QVideoFrame m_frame;
+    mutable QImage m_image;
+    mutable bool m_imageStale = false;
+    int m_framesReceived = 0;
+    qreal m_cornerRadius = 0;
+    QColor m_borderLight;
+    QColor m_borderDark;
+    qreal m_borderWidth = 0;
+};

@@ -1,0 +1,12 @@
+#include "render/RenderCaches.h"
+
+#include "render/BackgroundRemover.h"
+#include "render/BackgroundView.h"
+#include "render/CensorCache.h"
+
+void releaseRenderCaches()
+{
+    CensorCache::shared().clear();
+    BackgroundImageCache::shared().clear();
+    BackgroundRemover::shared().clear();
+}

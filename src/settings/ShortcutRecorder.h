@@ -1,0 +1,67 @@
+#pragma once
+
+#include "capture/CaptureAction.h"
+#include "capture/CaptureShortcut.h"
+
+#include <QAbstractButton>
+#include <QWidget>
+
+class CaptureShortcutStore;
+class GlobalHotkeys;
+
+// Records a new key combination for one capture action. Clicking the shortcut button starts
+// recording ("Type shortcut…"); while recording, every key press of the application comes here
+// and never reaches a window: Esc cancels, a key without Ctrl, Alt or Super is ignored and
+// recording goes on, and any other combination is stored through the store. The application's
+// own hot keys are released while recording, so the combination being typed reaches the
+// recorder, and taken again when recording ends, however it ends (Esc, stored, a second click,
+// the recorder hidden, its window losing focus).
+//
+// A combination another capture action already uses is refused (recording goes on); one that
+// another program holds cannot become a hot key, so the previous binding is kept. Either way
+// notice() says why, for the line under the row. Main thread only.
+class ShortcutRecorder final : public QWidget {
+    Q_OBJECT
+public:
+    // `hotkeys` may be null (nothing to release or check).
+    ShortcutRecorder(CaptureAction action, CaptureShortcutStore& store, GlobalHotkeys* hotkeys,
+        QWidget* parent = nullptr);
+    ~ShortcutRecorder() override;
+
+    CaptureAction action() const { return m_action; }
+    bool isRecording() const { return m_recording; }
+    QString notice() const { return m_notice; }
+    QAbstractButton* shortcutButton() const { return m_button; }
+    QAbstractButton* resetButton() const { return m_reset; }
+
+    void toggleRecording();
+    void stopRecording();
+    // Stores the action's default; recording stays as it is.
+    void resetToDefault();
+
+Q_SIGNALS:
+    void recordingChanged(bool recording);
+    void noticeChanged(const QString& notice);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void startRecording();
+    void handleKeyPress(const QKeyEvent& event);
+    void store(const CaptureShortcut& shortcut);
+    // After a binding changed while the hot keys are live: a combination the X server refused
+    // gives way to the previous binding.
+    void keepWorkingBinding(const CaptureShortcut& previous);
+    void setNotice(const QString& notice);
+
+    CaptureAction m_action;
+    CaptureShortcutStore& m_store;
+    GlobalHotkeys* m_hotkeys;
+    bool m_recording = false;
+    bool m_filterInstalled = false;
+    QString m_notice;
+    QAbstractButton* m_button;
+    QAbstractButton* m_reset;
+};

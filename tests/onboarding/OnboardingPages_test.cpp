@@ -1,0 +1,78 @@
+#include "onboarding/BrandHeadline.h"
+#include "onboarding/CenteredText.h"
+#include "onboarding/KeyCap.h"
+#include "onboarding/KeystrokeHero.h"
+#include "onboarding/WelcomeStep.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+TEST(OnboardingPages, KeyCapsShowTheirSchemeAndSide)
+{
+    for (ColorScheme scheme : { ColorScheme::dark, ColorScheme::light }) {
+        QImage image(120, 120, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        const PremiumKey key { QStringLiteral("4"), scheme };
+        ASSERT_EQ(key.size(), QSizeF(62, 62));
+        key.paint(p, QPointF(20, 20));
+        p.end();
+        const bool dark = scheme == ColorScheme::dark;
+        // Low on the face, away from the label: the lower gradient colour.
+        const QColor face = image.pixelColor(30, 76);
+        const QColor side = image.pixelColor(51, 84); // the 4-point side under the top
+        if (dark) {
+            EXPECT_LT(face.lightnessF(), 0.3);
+            EXPECT_LT(side.lightnessF(), face.lightnessF());
+        } else {
+            EXPECT_GT(face.lightnessF(), 0.9);
+            EXPECT_LT(side.lightnessF(), 0.85);
+            EXPECT_GT(face.blue(), face.green()) << "white to lavender";
+        }
+        // The label's strokes: white on dark caps, dark on light ones.
+        int labelPixels = 0;
+        for (int y = 35; y < 67; ++y) {
+            for (int x = 38; x < 64; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                labelPixels += dark ? c.lightnessF() > 0.9 : c.lightnessF() < 0.3;
+            }
+        }
+        EXPECT_GT(labelPixels, 20) << (dark ? "dark" : "light");
+    }
+    // Long labels widen the cap instead of spilling out of it.
+    EXPECT_GT((PremiumKey { QStringLiteral("Print"), ColorScheme::light }.size().width()), 62);
+    EXPECT_EQ((MiniKey { QStringLiteral("5"), ColorScheme::light }.size()), QSizeF(24, 24));
+    EXPECT_EQ(keyCapLabels(QStringLiteral("Alt+Print")), (QStringList { "Alt", "Print" }));
+}
+
+TEST(OnboardingPages, TextsShowTheLinuxKeysAndWrapCentred)
+{
+    KeystrokeHero hero;
+    EXPECT_EQ(hero.keys(), QStringList { "Print" });
+    EXPECT_FALSE(hero.miniKeys().isEmpty());
+    WelcomeStep welcome;
+    EXPECT_EQ(welcome.chips().size(), 3);
+    EXPECT_EQ(welcome.chips().first().label, "Print to snap");
+    EXPECT_EQ(welcome.chips().first().icon, "camera.viewfinder");
+    EXPECT_EQ(welcome.confetti(), 0) << "nothing fires before the page is shown";
+
+    BrandHeadline headline(QStringLiteral("Snap it."),
+        QStringLiteral("A subtitle long enough to need more than one line when it is held to four hundred and eighty "
+                       "points, so it wraps and every line stays centred."));
+    const QStringList lines = headline.subtitle()->lines(900);
+    EXPECT_GT(lines.size(), 1);
+    const QFontMetricsF metrics(headline.subtitle()->textFont());
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), 480.5) << line.toStdString();
+    headline.resize(900, headline.heightForWidth(900));
+    const QImage image = headline.grab().toImage();
+    // Ink is balanced about the middle of a wide widget.
+    int left = 0, right = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) > 0 && qGray(image.pixel(x, y)) < 200)
+                (x < 450 ? left : right) += 1;
+        }
+    }
+    EXPECT_NEAR(double(left) / std::max(1, right), 1.0, 0.25);
+}
