@@ -135,13 +135,26 @@ void filterUp(const uchar* __restrict row, const uchar* __restrict previous, uch
 // The filtered rows as one zlib stream, compressed in pieces on every core. Each piece but the
 // last is a raw deflate stream of its own that ends byte-aligned without the final flag (a full
 // flush), so laid end to end the pieces are one stream; no piece refers back into another, which
-// costs a little size. Empty when zlib fails.
-QByteArray compressInPieces(const uchar* data, size_t size, int pieces)
+// costs a little size. The stream is written to `out` (see piecesBound); returns its length, or
+// 0 when zlib fails. The pieces go to slices of the one large buffer, not to small blocks of the
+// worker threads' heaps, which would keep them.
+size_t piecesBound(size_t size, int pieces)
 {
-    std::vector<QByteArray> out(static_cast<size_t>(pieces));
+    return size + size / 1000 * 2 + size_t(pieces) * 64 + 64;
+}
+
+size_t compressInPieces(const uchar* data, size_t size, int pieces, uchar* out)
+{
     std::vector<uLong> checksums(static_cast<size_t>(pieces));
-    std::atomic<bool> failed { false };
+    std::vector<size_t> slice(static_cast<size_t>(pieces) + 1), written(static_cast<size_t>(pieces));
     const auto bounds = [&](int i) { return std::pair(size * size_t(i) / size_t(pieces), size * size_t(i + 1) / size_t(pieces)); };
+    slice[0] = 2; // after the zlib header
+    for (int i = 0; i < pieces; ++i) {
+        const auto [from, to] = bounds(i);
+        // deflateBound's own figure for a raw stream of level 1, and room for the flush.
+        slice[size_t(i) + 1] = slice[size_t(i)] + (to - from) + (to - from) / 1000 * 2 + 64;
+    }
+    std::atomic<bool> failed { false };
     parallelFor(pieces, [&](int i) {
         const auto [from, to] = bounds(i);
         checksums[size_t(i)] = libdeflate_adler32(1, data + from, to - from);
@@ -151,38 +164,41 @@ QByteArray compressInPieces(const uchar* data, size_t size, int pieces)
             failed = true;
             return;
         }
-        QByteArray& piece = out[size_t(i)];
-        piece.resize(qsizetype(deflateBound(&z, uLong(to - from)) + 16));
+        const size_t room = slice[size_t(i) + 1] - slice[size_t(i)];
+        if (deflateBound(&z, uLong(to - from)) + 16 > room) {
+            deflateEnd(&z);
+            failed = true;
+            return;
+        }
         z.next_in = const_cast<Bytef*>(data + from);
         z.avail_in = uInt(to - from);
-        z.next_out = reinterpret_cast<Bytef*>(piece.data());
-        z.avail_out = uInt(piece.size());
-        const int last = i + 1 == pieces;
+        z.next_out = out + slice[size_t(i)];
+        z.avail_out = uInt(room);
+        const bool last = i + 1 == pieces;
         const int ret = deflate(&z, last ? Z_FINISH : Z_FULL_FLUSH);
         if ((last && ret != Z_STREAM_END) || (!last && (ret != Z_OK || z.avail_in != 0)))
             failed = true;
-        piece.resize(qsizetype(z.total_out));
+        written[size_t(i)] = z.total_out;
         deflateEnd(&z);
     });
     if (failed)
-        return {};
+        return 0;
+    // Close the gaps between the slices, in order: each piece moves towards the start only.
+    out[0] = 0x78; // deflate, 32K window
+    out[1] = 0x01; // fastest
+    size_t end = 2;
     uLong adler = checksums[0];
-    size_t total = 0;
     for (int i = 0; i < pieces; ++i) {
+        std::memmove(out + end, out + slice[size_t(i)], written[size_t(i)]);
+        end += written[size_t(i)];
         if (i > 0) {
             const auto [from, to] = bounds(i);
             adler = adler32_combine(adler, checksums[size_t(i)], z_off_t(to - from));
         }
-        total += size_t(out[size_t(i)].size());
     }
-    QByteArray stream;
-    stream.reserve(qsizetype(total + 6));
-    stream.append("\x78\x01", 2); // deflate, 32K window, fastest
-    for (const QByteArray& piece : out)
-        stream.append(piece);
-    const char trailer[4] = { char(adler >> 24), char(adler >> 16), char(adler >> 8), char(adler) };
-    stream.append(trailer, 4);
-    return stream;
+    const uchar trailer[4] = { uchar(adler >> 24), uchar(adler >> 16), uchar(adler >> 8), uchar(adler) };
+    std::memcpy(out + end, trailer, 4);
+    return end + 4;
 }
 
 }
@@ -253,19 +269,16 @@ QByteArray encode(const QImage& source)
         // stream (a fifth larger file); on one core the single stream is quicker.
         const int cores = QThread::idealThreadCount();
         const int pieces = std::min<int>(2 * cores, int(filteredSize / (256 << 10)));
-        QByteArray pieceStream;
         std::optional<ScratchBuffer> compressed;
-        const uchar* idat = nullptr;
         size_t compressedSize = 0;
         if (cores >= kMinCoresForPieces && pieces >= 2) {
-            pieceStream = compressInPieces(filtered.get(), filteredSize, pieces);
-            idat = reinterpret_cast<const uchar*>(pieceStream.constData());
-            compressedSize = size_t(pieceStream.size());
+            compressed.emplace(piecesBound(filteredSize, pieces));
+            compressedSize = compressInPieces(filtered.get(), filteredSize, pieces, compressed->get());
         }
         if (compressedSize == 0) {
+            compressed.reset();
             compressed.emplace(bound);
             compressedSize = libdeflate_zlib_compress(compressor.get(), filtered.get(), filteredSize, compressed->get(), bound);
-            idat = compressed->get();
         }
         if (compressedSize == 0)
             return {};
@@ -286,7 +299,7 @@ QByteArray encode(const QImage& source)
         header[9] = alpha ? 6 : 2;      // RGBA or RGB
         header[10] = header[11] = header[12] = 0;
         putChunk(png, "IHDR", header, sizeof header);
-        putChunk(png, "IDAT", idat, compressedSize);
+        putChunk(png, "IDAT", compressed->get(), compressedSize);
         putChunk(png, "IEND", nullptr, 0);
         return png;
     } catch (const std::bad_alloc&) {
