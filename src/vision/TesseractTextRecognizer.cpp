@@ -396,7 +396,7 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
         // A line that nearly reads as an address, a key or a number is read once more at another
         // scale; the detector takes what either reading finds.
         if (std::any_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return readsDoubtfully(l.text); })) {
-            const int other = boxes[index].height < kTargetGlyphHeight / 2 ? kTargetGlyphHeight * 3 / 2 : kTargetGlyphHeight * 3 / 4;
+            const int other = kTargetGlyphHeight * 3 / 4;
             for (const RecognizedLine& second : read(other))
                 if (std::none_of(lines.begin(), lines.end(), [&](const RecognizedLine& l) { return l.text == second.text; }))
                     lines.append(second);
