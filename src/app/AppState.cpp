@@ -218,8 +218,11 @@ bool AppState::instantCopyBeautified()
     showToast(tr("Copied — see you next shot"));
     setDocument(nullptr);
     // Linux has no application-wide hide: put the application's windows away.
+    // The toast (a tool window) stays to say what happened. Window types share flag bits, so
+    // compare whole types.
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible() && !(window->windowFlags() & Qt::ToolTip) && window->windowType() != Qt::Tool)
+        const Qt::WindowType type = window->windowType();
+        if (window->isVisible() && type != Qt::ToolTip && type != Qt::Tool && type != Qt::Popup)
             window->hide();
     }
     return true;

@@ -1,12 +1,20 @@
 #include "app/MainWindow.h"
 
 #include "app/AppState.h"
+#include "editor/AnnotationEditingLayer.h"
+#include "editor_window/InspectorView.h"
+#include "editor_window/StageLayout.h"
 #include "app/ApplicationIcon.h"
+#include "app/Toast.h"
+#include "app/WindowConfigurator.h"
+#include "app/WindowDragArea.h"
 #include "capture/CaptureManager.h"
 #include "editor/EditorDocument.h"
 #include "editor_window/EditorView.h"
 #include "editor_window/EmptyStateView.h"
 #include "onboarding/OnboardingView.h"
+#include "platform/PrivacySettings.h"
+#include "platform/ScreenshotSettings.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemScreenshotTool.h"
 
@@ -65,12 +73,16 @@ void MainWindow::updateContent()
         auto* current = qobject_cast<EditorView*>(m_content);
         if (current && current->document() == document)
             return;
-        next = new EditorView(document,
-            { [this] { m_app.copyBeautifiedImage(); }, [this] { m_app.instantCopyBeautified(); } }, m_stack);
+        next = new EditorView(document, m_app.prefs(), editorHooks(), m_stack);
     } else {
         if (m_content && m_content->objectName() == QStringLiteral("emptyState"))
             return;
-        next = new EmptyStateView(m_app.capture(), [this] { m_app.pasteScreenshot(); }, m_stack);
+        EmptyStateView::Hooks hooks;
+        hooks.paste = [this] { m_app.pasteScreenshot(); };
+        hooks.openSettings = [this] { Q_EMIT settingsRequested(); };
+        hooks.openPrivacySettings = [] { openPrivacySettings(ScreenshotSettings::shared()); };
+        hooks.toast = [](const QString& message) { showToast(message); };
+        next = new EmptyStateView(m_app.capture(), hooks, m_stack);
     }
     m_stack->addWidget(next);
     m_stack->setCurrentWidget(next);
@@ -79,6 +91,46 @@ void MainWindow::updateContent()
         m_content->deleteLater();
     }
     m_content = next;
+}
+
+EditorView::Hooks MainWindow::editorHooks()
+{
+    EditorView::Hooks hooks;
+    hooks.copy = [this] { m_app.copyBeautifiedImage(); };
+    hooks.copyAndClose = [this] { return m_app.instantCopyBeautified(); };
+    hooks.openSettings = [this] { Q_EMIT settingsRequested(); };
+    hooks.toast = [](const QString& message) { showToast(message); };
+    hooks.toolbarBackground = [](QWidget* toolbar, int height) {
+        new WindowConfigurator(height, toolbar);
+        return new WindowDragArea(toolbar);
+    };
+    hooks.editingLayer.create = [](EditorDocument& document, QWidget* stage) -> QWidget* {
+        auto* layer = new AnnotationEditingLayer(&document, stage);
+        // Crop buttons and format bars may reach past the canvas: they live on the stage.
+        layer->setOverlayHost(stage);
+        return layer;
+    };
+    hooks.editingLayer.update = [](QWidget* widget, const StageGeometry::Layout& layout) {
+        auto* layer = static_cast<AnnotationEditingLayer*>(widget);
+        layer->setFrame({ layout.displaySize, layout.shotRectNorm, layout.imageRectNorm, layout.canvas.crop });
+        layer->setShotDraggable(layout.shotDraggable);
+    };
+    hooks.inspector = [](EditorDocument& document, QWidget* parent) -> QWidget* {
+        return new InspectorView(&document, parent);
+    };
+    return hooks;
+}
+
+void MainWindow::zoomThroughEditor(void (EditorDocument::*op)())
+{
+    auto document = m_app.document();
+    if (!document)
+        return;
+    // Through the stage, which springs to the new zoom (response 0.3 s, damping 0.8).
+    if (auto* editor = qobject_cast<EditorView*>(m_content); editor && editor->document() == document)
+        editor->stage()->animateZoom([&] { (document.get()->*op)(); });
+    else
+        (document.get()->*op)();
 }
 
 void MainWindow::finishOnboarding()
@@ -145,12 +197,13 @@ void MainWindow::buildMenus()
     captureMenu->addAction(tr("Capture Full Screen"), this, capture(SystemCapture::fullScreen));
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
-    view->addAction(tr("Zoom In"), QKeySequence(Qt::CTRL | Qt::Key_Equal), this, withDocument(&EditorDocument::zoomIn));
-    view->addAction(tr("Zoom In "), QKeySequence(Qt::CTRL | Qt::Key_Plus), this, withDocument(&EditorDocument::zoomIn));
-    view->addAction(tr("Zoom Out"), QKeySequence(Qt::CTRL | Qt::Key_Minus), this, withDocument(&EditorDocument::zoomOut));
+    view->addAction(tr("Zoom In"), QKeySequence(Qt::CTRL | Qt::Key_Equal), this, [this] { zoomThroughEditor(&EditorDocument::zoomIn); });
+    view->addAction(tr("Zoom In "), QKeySequence(Qt::CTRL | Qt::Key_Plus), this, [this] { zoomThroughEditor(&EditorDocument::zoomIn); });
+    view->addAction(tr("Zoom Out"), QKeySequence(Qt::CTRL | Qt::Key_Minus), this, [this] { zoomThroughEditor(&EditorDocument::zoomOut); });
     view->addAction(tr("Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0), this, [this] {
         if (auto document = m_app.document()) {
-            document->resetZoom();
+            zoomThroughEditor(&EditorDocument::resetZoom);
+            // After the animated reset: the stage springs its pan back itself.
             document->setPanResetToken(document->panResetToken() + 1);
         }
     });

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "editor_window/EditorView.h"
+
 #include <QMainWindow>
 
 class AppState;
+class EditorDocument;
 class QStackedWidget;
 class SettingsStore;
 
@@ -28,6 +31,9 @@ private:
     void updateContent();
     void finishOnboarding();
     void buildMenus();
+    EditorView::Hooks editorHooks();
+    // A View-menu zoom of the open document, animated by the editor's stage.
+    void zoomThroughEditor(void (EditorDocument::*op)());
 
     AppState& m_app;
     SettingsStore& m_settings;

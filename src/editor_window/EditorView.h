@@ -1,35 +1,76 @@
 #pragma once
 
+#include "editor_window/ActionPill.h"
+#include "editor_window/CanvasStage.h"
+
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <memory>
 
 class EditorDocument;
+class EditorToolbar;
+class Preferences;
 class QLabel;
+class ToolDock;
 
-// The editor's root view for one document. (The full editor window arrives later; this view
-// shows the styled canvas and offers the copy actions, with the same inputs and outputs.)
+// The main window's content while a document is open: the toolbar across the top and, over a
+// striped backdrop, the canvas stage, the tool dock at the left, the inspector at the top right
+// and the action pill with its hint at the bottom. Owns the window's hidden Delete command.
 class EditorView : public QWidget {
     Q_OBJECT
 public:
-    struct Actions {
-        std::function<void()> copy;           // AppState::copyBeautifiedImage
-        std::function<void()> copyAndClose;   // AppState::instantCopyBeautified
+    struct Hooks {
+        std::function<void()> copy;         // AppState::copyBeautifiedImage
+        std::function<bool()> copyAndClose; // AppState::instantCopyBeautified
+        std::function<void()> openSettings;
+        std::function<void(const QString&)> toast;
+        // What the application shell puts behind the toolbar (the drag area that moves the window,
+        // which also configures it); none leaves the strip plain.
+        std::function<QWidget*(QWidget* toolbar, int toolbarHeight)> toolbarBackground;
+        // Export's services; the standard ones (with `toast`) when not set.
+        std::optional<ExportHooks> exportHooks;
+        // The annotation editing layer over the canvas; a plain stand-in when not set.
+        EditingLayerSlot editingLayer;
+        // The inspector panel at the right; a plain stand-in when not set.
+        std::function<QWidget*(EditorDocument& document, QWidget* parent)> inspector;
     };
 
-    EditorView(std::shared_ptr<EditorDocument> document, Actions actions, QWidget* parent = nullptr);
+    static constexpr int kMinimumWidth = 920;
+    static constexpr int kMinimumHeight = 640;
+    static constexpr int kInspectorWidth = 312;
+
+    EditorView(std::shared_ptr<EditorDocument> document, Preferences& prefs, Hooks hooks, QWidget* parent = nullptr);
+    ~EditorView() override;
 
     std::shared_ptr<EditorDocument> document() const { return m_document; }
+    EditorToolbar* toolbar() const { return m_toolbar; }
+    CanvasStage* stage() const { return m_stage; }
+    ToolDock* toolDock() const { return m_dock; }
+    QWidget* inspector() const { return m_inspector; }
+    ActionPill* actionPill() const { return m_pill; }
+    QLabel* hint() const { return m_hint; }
+    // The inspector's height limit for the current size.
+    int inspectorMaxHeight() const;
+
+    // The Delete command: the selected annotation goes, unless text is being edited or typed.
+    void deleteSelectedAnnotation();
+    bool deleteEnabled() const;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
-    void refresh();
-    void fit();
+    class Body;
+    void layoutBody();
 
     std::shared_ptr<EditorDocument> m_document;
-    QLabel* m_canvas;
-    QImage m_rendered;
+    EditorToolbar* m_toolbar;
+    Body* m_body;
+    CanvasStage* m_stage;
+    ToolDock* m_dock;
+    QWidget* m_inspector;
+    ActionPill* m_pill;
+    QLabel* m_hint;
 };

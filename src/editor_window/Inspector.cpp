@@ -79,7 +79,8 @@ void Inspector::applyPreset(const StylePreset& preset)
     if (!m_document)
         return;
     m_document->pushUndo();
-    m_document->setSettings(preset.settings);
+    // Kinds the scan found stay hidden whatever the preset was saved with.
+    m_document->applyStyle(preset.settings);
     m_document->setSelectedPresetName(preset.name);
 }
 

@@ -58,6 +58,8 @@ constexpr Entry kTable[] = {
     { "Go to System Settings › Privacy & Security › Files and Folders",
         QT_TRANSLATE_NOOP("PlatformTexts", "Check that the screenshot folder exists and that you may read it") },
     { "Open Settings", QT_TRANSLATE_NOOP("PlatformTexts", "Open Folder") },
+    // What is watched here is the screenshot folder, not the Desktop.
+    { "Desktop folder access needed", QT_TRANSLATE_NOOP("PlatformTexts", "Screenshot folder access needed") },
     { "Desktop folder access denied — stopping watcher. Grant access in System Settings › Privacy & Security › Files "
       "and Folders.",
         QT_TRANSLATE_NOOP("PlatformTexts",

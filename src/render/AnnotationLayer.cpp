@@ -137,26 +137,20 @@ Shadow renderShadow(const MarkInk& ink, const QTransform& toDevice, const QRect&
     return { shade, box.topLeft() };
 }
 
-// Device pixels a shadow can show on: the device, cut to the painter's clip widened by the blur's
-// reach (so the blur at the clip's edge still sees what lies beyond it). A view repainting a small
-// area then blurs only around that area.
+// Device pixels a shadow can show on: what the painter can reach, widened by the blur's reach
+// (so the blur at the edge of a repainted area still sees what lies beyond it) and cut to the
+// device. A view repainting a small area then blurs only around that area.
 QRect shadowBounds(QPainter& painter)
 {
-    QRect bounds = deviceCoverage(painter);
-    if (painter.hasClipping()) {
-        const QTransform toDevice = painter.deviceTransform();
-        const double scale = std::sqrt(std::abs(toDevice.determinant()));
-        const int reach = int(std::ceil((3 * kShadowRadius + kShadowOffsetY + 2) * std::max(1.0, scale)));
-        const QRect clip = toDevice.mapRect(painter.clipBoundingRect()).toAlignedRect();
-        bounds &= clip.adjusted(-reach, -reach, reach, reach);
-    }
-    return bounds;
+    const double scale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
+    const int reach = int(std::ceil((3 * kShadowRadius + kShadowOffsetY + 2) * std::max(1.0, scale)));
+    return reachableDeviceRect(painter).adjusted(-reach, -reach, reach, reach) & deviceCoverage(painter);
 }
 
 void paintInk(QPainter& painter, const MarkInk& ink, const Shadow& shadow)
 {
     if (!shadow.shade.isNull())
-        drawImageAtDevicePixel(painter, shadow.at, shadow.shade);
+        drawDeviceImage(painter, shadow.shade, shadow.at);
     if (ink.path.isEmpty())
         return;
     painter.save();

@@ -48,24 +48,30 @@ void paintBackground(QPainter& painter, const QRectF& rect, BackgroundPreset pre
         return;
     }
 
+    // Backgrounds are smooth: when only a small part of a large one can be seen (a canvas zoomed
+    // far in on screen), a render of a few megapixels drawn scaled looks the same and keeps
+    // memory bounded. Renders that show the whole background keep every pixel.
+    constexpr double kMaxPixels = 4'000'000;
     const QTransform toDevice = painter.deviceTransform();
-    if (toDevice.type() <= QTransform::TxScale && toDevice.m11() > 0 && toDevice.m22() > 0) {
+    const QRectF mapped = toDevice.mapRect(rect);
+    const QRect reachable = reachableDeviceRect(painter);
+    const double area = mapped.width() * mapped.height();
+    const double cap = area > kMaxPixels && area > 2.0 * reachable.width() * reachable.height() ? kMaxPixels : area;
+    if (toDevice.type() <= QTransform::TxScale && toDevice.m11() > 0 && toDevice.m22() > 0 && area <= cap) {
         // Axis-aligned: render at the exact device pixels the rectangle covers and blit 1:1.
-        const QRectF mapped = toDevice.mapRect(rect);
         const QPoint topLeft(int(std::lround(mapped.left())), int(std::lround(mapped.top())));
         const QSize size(int(std::lround(mapped.right())) - topLeft.x(), int(std::lround(mapped.bottom())) - topLeft.y());
         if (size.isEmpty())
             return;
         const QImage image = BackgroundImageCache::shared().image(preset, size);
-        if (image.isNull())
-            return;
-        drawImageAtDevicePixel(painter, topLeft, image);
+        if (!image.isNull())
+            drawDeviceImage(painter, image, topLeft);
         return;
     }
 
-    // Rotated or sheared: render at the covered size and let the painter map it.
-    const QRectF bounds = toDevice.mapRect(rect);
-    const QSize size(std::max(1, int(std::ceil(bounds.width()))), std::max(1, int(std::ceil(bounds.height()))));
+    // Rotated, sheared or very large: render at the covered size, capped, and let the painter map it.
+    const double f = std::min(1.0, std::sqrt(cap / std::max(1.0, area)));
+    const QSize size(std::max(1, int(std::ceil(mapped.width() * f))), std::max(1, int(std::ceil(mapped.height() * f))));
     const QImage image = BackgroundImageCache::shared().image(preset, size);
     if (image.isNull())
         return;

@@ -267,8 +267,11 @@ void paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
 
     // The card's content goes through a layer aligned to device pixels so the rounded corners
     // are cut anti-aliased (a clip path would leave them jagged).
+    // Only the part the painter can reach: a zoomed canvas on screen is mostly outside it.
     const QTransform toDevice = p.deviceTransform();
-    const QRect deviceBounds = toDevice.mapRect(card).toAlignedRect();
+    const QRect deviceBounds = toDevice.mapRect(card).toAlignedRect() & reachableDeviceRect(p);
+    if (deviceBounds.isEmpty())
+        return;
     QImage layer(deviceBounds.size(), QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull())
         return;
@@ -291,7 +294,7 @@ void paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
         l.setRenderHint(QPainter::Antialiasing);
         l.fillPath(outside, Qt::black);
     }
-    drawImageAtDevicePixel(p, deviceBounds.topLeft(), layer);
+    drawDeviceImage(p, layer, deviceBounds.topLeft());
 
     if (framed) {
         p.save();

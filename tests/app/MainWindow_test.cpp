@@ -1,7 +1,9 @@
 #include "AppStateKit.h"
+
 #include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "editor/EditorDocument.h"
+#include "editor_window/EditorView.h"
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
 #include "support/Wait.h"
@@ -9,6 +11,7 @@
 #include <QAction>
 #include <QAbstractButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,4 +104,34 @@ TEST_F(MainWindowFixture, CopyCommandFollowsTheDocumentAndZoomCommandsActOnIt)
     trigger("Actual Size");
     EXPECT_EQ(document->zoom(), 1.0);
     EXPECT_EQ(document->panResetToken(), token + 2);
+
+    // Shown, the View menu's zoom moves the canvas with a spring rather than at once.
+    window.show();
+    auto* editor = window.findChild<EditorView*>();
+    ASSERT_TRUE(editor);
+    editor->stage()->finishAnimations();
+    const QRectF before = editor->stage()->shownRect();
+    trigger("Zoom Out");
+    EXPECT_EQ(document->zoom(), 0.75);
+    EXPECT_EQ(editor->stage()->shownRect(), before);
+    ASSERT_TRUE(waitUntil([&] { return editor->stage()->shownRect() == editor->stage()->targetLayout().displayRect(); }, 3000));
+    EXPECT_LT(editor->stage()->shownRect().width(), before.width());
+}
+
+TEST_F(MainWindowFixture, DoubleClickOnTheStageBackgroundCopiesClosesAndHides)
+{
+    settings.setValue("hasCompletedOnboarding", true);
+    MainWindow window(*app, settings);
+    window.show();
+    app->openShotInEditor(CapturedShot::make(image()));
+    auto* editor = window.findChild<EditorView*>();
+    ASSERT_TRUE(editor);
+    editor->stage()->finishAnimations();
+    const QRectF canvas = editor->stage()->shownRect();
+    QTest::mouseDClick(editor->stage(), Qt::LeftButton, {}, QPoint(int(canvas.right()) + 10, int(canvas.center().y())));
+    EXPECT_FALSE(app->document());
+    EXPECT_EQ(pasteboard.writes.size(), 1);
+    spin(50);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.currentContent(), "emptyState");
 }

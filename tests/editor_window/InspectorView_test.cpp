@@ -322,3 +322,22 @@ TEST_F(InspectorViewTest, SizeHintIsTheSameBeforeAndAfterShowing)
     EXPECT_TRUE(waitUntil([&told] { return told; }, 2000));
     fresh.setParent(nullptr);
 }
+
+// A preset saved without any kinds switched on must not uncover what the scan found.
+TEST_F(InspectorViewTest, ApplyingAPresetKeepsScannedSecretsHidden)
+{
+    BeautifySettings scanned = BeautifySettings::defaults();
+    scanned.redactKinds = { RedactionKind::email };
+    open(scanned, DetectionResult { { RedactionKind::email, { QRectF(0.1, 0.1, 0.3, 0.05) } } });
+    ASSERT_EQ(doc->redactionRects().size(), 1);
+    BeautifySettings plain = BeautifySettings::defaults();
+    plain.background = BackgroundPreset::noir;
+    presets.add(QStringLiteral("Plain"), plain);
+
+    std::unique_ptr<QMenu> menu(view->buildPresetsMenu(nullptr));
+    actionNamed(menu.get(), QStringLiteral("Plain"))->trigger();
+    EXPECT_EQ(style().background, BackgroundPreset::noir);
+    EXPECT_EQ(style().redactKinds, std::set<RedactionKind> { RedactionKind::email });
+    EXPECT_EQ(doc->redactionRects().size(), 1);
+    EXPECT_EQ(view->presetsButton()->text(), "Plain");
+}

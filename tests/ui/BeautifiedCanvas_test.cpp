@@ -102,3 +102,24 @@ TEST(BeautifiedCanvasWidget, PaintsTheSameInsideAParentAtAnOffset)
     }
     EXPECT_EQ(differing, 0);
 }
+
+TEST(BeautifiedCanvasWidget, KeepsOnlyAViewSizedRenderOfAHugelyZoomedCanvas)
+{
+    // Zoomed far past its window, the canvas renders what the window shows plus a margin for
+    // panning, and a pan within that margin renders nothing new.
+    QWidget window;
+    window.resize(320, 240);
+    auto* canvas = new BeautifiedCanvas(&window);
+    canvas->setContent(content(BackgroundPreset::noir));
+    const QSize hint = canvas->sizeHint();
+    canvas->setGeometry(-hint.width() * 20 + 160, -hint.height() * 20 + 120, hint.width() * 40, hint.height() * 40);
+    window.show();
+    const QImage first = window.grab().toImage();
+    EXPECT_EQ(canvas->renderCount(), 1);
+    const QSize kept = canvas->keptRenderSize();
+    EXPECT_LE(qint64(kept.width()) * kept.height(), qint64(320 + 2 * 512) * (240 + 2 * 512));
+    canvas->move(canvas->pos() + QPoint(30, -20));
+    window.grab();
+    EXPECT_EQ(canvas->renderCount(), 1);
+    Q_UNUSED(first);
+}

@@ -1,0 +1,132 @@
+#include "editor_window/StageEventMonitor.h"
+
+#include "editor_window/PanController.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <QWidget>
+
+bool focusTakesText()
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && focus->testAttribute(Qt::WA_InputMethodEnabled) && focus->isEnabled();
+}
+
+StageEventMonitor::StageEventMonitor(QWidget* stage, PanController& pan, CursorStack& cursors, QObject* parent)
+    : QObject(parent)
+    , m_stage(stage)
+    , m_pan(pan)
+    , m_cursors(cursors)
+{
+}
+
+StageEventMonitor::~StageEventMonitor()
+{
+    if (m_installed)
+        qApp->removeEventFilter(this);
+}
+
+void StageEventMonitor::install()
+{
+    if (m_installed)
+        return;
+    qApp->installEventFilter(this);
+    m_installed = true;
+}
+
+void StageEventMonitor::remove()
+{
+    if (m_installed)
+        qApp->removeEventFilter(this);
+    m_installed = false;
+    m_middleDragging = false;
+    m_pan.setSpaceHeld(false);
+}
+
+bool StageEventMonitor::eventFilter(QObject* watched, QEvent* event)
+{
+    return handle(watched, event);
+}
+
+bool StageEventMonitor::inEditorWindow(QObject* target) const
+{
+    // Widgets only: the window object sees the same input first and hands it to a widget.
+    const auto* widget = qobject_cast<const QWidget*>(target);
+    return widget && m_stage && widget->window() == m_stage->window();
+}
+
+bool StageEventMonitor::handle(QObject* target, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Space || !inEditorWindow(target))
+            return false;
+        const bool down = event->type() == QEvent::KeyPress;
+        // A release always ends pan mode, even one that lands in a text field.
+        if (!down && !key->isAutoRepeat())
+            m_pan.setSpaceHeld(false);
+        if (focusTakesText())
+            return false;
+        if (down)
+            m_pan.setSpaceHeld(true);
+        return true;
+    }
+    case QEvent::Wheel: {
+        if (!inEditorWindow(target))
+            return false;
+        for (auto* w = qobject_cast<QWidget*>(target); w; w = w->parentWidget())
+            if (qobject_cast<QAbstractScrollArea*>(w))
+                return false;
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        QPointF delta = wheel->pixelDelta();
+        if (delta.isNull())
+            delta = QPointF(wheel->angleDelta()) / 120.0 * wheelStepPoints;
+        m_pan.moveBy(QSizeF(delta.x(), delta.y()));
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::MiddleButton || !inEditorWindow(target))
+            return false;
+        if (!m_middleDragging) {
+            m_middleDragging = true;
+            m_lastMiddle = mouse->globalPosition();
+            m_cursors.push(Qt::ClosedHandCursor);
+        }
+        return true;
+    }
+    case QEvent::MouseMove: {
+        if (!m_middleDragging || !inEditorWindow(target))
+            return false;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPointF delta = mouse->globalPosition() - m_lastMiddle;
+        m_lastMiddle = mouse->globalPosition();
+        m_pan.moveBy(QSizeF(delta.x(), delta.y()));
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::MiddleButton || !m_middleDragging || !inEditorWindow(target))
+            return false;
+        m_middleDragging = false;
+        m_cursors.pop();
+        return true;
+    }
+    case QEvent::ApplicationDeactivate:
+        // Focus gone: the Space release will go elsewhere.
+        m_pan.setSpaceHeld(false);
+        return false;
+    case QEvent::WindowDeactivate:
+        if (m_stage && target == m_stage->window())
+            m_pan.setSpaceHeld(false);
+        return false;
+    default:
+        return false;
+    }
+}

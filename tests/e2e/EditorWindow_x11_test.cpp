@@ -1,0 +1,150 @@
+// The editor window as a user meets it: the real application on a private X server, an image put
+// on the clipboard by xclip, the keyboard and the pointer driven through XTest (xdotool), and the
+// clipboard read back with xclip.
+#include "model/BeautifySettings.h"
+#include "render/CanvasLayout.h"
+#include "support/RunningApp.h"
+#include "support/Wait.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// A small shot, so that its canvas sits at 100 % in the default window.
+QImage smallShot()
+{
+    QImage image(480, 300, QImage::Format_RGB32);
+    image.fill(QColor(236, 238, 242));
+    QPainter p(&image);
+    p.fillRect(0, 0, 480, 36, QColor(210, 212, 218));
+    p.fillRect(30, 70, 200, 40, QColor(52, 120, 246));
+    return image;
+}
+
+QSize styledSize(QSize shot)
+{
+    const CanvasLayout layout = canvasLayout(QSizeF(shot), BeautifySettings::defaults());
+    return { int(std::lround(layout.canvasWidth * 2)), int(std::lround(layout.canvasHeight * 2)) };
+}
+
+QImage waitForClipboard(QSize expected, int timeoutMs = 15000)
+{
+    QImage found;
+    waitUntil([&] { return (found = Desktop::clipboardPng()).size() == expected; }, timeoutMs);
+    return found;
+}
+
+bool xdotool(const QStringList& arguments)
+{
+    int code = -1;
+    Desktop::run(QStringLiteral("xdotool"), arguments, 5000, &code);
+    return code == 0;
+}
+
+struct EditorSession : ::testing::Test {
+    RunningApp app;
+    QTemporaryDir dir;
+    QString window;
+    QRect geometry;
+    QImage shot = smallShot();
+
+    // Starts the application and pastes the shot into its main window with Ctrl+V.
+    void openPastedShot()
+    {
+        ASSERT_TRUE(app.start());
+        QStringList windows;
+        ASSERT_TRUE(waitUntil([&] { return !(windows = Desktop::findWindows(QStringLiteral("^Lumaforge$"))).isEmpty(); }));
+        window = windows.first();
+        xdotool({ "windowsize", "--sync", window, "1300", "840" });
+        const QString file = dir.filePath(QStringLiteral("pasted.png"));
+        ASSERT_TRUE(shot.save(file));
+        ASSERT_TRUE(Desktop::offerPngOnClipboard(file));
+        ASSERT_TRUE(waitUntil([&] { return Desktop::clipboardPng().size() == shot.size(); }));
+        xdotool({ "windowfocus", "--sync", window });
+        xdotool({ "key", "--clearmodifiers", "ctrl+v" });
+        // The editor holds the shot once Ctrl+C puts its styled form on the clipboard.
+        bool opened = false;
+        for (int attempt = 0; attempt < 10 && !opened; ++attempt) {
+            xdotool({ "key", "--clearmodifiers", "ctrl+c" });
+            opened = waitForClipboard(styledSize(shot.size()), 800).size() == styledSize(shot.size());
+        }
+        ASSERT_TRUE(opened) << app.log().toStdString();
+        spin(500);
+        geometry = Desktop::windowGeometry(window).value_or(QRect());
+        ASSERT_TRUE(geometry.isValid());
+    }
+
+    // Where the stage's area starts below the menu bar and the toolbar (window coordinates).
+    int bodyTop() const { return 22 + 36; }
+    QPoint canvasCentre() const
+    {
+        return geometry.topLeft() + QPoint((geometry.width() - 332) / 2, bodyTop() + (geometry.height() - bodyTop()) / 2);
+    }
+    void click(QPoint at, int count = 1)
+    {
+        xdotool({ "mousemove", "--sync", QString::number(at.x()), QString::number(at.y()) });
+        xdotool({ "click", "--repeat", QString::number(count), "--delay", "60", "1" });
+    }
+};
+
+}
+
+TEST_F(EditorSession, PastedShotOpensAndCopyPutsItsStyledFormOnTheClipboard)
+{
+    openPastedShot();
+    xdotool({ "key", "--clearmodifiers", "ctrl+c" });
+    const QImage styled = waitForClipboard(styledSize(shot.size()));
+    ASSERT_EQ(styled.size(), styledSize(shot.size())) << app.log().toStdString();
+    // The default background surrounds the shot.
+    EXPECT_NE(styled.pixelColor(4, 4), shot.pixelColor(4, 4));
+    EXPECT_FALSE(Desktop::findWindows(QStringLiteral("^Lumaforge$")).isEmpty()); // the window stays
+}
+
+TEST_F(EditorSession, ABoxDrawnWithThePointerIsInTheCopiedImage)
+{
+    openPastedShot();
+    if (app.log().contains(QStringLiteral("no annotation editing layer")))
+        GTEST_SKIP() << "this build has no annotation editing layer";
+    xdotool({ "key", "--clearmodifiers", "ctrl+c" });
+    const QImage before = waitForClipboard(styledSize(shot.size()));
+    // The box tile is the sixth of the dock, which sits centred at the stage's left edge.
+    const int bodyHeight = geometry.height() - bodyTop();
+    const int dockTop = bodyTop() + (bodyHeight - 427) / 2;
+    click(geometry.topLeft() + QPoint(20 + 25, dockTop + 219 + 19));
+    const QPoint c = canvasCentre();
+    xdotool({ "mousemove", "--sync", QString::number(c.x() - 90), QString::number(c.y() - 50) });
+    xdotool({ "mousedown", "1" });
+    for (int i = 1; i <= 6; ++i)
+        xdotool({ "mousemove", "--sync", QString::number(c.x() - 90 + 30 * i), QString::number(c.y() - 50 + 17 * i) });
+    xdotool({ "mouseup", "1" });
+    spin(300);
+    // Copy again: the box's outline changes the pixels along its edge.
+    Desktop::run(QStringLiteral("xclip"), { "-selection", "clipboard", "-i", "/dev/null" });
+    xdotool({ "key", "--clearmodifiers", "ctrl+c" });
+    const QImage after = waitForClipboard(before.size());
+    ASSERT_EQ(after.size(), before.size());
+    int changed = 0;
+    for (int y = 0; y < after.height(); y += 2)
+        for (int x = 0; x < after.width(); x += 2)
+            changed += after.pixel(x, y) != before.pixel(x, y);
+    EXPECT_GT(changed, 200);
+}
+
+TEST_F(EditorSession, DoubleClickOnTheBackgroundCopiesAndCloses)
+{
+    openPastedShot();
+    Desktop::run(QStringLiteral("xclip"), { "-selection", "clipboard", "-i", "/dev/null" });
+    // Right of the canvas, left of the inspector.
+    const QPoint c = canvasCentre();
+    const CanvasLayout layout = canvasLayout(QSizeF(shot.size()), BeautifySettings::defaults());
+    click(QPoint(c.x() + int(layout.canvasWidth / 2) + 30, c.y()), 2);
+    const QImage styled = waitForClipboard(styledSize(shot.size()));
+    EXPECT_EQ(styled.size(), styledSize(shot.size())) << app.log().toStdString();
+    // The document closed and the application's windows went away.
+    EXPECT_TRUE(waitUntil([&] { return Desktop::findWindows(QStringLiteral("^Lumaforge$")).isEmpty(); }, 5000));
+}
