@@ -948,8 +948,7 @@ const QStringList monoFamilies { "DejaVu Sans Mono", "Liberation Mono" };
 // The tuning and the evaluation fonts share none.
 const QStringList tuningUiFamilies { "DejaVu Sans", "Liberation Sans", "Cantarell", "DejaVu Serif", "FreeSans", "Roboto" };
 const QStringList tuningMonoFamilies { "DejaVu Sans Mono", "Liberation Mono", "Hack", "Inconsolata", "Noto Mono", "FreeMono" };
-const QStringList evaluationUiFamilies { "Arimo", "Lato", "Open Sans", "Tinos", "Liberation Serif", "DejaVu Sans Condensed",
-    "Roboto Condensed", "FreeSerif" };
+const QStringList evaluationUiFamilies { "Arimo", "Lato", "Open Sans", "Tinos", "Roboto Condensed", "FreeSerif" };
 const QStringList evaluationMonoFamilies { "JetBrains Mono", "Fira Code", "Cousine", "Anonymous Pro", "Noto Sans Mono" };
 
 // Tinted windows: the same roles, the hue and brightness of the surfaces moved a little.
@@ -1066,6 +1065,8 @@ QList<ShotRecipe> standardShotRecipes()
                 recipe.theme = theme;
                 recipe.scale = scale;
                 recipe.seed = seed++;
+                recipe.family = uiFamilies.at(int(recipe.seed % uiFamilies.size()));
+                recipe.mono = monoFamilies.at(int(recipe.seed % monoFamilies.size()));
                 recipe.logicalSize = scale == 1 ? QSize(1280, 800) : QSize(1440, 900);
                 recipes.append(recipe);
             }
