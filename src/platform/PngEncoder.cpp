@@ -33,14 +33,16 @@ struct CompressorDeleter {
 // megabytes page by page otherwise costs a third of the encode.
 class ScratchBuffer {
 public:
-    explicit ScratchBuffer(size_t size)
+    // A buffer written only here and there (the slices of compressed pieces) takes small pages, so
+    // that only what is written becomes resident.
+    explicit ScratchBuffer(size_t size, bool hugePages = true)
     {
         constexpr size_t huge = size_t(2) << 20;
         const size_t rounded = (size + huge - 1) / huge * huge;
         m_data = static_cast<uchar*>(std::aligned_alloc(huge, rounded));
         if (!m_data)
             throw std::bad_alloc();
-        ::madvise(m_data, rounded, MADV_HUGEPAGE);
+        ::madvise(m_data, rounded, hugePages ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
     }
     ~ScratchBuffer() { std::free(m_data); }
     ScratchBuffer(const ScratchBuffer&) = delete;
@@ -272,7 +274,7 @@ QByteArray encode(const QImage& source)
         std::optional<ScratchBuffer> compressed;
         size_t compressedSize = 0;
         if (cores >= kMinCoresForPieces && pieces >= 2) {
-            compressed.emplace(piecesBound(filteredSize, pieces));
+            compressed.emplace(piecesBound(filteredSize, pieces), false);
             compressedSize = compressInPieces(filtered.get(), filteredSize, pieces, compressed->get());
         }
         if (compressedSize == 0) {
