@@ -1,7 +1,7 @@
 // Background removal of a 2880x1800 screenshot (segmentation and the cut-out, uncached).
 #include "BenchImages.h"
 #include "BenchMain.h"
-#include "platform/BorderForegroundSegmenter.h"
+#include "vision/BorderForegroundSegmenter.h"
 #include "render/BackgroundRemover.h"
 
 

@@ -3,7 +3,7 @@
 #include "app/SingleInstance.h"
 #include "platform/MemoryRelease.h"
 #include "platform/QuitSignals.h"
-#include "platform/TextRecognizer.h"
+#include "vision/TextRecognizer.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -3,7 +3,7 @@
 // with boxes in pixels of the input image.
 //
 //   lumaforge-detect --out DIR IMAGE...
-#include "platform/TextRecognizer.h"
+#include "vision/TextRecognizer.h"
 #include "render/SensitiveTextDetector.h"
 
 #include <QCommandLineParser>

@@ -1,11 +1,14 @@
 // Measures sensitive-text detection on generated screenshots: recall and false detections per
-// kind, for our recogniser and for the plain `tesseract` command-line tool on the same images.
+// kind and per group (light or dark text, glyph height), for our recogniser and for the plain
+// `tesseract` command-line tool on the same images.
 //
-//   lumaforge-eval [--out DIR] [--no-cli] [--only TEXT] [--verbose] [--overlay]
+//   lumaforge-eval [--set tuning|evaluation] [--grain N] [--out DIR] [--no-cli] [--only TEXT]
+//                  [--verbose] [--overlay]
 //
 // DIR keeps the images and their ground truth (default: a temporary folder).
-#include "platform/TesseractTextRecognizer.h"
-#include "platform/TextLineFinder.h"
+#include "vision/TesseractTextRecognizer.h"
+#include "vision/Grain.h"
+#include "vision/TextLineFinder.h"
 #include "render/SensitiveTextDetector.h"
 #include "screens/ScreenshotGenerator.h"
 #include "screens/TesseractCli.h"
@@ -32,6 +35,31 @@ struct Tally {
 };
 
 using Tallies = std::map<RedactionKind, Tally>;
+using GroupTallies = std::map<QString, Tally>;
+
+// Whether the item's text is lighter than its background: the background is the commonest grey.
+bool lightOnDark(const QImage& image, const QRect& box)
+{
+    int histogram[256] = {};
+    long sum = 0;
+    int n = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const int g = qGray(image.pixel(x, y));
+            ++histogram[g];
+            sum += g;
+            ++n;
+        }
+    const int background = int(std::max_element(histogram, histogram + 256) - histogram);
+    return n && sum / n > background;
+}
+
+QStringList groupsOf(const GeneratedShot& shot, const PlantedItem& item)
+{
+    const int h = item.box.height();
+    return { lightOnDark(shot.image, item.box) ? QStringLiteral("light text on dark") : QStringLiteral("dark text on light"),
+        h < 14 ? QStringLiteral("text under 14 px") : h <= 20 ? QStringLiteral("text 14-20 px") : QStringLiteral("text over 20 px") };
+}
 
 // What was read over a box, for the verbose listing.
 QString readOver(const QList<RecognizedLine>& lines, const QRectF& pixels, QSizeF size)
@@ -46,8 +74,8 @@ QString readOver(const QList<RecognizedLine>& lines, const QRectF& pixels, QSize
     return seen;
 }
 
-void tally(const GeneratedShot& shot, const TextRecognition& recognition, Tallies& tallies, bool verbose,
-    const QString& who)
+void tally(const GeneratedShot& shot, const TextRecognition& recognition, Tallies& tallies, GroupTallies& groups,
+    bool verbose, const QString& who)
 {
     if (verbose) {
         qsizetype characters = 0;
@@ -61,9 +89,15 @@ void tally(const GeneratedShot& shot, const TextRecognition& recognition, Tallie
     for (const PlantedItem& item : score.found) {
         ++tallies[item.kind].planted;
         ++tallies[item.kind].found;
+        for (const QString& g : groupsOf(shot, item)) {
+            ++groups[g].planted;
+            ++groups[g].found;
+        }
     }
     for (const PlantedItem& item : score.missed) {
         ++tallies[item.kind].planted;
+        for (const QString& g : groupsOf(shot, item))
+            ++groups[g].planted;
         if (verbose)
             out << who << " miss " << shot.name << ' ' << rawValue(item.kind) << " \"" << item.text
                 << "\" read:" << readOver(recognition.lines, QRectF(item.box), shot.image.size()) << '\n';
@@ -102,6 +136,8 @@ int main(int argc, char** argv)
     parser.addOption({ "only", "Only shots whose name contains this text.", "text" });
     parser.addOption({ "verbose", "List every miss and false detection." });
     parser.addOption({ "overlay", "Also save each image with the found lines outlined." });
+    parser.addOption({ "set", "Which shots: tuning or evaluation (default).", "name", "evaluation" });
+    parser.addOption({ "grain", "Add uniform grain of +-N per channel.", "N", "0" });
     parser.process(app);
 
     QTemporaryDir temp;
@@ -109,17 +145,27 @@ int main(int argc, char** argv)
     QDir().mkpath(out);
     const bool verbose = parser.isSet("verbose");
 
-    QList<ShotRecipe> recipes = standardShotRecipes();
-    recipes.append(denseShotRecipe());
+    const QString set = parser.value("set");
+    if (set != "tuning" && set != "evaluation") {
+        QTextStream(stderr) << "lumaforge-eval: --set is tuning or evaluation\n";
+        return 2;
+    }
+    QList<ShotRecipe> recipes = set == "tuning" ? tuningShotRecipes() : evaluationShotRecipes();
+    if (set == "tuning")
+        recipes.append(denseShotRecipe());
+    const int grain = parser.value("grain").toInt();
     TesseractTextRecognizer recognizer;
     recognizer.warmUp();
 
     Tallies ours, cli;
+    GroupTallies ourGroups, cliGroups;
     QList<double> ourSeconds, cliSeconds;
     for (const ShotRecipe& recipe : recipes) {
         if (parser.isSet("only") && !shotName(recipe).contains(parser.value("only")))
             continue;
-        const GeneratedShot shot = generateShot(recipe);
+        GeneratedShot shot = generateShot(recipe);
+        if (grain > 0)
+            shot.image = withGrain(shot.image, grain, recipe.seed);
         const QString png = out + u'/' + shot.name + QStringLiteral(".png");
         shot.image.save(png);
         QFile truth(out + u'/' + shot.name + QStringLiteral(".truth.json"));
@@ -129,7 +175,7 @@ int main(int argc, char** argv)
             QImage overlay = shot.image.copy();
             QPainter painter(&overlay);
             painter.setPen(QPen(Qt::red, 1));
-            for (const TextLineBox& line : findTextLines(shot.image.convertToFormat(QImage::Format_RGB32)))
+            for (const TextLineBox& line : findTextLines(smoothGrain(shot.image.convertToFormat(QImage::Format_RGB32))))
                 painter.drawRect(line.box);
             painter.end();
             overlay.save(out + u'/' + shot.name + QStringLiteral(".lines.png"));
@@ -139,7 +185,7 @@ int main(int argc, char** argv)
         timer.start();
         const TextRecognition recognition = recognizer.recognize(shot.image);
         ourSeconds.append(timer.nsecsElapsed() / 1e9);
-        tally(shot, recognition, ours, verbose, QStringLiteral("ours"));
+        tally(shot, recognition, ours, ourGroups, verbose, QStringLiteral("ours"));
 
         if (!parser.isSet("no-cli")) {
             double seconds = 0;
@@ -149,7 +195,7 @@ int main(int argc, char** argv)
                 return 1;
             }
             cliSeconds.append(seconds);
-            tally(shot, reference, cli, verbose, QStringLiteral("cli"));
+            tally(shot, reference, cli, cliGroups, verbose, QStringLiteral("cli"));
         }
     }
 
@@ -171,6 +217,10 @@ int main(int argc, char** argv)
     s << "| all | " << allOurs.planted << " | " << percent(allOurs.found, allOurs.planted) << " | "
       << allOurs.falseDetections << " | " << percent(allCli.found, allCli.planted) << " | " << allCli.falseDetections
       << " |\n";
+    s << "\n| group | planted | recall (ours) | recall (tesseract CLI) |\n|---|---|---|---|\n";
+    for (const auto& [group, o] : ourGroups)
+        s << "| " << group << " | " << o.planted << " | " << percent(o.found, o.planted) << " | "
+          << percent(cliGroups[group].found, cliGroups[group].planted) << " |\n";
     s << "\nmedian seconds per image: ours " << medianOf(ourSeconds) << ", tesseract CLI " << medianOf(cliSeconds)
       << " (" << ourSeconds.size() << " images)\n";
     return 0;

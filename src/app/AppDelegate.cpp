@@ -15,8 +15,8 @@
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemScreenshotTool.h"
-#include "platform/TextRecognizer.h"
 #include "render/PngFiles.h"
+#include "vision/TextRecognizer.h"
 #include "settings/PreferencesView.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "app/AppState.h"
 #include "notch/NotchController.h"
 #include "platform/MemoryRelease.h"
-#include "platform/TextRecognizer.h"
+#include "vision/TextRecognizer.h"
 #include "render/RenderCaches.h"
 
 IdleMemory::IdleMemory(AppState& app, NotchController& notch, TextRecognizer& recognizer, QObject* parent)

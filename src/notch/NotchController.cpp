@@ -10,7 +10,9 @@
 #include "notch/NotchPanelView.h"
 #include "platform/Async.h"
 #include "platform/Log.h"
+#include "platform/EncodedImage.h"
 #include "platform/Pasteboard.h"
+#include "platform/PngEncoder.h"
 #include "platform/PlatformTexts.h"
 #include "platform/ScreenGeometry.h"
 #include "platform/SerialExecutor.h"
@@ -54,7 +56,10 @@ NotchStyling NotchStyling::canvas()
 
 DragFileStore DragFileStore::temporaryFiles()
 {
-    return { [](const QImage& image, const std::optional<QString>& destination) { return writeTempPNG(image, destination); },
+    return { [](const EncodedImage& image, const std::optional<QString>& destination) {
+                // The bytes the clipboard serves: the image is encoded once.
+                return writeTempPNGData(image.png(), destination);
+            },
         [](const QString& path) { removeTempPNG(path); } };
 }
 
@@ -180,8 +185,7 @@ void NotchController::present(std::shared_ptr<NotchSession> session)
     setSocialPlatforms(m_prefs.orderedEnabledSocial());
     setThumbnail(m_session->styledImage);
 
-    copy(m_session->styledImage);
-    writeTempFile(m_session->styledImage, m_session);
+    show(m_session->styledImage);
     setContentWidth(contentWidthFor(m_session->rawImage.deviceIndependentSize()));
 
     if (!m_panel) {
@@ -283,9 +287,12 @@ void NotchController::fadeOutFinished(quint64 generation)
 
 // ---- the shown image -----------------------------------------------------------------------------
 
-void NotchController::copy(const QImage& image)
+void NotchController::show(const QImage& image)
 {
-    m_pasteboard.writeImage(image);
+    // One encode serves the clipboard and the drag-out file.
+    const EncodedImage encoded = EncodedImage::start(image, PngEncoder::encode);
+    m_pasteboard.writeEncoded(encoded);
+    writeTempFile(encoded, m_session);
 }
 
 void NotchController::toggleRaw()
@@ -301,8 +308,7 @@ void NotchController::toggleRaw()
     m_shownRaw = m_showingRaw;
     const QImage image = m_showingRaw ? m_session->rawImage : m_session->styledImage;
     setThumbnail(image);
-    copy(image);
-    writeTempFile(image, m_session);
+    show(image);
     scheduleDismiss(kDismissDelay);
 }
 
@@ -350,8 +356,7 @@ void NotchController::useRenderedImage(const QImage& image, const QString& key)
     m_shownStyleKey = key;
     m_shownRaw = false;
     setThumbnail(image);
-    copy(image);
-    writeTempFile(image, m_session);
+    show(image);
 }
 
 void NotchController::applyAutoStyle()
@@ -374,7 +379,7 @@ void NotchController::setDefaultPreset(const QUuid& id)
 
 // ---- drag-out files --------------------------------------------------------------------------------
 
-void NotchController::writeTempFile(const QImage& image, const std::shared_ptr<NotchSession>& session)
+void NotchController::writeTempFile(const EncodedImage& image, const std::shared_ptr<NotchSession>& session)
 {
     // One writer thread: writes finish in the order they were asked for, so the file always ends
     // with the image shown last.
@@ -433,7 +438,7 @@ QMimeData* NotchController::dragItemProvider()
         return mime;
     const QImage image = m_showingRaw ? m_session->rawImage : m_session->styledImage;
     if (!m_session->tempFileURL)
-        m_session->tempFileURL = m_files.write(image, std::nullopt); // no write has finished yet
+        m_session->tempFileURL = m_files.write(EncodedImage::start(image, PngEncoder::encode), std::nullopt); // no write has finished yet
     if (m_session->tempFileURL)
         mime->setUrls({ QUrl::fromLocalFile(*m_session->tempFileURL) });
     return mime;
@@ -472,7 +477,7 @@ void NotchController::waitForFileWrites()
 
 void NotchController::shareToSocial(SocialPlatform platform, const QImage& image)
 {
-    copy(image);
+    m_pasteboard.writeImage(image);
     if (m_handlers.openURL)
         m_handlers.openURL(shareURL(platform));
     if (m_handlers.showToast)

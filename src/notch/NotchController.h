@@ -29,6 +29,7 @@ class QMimeData;
 class QPropertyAnimation;
 class ScreenGeometry;
 class SerialExecutor;
+class EncodedImage;
 
 // How a shot is restyled: its document takes the new settings (the editor continues with them),
 // and the shot is rendered in them (a null image when the render fails). Main thread.
@@ -45,7 +46,7 @@ struct NotchStyling {
 // it replaces that file, without one it makes a new file. It returns the file's path, or none
 // when the write failed.
 struct DragFileStore {
-    std::function<std::optional<QString>(const QImage& image, const std::optional<QString>& destination)> write;
+    std::function<std::optional<QString>(const EncodedImage& image, const std::optional<QString>& destination)> write;
     std::function<void(const QString& path)> remove;
 
     // The private temporary folder's drag files.
@@ -181,8 +182,9 @@ Q_SIGNALS:
 
 private:
     void positionPanel();
-    void copy(const QImage& image);
-    void writeTempFile(const QImage& image, const std::shared_ptr<NotchSession>& session);
+    // Copies the shown image to the clipboard and writes its drag-out file from one encode.
+    void show(const QImage& image);
+    void writeTempFile(const EncodedImage& image, const std::shared_ptr<NotchSession>& session);
     void recordTempFile(const std::shared_ptr<NotchSession>& session, const std::optional<QString>& destination,
         const std::optional<QString>& written);
     void removeTempFile();

@@ -7,6 +7,8 @@
 #include <functional>
 
 // The general clipboard, as the application uses it: it reads one image and writes one image.
+class EncodedImage;
+
 class Pasteboard : public QObject {
     Q_OBJECT
 public:
@@ -18,6 +20,8 @@ public:
     virtual QImage readImage() = 0;
     // Clears the clipboard, then offers this one image.
     virtual void writeImage(const QImage& image) = 0;
+    // The same, offering the PNG bytes already being encoded for it (shared with other readers).
+    virtual void writeEncoded(const EncodedImage& encoded);
     // Whether the clipboard still holds the last image written here.
     virtual bool ownsClipboard() const = 0;
     // Empties the clipboard.

@@ -1,6 +1,6 @@
 #include "platform/QtPasteboard.h"
 
-#include "platform/RoadTrace.h"
+#include "platform/EncodedImage.h"
 
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
@@ -89,14 +89,19 @@ void QtPasteboard::setEncoder(PngEncodeFunction encoder)
     m_encoder = std::move(encoder);
 }
 
+void Pasteboard::writeEncoded(const EncodedImage& encoded)
+{
+    writeImage(encoded.image());
+}
+
 void QtPasteboard::writeImage(const QImage& image)
 {
-    auto encode = [encoder = m_encoder](const QImage& written) {
-        QByteArray png = encoder(written);
-        traceRoad("encoded");
-        return png;
-    };
-    auto* mime = new EncodedImageMimeData(image, QtConcurrent::run(m_pool, encode, image));
+    writeEncoded(EncodedImage::start(image, m_encoder, m_pool));
+}
+
+void QtPasteboard::writeEncoded(const EncodedImage& encoded)
+{
+    auto* mime = new EncodedImageMimeData(encoded.image(), encoded.future());
     m_clipboard->clear();
     m_clipboard->setMimeData(mime);
     m_written = mime;

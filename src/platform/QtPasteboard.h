@@ -22,6 +22,7 @@ public:
 
     QImage readImage() override;
     void writeImage(const QImage& image) override;
+    void writeEncoded(const EncodedImage& encoded) override;
     bool ownsClipboard() const override;
     void clear() override;
 

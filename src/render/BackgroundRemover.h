@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ForegroundSegmenter.h"
+#include "vision/ForegroundSegmenter.h"
 
 #include <QImage>
 

@@ -79,7 +79,11 @@ bool exportPNG(QDialog::DialogCode response, const QString& path, const QByteArr
 
 std::optional<QString> writeTempPNG(const QImage& image, const std::optional<QString>& destination)
 {
-    const QByteArray png = PngEncoder::encode(image);
+    return writeTempPNGData(PngEncoder::encode(image), destination);
+}
+
+std::optional<QString> writeTempPNGData(const QByteArray& png, const std::optional<QString>& destination)
+{
     if (png.isEmpty())
         return std::nullopt;
 

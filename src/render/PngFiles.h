@@ -25,6 +25,8 @@ bool exportPNG(QDialog::DialogCode response, const QString& path, const QByteArr
 // with the log line "temp file write failed: ..."). Touches no shared state: safe off the main
 // thread.
 std::optional<QString> writeTempPNG(const QImage& image, const std::optional<QString>& destination = std::nullopt);
+// The same with the PNG bytes already encoded (empty bytes: encoding failed, nothing is written).
+std::optional<QString> writeTempPNGData(const QByteArray& png, const std::optional<QString>& destination = std::nullopt);
 
 // Removes a file written by writeTempPNG, and the folder made for it.
 void removeTempPNG(const QString& path);

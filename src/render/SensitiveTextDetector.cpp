@@ -3,6 +3,7 @@
 #include "platform/Async.h"
 #include "platform/Log.h"
 
+#include <QCoreApplication>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QRegularExpression>
@@ -61,6 +62,9 @@ QThreadPool* detectionPool()
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool;
         p->setMaxThreadCount(2);
+        // A recognition still running at quit uses the recogniser and Tesseract's globals, which
+        // go once the application object is gone: quitting waits for it (a second at most).
+        qAddPostRoutine([] { detectionPool()->waitForDone(); });
         return p;
     }();
     return pool;
@@ -108,9 +112,27 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
     DetectionResult result;
     for (const RecognizedLine& line : lines) {
         for (const SensitiveMatch& match : findSensitiveMatches(line.text)) {
+            // A misread character can cut a match short ("4111-1111-1111-11110", "a£9f..."): the
+            // box covers the rest of the token the match lies in, so nothing of it stays readable.
+            const auto joins = [](QChar c) { return !c.isSpace() && !QStringView(u"\"'=,:;(){}[]<>`").contains(c); };
+            qsizetype start = match.start, end = match.start + match.length;
+            if (end > start) {
+                while (start > 0 && joins(line.text.at(start - 1)))
+                    --start;
+                while (end < line.text.size() && joins(line.text.at(end)))
+                    ++end;
+            }
             // The recogniser already reports a top-left origin, so the box only grows.
-            const QRectF box = boxOfRange(line, match.start, match.length);
-            result[match.kind].append(box.adjusted(-0.004, -0.006, 0.004, 0.006));
+            const QRectF box = boxOfRange(line, start, end - start).adjusted(-0.004, -0.006, 0.004, 0.006);
+            // A doubtful line may come read twice: the same item found twice counts once.
+            QList<QRectF>& boxes = result[match.kind];
+            const bool again = std::any_of(boxes.begin(), boxes.end(), [&](const QRectF& other) {
+                const QRectF overlap = other.intersected(box);
+                const double smaller = std::min(other.width() * other.height(), box.width() * box.height());
+                return overlap.width() * overlap.height() > 0.6 * smaller;
+            });
+            if (!again)
+                boxes.append(box);
         }
     }
     return result;

@@ -2,7 +2,7 @@
 
 #include "model/BeautifySettings.h"
 #include "model/RedactionKind.h"
-#include "platform/TextRecognizer.h"
+#include "vision/TextRecognizer.h"
 
 #include <QImage>
 #include <QList>
@@ -27,8 +27,10 @@ QList<SensitiveMatch> findSensitiveMatches(const QString& line);
 QString sensitivePattern(RedactionKind kind);
 
 // The rectangles of each kind found in recognised lines: per line, per kind in declaration order,
-// per match in text order; each match's box is the union of its characters' boxes (the line's box
-// when they have none), grown by 0.004 left and right and 0.006 top and bottom, not clamped.
+// per match in text order; each match's box is the union of the boxes of its characters and of
+// the rest of the token it lies in (the line's box when they have none), grown by 0.004 left and
+// right and 0.006 top and bottom, not clamped. A box over one already found for the kind (a line
+// the recogniser read twice) is left out.
 DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines);
 
 // `settings` with every kind that `detections` found switched on: a style applied to a scanned

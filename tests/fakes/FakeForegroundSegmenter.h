@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ForegroundSegmenter.h"
+#include "vision/ForegroundSegmenter.h"
 
 // Returns a canned result and counts how often it was asked.
 class FakeForegroundSegmenter : public ForegroundSegmenter {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/EncodedImage.h"
 #include "platform/Pasteboard.h"
 
 #include <QList>
@@ -19,6 +20,11 @@ public:
         image = written;
         owned = true;
     }
+    void writeEncoded(const EncodedImage& encoded) override
+    {
+        writeImage(encoded.image());
+        encodedWrites.append(encoded);
+    }
     bool ownsClipboard() const override { return owned; }
     void clear() override
     {
@@ -29,6 +35,7 @@ public:
 
     QImage image;
     QList<QImage> writes;
+    QList<EncodedImage> encodedWrites; // the bytes offered with writes that came encoded
     int reads = 0;
     int clears = 0;
     bool owned = false;

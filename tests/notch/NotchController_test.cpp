@@ -539,3 +539,25 @@ TEST(NotchController, RestylingWithAPresetOrAutoKeepsScannedSecretsHiddenOnTheCl
     EXPECT_LT(sharpShare(clipboardImage(), document->settings(), rawSize, secret), 0.02);
     c.waitForFileWrites();
 }
+
+// The clipboard and the drag-out file serve the very same bytes: the shown image is encoded once
+// per change, on presenting and on restyling alike.
+TEST(NotchController, OneEncodeServesTheClipboardAndTheDragFile)
+{
+    NotchRig rig;
+    NotchController& c = *rig.controller;
+    c.present(makeSession(kRaw, kStyled));
+    ASSERT_TRUE(waitUntil([&] { return c.session()->tempFileURL.has_value() && rig.files.writes() == 1; }));
+    ASSERT_EQ(rig.pasteboard.encodedWrites.size(), 1);
+    QByteArray offered = rig.pasteboard.encodedWrites.last().png();
+    ASSERT_FALSE(offered.isEmpty());
+    EXPECT_EQ(rig.files.lastPng().constData(), offered.constData()); // shared, not re-encoded
+    EXPECT_EQ(QImage::fromData(offered, "PNG").pixelColor(0, 0), QColor(Qt::blue));
+
+    c.toggleRaw();
+    ASSERT_TRUE(waitUntil([&] { return rig.files.writes() == 2; }));
+    ASSERT_EQ(rig.pasteboard.encodedWrites.size(), 2);
+    offered = rig.pasteboard.encodedWrites.last().png();
+    EXPECT_EQ(rig.files.lastPng().constData(), offered.constData());
+    EXPECT_EQ(QImage::fromData(offered, "PNG").size(), kRaw.size());
+}

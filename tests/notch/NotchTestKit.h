@@ -10,6 +10,7 @@
 #include "notch/NotchController.h"
 
 #include <QDir>
+#include <QMutex>
 #include <QFile>
 #include <QMutex>
 #include <QPainter>
@@ -47,7 +48,12 @@ public:
 
     DragFileStore store()
     {
-        return { [this](const QImage& image, const std::optional<QString>& destination) -> std::optional<QString> {
+        return { [this](const EncodedImage& encoded, const std::optional<QString>& destination) -> std::optional<QString> {
+                    const QImage& image = encoded.image();
+                    {
+                        QMutexLocker locker(&m_lock);
+                        m_lastPng = encoded.png();
+                    }
                     const int n = ++m_writes;
                     if (n == slowWrite)
                         QThread::msleep(150);
@@ -65,6 +71,12 @@ public:
     }
 
     int writes() const { return m_writes; }
+    // The PNG bytes the last write was handed.
+    QByteArray lastPng() const
+    {
+        QMutexLocker locker(&m_lock);
+        return m_lastPng;
+    }
     // Files in the folder now.
     QStringList files() const { return QDir(m_dir.path()).entryList({ QStringLiteral("*.png") }, QDir::Files); }
     QColor colorOf(const QString& path) const { return QImage(path).pixelColor(0, 0); }
@@ -76,6 +88,8 @@ public:
 private:
     QTemporaryDir m_dir;
     std::atomic<int> m_writes { 0 };
+    mutable QMutex m_lock;
+    QByteArray m_lastPng;
 };
 
 // Records renders and settings; renders a solid image of `renderColor`, or fails.

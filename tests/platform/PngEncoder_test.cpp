@@ -55,6 +55,15 @@ TEST(PngEncoder, RoundTripsOpaqueImagesExactlyWithoutAlpha)
     // Tall enough to be filtered in several bands at once.
     const QImage tall = sample(QImage::Format_RGB32, 131, 700);
     expectSamePixels(tall, QImage::fromData(PngEncoder::encode(tall), "PNG"), 0);
+    // Large enough to be compressed in pieces side by side: the pieces must join into one valid
+    // stream (the reader checks its checksum), flat areas and noise alike.
+    QImage large = sample(QImage::Format_RGB32, 1500, 1100);
+    {
+        QPainter p(&large);
+        p.fillRect(QRect(0, 200, 1500, 500), QColor(0x2f6fde));
+        p.fillRect(QRect(300, 0, 200, 1100), Qt::white);
+    }
+    expectSamePixels(large, QImage::fromData(PngEncoder::encode(large), "PNG"), 0);
 
     // An alpha-capable image that happens to be fully opaque is written without alpha too.
     QImage opaque = sample(QImage::Format_RGB32).convertToFormat(QImage::Format_ARGB32_Premultiplied);

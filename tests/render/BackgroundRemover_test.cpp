@@ -1,7 +1,7 @@
 #include "render/BackgroundRemover.h"
 
 #include "fakes/FakeForegroundSegmenter.h"
-#include "platform/BorderForegroundSegmenter.h"
+#include "vision/BorderForegroundSegmenter.h"
 #include "support/LogCapture.h"
 #include "support/SyntheticShots.h"
 

@@ -193,3 +193,21 @@ TEST(RunSensitiveTextDetection, IsDroppedWhenTheReceiverIsGone)
     spin(100);
     EXPECT_EQ(calls, 0);
 }
+
+// A misread character can cut a match short; the box still covers the rest of its token, and
+// the same item read twice (a doubtful line read again) is one box, not two.
+TEST(DetectSensitiveText, BoxCoversTheWholeTokenAndAnItemReadTwiceCountsOnce)
+{
+    // "card=4111-1111-1111-11110": 17 digits, so the pattern takes 13 of them; 25 units of 0.02.
+    const DetectionResult cut = detectSensitiveText({ lineOf("card=4111-1111-1111-11110", QRectF(0.0, 0.1, 0.5, 0.02)) });
+    ASSERT_EQ(cut.count(RedactionKind::card), 1u);
+    EXPECT_NEAR(cut.at(RedactionKind::card)[0].left(), 0.1 - 0.004, 1e-9); // after "card=", not over it
+    EXPECT_NEAR(cut.at(RedactionKind::card)[0].right(), 0.5 + 0.004, 1e-9); // to the last digit
+
+    const RecognizedLine first = lineOf("Server 10.1.2.3", QRectF(0.1, 0.4, 0.3, 0.02));
+    const DetectionResult twice = detectSensitiveText({ first, lineOf("Server 10.1.2.3", QRectF(0.1, 0.4, 0.3, 0.02)) });
+    EXPECT_EQ(twice.at(RedactionKind::ip).size(), 1);
+    // Two different items on one line stay two.
+    const DetectionResult two = detectSensitiveText({ lineOf("10.1.2.3 and 10.4.5.6", QRectF(0.1, 0.5, 0.4, 0.02)) });
+    EXPECT_EQ(two.at(RedactionKind::ip).size(), 2);
+}

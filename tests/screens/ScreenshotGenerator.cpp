@@ -2,6 +2,7 @@
 
 #include "render/SensitiveTextDetector.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QJsonArray>
 #include <QPainter>
@@ -177,14 +178,21 @@ QString sentence(Rng& r, int n)
 // Paints in logical coordinates and records every text run it draws, in device pixels.
 class Canvas {
 public:
-    Canvas(const ShotRecipe& recipe, QColor background)
+    Canvas(const ShotRecipe& recipe, QColor background, Rng& rng)
         : m_scale(recipe.scale)
-        , image(recipe.logicalSize * recipe.scale, QImage::Format_ARGB32_Premultiplied)
+        , image(QSize(qRound(recipe.logicalSize.width() * recipe.scale), qRound(recipe.logicalSize.height() * recipe.scale)),
+              QImage::Format_ARGB32_Premultiplied)
+        , m_rng(rng)
+        , m_varied(recipe.varied)
     {
         image.fill(background);
         painter.begin(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setRenderHint(QPainter::TextAntialiasing);
+        // Windows rarely sit on whole pixels of a scaled or cropped shot.
+        if (recipe.varied)
+            m_offset = QPointF(rng.range(0, 99) / 100.0, rng.range(0, 99) / 100.0);
+        painter.translate(m_offset);
     }
     ~Canvas()
     {
@@ -197,7 +205,16 @@ public:
     void fill(const QRectF& r, const QColor& c, qreal radius = 0)
     {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(c);
+        // Large panels of varied shots are now and then tinted gradients.
+        if (m_varied && r.width() >= 160 && r.height() >= 80 && m_rng.chance(30)) {
+            QLinearGradient g(dev(r).topLeft(), m_rng.chance(50) ? dev(r).bottomLeft() : dev(r).topRight());
+            const int shift = m_rng.range(8, 22);
+            g.setColorAt(0, shade(c, shift));
+            g.setColorAt(1, shade(c, -shift));
+            painter.setBrush(g);
+        } else {
+            painter.setBrush(c);
+        }
         if (radius > 0)
             painter.drawRoundedRect(dev(r), radius * m_scale, radius * m_scale);
         else
@@ -234,21 +251,44 @@ public:
         // Text the window edge would cut is left out, so that the truth holds only what shows.
         if (!QRectF(image.rect()).contains(QRectF(origin.x(), top, fm.horizontalAdvance(text), height)))
             return x + fm.horizontalAdvance(text) / m_scale;
+        if (shadow.alpha()) {
+            painter.setFont(f);
+            painter.setPen(shadow);
+            painter.drawText(origin + QPointF(m_scale, m_scale), text);
+        }
         painter.setFont(f);
         painter.setPen(c);
         painter.drawText(origin, text);
-        texts.append({ text, QRectF(origin.x(), top, fm.horizontalAdvance(text), height).toAlignedRect() });
+        const QPointF at = origin + m_offset;
+        texts.append({ text, QRectF(at.x(), top + m_offset.y(), fm.horizontalAdvance(text), height).toAlignedRect() });
         for (const SensitiveMatch& m : findSensitiveMatches(text)) {
             const qreal from = fm.horizontalAdvance(text.left(m.start));
             const qreal to = fm.horizontalAdvance(text.left(m.start + m.length));
+            QList<QRect> glyphs;
+            for (qsizetype i = m.start; i < m.start + m.length; ++i) {
+                if (text.at(i).isSpace())
+                    continue;
+                const QRectF ink = fm.boundingRect(text.at(i));
+                glyphs.append(ink.translated(at + QPointF(fm.horizontalAdvance(text.left(i)), 0)).toAlignedRect());
+            }
             planted.append({ m.kind, text.mid(m.start, m.length),
-                QRectF(origin.x() + from, top, to - from, height).toAlignedRect() });
+                QRectF(at.x() + from, top + m_offset.y(), to - from, height).toAlignedRect(), glyphs });
         }
         return x + fm.horizontalAdvance(text) / m_scale;
     }
 
-    int m_scale;
+    static QColor shade(const QColor& c, int by)
+    {
+        const QColor hsv = c.toHsv();
+        return QColor::fromHsv(hsv.hsvHue(), hsv.hsvSaturation(), std::clamp(hsv.value() + by, 0, 255), c.alpha());
+    }
+
+    qreal m_scale;
     QImage image;
+    Rng& m_rng;
+    bool m_varied;
+    QPointF m_offset;
+    QColor shadow { 0, 0, 0, 0 }; // drawn one pixel down and right of the text when set
     QPainter painter;
     QList<TruthText> texts;
     QList<PlantedItem> planted;
@@ -262,6 +302,7 @@ struct Scene {
     QString mono; // monospaced family
     qreal w, h;
     bool dense;
+    bool varied;
 
     QFont f(qreal size, bool bold = false) const { return c.font(ui, size, bold); }
     QFont m(qreal size, bool bold = false) const { return c.font(mono, size, bold); }
@@ -365,15 +406,41 @@ void paintMail(Scene& s)
     }
 }
 
+// Colours of a terminal or code editor theme.
+struct CodeColours {
+    QColor bg, fg, keyword, string, comment, number, green, blue, dim;
+};
+
+const QList<CodeColours> darkCodeThemes {
+    { QColor(0x101216), QColor(0xd0d4da), QColor(0xc586c0), QColor(0xce9178), QColor(0x6a9955), QColor(0xb5cea8), QColor(0x7ee787), QColor(0x79c0ff), QColor(0x6e7681) },
+    { QColor(0x282a36), QColor(0xf8f8f2), QColor(0xff79c6), QColor(0xf1fa8c), QColor(0x6272a4), QColor(0xbd93f9), QColor(0x50fa7b), QColor(0x8be9fd), QColor(0x6272a4) },  // purple night
+    { QColor(0x002b36), QColor(0x93a1a1), QColor(0x859900), QColor(0x2aa198), QColor(0x586e75), QColor(0xd33682), QColor(0x859900), QColor(0x268bd2), QColor(0x586e75) },  // teal dark
+    { QColor(0x282c34), QColor(0xabb2bf), QColor(0xc678dd), QColor(0x98c379), QColor(0x5c6370), QColor(0xd19a66), QColor(0x98c379), QColor(0x61afef), QColor(0x5c6370) },
+    { QColor(0x1d2021), QColor(0xebdbb2), QColor(0xfb4934), QColor(0xb8bb26), QColor(0x928374), QColor(0xd3869b), QColor(0xb8bb26), QColor(0x83a598), QColor(0x928374) },  // warm dark
+    { QColor(Qt::black), QColor(0xbbbbbb), QColor(0xff5555), QColor(0xffff55), QColor(0x55ff55), QColor(0x55ffff), QColor(0x55ff55), QColor(0x5555ff), QColor(0x888888) },  // plain console
+    { QColor(0x1e1e2e), QColor(0xcdd6f4), QColor(0xcba6f7), QColor(0xa6e3a1), QColor(0x6c7086), QColor(0xfab387), QColor(0xa6e3a1), QColor(0x89b4fa), QColor(0x7f849c) },
+    { QColor(0x0d1117), QColor(0xc9d1d9), QColor(0xff7b72), QColor(0xa5d6ff), QColor(0x8b949e), QColor(0x79c0ff), QColor(0x3fb950), QColor(0x58a6ff), QColor(0x8b949e) },
+};
+const QList<CodeColours> lightCodeThemes {
+    { QColor(0xfdfdf6), QColor(0x2b2b2b), QColor(0xcf222e), QColor(0x0a3069), QColor(0x6e7781), QColor(0x0550ae), QColor(0x1a7f37), QColor(0x0550ae), QColor(0x8a8a8a) },
+    { QColor(0xfdf6e3), QColor(0x586e75), QColor(0x859900), QColor(0x2aa198), QColor(0x93a1a1), QColor(0xd33682), QColor(0x859900), QColor(0x268bd2), QColor(0x93a1a1) },  // teal light
+    { QColor(0xffffff), QColor(Qt::black), QColor(0x0000ff), QColor(0xa31515), QColor(0x008000), QColor(0x098658), QColor(0x008000), QColor(0x0000ff), QColor(0x808080) },
+    { QColor(0xfafafa), QColor(0x383a42), QColor(0xa626a4), QColor(0x50a14f), QColor(0xa0a1a7), QColor(0x986801), QColor(0x50a14f), QColor(0x4078f2), QColor(0xa0a1a7) },
+};
+
+CodeColours codeColours(Scene& s, bool dark)
+{
+    if (!s.varied)
+        return dark ? darkCodeThemes[0] : lightCodeThemes[0];
+    return dark ? s.r.pick(darkCodeThemes) : s.r.pick(lightCodeThemes);
+}
+
 void paintTerminal(Scene& s)
 {
     const qreal top = s.titleBar(QStringLiteral("admin@build-01: ~"));
     const bool dark = s.pal.window.lightness() < 128 || s.r.chance(60);
-    const QColor bg = dark ? QColor(0x101216) : QColor(0xfdfdf6);
-    const QColor fg = dark ? QColor(0xd0d4da) : QColor(0x2b2b2b);
-    const QColor green = dark ? QColor(0x7ee787) : QColor(0x1a7f37);
-    const QColor blue = dark ? QColor(0x79c0ff) : QColor(0x0550ae);
-    const QColor dim = dark ? QColor(0x6e7681) : QColor(0x8a8a8a);
+    const CodeColours theme = codeColours(s, dark);
+    const QColor bg = theme.bg, fg = theme.fg, green = theme.green, blue = theme.blue, dim = theme.dim;
     s.c.fill({ 0, top, s.w, s.h - top }, bg);
     const qreal size = s.dense ? 12 : 13, lh = s.dense ? 15 : 17;
     qreal y = top + 20;
@@ -529,11 +596,10 @@ void paintCode(Scene& s)
 {
     const qreal top = s.titleBar(QStringLiteral("config.ts \u2014 server"));
     const bool dark = s.pal.window.lightness() < 128;
-    const QColor bg = s.pal.codeBg, fg = dark ? QColor(0xd4d4d4) : QColor(0x24292f);
-    const QColor keyword = dark ? QColor(0xc586c0) : QColor(0xcf222e);
-    const QColor string = dark ? QColor(0xce9178) : QColor(0x0a3069);
-    const QColor comment = dark ? QColor(0x6a9955) : QColor(0x6e7781);
-    const QColor number = dark ? QColor(0xb5cea8) : QColor(0x0550ae);
+    const CodeColours theme = codeColours(s, dark);
+    const QColor bg = s.varied ? theme.bg : s.pal.codeBg;
+    const QColor fg = s.varied ? theme.fg : dark ? QColor(0xd4d4d4) : QColor(0x24292f);
+    const QColor keyword = theme.keyword, string = theme.string, comment = theme.comment, number = theme.number;
     const qreal side = 220;
     s.c.fill({ 0, top, side, s.h - top }, s.pal.sidebar);
     qreal y = top + 26;
@@ -711,9 +777,201 @@ void paintWeb(Scene& s)
     }
 }
 
+
+// A log viewer: timestamps, levels and JSON records with secrets inside long lines.
+void paintLog(Scene& s)
+{
+    const qreal top = s.titleBar(QStringLiteral("journal \u2014 api-gateway"));
+    const bool dark = s.pal.window.lightness() < 128 || s.r.chance(50);
+    const CodeColours theme = codeColours(s, dark);
+    s.c.fill({ 0, top, s.w, s.h - top }, theme.bg);
+    const qreal size = s.r.pick(QList<qreal> { 11, 12, 13, 14 }), lh = size + s.r.range(3, 7);
+    const QStringList levels { "INFO", "WARN", "DEBUG", "ERROR" };
+    const QList<QColor> levelColours { theme.green, theme.number, theme.dim, theme.keyword };
+    qreal y = top + lh + 4;
+    while (y < s.h - 8) {
+        const QString stamp = QStringLiteral("2024-0%1-%2T%3:%4:%5Z")
+                                  .arg(s.r.range(1, 9))
+                                  .arg(s.r.range(10, 28))
+                                  .arg(s.r.range(10, 23))
+                                  .arg(s.r.minutes())
+                                  .arg(s.r.minutes());
+        qreal x = s.c.text(10, y, stamp + u' ', s.m(size), theme.dim);
+        const int level = s.r.range(0, 3);
+        x = s.c.text(x, y, levels[level].leftJustified(6), s.m(size, true), levelColours[level]);
+        QString message;
+        switch (s.r.range(0, 7)) {
+        case 0: message = QStringLiteral("{\"user\":\"%1\",\"ip\":\"%2\",\"status\":%3}").arg(email(s.r), ip(s.r)).arg(s.r.range(200, 503)); break;
+        case 1: message = QStringLiteral("auth ok key=%1 client=%2").arg(apiKey(s.r), ip(s.r)); break;
+        case 2: message = QStringLiteral("{\"amount\":\"%1\",\"order\":\"%2\"}").arg(money(s.r), distractor(s.r)); break;
+        case 3: message = QStringLiteral("payment card=%1 accepted").arg(card(s.r)); break;
+        case 4: message = QStringLiteral("connect from %1 port %2").arg(ip(s.r)).arg(s.r.range(1024, 65000)); break;
+        case 5: message = QStringLiteral("\"Authorization\": \"Bearer %1\"").arg(apiKey(s.r)); break;
+        case 6: message = sentence(s.r, 5) + u' ' + distractor(s.r); break;
+        default: message = QStringLiteral("notify %1 via sms").arg(email(s.r)); break;
+        }
+        s.c.text(x, y, message, s.m(size), theme.fg);
+        y += lh;
+    }
+}
+
+// A smooth photo-like wallpaper: colour blobs over a gradient, with fine grain.
+void paintWallpaper(Scene& s)
+{
+    QPainter& p = s.c.painter;
+    const QRectF all = s.c.dev({ 0, 0, s.w, s.h });
+    QLinearGradient base(all.topLeft(), all.bottomRight());
+    base.setColorAt(0, QColor::fromHsv(s.r.range(0, 359), s.r.range(60, 200), s.r.range(60, 220)));
+    base.setColorAt(1, QColor::fromHsv(s.r.range(0, 359), s.r.range(60, 200), s.r.range(40, 200)));
+    p.fillRect(all, base);
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 14; ++i) {
+        const QPointF c(s.r.range(0, int(all.width())), s.r.range(0, int(all.height())));
+        const qreal radius = s.r.range(int(all.width() / 12), int(all.width() / 3));
+        QRadialGradient g(c, radius);
+        const QColor colour = QColor::fromHsv(s.r.range(0, 359), s.r.range(40, 230), s.r.range(40, 250), s.r.range(60, 160));
+        g.setColorAt(0, colour);
+        g.setColorAt(1, QColor(colour.red(), colour.green(), colour.blue(), 0));
+        p.setBrush(g);
+        p.drawEllipse(c, radius, radius);
+    }
+    // Leaves, grass or sand: fine texture everywhere.
+    QImage& img = s.c.image;
+    const int amplitude = s.r.range(4, 14);
+    for (int y = 0; y < img.height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            const int d = s.r.range(-amplitude, amplitude);
+            row[x] = qRgb(std::clamp(qRed(row[x]) + d, 0, 255), std::clamp(qGreen(row[x]) + d, 0, 255),
+                std::clamp(qBlue(row[x]) + d, 0, 255));
+        }
+    }
+}
+
+// A desktop: text straight on a wallpaper (icon labels, a clock), a sticky note and a
+// notification over it.
+void paintDesktop(Scene& s)
+{
+    paintWallpaper(s);
+    s.c.shadow = QColor(0, 0, 0, 150);
+    const QString clock = QStringLiteral("%1:%2").arg(s.r.range(7, 22)).arg(s.r.minutes());
+    s.c.text(s.w - 260, 120, clock, s.f(64, true), QColor(Qt::white));
+    s.c.text(s.w - 260, 150, sentence(s.r, 3), s.f(16), QColor(0xf0f0f0));
+    qreal y = 60;
+    for (int i = 0; i < 6 && y < s.h - 60; ++i) {
+        s.c.fill({ 40, y, 48, 48 }, QColor::fromHsv(s.r.range(0, 359), 120, 230), 10);
+        QString label;
+        switch (s.r.range(0, 4)) {
+        case 0: label = ip(s.r) + QStringLiteral(".rdp"); break;
+        case 1: label = email(s.r); break;
+        case 2: label = s.r.pick(words) + QStringLiteral("-notes.txt"); break;
+        case 3: label = distractor(s.r); break;
+        default: label = money(s.r) + QStringLiteral(" receipt.pdf"); break;
+        }
+        s.c.text(24, y + 66, label, s.f(12, true), QColor(Qt::white));
+        y += 100;
+    }
+    s.c.shadow = QColor(0, 0, 0, 0);
+    // A sticky note.
+    const qreal nx = s.w * 0.35, ny = 80;
+    s.c.fill({ nx, ny, 340, 230 }, QColor(0xfff3a3), 6);
+    const QColor ink(0x3b3320);
+    qreal ly = ny + 40;
+    for (const QString& line : { QStringLiteral("Wifi ") + ip(s.r), phone(s.r), email(s.r), QStringLiteral("pin ") + s.r.digits(4),
+             QStringLiteral("rent ") + money(s.r), apiKey(s.r).left(36) }) {
+        s.c.text(nx + 18, ly, line, s.f(16), ink);
+        ly += 30;
+    }
+    // A translucent notification.
+    const qreal tx = s.w - 420, ty = s.h - 200;
+    s.c.fill({ tx, ty, 380, 110 }, QColor(20, 20, 24, 200), 14);
+    s.c.text(tx + 18, ty + 32, QStringLiteral("New sign-in"), s.f(14, true), QColor(Qt::white));
+    s.c.text(tx + 18, ty + 58, QStringLiteral("from ") + ip(s.r), s.f(13), QColor(0xdddddd));
+    s.c.text(tx + 18, ty + 84, email(s.r), s.f(13), QColor(0xbbbbbb));
+    // A terminal window over the wallpaper.
+    const qreal wx = s.w * 0.3, wy = s.h * 0.5;
+    const CodeColours theme = codeColours(s, true);
+    s.c.fill({ wx, wy, 520, 200 }, theme.bg, 8);
+    qreal ty2 = wy + 26;
+    for (int i = 0; i < 6; ++i) {
+        const QString line = i % 2 ? QStringLiteral("$ curl -H 'X-Key: ") + apiKey(s.r) + u'\'' : QStringLiteral("$ ping ") + ip(s.r);
+        s.c.text(wx + 12, ty2, line, s.m(13), i % 2 ? theme.fg : theme.green);
+        ty2 += 28;
+    }
+}
+
+// An admin dashboard in a dark theme: figure cards, a form of amounts and a server list.
+void paintDashboard(Scene& s)
+{
+    const qreal top = s.titleBar(QStringLiteral("Billing \u2014 Admin"));
+    const QColor panel = s.pal.card;
+    qreal x = 24, y = top + 24;
+    for (int i = 0; i < 4 && x + 220 < s.w; ++i) {
+        s.c.fill({ x, y, 220, 96 }, panel, 12);
+        s.c.text(x + 16, y + 28, QStringList { "Revenue", "Refunds", "Balance", "Payouts" }[i], s.f(12), s.pal.secondary);
+        s.c.text(x + 16, y + 68, money(s.r), s.f(s.r.range(18, 28), true), s.pal.text);
+        x += 240;
+    }
+    y += 130;
+    const qreal formW = std::min<qreal>(560, s.w / 2 - 40);
+    s.c.fill({ 24, y, formW, s.h - y - 24 }, panel, 12);
+    qreal fy = y + 36;
+    const QList<std::pair<QString, std::function<QString(Rng&)>>> rows { { "Invoice total", money }, { "Card", card },
+        { "Billing email", email }, { "Support line", phone }, { "Webhook secret", apiKey }, { "Tax", money },
+        { "Reference", distractor }, { "Gateway", ip } };
+    for (const auto& [label, make] : rows) {
+        if (fy + 30 > s.h - 30)
+            break;
+        s.c.text(40, fy, label, s.f(13), s.pal.secondary);
+        s.c.text(200, fy, make(s.r), s.f(13), s.pal.text);
+        fy += 34;
+    }
+    const qreal lx = 24 + formW + 24;
+    if (lx + 300 < s.w) {
+        s.c.fill({ lx, y, s.w - lx - 24, s.h - y - 24 }, panel, 12);
+        qreal sy = y + 36;
+        while (sy < s.h - 40) {
+            const bool up = s.r.chance(70);
+            s.c.circle({ lx + 24, sy - 5 }, 5, up ? s.pal.success : s.pal.danger);
+            s.c.text(lx + 40, sy, QStringLiteral("node-%1").arg(s.r.range(1, 40)), s.m(13), s.pal.text);
+            s.c.text(lx + 160, sy, ip(s.r), s.m(13), s.pal.secondary);
+            if (lx + 420 < s.w)
+                s.c.text(lx + 330, sy, distractor(s.r), s.f(12), s.pal.faint);
+            sy += 28;
+        }
+    }
+}
+
 const QStringList uiFamilies { "DejaVu Sans", "Liberation Sans", "Cantarell", "DejaVu Serif", "DejaVu Sans Condensed",
     "Liberation Serif" };
 const QStringList monoFamilies { "DejaVu Sans Mono", "Liberation Mono" };
+// The tuning and the evaluation fonts share none.
+const QStringList tuningUiFamilies { "DejaVu Sans", "Liberation Sans", "Cantarell", "DejaVu Serif", "FreeSans", "Roboto" };
+const QStringList tuningMonoFamilies { "DejaVu Sans Mono", "Liberation Mono", "Hack", "Inconsolata", "Noto Mono", "FreeMono" };
+const QStringList evaluationUiFamilies { "Arimo", "Lato", "Open Sans", "Tinos", "Roboto Condensed", "FreeSerif" };
+const QStringList evaluationMonoFamilies { "JetBrains Mono", "Fira Code", "Cousine", "Anonymous Pro", "Noto Sans Mono" };
+
+// Tinted windows: the same roles, the hue and brightness of the surfaces moved a little.
+void vary(Palette& pal, Rng& r, bool dark)
+{
+    const int hue = r.range(0, 359), saturation = r.range(10, 60);
+    const auto tint = [&](QColor& c, int valueShift) {
+        const QColor hsv = c.toHsv();
+        c = QColor::fromHsv(hue, std::min(255, saturation + hsv.hsvSaturation() / 3),
+            std::clamp(hsv.value() + valueShift, 0, 255));
+    };
+    const int shift = dark ? r.range(-10, 25) : r.range(-25, 0);
+    for (QColor* c : { &pal.window, &pal.sidebar, &pal.card, &pal.field, &pal.titleBar, &pal.codeBg, &pal.bubbleOther })
+        tint(*c, shift);
+    if (r.chance(50)) {
+        const QColor text = dark ? QColor::fromHsv(hue, r.range(0, 60), r.range(200, 255))
+                                 : QColor::fromHsv(hue, r.range(0, 80), r.range(0, 70));
+        pal.text = text;
+        pal.onBubbleOther = text;
+    }
+    pal.accent = QColor::fromHsv(r.range(0, 359), r.range(150, 230), r.range(150, 230));
+    pal.selection = pal.accent.darker(115);
+}
 
 QString layoutName(ShotLayout layout)
 {
@@ -725,6 +983,9 @@ QString layoutName(ShotLayout layout)
     case ShotLayout::code: return QStringLiteral("code");
     case ShotLayout::table: return QStringLiteral("table");
     case ShotLayout::web: return QStringLiteral("web");
+    case ShotLayout::log: return QStringLiteral("log");
+    case ShotLayout::desktop: return QStringLiteral("desktop");
+    case ShotLayout::dashboard: return QStringLiteral("dashboard");
     }
     return {};
 }
@@ -738,21 +999,25 @@ QJsonObject rectJson(const QRect& r)
 
 QString shotName(const ShotRecipe& recipe)
 {
-    return QStringLiteral("%1-%2-%3x-s%4%5")
+    return QStringLiteral("%1-%2-%3x-s%4%5%6")
         .arg(layoutName(recipe.layout), recipe.theme == ShotTheme::dark ? QStringLiteral("dark") : QStringLiteral("light"))
         .arg(recipe.scale)
         .arg(recipe.seed)
-        .arg(recipe.dense ? QStringLiteral("-dense") : QString());
+        .arg(recipe.dense ? QStringLiteral("-dense") : QString())
+        .arg(recipe.jpegQuality > 0 ? QStringLiteral("-q%1").arg(recipe.jpegQuality) : QString());
 }
 
 GeneratedShot generateShot(const ShotRecipe& recipe)
 {
     Rng rng(recipe.seed * 7919u + quint32(recipe.layout) * 31u + quint32(recipe.theme));
-    const Palette pal = paletteFor(recipe.theme);
-    Canvas canvas(recipe, pal.window);
+    Palette pal = paletteFor(recipe.theme);
+    if (recipe.varied)
+        vary(pal, rng, recipe.theme == ShotTheme::dark);
+    Canvas canvas(recipe, pal.window, rng);
     const QString ui = recipe.family.isEmpty() ? uiFamilies.at(int(recipe.seed % uiFamilies.size())) : recipe.family;
-    const QString mono = monoFamilies.at(int(recipe.seed % monoFamilies.size()));
-    Scene scene { canvas, rng, pal, ui, mono, qreal(recipe.logicalSize.width()), qreal(recipe.logicalSize.height()), recipe.dense };
+    const QString mono = recipe.mono.isEmpty() ? monoFamilies.at(int(recipe.seed % monoFamilies.size())) : recipe.mono;
+    Scene scene { canvas, rng, pal, ui, mono, qreal(recipe.logicalSize.width()), qreal(recipe.logicalSize.height()), recipe.dense,
+        recipe.varied };
     switch (recipe.layout) {
     case ShotLayout::mail: paintMail(scene); break;
     case ShotLayout::terminal: paintTerminal(scene); break;
@@ -761,11 +1026,21 @@ GeneratedShot generateShot(const ShotRecipe& recipe)
     case ShotLayout::code: paintCode(scene); break;
     case ShotLayout::table: paintTable(scene); break;
     case ShotLayout::web: paintWeb(scene); break;
+    case ShotLayout::log: paintLog(scene); break;
+    case ShotLayout::desktop: paintDesktop(scene); break;
+    case ShotLayout::dashboard: paintDashboard(scene); break;
     }
     canvas.painter.end();
     GeneratedShot shot;
     shot.name = shotName(recipe);
     shot.image = canvas.image.convertToFormat(QImage::Format_RGB32);
+    if (recipe.jpegQuality > 0) {
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        shot.image.save(&buffer, "JPEG", recipe.jpegQuality);
+        shot.image = QImage::fromData(jpeg, "JPEG").convertToFormat(QImage::Format_RGB32);
+    }
     // Runs clipped by the window edge are not on the shot.
     const QRect bounds = shot.image.rect();
     for (const TruthText& t : canvas.texts)
@@ -790,12 +1065,82 @@ QList<ShotRecipe> standardShotRecipes()
                 recipe.theme = theme;
                 recipe.scale = scale;
                 recipe.seed = seed++;
+                recipe.family = uiFamilies.at(int(recipe.seed % uiFamilies.size()));
+                recipe.mono = monoFamilies.at(int(recipe.seed % monoFamilies.size()));
                 recipe.logicalSize = scale == 1 ? QSize(1280, 800) : QSize(1440, 900);
                 recipes.append(recipe);
             }
         }
     }
     return recipes;
+}
+
+namespace {
+
+// Varied shots of every layout: each with its own zoom (glyphs of 9 to 32 pixels), theme, fonts,
+// window size and now and then JPEG.
+QList<ShotRecipe> variedRecipes(const QList<ShotLayout>& layouts, const QStringList& ui, const QStringList& mono,
+    quint32 firstSeed, int perLayout)
+{
+    QList<ShotRecipe> recipes;
+    Rng r(firstSeed);
+    static const QList<qreal> zooms { 0.75, 0.8, 0.9, 1, 1.1, 1.25, 1.4, 1.5, 1.6, 1.75, 2, 2.25 };
+    quint32 seed = firstSeed;
+    for (ShotLayout layout : layouts) {
+        for (int i = 0; i < perLayout; ++i) {
+            ShotRecipe recipe;
+            recipe.layout = layout;
+            recipe.theme = i % 2 ? ShotTheme::dark : ShotTheme::light;
+            recipe.scale = r.pick(zooms);
+            recipe.family = r.pick(ui);
+            recipe.mono = r.pick(mono);
+            recipe.seed = seed++;
+            recipe.varied = true;
+            const int width = r.range(1100, 1500);
+            recipe.logicalSize = QSize(width, width * r.range(58, 70) / 100);
+            // Keep shots within a 2880-pixel-wide screen.
+            while (recipe.logicalSize.width() * recipe.scale > 2880)
+                recipe.logicalSize -= QSize(100, 62);
+            if (r.chance(20))
+                recipe.jpegQuality = r.range(60, 92);
+            recipes.append(recipe);
+        }
+    }
+    return recipes;
+}
+
+} // namespace
+
+QList<ShotRecipe> tuningShotRecipes()
+{
+    QList<ShotRecipe> recipes = standardShotRecipes();
+    recipes += variedRecipes({ ShotLayout::mail, ShotLayout::terminal, ShotLayout::settings, ShotLayout::chat, ShotLayout::code,
+                                 ShotLayout::table, ShotLayout::web, ShotLayout::log, ShotLayout::desktop },
+        tuningUiFamilies, tuningMonoFamilies, 1000, 4);
+    return recipes;
+}
+
+QList<ShotRecipe> evaluationShotRecipes()
+{
+    return variedRecipes({ ShotLayout::mail, ShotLayout::terminal, ShotLayout::settings, ShotLayout::chat, ShotLayout::code,
+                             ShotLayout::table, ShotLayout::web, ShotLayout::log, ShotLayout::desktop, ShotLayout::dashboard },
+        evaluationUiFamilies, evaluationMonoFamilies, 500000, 5);
+}
+
+QImage withGrain(const QImage& image, int amplitude, quint32 seed)
+{
+    QImage out = image.convertToFormat(QImage::Format_RGB32);
+    Rng r(seed);
+    for (int y = 0; y < out.height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const QRgb p = row[x];
+            row[x] = qRgb(std::clamp(qRed(p) + r.range(-amplitude, amplitude), 0, 255),
+                std::clamp(qGreen(p) + r.range(-amplitude, amplitude), 0, 255),
+                std::clamp(qBlue(p) + r.range(-amplitude, amplitude), 0, 255));
+        }
+    }
+    return out;
 }
 
 ShotRecipe denseShotRecipe()
@@ -836,6 +1181,22 @@ bool boxCoversItem(const QRectF& detection, const QRect& item)
         return false;
     return overlap.width() >= 0.7 * item.width() && overlap.height() >= 0.4 * item.height()
         && detection.height() <= 3.0 * item.height() && detection.width() <= 2.0 * item.width() + 0.02 * 2880;
+}
+
+QList<QRect> uncoveredGlyphs(const GeneratedShot& shot, const PlantedItem& item, const DetectionResult& result, int margin)
+{
+    const QSizeF size = shot.image.size();
+    QList<QRectF> boxes;
+    if (auto it = result.find(item.kind); it != result.end())
+        for (const QRectF& r : it->second)
+            boxes.append(QRectF(r.x() * size.width(), r.y() * size.height(), r.width() * size.width(), r.height() * size.height()));
+    QList<QRect> uncovered;
+    for (const QRect& glyph : item.glyphs) {
+        const QRectF wanted = QRectF(glyph).adjusted(-margin, -margin, margin, margin).intersected(QRectF(shot.image.rect()));
+        if (std::none_of(boxes.begin(), boxes.end(), [&](const QRectF& b) { return b.contains(wanted); }))
+            uncovered.append(glyph);
+    }
+    return uncovered;
 }
 
 DetectionScore scoreDetections(const GeneratedShot& shot, const DetectionResult& result)

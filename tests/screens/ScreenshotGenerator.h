@@ -15,17 +15,21 @@
 // planted among distractors. The ground truth is what the detector's patterns find in the text as
 // drawn, one drawn run (a line, a cell, a field) at a time.
 
-enum class ShotLayout { mail, terminal, settings, chat, code, table, web };
+enum class ShotLayout { mail, terminal, settings, chat, code, table, web, log, desktop, dashboard };
 enum class ShotTheme { light, dark };
 
 struct ShotRecipe {
     ShotLayout layout = ShotLayout::mail;
     ShotTheme theme = ShotTheme::light;
-    int scale = 1;                 // device pixels per logical pixel
+    qreal scale = 1;               // device pixels per logical pixel (any zoom, not only 1x and 2x)
     QString family;                // UI font family; empty picks one from the seed
+    QString mono;                  // monospaced family; empty picks one from the seed
     quint32 seed = 1;
     QSize logicalSize { 1280, 800 };
     bool dense = false;            // fill every pane with text (benchmarks)
+    // Tinted and gradient panels, other terminal and editor themes, sub-pixel placement.
+    bool varied = false;
+    int jpegQuality = 0;           // 1 to 100: the shot went through JPEG at this quality
 };
 
 // One drawn run of text and its box in image pixels.
@@ -39,6 +43,7 @@ struct PlantedItem {
     RedactionKind kind;
     QString text;
     QRect box;
+    QList<QRect> glyphs; // the ink of each character but blanks, in image pixels
 };
 
 struct GeneratedShot {
@@ -53,8 +58,20 @@ GeneratedShot generateShot(const ShotRecipe& recipe);
 // A stable name for a recipe, usable as a file name ("mail-dark-2x-s3").
 QString shotName(const ShotRecipe& recipe);
 
-// The evaluation set: every layout in both themes at 1x and 2x, with several fonts and seeds.
+// The fixed set the unit tests read: the first seven layouts in both themes at 1x and 2x.
 QList<ShotRecipe> standardShotRecipes();
+
+// The set the recogniser is tuned on: the standard set and varied shots (zooms giving glyphs of 9
+// to 32 pixels, tinted panels, dark terminals and editors, logs, desktops, JPEG) in the tuning
+// fonts.
+QList<ShotRecipe> tuningShotRecipes();
+// The held-out set, never tuned on: other seeds, other fonts (among them monospaced fonts with
+// dotted and slashed zeros), zooms and a layout the tuning set lacks.
+QList<ShotRecipe> evaluationShotRecipes();
+
+// Uniform grain of +-amplitude per channel, the same for the same seed (text over a photo or a
+// re-compressed shot).
+QImage withGrain(const QImage& image, int amplitude, quint32 seed);
 
 // A dense 2880x1800 (2x) shot full of text, with planted e-mail addresses and API keys among
 // the other kinds: the benchmark's page.
@@ -74,3 +91,8 @@ struct DetectionScore {
     QList<std::pair<RedactionKind, QRectF>> falseDetections;
 };
 DetectionScore scoreDetections(const GeneratedShot& shot, const DetectionResult& result);
+
+// The glyphs of a planted item that no detection box of its kind (image pixels) covers whole
+// with `margin` pixels to spare: a readable first or last character leaks the secret.
+QList<QRect> uncoveredGlyphs(const GeneratedShot& shot, const PlantedItem& item, const DetectionResult& result,
+    int margin = 1);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/TextRecognizer.h"
+#include "vision/TextRecognizer.h"
 
 #include <QSize>
 #include <QString>

@@ -93,3 +93,42 @@ TEST(ScreenshotGenerator, PlantsItemsOverTheirOwnInkAndRepeatsItself)
     }
     EXPECT_TRUE(email && key);
 }
+
+// The held-out set must stay unseen: no seed or font of it is in the tuning set. Varied shots
+// plant their items over their own ink too, and their text spans small to large glyphs.
+TEST(ScreenshotGenerator, TheEvaluationSetSharesNoSeedOrFontWithTheTuningSetAndVariesItsText)
+{
+    const QList<ShotRecipe> tuning = tuningShotRecipes(), evaluation = evaluationShotRecipes();
+    QSet<quint32> tuningSeeds;
+    QSet<QString> tuningFonts;
+    QSet<ShotLayout> tuningLayouts;
+    for (const ShotRecipe& r : tuning) {
+        tuningSeeds.insert(r.seed);
+        tuningFonts << r.family << r.mono;
+        tuningLayouts.insert(r.layout);
+    }
+    bool newLayout = false;
+    for (const ShotRecipe& r : evaluation) {
+        EXPECT_FALSE(tuningSeeds.contains(r.seed)) << r.seed;
+        EXPECT_FALSE(tuningFonts.contains(r.family)) << r.family.toStdString();
+        EXPECT_FALSE(tuningFonts.contains(r.mono)) << r.mono.toStdString();
+        newLayout = newLayout || !tuningLayouts.contains(r.layout);
+    }
+    EXPECT_TRUE(newLayout);
+
+    int smallest = 1000, largest = 0;
+    for (qsizetype i = 0; i < evaluation.size(); i += 4) {
+        const GeneratedShot shot = generateShot(evaluation[i]);
+        EXPECT_FALSE(shot.planted.isEmpty()) << shot.name.toStdString();
+        for (const PlantedItem& item : shot.planted) {
+            ASSERT_TRUE(shot.image.rect().contains(item.box)) << shot.name.toStdString();
+            ASSERT_FALSE(item.glyphs.isEmpty());
+            for (const QRect& glyph : item.glyphs)
+                EXPECT_TRUE(item.box.adjusted(-2, -2, 2, 2).contains(glyph)) << shot.name.toStdString() << ' ' << item.text.toStdString();
+            smallest = std::min(smallest, item.box.height());
+            largest = std::max(largest, item.box.height());
+        }
+    }
+    EXPECT_LE(smallest, 12);
+    EXPECT_GE(largest, 32);
+}

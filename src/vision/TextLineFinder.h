@@ -20,13 +20,3 @@ struct TextLineBox {
 // several threads; the default runs them in turn. Lines come in reading order.
 QList<TextLineBox> findTextLines(const QImage& page,
     const std::function<void(int, const std::function<void(int)>&)>& parallelFor = {});
-
-// The line's pixels as Tesseract reads best: grey, dark text on white, the local contrast
-// stretched, scaled so that its glyphs are about `targetHeight` pixels tall, with a white margin
-// of `padding` pixels. A point p of the image lies at origin + p / scale on the page.
-struct LineImage {
-    QImage image; // Format_Grayscale8
-    double scale = 1;
-    QPointF origin;
-};
-LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding);

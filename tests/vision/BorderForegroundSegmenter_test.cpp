@@ -1,4 +1,4 @@
-#include "platform/BorderForegroundSegmenter.h"
+#include "vision/BorderForegroundSegmenter.h"
 
 #include "support/SyntheticShots.h"
 

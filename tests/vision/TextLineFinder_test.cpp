@@ -1,4 +1,5 @@
-#include "platform/TextLineFinder.h"
+#include "vision/TextLineFinder.h"
+#include "vision/LineImage.h"
 
 #include <QFont>
 #include <QFontMetrics>

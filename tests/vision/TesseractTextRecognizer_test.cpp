@@ -1,4 +1,4 @@
-#include "platform/TesseractTextRecognizer.h"
+#include "vision/TesseractTextRecognizer.h"
 
 #include "render/SensitiveTextDetector.h"
 #include "screens/ScreenshotGenerator.h"
@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QThread>
 #include <QThreadPool>
 #include <QRandomGenerator>
 #include <QtConcurrent/QtConcurrentRun>
@@ -212,6 +213,20 @@ TEST(TesseractTextRecognizer, TransparentAndOversizedPagesKeepTheirGeometry)
     ASSERT_EQ(texts(r), QStringList { "10.1.2.3" });
     EXPECT_NEAR(r.lines[0].box.left(), 0.5, 0.02);
 
+    // White text on a transparent layer would vanish on white.
+    for (const QImage::Format format : { QImage::Format_ARGB32_Premultiplied, QImage::Format_ARGB32 }) {
+        QImage light(400, 60, format);
+        light.fill(Qt::transparent);
+        QPainter p(&light);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(14);
+        p.setFont(f);
+        p.setPen(QColor(0xf4f4f4));
+        p.drawText(QPoint(40, 35), QStringLiteral("jane@acme.io"));
+        p.end();
+        EXPECT_EQ(texts(recognizer().recognize(light)), QStringList { "jane@acme.io" }) << format;
+    }
+
     // Past the pixel budget the page is scaled down, and fractions still point at the text.
     const QImage big = textImage({ 7000, 4000 }, { { { 5250, 3000 }, QStringLiteral("Contact jane.doe@example.com") } }, 40);
     r = recognizer().recognize(big);
@@ -249,6 +264,86 @@ TEST(TesseractTextRecognizer, ReadsJpegCompressedShots)
         EXPECT_GE(s.found.size(), 0.85 * planted) << name.toStdString() << ": " << s.found.size() << " of " << planted;
         EXPECT_LE(s.falseDetections.size(), 1) << name.toStdString();
     }
+}
+
+// A box that leaves the first or last character readable leaks the secret: every glyph of every
+// found item lies inside one box of its kind, with a pixel to spare, whatever the font and zoom.
+TEST(TesseractTextRecognizer, RedactionBoxesCoverEveryGlyphOfTheFoundItems)
+{
+    int checked = 0;
+    for (const ShotRecipe& recipe : tuningShotRecipes()) {
+        const QString name = shotName(recipe);
+        if (!recipe.varied || !(name.startsWith("settings-") || name.startsWith("log-") || name.startsWith("code-")
+                                   || name.startsWith("table-")))
+            continue;
+        if (recipe.seed % 3 != 0)
+            continue;
+        const GeneratedShot shot = generateShot(recipe);
+        const DetectionResult result = detectSensitiveText(recognizer().recognize(shot.image).lines);
+        for (const PlantedItem& item : scoreDetections(shot, result).found) {
+            ++checked;
+            const QList<QRect> uncovered = uncoveredGlyphs(shot, item, result);
+            EXPECT_TRUE(uncovered.isEmpty()) << name.toStdString() << ' ' << item.text.toStdString() << ": "
+                                             << uncovered.size() << " glyphs uncovered";
+        }
+    }
+    EXPECT_GE(checked, 40);
+}
+
+// An item that throws must neither end the process from a worker nor free, by unwinding the
+// caller, what the other workers still use: the loop stops, waits for them and rethrows.
+TEST(TesseractTextRecognizer, AnExceptionInTheParallelLoopStopsItAfterEveryWorkerIsDone)
+{
+    TesseractTextRecognizer own(4);
+    for (const int thrower : { 0, 3, 57 }) {
+        std::atomic<int> running { 0 }, started { 0 };
+        bool caught = false;
+        try {
+            own.parallelFor(200, [&](int i) {
+                ++started;
+                ++running;
+                QThread::usleep(200);
+                --running;
+                if (i == thrower)
+                    throw std::runtime_error("bad line");
+            });
+        } catch (const std::runtime_error& e) {
+            caught = std::string(e.what()) == "bad line";
+        }
+        EXPECT_TRUE(caught) << thrower;
+        EXPECT_EQ(running.load(), 0) << thrower; // nobody still inside an item
+        EXPECT_LT(started.load(), 200) << thrower; // the rest was skipped
+    }
+    // The workers are still there for the next loop.
+    std::atomic<int> done { 0 };
+    own.parallelFor(50, [&](int) { ++done; });
+    EXPECT_EQ(done.load(), 50);
+}
+
+// Text over a busy photo-like texture has no flat background for the line finder; the page is
+// then read whole, and the address on it is still found.
+TEST(TesseractTextRecognizer, TextOnABusyTextureIsReadFromTheWholePage)
+{
+    QImage image(900, 300, QImage::Format_RGB32);
+    QRandomGenerator random(11);
+    for (int y = 0; y < image.height(); y += 3)
+        for (int x = 0; x < image.width(); x += 3) {
+            const int v = 120 + int(random.bounded(90));
+            QPainter(&image).fillRect(x, y, 3, 3, QColor(v, v - 20, 90 + int(random.bounded(60))));
+        }
+    {
+        QPainter p(&image);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(30);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(QColor(0x111111));
+        p.drawText(QPoint(40, 120), QStringLiteral("jane.doe@example.com"));
+        p.drawText(QPoint(40, 220), QStringLiteral("Server 10.42.7.19"));
+    }
+    const DetectionResult result = detectSensitiveText(recognizer().recognize(image).lines);
+    EXPECT_EQ(result.count(RedactionKind::email), 1u);
+    EXPECT_EQ(result.count(RedactionKind::ip), 1u);
 }
 
 // Engines cost about ten megabytes each: one is loaded at start, the rest when work comes, and

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ForegroundSegmenter.h"
+#include "vision/ForegroundSegmenter.h"
 
 // Segments a screenshot from its own border: the pixels along the edge are taken as evidence of
 // the background (a few dominant colours, or a smooth gradient fitted to them), the background

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/TextRecognizer.h"
+#include "vision/TextLineFinder.h"
+#include "vision/TextRecognizer.h"
 
 #include <QMutex>
 #include <QThreadPool>
@@ -37,14 +38,20 @@ public:
     // Engines alive: free, in use or being loaded.
     int engineCount() const;
 
+    // Runs body(i) for i in [0, n) on the workers and the calling thread. When an item throws,
+    // the items not yet started are skipped and the first exception is rethrown to the caller
+    // once every worker has stopped.
+    void parallelFor(int n, const std::function<void(int)>& body);
+
     // Pages larger than this many pixels are scaled down first, so time and memory stay bounded.
     static constexpr qint64 kMaxPixels = 24'000'000;
 
 private:
     using Engine = tesseract::TessBaseAPI;
     std::unique_ptr<Engine> acquire(QString* error);
+    // The lines of a whole-page reading in strips, but those over `found`.
+    QList<RecognizedLine> readWholePage(const QImage& page, const QList<TextLineBox>& found);
     void release(std::unique_ptr<Engine> engine);
-    void parallelFor(int n, const std::function<void(int)>& body);
 
     QString m_dataPath;
     std::unique_ptr<Engine> createEngine(QString* error) const;

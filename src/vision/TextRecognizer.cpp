@@ -1,6 +1,6 @@
-#include "platform/TextRecognizer.h"
+#include "vision/TextRecognizer.h"
 
-#include "platform/TesseractTextRecognizer.h"
+#include "vision/TesseractTextRecognizer.h"
 
 #include <QCoreApplication>
 #include <QThreadPool>

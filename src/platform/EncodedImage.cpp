@@ -1,0 +1,20 @@
+#include "platform/EncodedImage.h"
+
+#include "platform/RoadTrace.h"
+
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+EncodedImage EncodedImage::start(const QImage& image, const PngEncodeFunction& encoder, QThreadPool* pool)
+{
+    EncodedImage encoded;
+    encoded.m_image = image;
+    encoded.m_png = QtConcurrent::run(pool ? pool : QThreadPool::globalInstance(),
+        [encoder](const QImage& written) {
+            QByteArray png = encoder(written);
+            traceRoad("encoded");
+            return png;
+        },
+        image);
+    return encoded;
+}

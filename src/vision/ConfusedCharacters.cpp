@@ -1,0 +1,166 @@
+#include "vision/ConfusedCharacters.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+bool isDigitLike(QChar c) { return c == u'O' || c == u'o' || c == u'I' || c == u'l' || c == u'|'; }
+
+QChar asDigit(QChar c) { return c == u'O' || c == u'o' ? u'0' : u'1'; }
+
+// A run of digits and separators with a few look-alike letters among them.
+void mendNumber(QString& line, qsizetype from, qsizetype to)
+{
+    int digits = 0, lookAlikes = 0;
+    for (qsizetype i = from; i < to; ++i) {
+        const QChar c = line.at(i);
+        if (c.isDigit())
+            ++digits;
+        else if (isDigitLike(c))
+            ++lookAlikes;
+        else if (!QStringView(u".,:-/").contains(c))
+            return;
+    }
+    if (lookAlikes == 0 || digits < 2 || lookAlikes * 2 > digits)
+        return;
+    // A look-alike with a digit beside it, or alone between two separators inside the number
+    // ("192.168.O.1"), is a digit.
+    for (qsizetype i = from; i < to; ++i) {
+        if (!isDigitLike(line.at(i)))
+            continue;
+        const bool digitBeside = (i > from && line.at(i - 1).isDigit()) || (i + 1 < to && line.at(i + 1).isDigit());
+        const bool betweenSeparators = i > from && i + 1 < to && !line.at(i - 1).isLetterOrNumber() && !line.at(i + 1).isLetterOrNumber();
+        if (digitBeside || betweenSeparators)
+            line[i] = asDigit(line.at(i));
+    }
+}
+
+// The ending of an address's domain is letters only: digits there are misread letters.
+void mendDomainEnding(QString& line, qsizetype from, qsizetype to)
+{
+    const qsizetype at = line.indexOf(u'@', from);
+    if (at < 0 || at >= to)
+        return;
+    qsizetype end = to;
+    while (end > at && !line.at(end - 1).isLetterOrNumber())
+        --end;
+    const qsizetype dot = line.lastIndexOf(u'.', end - 1);
+    if (dot <= at || end - dot - 1 < 2)
+        return;
+    bool upper = false, lower = false, digits = false;
+    for (qsizetype i = dot + 1; i < end; ++i) {
+        const QChar c = line.at(i);
+        if (c == u'0' || c == u'1' || c == u'5')
+            digits = true;
+        else if (c.isUpper())
+            upper = true;
+        else if (c.isLower())
+            lower = true;
+        else
+            return;
+    }
+    if (!digits || (!upper && !lower))
+        return;
+    for (qsizetype i = dot + 1; i < end; ++i) {
+        const QChar c = line.at(i);
+        if (c == u'0')
+            line[i] = upper ? u'O' : u'o';
+        else if (c == u'1')
+            line[i] = upper ? u'I' : u'l';
+        else if (c == u'5')
+            line[i] = upper ? u'S' : u's';
+    }
+}
+
+// A lower-case word that begins with a 1 begins with an l ("1s -la"), unless it is "1st".
+void mendWord(QString& line, qsizetype from, qsizetype to)
+{
+    if (to - from < 2 || to - from > 12 || line.at(from) != u'1')
+        return;
+    for (qsizetype i = from + 1; i < to; ++i)
+        if (!line.at(i).isLower())
+            return;
+    if (QStringView(line).mid(from, to - from) != u"1st")
+        line[from] = u'l';
+}
+
+// Inside a long key or hash, a stray symbol is a misread letter or digit.
+void mendKey(QString& line, qsizetype from, qsizetype to)
+{
+    if (to - from < 24)
+        return;
+    static const QString strays = QStringLiteral(u"éè¢¥/|£");
+    static const QString meant = QStringLiteral(u"eecY7lf");
+    int odd = 0;
+    for (qsizetype i = from; i < to; ++i) {
+        const QChar c = line.at(i);
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'_' && c != u'-' && !strays.contains(c))
+            return;
+        odd += strays.contains(c) ? 1 : 0;
+    }
+    if (odd == 0 || odd > 2)
+        return;
+    for (qsizetype i = from + 1; i + 1 < to; ++i) {
+        const qsizetype k = strays.indexOf(line.at(i));
+        // A slash between digits is a 7 ("6516/74fe"); elsewhere it may be a path's.
+        if (k < 0 || (line.at(i) == u'/' && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit())))
+            continue;
+        line[i] = meant.at(k);
+    }
+}
+
+} // namespace
+
+void mendConfusedCharacters(QString& line)
+{
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    while (i < n) {
+        while (i < n && line.at(i).isSpace())
+            ++i;
+        const qsizetype start = i;
+        while (i < n && !line.at(i).isSpace())
+            ++i;
+        if (i == start)
+            continue;
+        // Numbers inside a token ("ip=10.0.4.l7") are mended on their own.
+        qsizetype j = start;
+        while (j < i) {
+            while (j < i && !line.at(j).isDigit() && !isDigitLike(line.at(j)))
+                ++j;
+            qsizetype k = j;
+            while (k < i && (line.at(k).isDigit() || isDigitLike(line.at(k)) || QStringView(u".,:-/").contains(line.at(k))))
+                ++k;
+            // Only a run that stands apart from letters: "Il0" inside a word is left alone.
+            const bool apart = (j == start || !line.at(j - 1).isLetter()) && (k == i || !line.at(k).isLetter());
+            if (k > j && apart)
+                mendNumber(line, j, k);
+            j = std::max(k, j + 1);
+        }
+        mendDomainEnding(line, start, i);
+        {
+            // The key without the quotes or brackets around it.
+            qsizetype a = start, b = i;
+            const qsizetype eq = line.lastIndexOf(u'=', b - 1);
+            if (eq >= a)
+                a = eq + 1;
+            while (a < b && QStringView(u"\"'`([{<").contains(line.at(a)))
+                ++a;
+            while (b > a && QStringView(u"\"'`)]}>,;").contains(line.at(b - 1)))
+                --b;
+            mendKey(line, a, b);
+        }
+        for (qsizetype a = start; a < i;) {
+            qsizetype b = a;
+            while (b < i && line.at(b).isLetterOrNumber())
+                ++b;
+            if (b > a)
+                mendWord(line, a, b);
+            a = b + 1;
+        }
+    }
+    static const QRegularExpression accessKey(QStringLiteral("(?<![A-Za-z0-9])AK[T1l|]A(?=[0-9A-Z]{16}(?![A-Za-z0-9]))"));
+    auto it = accessKey.globalMatch(line);
+    while (it.hasNext())
+        line[it.next().capturedStart() + 2] = u'I';
+}

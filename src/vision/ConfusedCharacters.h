@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// Mends the confusions a recogniser makes between look-alike characters where the context leaves
+// no doubt: letters O, I and l among digits ("10.0.4.l7"), digits inside the letters of an
+// address's domain ending ("ACME.I0"), a 1 in a short lower-case word ("1s"), and the "AKIA" of
+// access keys read as "AKTA" or "AK1A".
+// Characters are replaced one for one, so per-character geometry stays valid.
+void mendConfusedCharacters(QString& line);

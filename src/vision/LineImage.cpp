@@ -1,0 +1,79 @@
+#include "vision/LineImage.h"
+
+#include "vision/PixelSteps.h"
+
+#include <unordered_map>
+
+LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding, int noiseFloor)
+{
+    const int t = std::max(1, line.height);
+    const QRect region = line.box.adjusted(-1, -1, 1, 1).intersected(page.rect());
+    // The background is the commonest colour of a ring around the line.
+    const int ringPad = std::max(2, t / 4);
+    const QRect ring = line.box.adjusted(-ringPad, -ringPad, ringPad, ringPad).intersected(page.rect());
+    const auto forEachOnRing = [&](const auto& visit) {
+        for (int x = ring.left(); x <= ring.right(); ++x) {
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(ring.top()))[x]);
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(ring.bottom()))[x]);
+        }
+        for (int y = ring.top() + 1; y < ring.bottom(); ++y) {
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(y))[ring.left()]);
+            visit(reinterpret_cast<const QRgb*>(page.constScanLine(y))[ring.right()]);
+        }
+    };
+    const auto keyOf = [](QRgb p) { return uint32_t(((qRed(p) >> 3) << 10) | ((qGreen(p) >> 3) << 5) | (qBlue(p) >> 3)); };
+    std::unordered_map<uint32_t, int> votes;
+    forEachOnRing([&](QRgb p) { ++votes[keyOf(p)]; });
+    uint32_t key = 0;
+    int most = -1;
+    for (const auto& [k, n] : votes) {
+        if (n > most) {
+            key = k;
+            most = n;
+        }
+    }
+    long sums[3] = { 0, 0, 0 };
+    int count = 0;
+    forEachOnRing([&](QRgb p) {
+        if (keyOf(p) != key)
+            return;
+        sums[0] += qRed(p);
+        sums[1] += qGreen(p);
+        sums[2] += qBlue(p);
+        ++count;
+    });
+    const QRgb bg = count ? qRgb(int(sums[0] / count), int(sums[1] / count), int(sums[2] / count)) : qRgb(255, 255, 255);
+
+    // Distance from the background, stretched so the strongest ink is black.
+    QImage grey(region.size(), QImage::Format_Grayscale8);
+    int strongest = 1;
+    for (int y = 0; y < region.height(); ++y) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(page.constScanLine(region.top() + y)) + region.left();
+        uchar* dst = grey.scanLine(y);
+        for (int x = 0; x < region.width(); ++x) {
+            const int d = std::max(0, colourDistance(src[x], bg) - noiseFloor);
+            dst[x] = uchar(d);
+            strongest = std::max(strongest, d);
+        }
+    }
+    const int full = std::max(strongest, kInkContrast);
+    for (int y = 0, rows = grey.height(), columns = grey.width(); y < rows; ++y) {
+        uchar* p = grey.scanLine(y);
+        for (int x = 0; x < columns; ++x)
+            p[x] = uchar(255 - std::min(255, p[x] * 255 / full));
+    }
+
+    const double scale = std::clamp(double(targetHeight) / t, 0.5, 4.0);
+    const QSize scaledSize(std::max(1, int(std::lround(region.width() * scale))),
+        std::max(1, int(std::lround(region.height() * scale))));
+    const QImage scaled = scale == 1.0 ? grey : grey.scaled(scaledSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage framed(scaled.width() + 2 * padding, scaled.height() + 2 * padding, QImage::Format_Grayscale8);
+    framed.fill(255);
+    for (int y = 0; y < scaled.height(); ++y)
+        std::copy_n(scaled.constScanLine(y), scaled.width(), framed.scanLine(y + padding) + padding);
+    LineImage out;
+    out.image = framed;
+    out.scale = double(scaled.width()) / region.width();
+    out.origin = QPointF(region.left() - padding / out.scale, region.top() - padding / out.scale);
+    return out;
+}

@@ -1,0 +1,233 @@
+#include "vision/SymbolLines.h"
+
+#include "vision/ConfusedCharacters.h"
+
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+std::vector<Symbol> readSymbols(tesseract::TessBaseAPI& api, const LineImage& line)
+{
+    std::vector<Symbol> symbols;
+    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    if (!it)
+        return symbols;
+    const auto level = tesseract::RIL_SYMBOL;
+    do {
+        const std::unique_ptr<char[]> utf8(it->GetUTF8Text(level));
+        if (!utf8)
+            continue;
+        int l = 0, t = 0, r = 0, b = 0;
+        if (!it->BoundingBox(level, &l, &t, &r, &b))
+            continue;
+        Symbol s;
+        s.text = QString::fromUtf8(utf8.get()).trimmed();
+        if (s.text.isEmpty())
+            continue;
+        s.startsWord = it->IsAtBeginningOf(tesseract::RIL_WORD);
+        s.box = QRectF(line.origin.x() + l / line.scale, line.origin.y() + t / line.scale, (r - l) / line.scale,
+            (b - t) / line.scale);
+        symbols.push_back(std::move(s));
+    } while (it->Next(level));
+    return symbols;
+}
+
+namespace {
+
+double median(std::vector<double> values, double fallback)
+{
+    if (values.empty())
+        return fallback;
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+// Which columns of a line image hold ink.
+std::vector<uint8_t> inkColumns(const QImage& grey)
+{
+    const int w = grey.width(), h = grey.height();
+    std::vector<uint8_t> ink(size_t(w), 0);
+    for (int y = 0; y < h; ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 0; x < w; ++x)
+            ink[size_t(x)] |= row[x] < 140;
+    }
+    return ink;
+}
+
+// The widest run of blank columns between two page x positions, in page pixels.
+double blankBetween(const std::vector<uint8_t>& ink, const LineImage& line, double fromX, double toX)
+{
+    const int width = int(ink.size());
+    const int a = std::clamp(int(std::floor((fromX - line.origin.x()) * line.scale)), 0, width);
+    const int b = std::clamp(int(std::ceil((toX - line.origin.x()) * line.scale)), 0, width);
+    int best = 0, run = 0;
+    for (int x = a; x < b; ++x) {
+        run = ink[size_t(x)] ? 0 : run + 1;
+        best = std::max(best, run);
+    }
+    return best / line.scale;
+}
+
+// Long keys and hashes carry no blanks: a blank placed on a narrow margin between two long runs
+// of letters and digits, or right after the prefix of a key ("sk- "), splits one token and goes.
+void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfulBlanks)
+{
+    const auto tokenChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'-'; };
+    for (auto it = doubtfulBlanks.rbegin(); it != doubtfulBlanks.rend(); ++it) {
+        const qsizetype at = *it;
+        if (at <= 0 || at + 1 >= line.text.size() || line.text.at(at) != u' ')
+            continue;
+        qsizetype left = 0, right = 0;
+        while (at - left - 1 >= 0 && tokenChar(line.text.at(at - left - 1)))
+            ++left;
+        while (at + right + 1 < line.text.size() && tokenChar(line.text.at(at + right + 1)))
+            ++right;
+        // Words of prose are letters of one case; keys mix in digits or both cases.
+        const auto keyLike = [&](qsizetype from, qsizetype n) {
+            bool digit = false, upper = false, lower = false;
+            for (qsizetype k = from; k < from + n; ++k) {
+                const QChar c = line.text.at(k);
+                digit = digit || c.isDigit();
+                upper = upper || c.isUpper();
+                lower = lower || c.isLower();
+            }
+            return digit || (upper && lower);
+        };
+        const QChar before = line.text.at(at - 1);
+        const bool keyPrefix = (before == u'-' || before == u'_') && left >= 2 && right >= 8 && keyLike(at + 1, right);
+        const bool splitKey = left >= 6 && right >= 6 && left + right >= 20 && keyLike(at - left, left) && keyLike(at + 1, right);
+        if (!keyPrefix && !splitKey)
+            continue;
+        line.text.remove(at, 1);
+        line.charBoxes.removeAt(at);
+    }
+}
+
+} // namespace
+
+QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const LineImage& image,
+    const TextLineBox& lineBox, QSizeF page)
+{
+    QList<RecognizedLine> out;
+    if (symbols.empty())
+        return out;
+    std::vector<double> pitches;
+    for (size_t i = 1; i < symbols.size(); ++i)
+        if (!symbols[i].startsWord)
+            pitches.push_back(symbols[i].box.center().x() - symbols[i - 1].box.center().x());
+    const double h = std::max(1.0, double(lineBox.height));
+    const double pitch = std::max(1.0, median(pitches, 0.55 * h));
+    double grid = pitch;
+    // In a monospaced line every character sits in a cell of one pitch, so the cells between two
+    // symbols count the blanks better than the ink does (narrow glyphs such as '.', '1' and 'l'
+    // leave wide gaps). The grid is fitted to the symbols' centres; a proportional line does not
+    // fit it.
+    std::vector<int> cell(symbols.size(), 0);
+    bool monospaced = false;
+    if (symbols.size() >= 6) {
+        const double c0 = symbols.front().box.center().x();
+        for (int round = 0; round < 2; ++round) {
+            double sk = 0, sc = 0, skk = 0, skc = 0;
+            for (size_t i = 0; i < symbols.size(); ++i) {
+                cell[i] = int(std::lround((symbols[i].box.center().x() - c0) / grid));
+                sk += cell[i];
+                sc += symbols[i].box.center().x();
+                skk += double(cell[i]) * cell[i];
+                skc += double(cell[i]) * symbols[i].box.center().x();
+            }
+            const double n = double(symbols.size());
+            const double denominator = n * skk - sk * sk;
+            if (denominator > 0)
+                grid = std::max(1.0, (n * skc - sk * sc) / denominator);
+        }
+        const double offset = [&] {
+            std::vector<double> r;
+            for (size_t i = 0; i < symbols.size(); ++i)
+                r.push_back(symbols[i].box.center().x() - c0 - cell[i] * grid);
+            return median(r, 0);
+        }();
+        int fitting = 0;
+        bool increasing = true;
+        for (size_t i = 0; i < symbols.size(); ++i) {
+            cell[i] = int(std::lround((symbols[i].box.center().x() - c0 - offset) / grid));
+            fitting += std::abs(symbols[i].box.center().x() - c0 - offset - cell[i] * grid) < 0.22 * grid;
+            increasing = increasing && (i == 0 || cell[i] > cell[i - 1]);
+        }
+        monospaced = increasing && fitting >= 0.9 * double(symbols.size()) && grid < 1.2 * h && std::abs(grid - pitch) < 0.25 * pitch;
+    }
+    const std::vector<uint8_t> ink = inkColumns(image.image);
+    const auto blankRun = [&](size_t i) {
+        return blankBetween(ink, image, symbols[i - 1].box.center().x(), symbols[i].box.center().x());
+    };
+    // A blank adds about half a character to the usual gap between two letters of the line.
+    std::vector<double> letterGaps;
+    for (size_t i = 1; i < symbols.size(); ++i)
+        if (!symbols[i].startsWord)
+            letterGaps.push_back(blankRun(i));
+    const double letterGap = median(letterGaps, 0.1 * h);
+    // Narrow glyphs have wide side bearings: beside a dot, comma or colon, or between two thin
+    // glyphs (1, l, i), a blank needs a wider gap.
+    const auto oneOf = [](const QString& t, QStringView set) { return t.size() == 1 && set.contains(t.at(0)); };
+    const auto punctuation = [&](const QString& t) { return oneOf(t, u".,:;'`"); };
+    const auto thin = [&](const QString& t) { return oneOf(t, u"1lIi|!"); };
+
+    RecognizedLine current;
+    QRectF currentBox;
+    // Blanks placed on a narrow margin, by their position in the current line's text.
+    std::vector<qsizetype> doubtfulBlanks;
+    const auto flush = [&] {
+        if (!current.text.isEmpty()) {
+            joinSplitTokens(current, doubtfulBlanks);
+            mendConfusedCharacters(current.text);
+            current.box = currentBox;
+            out.append(current);
+        }
+        current = {};
+        currentBox = {};
+        doubtfulBlanks.clear();
+    };
+    const auto fraction = [&](const QRectF& r) {
+        return QRectF(r.x() / page.width(), r.y() / page.height(), r.width() / page.width(), r.height() / page.height());
+    };
+    const auto append = [&](const QString& text, const QRectF& pageBox) {
+        const QRectF box = fraction(pageBox);
+        current.text += text;
+        for (qsizetype k = 0; k < text.size(); ++k)
+            current.charBoxes.append(box);
+        currentBox = currentBox.isNull() ? box : currentBox.united(box);
+    };
+    for (size_t i = 0; i < symbols.size(); ++i) {
+        const Symbol& s = symbols[i];
+        if (i > 0) {
+            const double gap = blankRun(i);
+            const QString& before = symbols[i - 1].text;
+            const bool punctuationBeside = punctuation(before) || punctuation(s.text);
+            const bool narrow = punctuationBeside || thin(before) || thin(s.text);
+            const double extra = punctuationBeside ? 0.25 * pitch : thin(before) && thin(s.text) ? 0.1 * pitch : 0;
+            // Tabular digits make a proportional line look monospaced ("Card 4111 1111"): there a
+            // blank is narrower than a cell, but still a clear gap between two wide glyphs.
+            const bool blank = monospaced
+                ? cell[i] - cell[i - 1] >= 2 || (s.startsWord && !punctuationBeside && gap >= (narrow ? 0.6 : 0.5) * grid)
+                : s.startsWord            ? gap >= letterGap + 0.3 * pitch + extra
+                                          : gap > letterGap + 0.4 * pitch + extra;
+            if (gap > std::max(1.6 * h, 2.0 * pitch)) {
+                flush();
+            } else if (blank) {
+                const double margin = monospaced ? (cell[i] - cell[i - 1] >= 3 ? pitch : gap - 0.5 * grid)
+                                                 : gap - (letterGap + 0.3 * pitch + extra);
+                if (margin < 0.35 * pitch)
+                    doubtfulBlanks.push_back(current.text.size());
+                current.text += QLatin1Char(' ');
+                current.charBoxes.append(QRectF());
+            }
+        }
+        append(s.text, s.box);
+    }
+    flush();
+    return out;
+}
+

@@ -1,0 +1,483 @@
+#include "vision/TesseractTextRecognizer.h"
+
+#include "vision/SymbolLines.h"
+#include "vision/Grain.h"
+#include "vision/LineImage.h"
+#include "vision/TextLineFinder.h"
+
+#include <QMutexLocker>
+#include <QRegularExpression>
+#include <QPainter>
+#include <QSemaphore>
+#include <QThread>
+
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+#include <tesseract/resultiterator.h>
+
+#include <algorithm>
+#include <atomic>
+#include <clocale>
+#include <dlfcn.h>
+#include <exception>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Tesseract reads glyphs best at about this height in pixels.
+constexpr int kTargetGlyphHeight = 40;
+constexpr int kLinePadding = 10;
+// Past this share of steep steps outside the found lines, the whole page is read as well.
+constexpr double kUnexplainedEdges = 0.01;
+
+// The colour transparent pixels are flattened onto: white, unless what is opaque is mostly light
+// (white text on a transparent layer), which would vanish on white.
+QColor flatteningColour(const QImage& page)
+{
+    qint64 sum = 0, weight = 0;
+    const int stepY = std::max(1, page.height() / 300), stepX = std::max(1, page.width() / 300);
+    for (int y = 0; y < page.height(); y += stepY) {
+        for (int x = 0; x < page.width(); x += stepX) {
+            const QRgb p = page.pixel(x, y);
+            const int a = qAlpha(p);
+            if (a < 128)
+                continue;
+            // Premultiplied or not, the grey of an opaque pixel is its colour.
+            sum += qGray(p) * 255 / a;
+            ++weight;
+        }
+    }
+    return weight && sum / weight > 150 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+// The page as RGB32, flattened (see flatteningColour) and scaled down when enormous. Results are fractions
+// of the page, so they need no scaling back.
+QImage preparePage(const QImage& image)
+{
+    QImage page = image;
+    const qint64 pixels = qint64(image.width()) * image.height();
+    if (pixels > TesseractTextRecognizer::kMaxPixels) {
+        const double f = std::sqrt(double(TesseractTextRecognizer::kMaxPixels) / double(pixels));
+        const QSize target(std::max(1, int(image.width() * f)), std::max(1, int(image.height() * f)));
+        // Averaging every pixel of a giant image costs seconds; sampling down to twice the size
+        // first keeps the result smooth.
+        if (f < 0.5)
+            page = image.scaled(target * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        page = page.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    if (page.hasAlphaChannel()) {
+        QImage flat(page.size(), QImage::Format_RGB32);
+        flat.fill(flatteningColour(page));
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, page);
+        painter.end();
+        return flat;
+    }
+    return page.format() == QImage::Format_RGB32 ? page : page.convertToFormat(QImage::Format_RGB32);
+}
+
+// Tesseract parallelises each line over OpenMP threads. We already run one line per core, and
+// its threads only fight ours (four times slower here), so its parallel regions run on the
+// calling thread. The setting belongs to each thread; it is looked up at run time because
+// Tesseract may be built without OpenMP.
+void keepOpenMpSerial()
+{
+    using SetLevels = void (*)(int);
+    static const auto set = reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
+    thread_local bool done = false;
+    if (set && !done) {
+        set(0);
+        done = true;
+    }
+}
+
+// Whether a line reads like a misread address, key or number: an address whose @ came out as
+// another sign, a long key with a stray symbol inside, or dotted numbers split by a blank.
+bool readsDoubtfully(const QString& text)
+{
+    static const QRegularExpression signs[] = {
+        QRegularExpression(QStringLiteral(R"([A-Za-z0-9._%+\-]{2,}[(#©®&*][A-Za-z0-9\-]+\.[A-Za-z]{2,})")),
+        QRegularExpression(QStringLiteral(R"(\b[A-Z0-9._%+\-]{2,}G[A-Z0-9\-]{2,}\.[A-Z]{2,}\b)")),
+        QRegularExpression(QStringLiteral(R"([A-Za-z0-9_\-]{8,}[^\sA-Za-z0-9_\-.@:/=,"'()\[\]{}<>;][A-Za-z0-9_\-]{8,})")),
+        QRegularExpression(QStringLiteral(R"(\d{1,3}\.\d{1,3}\.\d{1,3}[ ,;:]\s?\d{1,3}|\d{1,3}[ ,;:]\s?\d{1,3}\.\d{1,3}\.\d{1,3})")),
+    };
+    if (text.contains(u'@'))
+        return std::any_of(std::begin(signs) + 2, std::end(signs), [&](const QRegularExpression& e) { return e.match(text).hasMatch(); });
+    return std::any_of(std::begin(signs), std::end(signs), [&](const QRegularExpression& e) { return e.match(text).hasMatch(); });
+}
+
+// Steep steps outside the found lines, as a share of the sampled pixels: text the line finder
+// could not place (on a photo, a pattern, a busy wallpaper) leaves many; flat panels, frames and
+// gradients few.
+double unexplainedEdges(const QImage& page, const QList<TextLineBox>& lines)
+{
+    constexpr int kStep = 48;
+    const int stepY = std::max(1, page.height() / 300);
+    qint64 samples = 0, edges = 0;
+    for (int y = 0; y < page.height(); y += stepY) {
+        const QRgb* r = reinterpret_cast<const QRgb*>(page.constScanLine(y));
+        for (int x = 0; x + 1 < page.width(); x += 2) {
+            ++samples;
+            const QRgb a = r[x], b = r[x + 1];
+            const int d = std::max({ std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)) });
+            if (d <= kStep)
+                continue;
+            const QPoint p(x, y);
+            if (std::none_of(lines.begin(), lines.end(), [&](const TextLineBox& l) { return l.box.contains(p); }))
+                ++edges;
+        }
+    }
+    return samples ? double(edges) / double(samples) : 0;
+}
+
+// The page as black ink on white: ink is what stands far out of the page's own spread of greys
+// (the median give or take four median deviations), on either side, so texture stays white.
+QImage inkPage(const QImage& page)
+{
+    QImage grey(page.size(), QImage::Format_Grayscale8);
+    std::vector<qint64> histogram(256, 0);
+    for (int y = 0; y < page.height(); ++y) {
+        const QRgb* r = reinterpret_cast<const QRgb*>(page.constScanLine(y));
+        uchar* o = grey.scanLine(y);
+        for (int x = 0; x < page.width(); ++x)
+            ++histogram[o[x] = uchar(qGray(r[x]))];
+    }
+    const qint64 half = (qint64(page.width()) * page.height() + 1) / 2;
+    const auto medianOf = [&](const std::vector<qint64>& h) {
+        qint64 seen = 0;
+        for (int v = 0; v < 256; ++v)
+            if ((seen += h[size_t(v)]) >= half)
+                return v;
+        return 255;
+    };
+    const int median = medianOf(histogram);
+    std::vector<qint64> deviations(256, 0);
+    for (int v = 0; v < 256; ++v)
+        deviations[size_t(std::abs(v - median))] += histogram[size_t(v)];
+    const int spread = std::max(40, 4 * medianOf(deviations));
+    for (int y = 0; y < grey.height(); ++y) {
+        uchar* o = grey.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            o[x] = std::abs(int(o[x]) - median) > spread ? 0 : 255;
+    }
+    return grey;
+}
+
+} // namespace
+
+TesseractTextRecognizer::TesseractTextRecognizer(int workers, QString dataPath)
+    : m_dataPath(std::move(dataPath))
+{
+    // Tesseract parses numbers with the C library and refuses other numeric locales.
+    std::setlocale(LC_NUMERIC, "C");
+    const int threads = workers > 0 ? workers : std::max(1, QThread::idealThreadCount() - 1);
+    m_pool.setMaxThreadCount(threads);
+    m_pool.setExpiryTimeout(-1);
+    m_loaders.setMaxThreadCount(threads + 1);
+}
+
+TesseractTextRecognizer::~TesseractTextRecognizer()
+{
+    m_loaders.waitForDone();
+    m_pool.waitForDone();
+}
+
+std::unique_ptr<TesseractTextRecognizer::Engine> TesseractTextRecognizer::acquire(QString* error)
+{
+    {
+        QMutexLocker locker(&m_lock);
+        for (;;) {
+            if (!m_idle.empty()) {
+                auto engine = std::move(m_idle.back());
+                m_idle.pop_back();
+                return engine;
+            }
+            // An engine being loaded is ready sooner than a new one would be.
+            if (m_loading == 0)
+                break;
+            m_engineLoaded.wait(&m_lock);
+        }
+        ++m_engines;
+    }
+    auto engine = createEngine(error);
+    if (!engine) {
+        QMutexLocker locker(&m_lock);
+        --m_engines;
+    }
+    return engine;
+}
+
+std::unique_ptr<TesseractTextRecognizer::Engine> TesseractTextRecognizer::createEngine(QString* error) const
+{
+    auto engine = std::make_unique<Engine>();
+    // Dictionaries off: a screenshot's tokens are not words, and correcting them towards words
+    // is what breaks addresses and keys.
+    std::vector<std::string> names { "load_system_dawg", "load_freq_dawg" };
+    std::vector<std::string> values { "0", "0" };
+    const QByteArray path = m_dataPath.toLocal8Bit();
+    if (engine->Init(m_dataPath.isEmpty() ? nullptr : path.constData(), "eng", tesseract::OEM_LSTM_ONLY, nullptr, 0,
+            &names, &values, false)
+        != 0) {
+        if (error)
+            *error = QStringLiteral("Tesseract could not load its English model");
+        return nullptr;
+    }
+    engine->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+    // Lines arrive as dark text on white, so the inverted second reading would only cost time.
+    engine->SetVariable("tessedit_do_invert", "0");
+    // Blanks are placed from the pixels afterwards; the fixed-pitch search costs a twentieth of the
+    // time and changes nothing we keep.
+    engine->SetVariable("textord_disable_pitch_test", "1");
+    return engine;
+}
+
+void TesseractTextRecognizer::release(std::unique_ptr<Engine> engine)
+{
+    if (!engine)
+        return;
+    QMutexLocker locker(&m_lock);
+    m_idle.push_back(std::move(engine));
+    m_engineLoaded.wakeAll();
+}
+
+int TesseractTextRecognizer::engineCount() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_engines;
+}
+
+void TesseractTextRecognizer::releaseSpareEngines()
+{
+    std::vector<std::unique_ptr<Engine>> spare;
+    {
+        QMutexLocker locker(&m_lock);
+        while (m_idle.size() > 1) {
+            spare.push_back(std::move(m_idle.back()));
+            m_idle.pop_back();
+            --m_engines;
+        }
+    }
+}
+
+void TesseractTextRecognizer::releaseIdleEngines()
+{
+    std::vector<std::unique_ptr<Engine>> idle;
+    {
+        QMutexLocker locker(&m_lock);
+        idle.swap(m_idle);
+        m_engines -= int(idle.size());
+    }
+}
+
+void TesseractTextRecognizer::warmUp()
+{
+    warmUpInBackground();
+    QMutexLocker locker(&m_lock);
+    while (m_loading > 0)
+        m_engineLoaded.wait(&m_lock);
+}
+
+void TesseractTextRecognizer::warmUpInBackground(int engines)
+{
+    const int wanted = std::min(engines > 0 ? engines : wantedEngines(), wantedEngines());
+    QMutexLocker locker(&m_lock);
+    const int missing = wanted - m_engines;
+    for (int i = 0; i < missing; ++i) {
+        ++m_engines;
+        ++m_loading;
+        // The loader pool has a thread for every engine that can be missing, so each load starts
+        // at once and a recognition may safely wait for it.
+        m_loaders.start([this] {
+            keepOpenMpSerial();
+            std::unique_ptr<Engine> engine = createEngine(nullptr);
+            QMutexLocker locker(&m_lock);
+            --m_loading;
+            if (engine)
+                m_idle.push_back(std::move(engine));
+            else
+                --m_engines;
+            m_engineLoaded.wakeAll();
+        });
+    }
+}
+
+void TesseractTextRecognizer::parallelFor(int n, const std::function<void(int)>& body)
+{
+    if (n <= 0)
+        return;
+    std::atomic<int> next { 0 };
+    std::exception_ptr failure;
+    QMutex failureLock;
+    // Every worker catches what its items throw: an exception leaving a worker would end the
+    // process, and one leaving the caller early would free what the others still use. The first
+    // one stops the loop and is rethrown once every worker is done.
+    const auto drain = [&] {
+        keepOpenMpSerial();
+        for (int i = next++; i < n; i = next++) {
+            try {
+                body(i);
+            } catch (...) {
+                QMutexLocker locker(&failureLock);
+                if (!failure)
+                    failure = std::current_exception();
+                next = n;
+            }
+        }
+    };
+    const int helpers = std::min(n - 1, m_pool.maxThreadCount());
+    QSemaphore finished;
+    for (int k = 0; k < helpers; ++k) {
+        m_pool.start([&] {
+            drain();
+            finished.release();
+        });
+    }
+    drain();
+    finished.acquire(helpers);
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
+{
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0)
+        return TextRecognition::failure(QStringLiteral("the image is empty"));
+    const auto inParallel = [this](int n, const std::function<void(int)>& body) { parallelFor(n, body); };
+    const QImage prepared = preparePage(image);
+    if (prepared.isNull())
+        return TextRecognition::failure(QStringLiteral("the image could not be converted"));
+    // Lines are found on the smoothed page, but read from the original pixels: smoothing would
+    // blur small text more than grain hurts the reading.
+    const QImage page = prepared;
+    const QImage smooth = smoothGrain(prepared, inParallel);
+    const QList<TextLineBox> boxes = findTextLines(smooth, inParallel);
+    // Grain read into the line images would speckle them; what is no stronger than grain is none.
+    const int grain = grainLevel(page);
+    const int noiseFloor = grain >= 2 ? 3 * grain : 0;
+
+    // The engine's work grows with a line's width against its height: the costliest lines go
+    // first, so that no worker is left with one at the end.
+    std::vector<int> order(size_t(boxes.size()));
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return boxes[a].box.width() * boxes[b].height > boxes[b].box.width() * boxes[a].height;
+    });
+    std::vector<QList<RecognizedLine>> results(size_t(boxes.size()));
+    std::atomic<bool> engineFailed { false };
+    QString engineError;
+    QMutex errorLock;
+    const QSizeF pageSize = page.size();
+    parallelFor(int(order.size()), [&](int k) {
+        const int index = order[size_t(k)];
+        QString error;
+        std::unique_ptr<Engine> engine = acquire(&error);
+        if (!engine) {
+            engineFailed = true;
+            QMutexLocker locker(&errorLock);
+            engineError = error;
+            return;
+        }
+        const auto read = [&](int targetHeight) {
+            const LineImage line = lineImageForRecognition(page, boxes[index], targetHeight, kLinePadding, noiseFloor);
+            engine->SetImage(line.image.constBits(), line.image.width(), line.image.height(), 1,
+                int(line.image.bytesPerLine()));
+            engine->SetSourceResolution(300);
+            QList<RecognizedLine> lines;
+            if (engine->Recognize(nullptr) == 0)
+                lines = assembleLines(readSymbols(*engine, line), line, boxes[index], pageSize);
+            engine->Clear();
+            return lines;
+        };
+        QList<RecognizedLine>& lines = results[size_t(index)];
+        lines = read(kTargetGlyphHeight);
+        // A line that nearly reads as an address, a key or a number is read once more at another
+        // scale; the detector takes what either reading finds.
+        if (std::any_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return readsDoubtfully(l.text); })) {
+            const int other = kTargetGlyphHeight * 3 / 4;
+            for (const RecognizedLine& second : read(other))
+                if (std::none_of(lines.begin(), lines.end(), [&](const RecognizedLine& l) { return l.text == second.text; }))
+                    lines.append(second);
+        }
+        release(std::move(engine));
+    });
+    if (engineFailed)
+        return TextRecognition::failure(engineError);
+
+    TextRecognition out;
+    for (auto& lines : results)
+        out.lines.append(std::move(lines));
+    // Where the page has ink that no found line explains, read the whole page in strips as well,
+    // keeping what lies outside the lines already read.
+    if (unexplainedEdges(smooth, boxes) > kUnexplainedEdges)
+        out.lines.append(readWholePage(smooth, boxes));
+    return out;
+}
+
+QList<RecognizedLine> TesseractTextRecognizer::readWholePage(const QImage& page, const QList<TextLineBox>& found)
+{
+    const QImage grey = inkPage(page);
+    constexpr int kStrip = 384, kOverlap = 96;
+    const int strips = std::max(1, (page.height() - kOverlap + kStrip - kOverlap - 1) / (kStrip - kOverlap));
+    std::vector<QList<std::pair<TextLineBox, QList<RecognizedLine>>>> results(static_cast<size_t>(strips));
+    const QSizeF pageSize = page.size();
+    parallelFor(strips, [&](int i) {
+        const int top = i * (kStrip - kOverlap), height = std::min(kStrip, page.height() - top);
+        if (height <= 0)
+            return;
+        std::unique_ptr<Engine> engine = acquire(nullptr);
+        if (!engine)
+            return;
+        engine->SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
+        engine->SetImage(grey.constScanLine(top), grey.width(), height, 1, int(grey.bytesPerLine()));
+        engine->SetSourceResolution(300);
+        if (engine->Recognize(nullptr) == 0) {
+            std::unique_ptr<tesseract::ResultIterator> it(engine->GetIterator());
+            if (it) {
+                do {
+                    int l = 0, t = 0, r = 0, b = 0;
+                    if (!it->BoundingBox(tesseract::RIL_TEXTLINE, &l, &t, &r, &b) || r <= l || b <= t)
+                        continue;
+                    const TextLineBox box { QRect(l, top + t, r - l, b - t), b - t };
+                    LineImage image { grey.copy(box.box), 1.0, QPointF(l, top + t) };
+                    // The line's symbols, in page pixels.
+                    std::vector<Symbol> symbols;
+                    do {
+                        const std::unique_ptr<char[]> utf8(it->GetUTF8Text(tesseract::RIL_SYMBOL));
+                        int sl = 0, st = 0, sr = 0, sb = 0;
+                        if (utf8 && it->BoundingBox(tesseract::RIL_SYMBOL, &sl, &st, &sr, &sb)) {
+                            const QString text = QString::fromUtf8(utf8.get()).trimmed();
+                            if (!text.isEmpty())
+                                symbols.push_back({ text, QRectF(sl, top + st, sr - sl, sb - st), it->IsAtBeginningOf(tesseract::RIL_WORD) });
+                        }
+                    } while (!it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_SYMBOL) && it->Next(tesseract::RIL_SYMBOL));
+                    results[size_t(i)].append({ box, assembleLines(symbols, image, box, pageSize) });
+                } while (it->Next(tesseract::RIL_TEXTLINE));
+            }
+        }
+        engine->Clear();
+        engine->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+        release(std::move(engine));
+    });
+    // A line read twice (in the overlap of two strips) or already read counts once.
+    QList<RecognizedLine> out;
+    QList<QRect> taken;
+    for (const TextLineBox& line : found)
+        taken.append(line.box);
+    for (const auto& strip : results) {
+        for (const auto& [box, lines] : strip) {
+            const qint64 area = qint64(box.box.width()) * box.box.height();
+            const bool seen = std::any_of(taken.begin(), taken.end(), [&](const QRect& r) {
+                const QRect overlap = r.intersected(box.box);
+                return qint64(overlap.width()) * overlap.height() * 3 > area;
+            });
+            if (seen)
+                continue;
+            taken.append(box.box);
+            out.append(lines);
+        }
+    }
+    return out;
+}
