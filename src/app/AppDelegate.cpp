@@ -16,8 +16,8 @@
 #include "platform/SettingsStore.h"
 #include "platform/SystemScreenshotTool.h"
 #include "render/PngFiles.h"
-#include "vision/TextRecognizer.h"
 #include "settings/PreferencesView.h"
+#include "vision/TextRecognizer.h"
 
 #include <QApplication>
 #include <QMessageBox>
