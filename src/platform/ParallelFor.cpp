@@ -30,6 +30,7 @@ struct Loop {
     const std::function<void(int)>* body = nullptr;
     int count = 0;
     std::atomic<int> next { 0 };
+    std::atomic<bool> failed { false };
     std::mutex mutex;
     std::condition_variable finished;
     int done = 0;
@@ -39,10 +40,14 @@ struct Loop {
     {
         for (int i = next.fetch_add(1); i < count; i = next.fetch_add(1)) {
             std::exception_ptr thrown;
-            try {
-                (*body)(i);
-            } catch (...) {
-                thrown = std::current_exception();
+            // After a failure the remaining items are only counted off, not run.
+            if (!failed.load()) {
+                try {
+                    (*body)(i);
+                } catch (...) {
+                    thrown = std::current_exception();
+                    failed = true;
+                }
             }
             std::lock_guard lock(mutex);
             if (thrown && !error)
@@ -55,7 +60,7 @@ struct Loop {
 
 }
 
-void parallelFor(int count, const std::function<void(int)>& body)
+void parallelFor(int count, const std::function<void(int)>& body, QThreadPool* pool)
 {
     if (count <= 0)
         return;
@@ -66,9 +71,10 @@ void parallelFor(int count, const std::function<void(int)>& body)
     auto loop = std::make_shared<Loop>();
     loop->body = &body;
     loop->count = count;
-    const int helpers = std::min(count - 1, bandPool()->maxThreadCount());
+    QThreadPool* helpersPool = pool ? pool : bandPool();
+    const int helpers = std::min(count - 1, helpersPool->maxThreadCount());
     for (int h = 0; h < helpers; ++h)
-        bandPool()->start([loop] { loop->work(); });
+        helpersPool->start([loop] { loop->work(); });
     loop->work();
     std::unique_lock lock(loop->mutex);
     loop->finished.wait(lock, [&] { return loop->done == loop->count; });

@@ -1,5 +1,7 @@
 #include "vision/TesseractTextRecognizer.h"
 
+#include "platform/ParallelFor.h"
+
 #include "vision/SymbolLines.h"
 #include "vision/Grain.h"
 #include "vision/LineImage.h"
@@ -8,7 +10,6 @@
 #include <QMutexLocker>
 #include <QRegularExpression>
 #include <QPainter>
-#include <QSemaphore>
 #include <QThread>
 
 #include <tesseract/baseapi.h>
@@ -19,7 +20,6 @@
 #include <atomic>
 #include <clocale>
 #include <dlfcn.h>
-#include <exception>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -305,39 +305,11 @@ void TesseractTextRecognizer::warmUpInBackground(int engines)
 
 void TesseractTextRecognizer::parallelFor(int n, const std::function<void(int)>& body)
 {
-    if (n <= 0)
-        return;
-    std::atomic<int> next { 0 };
-    std::exception_ptr failure;
-    QMutex failureLock;
-    // Every worker catches what its items throw: an exception leaving a worker would end the
-    // process, and one leaving the caller early would free what the others still use. The first
-    // one stops the loop and is rethrown once every worker is done.
-    const auto drain = [&] {
+    // The shared loop: workers catch what items throw, and the caller never waits for queued work.
+    ::parallelFor(n, [&](int i) {
         keepOpenMpSerial();
-        for (int i = next++; i < n; i = next++) {
-            try {
-                body(i);
-            } catch (...) {
-                QMutexLocker locker(&failureLock);
-                if (!failure)
-                    failure = std::current_exception();
-                next = n;
-            }
-        }
-    };
-    const int helpers = std::min(n - 1, m_pool.maxThreadCount());
-    QSemaphore finished;
-    for (int k = 0; k < helpers; ++k) {
-        m_pool.start([&] {
-            drain();
-            finished.release();
-        });
-    }
-    drain();
-    finished.acquire(helpers);
-    if (failure)
-        std::rethrow_exception(failure);
+        body(i);
+    }, &m_pool);
 }
 
 TextRecognition TesseractTextRecognizer::recognize(const QImage& image)

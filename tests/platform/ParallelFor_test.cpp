@@ -62,18 +62,25 @@ TEST(ParallelFor, FinishesInsideAPoolWhoseOtherThreadsAreAllBusy)
     EXPECT_EQ(QImage::fromData(png.result(), "PNG").pixel(5, 5), image.pixel(5, 5));
 }
 
-TEST(ParallelFor, RethrowsTheFirstErrorOnlyAfterEveryItemHasFinished)
+TEST(ParallelFor, RethrowsTheFirstErrorOnlyAfterEveryRunningItemHasFinished)
 {
     // Items still running on helper threads use the caller's stack: the error must not unwind it
-    // under them.
-    std::atomic<int> finished { 0 };
-    EXPECT_THROW(parallelFor(32,
+    // under them. Items not yet begun are not started.
+    std::atomic<int> started { 0 }, running { 0 }, finishedAfterReturn { 0 };
+    std::atomic<bool> returned { false };
+    EXPECT_THROW(parallelFor(200,
                      [&](int i) {
+                         ++started;
+                         ++running;
                          if (i == 3)
                              throw std::runtime_error("bad band");
                          QThread::msleep(2);
-                         ++finished;
+                         finishedAfterReturn += returned.load();
+                         --running;
                      }),
         std::runtime_error);
-    EXPECT_EQ(finished.load(), 31);
+    returned = true;
+    EXPECT_EQ(running.load(), 1); // only the failed item never counted itself out
+    EXPECT_EQ(finishedAfterReturn.load(), 0);
+    EXPECT_LT(started.load(), 200);
 }
