@@ -21,8 +21,8 @@ int hexFromColor(const QColor& color)
 {
     if (!color.isValid())
         return 0;
-    // Extended colours keep components beyond 0-1 (as half floats); everything else converts
-    // to plain RGB, which keeps 16 bits per channel.
-    const QColor srgb = color.spec() == QColor::ExtendedRgb ? color : color.toRgb();
+    // Plain RGB keeps 16 bits per channel; components of extended colours beyond 0-1 come out
+    // clamped, as each channel is below.
+    const QColor srgb = color.toRgb();
     return (channel(srgb.redF()) << 16) | (channel(srgb.greenF()) << 8) | channel(srgb.blueF());
 }
