@@ -51,6 +51,8 @@ void GlobalHotkeys::reregisterAll()
         const CaptureShortcut binding = it != shortcuts.end() ? it->second : CaptureShortcut::defaultFor(action);
         registerHotKey(action, binding.keyCode, binding.carbonModifiers);
     }
+    // Says when the keys are live, so whoever started us knows when a key press will count.
+    logLine(QStringLiteral("global hot keys registered: %1 of %2").arg(m_refByAction.size()).arg(std::size(allCases<CaptureAction>)));
 }
 
 QString GlobalHotkeys::stableName(CaptureAction action)
