@@ -320,14 +320,20 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
     const QImage prepared = preparePage(image);
     if (prepared.isNull())
         return TextRecognition::failure(QStringLiteral("the image could not be converted"));
-    // Lines are found on the smoothed page, but read from the original pixels: smoothing would
-    // blur small text more than grain hurts the reading.
+    // Lines are found on the smoothed page. Where the page is grainy, smoothing kept the strokes'
+    // edges and took the grain away, so grainy lines are read from it too; lines on flat parts are
+    // read from the original pixels.
     const QImage page = prepared;
     const QImage smooth = smoothGrain(prepared, inParallel);
     const QList<TextLineBox> boxes = findTextLines(smooth, inParallel);
-    // Grain read into the line images would speckle them; what is no stronger than grain is none.
-    const int grain = grainLevel(page);
-    const int noiseFloor = grain >= 2 ? 3 * grain : 0;
+    // The grain around a line: the flatter of the strips above and below it, so a line on a flat
+    // panel counts as clean whatever the page has around the panel.
+    const auto grainAround = [&](const TextLineBox& line) {
+        const int pad = std::max(2, line.height / 4);
+        const QRect& b = line.box;
+        return std::min(grainLevel(page, QRect(b.left(), b.top() - pad - 1, b.width(), pad)),
+            grainLevel(page, QRect(b.left(), b.bottom() + 2, b.width(), pad)));
+    };
 
     // The engine's work grows with a line's width against its height: the costliest lines go
     // first, so that no worker is left with one at the end.
@@ -352,8 +358,13 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
             engineError = error;
             return;
         }
+        // What smoothing left of the grain would still speckle the line image: no stronger than
+        // that is no ink.
+        const int grain = grainAround(boxes[index]);
+        const QImage& source = grain >= 2 ? smooth : page;
+        const int noiseFloor = grain >= 2 ? grain * 6 / 5 : 0;
         const auto read = [&](int targetHeight) {
-            const LineImage line = lineImageForRecognition(page, boxes[index], targetHeight, kLinePadding, noiseFloor);
+            const LineImage line = lineImageForRecognition(source, boxes[index], targetHeight, kLinePadding, noiseFloor);
             engine->SetImage(line.image.constBits(), line.image.width(), line.image.height(), 1,
                 int(line.image.bytesPerLine()));
             engine->SetSourceResolution(300);

@@ -305,6 +305,7 @@ struct Line {
     int x0, y0, x1, y1;
     double heightSum = 0;
     int glyphs = 0;
+    bool merged = false; // taken into the line to its left
     double typical() const { return glyphs ? heightSum / glyphs : y1 - y0; }
 };
 
@@ -397,8 +398,13 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
             registerLine(best, l.y0, l.y1);
     }
 
-    // Dots, commas, hyphens and accents join the line around them.
-    for (const Component& c : small) {
+    // Dots, commas, hyphens, accents and, in tiny text, the short letters (a, c, e, n) join the
+    // line around them. A run of short letters reaches a line one mark at a time, so the marks are
+    // swept rightwards and leftwards until none joins any more.
+    std::sort(small.begin(), small.end(), [](const Component& a, const Component& b) { return a.x0 < b.x0; });
+    std::vector<uint8_t> joined(small.size(), 0);
+    const auto joinSmall = [&](size_t k) {
+        const Component& c = small[k];
         const int cy = (c.y0 + c.y1) / 2;
         for (int index : bandLines[std::clamp(cy / kBand, 0, int(bandLines.size()) - 1)]) {
             Line& l = lines[index];
@@ -411,12 +417,57 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
             l.x1 = std::max(l.x1, c.x1);
             l.y0 = std::min(l.y0, c.y0);
             l.y1 = std::max(l.y1, c.y1);
-            break;
+            joined[k] = 1;
+            return true;
+        }
+        return false;
+    };
+    for (bool more = true; more;) {
+        more = false;
+        for (size_t k = 0; k < small.size(); ++k)
+            more = (!joined[k] && joinSmall(k)) || more;
+        for (size_t k = small.size(); k-- > 0;)
+            more = (!joined[k] && joinSmall(k)) || more;
+    }
+
+    // Short letters between two parts of a line ("clien|t=", "amoun|t") split it while the parts
+    // were grown; with the letters joined, parts that now nearly touch are one line.
+    std::vector<int> byLeft(lines.size());
+    std::iota(byLeft.begin(), byLeft.end(), 0);
+    std::sort(byLeft.begin(), byLeft.end(), [&](int a, int b) { return lines[a].x0 < lines[b].x0; });
+    for (int a : byLeft) {
+        Line& left = lines[a];
+        for (bool more = !left.merged; more;) {
+            more = false;
+            candidates.clear();
+            for (int b = left.y0 / kBand; b <= std::min(int(bandLines.size()) - 1, (left.y1 - 1) / kBand); ++b)
+                candidates.insert(candidates.end(), bandLines[b].begin(), bandLines[b].end());
+            for (int index : candidates) {
+                Line& right = lines[index];
+                if (index == a || right.merged || right.x0 < left.x0)
+                    continue;
+                const double t = std::max(left.typical(), right.typical());
+                const double ratio = left.typical() / right.typical();
+                if (right.x0 - left.x1 > 0.8 * t || right.x0 < left.x1 - 0.5 * t || ratio > 1.6 || ratio < 1 / 1.6
+                    || overlap(left.y0, left.y1, right.y0, right.y1) < 0.6 * std::min(left.y1 - left.y0, right.y1 - right.y0))
+                    continue;
+                left.x1 = std::max(left.x1, right.x1);
+                left.y0 = std::min(left.y0, right.y0);
+                left.y1 = std::max(left.y1, right.y1);
+                left.heightSum += right.heightSum;
+                left.glyphs += right.glyphs;
+                right.merged = true;
+                registerLine(a, left.y0, left.y1);
+                more = true;
+                break;
+            }
         }
     }
 
     QList<TextLineBox> out;
     for (const Line& l : lines) {
+        if (l.merged)
+            continue;
         const double t = l.typical();
         // A lone mark or a sliver is no line of text.
         if (l.x1 - l.x0 < 0.6 * t || t < 5 || (l.glyphs < 2 && l.x1 - l.x0 < 1.5 * t))

@@ -104,6 +104,23 @@ TEST(TextLineFinder, KeepsTightlySetRowsApartAndIgnoresFrames)
     EXPECT_LE(lines[10].box.height(), 18);
 }
 
+// In tiny text the short letters (a, c, e, n, u) are too low to start a line; a run of them
+// between two taller ones ("clien|t", "amoun|t") must not split the line there.
+TEST(TextLineFinder, TinyTextIsOneLineThroughRunsOfShortLetters)
+{
+    const std::pair<const char*, int> fonts[] = { { "DejaVu Sans Mono", 7 }, { "Liberation Mono", 8 }, { "Hack", 7 } };
+    for (const auto& [family, pixels] : fonts) {
+        QImage image = page({ 520, 60 }, QColor(0x1e1f29));
+        const QRect text = draw(image, { 8, 30 },
+            QStringLiteral("auth ok key=sk-zbcP3VzyMapc3 {\"amount\":\"$ 3,862.91\"} client=10.105.51.25"), QColor(0xb8bcc8),
+            font(pixels, QString::fromLatin1(family)));
+        const QList<TextLineBox> lines = findTextLines(image);
+        ASSERT_EQ(lines.size(), 1) << family;
+        EXPECT_TRUE(covers(lines[0].box, text)) << family;
+        EXPECT_LE(lines[0].box.left(), text.left() + 1) << family;
+    }
+}
+
 TEST(TextLineFinder, FindsLargeBoldText)
 {
     QImage image = page({ 900, 200 }, Qt::white);
