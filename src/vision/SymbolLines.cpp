@@ -45,28 +45,39 @@ double median(std::vector<double> values, double fallback)
     return values[values.size() / 2];
 }
 
-// Which columns of a line image hold ink.
-std::vector<uint8_t> inkColumns(const QImage& grey)
+// The darkest grey of each column of a line image.
+std::vector<uint8_t> darkestInColumns(const QImage& grey)
 {
     const int w = grey.width(), h = grey.height();
-    std::vector<uint8_t> ink(size_t(w), 0);
+    std::vector<uint8_t> darkest(size_t(w), 255);
     for (int y = 0; y < h; ++y) {
         const uchar* row = grey.constScanLine(y);
         for (int x = 0; x < w; ++x)
-            ink[size_t(x)] |= row[x] < 140;
+            darkest[size_t(x)] = std::min(darkest[size_t(x)], row[x]);
     }
-    return ink;
+    return darkest;
 }
 
-// The widest run of blank columns between two page x positions, in page pixels.
-double blankBetween(const std::vector<uint8_t>& ink, const LineImage& line, double fromX, double toX)
+// The widest run of blank columns between two page x positions, in page pixels. Ink is what is
+// darker than halfway between white and the darkest ink of the two glyphs around (from `inkFrom`
+// to `inkTo`), and at least as dark as 140: a dim part of a line (a comment, a timestamp, tiny
+// text) is stretched less than its brightest part, and its thin strokes would read as blanks.
+double blankBetween(const std::vector<uint8_t>& darkest, const LineImage& line, double fromX, double toX,
+    double inkFrom, double inkTo)
 {
-    const int width = int(ink.size());
-    const int a = std::clamp(int(std::floor((fromX - line.origin.x()) * line.scale)), 0, width);
-    const int b = std::clamp(int(std::ceil((toX - line.origin.x()) * line.scale)), 0, width);
+    const int width = int(darkest.size());
+    const auto column = [&](double x, bool up) {
+        const double c = (x - line.origin.x()) * line.scale;
+        return std::clamp(int(up ? std::ceil(c) : std::floor(c)), 0, width);
+    };
+    int local = 255;
+    for (int x = column(inkFrom, false), end = column(inkTo, true); x < end; ++x)
+        local = std::min<int>(local, darkest[size_t(x)]);
+    const int threshold = std::max(140, (255 + local) / 2);
+    const int a = column(fromX, false), b = column(toX, true);
     int best = 0, run = 0;
     for (int x = a; x < b; ++x) {
-        run = ink[size_t(x)] ? 0 : run + 1;
+        run = darkest[size_t(x)] < threshold ? 0 : run + 1;
         best = std::max(best, run);
     }
     return best / line.scale;
@@ -159,9 +170,10 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
         }
         monospaced = increasing && fitting >= 0.9 * double(symbols.size()) && grid < 1.2 * h && std::abs(grid - pitch) < 0.25 * pitch;
     }
-    const std::vector<uint8_t> ink = inkColumns(image.image);
+    const std::vector<uint8_t> darkest = darkestInColumns(image.image);
     const auto blankRun = [&](size_t i) {
-        return blankBetween(ink, image, symbols[i - 1].box.center().x(), symbols[i].box.center().x());
+        return blankBetween(darkest, image, symbols[i - 1].box.center().x(), symbols[i].box.center().x(),
+            symbols[i - 1].box.left(), symbols[i].box.right());
     };
     // A blank adds about half a character to the usual gap between two letters of the line.
     std::vector<double> letterGaps;
