@@ -124,14 +124,17 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
             }
             // The recogniser already reports a top-left origin, so the box only grows.
             const QRectF box = boxOfRange(line, start, end - start).adjusted(-0.004, -0.006, 0.004, 0.006);
-            // A doubtful line may come read twice: the same item found twice counts once.
+            // A doubtful line may come read twice: the same item found twice counts once, under
+            // both boxes, since one reading may reach a character further than the other.
             QList<QRectF>& boxes = result[match.kind];
-            const bool again = std::any_of(boxes.begin(), boxes.end(), [&](const QRectF& other) {
+            const auto again = std::find_if(boxes.begin(), boxes.end(), [&](const QRectF& other) {
                 const QRectF overlap = other.intersected(box);
                 const double smaller = std::min(other.width() * other.height(), box.width() * box.height());
                 return overlap.width() * overlap.height() > 0.6 * smaller;
             });
-            if (!again)
+            if (again != boxes.end())
+                *again = again->united(box);
+            else
                 boxes.append(box);
         }
     }

@@ -30,7 +30,7 @@ QString sensitivePattern(RedactionKind kind);
 // per match in text order; each match's box is the union of the boxes of its characters and of
 // the rest of the token it lies in (the line's box when they have none), grown by 0.004 left and
 // right and 0.006 top and bottom, not clamped. A box over one already found for the kind (a line
-// the recogniser read twice) is left out.
+// the recogniser read twice) is united with it rather than added.
 DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines);
 
 // `settings` with every kind that `detections` found switched on: a style applied to a scanned

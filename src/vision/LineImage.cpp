@@ -4,7 +4,8 @@
 
 #include <unordered_map>
 
-LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding, int noiseFloor)
+LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding, int noiseFloor,
+    double maxScale)
 {
     const int t = std::max(1, line.height);
     const QRect region = line.box.adjusted(-1, -1, 1, 1).intersected(page.rect());
@@ -63,7 +64,7 @@ LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, i
             p[x] = uchar(255 - std::min(255, p[x] * 255 / full));
     }
 
-    const double scale = std::clamp(double(targetHeight) / t, 0.5, 4.0);
+    const double scale = std::clamp(double(targetHeight) / t, 0.5, maxScale);
     const QSize scaledSize(std::max(1, int(std::lround(region.width() * scale))),
         std::max(1, int(std::lround(region.height() * scale))));
     const QImage scaled = scale == 1.0 ? grey : grey.scaled(scaledSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -7,7 +7,8 @@
 
 // The line's pixels as Tesseract reads best: grey, dark text on white, the local contrast
 // stretched, scaled so that its glyphs are about `targetHeight` pixels tall, with a white margin
-// of `padding` pixels. Differences from the background up to `noiseFloor` count as none (grain).
+// of `padding` pixels, but never enlarged more than `maxScale` times. Differences from the
+// background up to `noiseFloor` count as none (grain).
 // A point p of the image lies at origin + p / scale on the page.
 struct LineImage {
     QImage image; // Format_Grayscale8
@@ -15,4 +16,4 @@ struct LineImage {
     QPointF origin;
 };
 LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding,
-    int noiseFloor = 0);
+    int noiseFloor = 0, double maxScale = 4.0);

@@ -29,6 +29,10 @@ namespace {
 // Tesseract reads glyphs best at about this height in pixels.
 constexpr int kTargetGlyphHeight = 40;
 constexpr int kLinePadding = 10;
+// Lines are enlarged at most this much; tiny text (glyphs under kTinyGlyphHeight pixels) is read
+// a second time enlarged up to kTinyMaxScale.
+constexpr double kMaxScale = 4.0, kTinyMaxScale = 6.0;
+constexpr int kTinyGlyphHeight = 8;
 // Past this share of steep steps outside the found lines, the whole page is read as well.
 constexpr double kUnexplainedEdges = 0.01;
 
@@ -363,8 +367,8 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
         const int grain = grainAround(boxes[index]);
         const QImage& source = grain >= 2 ? smooth : page;
         const int noiseFloor = grain >= 2 ? grain * 6 / 5 : 0;
-        const auto read = [&](int targetHeight) {
-            const LineImage line = lineImageForRecognition(source, boxes[index], targetHeight, kLinePadding, noiseFloor);
+        const auto read = [&](int targetHeight, double maxScale) {
+            const LineImage line = lineImageForRecognition(source, boxes[index], targetHeight, kLinePadding, noiseFloor, maxScale);
             engine->SetImage(line.image.constBits(), line.image.width(), line.image.height(), 1,
                 int(line.image.bytesPerLine()));
             engine->SetSourceResolution(300);
@@ -375,12 +379,14 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
             return lines;
         };
         QList<RecognizedLine>& lines = results[size_t(index)];
-        lines = read(kTargetGlyphHeight);
+        lines = read(kTargetGlyphHeight, kMaxScale);
         // A line that nearly reads as an address, a key or a number is read once more at another
-        // scale; the detector takes what either reading finds.
-        if (std::any_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return readsDoubtfully(l.text); })) {
-            const int other = kTargetGlyphHeight * 3 / 4;
-            for (const RecognizedLine& second : read(other))
+        // scale; the detector takes what either reading finds. Tiny text, which the first reading
+        // could not enlarge enough, is read again larger, whatever it read as.
+        const bool tiny = boxes[index].height < kTinyGlyphHeight;
+        if (tiny || std::any_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return readsDoubtfully(l.text); })) {
+            const QList<RecognizedLine> again = tiny ? read(kTargetGlyphHeight, kTinyMaxScale) : read(kTargetGlyphHeight * 3 / 4, kMaxScale);
+            for (const RecognizedLine& second : again)
                 if (std::none_of(lines.begin(), lines.end(), [&](const RecognizedLine& l) { return l.text == second.text; }))
                     lines.append(second);
         }

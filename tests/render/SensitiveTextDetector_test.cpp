@@ -207,6 +207,13 @@ TEST(DetectSensitiveText, BoxCoversTheWholeTokenAndAnItemReadTwiceCountsOnce)
     const RecognizedLine first = lineOf("Server 10.1.2.3", QRectF(0.1, 0.4, 0.3, 0.02));
     const DetectionResult twice = detectSensitiveText({ first, lineOf("Server 10.1.2.3", QRectF(0.1, 0.4, 0.3, 0.02)) });
     EXPECT_EQ(twice.at(RedactionKind::ip).size(), 1);
+    // The second reading reaches further ("...qr stuvw" split by a misread blank, then whole): the
+    // one box covers both, so the key's tail is not left readable.
+    const DetectionResult further = detectSensitiveText({ lineOf("key sk-abcdefghijklmnopqr stuvw", QRectF(0.1, 0.6, 0.3, 0.02)),
+        lineOf("key sk-abcdefghijklmnopqrstuvw", QRectF(0.1, 0.6, 0.3, 0.02)) });
+    ASSERT_EQ(further.at(RedactionKind::apiKey).size(), 1);
+    EXPECT_NEAR(further.at(RedactionKind::apiKey)[0].right(), 0.4 + 0.004, 1e-9);
+    EXPECT_NEAR(further.at(RedactionKind::apiKey)[0].left(), 0.1 + 0.3 * 4 / 31 - 0.004, 0.002);
     // Two different items on one line stay two.
     const DetectionResult two = detectSensitiveText({ lineOf("10.1.2.3 and 10.4.5.6", QRectF(0.1, 0.5, 0.4, 0.02)) });
     EXPECT_EQ(two.at(RedactionKind::ip).size(), 2);
