@@ -109,6 +109,22 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
     }
 }
 
+// A currency sign between two digits ("3221€2") or after a hyphen inside a word or date
+// ("2024-€2-29") stands where no amount is written: a misread letter or digit.
+void mendCurrencySigns(QString& line)
+{
+    static const QString signs = QStringLiteral(u"$£€");
+    static const QString meant = QStringLiteral(u"Sfe");
+    for (qsizetype i = 1; i + 1 < line.size(); ++i) {
+        const qsizetype k = signs.indexOf(line.at(i));
+        if (k < 0 || !line.at(i + 1).isDigit())
+            continue;
+        const QChar before = line.at(i - 1);
+        if (before.isDigit() || (before == u'-' && i >= 2 && line.at(i - 2).isLetterOrNumber()))
+            line[i] = meant.at(k);
+    }
+}
+
 } // namespace
 
 void mendConfusedCharacters(QString& line)
@@ -163,4 +179,6 @@ void mendConfusedCharacters(QString& line)
     auto it = accessKey.globalMatch(line);
     while (it.hasNext())
         line[it.next().capturedStart() + 2] = u'I';
+    // Last, once look-alike letters around it have become digits ("322l€2").
+    mendCurrencySigns(line);
 }

@@ -4,7 +4,7 @@
 
 // Mends the confusions a recogniser makes between look-alike characters where the context leaves
 // no doubt: letters O, I and l among digits ("10.0.4.l7"), digits inside the letters of an
-// address's domain ending ("ACME.I0"), a 1 in a short lower-case word ("1s"), and the "AKIA" of
-// access keys read as "AKTA" or "AK1A".
+// address's domain ending ("ACME.I0"), a 1 in a short lower-case word ("1s"), the "AKIA" of
+// access keys read as "AKTA" or "AK1A", and currency signs inside numbers and dates ("3221€2").
 // Characters are replaced one for one, so per-character geometry stays valid.
 void mendConfusedCharacters(QString& line);

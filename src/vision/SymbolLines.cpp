@@ -58,6 +58,49 @@ std::vector<uint8_t> darkestInColumns(const QImage& grey)
     return darkest;
 }
 
+int imageColumn(const LineImage& line, int width, double x, bool up)
+{
+    const double c = (x - line.origin.x()) * line.scale;
+    return std::clamp(int(up ? std::ceil(c) : std::floor(c)), 0, width);
+}
+
+// What is ink around the glyphs from page x `inkFrom` to `inkTo`: darker than halfway between
+// white and their darkest ink, and at least as dark as 140.
+int inkThreshold(const std::vector<uint8_t>& darkest, const LineImage& line, double inkFrom, double inkTo)
+{
+    const int width = int(darkest.size());
+    int local = 255;
+    for (int x = imageColumn(line, width, inkFrom, false), end = imageColumn(line, width, inkTo, true); x < end; ++x)
+        local = std::min<int>(local, darkest[size_t(x)]);
+    return std::max(140, (255 + local) / 2);
+}
+
+// Whether the ink from page x `fromX` to `toX` is a low rule across most of the span, as an
+// underscore the engine left out, and nothing else.
+bool underscoreBetween(const LineImage& line, const QRectF& text, double fromX, double toX, int threshold)
+{
+    const QImage& grey = line.image;
+    const int a = imageColumn(line, grey.width(), fromX, false), b = imageColumn(line, grey.width(), toX, true);
+    const int top = std::clamp(int((text.top() - line.origin.y()) * line.scale), 0, grey.height());
+    const int bottom = std::clamp(int(std::ceil((text.bottom() - line.origin.y()) * line.scale)), 0, grey.height());
+    const int low = top + int(0.65 * (bottom - top));
+    if (b - a < 2 || bottom - top < 4)
+        return false;
+    int inked = 0;
+    for (int x = a; x < b; ++x) {
+        bool any = false;
+        for (int y = 0; y < grey.height(); ++y) {
+            if (grey.constScanLine(y)[x] >= threshold)
+                continue;
+            if (y < low)
+                return false;
+            any = true;
+        }
+        inked += any;
+    }
+    return inked * 10 >= (b - a) * 8;
+}
+
 // The widest run of blank columns between two page x positions, in page pixels. Ink is what is
 // darker than halfway between white and the darkest ink of the two glyphs around (from `inkFrom`
 // to `inkTo`), and at least as dark as 140: a dim part of a line (a comment, a timestamp, tiny
@@ -66,14 +109,8 @@ double blankBetween(const std::vector<uint8_t>& darkest, const LineImage& line, 
     double inkFrom, double inkTo)
 {
     const int width = int(darkest.size());
-    const auto column = [&](double x, bool up) {
-        const double c = (x - line.origin.x()) * line.scale;
-        return std::clamp(int(up ? std::ceil(c) : std::floor(c)), 0, width);
-    };
-    int local = 255;
-    for (int x = column(inkFrom, false), end = column(inkTo, true); x < end; ++x)
-        local = std::min<int>(local, darkest[size_t(x)]);
-    const int threshold = std::max(140, (255 + local) / 2);
+    const auto column = [&](double x, bool up) { return imageColumn(line, width, x, up); };
+    const int threshold = inkThreshold(darkest, line, inkFrom, inkTo);
     const int a = column(fromX, false), b = column(toX, true);
     int best = 0, run = 0;
     for (int x = a; x < b; ++x) {
@@ -226,6 +263,16 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
                 ? cell[i] - cell[i - 1] >= 2 || (s.startsWord && !punctuationBeside && gap >= (narrow ? 0.6 : 0.5) * grid)
                 : s.startsWord            ? gap >= letterGap + 0.3 * pitch + extra
                                           : gap > letterGap + 0.4 * pitch + extra;
+            // A cell the engine skipped over a low rule held an underscore ("elena_silva").
+            if (monospaced && cell[i] - cell[i - 1] == 2) {
+                const double from = symbols[i - 1].box.center().x() + 0.6 * grid, to = symbols[i].box.center().x() - 0.6 * grid;
+                if (underscoreBetween(image, QRectF(lineBox.box), from, to,
+                        inkThreshold(darkest, image, symbols[i - 1].box.left(), symbols[i].box.right()))) {
+                    append(QStringLiteral("_"), QRectF(from, symbols[i - 1].box.top(), to - from, symbols[i - 1].box.height()));
+                    append(s.text, s.box);
+                    continue;
+                }
+            }
             if (gap > std::max(1.6 * h, 2.0 * pitch)) {
                 flush();
             } else if (blank) {

@@ -382,8 +382,9 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
         lines = read(kTargetGlyphHeight, kMaxScale);
         // A line that nearly reads as an address, a key or a number is read once more at another
         // scale; the detector takes what either reading finds. Tiny text, which the first reading
-        // could not enlarge enough, is read again larger, whatever it read as.
-        const bool tiny = boxes[index].height < kTinyGlyphHeight;
+        // could not enlarge enough, is read again larger, whatever it read as; not under grain,
+        // where enlarging it further reads the grain as much as the glyphs.
+        const bool tiny = boxes[index].height < kTinyGlyphHeight && grain < 2;
         if (tiny || std::any_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return readsDoubtfully(l.text); })) {
             const QList<RecognizedLine> again = tiny ? read(kTargetGlyphHeight, kTinyMaxScale) : read(kTargetGlyphHeight * 3 / 4, kMaxScale);
             for (const RecognizedLine& second : again)

@@ -403,24 +403,41 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
     // swept rightwards and leftwards until none joins any more.
     std::sort(small.begin(), small.end(), [](const Component& a, const Component& b) { return a.x0 < b.x0; });
     std::vector<uint8_t> joined(small.size(), 0);
+    // A mark may lie in the band next to its line's (just under a line that ends on a band's
+    // edge): the bands around it are searched, and the nearest line in height takes it.
+    std::vector<int> near;
     const auto joinSmall = [&](size_t k) {
         const Component& c = small[k];
         const int cy = (c.y0 + c.y1) / 2;
-        for (int index : bandLines[std::clamp(cy / kBand, 0, int(bandLines.size()) - 1)]) {
-            Line& l = lines[index];
+        near.clear();
+        for (int b = std::max(0, cy / kBand - 1); b <= std::min(int(bandLines.size()) - 1, cy / kBand + 1); ++b)
+            near.insert(near.end(), bandLines[b].begin(), bandLines[b].end());
+        int best = -1;
+        double bestDistance = 0;
+        for (int index : near) {
+            const Line& l = lines[index];
             const double t = l.typical();
-            if (cy < l.y0 - 0.35 * t || cy > l.y1 + 0.25 * t)
+            // An underscore hangs lower than any other mark, below lines without descenders.
+            const bool underscore = c.w() >= 3 * c.h() && c.w() >= 0.3 * t;
+            if (cy < l.y0 - 0.35 * t || cy > l.y1 + (underscore ? 0.5 : 0.25) * t)
                 continue;
             if (c.x1 < l.x0 - 0.8 * t || c.x0 > l.x1 + 0.8 * t)
                 continue;
-            l.x0 = std::min(l.x0, c.x0);
-            l.x1 = std::max(l.x1, c.x1);
-            l.y0 = std::min(l.y0, c.y0);
-            l.y1 = std::max(l.y1, c.y1);
-            joined[k] = 1;
-            return true;
+            const double distance = cy < l.y0 ? l.y0 - cy : cy > l.y1 ? cy - l.y1 : 0;
+            if (best < 0 || distance < bestDistance) {
+                best = index;
+                bestDistance = distance;
+            }
         }
-        return false;
+        if (best < 0)
+            return false;
+        Line& l = lines[best];
+        l.x0 = std::min(l.x0, c.x0);
+        l.x1 = std::max(l.x1, c.x1);
+        l.y0 = std::min(l.y0, c.y0);
+        l.y1 = std::max(l.y1, c.y1);
+        joined[k] = 1;
+        return true;
     };
     for (bool more = true; more;) {
         more = false;

@@ -20,6 +20,10 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     EXPECT_EQ(mended("admin@build-01:~$ 1s -la"), "admin@build-01:~$ ls -la");
     EXPECT_EQ(mended("key: sk-ZDyuhSXeSPrQhPyuA6écTrdfjH6YUy"), "key: sk-ZDyuhSXeSPrQhPyuA6ecTrdfjH6YUy");
     EXPECT_EQ(mended("token=\"855572bc4ab912cdcbeb52da8c6516/4fe035fd7\""), "token=\"855572bc4ab912cdcbeb52da8c651674fe035fd7\"");
+    // A currency sign inside a number or a date is no amount's.
+    EXPECT_EQ(mended("2026-02-e3TLCs 322l€2"), "2026-02-e3TLCs 3221e2");
+    EXPECT_EQ(mended("etld-€2-29T10:51"), "etld-e2-29T10:51");
+    EXPECT_EQ(mended("id 16$05-9452"), "id 16S05-9452");
 }
 
 // Words, versions, keys and addresses that merely hold such characters stay as they were, and
@@ -28,7 +32,8 @@ TEST(ConfusedCharacters, LeavesWordsKeysAndRealDigitsAlone)
 {
     for (const QString line : { "I met Ola at 10", "v1.2.0 build lO", "sk-a1B2c3D4e5F6g7H8i9J0", "Room 101, floor 2",
              "jane.doe@example.com", "AKIA1234567890ABCDEF", "Il0 l0l", "2024-03-12 09:41", "x1 and y1",
-             "ghp_Ol1IlO0o", "https://example.com/path/to/a/page/of/the/site", "src/render/SensitiveTextDetector" }) {
+             "ghp_Ol1IlO0o", "https://example.com/path/to/a/page/of/the/site", "src/render/SensitiveTextDetector",
+             "Paid $5, €12.50 and £3 (-€2 refund), total=-$4.99, 5€ tip, US$20, A$-3 € 4" }) {
         EXPECT_EQ(mended(line), line) << line.toStdString();
     }
     const QString mixed = QStringLiteral("from 172.l6.O.1 via a@b.c0 and 1s");
