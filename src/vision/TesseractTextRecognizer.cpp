@@ -98,9 +98,16 @@ void keepOpenMpSerial()
 }
 
 // Whether a line reads like a misread address, key or number: an address whose @ came out as
-// another sign, a long key with a stray symbol inside, or dotted numbers split by a blank.
+// another sign, a long key with a stray symbol inside, an access key a character too short or
+// too long, or dotted numbers split by a blank.
 bool readsDoubtfully(const QString& text)
 {
+    static const QRegularExpression accessKey(QStringLiteral(R"((?<![A-Za-z0-9])AK[I1lT|]A(?:[0-9A-Z]{15}|[0-9A-Z]{17})(?![A-Za-z0-9]))"));
+    // A slash inside a hash or key ("acbh/6ccd"): both sides long and mixing letters and digits,
+    // which the parts of a path seldom do.
+    static const QRegularExpression slashedKey(QStringLiteral(R"((?=[A-Za-z_\-]*\d)(?=[0-9_\-]*[A-Za-z])[A-Za-z0-9_\-]{8,}/(?=[A-Za-z_\-]*\d)(?=[0-9_\-]*[A-Za-z])[A-Za-z0-9_\-]{8,})"));
+    if (accessKey.match(text).hasMatch() || slashedKey.match(text).hasMatch())
+        return true;
     static const QRegularExpression signs[] = {
         QRegularExpression(QStringLiteral(R"([A-Za-z0-9._%+\-]{2,}[(#©®&*][A-Za-z0-9\-]+\.[A-Za-z]{2,})")),
         QRegularExpression(QStringLiteral(R"(\b[A-Z0-9._%+\-]{2,}G[A-Z0-9\-]{2,}\.[A-Z]{2,}\b)")),
