@@ -1,6 +1,7 @@
 // Measures sensitive-text detection on generated screenshots: recall and false detections per
 // kind and per group (light or dark text, glyph height), for our recogniser and for the plain
-// `tesseract` command-line tool on the same images.
+// `tesseract` command-line tool on the same images, and how many items ours found with a box
+// that leaves a glyph uncovered.
 //
 //   lumaforge-eval [--set tuning|evaluation] [--grain N] [--out DIR] [--no-cli] [--only TEXT]
 //                  [--verbose] [--overlay]

@@ -1,23 +1,12 @@
 #include "vision/Grain.h"
 #include "vision/TextLineFinder.h"
 
+#include "screens/ScreenshotGenerator.h"
+
 #include <QPainter>
-#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 namespace {
-
-void addGrain(QImage& image, const QRect& area, int amplitude, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const auto n = [&](int c) { return std::clamp(c + int(random.bounded(2 * amplitude + 1)) - amplitude, 0, 255); };
-            row[x] = qRgb(n(qRed(row[x])), n(qGreen(row[x])), n(qBlue(row[x])));
-        }
-    }
-}
 
 int grey(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)); }
 
@@ -30,18 +19,21 @@ TEST(Grain, SmoothsOnlyTheGrainyPartsAndKeepsThinStrokes)
 {
     QImage image(640, 320, QImage::Format_RGB32);
     image.fill(QColor(0x80, 0x70, 0x90));
+    {
+        QPainter p(&image);
+        p.setPen(QColor(0x80 + 70, 0x70 + 70, 0x90 + 70));
+        p.drawLine(40, 100, 280, 100); // one pixel tall
+    }
+    image = withGrain(image, 12, 5);
     const QRect panel(320, 0, 320, 320);
     QPainter p(&image);
     p.fillRect(panel, QColor(0x20, 0x22, 0x28));
-    p.setPen(QColor(0x80 + 70, 0x70 + 70, 0x90 + 70));
-    p.drawLine(40, 100, 280, 100); // one pixel tall
     QFont f(QStringLiteral("DejaVu Sans Mono"));
     f.setPixelSize(9);
     p.setFont(f);
     p.setPen(QColor(0x9a9aa0));
     p.drawText(QPoint(340, 60), QStringLiteral("client=10.79.149.221 ok"));
     p.end();
-    addGrain(image, QRect(0, 0, 320, 320), 12, 5);
 
     const QImage smooth = smoothGrain(image);
     ASSERT_EQ(smooth.size(), image.size());
@@ -81,7 +73,7 @@ TEST(Grain, DenseTextIsNoGrainAndTextOnGrainIsStillFound)
     q.setPen(QColor(0x9a, 0xa0, 0xa8));
     q.drawText(QPoint(20, 40), QStringLiteral("key=sk-56UsULUCd6mZPSitU9x54 client=10.79.149.221"));
     q.end();
-    addGrain(grainy, grainy.rect(), 12, 9);
+    grainy = withGrain(grainy, 12, 9);
     const QList<TextLineBox> lines = findTextLines(smoothGrain(grainy));
     ASSERT_EQ(lines.size(), 1);
     EXPECT_LE(lines[0].box.left(), 22);
