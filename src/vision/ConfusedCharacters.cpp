@@ -89,8 +89,8 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
 {
     if (to - from < 24)
         return;
-    static const QString strays = QStringLiteral(u"éè¢¥/|£");
-    static const QString meant = QStringLiteral(u"eecY7lf");
+    static const QString strays = QStringLiteral(u"éè¢¥/|£€$");
+    static const QString meant = QStringLiteral(u"eecY7lfeS");
     int odd = 0;
     for (qsizetype i = from; i < to; ++i) {
         const QChar c = line.at(i);

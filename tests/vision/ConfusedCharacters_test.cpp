@@ -20,6 +20,9 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     EXPECT_EQ(mended("admin@build-01:~$ 1s -la"), "admin@build-01:~$ ls -la");
     EXPECT_EQ(mended("key: sk-ZDyuhSXeSPrQhPyuA6écTrdfjH6YUy"), "key: sk-ZDyuhSXeSPrQhPyuA6ecTrdfjH6YUy");
     EXPECT_EQ(mended("token=\"855572bc4ab912cdcbeb52da8c6516/4fe035fd7\""), "token=\"855572bc4ab912cdcbeb52da8c651674fe035fd7\"");
+    // Nor inside a long key or hash.
+    EXPECT_EQ(mended("sha 9bd7ba7adb0c39c144bde1€a4f00bad1dd297b1d"), "sha 9bd7ba7adb0c39c144bde1ea4f00bad1dd297b1d");
+    EXPECT_EQ(mended("key=sk-pxMRxHfHT0nDGjvX3I6B$vseHb44zBt4w"), "key=sk-pxMRxHfHT0nDGjvX3I6BSvseHb44zBt4w");
     // A currency sign inside a number or a date is no amount's.
     EXPECT_EQ(mended("2026-02-e3TLCs 322l€2"), "2026-02-e3TLCs 3221e2");
     EXPECT_EQ(mended("etld-€2-29T10:51"), "etld-e2-29T10:51");
