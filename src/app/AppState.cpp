@@ -9,6 +9,7 @@
 #include "model/UuidText.h"
 #include "notch/NotchSession.h"
 #include "platform/Pasteboard.h"
+#include "platform/PngEncoder.h"
 #include "platform/RoadTrace.h"
 #include "platform/ScreenshotSettings.h"
 #include "platform/SettingsStore.h"
@@ -21,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextEdit>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -122,6 +124,7 @@ void AppState::handleCapturedShot(const CapturedShot& shot)
 {
     // A later shot overwrites this and so voids the earlier one's presentation.
     m_pendingNotchShotID = shot.id;
+    m_prepared.reset();
     const auto [settings, styleKey] = styleForNewShot(shot.image);
 
     QPointer<AppState> self(this);
@@ -129,6 +132,23 @@ void AppState::handleCapturedShot(const CapturedShot& shot)
         if (self)
             self->completeCapturedShot(shot, settings, styleKey, detections);
     });
+    // On the next turn, so that of a burst of shots only the newest is prepared.
+    QTimer::singleShot(0, this, [self, shot, settings = settings] {
+        if (self)
+            self->prepareShot(shot, settings);
+    });
+}
+
+void AppState::prepareShot(const CapturedShot& shot, const BeautifySettings& settings)
+{
+    if (m_pendingNotchShotID != shot.id)
+        return; // already presented, or superseded
+    PreparedShot prepared { shot.id, settings,
+        std::make_shared<EditorDocument>(shot.image, shotFileName(shot), settings, DetectionResult {}, m_scan), {}, {} };
+    prepared.styledImage = m_render(*prepared.document);
+    if (!prepared.styledImage.isNull())
+        prepared.encoded = EncodedImage::start(prepared.styledImage, PngEncoder::encode);
+    m_prepared = std::move(prepared);
 }
 
 void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySettings& settings, const QString& styleKey,
@@ -140,8 +160,27 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
 
     const BeautifySettings styled = withDetectedKinds(settings, detections);
 
-    auto document = std::make_shared<EditorDocument>(shot.image, shotFileName(shot), styled, detections, m_scan);
-    QImage styledImage = m_render(*document);
+    std::optional<PreparedShot> prepared = std::exchange(m_prepared, std::nullopt);
+    if (prepared && (prepared->shotID != shot.id || !(prepared->settings == styled) || prepared->styledImage.isNull()))
+        prepared.reset();
+    std::shared_ptr<EditorDocument> document;
+    QImage styledImage;
+    EncodedImage encoded;
+    if (prepared) {
+        // Built without detections and with the same style: the same document once it has them,
+        // and the same render as long as they hide nothing.
+        prepared->document->applyDetections(detections);
+        if (prepared->document->allRedactionRects().isEmpty()) {
+            document = prepared->document;
+            styledImage = prepared->styledImage;
+            encoded = prepared->encoded;
+        }
+    }
+    if (!document) {
+        document = std::make_shared<EditorDocument>(shot.image, shotFileName(shot), styled, detections, m_scan);
+        styledImage = m_render(*document);
+    }
+    prepared.reset();
     // A failed render shows (and copies) the raw shot as what it is; nothing is cached, so
     // choosing the style again renders again.
     const bool rendered = !styledImage.isNull();
@@ -159,6 +198,7 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
     session->document = document;
     session->redactionSummary = summary;
     session->styledImage = styledImage;
+    session->styledPng = encoded;
     session->showingRaw = !rendered;
     if (rendered)
         session->renderCache.insert(styleKey, styledImage);

@@ -5,6 +5,7 @@
 #include "model/SocialPlatform.h"
 #include "model/StylePreset.h"
 #include "notch/NotchSession.h"
+#include "platform/EncodedImage.h"
 
 #include <QImage>
 #include <QList>
@@ -29,7 +30,6 @@ class QMimeData;
 class QPropertyAnimation;
 class ScreenGeometry;
 class SerialExecutor;
-class EncodedImage;
 
 // How a shot is restyled: its document takes the new settings (the editor continues with them),
 // and the shot is rendered in them (a null image when the render fails). Main thread.
@@ -183,7 +183,9 @@ Q_SIGNALS:
 private:
     void positionPanel();
     // Copies the shown image to the clipboard and writes its drag-out file from one encode.
-    void show(const QImage& image);
+    // Offers `image` on the clipboard and as the drag-out file; `encoded` is its PNG when its
+    // encoding has already begun.
+    void show(const QImage& image, EncodedImage encoded = {});
     void writeTempFile(const EncodedImage& image, const std::shared_ptr<NotchSession>& session);
     void recordTempFile(const std::shared_ptr<NotchSession>& session, const std::optional<QString>& destination,
         const std::optional<QString>& written);
