@@ -1,5 +1,6 @@
 #include "platform/PngEncoder.h"
 
+#include "platform/LargeBuffer.h"
 #include "platform/ParallelFor.h"
 
 #include <QThread>
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <sys/mman.h>
 #include <limits>
 #include <memory>
 #include <new>
@@ -31,22 +31,16 @@ struct CompressorDeleter {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
 
-// A large scratch buffer backed by huge pages where the kernel allows: faulting in tens of
-// megabytes page by page otherwise costs a third of the encode.
+// A large scratch buffer (see LargeBuffer).
 class ScratchBuffer {
 public:
-    // A buffer written only here and there (the slices of compressed pieces) takes small pages, so
-    // that only what is written becomes resident.
     explicit ScratchBuffer(size_t size, bool hugePages = true)
+        : m_data(static_cast<uchar*>(LargeBuffer::allocate(size, hugePages)))
     {
-        constexpr size_t huge = size_t(2) << 20;
-        const size_t rounded = (size + huge - 1) / huge * huge;
-        m_data = static_cast<uchar*>(std::aligned_alloc(huge, rounded));
         if (!m_data)
             throw std::bad_alloc();
-        ::madvise(m_data, rounded, hugePages ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
     }
-    ~ScratchBuffer() { std::free(m_data); }
+    ~ScratchBuffer() { LargeBuffer::release(m_data); }
     ScratchBuffer(const ScratchBuffer&) = delete;
     ScratchBuffer& operator=(const ScratchBuffer&) = delete;
     uchar* get() const { return m_data; }

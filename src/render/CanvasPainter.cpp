@@ -1,5 +1,6 @@
 #include "render/CanvasPainter.h"
 
+#include "platform/LargeBuffer.h"
 #include "platform/Log.h"
 
 #include "render/AnnotationLayer.h"
@@ -311,7 +312,7 @@ bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
     const QRect deviceBounds = toDevice.mapRect(card).toAlignedRect() & reachableDeviceRect(p);
     if (deviceBounds.isEmpty())
         return true; // nothing of the card is in view
-    QImage layer(deviceBounds.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage layer = LargeBuffer::image(deviceBounds.size(), QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull()) {
         logLine(QStringLiteral("render failed: no memory for a %1 x %2 card").arg(deviceBounds.width()).arg(deviceBounds.height()));
         return false;

@@ -1,5 +1,6 @@
 #include "render/CanvasRenderer.h"
 
+#include "platform/LargeBuffer.h"
 #include "platform/Log.h"
 #include "platform/PngEncoder.h"
 #include "render/CanvasPainter.h"
@@ -62,7 +63,7 @@ QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, 
     if (!size)
         return {};
     const bool transparent = settings.background == BackgroundPreset::none;
-    QImage out(*size, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    QImage out = LargeBuffer::image(*size, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (out.isNull())
         return {};
     out.fill(transparent ? Qt::transparent : Qt::black);

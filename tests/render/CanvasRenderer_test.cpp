@@ -1,9 +1,11 @@
+#include "render/CanvasPainter.h"
 #include "render/CanvasRenderer.h"
 
 #include "support/LogCapture.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPainter>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -156,5 +158,44 @@ TEST(CanvasRenderer, SmallerThanTheShotRendersAverageInsteadOfShimmering)
             for (int x = inner.left(); x <= inner.right(); ++x)
                 worst = std::max(worst, std::abs(qGray(rendered.pixel(x, y)) - 128));
         EXPECT_LT(worst, 24) << rawValue(aspect).toStdString();
+    }
+}
+
+TEST(CanvasRenderer, ARenderIsExactlyTheCanvasPaintedAtItsScale)
+{
+    // Renders and their card layers live in memory of their own; what comes out must be the very
+    // pixels the canvas painter gives on an ordinary image, opaque and transparent, with hidden
+    // areas, shadows and the watermark.
+    QImage shot(1600, 1000, QImage::Format_RGB32);
+    {
+        QPainter p(&shot);
+        QLinearGradient g(0, 0, 1600, 1000);
+        g.setColorAt(0, QColor(240, 240, 245));
+        g.setColorAt(1, QColor(30, 40, 70));
+        p.fillRect(shot.rect(), g);
+        p.setPen(Qt::black);
+        for (int i = 0; i < 12; ++i)
+            p.drawText(40, 60 + i * 70, QStringLiteral("jane.doe%1@example.com 10.0.0.%1").arg(i));
+    }
+    const QList<QRectF> hidden { QRectF(0.02, 0.03, 0.3, 0.04), QRectF(0.4, 0.5, 0.2, 0.05) };
+    const WatermarkConfig mark { QStringLiteral("Lumaforge"), QImage(), false, WatermarkPosition::bottomRight };
+    for (const BackgroundPreset background : { BackgroundPreset::ocean, BackgroundPreset::none }) {
+        BeautifySettings s = BeautifySettings::defaults();
+        s.background = background;
+        s.redactKinds = { RedactionKind::email };
+        const QImage rendered = renderCanvasImage(shot, s, {}, hidden, mark);
+        ASSERT_FALSE(rendered.isNull());
+
+        const double scale = renderScale(shot, s);
+        const bool transparent = background == BackgroundPreset::none;
+        QImage expected(rendered.size(), transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+        expected.fill(transparent ? Qt::transparent : Qt::black);
+        {
+            QPainter p(&expected);
+            p.scale(scale, scale);
+            ASSERT_TRUE(paintBeautifiedCanvas(p, CanvasContent { shot, s, {}, hidden, mark }));
+        }
+        expected.setDevicePixelRatio(scale);
+        EXPECT_TRUE(rendered == expected) << rawValue(background).toStdString();
     }
 }
