@@ -1,5 +1,9 @@
 #include "platform/LargeBuffer.h"
 
+#include "platform/ParallelFor.h"
+
+#include <algorithm>
+
 #include <cstdlib>
 #include <limits>
 #include <sys/mman.h>
@@ -26,21 +30,29 @@ void release(void* data)
     std::free(data);
 }
 
-QImage image(QSize size, QImage::Format format)
+QImage filledImage(QSize size, QImage::Format format, const QColor& color)
 {
-    if (size.isEmpty())
-        return {};
-    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
-    // Rows aligned to 4 bytes, as QImage lays out its own.
-    const qint64 bytesPerLine = (qint64(size.width()) * depth + 31) / 32 * 4;
-    const qint64 bytes = bytesPerLine * size.height();
-    if (depth <= 0 || bytes < qint64(kHugePage) || bytes > std::numeric_limits<qsizetype>::max() / 2)
-        return QImage(size, format);
-    void* data = allocate(std::size_t(bytes));
-    if (!data)
-        return {};
-    return QImage(static_cast<uchar*>(data), size.width(), size.height(), qsizetype(bytesPerLine), format,
-        [](void* info) { release(info); }, data);
+    QImage image(size, format);
+    if (image.isNull())
+        return image;
+    if (image.depth() != 32 || image.sizeInBytes() < (qsizetype(1) << 20)) {
+        image.fill(color);
+        return image;
+    }
+    // The pixel QImage::fill writes for the colour in this format.
+    QImage one(1, 1, format);
+    one.fill(color);
+    const quint32 pixel = *reinterpret_cast<const quint32*>(one.constBits());
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    const int width = image.width();
+    const int height = image.height();
+    constexpr int kRowsPerBand = 64;
+    parallelFor((height + kRowsPerBand - 1) / kRowsPerBand, [&](int band) {
+        for (int y = band * kRowsPerBand; y < std::min(height, (band + 1) * kRowsPerBand); ++y)
+            std::fill_n(reinterpret_cast<quint32*>(bits + y * stride), width, pixel);
+    });
+    return image;
 }
 
 }

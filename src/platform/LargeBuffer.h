@@ -1,22 +1,24 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QSize>
 
 #include <cstddef>
 
-// Memory for large pixel buffers (renders, their layers, an encoder's scratch), backed by huge
-// pages where the kernel allows: faulting in tens of megabytes page by page otherwise costs a
-// large share of a render or an encode.
+// Large pixel buffers: renders, their layers and an encoder's scratch. Fresh memory is faulted in
+// page by page on its first write, which for tens of megabytes costs a large share of a render.
 namespace LargeBuffer {
 
-// `size` bytes, uninitialised; null when there is no memory. A buffer written only here and there
-// takes small pages (`hugePages` false), so that only what is written becomes resident.
+// `size` bytes, uninitialised, backed by huge pages where the kernel allows (a buffer written
+// only here and there takes small pages when `hugePages` is false, so that only what is written
+// becomes resident); null when there is no memory.
 void* allocate(std::size_t size, bool hugePages = true);
 void release(void* data);
 
-// An image of `size` and `format` in such memory, uninitialised; null when it cannot be had.
-// Sized under 2 MiB it is an ordinary image.
-QImage image(QSize size, QImage::Format format);
+// An image of `size` and `format` filled with `color` exactly as QImage::fill does, its rows
+// written in bands on every core so that its pages are faulted in side by side. Null when it
+// cannot be allocated.
+QImage filledImage(QSize size, QImage::Format format, const QColor& color);
 
 }

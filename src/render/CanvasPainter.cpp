@@ -312,12 +312,11 @@ bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
     const QRect deviceBounds = toDevice.mapRect(card).toAlignedRect() & reachableDeviceRect(p);
     if (deviceBounds.isEmpty())
         return true; // nothing of the card is in view
-    QImage layer = LargeBuffer::image(deviceBounds.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage layer = LargeBuffer::filledImage(deviceBounds.size(), QImage::Format_ARGB32_Premultiplied, Qt::transparent);
     if (layer.isNull()) {
         logLine(QStringLiteral("render failed: no memory for a %1 x %2 card").arg(deviceBounds.width()).arg(deviceBounds.height()));
         return false;
     }
-    layer.fill(Qt::transparent);
     {
         QPainter l(&layer);
         l.setRenderHints(p.renderHints());

@@ -63,10 +63,10 @@ QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, 
     if (!size)
         return {};
     const bool transparent = settings.background == BackgroundPreset::none;
-    QImage out = LargeBuffer::image(*size, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    QImage out = LargeBuffer::filledImage(*size, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32,
+        transparent ? Qt::transparent : Qt::black);
     if (out.isNull())
         return {};
-    out.fill(transparent ? Qt::transparent : Qt::black);
     QPainter painter(&out);
     painter.scale(scale, scale);
     const bool complete = paintBeautifiedCanvas(painter, CanvasContent { image, settings, annotations, redactionRects, watermark });
