@@ -14,6 +14,7 @@
 #include "platform/ScreenshotSettings.h"
 #include "platform/SettingsStore.h"
 #include "render/AutoBackground.h"
+#include "render/CensorCache.h"
 #include "render/SensitiveTextDetector.h"
 
 #include <QAbstractSpinBox>
@@ -149,6 +150,9 @@ void AppState::prepareShot(const CapturedShot& shot, const BeautifySettings& set
     if (!prepared.styledImage.isNull())
         prepared.encoded = EncodedImage::start(prepared.styledImage, PngEncoder::encode);
     m_prepared = std::move(prepared);
+    // What hidden areas show does not depend on where they are: made now, it is ready when the
+    // recognition finds something.
+    CensorCache::shared().prepare(shot.image, settings.redactStyle, settings.redactIntensity, this);
 }
 
 void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySettings& settings, const QString& styleKey,
