@@ -14,14 +14,16 @@ namespace {
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
 }
 
-void* allocate(std::size_t size, bool hugePages)
+void* allocate(std::size_t size)
 {
     if (size == 0 || size > std::numeric_limits<std::size_t>::max() - kHugePage)
         return nullptr;
     const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
     void* data = std::aligned_alloc(kHugePage, rounded);
+    // Small pages even where the kernel would hand out huge ones: a huge page fault may stall on
+    // compaction when memory is fragmented, and only what is written becomes resident.
     if (data)
-        ::madvise(data, rounded, hugePages ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
+        ::madvise(data, rounded, MADV_NOHUGEPAGE);
     return data;
 }
 

@@ -10,10 +10,9 @@
 // page by page on its first write, which for tens of megabytes costs a large share of a render.
 namespace LargeBuffer {
 
-// `size` bytes, uninitialised, backed by huge pages where the kernel allows (a buffer written
-// only here and there takes small pages when `hugePages` is false, so that only what is written
-// becomes resident); null when there is no memory.
-void* allocate(std::size_t size, bool hugePages = true);
+// `size` bytes, uninitialised, of which only what is written becomes resident; null when there
+// is no memory.
+void* allocate(std::size_t size);
 void release(void* data);
 
 // An image of `size` and `format` filled with `color` exactly as QImage::fill does, its rows

@@ -34,8 +34,8 @@ struct CompressorDeleter {
 // A large scratch buffer (see LargeBuffer).
 class ScratchBuffer {
 public:
-    explicit ScratchBuffer(size_t size, bool hugePages = true)
-        : m_data(static_cast<uchar*>(LargeBuffer::allocate(size, hugePages)))
+    explicit ScratchBuffer(size_t size)
+        : m_data(static_cast<uchar*>(LargeBuffer::allocate(size)))
     {
         if (!m_data)
             throw std::bad_alloc();
@@ -277,7 +277,7 @@ QByteArray encode(const QImage& source)
             ? std::clamp(int(filteredSize / (256 << 10)), 1, 2 * cores)
             : 1;
         std::optional<ScratchBuffer> compressed;
-        compressed.emplace(piecesBound(filteredSize, pieces), false);
+        compressed.emplace(piecesBound(filteredSize, pieces));
         size_t compressedSize = compressInPieces(filtered.get(), filteredSize, pieces, compressed->get());
         if (compressedSize == 0) {
             compressed.reset();
