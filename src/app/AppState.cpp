@@ -14,6 +14,7 @@
 #include "platform/ScreenshotSettings.h"
 #include "platform/SettingsStore.h"
 #include "render/AutoBackground.h"
+#include "render/CanvasRenderer.h"
 #include "render/CensorCache.h"
 #include "render/SensitiveTextDetector.h"
 
@@ -146,6 +147,8 @@ void AppState::prepareShot(const CapturedShot& shot, const BeautifySettings& set
         return; // already presented, or superseded
     PreparedShot prepared { shot.id, settings,
         std::make_shared<EditorDocument>(shot.image, shotFileName(shot), settings, DetectionResult {}, m_scan), {}, {} };
+    // Kept until the shot is presented: a render with findings starts from it.
+    prepareCanvasBackdrop(shot.image, effectiveSettings(settings));
     prepared.styledImage = m_render(*prepared.document);
     if (!prepared.styledImage.isNull())
         prepared.encoded = EncodedImage::start(prepared.styledImage, PngEncoder::encode);
@@ -185,6 +188,7 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
         styledImage = m_render(*document);
     }
     prepared.reset();
+    releaseCanvasBackdrop();
     // A failed render shows (and copies) the raw shot as what it is; nothing is cached, so
     // choosing the style again renders again.
     const bool rendered = !styledImage.isNull();

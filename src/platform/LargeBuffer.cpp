@@ -2,7 +2,10 @@
 
 #include "platform/ParallelFor.h"
 
+#include <QColorSpace>
+
 #include <algorithm>
+#include <cstring>
 
 #include <cstdlib>
 #include <limits>
@@ -55,6 +58,33 @@ QImage filledImage(QSize size, QImage::Format format, const QColor& color)
             std::fill_n(reinterpret_cast<quint32*>(bits + y * stride), width, pixel);
     });
     return image;
+}
+
+QImage copiedImage(const QImage& image)
+{
+    if (image.isNull() || image.sizeInBytes() < (qsizetype(1) << 20))
+        return image.copy();
+    QImage copy(image.size(), image.format());
+    if (copy.isNull())
+        return copy;
+    copy.setDevicePixelRatio(image.devicePixelRatio());
+    copy.setColorSpace(image.colorSpace());
+    copy.setDotsPerMeterX(image.dotsPerMeterX());
+    copy.setDotsPerMeterY(image.dotsPerMeterY());
+    for (const QString& key : image.textKeys())
+        copy.setText(key, image.text(key));
+    const uchar* const from = image.constBits();
+    uchar* const to = copy.bits();
+    const qsizetype fromStride = image.bytesPerLine();
+    const qsizetype toStride = copy.bytesPerLine();
+    const qsizetype rowBytes = std::min(fromStride, toStride);
+    const int height = image.height();
+    constexpr int kRowsPerBand = 64;
+    parallelFor((height + kRowsPerBand - 1) / kRowsPerBand, [&](int band) {
+        for (int y = band * kRowsPerBand; y < std::min(height, (band + 1) * kRowsPerBand); ++y)
+            std::memcpy(to + y * toStride, from + y * fromStride, size_t(rowBytes));
+    });
+    return copy;
 }
 
 }

@@ -20,4 +20,8 @@ void release(void* data);
 // cannot be allocated.
 QImage filledImage(QSize size, QImage::Format format, const QColor& color);
 
+// A deep copy of `image` (pixels, format and device pixel ratio), its rows copied in bands on every
+// core. Null when it cannot be allocated.
+QImage copiedImage(const QImage& image);
+
 }

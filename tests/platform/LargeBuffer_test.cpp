@@ -23,3 +23,33 @@ TEST(LargeBuffer, FilledImagesHoldExactlyWhatFillWrites)
     EXPECT_TRUE(LargeBuffer::filledImage(QSize(0, 10), QImage::Format_RGB32, Qt::black).isNull());
     EXPECT_EQ(LargeBuffer::allocate(0), nullptr);
 }
+
+TEST(LargeBuffer, CopiesAreDeepAndWhole)
+{
+    // Rows of every width and format; pixel ratio, resolution and text come along; the copy
+    // shares nothing with its source.
+    for (const QImage::Format format : { QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied,
+             QImage::Format_RGB888, QImage::Format_Grayscale8 }) {
+        for (const QSize size : { QSize(3, 2), QSize(1023, 3001), QSize(2049, 1031) }) {
+            QImage source(size, format);
+            for (int y = 0; y < size.height(); ++y) {
+                uchar* line = source.scanLine(y);
+                for (qsizetype i = 0; i < source.bytesPerLine(); ++i)
+                    line[i] = uchar((y * 31 + i * 7) & 0xff);
+            }
+            source.setDevicePixelRatio(2);
+            source.setDotsPerMeterX(5000);
+            source.setText(QStringLiteral("Software"), QStringLiteral("test"));
+            QImage copy = LargeBuffer::copiedImage(source);
+            ASSERT_EQ(copy.format(), format);
+            EXPECT_TRUE(copy == source) << format << " " << size.width();
+            EXPECT_EQ(copy.devicePixelRatio(), 2);
+            EXPECT_EQ(copy.dotsPerMeterX(), 5000);
+            EXPECT_EQ(copy.text(QStringLiteral("Software")), QStringLiteral("test"));
+            EXPECT_NE(copy.constBits(), source.constBits());
+            copy.fill(Qt::white);
+            EXPECT_FALSE(copy == source);
+        }
+    }
+    EXPECT_TRUE(LargeBuffer::copiedImage(QImage()).isNull());
+}
