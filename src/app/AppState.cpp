@@ -9,7 +9,6 @@
 #include "model/UuidText.h"
 #include "notch/NotchSession.h"
 #include "platform/Pasteboard.h"
-#include "platform/PngEncoder.h"
 #include "platform/RoadTrace.h"
 #include "platform/ScreenshotSettings.h"
 #include "platform/SettingsStore.h"
@@ -146,12 +145,10 @@ void AppState::prepareShot(const CapturedShot& shot, const BeautifySettings& set
     if (m_pendingNotchShotID != shot.id)
         return; // already presented, or superseded
     PreparedShot prepared { shot.id, settings,
-        std::make_shared<EditorDocument>(shot.image, shotFileName(shot), settings, DetectionResult {}, m_scan), {}, {} };
+        std::make_shared<EditorDocument>(shot.image, shotFileName(shot), settings, DetectionResult {}, m_scan), {} };
     // Kept until the shot is presented: a render with findings starts from it.
     prepareCanvasBackdrop(shot.image, effectiveSettings(settings));
     prepared.styledImage = m_render(*prepared.document);
-    if (!prepared.styledImage.isNull())
-        prepared.encoded = EncodedImage::start(prepared.styledImage, PngEncoder::encode);
     m_prepared = std::move(prepared);
     // What hidden areas show does not depend on where they are: made now, it is ready when the
     // recognition finds something.
@@ -172,7 +169,6 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
         prepared.reset();
     std::shared_ptr<EditorDocument> document;
     QImage styledImage;
-    EncodedImage encoded;
     if (prepared) {
         // Built without detections and with the same style: the same document once it has them,
         // and the same render as long as they hide nothing.
@@ -180,7 +176,6 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
         if (prepared->document->allRedactionRects().isEmpty()) {
             document = prepared->document;
             styledImage = prepared->styledImage;
-            encoded = prepared->encoded;
         }
     }
     if (!document) {
@@ -206,7 +201,6 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
     session->document = document;
     session->redactionSummary = summary;
     session->styledImage = styledImage;
-    session->styledPng = encoded;
     session->showingRaw = !rendered;
     if (rendered)
         session->renderCache.insert(styleKey, styledImage);

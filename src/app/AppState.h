@@ -3,7 +3,6 @@
 #include "capture/CapturedShot.h"
 #include "model/BeautifySettings.h"
 #include "model/RedactionKind.h"
-#include "platform/EncodedImage.h"
 
 #include <QObject>
 #include <QUuid>
@@ -94,14 +93,14 @@ Q_SIGNALS:
 private:
     std::optional<QImage> renderForCopy();
     // While a new shot's text is recognised the main thread would only wait: it builds the
-    // shot's document and styled render meanwhile and starts encoding them. They are what is
-    // presented when the recognition finds nothing to hide; otherwise they are dropped.
+    // shot's document and styled render meanwhile. They are what is presented when the
+    // recognition finds nothing to hide; otherwise they are dropped. (Encoding them as well
+    // would take the cores from the recognition, which most shots wait for.)
     struct PreparedShot {
         QUuid shotID;
         BeautifySettings settings;
         std::shared_ptr<EditorDocument> document;
         QImage styledImage; // null when the render failed
-        EncodedImage encoded;
     };
     void prepareShot(const CapturedShot& shot, const BeautifySettings& settings);
 

@@ -185,8 +185,7 @@ void NotchController::present(std::shared_ptr<NotchSession> session)
     setSocialPlatforms(m_prefs.orderedEnabledSocial());
     setThumbnail(m_session->styledImage);
 
-    // The session's own encoding is handed on, not kept: the clipboard and the file hold it.
-    show(m_session->styledImage, std::exchange(m_session->styledPng, {}));
+    show(m_session->styledImage);
     setContentWidth(contentWidthFor(m_session->rawImage.deviceIndependentSize()));
 
     if (!m_panel) {
@@ -288,11 +287,10 @@ void NotchController::fadeOutFinished(quint64 generation)
 
 // ---- the shown image -----------------------------------------------------------------------------
 
-void NotchController::show(const QImage& image, EncodedImage encoded)
+void NotchController::show(const QImage& image)
 {
     // One encode serves the clipboard and the drag-out file.
-    if (!encoded.future().isValid() || encoded.image().cacheKey() != image.cacheKey())
-        encoded = EncodedImage::start(image, PngEncoder::encode);
+    const EncodedImage encoded = EncodedImage::start(image, PngEncoder::encode);
     m_pasteboard.writeEncoded(encoded);
     writeTempFile(encoded, m_session);
 }

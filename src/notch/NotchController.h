@@ -5,7 +5,6 @@
 #include "model/SocialPlatform.h"
 #include "model/StylePreset.h"
 #include "notch/NotchSession.h"
-#include "platform/EncodedImage.h"
 
 #include <QImage>
 #include <QList>
@@ -30,6 +29,7 @@ class QMimeData;
 class QPropertyAnimation;
 class ScreenGeometry;
 class SerialExecutor;
+class EncodedImage;
 
 // How a shot is restyled: its document takes the new settings (the editor continues with them),
 // and the shot is rendered in them (a null image when the render fails). Main thread.
@@ -183,9 +183,7 @@ Q_SIGNALS:
 private:
     void positionPanel();
     // Copies the shown image to the clipboard and writes its drag-out file from one encode.
-    // Offers `image` on the clipboard and as the drag-out file; `encoded` is its PNG when its
-    // encoding has already begun.
-    void show(const QImage& image, EncodedImage encoded = {});
+    void show(const QImage& image);
     void writeTempFile(const EncodedImage& image, const std::shared_ptr<NotchSession>& session);
     void recordTempFile(const std::shared_ptr<NotchSession>& session, const std::optional<QString>& destination,
         const std::optional<QString>& written);

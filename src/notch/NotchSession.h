@@ -1,7 +1,6 @@
 #pragma once
 
 #include "model/RedactionSummary.h"
-#include "platform/EncodedImage.h"
 
 #include <QHash>
 #include <QImage>
@@ -19,7 +18,6 @@ struct NotchSession {
     std::shared_ptr<EditorDocument> document;       // the shot's own editable document
     std::optional<RedactionSummary> redactionSummary; // absent when nothing was found
     QImage styledImage;
-    EncodedImage styledPng;                          // styledImage's PNG when its encoding has begun
     bool showingRaw = false;                         // the first render failed: the raw shot is shown
     std::optional<QString> tempFileURL;              // the drag-out PNG once first written
     QHash<QString, QImage> renderCache;              // rendered images by style key

@@ -561,33 +561,3 @@ TEST(NotchController, OneEncodeServesTheClipboardAndTheDragFile)
     EXPECT_EQ(rig.files.lastPng().constData(), offered.constData());
     EXPECT_EQ(QImage::fromData(offered, "PNG").size(), kRaw.size());
 }
-
-TEST(NotchController, AnEncodingBegunWithTheSessionIsServedOnlyForItsOwnImage)
-{
-    NotchRig rig;
-    NotchController& c = *rig.controller;
-    // The styled image's PNG, begun before presenting: offered as it is, not encoded again.
-    auto session = makeSession(kRaw, kStyled);
-    std::atomic<int> encodes { 0 };
-    session->styledPng = EncodedImage::start(kStyled, [&](const QImage& image) {
-        ++encodes;
-        return PngEncoder::encode(image);
-    });
-    const QFuture<QByteArray> begun = session->styledPng.future();
-    c.present(session);
-    ASSERT_EQ(rig.pasteboard.encodedWrites.size(), 1);
-    EXPECT_EQ(rig.pasteboard.encodedWrites[0].png().constData(), begun.result().constData()); // the same bytes
-    EXPECT_EQ(QImage::fromData(rig.pasteboard.encodedWrites[0].png(), "PNG").pixelColor(0, 0), QColor(Qt::blue));
-    EXPECT_EQ(encodes.load(), 1);
-    // Handed on, not kept by the session as well.
-    EXPECT_FALSE(c.session()->styledPng.future().isValid());
-
-    // One begun for another image (the raw shot after a failed render) is not served for it.
-    auto raw = makeSession(kRaw, kRaw);
-    raw->showingRaw = true;
-    raw->styledPng = EncodedImage::start(kStyled, PngEncoder::encode);
-    c.present(raw);
-    ASSERT_EQ(rig.pasteboard.encodedWrites.size(), 2);
-    EXPECT_EQ(QImage::fromData(rig.pasteboard.encodedWrites[1].png(), "PNG").size(), kRaw.size());
-    ASSERT_TRUE(waitUntil([&] { return rig.files.writes() >= 2; }));
-}
