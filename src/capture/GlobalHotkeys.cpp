@@ -95,6 +95,7 @@ void GlobalHotkeys::suspend()
         m_backend->unregisterHotKey(id);
     m_refByAction.clear();
     m_actionByID.clear();
+    logLine(QStringLiteral("global hot keys released while a shortcut is recorded"));
 }
 
 void GlobalHotkeys::resume()

@@ -123,7 +123,7 @@ TEST(Memory, StaysSmallAtRestAndDoesNotGrowWithUse)
     report("peak over 40 shots in quick succession", scenario.peak());
 
     EXPECT_LT(idle, 100 * kMB);
-    EXPECT_LT(after20, 250 * kMB);
+    EXPECT_LT(after20, 300 * kMB); // spare engines are still warm 30 s after the last shot
     EXPECT_LT(after40, after20 + 25 * kMB) << "resident memory grows with use";
     EXPECT_LT(densePeak, 600 * kMB);
     EXPECT_TRUE(scenario.app().isRunning());

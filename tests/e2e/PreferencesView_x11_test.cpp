@@ -83,6 +83,9 @@ TEST(SettingsWindow, ACaptureKeyRebindInTheWindowStartsTheDesktopsToolAndTheOldK
 
     RunningApp app;
     ASSERT_TRUE(app.start()) << app.log().toStdString();
+    const auto registrations = [&] { return app.log().count(QStringLiteral("global hot keys registered: 3 of 3")); };
+    ASSERT_TRUE(waitUntil([&] { return registrations() >= 1; })) << app.log().toStdString();
+    const qsizetype registeredAtStart = registrations();
     QStringList main;
     ASSERT_TRUE(waitUntil([&] { return !(main = Desktop::findWindows("^Lumaforge$")).isEmpty(); }));
     ASSERT_TRUE(xdotool({ "windowfocus", "--sync", main.first() }));
@@ -92,12 +95,19 @@ TEST(SettingsWindow, ACaptureKeyRebindInTheWindowStartsTheDesktopsToolAndTheOldK
         << app.log().toStdString();
     QThread::msleep(300);
     ASSERT_TRUE(xdotool({ "windowfocus", "--sync", settings.first() }));
-    ASSERT_TRUE(clickIn(settings.first(), spots.shortcutsTab));
-    QThread::msleep(200);
-    ASSERT_TRUE(clickIn(settings.first(), spots.selectionRecorder));
-    QThread::msleep(200);
+    // Typed only once the recorder listens, and tried only once the keys are live again: the
+    // application says both, which fixed pauses could not promise on a busy machine. A click that
+    // came before the window was ready is made again.
+    const auto recording = [&] { return app.log().contains(QStringLiteral("released while a shortcut is recorded")); };
+    for (int attempt = 0; attempt < 5 && !recording(); ++attempt) {
+        ASSERT_TRUE(clickIn(settings.first(), spots.shortcutsTab));
+        QThread::msleep(200);
+        ASSERT_TRUE(clickIn(settings.first(), spots.selectionRecorder));
+        waitUntil(recording, 1500);
+    }
+    ASSERT_TRUE(recording()) << app.log().toStdString();
     user.tap({ XTestKeyboard::controlL, XTestKeyboard::altL, kNine });
-    QThread::msleep(300);
+    ASSERT_TRUE(waitUntil([&] { return registrations() > registeredAtStart; })) << app.log().toStdString();
 
     user.tap({ XTestKeyboard::controlL, XTestKeyboard::altL, kNine });
     EXPECT_EQ(shiftPrintPresses(desktop, 2000), 1) << app.log().toStdString();
