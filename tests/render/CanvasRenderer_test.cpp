@@ -161,22 +161,33 @@ TEST(CanvasRenderer, SmallerThanTheShotRendersAverageInsteadOfShimmering)
     }
 }
 
+namespace {
+QImage busyShot(QSize size, QImage::Format format)
+{
+    QImage shot(size, format);
+    shot.fill(Qt::transparent);
+    QPainter p(&shot);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, size.width(), size.height());
+    g.setColorAt(0, QColor(250, 250, 240));
+    g.setColorAt(1, QColor(20, 60, 90));
+    // A transparent margin when the format has alpha: the card is then a cut-out with a
+    // silhouette shadow drawn from the shot's own pixels.
+    p.fillRect(QRect(QPoint(0, 0), size).adjusted(40, 30, -40, -30), g);
+    p.setPen(Qt::black);
+    for (int i = 0; i < 10; ++i)
+        p.drawText(60, 60 + i * 60, QStringLiteral("card 4111 1111 1111 111%1 · 192.168.0.%1").arg(i));
+    p.end();
+    return shot;
+}
+}
+
 TEST(CanvasRenderer, ARenderIsExactlyTheCanvasPaintedAtItsScale)
 {
-    // Renders and their card layers live in memory of their own; what comes out must be the very
-    // pixels the canvas painter gives on an ordinary image, opaque and transparent, with hidden
-    // areas, shadows and the watermark.
-    QImage shot(1600, 1000, QImage::Format_RGB32);
-    {
-        QPainter p(&shot);
-        QLinearGradient g(0, 0, 1600, 1000);
-        g.setColorAt(0, QColor(240, 240, 245));
-        g.setColorAt(1, QColor(30, 40, 70));
-        p.fillRect(shot.rect(), g);
-        p.setPen(Qt::black);
-        for (int i = 0; i < 12; ++i)
-            p.drawText(40, 60 + i * 70, QStringLiteral("jane.doe%1@example.com 10.0.0.%1").arg(i));
-    }
+    // Renders and their card layers are filled in bands on every core; what comes out must be the
+    // very pixels the canvas painter gives on an ordinary image, opaque and transparent, with
+    // hidden areas, shadows and the watermark.
+    const QImage shot = busyShot(QSize(1600, 1000), QImage::Format_RGB32);
     const QList<QRectF> hidden { QRectF(0.02, 0.03, 0.3, 0.04), QRectF(0.4, 0.5, 0.2, 0.05) };
     const WatermarkConfig mark { QStringLiteral("Lumaforge"), QImage(), false, WatermarkPosition::bottomRight };
     for (const BackgroundPreset background : { BackgroundPreset::ocean, BackgroundPreset::none }) {
@@ -200,25 +211,6 @@ TEST(CanvasRenderer, ARenderIsExactlyTheCanvasPaintedAtItsScale)
     }
 }
 
-namespace {
-QImage busyShot(QSize size, QImage::Format format)
-{
-    QImage shot(size, format);
-    shot.fill(Qt::transparent);
-    QPainter p(&shot);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, size.width(), size.height());
-    g.setColorAt(0, QColor(250, 250, 240));
-    g.setColorAt(1, QColor(20, 60, 90));
-    // A transparent margin when the format has alpha: the card is then a cut-out with a
-    // silhouette shadow drawn from the shot's own pixels.
-    p.fillRect(QRect(QPoint(0, 0), size).adjusted(40, 30, -40, -30), g);
-    p.setPen(Qt::black);
-    for (int i = 0; i < 10; ++i)
-        p.drawText(60, 60 + i * 60, QStringLiteral("card 4111 1111 1111 111%1 · 192.168.0.%1").arg(i));
-    return shot;
-}
-}
 
 TEST(CanvasRenderer, RendersFromAKeptBackdropAreTheRendersOfOnePass)
 {
