@@ -1,7 +1,8 @@
 // The main road as a whole: the real lumaforge process on a private Xvfb, a screenshot file
-// renamed into its watched folder, and the time until the styled PNG is ready on the clipboard.
-// The application reports its stages (LUMAFORGE_TRACE_ROAD), so each run is split into detect,
-// load, recognition, render, present and encode. Run: build/bench_road (needs Xvfb).
+// renamed into its watched folder, and the time until the clipboard can serve the styled PNG (its
+// bytes ready and the application's event loop free to answer). The application reports its
+// stages (LUMAFORGE_TRACE_ROAD), so each run is split into detect, load, recognition (with the
+// render prepared beside it), render, present and encode. Run: build/bench_road (needs Xvfb).
 #include "BenchMain.h"
 #include "screens/ScreenshotGenerator.h"
 

@@ -13,6 +13,8 @@
 #include "platform/ScreenshotSettings.h"
 #include "platform/SettingsStore.h"
 #include "render/AutoBackground.h"
+#include "render/CanvasRenderer.h"
+#include "render/CensorCache.h"
 #include "render/SensitiveTextDetector.h"
 
 #include <QAbstractSpinBox>
@@ -21,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextEdit>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -122,6 +125,7 @@ void AppState::handleCapturedShot(const CapturedShot& shot)
 {
     // A later shot overwrites this and so voids the earlier one's presentation.
     m_pendingNotchShotID = shot.id;
+    m_prepared.reset();
     const auto [settings, styleKey] = styleForNewShot(shot.image);
 
     QPointer<AppState> self(this);
@@ -129,6 +133,26 @@ void AppState::handleCapturedShot(const CapturedShot& shot)
         if (self)
             self->completeCapturedShot(shot, settings, styleKey, detections);
     });
+    // On the next turn, so that of a burst of shots only the newest is prepared.
+    QTimer::singleShot(0, this, [self, shot, settings = settings] {
+        if (self)
+            self->prepareShot(shot, settings);
+    });
+}
+
+void AppState::prepareShot(const CapturedShot& shot, const BeautifySettings& settings)
+{
+    if (m_pendingNotchShotID != shot.id)
+        return; // already presented, or superseded
+    PreparedShot prepared { shot.id, settings,
+        std::make_shared<EditorDocument>(shot.image, shotFileName(shot), settings, DetectionResult {}, m_scan), {} };
+    // Kept until the shot is presented: a render with findings starts from it.
+    prepareCanvasBackdrop(shot.image, effectiveSettings(settings));
+    prepared.styledImage = m_render(*prepared.document);
+    m_prepared = std::move(prepared);
+    // What hidden areas show does not depend on where they are: made now, it is ready when the
+    // recognition finds something.
+    CensorCache::shared().prepare(shot.image, settings.redactStyle, settings.redactIntensity, this);
 }
 
 void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySettings& settings, const QString& styleKey,
@@ -140,8 +164,26 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
 
     const BeautifySettings styled = withDetectedKinds(settings, detections);
 
-    auto document = std::make_shared<EditorDocument>(shot.image, shotFileName(shot), styled, detections, m_scan);
-    QImage styledImage = m_render(*document);
+    std::optional<PreparedShot> prepared = std::exchange(m_prepared, std::nullopt);
+    if (prepared && (prepared->shotID != shot.id || !(prepared->settings == styled) || prepared->styledImage.isNull()))
+        prepared.reset();
+    std::shared_ptr<EditorDocument> document;
+    QImage styledImage;
+    if (prepared) {
+        // Built without detections and with the same style: the same document once it has them,
+        // and the same render as long as they hide nothing.
+        prepared->document->applyDetections(detections);
+        if (prepared->document->allRedactionRects().isEmpty()) {
+            document = prepared->document;
+            styledImage = prepared->styledImage;
+        }
+    }
+    if (!document) {
+        document = std::make_shared<EditorDocument>(shot.image, shotFileName(shot), styled, detections, m_scan);
+        styledImage = m_render(*document);
+    }
+    prepared.reset();
+    releaseCanvasBackdrop();
     // A failed render shows (and copies) the raw shot as what it is; nothing is cached, so
     // choosing the style again renders again.
     const bool rendered = !styledImage.isNull();

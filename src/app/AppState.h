@@ -92,6 +92,17 @@ Q_SIGNALS:
 
 private:
     std::optional<QImage> renderForCopy();
+    // While a new shot's text is recognised the main thread would only wait: it builds the
+    // shot's document and styled render meanwhile. They are what is presented when the
+    // recognition finds nothing to hide; otherwise they are dropped. (Encoding them as well
+    // would take the cores from the recognition, which most shots wait for.)
+    struct PreparedShot {
+        QUuid shotID;
+        BeautifySettings settings;
+        std::shared_ptr<EditorDocument> document;
+        QImage styledImage; // null when the render failed
+    };
+    void prepareShot(const CapturedShot& shot, const BeautifySettings& settings);
 
     std::unique_ptr<CaptureManager> m_capture;
     Pasteboard& m_pasteboard;
@@ -104,5 +115,7 @@ private:
     std::shared_ptr<EditorDocument> m_document;
     std::function<void()> m_focusMainWindow;
     std::optional<QUuid> m_pendingNotchShotID;
+    // Only ever for the pending shot; released when it is presented or superseded.
+    std::optional<PreparedShot> m_prepared;
     bool m_onboardingOnScreen = false;
 };

@@ -1,4 +1,5 @@
 #include "editor/EditorDocument.h"
+#include "platform/ParallelFor.h"
 
 #include "render/CanvasLayout.h"
 #include "render/SensitiveTextDetector.h"
@@ -6,8 +7,10 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace {
 // A mostly white shot gets black marks, anything darker white ones.
@@ -42,25 +45,39 @@ std::optional<double> averageLuminance(const QImage& image)
     if (pixels.isNull())
         return std::nullopt;
 
+    // Bands of rows are summed side by side; whole-number sums come out the same in any order.
+    constexpr int kRowsPerBand = 128;
+    const int width = pixels.width();
+    const int height = pixels.height();
+    const int bands = (height + kRowsPerBand - 1) / kRowsPerBand;
+    std::vector<std::array<quint64, 3>> sums(static_cast<size_t>(bands));
+    parallelFor(bands, [&](int band) {
+        std::array<quint64, 3> sum {};
+        for (int y = band * kRowsPerBand; y < std::min(height, (band + 1) * kRowsPerBand); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+            // Row sums fit in 32 bits for any width a QImage can have (255 * 2^23 < 2^32).
+            quint32 r = 0;
+            quint32 g = 0;
+            quint32 b = 0;
+            for (int x = 0; x < width; ++x) {
+                const QRgb p = line[x];
+                r += qRed(p);
+                g += qGreen(p);
+                b += qBlue(p);
+            }
+            sum[0] += r;
+            sum[1] += g;
+            sum[2] += b;
+        }
+        sums[size_t(band)] = sum;
+    });
     quint64 red = 0;
     quint64 green = 0;
     quint64 blue = 0;
-    const int width = pixels.width();
-    for (int y = 0; y < pixels.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-        // Row sums fit in 32 bits for any width a QImage can have (255 * 2^23 < 2^32).
-        quint32 r = 0;
-        quint32 g = 0;
-        quint32 b = 0;
-        for (int x = 0; x < width; ++x) {
-            const QRgb p = line[x];
-            r += qRed(p);
-            g += qGreen(p);
-            b += qBlue(p);
-        }
-        red += r;
-        green += g;
-        blue += b;
+    for (const auto& sum : sums) {
+        red += sum[0];
+        green += sum[1];
+        blue += sum[2];
     }
     const double count = double(width) * pixels.height();
     // The average is read back as one 8-bit pixel, so each channel is rounded.

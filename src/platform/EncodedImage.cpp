@@ -1,7 +1,5 @@
 #include "platform/EncodedImage.h"
 
-#include "platform/RoadTrace.h"
-
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -10,11 +8,7 @@ EncodedImage EncodedImage::start(const QImage& image, const PngEncodeFunction& e
     EncodedImage encoded;
     encoded.m_image = image;
     encoded.m_png = QtConcurrent::run(pool ? pool : QThreadPool::globalInstance(),
-        [encoder](const QImage& written) {
-            QByteArray png = encoder(written);
-            traceRoad("encoded");
-            return png;
-        },
+        [encoder](const QImage& written) { return encoder(written); },
         image);
     return encoded;
 }

@@ -1,15 +1,17 @@
 #include "platform/PngEncoder.h"
 
+#include "platform/LargeBuffer.h"
 #include "platform/ParallelFor.h"
 
 #include <QThread>
 
+#include <isa-l/igzip_lib.h>
 #include <libdeflate.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <sys/mman.h>
 #include <limits>
 #include <memory>
 #include <new>
@@ -19,8 +21,8 @@
 
 namespace {
 
-// On styled renders libdeflate's level 2 is both faster and smaller than its level 1 (and than
-// zlib's fastest level).
+// The fallback when the fast compressor fails: on styled renders libdeflate's level 2 is both
+// faster and smaller than its level 1.
 constexpr int kCompressionLevel = 2;
 // From this many cores on, the stream is compressed in pieces side by side.
 constexpr int kMinCoresForPieces = 2;
@@ -29,22 +31,16 @@ struct CompressorDeleter {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
 
-// A large scratch buffer backed by huge pages where the kernel allows: faulting in tens of
-// megabytes page by page otherwise costs a third of the encode.
+// A large scratch buffer (see LargeBuffer).
 class ScratchBuffer {
 public:
-    // A buffer written only here and there (the slices of compressed pieces) takes small pages, so
-    // that only what is written becomes resident.
-    explicit ScratchBuffer(size_t size, bool hugePages = true)
+    explicit ScratchBuffer(size_t size)
+        : m_data(static_cast<uchar*>(LargeBuffer::allocate(size)))
     {
-        constexpr size_t huge = size_t(2) << 20;
-        const size_t rounded = (size + huge - 1) / huge * huge;
-        m_data = static_cast<uchar*>(std::aligned_alloc(huge, rounded));
         if (!m_data)
             throw std::bad_alloc();
-        ::madvise(m_data, rounded, hugePages ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
     }
-    ~ScratchBuffer() { std::free(m_data); }
+    ~ScratchBuffer() { LargeBuffer::release(m_data); }
     ScratchBuffer(const ScratchBuffer&) = delete;
     ScratchBuffer& operator=(const ScratchBuffer&) = delete;
     uchar* get() const { return m_data; }
@@ -137,12 +133,21 @@ void filterUp(const uchar* __restrict row, const uchar* __restrict previous, uch
 // The filtered rows as one zlib stream, compressed in pieces on every core. Each piece but the
 // last is a raw deflate stream of its own that ends byte-aligned without the final flag (a full
 // flush), so laid end to end the pieces are one stream; no piece refers back into another, which
-// costs a little size. The stream is written to `out` (see piecesBound); returns its length, or
-// 0 when zlib fails. The pieces go to slices of the one large buffer, not to small blocks of the
+// costs a little size. ISA-L's fastest level compresses three times as fast as zlib's and
+// smaller. The stream is written to `out` (see piecesBound); returns its length, or 0 when the
+// compressor fails. The pieces go to slices of the one large buffer, not to small blocks of the
 // worker threads' heaps, which would keep them.
+size_t pieceBound(size_t size)
+{
+    // Incompressible data goes out as stored blocks (5 bytes per 64 KiB); a generous margin on
+    // that costs only address space, as only what is written becomes resident.
+    return size + size / 64 + 1024;
+}
+
+// The zlib header, every piece and the checksum.
 size_t piecesBound(size_t size, int pieces)
 {
-    return size + size / 1000 * 2 + size_t(pieces) * 64 + 64;
+    return 2 + size + size / 64 + size_t(pieces) * 1024 + 4;
 }
 
 size_t compressInPieces(const uchar* data, size_t size, int pieces, uchar* out)
@@ -153,35 +158,33 @@ size_t compressInPieces(const uchar* data, size_t size, int pieces, uchar* out)
     slice[0] = 2; // after the zlib header
     for (int i = 0; i < pieces; ++i) {
         const auto [from, to] = bounds(i);
-        // deflateBound's own figure for a raw stream of level 1, and room for the flush.
-        slice[size_t(i) + 1] = slice[size_t(i)] + (to - from) + (to - from) / 1000 * 2 + 64;
+        slice[size_t(i) + 1] = slice[size_t(i)] + pieceBound(to - from);
     }
     std::atomic<bool> failed { false };
     parallelFor(pieces, [&](int i) {
         const auto [from, to] = bounds(i);
         checksums[size_t(i)] = libdeflate_adler32(1, data + from, to - from);
-        z_stream z {};
-        // Level 1: zlib's fastest; raw deflate (no header), full window.
-        if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-            failed = true;
-            return;
-        }
         const size_t room = slice[size_t(i) + 1] - slice[size_t(i)];
-        if (deflateBound(&z, uLong(to - from)) + 16 > room) {
-            deflateEnd(&z);
+        if (to - from > std::numeric_limits<uint32_t>::max() || room > std::numeric_limits<uint32_t>::max()) {
             failed = true;
             return;
         }
-        z.next_in = const_cast<Bytef*>(data + from);
-        z.avail_in = uInt(to - from);
-        z.next_out = out + slice[size_t(i)];
-        z.avail_out = uInt(room);
+        isal_zstream z;
+        isal_deflate_stateless_init(&z);
+        z.level = 1;
+        z.gzip_flag = IGZIP_DEFLATE; // raw deflate
         const bool last = i + 1 == pieces;
-        const int ret = deflate(&z, last ? Z_FINISH : Z_FULL_FLUSH);
-        if ((last && ret != Z_STREAM_END) || (!last && (ret != Z_OK || z.avail_in != 0)))
+        z.end_of_stream = last ? 1 : 0;
+        z.flush = last ? NO_FLUSH : FULL_FLUSH;
+        z.next_in = const_cast<uint8_t*>(data + from);
+        z.avail_in = uint32_t(to - from);
+        z.next_out = out + slice[size_t(i)];
+        z.avail_out = uint32_t(room);
+        if (isal_deflate_stateless(&z) != COMP_OK || z.avail_in != 0) {
             failed = true;
+            return;
+        }
         written[size_t(i)] = z.total_out;
-        deflateEnd(&z);
     });
     if (failed)
         return 0;
@@ -267,16 +270,15 @@ QByteArray encode(const QImage& source)
         const size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filteredSize);
         if (bound > size_t(std::numeric_limits<quint32>::max() - 64))
             return {};
-        // From two cores on, pieces compressed side by side beat libdeflate's faster single
-        // stream (a fifth larger file); on one core the single stream is quicker.
+        // From two cores on, pieces are compressed side by side (a few per core, so a core that
+        // is busy elsewhere holds up only a small share); on one core the stream is one piece.
         const int cores = QThread::idealThreadCount();
-        const int pieces = std::min<int>(2 * cores, int(filteredSize / (256 << 10)));
+        const int pieces = cores >= kMinCoresForPieces
+            ? std::clamp(int(filteredSize / (256 << 10)), 1, 2 * cores)
+            : 1;
         std::optional<ScratchBuffer> compressed;
-        size_t compressedSize = 0;
-        if (cores >= kMinCoresForPieces && pieces >= 2) {
-            compressed.emplace(piecesBound(filteredSize, pieces), false);
-            compressedSize = compressInPieces(filtered.get(), filteredSize, pieces, compressed->get());
-        }
+        compressed.emplace(piecesBound(filteredSize, pieces));
+        size_t compressedSize = compressInPieces(filtered.get(), filteredSize, pieces, compressed->get());
         if (compressedSize == 0) {
             compressed.reset();
             compressed.emplace(bound);

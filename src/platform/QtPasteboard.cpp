@@ -6,6 +6,7 @@
 #include "platform/Log.h"
 #include "platform/MimeImage.h"
 #include "platform/PngEncoder.h"
+#include "platform/RoadTrace.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -35,7 +36,9 @@ public:
         , m_png(std::move(png))
     {
         m_encoded.setFuture(m_png);
+        // Delivered through the event loop: from here on a paste is answered without waiting.
         connect(&m_encoded, &QFutureWatcherBase::finished, this, [this] {
+            traceRoad("encoded");
             if (!m_png.result().isEmpty())
                 m_image = QImage();
         });

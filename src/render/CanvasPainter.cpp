@@ -1,5 +1,6 @@
 #include "render/CanvasPainter.h"
 
+#include "platform/LargeBuffer.h"
 #include "platform/Log.h"
 
 #include "render/AnnotationLayer.h"
@@ -270,7 +271,7 @@ bool isOpaque(const QImage& image)
 }
 
 // False when the card's layer cannot be allocated: the card is the picture, so the render fails.
-bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
+bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout, CanvasParts parts)
 {
     const BeautifySettings& s = c.settings;
     const QRectF card = cardRect(layout, s);
@@ -291,7 +292,7 @@ bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
 
     // Shadows: a broad soft one and a tight one.
     const double strength = std::isfinite(s.shadow) ? s.shadow : 0.0;
-    if (strength > 0) {
+    if (strength > 0 && parts != CanvasParts::overBackdrop) {
         const DropShadow shadows[] = {
             { QColor::fromRgbF(0, 0, 0, float(std::min(1.0, 0.34 * strength))), 40 * strength, QPointF(0, 20 * strength) },
             { QColor::fromRgbF(0, 0, 0, float(std::min(1.0, 0.16 * strength))), 8 * strength, QPointF(0, 2 * strength) },
@@ -304,6 +305,9 @@ bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
         }
     }
 
+    if (parts == CanvasParts::backdrop)
+        return true;
+
     // The card's content goes through a layer aligned to device pixels so the rounded corners
     // are cut anti-aliased (a clip path would leave them jagged).
     // Only the part the painter can reach: a zoomed canvas on screen is mostly outside it.
@@ -311,12 +315,11 @@ bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout)
     const QRect deviceBounds = toDevice.mapRect(card).toAlignedRect() & reachableDeviceRect(p);
     if (deviceBounds.isEmpty())
         return true; // nothing of the card is in view
-    QImage layer(deviceBounds.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage layer = LargeBuffer::filledImage(deviceBounds.size(), QImage::Format_ARGB32_Premultiplied, Qt::transparent);
     if (layer.isNull()) {
         logLine(QStringLiteral("render failed: no memory for a %1 x %2 card").arg(deviceBounds.width()).arg(deviceBounds.height()));
         return false;
     }
-    layer.fill(Qt::transparent);
     {
         QPainter l(&layer);
         l.setRenderHints(p.renderHints());
@@ -421,7 +424,8 @@ QRectF watermarkRect(const CanvasContent& content, const CanvasLayout& layout, W
     return cornerRect(layout, watermarkParts(content, layout).size, position);
 }
 
-bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, const CanvasPaintOptions& options)
+bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, const CanvasPaintOptions& options,
+    CanvasParts parts)
 {
     const CanvasLayout layout = canvasLayout(content.image, content.settings);
     const QRectF canvas(0, 0, layout.canvasWidth, layout.canvasHeight);
@@ -432,7 +436,9 @@ bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, cons
     painter.setClipRect(canvas, Qt::IntersectClip);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    if (options.fadingBackground && options.backgroundProgress < 1) {
+    if (parts == CanvasParts::overBackdrop) {
+        // The background is already there.
+    } else if (options.fadingBackground && options.backgroundProgress < 1) {
         const double t = std::clamp(options.backgroundProgress, 0.0, 1.0);
         painter.setOpacity(1 - t);
         paintBackgroundLayer(painter, canvas, *options.fadingBackground, options);
@@ -443,7 +449,11 @@ bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, cons
         paintBackgroundLayer(painter, canvas, content.settings.background, options);
     }
 
-    const bool cardPainted = content.image.isNull() || paintCard(painter, content, layout);
+    const bool cardPainted = content.image.isNull() || paintCard(painter, content, layout, parts);
+    if (parts == CanvasParts::backdrop) {
+        painter.restore();
+        return cardPainted;
+    }
 
     paintAnnotations(painter, canvas, content.annotations, imageRectNorm(layout, content.settings),
         std::max(0.0, content.settings.radius));

@@ -46,7 +46,13 @@ struct CanvasPaintOptions {
 // the on-screen widget and by every render, so the two never differ. Main thread only (it reaches
 // the background-removal and censor caches). False when the card could not be drawn (no memory
 // for its layer): a render must then fail rather than go out without the screenshot.
-bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, const CanvasPaintOptions& options = {});
+//
+// A render may be painted in two steps: the backdrop (the background and the card's shadows,
+// which depend only on the shot and its style, not on hidden areas, marks or the watermark), then
+// everything over it on a copy of those pixels; the two give exactly what one pass gives.
+enum class CanvasParts { all, backdrop, overBackdrop };
+bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, const CanvasPaintOptions& options = {},
+    CanvasParts parts = CanvasParts::all);
 
 // The neutral domain an empty address bar shows (and the address field offers as its hint).
 QString placeholderDomain();

@@ -1,5 +1,6 @@
 #include "render/CanvasRenderer.h"
 
+#include "platform/LargeBuffer.h"
 #include "platform/Log.h"
 #include "platform/PngEncoder.h"
 #include "render/CanvasPainter.h"
@@ -7,6 +8,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <optional>
 
 std::optional<int> socialTargetWidth(AspectRatioOption option)
 {
@@ -53,6 +55,72 @@ std::optional<QSize> renderPixelSize(const CanvasLayout& layout, double scale)
     return QSize(int(w), int(h));
 }
 
+namespace {
+
+// What a backdrop depends on: the shot itself (by identity) and every setting but what is hidden
+// and how.
+struct BackdropKey {
+    qint64 image = 0;
+    BeautifySettings settings;
+    QSize pixels;
+    bool operator==(const BackdropKey&) const = default;
+};
+
+BackdropKey backdropKey(const QImage& image, BeautifySettings settings, QSize pixels)
+{
+    settings.redactKinds.clear();
+    settings.redactStyle = BeautifySettings::defaults().redactStyle;
+    settings.redactIntensity = BeautifySettings::defaults().redactIntensity;
+    return { image.cacheKey(), settings, pixels };
+}
+
+struct Backdrop {
+    BackdropKey key;
+    QImage pixels;
+};
+
+std::optional<Backdrop>& keptBackdrop()
+{
+    static std::optional<Backdrop> kept;
+    return kept;
+}
+
+// A render's target, filled as every render starts; painted up to `parts`.
+QImage paintedCanvas(const CanvasContent& content, QSize size, double scale, CanvasParts parts, bool* complete)
+{
+    const bool transparent = content.settings.background == BackgroundPreset::none;
+    QImage out = LargeBuffer::filledImage(size, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32,
+        transparent ? Qt::transparent : Qt::black);
+    if (out.isNull())
+        return {};
+    QPainter painter(&out);
+    painter.scale(scale, scale);
+    *complete = paintBeautifiedCanvas(painter, content, {}, parts);
+    painter.end();
+    return out;
+}
+
+}
+
+void prepareCanvasBackdrop(const QImage& image, const BeautifySettings& settings)
+{
+    releaseCanvasBackdrop();
+    const CanvasLayout layout = canvasLayout(image, settings);
+    const double scale = renderScale(layout, settings);
+    const std::optional<QSize> size = renderPixelSize(layout, scale);
+    if (!size || image.isNull())
+        return;
+    bool complete = false;
+    QImage pixels = paintedCanvas(CanvasContent { image, settings, {}, {}, {} }, *size, scale, CanvasParts::backdrop, &complete);
+    if (complete && !pixels.isNull())
+        keptBackdrop() = Backdrop { backdropKey(image, settings, *size), std::move(pixels) };
+}
+
+void releaseCanvasBackdrop()
+{
+    keptBackdrop().reset();
+}
+
 QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, const QList<Annotation>& annotations,
     const QList<QRectF>& redactionRects, const WatermarkConfig& watermark)
 {
@@ -61,16 +129,22 @@ QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, 
     const std::optional<QSize> size = renderPixelSize(layout, scale);
     if (!size)
         return {};
-    const bool transparent = settings.background == BackgroundPreset::none;
-    QImage out(*size, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-    if (out.isNull())
-        return {};
-    out.fill(transparent ? Qt::transparent : Qt::black);
-    QPainter painter(&out);
-    painter.scale(scale, scale);
-    const bool complete = paintBeautifiedCanvas(painter, CanvasContent { image, settings, annotations, redactionRects, watermark });
-    painter.end();
-    if (!complete)
+    const CanvasContent content { image, settings, annotations, redactionRects, watermark };
+    bool complete = false;
+    QImage out;
+    const std::optional<Backdrop>& kept = keptBackdrop();
+    if (kept && kept->key == backdropKey(image, settings, *size)) {
+        out = LargeBuffer::copiedImage(kept->pixels);
+        if (out.isNull())
+            return {};
+        QPainter painter(&out);
+        painter.scale(scale, scale);
+        complete = paintBeautifiedCanvas(painter, content, {}, CanvasParts::overBackdrop);
+        painter.end();
+    } else {
+        out = paintedCanvas(content, *size, scale, CanvasParts::all, &complete);
+    }
+    if (out.isNull() || !complete)
         return {};
     out.setDevicePixelRatio(scale);
     return out;

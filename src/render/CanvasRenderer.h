@@ -36,6 +36,12 @@ std::optional<QSize> renderPixelSize(const CanvasLayout& layout, double scale);
 // allocated. Main thread only.
 QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, const QList<Annotation>& annotations,
     const QList<QRectF>& redactionRects, const WatermarkConfig& watermark);
+// Paints and keeps the backdrop of a render of `image` in `settings` (see CanvasParts), which a
+// following render of the same image in the same style, whatever it hides, starts from instead of
+// painting it again. One is kept; releaseCanvasBackdrop() lets it go. Main thread only.
+void prepareCanvasBackdrop(const QImage& image, const BeautifySettings& settings);
+void releaseCanvasBackdrop();
+
 // The same render as PNG data; empty when rendering or encoding fails.
 QByteArray renderCanvasPNG(const QImage& image, const BeautifySettings& settings, const QList<Annotation>& annotations,
     const QList<QRectF>& redactionRects, const WatermarkConfig& watermark);

@@ -1,5 +1,6 @@
 #include "render/CardShadow.h"
 
+#include "platform/ParallelFor.h"
 #include "render/ContinuousCorners.h"
 
 #include <QPainter>
@@ -161,25 +162,31 @@ void paintRoundedRectShadow(
     };
 
     const QRgb full = qPremultiply(shadow.color.rgba());
-    for (int j = 0; j < rows; ++j) {
-        const double y = centre(j, bounds.top());
-        const bool cornerRow = y < shape.top() + cornerReach || y > shape.bottom() - cornerReach;
-        const bool innerRow = j >= innerTop && j < innerBottom;
-        auto* line = reinterpret_cast<QRgb*>(grid.scanLine(j));
-        for (int i = 0; i < columns; ++i) {
-            if (innerRow && i >= innerLeft && i < innerRight) {
-                line[i] = full;
-                continue;
+    // Rows depend on nothing but the factors above: bands of them are filled side by side.
+    uchar* const pixels = grid.bits();
+    const qsizetype stride = grid.bytesPerLine();
+    constexpr int kRowsPerBand = 64;
+    parallelFor((rows + kRowsPerBand - 1) / kRowsPerBand, [&](int band) {
+        for (int j = band * kRowsPerBand; j < std::min(rows, (band + 1) * kRowsPerBand); ++j) {
+            const double y = centre(j, bounds.top());
+            const bool cornerRow = y < shape.top() + cornerReach || y > shape.bottom() - cornerReach;
+            const bool innerRow = j >= innerTop && j < innerBottom;
+            auto* line = reinterpret_cast<QRgb*>(pixels + j * stride);
+            for (int i = 0; i < columns; ++i) {
+                if (innerRow && i >= innerLeft && i < innerRight) {
+                    line[i] = full;
+                    continue;
+                }
+                const double x = centre(i, bounds.left());
+                const bool cornerColumn = x < shape.left() + cornerReach || x > shape.right() - cornerReach;
+                const double coverage = cornerRow && cornerColumn ? cornerCoverage(i, j) : across[size_t(i)] * down[size_t(j)];
+                const uint a = uint(std::lround(std::clamp(coverage, 0.0, 1.0) * 256));
+                // Scale all four premultiplied channels by the coverage.
+                line[i] = qRgba(int((qRed(full) * a) >> 8), int((qGreen(full) * a) >> 8), int((qBlue(full) * a) >> 8),
+                    int((qAlpha(full) * a) >> 8));
             }
-            const double x = centre(i, bounds.left());
-            const bool cornerColumn = x < shape.left() + cornerReach || x > shape.right() - cornerReach;
-            const double coverage = cornerRow && cornerColumn ? cornerCoverage(i, j) : across[size_t(i)] * down[size_t(j)];
-            const uint a = uint(std::lround(std::clamp(coverage, 0.0, 1.0) * 256));
-            // Scale all four premultiplied channels by the coverage.
-            line[i] = qRgba(int((qRed(full) * a) >> 8), int((qGreen(full) * a) >> 8), int((qBlue(full) * a) >> 8),
-                int((qAlpha(full) * a) >> 8));
         }
-    }
+    });
 
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

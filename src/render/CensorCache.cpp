@@ -1,5 +1,6 @@
 #include "render/CensorCache.h"
 
+#include "platform/Async.h"
 #include "render/ImageFilters.h"
 
 #include <algorithm>
@@ -71,4 +72,20 @@ std::optional<QImage> CensorCache::censored(const QImage& image, RedactStyle sty
     if (copy.isNull())
         return std::nullopt;
     return copy;
+}
+
+void CensorCache::prepare(const QImage& image, RedactStyle style, double intensity, QObject* owner)
+{
+    if (style == RedactStyle::block || image.isNull())
+        return;
+    QString name = key(image, style, intensity);
+    if (m_store.find(name))
+        return;
+    runInBackground(
+        QThreadPool::globalInstance(), owner,
+        [image, style, intensity] { return censoredImage(image, style, intensity).value_or(QImage()); },
+        [this, name = std::move(name), generation = m_generation](QImage made) {
+            if (!made.isNull() && generation == m_generation && !m_store.find(name))
+                m_store.insert(name, made);
+        });
 }

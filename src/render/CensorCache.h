@@ -26,6 +26,11 @@ public:
     // when no copy can be made (the caller then draws solid bars).
     std::optional<QImage> censored(const QImage& image, RedactStyle style, double intensity);
 
+    // Makes the censored copy of `image` on a worker and stores it once done, unless the store
+    // was emptied meanwhile or `owner` is gone; a later render of the image then finds it. Used
+    // while the main thread is busy elsewhere (a new shot being recognised).
+    void prepare(const QImage& image, RedactStyle style, double intensity, QObject* owner);
+
     // Makes the censored copy without the store: same pixel size, device pixel ratio 1.
     static std::optional<QImage> censoredImage(const QImage& image, RedactStyle style, double intensity);
 
@@ -37,9 +42,15 @@ public:
     static double pixelCell(QSize pixels, double intensity);
 
     int count() const { return m_store.count(); }
-    void clear() { m_store.clear(); }
+    void clear()
+    {
+        m_store.clear();
+        ++m_generation;
+    }
     qint64 bytes() const { return m_store.bytes(); }
 
 private:
     ImageLru<QString> m_store;
+    // Counts the clears, so that a copy prepared before one is not stored after it.
+    quint64 m_generation = 0;
 };

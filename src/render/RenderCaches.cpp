@@ -3,6 +3,7 @@
 #include "render/BackgroundRemover.h"
 #include "render/BackgroundView.h"
 #include "render/CanvasPainter.h"
+#include "render/CanvasRenderer.h"
 #include "render/CensorCache.h"
 
 void releaseRenderCaches()
@@ -11,4 +12,5 @@ void releaseRenderCaches()
     BackgroundImageCache::shared().clear();
     BackgroundRemover::shared().clear();
     releaseReducedShots();
+    releaseCanvasBackdrop();
 }

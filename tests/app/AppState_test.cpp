@@ -250,3 +250,98 @@ TEST_F(AppStateFixture, AFailedFirstRenderShowsTheRawShotAsRawAndCachesNothing)
     // Choosing the style again must render again, not find the raw shot under its key.
     EXPECT_TRUE(session.renderCache.isEmpty());
 }
+
+namespace {
+
+// Renders tell their inputs apart: white without anything hidden, black with hidden areas; each
+// render is a new image.
+struct PreparedShotFixture : AppStateKit {
+    ManualScan scan;
+    RecordingPresenter presenter;
+    QList<qint64> renderKeys;
+
+    void SetUp() override
+    {
+        makeApp(scan.function(), [this](const EditorDocument& document) {
+            QImage image = filledImage({ 90, 50 }, document.allRedactionRects().isEmpty() ? Qt::white : Qt::black);
+            renderKeys.append(image.cacheKey());
+            return image;
+        });
+        app->setPresenter(&presenter);
+    }
+};
+
+}
+
+TEST_F(PreparedShotFixture, NothingFoundPresentsTheRenderMadeWhileRecognising)
+{
+    const CapturedShot shot = CapturedShot::make(shotImage());
+    app->handleCapturedShot(shot);
+    ASSERT_TRUE(waitUntil([&] { return renderKeys.size() == 1; }));
+    EXPECT_TRUE(presenter.sessions.isEmpty());
+    // A kind reported with nothing in it hides nothing either.
+    scan.requests[0].done({ { RedactionKind::email, {} } });
+    ASSERT_EQ(presenter.sessions.size(), 1);
+    const NotchSession& session = *presenter.sessions[0];
+    EXPECT_EQ(renderKeys.size(), 1);
+    EXPECT_EQ(session.styledImage.cacheKey(), renderKeys[0]);
+    EXPECT_EQ(session.styledImage.pixelColor(5, 5), QColor(Qt::white));
+    EXPECT_FALSE(session.redactionSummary);
+    // The document is the one the detections would have built: scanned, nothing to hide.
+    EXPECT_TRUE(session.document->allRedactionRects().isEmpty());
+    EXPECT_EQ(session.document->redactionCounts().at(RedactionKind::email), 0);
+    EXPECT_EQ(scan.requests.size(), 1);
+}
+
+TEST_F(PreparedShotFixture, FoundSecretsAreNeverServedFromTheRenderMadeBeforeThem)
+{
+    // Once with the automatic style (the kind is switched on by the result), once with a default
+    // preset that already hides the kind, so only the rectangles tell the renders apart.
+    BeautifySettings hiding = BeautifySettings::defaults();
+    hiding.redactKinds = { RedactionKind::email };
+    for (const bool withPreset : { false, true }) {
+        if (withPreset) {
+            presets->add(QStringLiteral("Hides e-mail"), hiding);
+            prefs->setDefaultPresetID(uuidString(presets->presets()[0].id));
+        }
+        const int before = int(renderKeys.size());
+        const CapturedShot shot = CapturedShot::make(shotImage());
+        app->handleCapturedShot(shot);
+        ASSERT_TRUE(waitUntil([&] { return int(renderKeys.size()) == before + 1; }));
+        scan.requests.last().done({ { RedactionKind::email, { QRectF(0.1, 0.1, 0.3, 0.1) } } });
+        const NotchSession& session = *presenter.sessions.last();
+        ASSERT_EQ(int(renderKeys.size()), before + 2) << withPreset;
+        EXPECT_EQ(session.styledImage.cacheKey(), renderKeys.last());
+        EXPECT_EQ(session.styledImage.pixelColor(5, 5), QColor(Qt::black));
+        EXPECT_EQ(session.renderCache.value(session.currentStyleKey).cacheKey(), renderKeys.last()) << withPreset;
+        EXPECT_EQ(session.document->allRedactionRects().size(), 1);
+    }
+}
+
+TEST_F(PreparedShotFixture, OnlyThePendingShotIsPreparedAndAResultBeforeItRendersOnce)
+{
+    // Two shots in one turn: only the newest is prepared.
+    const CapturedShot first = CapturedShot::make(shotImage(Qt::red));
+    const CapturedShot second = CapturedShot::make(shotImage(Qt::green));
+    app->handleCapturedShot(first);
+    app->handleCapturedShot(second);
+    ASSERT_TRUE(waitUntil([&] { return renderKeys.size() == 1; }));
+    spin(50);
+    EXPECT_EQ(renderKeys.size(), 1);
+    scan.requests[0].done({}); // superseded
+    EXPECT_TRUE(presenter.sessions.isEmpty());
+    scan.requests[1].done({});
+    ASSERT_EQ(presenter.sessions.size(), 1);
+    EXPECT_EQ(presenter.sessions[0]->rawImage, second.image);
+    EXPECT_EQ(presenter.sessions[0]->styledImage.cacheKey(), renderKeys[0]);
+
+    // A result that comes before the preparation: rendered once, at presentation, and the
+    // preparation that was due does nothing.
+    const CapturedShot third = CapturedShot::make(shotImage(Qt::blue));
+    app->handleCapturedShot(third);
+    scan.requests[2].done({});
+    ASSERT_EQ(presenter.sessions.size(), 2);
+    EXPECT_EQ(renderKeys.size(), 2);
+    spin(50);
+    EXPECT_EQ(renderKeys.size(), 2);
+}

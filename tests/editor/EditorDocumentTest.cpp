@@ -275,6 +275,21 @@ TEST(EditorDocumentColor, LuminanceOfOtherPixelFormats)
     EXPECT_NEAR(*averageLuminance(grey.convertToFormat(QImage::Format_RGBA64)), 200.0 / 255, 1e-9);
 }
 
+TEST(EditorDocumentColor, TallImagesCountEveryRowOnce)
+{
+    // Summed in bands of rows: each channel's mean is exact when every row counts once. Rows of
+    // 1021 pixels; 1000 rows white, then 537 rows of one colour, then 100 black.
+    QImage image(1021, 1637, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb c = y < 1000 ? qRgb(255, 255, 255) : y < 1537 ? qRgb(10, 200, 90) : qRgb(0, 0, 0);
+        std::fill_n(reinterpret_cast<QRgb*>(image.scanLine(y)), image.width(), c);
+    }
+    const double r8 = std::round((1000.0 * 255 + 537.0 * 10) / 1637);
+    const double g8 = std::round((1000.0 * 255 + 537.0 * 200) / 1637);
+    const double b8 = std::round((1000.0 * 255 + 537.0 * 90) / 1637);
+    EXPECT_DOUBLE_EQ(*averageLuminance(image), 0.299 * r8 / 255 + 0.587 * g8 / 255 + 0.114 * b8 / 255);
+}
+
 TEST_F(EditorDocumentTest, SettersAnnounceOnlyRealChanges)
 {
     QSignalSpy tool(doc.get(), &EditorDocument::toolChanged);

@@ -64,6 +64,14 @@ TEST(PngEncoder, RoundTripsOpaqueImagesExactlyWithoutAlpha)
         p.fillRect(QRect(300, 0, 200, 1100), Qt::white);
     }
     expectSamePixels(large, QImage::fromData(PngEncoder::encode(large), "PNG"), 0);
+    // Noise does not compress: pieces stored rather than compressed still fit and join.
+    QImage noise(1200, 900, QImage::Format_RGB32);
+    QRandomGenerator rng(11);
+    for (int y = 0; y < noise.height(); ++y)
+        rng.fillRange(reinterpret_cast<quint32*>(noise.scanLine(y)), noise.width());
+    const QByteArray noisePng = PngEncoder::encode(noise);
+    ASSERT_FALSE(noisePng.isEmpty());
+    expectSamePixels(noise, QImage::fromData(noisePng, "PNG"), 0);
 
     // An alpha-capable image that happens to be fully opaque is written without alpha too.
     QImage opaque = sample(QImage::Format_RGB32).convertToFormat(QImage::Format_ARGB32_Premultiplied);

@@ -1,9 +1,11 @@
+#include "render/CanvasPainter.h"
 #include "render/CanvasRenderer.h"
 
 #include "support/LogCapture.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPainter>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -157,4 +159,123 @@ TEST(CanvasRenderer, SmallerThanTheShotRendersAverageInsteadOfShimmering)
                 worst = std::max(worst, std::abs(qGray(rendered.pixel(x, y)) - 128));
         EXPECT_LT(worst, 24) << rawValue(aspect).toStdString();
     }
+}
+
+namespace {
+QImage busyShot(QSize size, QImage::Format format)
+{
+    QImage shot(size, format);
+    shot.fill(Qt::transparent);
+    QPainter p(&shot);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, size.width(), size.height());
+    g.setColorAt(0, QColor(250, 250, 240));
+    g.setColorAt(1, QColor(20, 60, 90));
+    // A transparent margin when the format has alpha: the card is then a cut-out with a
+    // silhouette shadow drawn from the shot's own pixels.
+    p.fillRect(QRect(QPoint(0, 0), size).adjusted(40, 30, -40, -30), g);
+    p.setPen(Qt::black);
+    for (int i = 0; i < 10; ++i)
+        p.drawText(60, 60 + i * 60, QStringLiteral("card 4111 1111 1111 111%1 · 192.168.0.%1").arg(i));
+    p.end();
+    return shot;
+}
+}
+
+TEST(CanvasRenderer, ARenderIsExactlyTheCanvasPaintedAtItsScale)
+{
+    // Renders and their card layers are filled in bands on every core; what comes out must be the
+    // very pixels the canvas painter gives on an ordinary image, opaque and transparent, with
+    // hidden areas, shadows and the watermark.
+    const QImage shot = busyShot(QSize(1600, 1000), QImage::Format_RGB32);
+    const QList<QRectF> hidden { QRectF(0.02, 0.03, 0.3, 0.04), QRectF(0.4, 0.5, 0.2, 0.05) };
+    const WatermarkConfig mark { QStringLiteral("Lumaforge"), QImage(), false, WatermarkPosition::bottomRight };
+    for (const BackgroundPreset background : { BackgroundPreset::ocean, BackgroundPreset::none }) {
+        BeautifySettings s = BeautifySettings::defaults();
+        s.background = background;
+        s.redactKinds = { RedactionKind::email };
+        const QImage rendered = renderCanvasImage(shot, s, {}, hidden, mark);
+        ASSERT_FALSE(rendered.isNull());
+
+        const double scale = renderScale(shot, s);
+        const bool transparent = background == BackgroundPreset::none;
+        QImage expected(rendered.size(), transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+        expected.fill(transparent ? Qt::transparent : Qt::black);
+        {
+            QPainter p(&expected);
+            p.scale(scale, scale);
+            ASSERT_TRUE(paintBeautifiedCanvas(p, CanvasContent { shot, s, {}, hidden, mark }));
+        }
+        expected.setDevicePixelRatio(scale);
+        EXPECT_TRUE(rendered == expected) << rawValue(background).toStdString();
+    }
+}
+
+
+TEST(CanvasRenderer, RendersFromAKeptBackdropAreTheRendersOfOnePass)
+{
+    // The backdrop is kept for a shot in a style; a render of the same shot and style, whatever it
+    // hides and whatever marks it carries, starts from it and must come out pixel for pixel as
+    // one painted in a single pass. Framed, cut-out, transparent, cropped and flipped, social size.
+    const QImage opaque = busyShot(QSize(1500, 950), QImage::Format_RGB32);
+    const QImage cutOut = busyShot(QSize(1200, 800), QImage::Format_ARGB32_Premultiplied);
+    BeautifySettings framed = BeautifySettings::defaults();
+    framed.windowFrame = WindowFrameStyle::dark;
+    framed.showURL = true;
+    BeautifySettings bare = BeautifySettings::defaults();
+    bare.background = BackgroundPreset::none;
+    bare.radius = 30;
+    BeautifySettings cropped = BeautifySettings::defaults();
+    cropped.cropRect = QRectF(0.1, 0.05, 0.7, 0.8);
+    cropped.flipH = true;
+    cropped.aspect = AspectRatioOption::instagram;
+    cropped.redactStyle = RedactStyle::pixelate;
+    Annotation box;
+    box.kind = Annotation::Kind::box;
+    box.start = QPointF(0.2, 0.2);
+    box.end = QPointF(0.6, 0.5);
+    Annotation note;
+    note.kind = Annotation::Kind::text;
+    note.start = QPointF(0.3, 0.7);
+    note.text = QStringLiteral("look here");
+    const QList<QRectF> hidden { QRectF(0.02, 0.03, 0.5, 0.05), QRectF(0.3, 0.4, 0.3, 0.06) };
+    const WatermarkConfig mark { QStringLiteral("Lumaforge"), QImage(), false, WatermarkPosition::topLeft };
+
+    struct Case {
+        QImage shot;
+        BeautifySettings style;
+    };
+    for (const Case& c : { Case { opaque, BeautifySettings::defaults() }, Case { opaque, framed },
+             Case { cutOut, BeautifySettings::defaults() }, Case { cutOut, bare }, Case { opaque, cropped } }) {
+        const QString what = QStringLiteral("%1 %2 %3").arg(c.shot.format()).arg(rawValue(c.style.background)).arg(rawValue(c.style.aspect));
+        releaseCanvasBackdrop();
+        BeautifySettings hiding = c.style;
+        hiding.redactKinds = { RedactionKind::card, RedactionKind::ip };
+        const QImage onePassPlain = renderCanvasImage(c.shot, c.style, {}, {}, mark);
+        const QImage onePassHiding = renderCanvasImage(c.shot, hiding, { box, note }, hidden, mark);
+        ASSERT_FALSE(onePassPlain.isNull()) << what.toStdString();
+
+        prepareCanvasBackdrop(c.shot, c.style);
+        EXPECT_TRUE(renderCanvasImage(c.shot, c.style, {}, {}, mark) == onePassPlain) << what.toStdString();
+        EXPECT_TRUE(renderCanvasImage(c.shot, hiding, { box, note }, hidden, mark) == onePassHiding) << what.toStdString();
+        // Another style or another shot of the same size does not start from it.
+        BeautifySettings wider = c.style;
+        wider.padding += 4;
+        releaseCanvasBackdrop();
+        const QImage widerOnePass = renderCanvasImage(c.shot, wider, {}, {}, mark);
+        prepareCanvasBackdrop(c.shot, c.style);
+        EXPECT_TRUE(renderCanvasImage(c.shot, wider, {}, {}, mark) == widerOnePass) << what.toStdString();
+        // A different shot of the same size: a cut-out's shadow follows its own outline.
+        QImage other = c.shot.copy();
+        {
+            QPainter p(&other);
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.fillRect(QRect(200, 100, 500, 400), other.hasAlphaChannel() ? QColor(Qt::transparent) : QColor(Qt::red));
+        }
+        releaseCanvasBackdrop();
+        const QImage otherOnePass = renderCanvasImage(other, hiding, {}, hidden, mark);
+        prepareCanvasBackdrop(c.shot, c.style);
+        EXPECT_TRUE(renderCanvasImage(other, hiding, {}, hidden, mark) == otherOnePass) << what.toStdString();
+    }
+    releaseCanvasBackdrop();
 }

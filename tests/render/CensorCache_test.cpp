@@ -1,5 +1,6 @@
 #include "render/CensorCache.h"
 #include "render/PixelProbe.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -101,4 +102,38 @@ TEST(CensorCache, ANewImageNeverGetsAFreedImagesCopy)
     edited.fill(Qt::yellow);
     EXPECT_NE(edited.cacheKey(), before);
     EXPECT_TRUE(near(cache.censored(edited, RedactStyle::blur, 0.6)->pixel(10, 10), Qt::yellow, 1));
+}
+
+TEST(CensorCache, APreparedCopyIsStoredOnceAndNeverAfterAClear)
+{
+    CensorCache cache;
+    QObject owner;
+    const QImage image = detailedImage(QSize(300, 200));
+    cache.prepare(image, RedactStyle::blur, 0.6, &owner);
+    cache.prepare(image, RedactStyle::block, 0.6, &owner); // nothing to make
+    ASSERT_TRUE(waitUntil([&] { return cache.count() == 1; }));
+    spin(50);
+    EXPECT_EQ(cache.count(), 1);
+    // The render finds the prepared copy: the very pixels a copy made on the spot has.
+    const QImage stored = *cache.censored(image, RedactStyle::blur, 0.6);
+    EXPECT_EQ(cache.count(), 1);
+    EXPECT_TRUE(stored == *CensorCache::censoredImage(image, RedactStyle::blur, 0.6));
+    // Prepared again: already there, the same copy stays.
+    cache.prepare(image, RedactStyle::blur, 0.6, &owner);
+    spin(50);
+    EXPECT_EQ(cache.censored(image, RedactStyle::blur, 0.6)->cacheKey(), stored.cacheKey());
+
+    // Emptied while a copy is being made (the shot was let go): that copy is not kept.
+    const QImage other = detailedImage(QSize(320, 180));
+    cache.prepare(other, RedactStyle::pixelate, 0.4, &owner);
+    cache.clear();
+    spin(300);
+    EXPECT_EQ(cache.count(), 0);
+    // Nor when its owner is gone.
+    {
+        QObject shortLived;
+        cache.prepare(other, RedactStyle::pixelate, 0.4, &shortLived);
+    }
+    spin(300);
+    EXPECT_EQ(cache.count(), 0);
 }
