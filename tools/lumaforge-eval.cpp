@@ -63,6 +63,21 @@ QStringList groupsOf(const GeneratedShot& shot, const PlantedItem& item)
         h < 14 ? QStringLiteral("text under 14 px") : h <= 20 ? QStringLiteral("text 14-20 px") : QStringLiteral("text over 20 px") };
 }
 
+QString rectText(const QRect& r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+QList<QRectF> pixelBoxes(const GeneratedShot& shot, const DetectionResult& detections, RedactionKind kind)
+{
+    QList<QRectF> boxes;
+    const QSizeF size = shot.image.size();
+    if (auto it = detections.find(kind); it != detections.end())
+        for (const QRectF& r : it->second)
+            boxes.append(QRectF(r.x() * size.width(), r.y() * size.height(), r.width() * size.width(), r.height() * size.height()));
+    return boxes;
+}
+
 // What was read over a box, for the verbose listing.
 QString readOver(const QList<RecognizedLine>& lines, const QRectF& pixels, QSizeF size)
 {
@@ -92,12 +107,35 @@ void tally(const GeneratedShot& shot, const TextRecognition& recognition, Tallie
     for (const PlantedItem& item : score.found) {
         ++tallies[item.kind].planted;
         ++tallies[item.kind].found;
-        const qsizetype uncovered = uncoveredGlyphs(shot, item, detections).size();
-        if (uncovered > 0) {
+        const QList<QRect> uncovered = uncoveredGlyphs(shot, item, detections);
+        if (!uncovered.isEmpty()) {
             ++tallies[item.kind].leaking;
-            if (verbose)
+            if (verbose) {
                 out << who << " leak " << shot.name << ' ' << rawValue(item.kind) << " \"" << item.text << "\" "
-                    << uncovered << " glyphs uncovered, read:" << readOver(recognition.lines, QRectF(item.box), shot.image.size()) << '\n';
+                    << uncovered.size() << " glyphs uncovered, read:" << readOver(recognition.lines, QRectF(item.box), shot.image.size()) << '\n';
+                out << "    item " << rectText(item.box) << ", glyphs " << rectText(item.glyphs.front()) << " to "
+                    << rectText(item.glyphs.back()) << ", uncovered:";
+                for (const QRect& g : uncovered)
+                    out << ' ' << item.glyphs.indexOf(g) << ' ' << rectText(g);
+                out << ", boxes over it:";
+                for (const QRectF& b : pixelBoxes(shot, detections, item.kind))
+                    if (b.intersects(QRectF(item.box)))
+                        out << ' ' << rectText(b.toAlignedRect());
+                out << '\n';
+                // Each line over it with the box of every character, in image pixels.
+                for (const RecognizedLine& l : recognition.lines) {
+                        const QSizeF size = shot.image.size();
+                        const QRectF r(l.box.x() * size.width(), l.box.y() * size.height(), l.box.width() * size.width(), l.box.height() * size.height());
+                        if (!r.intersects(QRectF(item.box)))
+                            continue;
+                        out << "    line " << rectText(r.toAlignedRect()) << ':';
+                        for (qsizetype i = 0; i < l.text.size(); ++i) {
+                            const QRectF c = l.charBoxes.value(i);
+                            out << ' ' << l.text.at(i) << '[' << qRound(c.left() * size.width()) << '-' << qRound(c.right() * size.width()) << ']';
+                        }
+                        out << '\n';
+                    }
+            }
         }
         for (const QString& g : groupsOf(shot, item)) {
             ++groups[g].planted;

@@ -120,6 +120,32 @@ double blankBetween(const std::vector<uint8_t>& darkest, const LineImage& line, 
     return best / line.scale;
 }
 
+// How far the ink of a token runs past page x `edge`, leftwards (`step` -1) or rightwards (+1):
+// the engine's boxes of a token's first and last symbols often stop short of the glyph, and what
+// they leave out stays readable beside a redaction. The ink runs on over gaps narrower than
+// `gap` page pixels and never past page x `limit`.
+double inkEdge(const std::vector<uint8_t>& darkest, const LineImage& line, double edge, double limit, int step,
+    double gap, int threshold)
+{
+    const int width = int(darkest.size());
+    const int end = imageColumn(line, width, limit, step < 0);
+    const int allowed = std::max(1, int(std::ceil(gap * line.scale)));
+    int x = imageColumn(line, width, edge, step > 0) - (step > 0 ? 1 : 0);
+    int last = -1, run = 0;
+    for (; step < 0 ? x >= std::max(0, end) : x < std::min(width, end); x += step) {
+        if (darkest[size_t(x)] < threshold) {
+            last = x;
+            run = 0;
+        } else if (++run > allowed) {
+            break;
+        }
+    }
+    if (last < 0)
+        return edge;
+    const double page = line.origin.x() + (step < 0 ? last : last + 1) / line.scale;
+    return step < 0 ? std::min(edge, page) : std::max(edge, page);
+}
+
 // Long keys and hashes carry no blanks: a blank placed on a narrow margin between two long runs
 // of letters and digits, or right after the prefix of a key ("sk- "), splits one token and goes.
 void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfulBlanks)
@@ -249,6 +275,26 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
             current.charBoxes.append(box);
         currentBox = currentBox.isNull() ? box : currentBox.united(box);
     };
+    // A symbol's box reaches as far as its ink does, up to the boxes of its neighbours and at most
+    // a character further: the engine's boxes often stop short of the glyph (most at the ends of
+    // tokens), and what they leave out stays readable beside a redaction. A symbol without a box
+    // of its own fills the gap between its neighbours, the line's height tall.
+    const auto reach = [&](size_t i) {
+        QRectF box = symbols[i].box;
+        const double before = i > 0 ? symbols[i - 1].box.right() : box.left() - pitch;
+        const double after = i + 1 < symbols.size() ? symbols[i + 1].box.left() : box.right() + pitch;
+        if (box.width() <= 0 || box.height() <= 0) {
+            const QRectF line(lineBox.box);
+            box = QRectF(QPointF(std::min(before, box.left()), line.top()), QPointF(std::max(after, box.right()), line.bottom()));
+            if (box.width() > pitch)
+                box = QRectF(symbols[i].box.center().x() - 0.5 * pitch, line.top(), pitch, line.height());
+        }
+        const int threshold = inkThreshold(darkest, image, box.left() - pitch, box.right() + pitch);
+        const double within = letterGap + 0.3 * pitch; // a wider gap is a blank
+        box.setLeft(inkEdge(darkest, image, box.left(), std::max(before, box.left() - pitch), -1, within, threshold));
+        box.setRight(inkEdge(darkest, image, box.right(), std::min(after, box.right() + pitch), 1, within, threshold));
+        return box;
+    };
     for (size_t i = 0; i < symbols.size(); ++i) {
         const Symbol& s = symbols[i];
         if (i > 0) {
@@ -269,7 +315,7 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
                 if (underscoreBetween(image, QRectF(lineBox.box), from, to,
                         inkThreshold(darkest, image, symbols[i - 1].box.left(), symbols[i].box.right()))) {
                     append(QStringLiteral("_"), QRectF(from, symbols[i - 1].box.top(), to - from, symbols[i - 1].box.height()));
-                    append(s.text, s.box);
+                    append(s.text, reach(i));
                     continue;
                 }
             }
@@ -284,7 +330,7 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
                 current.charBoxes.append(QRectF());
             }
         }
-        append(s.text, s.box);
+        append(s.text, reach(i));
     }
     flush();
     return out;

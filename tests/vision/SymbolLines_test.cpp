@@ -1,0 +1,83 @@
+#include "vision/SymbolLines.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A line of black bars on white, read at twice the page's size: each bar is one glyph's ink,
+// from page x `from` to `to`, page y 52 to 62.
+struct Bars {
+    QList<std::pair<double, double>> ink;
+    LineImage line;
+    TextLineBox box { QRect(100, 52, 60, 10), 10 };
+    QSizeF page { 400, 100 };
+
+    explicit Bars(QList<std::pair<double, double>> glyphs)
+        : ink(std::move(glyphs))
+    {
+        line.scale = 2;
+        line.origin = QPointF(90, 48);
+        line.image = QImage(160, 36, QImage::Format_Grayscale8);
+        line.image.fill(255);
+        QPainter p(&line.image);
+        for (const auto& [from, to] : ink)
+            p.fillRect(QRectF((from - 90) * 2, 8, (to - from) * 2, 20), Qt::black);
+    }
+
+    Symbol symbol(const QString& text, double from, double to, bool startsWord = false) const
+    {
+        return { text, QRectF(from, 52, to - from, 10), startsWord };
+    }
+
+    // A character's box in page pixels.
+    QRectF pixels(const RecognizedLine& l, qsizetype i) const
+    {
+        const QRectF& r = l.charBoxes.at(i);
+        return { r.x() * page.width(), r.y() * page.height(), r.width() * page.width(), r.height() * page.height() };
+    }
+};
+
+} // namespace
+
+// The engine's boxes of a token's first and last glyphs often stop short of the ink, and what
+// they leave out stays readable beside a redaction: each character's box reaches the ink of its
+// glyph, but not across the blank into the next token.
+TEST(SymbolLines, CharacterBoxesReachTheInkOfTheirGlyphsButNotTheNextToken)
+{
+    const Bars bars({ { 100, 106 }, { 108, 114 }, { 116, 122 }, { 134, 140 }, { 142, 148 }, { 150, 156 } });
+    const std::vector<Symbol> symbols { bars.symbol("k", 101, 106, true), bars.symbol("e", 108, 114),
+        bars.symbol("y", 116, 119), bars.symbol("x", 138, 140, true), bars.symbol("y", 142, 148),
+        bars.symbol("z", 150, 153) };
+    const QList<RecognizedLine> lines = assembleLines(symbols, bars.line, bars.box, bars.page);
+    ASSERT_EQ(lines.size(), 1);
+    ASSERT_EQ(lines[0].text, "key xyz");
+    const QList<std::pair<qsizetype, qsizetype>> glyphOfChar { { 0, 0 }, { 2, 2 }, { 4, 3 }, { 6, 5 } };
+    for (const auto& [c, g] : glyphOfChar) {
+        const QRectF box = bars.pixels(lines[0], c);
+        EXPECT_LE(box.left(), bars.ink[g].first + 0.01) << c;
+        EXPECT_GE(box.right(), bars.ink[g].second - 0.01) << c;
+    }
+    // Not into the neighbouring token's ink.
+    EXPECT_GE(bars.pixels(lines[0], 4).left(), 122.5);
+    EXPECT_LE(bars.pixels(lines[0], 2).right(), 133.5);
+}
+
+// A symbol the engine gave no width (a thin '1' before a wide digit) gets its glyph's ink, so
+// the box of a match that starts with it reaches the first character.
+TEST(SymbolLines, ASymbolWithoutABoxOfItsOwnTakesTheInkBetweenItsNeighbours)
+{
+    const Bars bars({ { 100, 106 }, { 108, 114 }, { 124, 126 }, { 129, 135 }, { 137, 143 }, { 145, 151 } });
+    const std::vector<Symbol> symbols { bars.symbol("i", 100, 106, true), bars.symbol("p", 108, 114),
+        bars.symbol("1", 129, 129, true), bars.symbol("9", 129, 135), bars.symbol("2", 137, 143),
+        bars.symbol("3", 145, 151) };
+    const QList<RecognizedLine> lines = assembleLines(symbols, bars.line, bars.box, bars.page);
+    ASSERT_EQ(lines.size(), 1);
+    ASSERT_EQ(lines[0].text, "ip 1923");
+    const QRectF one = bars.pixels(lines[0], 3);
+    EXPECT_FALSE(one.isEmpty());
+    EXPECT_LE(one.left(), 124.01);
+    EXPECT_GE(one.left(), 114.5);
+    EXPECT_GE(one.height(), 9.99);
+}
