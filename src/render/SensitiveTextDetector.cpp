@@ -114,16 +114,29 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
         for (const SensitiveMatch& match : findSensitiveMatches(line.text)) {
             // A misread character can cut a match short ("4111-1111-1111-11110", "a£9f..."): the
             // box covers the rest of the token the match lies in, so nothing of it stays readable.
-            const auto joins = [](QChar c) { return !c.isSpace() && !QStringView(u"\"'=,:;(){}[]<>`").contains(c); };
+            // A bracket glued between letters or digits is a misread letter ("...EoP]jBY" for
+            // "...EoPjjBY"), except an opening one before the match: a call's or an index's name.
+            const QString& t = line.text;
+            const auto glued = [&](qsizetype k) {
+                return k > 0 && k + 1 < t.size() && t.at(k - 1).isLetterOrNumber() && t.at(k + 1).isLetterOrNumber();
+            };
+            const auto joins = [&](qsizetype k, bool before) {
+                const QChar c = t.at(k);
+                if (QStringView(before ? u")]}>" : u"([{<)]}>").contains(c))
+                    return glued(k);
+                return !c.isSpace() && !QStringView(u"\"'=,:;(){}[]<>`").contains(c);
+            };
             qsizetype start = match.start, end = match.start + match.length;
             if (end > start) {
-                while (start > 0 && joins(line.text.at(start - 1)))
+                while (start > 0 && joins(start - 1, true))
                     --start;
-                while (end < line.text.size() && joins(line.text.at(end)))
+                while (end < t.size() && joins(end, false))
                     ++end;
             }
-            // The recogniser already reports a top-left origin, so the box only grows.
-            const QRectF box = boxOfRange(line, start, end - start).adjusted(-0.004, -0.006, 0.004, 0.006);
+            // The recogniser already reports a top-left origin, so the box only grows. The tail
+            // of a comma or a descender may hang below a line bounded by its digits and capitals.
+            QRectF box = boxOfRange(line, start, end - start);
+            box.adjust(-0.004, -std::max(0.006, 0.15 * box.height()), 0.004, std::max(0.006, 0.3 * box.height()));
             // A doubtful line may come read twice: the same item found twice counts once, under
             // both boxes, since one reading may reach a character further than the other.
             QList<QRectF>& boxes = result[match.kind];
