@@ -134,9 +134,10 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
                     ++end;
             }
             // The recogniser already reports a top-left origin, so the box only grows. The tail
-            // of a comma or a descender may hang below a line bounded by its digits and capitals.
+            // of a comma or a descender may hang below a line bounded by its digits and capitals,
+            // by about a third of their height, and an anti-aliased edge a pixel more.
             QRectF box = boxOfRange(line, start, end - start);
-            box.adjust(-0.004, -std::max(0.006, 0.15 * box.height()), 0.004, std::max(0.006, 0.3 * box.height()));
+            box.adjust(-0.004, -std::max(0.006, 0.15 * box.height()), 0.004, std::max(0.006, 0.4 * box.height()));
             // A doubtful line may come read twice: the same item found twice counts once, under
             // both boxes, since one reading may reach a character further than the other.
             QList<QRectF>& boxes = result[match.kind];

@@ -30,7 +30,7 @@ QString sensitivePattern(RedactionKind kind);
 // per match in text order; each match's box is the union of the boxes of its characters and of
 // the rest of the token it lies in (a bracket glued between letters or digits belongs to it,
 // unless it opens before the match), or the line's box when they have none; grown by 0.004 left
-// and right, and by 0.006 or, where more, 0.15 of its height above and 0.3 below; not clamped.
+// and right, and by 0.006 or, where more, 0.15 of its height above and 0.4 below; not clamped.
 // A box over one already found for the kind (a line the recogniser read twice) is united with it
 // rather than added.
 DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines);

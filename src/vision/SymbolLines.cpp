@@ -277,17 +277,23 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
     };
     // A symbol's box reaches as far as its ink does, up to the boxes of its neighbours and at most
     // a character further: the engine's boxes often stop short of the glyph (most at the ends of
-    // tokens), and what they leave out stays readable beside a redaction. A symbol without a box
-    // of its own fills the gap between its neighbours, the line's height tall.
+    // tokens), and what they leave out stays readable beside a redaction. A symbol the engine gave
+    // next to no box (a sliver at a neighbour's edge, narrower than any glyph but a thin one or a
+    // mark) takes what lies between its neighbours within a character of where it was put, the
+    // line's height tall.
     const auto reach = [&](size_t i) {
-        QRectF box = symbols[i].box;
+        const Symbol& s = symbols[i];
+        QRectF box = s.box;
         const double before = i > 0 ? symbols[i - 1].box.right() : box.left() - pitch;
         const double after = i + 1 < symbols.size() ? symbols[i + 1].box.left() : box.right() + pitch;
-        if (box.width() <= 0 || box.height() <= 0) {
+        const bool sliver = box.width() <= 1.0 / image.scale || box.height() <= 1.0 / image.scale
+            || (box.width() < 0.35 * pitch && !thin(s.text) && !punctuation(s.text));
+        if (sliver) {
             const QRectF line(lineBox.box);
-            box = QRectF(QPointF(std::min(before, box.left()), line.top()), QPointF(std::max(after, box.right()), line.bottom()));
-            if (box.width() > pitch)
-                box = QRectF(symbols[i].box.center().x() - 0.5 * pitch, line.top(), pitch, line.height());
+            const double c = box.center().x();
+            const double from = std::max(before, c - pitch), to = std::min(after, c + pitch);
+            if (to > from)
+                box = QRectF(from, std::min(box.top(), line.top()), to - from, std::max(box.bottom(), line.bottom()) - std::min(box.top(), line.top()));
         }
         const int threshold = inkThreshold(darkest, image, box.left() - pitch, box.right() + pitch);
         const double within = letterGap + 0.3 * pitch; // a wider gap is a blank

@@ -83,7 +83,7 @@ TEST(DetectSensitiveText, BoxIsTheMatchedCharactersGrownAndNotClamped)
     EXPECT_NEAR(ips[0].left(), 0.15 - 0.004, 1e-9);
     EXPECT_NEAR(ips[0].right(), 0.5 + 0.004, 1e-9);
     EXPECT_NEAR(ips[0].top(), -0.006, 1e-9); // at the edge it grows past 0
-    EXPECT_NEAR(ips[0].bottom(), 0.026, 1e-9);
+    EXPECT_NEAR(ips[0].bottom(), 0.02 + 0.4 * 0.02, 1e-9); // a descender's depth below
 }
 
 TEST(DetectSensitiveText, TheLineBoxStandsInWhenCharactersHaveNone)
@@ -91,7 +91,7 @@ TEST(DetectSensitiveText, TheLineBoxStandsInWhenCharactersHaveNone)
     RecognizedLine line { "10.1.1.1", QRectF(0.5, 0.5, 0.2, 0.1), {} };
     const DetectionResult result = detectSensitiveText({ line });
     ASSERT_EQ(result.at(RedactionKind::ip).size(), 1);
-    EXPECT_EQ(result.at(RedactionKind::ip)[0], QRectF(0.5, 0.5, 0.2, 0.1).adjusted(-0.004, -0.015, 0.004, 0.03));
+    EXPECT_EQ(result.at(RedactionKind::ip)[0], QRectF(0.5, 0.5, 0.2, 0.1).adjusted(-0.004, -0.015, 0.004, 0.04));
 }
 
 TEST(DetectSensitiveText, ListsFollowTheLinesAndKindsWithoutMatchesAreAbsent)
@@ -238,5 +238,5 @@ TEST(DetectSensitiveText, BoxReachesPastMisreadBracketsAndBelowTheBaseline)
     const DetectionResult tall = detectSensitiveText({ lineOf("€5642,62", QRectF(0.3, 0.4, 0.2, 0.1)) });
     ASSERT_EQ(tall.at(RedactionKind::money).size(), 1);
     EXPECT_NEAR(tall.at(RedactionKind::money)[0].top(), 0.4 - 0.015, 1e-9);
-    EXPECT_NEAR(tall.at(RedactionKind::money)[0].bottom(), 0.5 + 0.03, 1e-9);
+    EXPECT_NEAR(tall.at(RedactionKind::money)[0].bottom(), 0.5 + 0.04, 1e-9);
 }

@@ -81,3 +81,19 @@ TEST(SymbolLines, ASymbolWithoutABoxOfItsOwnTakesTheInkBetweenItsNeighbours)
     EXPECT_GE(one.left(), 114.5);
     EXPECT_GE(one.height(), 9.99);
 }
+
+// A wide glyph the engine gave a sliver at its neighbour's edge ("£510" with the "0" boxed at the
+// "1") still gets its whole ink, up to the next token.
+TEST(SymbolLines, ASliverBoxOfAWideGlyphReachesItsInk)
+{
+    const Bars bars({ { 100, 106 }, { 108, 110 }, { 113, 119 }, { 130, 136 }, { 138, 144 }, { 146, 152 } });
+    const std::vector<Symbol> symbols { bars.symbol("5", 100, 106, true), bars.symbol("1", 108, 110),
+        bars.symbol("0", 110, 110.25), bars.symbol("f", 130, 136, true), bars.symbol("o", 138, 144),
+        bars.symbol("r", 146, 152) };
+    const QList<RecognizedLine> lines = assembleLines(symbols, bars.line, bars.box, bars.page);
+    ASSERT_EQ(lines.size(), 1);
+    ASSERT_EQ(lines[0].text, "510 for");
+    const QRectF zero = bars.pixels(lines[0], 2);
+    EXPECT_GE(zero.right(), 119 - 0.01);
+    EXPECT_LE(zero.right(), 129.5);
+}
