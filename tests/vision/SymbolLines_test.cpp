@@ -31,6 +31,18 @@ struct Bars {
         return { text, QRectF(from, 52, to - from, 10), startsWord };
     }
 
+    // The one line the symbols make, or an empty one (with a failure) when they make another.
+    RecognizedLine read(const std::vector<Symbol>& symbols, const QString& text) const
+    {
+        const QList<RecognizedLine> lines = assembleLines(symbols, line, box, page);
+        EXPECT_EQ(lines.size(), 1);
+        if (lines.size() != 1 || lines[0].text != text) {
+            ADD_FAILURE() << "read " << (lines.isEmpty() ? QString() : lines[0].text).toStdString();
+            return {};
+        }
+        return lines[0];
+    }
+
     // A character's box in page pixels.
     QRectF pixels(const RecognizedLine& l, qsizetype i) const
     {
@@ -50,18 +62,17 @@ TEST(SymbolLines, CharacterBoxesReachTheInkOfTheirGlyphsButNotTheNextToken)
     const std::vector<Symbol> symbols { bars.symbol("k", 101, 106, true), bars.symbol("e", 108, 114),
         bars.symbol("y", 116, 119), bars.symbol("x", 138, 140, true), bars.symbol("y", 142, 148),
         bars.symbol("z", 150, 153) };
-    const QList<RecognizedLine> lines = assembleLines(symbols, bars.line, bars.box, bars.page);
-    ASSERT_EQ(lines.size(), 1);
-    ASSERT_EQ(lines[0].text, "key xyz");
+    const RecognizedLine read = bars.read(symbols, "key xyz");
+    ASSERT_FALSE(read.text.isEmpty());
     const QList<std::pair<qsizetype, qsizetype>> glyphOfChar { { 0, 0 }, { 2, 2 }, { 4, 3 }, { 6, 5 } };
     for (const auto& [c, g] : glyphOfChar) {
-        const QRectF box = bars.pixels(lines[0], c);
+        const QRectF box = bars.pixels(read, c);
         EXPECT_LE(box.left(), bars.ink[g].first + 0.01) << c;
         EXPECT_GE(box.right(), bars.ink[g].second - 0.01) << c;
     }
     // Not into the neighbouring token's ink.
-    EXPECT_GE(bars.pixels(lines[0], 4).left(), 122.5);
-    EXPECT_LE(bars.pixels(lines[0], 2).right(), 133.5);
+    EXPECT_GE(bars.pixels(read, 4).left(), 122.5);
+    EXPECT_LE(bars.pixels(read, 2).right(), 133.5);
 }
 
 // A symbol the engine gave no width (a thin '1' before a wide digit) gets its glyph's ink, so
@@ -72,10 +83,9 @@ TEST(SymbolLines, ASymbolWithoutABoxOfItsOwnTakesTheInkBetweenItsNeighbours)
     const std::vector<Symbol> symbols { bars.symbol("i", 100, 106, true), bars.symbol("p", 108, 114),
         bars.symbol("1", 129, 129, true), bars.symbol("9", 129, 135), bars.symbol("2", 137, 143),
         bars.symbol("3", 145, 151) };
-    const QList<RecognizedLine> lines = assembleLines(symbols, bars.line, bars.box, bars.page);
-    ASSERT_EQ(lines.size(), 1);
-    ASSERT_EQ(lines[0].text, "ip 1923");
-    const QRectF one = bars.pixels(lines[0], 3);
+    const RecognizedLine read = bars.read(symbols, "ip 1923");
+    ASSERT_FALSE(read.text.isEmpty());
+    const QRectF one = bars.pixels(read, 3);
     EXPECT_FALSE(one.isEmpty());
     EXPECT_LE(one.left(), 124.01);
     EXPECT_GE(one.left(), 114.5);
@@ -90,10 +100,9 @@ TEST(SymbolLines, ASliverBoxOfAWideGlyphReachesItsInk)
     const std::vector<Symbol> symbols { bars.symbol("5", 100, 106, true), bars.symbol("1", 108, 110),
         bars.symbol("0", 110, 110.25), bars.symbol("f", 130, 136, true), bars.symbol("o", 138, 144),
         bars.symbol("r", 146, 152) };
-    const QList<RecognizedLine> lines = assembleLines(symbols, bars.line, bars.box, bars.page);
-    ASSERT_EQ(lines.size(), 1);
-    ASSERT_EQ(lines[0].text, "510 for");
-    const QRectF zero = bars.pixels(lines[0], 2);
+    const RecognizedLine read = bars.read(symbols, "510 for");
+    ASSERT_FALSE(read.text.isEmpty());
+    const QRectF zero = bars.pixels(read, 2);
     EXPECT_GE(zero.right(), 119 - 0.01);
     EXPECT_LE(zero.right(), 129.5);
 }
