@@ -26,6 +26,7 @@ std::vector<Symbol> readSymbols(tesseract::TessBaseAPI& api, const LineImage& li
 // Symbols to lines. Blanks follow the pixels of `image`, not the engine, which puts blanks into
 // long tokens and drops them between columns: no blank where the ink runs on, a blank where it
 // stops for about a character, and a new line where it stops for much longer (a label and its
-// field, neighbouring cells). Look-alike characters are mended. Geometry in fractions of `page`.
+// field, neighbouring cells). Look-alike characters are mended. Each character's box reaches the
+// ink of its glyph, which the engine's box may fall short of. Geometry in fractions of `page`.
 QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const LineImage& image,
     const TextLineBox& lineBox, QSizeF page);
