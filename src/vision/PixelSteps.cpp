@@ -30,3 +30,16 @@ void markSteps(const QRgb* a, const QRgb* b, uint8_t* steps, int n, int threshol
     for (; x < n; ++x)
         steps[x] = colourDistance(a[x], b[x]) > threshold;
 }
+
+void orInto(uint8_t* out, const uint8_t* marks, int n)
+{
+    int i = 0;
+#ifdef __SSE2__
+    for (; i + 16 <= n; i += 16) {
+        auto* o = reinterpret_cast<__m128i*>(out + i);
+        _mm_storeu_si128(o, _mm_or_si128(_mm_loadu_si128(o), _mm_loadu_si128(reinterpret_cast<const __m128i*>(marks + i))));
+    }
+#endif
+    for (; i < n; ++i)
+        out[i] |= marks[i];
+}

@@ -24,6 +24,9 @@ inline int colourDistance(QRgb a, QRgb b)
 // `steps` is left as it is. Several pixels at a time where the processor allows.
 void markSteps(const QRgb* a, const QRgb* b, uint8_t* steps, int n, int threshold);
 
+// out[i] |= marks[i] for i in [0, n), many at a time where the processor allows.
+void orInto(uint8_t* out, const uint8_t* marks, int n);
+
 // Runs body(i) for i in [0, n) in turn: the default of the finder's parallel loops.
 inline void runSerially(int n, const std::function<void(int)>& body)
 {

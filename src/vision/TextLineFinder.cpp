@@ -154,9 +154,10 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
                 std::fill(below.begin(), below.end(), uint8_t(0));
             markSteps(r, r + 1, across.data(), w - 1, kEdgeStep);
             uint8_t* e = edge.data() + size_t(y) * w;
-            e[0] = uint8_t(across[0] | above[0] | below[0]);
-            for (int x = 1; x < w; ++x)
-                e[x] = uint8_t(across[size_t(x)] | across[size_t(x) - 1] | above[size_t(x)] | below[size_t(x)]);
+            orInto(e, across.data(), w);
+            orInto(e + 1, across.data(), w - 1);
+            orInto(e, above.data(), w);
+            orInto(e, below.data(), w);
             std::swap(above, below);
         }
     });
@@ -170,8 +171,11 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
                     continue;
                 const uint8_t* e = edge.data() + size_t(yy) * w;
                 out[0] |= e[0] | (w > 1 ? e[1] : 0);
-                for (int x = 1; x + 1 < w; ++x)
-                    out[x] |= e[x - 1] | e[x] | e[x + 1];
+                if (w > 2) {
+                    orInto(out + 1, e, w - 2);
+                    orInto(out + 1, e + 1, w - 2);
+                    orInto(out + 1, e + 2, w - 2);
+                }
                 if (w > 1)
                     out[w - 1] |= e[w - 2] | e[w - 1];
             }

@@ -45,3 +45,25 @@ TEST(PixelSteps, EachColourChannelCountsAndAlphaDoesNot)
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(steps[i], expected[i]) << "case " << i;
 }
+
+// Marks are added, never taken away, at every length and offset, and nothing past the end.
+TEST(PixelSteps, OrIntoAddsMarksAtEveryLengthAndOffset)
+{
+    QRandomGenerator random(3);
+    for (int n = 0; n <= 40; ++n) {
+        for (int offset = 0; offset < 3; ++offset) {
+            std::vector<uint8_t> out(size_t(n + offset) + 1), marks(size_t(n) + 2);
+            for (auto& v : out)
+                v = uint8_t(random.bounded(2));
+            for (auto& v : marks)
+                v = uint8_t(random.bounded(2));
+            const std::vector<uint8_t> before = out;
+            orInto(out.data() + offset, marks.data(), n);
+            for (size_t i = 0; i < out.size(); ++i) {
+                const bool inside = i >= size_t(offset) && i < size_t(offset + n);
+                ASSERT_EQ(out[i], inside ? uint8_t(before[i] | marks[i - size_t(offset)]) : before[i])
+                    << "length " << n << ", offset " << offset << ", index " << i;
+            }
+        }
+    }
+}
