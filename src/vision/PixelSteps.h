@@ -3,6 +3,7 @@
 #include <QRgb>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 
@@ -18,6 +19,13 @@ inline int colourDistance(QRgb a, QRgb b)
     const int db = std::abs(qBlue(a) - qBlue(b));
     return std::max(dr, std::max(dg, db));
 }
+
+// steps[x] = whether colourDistance(a[x], b[x]) > threshold, for x in [0, n); the rest of
+// `steps` is left as it is. Several pixels at a time where the processor allows.
+void markSteps(const QRgb* a, const QRgb* b, uint8_t* steps, int n, int threshold);
+
+// out[i] |= marks[i] for i in [0, n), many at a time where the processor allows.
+void orInto(uint8_t* out, const uint8_t* marks, int n);
 
 // Runs body(i) for i in [0, n) in turn: the default of the finder's parallel loops.
 inline void runSerially(int n, const std::function<void(int)>& body)

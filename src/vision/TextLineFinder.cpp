@@ -141,19 +141,24 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
     // 1. Pixels next to a steep step, and (2.) those within one pixel of one: not flat.
     std::vector<uint8_t> edge(size_t(w) * h, 0);
     forBands(64, [&](int from, int to) {
+        // Both pixels of a step are marked; a band writes only its own rows. Each step is
+        // measured once: the step down from a row is the step up from the next.
+        std::vector<uint8_t> across(size_t(w), 0), above(size_t(w), 0), below(size_t(w), 0);
+        if (from > 0)
+            markSteps(row(from - 1), row(from), above.data(), w, kEdgeStep);
         for (int y = from; y < to; ++y) {
             const QRgb* r = row(y);
-            const QRgb* up = y > 0 ? row(y - 1) : nullptr;
-            const QRgb* down = y + 1 < h ? row(y + 1) : nullptr;
+            if (y + 1 < h)
+                markSteps(r, row(y + 1), below.data(), w, kEdgeStep);
+            else
+                std::fill(below.begin(), below.end(), uint8_t(0));
+            markSteps(r, r + 1, across.data(), w - 1, kEdgeStep);
             uint8_t* e = edge.data() + size_t(y) * w;
-            // Both pixels of a step are marked; a band writes only its own rows.
-            for (int x = 0; x < w; ++x) {
-                const QRgb p = r[x];
-                if (x + 1 < w && colourDistance(p, r[x + 1]) > kEdgeStep)
-                    e[x] = e[x + 1] = 1;
-                if ((down && colourDistance(p, down[x]) > kEdgeStep) || (up && colourDistance(p, up[x]) > kEdgeStep))
-                    e[x] = 1;
-            }
+            orInto(e, across.data(), w);
+            orInto(e + 1, across.data(), w - 1);
+            orInto(e, above.data(), w);
+            orInto(e, below.data(), w);
+            std::swap(above, below);
         }
     });
     std::vector<uint8_t> nearEdge(size_t(w) * h, 0);
@@ -166,8 +171,11 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
                     continue;
                 const uint8_t* e = edge.data() + size_t(yy) * w;
                 out[0] |= e[0] | (w > 1 ? e[1] : 0);
-                for (int x = 1; x + 1 < w; ++x)
-                    out[x] |= e[x - 1] | e[x] | e[x + 1];
+                if (w > 2) {
+                    orInto(out + 1, e, w - 2);
+                    orInto(out + 1, e + 1, w - 2);
+                    orInto(out + 1, e + 2, w - 2);
+                }
                 if (w > 1)
                     out[w - 1] |= e[w - 2] | e[w - 1];
             }
@@ -524,15 +532,21 @@ QList<TextLineBox> findTextLines(const QImage& page, const ParallelFor& parallel
     if (page.isNull() || page.format() != QImage::Format_RGB32 || page.width() < 2 || page.height() < 2)
         return {};
     const ParallelFor parallelFor = parallelForIn ? parallelForIn : runSerially;
-    QList<TextLineBox> lines = linesAtScale(page, parallelFor, false);
     // Strokes of large text are flat inside, which hides them at full scale; half scale finds
     // them. A coarse line counts where the full scale found little, and replaces the fragments
-    // of it found there.
+    // of it found there. The two scales are independent, so each runs beside the other: the
+    // steps of one that use a single core leave the other cores to the other scale.
+    QList<TextLineBox> lines, coarseLines;
+    parallelFor(2, [&](int scale) {
+        if (scale == 0)
+            lines = linesAtScale(page, parallelFor, false);
+        else
+            coarseLines = linesAtScale(halved(page), parallelFor, true);
+    });
     {
         const int factor = 2;
-        const QImage coarse = halved(page);
         QList<TextLineBox> added;
-        for (const TextLineBox& found : linesAtScale(coarse, parallelFor, true)) {
+        for (const TextLineBox& found : coarseLines) {
             const QRect box = QRect(found.box.topLeft() * factor, found.box.size() * factor)
                                   .adjusted(-factor, -factor, factor, factor)
                                   .intersected(page.rect());

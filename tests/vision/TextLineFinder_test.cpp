@@ -1,9 +1,14 @@
 #include "vision/TextLineFinder.h"
 #include "vision/LineImage.h"
 
+#include "platform/ParallelFor.h"
+#include "screens/ScreenshotGenerator.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QRandomGenerator>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 namespace {
@@ -152,4 +157,49 @@ TEST(TextLineFinder, LineImageIsDarkOnWhiteAndMapsBackToThePage)
     const QPointF corner = line.origin + QPointF(10, 10) / line.scale;
     EXPECT_NEAR(corner.x(), lines[0].box.left() - 1, 1.0);
     EXPECT_NEAR(corner.y(), lines[0].box.top() - 1, 1.0);
+}
+
+// The finder splits its work into bands and runs its two scales side by side: the lines must not
+// depend on how many threads there are or which finishes first, nor on the alpha bytes of pixels
+// that are opaque by their format.
+TEST(TextLineFinder, SameLinesWhateverTheThreadsAndAlphaBytes)
+{
+    const QImage shot = generateShot(denseShotRecipe()).image;
+    QImage image = page(shot.size() + QSize(0, 200), Qt::white);
+    QPainter(&image).drawImage(0, 0, shot);
+    // Large bold text below it, which only the coarse scale finds whole.
+    draw(image, { 120, shot.height() + 150 }, QStringLiteral("Quarterly Report"), QColor(0x1d1d1f), [] {
+        QFont f = font(90);
+        f.setBold(true);
+        return f;
+    }());
+    const auto sameLines = [](const QList<TextLineBox>& a, const QList<TextLineBox>& b) {
+        if (a.size() != b.size())
+            return false;
+        for (qsizetype i = 0; i < a.size(); ++i)
+            if (a[i].box != b[i].box || a[i].height != b[i].height)
+                return false;
+        return true;
+    };
+    const QList<TextLineBox> serial = findTextLines(image);
+    ASSERT_GT(serial.size(), 40);
+    ASSERT_TRUE(std::any_of(serial.begin(), serial.end(), [](const TextLineBox& l) { return l.height >= 50; }))
+        << "the heading was not found whole";
+    // One thread is what a one-CPU machine has: the scales then share it and nothing may wait
+    // for work queued behind itself.
+    for (int threads : { 1, 2, 3, 8 }) {
+        QThreadPool pool;
+        pool.setMaxThreadCount(threads);
+        const auto onPool = [&](int n, const std::function<void(int)>& body) { parallelFor(n, body, &pool); };
+        for (int run = 0; run < 2; ++run)
+            EXPECT_TRUE(sameLines(findTextLines(image, onPool), serial)) << threads << " threads, run " << run;
+    }
+    QImage noisyAlpha = image;
+    QRandomGenerator random(7);
+    for (int y = 0; y < noisyAlpha.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(noisyAlpha.scanLine(y));
+        for (int x = 0; x < noisyAlpha.width(); ++x)
+            row[x] = (row[x] & 0x00ffffff) | (random.bounded(256u) << 24);
+    }
+    EXPECT_TRUE(sameLines(findTextLines(noisyAlpha), serial));
 }
