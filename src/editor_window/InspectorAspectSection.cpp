@@ -29,7 +29,6 @@ InspectorChip::Look formatLook()
     look.radius = 7;
     look.idleFill = InspectorChip::Fill::none;
     look.selectedFill = InspectorChip::Fill::accentGradient;
-    look.idleBorder = true;
     look.selectedBorder = false;
     look.dimIdleBorder = true;
     look.idleInk = InspectorChip::Ink::sectionTitle;

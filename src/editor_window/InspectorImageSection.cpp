@@ -16,13 +16,6 @@ InspectorChip::Look flipLook(const char* symbol)
 {
     InspectorChip::Look look;
     look.symbol = QString::fromLatin1(symbol);
-    look.symbolSize = 10;
-    look.titleSize = 11.5;
-    look.spacing = 5;
-    look.height = 28;
-    look.radius = 8;
-    look.idleFill = InspectorChip::Fill::control;
-    look.selectedFill = InspectorChip::Fill::accent;
     return look;
 }
 }

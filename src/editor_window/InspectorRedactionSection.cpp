@@ -32,8 +32,6 @@ InspectorChip::Look styleLook(RedactStyle style)
     look.spacing = 4;
     look.height = 26;
     look.radius = 7;
-    look.idleFill = InspectorChip::Fill::control;
-    look.selectedFill = InspectorChip::Fill::accent;
     return look;
 }
 }

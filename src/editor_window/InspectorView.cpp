@@ -107,8 +107,6 @@ InspectorChip::Look plusLook()
     look.symbolSize = 12;
     look.symbolWeight = QFont::DemiBold;
     look.width = 28;
-    look.height = 28;
-    look.radius = 8;
     return look;
 }
 

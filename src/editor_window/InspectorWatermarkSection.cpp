@@ -93,9 +93,6 @@ InspectorChip::Look cornerLook(const char* symbol)
     look.symbol = QString::fromLatin1(symbol);
     look.symbolSize = 12;
     look.symbolWeight = QFont::Medium;
-    look.height = 28;
-    look.radius = 8;
-    look.idleFill = InspectorChip::Fill::control;
     look.selectedFill = InspectorChip::Fill::accentGradient;
     look.selectedBorder = false;
     return look;
