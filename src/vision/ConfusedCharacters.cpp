@@ -4,9 +4,12 @@
 
 namespace {
 
-bool isDigitLike(QChar c) { return c == u'O' || c == u'o' || c == u'I' || c == u'l' || c == u'|'; }
+// Slashed and dotted zeros come out as @.
+bool isDigitLike(QChar c) { return c == u'O' || c == u'o' || c == u'I' || c == u'l' || c == u'|' || c == u'@'; }
 
-QChar asDigit(QChar c) { return c == u'O' || c == u'o' ? u'0' : u'1'; }
+QChar asDigit(QChar c) { return c == u'O' || c == u'o' || c == u'@' ? u'0' : u'1'; }
+
+bool isHexDigit(QChar c) { return c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f'); }
 
 // A run of digits and separators with a few look-alike letters among them.
 void mendNumber(QString& line, qsizetype from, qsizetype to)
@@ -84,29 +87,56 @@ void mendWord(QString& line, qsizetype from, qsizetype to)
         line[from] = u'l';
 }
 
-// Inside a long key or hash, a stray symbol is a misread letter or digit.
+// Inside a long key or hash, a stray symbol is a misread letter or digit. In a hash (nearly all
+// hex digits) an @ is a slashed or dotted zero and a % a 9; elsewhere an @ may join a user to a host.
 void mendKey(QString& line, qsizetype from, qsizetype to)
 {
     if (to - from < 24)
         return;
     static const QString strays = QStringLiteral(u"éè¢¥/|£€$");
     static const QString meant = QStringLiteral(u"eecY7lfeS");
-    int odd = 0;
+    static const QString hashStrays = QStringLiteral(u"@%");
+    static const QString hashMeant = QStringLiteral(u"09");
+    int odd = 0, hashOdd = 0, alnum = 0, hex = 0;
     for (qsizetype i = from; i < to; ++i) {
         const QChar c = line.at(i);
-        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'_' && c != u'-' && !strays.contains(c))
+        const bool plain = c.isLetterOrNumber() && c.unicode() < 128;
+        if (!plain && c != u'_' && c != u'-' && !strays.contains(c) && !hashStrays.contains(c))
             return;
         odd += strays.contains(c) ? 1 : 0;
+        hashOdd += hashStrays.contains(c) ? 1 : 0;
+        alnum += plain ? 1 : 0;
+        hex += plain && isHexDigit(c) ? 1 : 0;
     }
-    if (odd == 0 || odd > 2)
+    const bool hash = hex * 10 >= alnum * 9;
+    if (hashOdd > 0 && !hash)
+        return;
+    // A hash read with a slashed zero can hold several.
+    if (odd + hashOdd == 0 || odd > 2 || odd + hashOdd > std::max<qsizetype>(2, (to - from) / 10))
         return;
     for (qsizetype i = from + 1; i + 1 < to; ++i) {
+        if (const qsizetype k = hashStrays.indexOf(line.at(i)); k >= 0) {
+            line[i] = hashMeant.at(k);
+            continue;
+        }
         const qsizetype k = strays.indexOf(line.at(i));
         // A slash between digits is a 7 ("6516/74fe"); elsewhere it may be a path's.
         if (k < 0 || (line.at(i) == u'/' && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit())))
             continue;
         line[i] = meant.at(k);
     }
+}
+
+// An address's @ read as a capital G inside lower-case text ("felix_okaforGexample.com"), where
+// what follows ends in a common top-level domain. No @ stands in such a token, so it is no address yet.
+void mendAddressSign(QString& line)
+{
+    static const QRegularExpression misread(QStringLiteral(
+        R"((?<![A-Za-z0-9._%+\-@])[A-Za-z0-9._%+\-]*[a-z0-9](G)[a-z][A-Za-z0-9\-]*(?:\.[A-Za-z0-9\-]+)*)"
+        R"(\.(?:com|org|net|io|dev|co|uk|xyz|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl)(?![A-Za-z0-9@]))"));
+    auto it = misread.globalMatch(line);
+    while (it.hasNext())
+        line[it.next().capturedStart(1)] = u'@';
 }
 
 // A currency sign between two digits ("3221€2") or after a hyphen inside a word or date
@@ -142,7 +172,8 @@ void mendConfusedCharacters(QString& line)
         // Numbers inside a token ("ip=10.0.4.l7") are mended on their own.
         qsizetype j = start;
         while (j < i) {
-            while (j < i && !line.at(j).isDigit() && !isDigitLike(line.at(j)))
+            // An @ after a letter joins a user to a host ("deploy@10.0.4.1"): the number starts after it.
+            while (j < i && ((!line.at(j).isDigit() && !isDigitLike(line.at(j))) || (line.at(j) == u'@' && j > start && line.at(j - 1).isLetter())))
                 ++j;
             qsizetype k = j;
             while (k < i && (line.at(k).isDigit() || isDigitLike(line.at(k)) || QStringView(u".,:-/").contains(line.at(k))))
@@ -175,10 +206,34 @@ void mendConfusedCharacters(QString& line)
             a = b + 1;
         }
     }
+    mendAddressSign(line);
     static const QRegularExpression accessKey(QStringLiteral("(?<![A-Za-z0-9])AK[T1l|]A(?=[0-9A-Z]{16}(?![A-Za-z0-9]))"));
     auto it = accessKey.globalMatch(line);
     while (it.hasNext())
         line[it.next().capturedStart() + 2] = u'I';
     // Last, once look-alike letters around it have become digits ("322l€2").
     mendCurrencySigns(line);
+}
+
+void mendConfusedCharacters(RecognizedLine& line)
+{
+    // The hyphen of a key's "sk-" read as a long dash, or as two dashes: one hyphen, over both boxes.
+    static const QRegularExpression keyPrefix(QStringLiteral(u"(?<![A-Za-z0-9])[sS][kK]([\\-\u2010-\u2015\u2212~]{1,2})(?=[A-Za-z0-9]{16})"));
+    const bool boxes = line.charBoxes.size() == line.text.size();
+    for (qsizetype from = 0;;) {
+        const QRegularExpressionMatch m = keyPrefix.match(line.text, from);
+        if (!m.hasMatch())
+            break;
+        const qsizetype at = m.capturedStart(1);
+        if (m.capturedLength(1) == 2) {
+            line.text.remove(at + 1, 1);
+            if (boxes) {
+                line.charBoxes[at] = line.charBoxes.at(at).united(line.charBoxes.at(at + 1));
+                line.charBoxes.removeAt(at + 1);
+            }
+        }
+        line.text[at] = u'-';
+        from = at + 1;
+    }
+    mendConfusedCharacters(line.text);
 }

@@ -257,7 +257,7 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
     const auto flush = [&] {
         if (!current.text.isEmpty()) {
             joinSplitTokens(current, doubtfulBlanks);
-            mendConfusedCharacters(current.text);
+            mendConfusedCharacters(current);
             current.box = currentBox;
             out.append(current);
         }

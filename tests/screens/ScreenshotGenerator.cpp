@@ -948,6 +948,9 @@ const QStringList monoFamilies { "DejaVu Sans Mono", "Liberation Mono" };
 // The tuning and the evaluation fonts share none.
 const QStringList tuningUiFamilies { "DejaVu Sans", "Liberation Sans", "Cantarell", "DejaVu Serif", "FreeSans", "Roboto" };
 const QStringList tuningMonoFamilies { "DejaVu Sans Mono", "Liberation Mono", "Hack", "Inconsolata", "Noto Mono", "FreeMono" };
+// Monospaced faces whose zeros are slashed or dotted, or whose hyphens are long: shots of their own,
+// so the shots made before them stay as they were.
+const QStringList tuningMarkedZeroFamilies { "Go Mono", "mononoki", "Monoid", "Hermit" };
 const QStringList evaluationUiFamilies { "Arimo", "Lato", "Open Sans", "Tinos", "Roboto Condensed", "FreeSerif" };
 const QStringList evaluationMonoFamilies { "JetBrains Mono", "Fira Code", "Cousine", "Anonymous Pro", "Noto Sans Mono" };
 
@@ -1117,6 +1120,8 @@ QList<ShotRecipe> tuningShotRecipes()
     recipes += variedRecipes({ ShotLayout::mail, ShotLayout::terminal, ShotLayout::settings, ShotLayout::chat, ShotLayout::code,
                                  ShotLayout::table, ShotLayout::web, ShotLayout::log, ShotLayout::desktop },
         tuningUiFamilies, tuningMonoFamilies, 1000, 4);
+    recipes += variedRecipes({ ShotLayout::terminal, ShotLayout::code, ShotLayout::table, ShotLayout::log, ShotLayout::desktop },
+        tuningUiFamilies, tuningMarkedZeroFamilies, 2000, 4);
     return recipes;
 }
 

@@ -27,6 +27,44 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     EXPECT_EQ(mended("2026-02-e3TLCs 322l€2"), "2026-02-e3TLCs 3221e2");
     EXPECT_EQ(mended("etld-€2-29T10:51"), "etld-e2-29T10:51");
     EXPECT_EQ(mended("id 16$05-9452"), "id 16S05-9452");
+    // Slashed and dotted zeros read as @, in numbers and in hashes; an address's @ read as G.
+    EXPECT_EQ(mended("ping -c 2 8@.232.152.131"), "ping -c 2 80.232.152.131");
+    EXPECT_EQ(mended("ip 1@.@.35.13"), "ip 10.0.35.13");
+    EXPECT_EQ(mended("card=4527 @171 5381 878@"), "card=4527 0171 5381 8780");
+    EXPECT_EQ(mended("KEY=35ffc8Saaf@c@e892e9F1F16282575d3b93eF247"), "KEY=35ffc8Saaf0c0e892e9F1F16282575d3b93eF247");
+    EXPECT_EQ(mended("key=048da2d1454902dbd%ecdeScObe224b42de44b54 x"), "key=048da2d1454902dbd9ecdeScObe224b42de44b54 x");
+    EXPECT_EQ(mended("{\"user\":\"felix_okaforGexampLe.com\"}"), "{\"user\":\"felix_okafor@exampLe.com\"}");
+    EXPECT_EQ(mended("notify priya+customerGacme.io via sms"), "notify priya+customer@acme.io via sms");
+}
+
+TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOneBox)
+{
+    const auto line = [](const QString& text) {
+        RecognizedLine l { text, {}, {} };
+        for (qsizetype i = 0; i < text.size(); ++i)
+            l.charBoxes.append(QRectF(i * 10, 0, 8, 12));
+        return l;
+    };
+    RecognizedLine longDash = line(QStringLiteral(u"key=sk\u2014dFYWZyPxCVskFLtRf2GuKX"));
+    mendConfusedCharacters(longDash);
+    EXPECT_EQ(longDash.text, "key=sk-dFYWZyPxCVskFLtRf2GuKX");
+    EXPECT_EQ(longDash.charBoxes.size(), longDash.text.size());
+
+    RecognizedLine doubled = line(QStringLiteral(u"Bearer sk-\u2014PrE7QftdxLiDnPW8HDeV4Hu\""));
+    mendConfusedCharacters(doubled);
+    EXPECT_EQ(doubled.text, "Bearer sk-PrE7QftdxLiDnPW8HDeV4Hu\"");
+    ASSERT_EQ(doubled.charBoxes.size(), doubled.text.size());
+    // The hyphen covers where both dashes were; the key's characters keep their own boxes.
+    EXPECT_EQ(doubled.charBoxes.at(9), QRectF(90, 0, 18, 12));
+    EXPECT_EQ(doubled.charBoxes.at(10), QRectF(110, 0, 8, 12));
+
+    // Too short to be a key, or no key prefix: left as read.
+    for (const QString text : { QStringLiteral(u"ask\u2014me later about it all please"), QStringLiteral(u"sk\u2014short one"),
+             QStringLiteral(u"risk\u2014averseAndCarefulPeople") }) {
+        RecognizedLine l = line(text);
+        mendConfusedCharacters(l);
+        EXPECT_EQ(l.text, text) << text.toStdString();
+    }
 }
 
 // Words, versions, keys and addresses that merely hold such characters stay as they were, and
@@ -36,7 +74,12 @@ TEST(ConfusedCharacters, LeavesWordsKeysAndRealDigitsAlone)
     for (const QString line : { "I met Ola at 10", "v1.2.0 build lO", "sk-a1B2c3D4e5F6g7H8i9J0", "Room 101, floor 2",
              "jane.doe@example.com", "AKIA1234567890ABCDEF", "Il0 l0l", "2024-03-12 09:41", "x1 and y1",
              "ghp_Ol1IlO0o", "https://example.com/path/to/a/page/of/the/site", "src/render/SensitiveTextDetector",
-             "Paid $5, €12.50 and £3 (-€2 refund), total=-$4.99, 5€ tip, US$20, A$-3 € 4" }) {
+             "Paid $5, €12.50 and £3 (-€2 refund), total=-$4.99, 5€ tip, US$20, A$-3 € 4",
+             // An @ that joins a user to a host, or belongs to an address, even beside digits.
+             "ssh root@192.168.1.1", "mail 12345@qq.com or a1@163.com", "deploy-bot-production@build-server-01",
+             "admin@build-01:~$",
+             // A capital G that is a G: in code, file names and addresses that already have their @.
+             "loadGame.py userGuide.md", "GiantPanda.com", "GREG.GOMEZ@EXAMPLE.COM", "a.Gb@example.com" }) {
         EXPECT_EQ(mended(line), line) << line.toStdString();
     }
     const QString mixed = QStringLiteral("from 172.l6.O.1 via a@b.c0 and 1s");
