@@ -237,3 +237,21 @@ void mendConfusedCharacters(RecognizedLine& line)
     }
     mendConfusedCharacters(line.text);
 }
+
+void keepNumberSigns(RecognizedLine& again, const QList<RecognizedLine>& first)
+{
+    if (again.charBoxes.size() != again.text.size())
+        return;
+    for (qsizetype i = 0; i < again.text.size(); ++i) {
+        if (!QStringView(u"$\u00A3\u20AC").contains(again.text.at(i)))
+            continue;
+        const QPointF centre = again.charBoxes.at(i).center();
+        for (const RecognizedLine& line : first) {
+            if (line.charBoxes.size() != line.text.size() || !line.box.contains(centre))
+                continue;
+            for (qsizetype k = 0; k < line.text.size(); ++k)
+                if (line.text.at(k) == u'#' && line.charBoxes.at(k).contains(centre))
+                    again.text[i] = u'#';
+        }
+    }
+}

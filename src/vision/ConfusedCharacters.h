@@ -14,3 +14,6 @@ void mendConfusedCharacters(QString& line);
 // The same, and a key's "sk-" read with a long or doubled dash; a doubled dash becomes one
 // character whose box covers both.
 void mendConfusedCharacters(RecognizedLine& line);
+// A line read a second time at another scale may take the number sign of "Order #123" for a
+// currency sign; where the first reading saw a # in the same place, the sign stays a #.
+void keepNumberSigns(RecognizedLine& again, const QList<RecognizedLine>& first);

@@ -2,10 +2,11 @@
 
 #include "platform/ParallelFor.h"
 
-#include "vision/SymbolLines.h"
+#include "vision/ConfusedCharacters.h"
 #include "vision/Grain.h"
 #include "vision/LineImage.h"
 #include "vision/PixelSteps.h"
+#include "vision/SymbolLines.h"
 #include "vision/TextLineFinder.h"
 
 #include <QMutexLocker>
@@ -14,7 +15,6 @@
 #include <QThread>
 
 #include <tesseract/baseapi.h>
-#include <tesseract/resultiterator.h>
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
@@ -401,9 +401,11 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
         const bool tiny = boxes[index].height < kTinyGlyphHeight && grain < 2;
         if (tiny || std::any_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return readsDoubtfully(l.text); })) {
             const QList<RecognizedLine> again = tiny ? read(kTargetGlyphHeight, kTinyMaxScale) : read(kTargetGlyphHeight * 3 / 4, kMaxScale);
-            for (const RecognizedLine& second : again)
+            for (RecognizedLine second : again) {
+                keepNumberSigns(second, lines);
                 if (std::none_of(lines.begin(), lines.end(), [&](const RecognizedLine& l) { return l.text == second.text; }))
                     lines.append(second);
+            }
         }
         release(std::move(engine));
     });

@@ -85,3 +85,23 @@ TEST(ConfusedCharacters, LeavesWordsKeysAndRealDigitsAlone)
     const QString mixed = QStringLiteral("from 172.l6.O.1 via a@b.c0 and 1s");
     EXPECT_EQ(mended(mixed).size(), mixed.size());
 }
+
+// A second reading at another scale may turn the # of an order number into a currency sign: where
+// the first reading had a # in that place it stays one; elsewhere the second reading stands.
+TEST(ConfusedCharacters, ASecondReadingKeepsTheFirstReadingsNumberSign)
+{
+    const auto line = [](const QString& text, double shift) {
+        RecognizedLine l { text, QRectF(0, 0, 1, 0.1), {} };
+        for (qsizetype i = 0; i < text.size(); ++i)
+            l.charBoxes.append(QRectF(0.02 * i + shift, 0.01, 0.018, 0.05));
+        return l;
+    };
+    const QList<RecognizedLine> first { line("Order #66285 paid $12.50", 0) };
+    RecognizedLine again = line("Order $66205 paid $12.50", 0.004);
+    keepNumberSigns(again, first);
+    EXPECT_EQ(again.text, "Order #66205 paid $12.50");
+
+    RecognizedLine elsewhere = line("Order $66205", 0.3);
+    keepNumberSigns(elsewhere, first);
+    EXPECT_EQ(elsewhere.text, "Order $66205");
+}
