@@ -2,6 +2,8 @@
 
 #include "vision/ConfusedCharacters.h"
 
+#include <QRegularExpression>
+
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
@@ -146,6 +148,47 @@ double inkEdge(const std::vector<uint8_t>& darkest, const LineImage& line, doubl
     return step < 0 ? std::min(edge, page) : std::max(edge, page);
 }
 
+// Beside a thin glyph ('1', 'l', 'I') a blank on a narrow margin is often the glyph's own wide
+// side bearing: where dropping it makes an address, a dotted number or a phone number across it
+// ("10.206.1 17.122", "tbel l@globex.com"), it goes.
+} // namespace
+
+bool blankSplitsAddressOrNumber(const QString& text, qsizetype at)
+{
+    if (at <= 0 || at + 1 >= text.size())
+        return false;
+    const auto thin = [](QChar c) { return c == u'1' || c == u'l' || c == u'I'; };
+    if (!thin(text.at(at - 1)) && !thin(text.at(at + 1)))
+        return false;
+    qsizetype from = at, to = at + 1;
+    while (from > 0 && !text.at(from - 1).isSpace())
+        --from;
+    while (to < text.size() && !text.at(to).isSpace())
+        ++to;
+    const QString joined = text.mid(from, at - from) + text.mid(at + 1, to - at - 1);
+    const qsizetype blank = at - from;
+    static const QRegularExpression across[] = {
+        QRegularExpression(QStringLiteral(R"((?<![\d.])\d{1,3}\.\d{1,3}\.\d{1,3}\.\d{1,3}(?!\d|\.\d))")),
+        QRegularExpression(QStringLiteral(R"([A-Za-z0-9._%+\-]+@[A-Za-z0-9.\-]+\.[A-Za-z]{2,})")),
+    };
+    for (const QRegularExpression& e : across) {
+        auto it = e.globalMatch(joined);
+        while (it.hasNext()) {
+            const QRegularExpressionMatch m = it.next();
+            // Both sides of the blank belong to the match.
+            if (m.capturedStart() < blank && m.capturedEnd() > blank)
+                return true;
+        }
+    }
+    // A phone number alone in its cell, in groups of three and four.
+    static const QRegularExpression phone(QStringLiteral(R"(^\+?[\d\-. ()]{10,16}$)"));
+    static const QRegularExpression groups(QStringLiteral(R"(\d{3}[\-.]\d{4}$)"));
+    const QString whole = text.left(at) + text.mid(at + 1);
+    return phone.match(whole).hasMatch() && groups.match(whole).hasMatch() && !groups.match(text).hasMatch();
+}
+
+namespace {
+
 // Long keys and hashes carry no blanks: a blank placed on a narrow margin between two long runs
 // of letters and digits, or right after the prefix of a key ("sk- "), splits one token and goes.
 void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfulBlanks)
@@ -174,7 +217,7 @@ void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfu
         const QChar before = line.text.at(at - 1);
         const bool keyPrefix = (before == u'-' || before == u'_') && left >= 2 && right >= 8 && keyLike(at + 1, right);
         const bool splitKey = left >= 6 && right >= 6 && left + right >= 20 && keyLike(at - left, left) && keyLike(at + 1, right);
-        if (!keyPrefix && !splitKey)
+        if (!keyPrefix && !splitKey && !blankSplitsAddressOrNumber(line.text, at))
             continue;
         line.text.remove(at, 1);
         line.charBoxes.removeAt(at);

@@ -30,3 +30,7 @@ std::vector<Symbol> readSymbols(tesseract::TessBaseAPI& api, const LineImage& li
 // ink of its glyph, which the engine's box may fall short of. Geometry in fractions of `page`.
 QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const LineImage& image,
     const TextLineBox& lineBox, QSizeF page);
+
+// Whether the blank at `at`, beside a thin glyph ('1', 'l', 'I'), splits an address, a dotted
+// number or a phone number that dropping it would make whole ("10.206.1 17.122").
+bool blankSplitsAddressOrNumber(const QString& text, qsizetype at);

@@ -106,3 +106,25 @@ TEST(SymbolLines, ASliverBoxOfAWideGlyphReachesItsInk)
     EXPECT_GE(zero.right(), 119 - 0.01);
     EXPECT_LE(zero.right(), 129.5);
 }
+
+// A thin glyph's wide side bearing reads as a blank in monospaced text; dropping such a blank is
+// right only where it makes an address or number whole across it, never where it merges two.
+TEST(SymbolLines, ABlankBesideAThinGlyphGoesOnlyWhereItSplitsAnAddressOrNumber)
+{
+    // '|' marks where to look for the blank; it is not part of the read text.
+    const auto at = [](QString text) {
+        const qsizetype mark = text.indexOf(u'|');
+        text.remove(mark, 1);
+        return blankSplitsAddressOrNumber(text, text.indexOf(u' ', mark));
+    };
+    EXPECT_TRUE(at("host |10.206.1 17.122 up"));
+    EXPECT_TRUE(at("support: |tobias_bel l@globex.com"));
+    EXPECT_TRUE(at("|ctanakal 1@globex.com"));
+    EXPECT_TRUE(at("|429-400-71 84"));
+    EXPECT_FALSE(at("|10.0.0.1 1.2.3.4"));
+    EXPECT_FALSE(at("Room |1 17.122"));
+    EXPECT_FALSE(at("|1 800 555 0199"));
+    EXPECT_FALSE(at("from |10.2.3.4 to 5.6.7.8"));
+    EXPECT_FALSE(at("|tobias bell@globex.com"));
+    EXPECT_FALSE(at("ends with a blank |"));
+}
