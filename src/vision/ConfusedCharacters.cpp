@@ -213,6 +213,13 @@ void mendConfusedCharacters(QString& line)
         line[it.next().capturedStart() + 2] = u'I';
     // Last, once look-alike letters around it have become digits ("322l€2").
     mendCurrencySigns(line);
+    // A dollar sign read as a section sign, or as an S standing alone, before an amount written
+    // with cents ("§ 1,847.07", "S 5,624.31").
+    static const QRegularExpression dollar(QStringLiteral(
+        R"((?<![A-Za-z0-9])(?:\x{00A7}(?=\s?\d{1,3}(?:,?\d{3})*\.\d{2}(?![\d.]))|S(?=\s?\d{1,3}(?:,\d{3})+\.\d{2}(?![\d.]))))"));
+    auto signs = dollar.globalMatch(line);
+    while (signs.hasNext())
+        line[signs.next().capturedStart()] = u'$';
 }
 
 void mendConfusedCharacters(RecognizedLine& line)

@@ -35,6 +35,8 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     EXPECT_EQ(mended("key=048da2d1454902dbd%ecdeScObe224b42de44b54 x"), "key=048da2d1454902dbd9ecdeScObe224b42de44b54 x");
     EXPECT_EQ(mended("{\"user\":\"felix_okaforGexampLe.com\"}"), "{\"user\":\"felix_okafor@exampLe.com\"}");
     EXPECT_EQ(mended("notify priya+customerGacme.io via sms"), "notify priya+customer@acme.io via sms");
+    EXPECT_EQ(mended("{\"amount\":\"\u00A7 1,847.07\"}"), "{\"amount\":\"$ 1,847.07\"}");
+    EXPECT_EQ(mended("Total S 5,624.31"), "Total $ 5,624.31");
 }
 
 TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOneBox)
@@ -79,7 +81,9 @@ TEST(ConfusedCharacters, LeavesWordsKeysAndRealDigitsAlone)
              "ssh root@192.168.1.1", "mail 12345@qq.com or a1@163.com", "deploy-bot-production@build-server-01",
              "admin@build-01:~$",
              // A capital G that is a G: in code, file names and addresses that already have their @.
-             "loadGame.py userGuide.md", "GiantPanda.com", "GREG.GOMEZ@EXAMPLE.COM", "a.Gb@example.com" }) {
+             "loadGame.py userGuide.md", "GiantPanda.com",
+             // A section or a size that is no amount.
+             "\u00A7 12 of the act, \u00A7 3.1.4", "Size S 12.50", "S 1,200 units", "GREG.GOMEZ@EXAMPLE.COM", "a.Gb@example.com" }) {
         EXPECT_EQ(mended(line), line) << line.toStdString();
     }
     const QString mixed = QStringLiteral("from 172.l6.O.1 via a@b.c0 and 1s");
