@@ -137,6 +137,29 @@ void mendAddressSign(QString& line)
     auto it = misread.globalMatch(line);
     while (it.hasNext())
         line[it.next().capturedStart(1)] = u'@';
+    // In capitals ("VICTOR.SILVAGEXAMPLE.COM") only a dotted name before the domain tells where the
+    // address's @ stood: a single G or B inside a middle part, with two letters either side.
+    static const QRegularExpression capitals(QStringLiteral(
+        R"((?<![A-Za-z0-9._%+\-@])[A-Z0-9_%+\-]+(?:\.[A-Z0-9_%+\-]+)+\.(?:COM|ORG|NET|IO|DEV|CO|UK|XYZ|APP|AI|EDU|GOV|INFO|BIZ|ME|DE|FR|EU|CA|AU|US|JP|NL)(?![A-Za-z0-9@]))"));
+    auto caps = capitals.globalMatch(line);
+    while (caps.hasNext()) {
+        const QRegularExpressionMatch m = caps.next();
+        const QStringList parts = m.captured().split(u'.');
+        if (parts.size() < 3)
+            continue;
+        qsizetype at = -1, candidates = 0, offset = m.capturedStart() + parts.first().size() + 1;
+        for (qsizetype p = 1; p + 1 < parts.size(); ++p) {
+            const QString& part = parts.at(p);
+            for (qsizetype k = 0; k < part.size(); ++k)
+                if (part.at(k) == u'G' || part.at(k) == u'B') {
+                    ++candidates;
+                    at = k >= 2 && k + 2 < part.size() ? offset + k : -1;
+                }
+            offset += part.size() + 1;
+        }
+        if (candidates == 1 && at >= 0)
+            line[at] = u'@';
+    }
 }
 
 // A currency sign between two digits ("3221€2") or after a hyphen inside a word or date

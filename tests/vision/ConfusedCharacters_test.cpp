@@ -35,6 +35,8 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     EXPECT_EQ(mended("key=048da2d1454902dbd%ecdeScObe224b42de44b54 x"), "key=048da2d1454902dbd9ecdeScObe224b42de44b54 x");
     EXPECT_EQ(mended("{\"user\":\"felix_okaforGexampLe.com\"}"), "{\"user\":\"felix_okafor@exampLe.com\"}");
     EXPECT_EQ(mended("notify priya+customerGacme.io via sms"), "notify priya+customer@acme.io via sms");
+    EXPECT_EQ(mended("{\"user\":\"KENJI.SHARMABCONTOSO.ORG\"}"), "{\"user\":\"KENJI.SHARMA@CONTOSO.ORG\"}");
+    EXPECT_EQ(mended("notify JANE.OKAFORGHOOLI.CO.UK now"), "notify JANE.OKAFOR@HOOLI.CO.UK now");
     EXPECT_EQ(mended("{\"amount\":\"\u00A7 1,847.07\"}"), "{\"amount\":\"$ 1,847.07\"}");
     EXPECT_EQ(mended("Total S 5,624.31"), "Total $ 5,624.31");
 }
@@ -61,7 +63,7 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
     EXPECT_EQ(doubled.charBoxes.at(10), QRectF(110, 0, 8, 12));
 
     // Too short to be a key, or no key prefix: left as read.
-    for (const QString text : { QStringLiteral(u"ask\u2014me later about it all please"), QStringLiteral(u"sk\u2014short one"),
+    for (const QString& text : { QStringLiteral(u"ask\u2014me later about it all please"), QStringLiteral(u"sk\u2014short one"),
              QStringLiteral(u"risk\u2014averseAndCarefulPeople") }) {
         RecognizedLine l = line(text);
         mendConfusedCharacters(l);
@@ -83,7 +85,8 @@ TEST(ConfusedCharacters, LeavesWordsKeysAndRealDigitsAlone)
              // A capital G that is a G: in code, file names and addresses that already have their @.
              "loadGame.py userGuide.md", "GiantPanda.com",
              // A section or a size that is no amount.
-             "\u00A7 12 of the act, \u00A7 3.1.4", "Size S 12.50", "S 1,200 units", "GREG.GOMEZ@EXAMPLE.COM", "a.Gb@example.com" }) {
+             "\u00A7 12 of the act, \u00A7 3.1.4", "Size S 12.50", "S 1,200 units", "GREG.GOMEZ@EXAMPLE.COM", "a.Gb@example.com",
+             "WWW.GOOGLE.COM", "API.GITHUB.COM", "ORGANIC.COM", "MAIL.GMX.NET" }) {
         EXPECT_EQ(mended(line), line) << line.toStdString();
     }
     const QString mixed = QStringLiteral("from 172.l6.O.1 via a@b.c0 and 1s");
