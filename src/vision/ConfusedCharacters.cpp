@@ -245,26 +245,62 @@ void mendConfusedCharacters(QString& line)
         line[signs.next().capturedStart()] = u'$';
 }
 
+namespace {
+
+// Drops the character at `at`; its box joins the box of the character at `into`, so what the
+// dropped character covered stays covered.
+void dropInto(RecognizedLine& line, qsizetype at, qsizetype into)
+{
+    if (line.charBoxes.size() == line.text.size()) {
+        line.charBoxes[into] = line.charBoxes.at(into).united(line.charBoxes.at(at));
+        line.charBoxes.removeAt(at);
+    }
+    line.text.remove(at, 1);
+}
+
+// Runs `mend` on each match of `pattern`, searching on after the place it returns.
+template <typename Mend>
+void forEachMatch(RecognizedLine& line, const QRegularExpression& pattern, Mend mend)
+{
+    for (qsizetype from = 0; from < line.text.size();) {
+        const QRegularExpressionMatch m = pattern.match(line.text, from);
+        if (!m.hasMatch())
+            break;
+        from = std::max(from + 1, mend(m));
+    }
+}
+
+} // namespace
+
 void mendConfusedCharacters(RecognizedLine& line)
 {
     // The hyphen of a key's "sk-" read as a long dash, or as two dashes: one hyphen, over both boxes.
     static const QRegularExpression keyPrefix(QStringLiteral(u"(?<![A-Za-z0-9])[sS][kK]([\\-\u2010-\u2015\u2212~]{1,2})(?=[A-Za-z0-9]{16})"));
-    const bool boxes = line.charBoxes.size() == line.text.size();
-    for (qsizetype from = 0;;) {
-        const QRegularExpressionMatch m = keyPrefix.match(line.text, from);
-        if (!m.hasMatch())
-            break;
+    forEachMatch(line, keyPrefix, [&](const QRegularExpressionMatch& m) {
         const qsizetype at = m.capturedStart(1);
-        if (m.capturedLength(1) == 2) {
-            line.text.remove(at + 1, 1);
-            if (boxes) {
-                line.charBoxes[at] = line.charBoxes.at(at).united(line.charBoxes.at(at + 1));
-                line.charBoxes.removeAt(at + 1);
-            }
-        }
+        if (m.capturedLength(1) == 2)
+            dropInto(line, at + 1, at);
         line.text[at] = u'-';
-        from = at + 1;
-    }
+        return at + 1;
+    });
+    // An access key read a character long, in its prefix ("AKITA") or after it: the key is
+    // still one, so one character goes and its box joins its neighbour's.
+    static const QRegularExpression longAccessKey(QStringLiteral(R"((?<![A-Za-z0-9])AK(?:[I1lT|]A[0-9A-Z]{17}|ITA[0-9A-Z]{16})(?![A-Za-z0-9]))"));
+    forEachMatch(line, longAccessKey, [&](const QRegularExpressionMatch& m) {
+        const qsizetype start = m.capturedStart();
+        if (line.text.mid(start, 5) == u"AKITA")
+            dropInto(line, start + 3, start + 2);
+        else
+            dropInto(line, m.capturedEnd() - 1, m.capturedEnd() - 2);
+        return m.capturedEnd() - 1;
+    });
+    // An address's @ with a bracket glued before it ("esharma93(@mailbox.net").
+    static const QRegularExpression bracketedSign(QStringLiteral(R"([A-Za-z0-9._%+\-](\()@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,}(?![A-Za-z0-9)]))"));
+    forEachMatch(line, bracketedSign, [&](const QRegularExpressionMatch& m) {
+        const qsizetype at = m.capturedStart(1);
+        dropInto(line, at, at + 1);
+        return at + 1;
+    });
     mendConfusedCharacters(line.text);
 }
 
