@@ -170,6 +170,7 @@ bool blankSplitsAddressOrNumber(const QString& text, qsizetype at)
     static const QRegularExpression across[] = {
         QRegularExpression(QStringLiteral(R"((?<![\d.])\d{1,3}\.\d{1,3}\.\d{1,3}\.\d{1,3}(?!\d|\.\d))")),
         QRegularExpression(QStringLiteral(R"([A-Za-z0-9._%+\-]+@[A-Za-z0-9.\-]+\.[A-Za-z]{2,})")),
+        QRegularExpression(QStringLiteral(u"[$\u00A3\u20AC]\\d[\\d,]*(?:\\.\\d{1,2})?(?![\\d.])")),
     };
     for (const QRegularExpression& e : across) {
         auto it = e.globalMatch(joined);

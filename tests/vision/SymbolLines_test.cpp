@@ -121,10 +121,12 @@ TEST(SymbolLines, ABlankBesideAThinGlyphGoesOnlyWhereItSplitsAnAddressOrNumber)
     EXPECT_TRUE(at("support: |tobias_bel l@globex.com"));
     EXPECT_TRUE(at("|ctanakal 1@globex.com"));
     EXPECT_TRUE(at("|429-400-71 84"));
+    EXPECT_TRUE(at("|\u00A381 9 receipt.pdf"));
     EXPECT_FALSE(at("|10.0.0.1 1.2.3.4"));
     EXPECT_FALSE(at("Room |1 17.122"));
     EXPECT_FALSE(at("|1 800 555 0199"));
     EXPECT_FALSE(at("from |10.2.3.4 to 5.6.7.8"));
     EXPECT_FALSE(at("|tobias bell@globex.com"));
+    EXPECT_FALSE(at("paid |$1 1.5.2 build"));
     EXPECT_FALSE(at("ends with a blank |"));
 }
