@@ -136,7 +136,12 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
             // The recogniser already reports a top-left origin, so the box only grows. The tail
             // of a comma or a descender may hang below a line bounded by its digits and capitals,
             // by about a third of their height, and an anti-aliased edge a pixel more.
-            QRectF box = boxOfRange(line, start, end - start);
+            // A quote mark glued to either end is covered as well: the engine sometimes gives the
+            // last glyph's place to the quote after it.
+            const auto quote = [&](qsizetype k) { return QStringView(u"\"'`\u2018\u2019\u201C\u201D").contains(t.at(k)); };
+            const qsizetype from = start > 0 && quote(start - 1) ? start - 1 : start;
+            const qsizetype to = end < t.size() && quote(end) ? end + 1 : end;
+            QRectF box = boxOfRange(line, from, to - from);
             box.adjust(-0.004, -std::max(0.006, 0.15 * box.height()), 0.004, std::max(0.006, 0.4 * box.height()));
             // A doubtful line may come read twice: the same item found twice counts once, under
             // both boxes, since one reading may reach a character further than the other.

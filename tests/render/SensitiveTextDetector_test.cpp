@@ -235,6 +235,13 @@ TEST(DetectSensitiveText, BoxReachesPastMisreadBracketsAndBelowTheBaseline)
     EXPECT_NEAR(inCall.at(RedactionKind::apiKey)[0].left(), 0.12 - 0.004, 1e-9);
     EXPECT_NEAR(inCall.at(RedactionKind::apiKey)[0].right(), 0.48 + 0.004, 1e-9);
 
+    // The engine may give the last glyph's place to a quote glued after it: the quote is covered
+    // too (20 units of 0.01 from x 0.1; the key is units 1..18).
+    const DetectionResult quoted = detectSensitiveText({ lineOf("'sk-yUGenYAApJgrjdCQ'", QRectF(0.1, 0.2, 0.21, 0.02)) });
+    ASSERT_EQ(quoted.at(RedactionKind::apiKey).size(), 1);
+    EXPECT_NEAR(quoted.at(RedactionKind::apiKey)[0].left(), 0.1 - 0.004, 1e-9);
+    EXPECT_NEAR(quoted.at(RedactionKind::apiKey)[0].right(), 0.31 + 0.004, 1e-9);
+
     const DetectionResult tall = detectSensitiveText({ lineOf("€5642,62", QRectF(0.3, 0.4, 0.2, 0.1)) });
     ASSERT_EQ(tall.at(RedactionKind::money).size(), 1);
     EXPECT_NEAR(tall.at(RedactionKind::money)[0].top(), 0.4 - 0.015, 1e-9);
