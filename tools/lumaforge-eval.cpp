@@ -153,8 +153,8 @@ void tally(const GeneratedShot& shot, const TextRecognition& recognition, Tallie
     for (const auto& [kind, box] : score.falseDetections) {
         ++tallies[kind].falseDetections;
         if (verbose)
-            out << who << " false " << shot.name << ' ' << rawValue(kind) << " read:"
-                << readOver(recognition.lines, box, shot.image.size()) << '\n';
+            out << who << " false " << shot.name << ' ' << rawValue(kind) << " at " << box.x() << ',' << box.y() << ' '
+                << box.width() << 'x' << box.height() << " read:" << readOver(recognition.lines, box, shot.image.size()) << '\n';
     }
 }
 
