@@ -178,12 +178,12 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
             styledImage = prepared->styledImage;
         }
     }
+    // Let go of the prepared render first: unshared, a render with findings can paint over it in place.
+    prepared.reset();
     if (!document) {
         document = std::make_shared<EditorDocument>(shot.image, shotFileName(shot), styled, detections, m_scan);
         styledImage = m_render(*document);
     }
-    prepared.reset();
-    releaseCanvasBackdrop();
     // A failed render shows (and copies) the raw shot as what it is; nothing is cached, so
     // choosing the style again renders again.
     const bool rendered = !styledImage.isNull();
@@ -210,6 +210,9 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
     if (m_presenter)
         m_presenter->present(session);
     traceRoad("presented");
+    // Freeing the backdrop's pages takes a few milliseconds: after presenting, while the PNG is
+    // encoded on other threads.
+    releaseCanvasBackdrop();
 }
 
 void AppState::openShotInEditor(const CapturedShot& shot)

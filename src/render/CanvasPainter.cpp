@@ -193,17 +193,28 @@ void releaseReducedShots()
 namespace {
 // The screenshot inside the card: the source (or its cut-out) with the redaction bars, offset by
 // the crop, clipped to the shown part and mirrored about its centre.
+// The mirroring of the shown part about its centre.
+QTransform shotFlip(const BeautifySettings& s, const QRectF& shown)
+{
+    const QPointF centre = shown.center();
+    return QTransform::fromTranslate(-centre.x(), -centre.y()) * QTransform::fromScale(s.flipH ? -1 : 1, s.flipV ? -1 : 1)
+        * QTransform::fromTranslate(centre.x(), centre.y());
+}
+
+// The whole screenshot at the canvas scale, placed so that its crop fills `shown`.
+QRectF fullShotRect(const CanvasLayout& layout, const QRectF& shown)
+{
+    return QRectF(shown.left() - layout.crop.x() * layout.fullWidth, shown.top() - layout.crop.y() * layout.fullHeight,
+        layout.fullWidth, layout.fullHeight);
+}
+
 void paintScreenshot(QPainter& p, const QImage& source, const CanvasContent& c, const CanvasLayout& layout,
     const QRectF& shown, bool withRedactions)
 {
     p.save();
     p.setClipRect(shown, Qt::IntersectClip);
-    const QPointF centre = shown.center();
-    p.translate(centre);
-    p.scale(c.settings.flipH ? -1 : 1, c.settings.flipV ? -1 : 1);
-    p.translate(-centre);
-    const QRectF full(shown.left() - layout.crop.x() * layout.fullWidth, shown.top() - layout.crop.y() * layout.fullHeight,
-        layout.fullWidth, layout.fullHeight);
+    p.setTransform(shotFlip(c.settings, shown), true);
+    const QRectF full = fullShotRect(layout, shown);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(full, reducedFor(source, p.deviceTransform().mapRect(full).size()));
     if (withRedactions && !c.redactionRects.isEmpty())
@@ -474,4 +485,19 @@ bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, cons
 QString placeholderDomain()
 {
     return QStringLiteral("example.com");
+}
+
+QList<QRectF> redactionBarBounds(const CanvasContent& content)
+{
+    QList<QRectF> out;
+    const CanvasLayout layout = canvasLayout(content.image, content.settings);
+    const QRectF shown = imageRect(layout, content.settings);
+    const QRectF full = fullShotRect(layout, shown);
+    const QTransform flip = shotFlip(content.settings, shown);
+    for (const QRectF& r : content.redactionRects) {
+        const QRectF bar = flip.mapRect(redactionBarsPath(full, { r }).boundingRect()) & shown;
+        if (!bar.isEmpty())
+            out.append(bar);
+    }
+    return out;
 }

@@ -54,6 +54,11 @@ enum class CanvasParts { all, backdrop, overBackdrop };
 bool paintBeautifiedCanvas(QPainter& painter, const CanvasContent& content, const CanvasPaintOptions& options = {},
     CanvasParts parts = CanvasParts::all);
 
+// Where the bars hiding `content.redactionRects` lie on the canvas, one bounding rectangle per bar
+// in canvas points, within the shown part of the shot: a render that differs from another only
+// in what it hides differs only there.
+QList<QRectF> redactionBarBounds(const CanvasContent& content);
+
 // The neutral domain an empty address bar shows (and the address field offers as its hint).
 QString placeholderDomain();
 

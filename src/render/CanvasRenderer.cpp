@@ -85,6 +85,43 @@ std::optional<Backdrop>& keptBackdrop()
     return kept;
 }
 
+// The last render over the kept backdrop that hid nothing and carried no marks (a new shot's first
+// render, made while its text is read). A render of the same shot and style that hides something
+// differs from it only under its bars, so only there is it painted again.
+struct PlainRender {
+    BackdropKey key;
+    WatermarkConfig watermark;
+    QImage pixels;
+};
+
+std::optional<PlainRender>& keptPlainRender()
+{
+    static std::optional<PlainRender> kept;
+    return kept;
+}
+
+// Device pixels of the bars, each grown to whole pixels and a pixel more for anti-aliasing, and
+// joined where they touch.
+QList<QRect> barAreas(const CanvasContent& content, double scale, QSize size)
+{
+    QList<QRect> areas;
+    for (const QRectF& bar : redactionBarBounds(content)) {
+        QRect area = QRectF(bar.x() * scale, bar.y() * scale, bar.width() * scale, bar.height() * scale)
+                         .toAlignedRect()
+                         .adjusted(-1, -1, 1, 1)
+                     & QRect(QPoint(0, 0), size);
+        for (qsizetype i = areas.size() - 1; i >= 0; --i) {
+            if (areas.at(i).intersects(area)) {
+                area |= areas.takeAt(i);
+                i = areas.size(); // a grown area may now touch ones already passed
+            }
+        }
+        if (!area.isEmpty())
+            areas.append(area);
+    }
+    return areas;
+}
+
 // A render's target, filled as every render starts; painted up to `parts`.
 QImage paintedCanvas(const CanvasContent& content, QSize size, double scale, CanvasParts parts, bool* complete)
 {
@@ -119,6 +156,7 @@ void prepareCanvasBackdrop(const QImage& image, const BeautifySettings& settings
 void releaseCanvasBackdrop()
 {
     keptBackdrop().reset();
+    keptPlainRender().reset();
 }
 
 QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, const QList<Annotation>& annotations,
@@ -133,7 +171,37 @@ QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, 
     bool complete = false;
     QImage out;
     const std::optional<Backdrop>& kept = keptBackdrop();
-    if (kept && kept->key == backdropKey(image, settings, *size)) {
+    const BackdropKey key = backdropKey(image, settings, *size);
+    const std::optional<PlainRender>& plain = keptPlainRender();
+    if (kept && kept->key == key && plain && plain->key == key && plain->watermark == watermark && annotations.isEmpty()) {
+        if (redactionRects.isEmpty())
+            return plain->pixels;
+        // Held nowhere else, the plain render is painted over in place and stops being kept.
+        if (plain->pixels.isDetached()) {
+            out = std::move(keptPlainRender()->pixels);
+            keptPlainRender().reset();
+        } else {
+            out = LargeBuffer::copiedImage(plain->pixels);
+        }
+        if (out.isNull())
+            return {};
+        out.setDevicePixelRatio(1); // painted in device pixels, like the backdrop
+        // Under each bar: the backdrop again, then everything over it, clipped to whole pixels,
+        // which a clip leaves exactly as one pass paints them.
+        complete = true;
+        QPainter painter(&out);
+        for (const QRect& area : barAreas(content, scale, *size)) {
+            painter.save();
+            painter.setClipRect(area);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(area.topLeft(), kept->pixels, area);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            painter.scale(scale, scale);
+            complete = paintBeautifiedCanvas(painter, content, {}, CanvasParts::overBackdrop) && complete;
+            painter.restore();
+        }
+        painter.end();
+    } else if (kept && kept->key == key) {
         out = LargeBuffer::copiedImage(kept->pixels);
         if (out.isNull())
             return {};
@@ -141,6 +209,10 @@ QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, 
         painter.scale(scale, scale);
         complete = paintBeautifiedCanvas(painter, content, {}, CanvasParts::overBackdrop);
         painter.end();
+        if (complete && annotations.isEmpty() && redactionRects.isEmpty()) {
+            out.setDevicePixelRatio(scale);
+            keptPlainRender() = PlainRender { key, watermark, out };
+        }
     } else {
         out = paintedCanvas(content, *size, scale, CanvasParts::all, &complete);
     }

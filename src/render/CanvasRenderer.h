@@ -38,7 +38,9 @@ QImage renderCanvasImage(const QImage& image, const BeautifySettings& settings, 
     const QList<QRectF>& redactionRects, const WatermarkConfig& watermark);
 // Paints and keeps the backdrop of a render of `image` in `settings` (see CanvasParts), which a
 // following render of the same image in the same style, whatever it hides, starts from instead of
-// painting it again. One is kept; releaseCanvasBackdrop() lets it go. Main thread only.
+// painting it again. The first render over it that hides nothing and carries no marks is kept too:
+// a later one that only hides something is that render painted again under its bars (alike to one
+// level per channel). One of each is kept; releaseCanvasBackdrop() lets both go. Main thread only.
 void prepareCanvasBackdrop(const QImage& image, const BeautifySettings& settings);
 void releaseCanvasBackdrop();
 
