@@ -184,7 +184,9 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
     edge = {};
 
     std::vector<uint8_t> ink(size_t(w) * h, 0);
-    forBands(192, [&](int from, int to) {
+    // At least eight bands, so that the half-scale page, read beside the full one, leaves no
+    // single long band behind on a core of its own.
+    forBands(std::clamp(h / 8, 96, 192), [&](int from, int to) {
         const int top = std::max(0, from - kBandMargin), bottom = std::min(h, to + kBandMargin);
         const int rows = bottom - top;
         const size_t n = size_t(w) * rows;
