@@ -131,16 +131,18 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
 // what follows ends in a common top-level domain. No @ stands in such a token, so it is no address yet.
 void mendAddressSign(QString& line)
 {
+    static const QString domains = QStringLiteral("com|org|net|io|dev|co|uk|xyz|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl");
     static const QRegularExpression misread(QStringLiteral(
-        R"((?<![A-Za-z0-9._%+\-@])[A-Za-z0-9._%+\-]*[a-z0-9](G)[a-z][A-Za-z0-9\-]*(?:\.[A-Za-z0-9\-]+)*)"
-        R"(\.(?:com|org|net|io|dev|co|uk|xyz|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl)(?![A-Za-z0-9@]))"));
+        R"((?<![A-Za-z0-9._%+\-@])[A-Za-z0-9._%+\-]*[a-z0-9](G)[a-z][A-Za-z0-9\-]*(?:\.[A-Za-z0-9\-]+)*\.(?:%1)(?![A-Za-z0-9@]))")
+            .arg(domains));
     auto it = misread.globalMatch(line);
     while (it.hasNext())
         line[it.next().capturedStart(1)] = u'@';
     // In capitals ("VICTOR.SILVAGEXAMPLE.COM") only a dotted name before the domain tells where the
     // address's @ stood: a single G or B inside a middle part, with two letters either side.
     static const QRegularExpression capitals(QStringLiteral(
-        R"((?<![A-Za-z0-9._%+\-@])[A-Z0-9_%+\-]+(?:\.[A-Z0-9_%+\-]+)+\.(?:COM|ORG|NET|IO|DEV|CO|UK|XYZ|APP|AI|EDU|GOV|INFO|BIZ|ME|DE|FR|EU|CA|AU|US|JP|NL)(?![A-Za-z0-9@]))"));
+        R"((?<![A-Za-z0-9._%+\-@])[A-Z0-9_%+\-]+(?:\.[A-Z0-9_%+\-]+)+\.(?:%1)(?![A-Za-z0-9@]))")
+            .arg(domains.toUpper()));
     auto caps = capitals.globalMatch(line);
     while (caps.hasNext()) {
         const QRegularExpressionMatch m = caps.next();
