@@ -2,6 +2,8 @@
 
 #include "vision/PixelSteps.h"
 
+#include <QThread>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -185,8 +187,10 @@ std::vector<uint8_t> inkMask(const QImage& page, const std::function<void(int, c
 
     std::vector<uint8_t> ink(size_t(w) * h, 0);
     // At least eight bands, so that the half-scale page, read beside the full one, leaves no
-    // single long band behind on a core of its own.
-    forBands(std::clamp(h / 8, 96, 192), [&](int from, int to) {
+    // single long band behind on a core of its own; but with few cores, no more than two per
+    // core, since every band also works through its margins.
+    const int bandRows = std::max(std::clamp(h / 8, 96, 192), h / (2 * std::max(1, QThread::idealThreadCount())));
+    forBands(bandRows, [&](int from, int to) {
         const int top = std::max(0, from - kBandMargin), bottom = std::min(h, to + kBandMargin);
         const int rows = bottom - top;
         const size_t n = size_t(w) * rows;
