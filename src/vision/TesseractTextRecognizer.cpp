@@ -473,7 +473,10 @@ QList<RecognizedLine> TesseractTextRecognizer::readWholePage(const QImage& page,
     for (const TextLineBox& line : found)
         taken.append(line.box);
     for (const auto& strip : results) {
-        for (const auto& [box, lines] : strip) {
+        for (const auto& entry : strip) {
+            // Named, not bound: a lambda may not capture a structured binding before C++20's fix.
+            const TextLineBox& box = entry.first;
+            const QList<RecognizedLine>& lines = entry.second;
             const qint64 area = qint64(box.box.width()) * box.box.height();
             const bool seen = std::any_of(taken.begin(), taken.end(), [&](const QRect& r) {
                 const QRect overlap = r.intersected(box.box);
