@@ -1,5 +1,7 @@
 #include "platform/ImageFile.h"
 
+#include "platform/PngDecoder.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
@@ -124,6 +126,12 @@ Result decode(const QByteArray& data, const QByteArray& formatHint)
         result.error = tr("the image data is truncated");
         result.incomplete = true;
         return result;
+    }
+    if (isPng(data)) {
+        if (std::optional<QImage> image = PngDecoder::decode(data, qint64(allocationLimitMiB) * 1024 * 1024)) {
+            result.image = std::move(*image);
+            return result;
+        }
     }
     // The limit is process-wide in Qt; set once, before the first decode of the application.
     static const bool limited = (QImageReader::setAllocationLimit(allocationLimitMiB), true);
