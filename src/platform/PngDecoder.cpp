@@ -186,7 +186,7 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
                 || body[10] != 0 || body[11] != 0 || body[12] != 0)
                 return std::nullopt;
             // The same limit as the reader's, and within what QImage addresses.
-            if (qint64(w) * qint64(h) * 4 > maxImageBytes || qint64(w) * 4 > 0x7fffffff || h > 0x7fffffff / 4)
+            if (qint64(w) * 4 > 0x7fffffff || h > 0x7fffffff / 4 || qint64(w) * 4 > maxImageBytes / qint64(h))
                 return std::nullopt;
             width = int(w);
             height = int(h);
