@@ -14,6 +14,7 @@
 #include "platform/KeystrokeScreenshotTool.h"
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"
+#include "platform/SaveDialog.h"
 #include "platform/SystemScreenshotTool.h"
 #include "render/PngFiles.h"
 #include "settings/PreferencesView.h"
@@ -55,6 +56,7 @@ void AppDelegate::applicationDidFinishLaunching()
     sweepStaleDragFolders();
 
     AppState& app = AppState::shared();
+    learnSaveDialogPortal();
     SystemScreenshotTool& tool = SystemScreenshotTool::shared();
 
     app.capture().takeCapturesFrom(tool);

@@ -39,7 +39,7 @@ ColorSampler& ColorSampler::shared()
     static ColorSampler* sampler = []() -> ColorSampler* {
         const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
         const QDBusConnection bus = QDBusConnection::sessionBus();
-        if (PortalRequest::version(bus, PortalColorSampler::interface) >= PortalColorSampler::minimumVersion)
+        if (PortalRequest::rememberedVersion(bus, PortalColorSampler::interface) >= PortalColorSampler::minimumVersion)
             return new PortalColorSampler(bus, x11 ? new X11ColorSampler() : nullptr);
         if (x11)
             return new X11ColorSampler();

@@ -13,7 +13,7 @@ std::unique_ptr<HotkeyBackend> HotkeyBackend::createForSession()
 {
     const DesktopSession session = DesktopSession::current();
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    const bool portal = session.isWayland() && PortalRequest::version(bus, PortalHotkeyBackend::interface) > 0;
+    const bool portal = session.isWayland() && PortalRequest::rememberedVersion(bus, PortalHotkeyBackend::interface) > 0;
     switch (chooseHotkeyProvider(session, portal)) {
     case HotkeyProvider::portal:
         return std::make_unique<PortalHotkeyBackend>(bus);

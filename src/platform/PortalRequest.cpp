@@ -2,10 +2,12 @@
 
 #include "platform/Log.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QHash>
 #include <QPointer>
 
 const QString PortalRequest::service = QStringLiteral("org.freedesktop.portal.Desktop");
@@ -81,16 +83,72 @@ void PortalRequest::finish(uint response, const QVariantMap& results)
     deleteLater();
 }
 
+namespace {
+
+constexpr int kVersionTimeoutMs = 1000;
+
+QDBusMessage versionQuestion(const QString& interface)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        PortalRequest::service, PortalRequest::path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    message.setArguments({ interface, QStringLiteral("version") });
+    return message;
+}
+
+uint versionIn(const QDBusMessage& reply)
+{
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return 0;
+    return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toUInt();
+}
+
+// Answers per connection name and interface. Only the main thread asks.
+QHash<QString, uint>& rememberedVersions()
+{
+    static QHash<QString, uint> versions;
+    return versions;
+}
+
+QString versionKey(const QDBusConnection& bus, const QString& interface)
+{
+    return bus.name() + QLatin1Char('\n') + interface;
+}
+
+}
+
 uint PortalRequest::version(const QDBusConnection& bus, const QString& interface)
 {
     if (!bus.isConnected())
         return 0;
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    message.setArguments({ interface, QStringLiteral("version") });
-    // Asked once per session at start-up; a portal that does not answer quickly counts as absent.
-    const QDBusMessage reply = bus.call(message, QDBus::Block, 1000);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return 0;
-    return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toUInt();
+    // A portal that does not answer quickly counts as absent.
+    return versionIn(bus.call(versionQuestion(interface), QDBus::Block, kVersionTimeoutMs));
+}
+
+uint PortalRequest::rememberedVersion(const QDBusConnection& bus, const QString& interface)
+{
+    const QString key = versionKey(bus, interface);
+    const auto known = rememberedVersions().constFind(key);
+    if (known != rememberedVersions().constEnd())
+        return *known;
+    const uint answer = version(bus, interface);
+    rememberedVersions().insert(key, answer);
+    return answer;
+}
+
+void PortalRequest::learnVersion(const QDBusConnection& bus, const QString& interface)
+{
+    const QString key = versionKey(bus, interface);
+    if (!bus.isConnected() || rememberedVersions().contains(key))
+        return;
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(versionQuestion(interface), kVersionTimeoutMs), qApp);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, qApp, [watcher, key] {
+        // An answer someone already waited for stays as it was.
+        rememberedVersions().insert(key, rememberedVersions().value(key, versionIn(watcher->reply())));
+        watcher->deleteLater();
+    });
+}
+
+void PortalRequest::forgetVersions()
+{
+    rememberedVersions().clear();
 }

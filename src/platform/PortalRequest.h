@@ -26,8 +26,15 @@ public:
     // Asks the portal to end a request still waiting for the user; its answer is not awaited.
     static void close(const QDBusConnection& bus, const QString& requestPath);
 
-    // The interface's "version" property; 0 when the portal or the interface is missing.
+    // The interface's "version" property; 0 when the portal or the interface is missing, or
+    // does not answer within a second.
     static uint version(const QDBusConnection& bus, const QString& interface);
+    // The same, asked once per connection and interface and then remembered: a portal that keeps
+    // its caller waiting does so once, not on every export. learnVersion asks ahead without
+    // waiting, so that when the answer is in, even the first use does not wait.
+    static uint rememberedVersion(const QDBusConnection& bus, const QString& interface);
+    static void learnVersion(const QDBusConnection& bus, const QString& interface);
+    static void forgetVersions(); // for tests that change portals between cases
 
     static const QString service; // org.freedesktop.portal.Desktop
     static const QString path; // /org/freedesktop/portal/desktop

@@ -95,7 +95,7 @@ void askWithQt(QWidget* parent, const SaveRequest& request, std::function<void(s
 void askSavePath(QWidget* parent, const SaveRequest& request, std::function<void(std::optional<QString>)> done)
 {
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || PortalRequest::version(bus, kFileChooser) == 0) {
+    if (!bus.isConnected() || PortalRequest::rememberedVersion(bus, kFileChooser) == 0) {
         askWithQt(parent, request, std::move(done));
         return;
     }
@@ -126,4 +126,9 @@ void askSavePath(QWidget* parent, const SaveRequest& request, std::function<void
             }
             done(withSuffix(url.toLocalFile(), request.pattern));
         });
+}
+
+void learnSaveDialogPortal()
+{
+    PortalRequest::learnVersion(QDBusConnection::sessionBus(), kFileChooser);
 }

@@ -19,3 +19,7 @@ struct SaveRequest {
     QString pattern;    // "*.png"
 };
 void askSavePath(QWidget* parent, const SaveRequest& request, std::function<void(std::optional<QString>)> done);
+
+// Asks ahead, without waiting, whether the desktop's file chooser is there, so that not even the
+// first export waits for a portal that is slow to answer.
+void learnSaveDialogPortal();

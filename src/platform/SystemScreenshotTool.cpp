@@ -21,7 +21,7 @@ SystemScreenshotTool& SystemScreenshotTool::shared()
     static SystemScreenshotTool* tool = []() -> SystemScreenshotTool* {
         const DesktopSession session = DesktopSession::current();
         const QDBusConnection bus = QDBusConnection::sessionBus();
-        const bool portal = PortalRequest::version(bus, PortalScreenshotTool::interface) > 0;
+        const bool portal = PortalRequest::rememberedVersion(bus, PortalScreenshotTool::interface) > 0;
         std::unique_ptr<XTestKeystrokePoster> poster = session.qtOnXcb ? XTestKeystrokePoster::create() : nullptr;
         switch (chooseScreenshotProvider(session, portal, poster && poster->isAvailable())) {
         case ScreenshotProvider::portal:

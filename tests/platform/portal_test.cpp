@@ -224,6 +224,40 @@ protected:
     FakeShortcutsPortal* shortcuts = nullptr;
 };
 
+// Exports and colour picks ask whether a portal is there: a portal that hangs must stall the
+// application once at most, and an answer learnt ahead must spare even that.
+TEST_F(PortalTest, VersionsAreAskedOnceSoAHangingPortalStallsOnlyTheFirstAsk)
+{
+    PortalRequest::forgetVersions();
+    const QString screenshot = PortalScreenshotTool::interface;
+    const QString chooser = QStringLiteral("org.freedesktop.portal.FileChooser");
+
+    // The portal's thread busy for longer than the ask waits: the first ask gives up, later ones
+    // do not wait again.
+    QMetaObject::invokeMethod(host.get(), [] { QThread::msleep(2500); });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(PortalRequest::rememberedVersion(*clientBus, chooser), 0u);
+    EXPECT_GE(clock.elapsed(), 900);
+    clock.restart();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(PortalRequest::rememberedVersion(*clientBus, chooser), 0u);
+    EXPECT_LT(clock.elapsed(), 100);
+
+    // Learnt ahead while the portal answers, the version is there after the portal is gone.
+    ASSERT_TRUE(waitUntil([&] { return PortalRequest::version(*clientBus, screenshot) == 2u; }));
+    PortalRequest::learnVersion(*clientBus, screenshot);
+    QElapsedTimer settle;
+    settle.start();
+    waitUntil([&] { return settle.elapsed() > 300; });
+    serviceBus->unregisterService(PortalRequest::service);
+    ASSERT_TRUE(waitUntil([&] { return PortalRequest::version(*clientBus, screenshot) == 0u; }));
+    EXPECT_EQ(PortalRequest::rememberedVersion(*clientBus, screenshot), 2u);
+    PortalRequest::forgetVersions();
+    EXPECT_EQ(PortalRequest::rememberedVersion(*clientBus, screenshot), 0u);
+    PortalRequest::forgetVersions();
+}
+
 TEST_F(PortalTest, HandsOnTheFileTheDesktopAnswersWithEvenWhenItAnswersAtOnce)
 {
     EXPECT_EQ(PortalRequest::version(*clientBus, PortalScreenshotTool::interface), 2u);
