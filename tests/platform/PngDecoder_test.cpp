@@ -36,7 +36,7 @@ int paeth(int a, int b, int c)
     return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
 }
 
-struct Spec {
+struct Form {
     int width = 5, height = 5;
     int colour = 2; // 2 RGB, 6 RGBA
     int depth = 8, interlace = 0;
@@ -47,7 +47,7 @@ struct Spec {
 
 // A PNG written by hand, so that every filter type, chunk split and row width occurs; each row's
 // filter is its index modulo 5.
-QByteArray handMade(const Spec& s, quint32 seed = 1)
+QByteArray handMade(const Form& s, quint32 seed = 1)
 {
     QRandomGenerator random(seed);
     const int bpp = s.colour == 2 ? 3 : 4, bytes = s.width * bpp;
@@ -125,7 +125,7 @@ TEST(PngDecoder, MatchesQtsReaderForEveryFilterWidthAndChunkLayout)
         for (const QSize size : { QSize(1, 1), QSize(1, 7), QSize(2, 5), QSize(37, 11), QSize(300, 10) }) {
             for (const int piece : { 1, 7, 1 << 20 }) {
                 SCOPED_TRACE(testing::Message() << colour << " " << size.width() << "x" << size.height() << " " << piece);
-                Spec s;
+                Form s;
                 s.colour = colour;
                 s.width = size.width();
                 s.height = size.height();
@@ -142,7 +142,7 @@ TEST(PngDecoder, MatchesQtsReaderForEveryFilterWidthAndChunkLayout)
     }
     // A resolution in no unit, and none at all, leave the default.
     for (const QList<QByteArray>& before : { QList<QByteArray> { phys(5000, 5000, 0) }, QList<QByteArray> {} }) {
-        Spec s;
+        Form s;
         s.before = before;
         const QByteArray data = handMade(s);
         const std::optional<QImage> ours = PngDecoder::decode(data, kLimit);
@@ -171,24 +171,24 @@ TEST(PngDecoder, MatchesQtsReaderForEveryFilterWidthAndChunkLayout)
 // decodes them through ImageFile.
 TEST(PngDecoder, LeavesOtherFormsAndPresentationChunksToTheReader)
 {
-    const auto withSpec = [](auto change) {
-        Spec s;
+    const auto withForm = [](auto change) {
+        Form s;
         change(s);
         return handMade(s);
     };
     const QList<std::pair<const char*, QByteArray>> cases {
-        { "interlaced", withSpec([](Spec& s) { s.interlace = 1; }) },
-        { "16-bit", withSpec([](Spec& s) { s.depth = 16; }) },
-        { "sRGB", withSpec([](Spec& s) { s.before = { chunk("sRGB", QByteArray(1, '\0')) }; }) },
-        { "gAMA", withSpec([](Spec& s) { s.before = { chunk("gAMA", be32(45455)) }; }) },
-        { "tRNS", withSpec([](Spec& s) { s.before = { chunk("tRNS", QByteArray(6, '\0')) }; }) },
-        { "oFFs", withSpec([](Spec& s) { s.before = { chunk("oFFs", be32(5) + be32(6) + char(0)) }; }) },
-        { "eXIf", withSpec([](Spec& s) { s.before = { chunk("eXIf", QByteArray("MM\0*\0\0\0\x08\0\0", 10)) }; }) },
-        { "zTXt", withSpec([](Spec& s) { s.after = { chunk("zTXt", QByteArray("k\0\0x", 4)) }; }) },
-        { "keyword with a leading space", withSpec([](Spec& s) { s.before = { chunk("tEXt", QByteArray(" k\0v", 4)) }; }) },
-        { "keyword with two spaces", withSpec([](Spec& s) { s.before = { chunk("tEXt", QByteArray("a  b\0v", 6)) }; }) },
-        { "resolution past 31 bits", withSpec([](Spec& s) { s.before = { phys(3780, 0xffff0dc4u, 1) }; }) },
-        { "resolution after the data", withSpec([](Spec& s) { s.after = { phys(1, 1, 1) }; }) },
+        { "interlaced", withForm([](Form& s) { s.interlace = 1; }) },
+        { "16-bit", withForm([](Form& s) { s.depth = 16; }) },
+        { "sRGB", withForm([](Form& s) { s.before = { chunk("sRGB", QByteArray(1, '\0')) }; }) },
+        { "gAMA", withForm([](Form& s) { s.before = { chunk("gAMA", be32(45455)) }; }) },
+        { "tRNS", withForm([](Form& s) { s.before = { chunk("tRNS", QByteArray(6, '\0')) }; }) },
+        { "oFFs", withForm([](Form& s) { s.before = { chunk("oFFs", be32(5) + be32(6) + char(0)) }; }) },
+        { "eXIf", withForm([](Form& s) { s.before = { chunk("eXIf", QByteArray("MM\0*\0\0\0\x08\0\0", 10)) }; }) },
+        { "zTXt", withForm([](Form& s) { s.after = { chunk("zTXt", QByteArray("k\0\0x", 4)) }; }) },
+        { "keyword with a leading space", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray(" k\0v", 4)) }; }) },
+        { "keyword with two spaces", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray("a  b\0v", 6)) }; }) },
+        { "resolution past 31 bits", withForm([](Form& s) { s.before = { phys(3780, 0xffff0dc4u, 1) }; }) },
+        { "resolution after the data", withForm([](Form& s) { s.after = { phys(1, 1, 1) }; }) },
     };
     for (const auto& [name, data] : cases) {
         SCOPED_TRACE(name);
@@ -201,14 +201,14 @@ TEST(PngDecoder, LeavesOtherFormsAndPresentationChunksToTheReader)
 // Damage of every kind gives no image of ours: the reader then says what is wrong.
 TEST(PngDecoder, DamagedDataGivesNothing)
 {
-    const QByteArray good = handMade(Spec {});
+    const QByteArray good = handMade(Form {});
     ASSERT_TRUE(PngDecoder::decode(good, kLimit).has_value());
 
     QByteArray badCrc = good;
     badCrc[badCrc.indexOf("IDAT") + 4] = char(badCrc[badCrc.indexOf("IDAT") + 4] ^ 1);
-    Spec badFilter;
+    Form badFilter;
     badFilter.badFilter = 3;
-    Spec oneChunk;
+    Form oneChunk;
     oneChunk.idatPiece = 1 << 20;
     const QByteArray whole = handMade(oneChunk);
     const qsizetype idat = whole.indexOf("IDAT");
