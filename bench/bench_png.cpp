@@ -1,10 +1,13 @@
-// PNG encoding of a default-style render, our encoder side by side with Qt's writer.
+// PNG encoding of a default-style render, our encoder side by side with Qt's writer; and decoding
+// of a screenshot as screenshot tools write it, our reader side by side with Qt's.
 #include "BenchImages.h"
 #include "BenchMain.h"
+#include "platform/PngDecoder.h"
 #include "platform/PngEncoder.h"
 #include "render/CanvasRenderer.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QImageWriter>
 
 #include <benchmark/benchmark.h>
@@ -89,8 +92,39 @@ void BM_QImageWriter(benchmark::State& state)
     }
     state.counters["bytes"] = double(size);
 }
+
+// A 2880x1800 screenshot written by Qt's writer at its default level, as screenshot tools do.
+const QByteArray& shotFile()
+{
+    static const QByteArray data = [] {
+        QByteArray out;
+        QBuffer buffer(&out);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter(&buffer, "png").write(benchScreenshot());
+        return out;
+    }();
+    return data;
 }
 
+void BM_PngDecoder(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PngDecoder::decode(shotFile(), qint64(1) << 30));
+}
+
+void BM_QImageReader(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QByteArray data = shotFile();
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        benchmark::DoNotOptimize(QImageReader(&buffer, "png").read());
+    }
+}
+}
+
+BENCHMARK(BM_PngDecoder)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_QImageReader)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_PngEncoder)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_Spng)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_QImageWriter)->Unit(benchmark::kMillisecond)->MinTime(2);
