@@ -158,7 +158,7 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
     std::vector<uchar> compressed;
     std::vector<std::pair<QString, QString>> texts;
     int dotsPerMeterX = 0, dotsPerMeterY = 0;
-    bool ended = false, idatDone = false;
+    bool ended = false, idatDone = false, resolutionSeen = false;
     for (qsizetype i = 8; !ended;) {
         if (n - i < 12)
             return std::nullopt;
@@ -198,9 +198,12 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
         } else if (isType(chunk, "IEND")) {
             ended = true;
         } else if (isType(chunk, "pHYs")) {
-            // Values past 31 bits are out of the format's range; the reader decides on those.
-            if (length != 9 || !compressed.empty() || bigEndian32(body) > 0x7fffffffu || bigEndian32(body + 4) > 0x7fffffffu)
+            // Values past 31 bits are out of the format's range, and of two resolutions libpng
+            // keeps the first: the reader decides on those.
+            if (length != 9 || !compressed.empty() || resolutionSeen || bigEndian32(body) > 0x7fffffffu
+                || bigEndian32(body + 4) > 0x7fffffffu)
                 return std::nullopt;
+            resolutionSeen = true;
             if (body[8] == 1) {
                 dotsPerMeterX = int(bigEndian32(body));
                 dotsPerMeterY = int(bigEndian32(body + 4));

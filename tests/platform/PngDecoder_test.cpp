@@ -188,6 +188,7 @@ TEST(PngDecoder, LeavesOtherFormsAndPresentationChunksToTheReader)
         { "keyword with a leading space", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray(" k\0v", 4)) }; }) },
         { "keyword with two spaces", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray("a  b\0v", 6)) }; }) },
         { "resolution past 31 bits", withForm([](Form& s) { s.before = { phys(3780, 0xffff0dc4u, 1) }; }) },
+        { "two resolutions", withForm([](Form& s) { s.before = { phys(3780, 3780, 1), phys(100, 100, 1) }; }) },
         { "resolution after the data", withForm([](Form& s) { s.after = { phys(1, 1, 1) }; }) },
     };
     for (const auto& [name, data] : cases) {
