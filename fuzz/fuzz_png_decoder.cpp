@@ -44,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(qt.format() == ours->format());
     FUZZ_CHECK(qt == *ours);
     FUZZ_CHECK(qt.textKeys() == ours->textKeys());
+    for (const QString& key : qt.textKeys())
+        FUZZ_CHECK(qt.text(key) == ours->text(key));
     FUZZ_CHECK(qt.dotsPerMeterX() == ours->dotsPerMeterX() && qt.dotsPerMeterY() == ours->dotsPerMeterY());
     return 0;
 }

@@ -182,7 +182,8 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
                 return std::nullopt;
             const quint32 w = bigEndian32(body), h = bigEndian32(body + 4);
             const uchar depth = body[8], colour = body[9];
-            if (w == 0 || h == 0 || w > 0x7fffffffu || h > 0x7fffffffu || depth != 8 || (colour != 2 && colour != 6)
+            // libpng refuses sides past a million pixels unless told otherwise.
+            if (w == 0 || h == 0 || w > 1000000 || h > 1000000 || depth != 8 || (colour != 2 && colour != 6)
                 || body[10] != 0 || body[11] != 0 || body[12] != 0)
                 return std::nullopt;
             // The same limit as the reader's, and within what QImage addresses.
@@ -210,7 +211,8 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
             }
         } else if (isType(chunk, "tEXt")) {
             const auto* nul = static_cast<const uchar*>(std::memchr(body, 0, size_t(length)));
-            if (!nul || !isPlainKeyword(body, nul - body))
+            // libpng ends the text at a second NUL; such texts are left to it.
+            if (!nul || !isPlainKeyword(body, nul - body) || std::memchr(nul + 1, 0, size_t(body + length - nul - 1)))
                 return std::nullopt;
             texts.emplace_back(QString::fromLatin1(reinterpret_cast<const char*>(body), nul - body),
                 QString::fromLatin1(reinterpret_cast<const char*>(nul + 1), body + length - nul - 1));

@@ -188,6 +188,8 @@ TEST(PngDecoder, LeavesOtherFormsAndPresentationChunksToTheReader)
         { "keyword with a leading space", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray(" k\0v", 4)) }; }) },
         { "keyword with two spaces", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray("a  b\0v", 6)) }; }) },
         { "resolution past 31 bits", withForm([](Form& s) { s.before = { phys(3780, 0xffff0dc4u, 1) }; }) },
+        { "wider than libpng's limit", withForm([](Form& s) { s.width = 1000001; s.height = 1; s.idatPiece = 1 << 20; }) },
+        { "text with a second NUL", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray("k\0a\0b", 5)) }; }) },
         { "two resolutions", withForm([](Form& s) { s.before = { phys(3780, 3780, 1), phys(100, 100, 1) }; }) },
         { "resolution after the data", withForm([](Form& s) { s.after = { phys(1, 1, 1) }; }) },
     };
