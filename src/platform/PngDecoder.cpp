@@ -222,7 +222,10 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
             return std::nullopt;
         }
     }
-    if (compressed.empty())
+    // A zlib stream with the full 32 KiB window and no preset dictionary, as large images are
+    // written: with a smaller declared window zlib (and so the reader) refuses distances that
+    // ISA-L would accept.
+    if (compressed.size() < 2 || compressed[0] != 0x78 || (compressed[1] & 0x20) || (compressed[0] * 256 + compressed[1]) % 31 != 0)
         return std::nullopt;
     // Deflate expands at most 1032 times: a tiny file claiming a vast image is damaged.
     const size_t rawSize = (size_t(width) * size_t(channels) + 1) * size_t(height);

@@ -189,6 +189,14 @@ TEST(PngDecoder, LeavesOtherFormsAndPresentationChunksToTheReader)
         { "keyword with two spaces", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray("a  b\0v", 6)) }; }) },
         { "resolution past 31 bits", withForm([](Form& s) { s.before = { phys(3780, 0xffff0dc4u, 1) }; }) },
         { "wider than libpng's limit", withForm([](Form& s) { s.width = 1000001; s.height = 1; s.idatPiece = 1 << 20; }) },
+        { "a small declared window", [&] {
+             QByteArray data = withForm([](Form& s) { s.idatPiece = 1 << 20; });
+             const qsizetype z = data.indexOf("IDAT") + 4;
+             data[z] = char(0x58); // 8 KiB
+             data[z + 1] = char(0x85);
+             const QByteArray typed = data.mid(z - 4, 4 + (quint32(uchar(data[z - 6])) << 8 | uchar(data[z - 5])));
+             return data.left(z - 8) + chunk("IDAT", typed.mid(4)) + data.mid(z + typed.size());
+         }() },
         { "text with a second NUL", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray("k\0a\0b", 5)) }; }) },
         { "two resolutions", withForm([](Form& s) { s.before = { phys(3780, 3780, 1), phys(100, 100, 1) }; }) },
         { "resolution after the data", withForm([](Form& s) { s.after = { phys(1, 1, 1) }; }) },
