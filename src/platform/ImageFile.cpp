@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <cerrno>
 #include <cstring>
@@ -35,11 +36,6 @@ bool isJpeg(const QByteArray& data)
 
 enum class Ending { complete, truncated, unknown };
 
-quint32 bigEndian32(const uchar* p)
-{
-    return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3]);
-}
-
 // Walks the chunks up to IEND. Bytes after it (some writers append their own data) are no part
 // of the image.
 Ending pngEnding(const QByteArray& data)
@@ -48,7 +44,7 @@ Ending pngEnding(const QByteArray& data)
     const qsizetype n = data.size();
     qsizetype i = 8;
     while (i + 8 <= n) {
-        const qsizetype length = bigEndian32(p + i);
+        const qsizetype length = qFromBigEndian<quint32>(p + i);
         const bool end = std::memcmp(p + i + 4, "IEND", 4) == 0;
         if (length > n) // also guards the sum below
             return Ending::truncated;

@@ -14,11 +14,6 @@
 
 namespace {
 
-quint32 bigEndian32(const uchar* p)
-{
-    return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3]);
-}
-
 bool isType(const uchar* chunk, const char* type)
 {
     return std::memcmp(chunk + 4, type, 4) == 0;
@@ -162,14 +157,14 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
     for (qsizetype i = 8; !ended;) {
         if (n - i < 12)
             return std::nullopt;
-        const qsizetype length = bigEndian32(p + i);
+        const qsizetype length = qFromBigEndian<quint32>(p + i);
         if (length > n - i - 12)
             return std::nullopt;
         const uchar* chunk = p + i;
         const uchar* body = chunk + 8;
         // libpng refuses a damaged critical chunk and drops a damaged ancillary one; either way
         // its reader decides.
-        if (libdeflate_crc32(0, chunk + 4, size_t(length) + 4) != bigEndian32(body + length))
+        if (libdeflate_crc32(0, chunk + 4, size_t(length) + 4) != qFromBigEndian<quint32>(body + length))
             return std::nullopt;
         const bool first = i == 8;
         i += 12 + length;
@@ -180,7 +175,7 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
         if (first) {
             if (length != 13)
                 return std::nullopt;
-            const quint32 w = bigEndian32(body), h = bigEndian32(body + 4);
+            const quint32 w = qFromBigEndian<quint32>(body), h = qFromBigEndian<quint32>(body + 4);
             const uchar depth = body[8], colour = body[9];
             // libpng refuses sides past a million pixels unless told otherwise.
             if (w == 0 || h == 0 || w > 1000000 || h > 1000000 || depth != 8 || (colour != 2 && colour != 6)
@@ -201,13 +196,13 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
         } else if (isType(chunk, "pHYs")) {
             // Values past 31 bits are out of the format's range, and of two resolutions libpng
             // keeps the first: the reader decides on those.
-            if (length != 9 || !compressed.empty() || resolutionSeen || bigEndian32(body) > 0x7fffffffu
-                || bigEndian32(body + 4) > 0x7fffffffu)
+            if (length != 9 || !compressed.empty() || resolutionSeen || qFromBigEndian<quint32>(body) > 0x7fffffffu
+                || qFromBigEndian<quint32>(body + 4) > 0x7fffffffu)
                 return std::nullopt;
             resolutionSeen = true;
             if (body[8] == 1) {
-                dotsPerMeterX = int(bigEndian32(body));
-                dotsPerMeterY = int(bigEndian32(body + 4));
+                dotsPerMeterX = int(qFromBigEndian<quint32>(body));
+                dotsPerMeterY = int(qFromBigEndian<quint32>(body + 4));
             }
         } else if (isType(chunk, "tEXt")) {
             const auto* nul = static_cast<const uchar*>(std::memchr(body, 0, size_t(length)));
