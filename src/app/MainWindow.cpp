@@ -1,9 +1,6 @@
 #include "app/MainWindow.h"
 
 #include "app/AppState.h"
-#include "editor/AnnotationEditingLayer.h"
-#include "editor_window/InspectorView.h"
-#include "editor_window/StageLayout.h"
 #include "app/ApplicationIcon.h"
 #include "app/Toast.h"
 #include "app/WindowConfigurator.h"
@@ -103,20 +100,6 @@ EditorView::Hooks MainWindow::editorHooks()
     hooks.toolbarBackground = [](QWidget* toolbar, int height) {
         new WindowConfigurator(height, toolbar);
         return new WindowDragArea(toolbar);
-    };
-    hooks.editingLayer.create = [](EditorDocument& document, QWidget* stage) -> QWidget* {
-        auto* layer = new AnnotationEditingLayer(&document, stage);
-        // Crop buttons and format bars may reach past the canvas: they live on the stage.
-        layer->setOverlayHost(stage);
-        return layer;
-    };
-    hooks.editingLayer.update = [](QWidget* widget, const StageGeometry::Layout& layout) {
-        auto* layer = static_cast<AnnotationEditingLayer*>(widget);
-        layer->setFrame({ layout.displaySize, layout.shotRectNorm, layout.imageRectNorm, layout.canvas.crop });
-        layer->setShotDraggable(layout.shotDraggable);
-    };
-    hooks.inspector = [](EditorDocument& document, QWidget* parent) -> QWidget* {
-        return new InspectorView(&document, parent);
     };
     return hooks;
 }

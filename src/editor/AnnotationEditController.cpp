@@ -468,13 +468,22 @@ void AnnotationEditController::deleteCommand()
 {
     if (!m_doc)
         return;
-    Writing w(m_writing);
-    // A stale redaction index deletes nothing; the selected annotation goes instead of nothing.
-    if (m_doc->selectedManualRedaction() && m_doc->deleteSelectedManualRedaction())
-        return;
-    if (m_doc->selectedManualRedaction())
-        m_doc->setSelectedManualRedaction(std::nullopt);
-    m_doc->deleteSelectedAnnotation();
+    {
+        Writing w(m_writing);
+        // A stale redaction index deletes nothing; the selected annotation goes instead of nothing.
+        if (!(m_doc->selectedManualRedaction() && m_doc->deleteSelectedManualRedaction())) {
+            if (m_doc->selectedManualRedaction())
+                m_doc->setSelectedManualRedaction(std::nullopt);
+            m_doc->deleteSelectedAnnotation();
+        }
+    }
+    // A drag that grabbed something lets go of it: a redaction's index now names its neighbour,
+    // which the drag's next step would otherwise move over the deleted one's place.
+    if (m_gestureStarted) {
+        resetGesture();
+        m_gestureStarted = true;
+        Q_EMIT changed();
+    }
 }
 
 void AnnotationEditController::cancelCrop()

@@ -392,8 +392,13 @@ void AnnotationEditingLayer::paintEvent(QPaintEvent* event)
 
 void AnnotationEditingLayer::press(QPointF position)
 {
+    // A drag whose release went elsewhere (a menu opened mid-drag) ends where it was last seen,
+    // before this press starts its own; otherwise this press would carry it on.
+    if (m_dragging || m_controller->isDragging())
+        m_controller->handleDragEnded(m_dragStart, m_dragLast);
     m_dragging = true;
     m_dragStart = position;
+    m_dragLast = position;
     m_controller->handleDragChanged(position, position);
 }
 
@@ -417,6 +422,7 @@ void AnnotationEditingLayer::mouseMoveEvent(QMouseEvent* event)
 {
     if (!m_dragging || !(event->buttons() & Qt::LeftButton))
         return;
+    m_dragLast = event->position();
     m_controller->handleDragChanged(m_dragStart, event->position());
 }
 
@@ -428,9 +434,17 @@ void AnnotationEditingLayer::mouseReleaseEvent(QMouseEvent* event)
     m_controller->handleDragEnded(m_dragStart, event->position());
 }
 
+namespace {
+bool isDeleteKey(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    return (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) && modifiers == Qt::NoModifier;
+}
+}
+
 void AnnotationEditingLayer::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+    if (isDeleteKey(event)) {
         m_controller->deleteCommand();
         event->accept();
         return;
@@ -452,6 +466,12 @@ void AnnotationEditingLayer::focusOutEvent(QFocusEvent* event)
 
 bool AnnotationEditingLayer::event(QEvent* event)
 {
+    // With the keyboard here, Delete is this layer's (a selected redaction wins over the
+    // annotation), not the window's shortcut, which would take it first.
+    if (event->type() == QEvent::ShortcutOverride && isDeleteKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
     const bool handled = QWidget::event(event);
     // The floating parts follow the layer wherever their host is.
     switch (event->type()) {

@@ -90,6 +90,7 @@ private:
     EditingFloatingParts* m_floating;
     bool m_dragging = false;
     QPointF m_dragStart;
+    QPointF m_dragLast;
     mutable TextMarkCache m_textMarks;
     QList<OverlayItem> m_lastOverlay;
     std::optional<QRect> m_lastCropHole;

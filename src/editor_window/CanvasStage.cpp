@@ -1,18 +1,16 @@
 #include "editor_window/CanvasStage.h"
 
+#include "editor/AnnotationEditingLayer.h"
 #include "editor/EditorDocument.h"
 #include "editor_window/StageEventMonitor.h"
 #include "model/Preferences.h"
 #include "model/WatermarkConfig.h"
-#include "platform/Log.h"
-#include "render/AnnotationLayer.h"
 #include "ui/BeautifiedCanvas.h"
 #include "ui/Spring.h"
 #include "ui/Theme.h"
 
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
-#include <QPainter>
 
 namespace {
 
@@ -31,44 +29,6 @@ QRectF lerp(const QRectF& a, const QRectF& b, double t)
         a.height() + (b.height() - a.height()) * t };
 }
 
-// Stands in for the annotation editing layer until one is plugged in: draws the text annotations
-// the stage's canvas leaves out, and lets every click through.
-class TextAnnotationsPlaceholder : public QWidget {
-public:
-    TextAnnotationsPlaceholder(EditorDocument& doc, QWidget* parent)
-        : QWidget(parent)
-        , m_doc(doc)
-    {
-        setObjectName(QStringLiteral("editingLayerPlaceholder"));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        connect(&doc, &EditorDocument::annotationsChanged, this, qOverload<>(&QWidget::update));
-    }
-    void setImageRect(QRectF imageRectNorm, double radius)
-    {
-        m_imageRect = imageRectNorm;
-        m_radius = radius;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QList<Annotation> texts;
-        for (const Annotation& a : m_doc.annotations())
-            if (a.kind == Annotation::Kind::text)
-                texts.append(a);
-        if (texts.isEmpty())
-            return;
-        QPainter p(this);
-        paintAnnotations(p, QRectF(rect()), texts, m_imageRect, m_radius);
-    }
-
-private:
-    EditorDocument& m_doc;
-    QRectF m_imageRect;
-    double m_radius = 0;
-};
-
 // Lies over everything while Space is held: a drag pans instead of editing.
 class PanDragOverlay : public QWidget {
 public:
@@ -83,8 +43,11 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override
     {
-        if (event->button() == Qt::LeftButton)
-            m_press = event->position();
+        if (event->button() != Qt::LeftButton)
+            return;
+        // A drag whose release never came (Space let go first) is over.
+        endDrag();
+        m_press = event->position();
     }
     void mouseMoveEvent(QMouseEvent* event) override
     {
@@ -101,8 +64,16 @@ protected:
     }
     void mouseReleaseEvent(QMouseEvent* event) override
     {
-        if (event->button() != Qt::LeftButton)
-            return;
+        if (event->button() == Qt::LeftButton)
+            endDrag();
+    }
+    // Space let go before the button: the release goes elsewhere, so the drag ends here, or the
+    // next Space-drag would start from this one's offset.
+    void hideEvent(QHideEvent*) override { endDrag(); }
+
+private:
+    void endDrag()
+    {
         m_press.reset();
         if (m_pan.start) {
             m_pan.start.reset();
@@ -111,7 +82,6 @@ protected:
         }
     }
 
-private:
     PanController& m_pan;
     CursorStack& m_cursors;
     std::optional<QPointF> m_press;
@@ -120,12 +90,11 @@ private:
 }
 
 CanvasStage::CanvasStage(EditorDocument& document, Preferences& prefs, std::function<bool()> copyAndClose,
-    EditingLayerSlot layerSlot, QWidget* parent)
+    QWidget* parent)
     : QWidget(parent)
     , m_doc(document)
     , m_prefs(prefs)
     , m_copyAndClose(std::move(copyAndClose))
-    , m_layerSlot(std::move(layerSlot))
     , m_monitor(new StageEventMonitor(this, m_pan, m_cursors, this))
     , m_canvas(new BeautifiedCanvas(this))
     , m_motion(new SpringAnimation(Spring { 0.35, 0.85 }, this))
@@ -136,12 +105,8 @@ CanvasStage::CanvasStage(EditorDocument& document, Preferences& prefs, std::func
     // A click on the stage takes the keyboard from a text field, so Space and Delete act here.
     setFocusPolicy(Qt::ClickFocus);
     m_canvas->setObjectName(QStringLiteral("stageCanvas"));
-    if (m_layerSlot.create)
-        m_layer = m_layerSlot.create(m_doc, this);
-    else {
-        m_layer = new TextAnnotationsPlaceholder(m_doc, this);
-        logLine(QStringLiteral("editor: no annotation editing layer in this build; annotations are shown, not edited"));
-    }
+    m_layer = new AnnotationEditingLayer(&m_doc, this);
+    m_layer->setOverlayHost(this);
     m_panOverlay = new PanDragOverlay(m_pan, m_cursors, this);
     m_panOverlay->hide();
 
@@ -211,10 +176,8 @@ void CanvasStage::relayout(bool animated, double response, double damping)
     const QRectF before = m_shown;
     m_target = StageGeometry::layout(m_doc.image().deviceIndependentSize(), m_doc.settings(), m_doc.tool(), m_doc.zoom(),
         QSizeF(size()), m_pan.offset());
-    if (m_layerSlot.update)
-        m_layerSlot.update(m_layer, m_target);
-    else if (auto* placeholder = dynamic_cast<TextAnnotationsPlaceholder*>(m_layer))
-        placeholder->setImageRect(m_target.imageRectNorm, std::max(0.0, m_target.settings.radius));
+    m_layer->setFrame({ m_target.displaySize, m_target.shotRectNorm, m_target.imageRectNorm, m_target.canvas.crop });
+    m_layer->setShotDraggable(m_target.shotDraggable);
 
     const bool wasMoving = m_motion->state() == QAbstractAnimation::Running;
     if (animated && !before.isEmpty() && isVisible() && before != m_target.displayRect()) {

@@ -9,28 +9,22 @@
 #include <functional>
 #include <optional>
 
+class AnnotationEditingLayer;
 class BeautifiedCanvas;
 class EditorDocument;
 class Preferences;
 class SpringAnimation;
 class StageEventMonitor;
 
-// The slot the annotation editing layer plugs into: `create` makes it over the document, and
-// `update` hands it each new layout (display size, shot and image rectangles, crop, whether the
-// shot drags). The stage keeps it exactly over the canvas.
-struct EditingLayerSlot {
-    std::function<QWidget*(EditorDocument& document, QWidget* parent)> create;
-    std::function<void(QWidget* layer, const StageGeometry::Layout& layout)> update;
-};
-
 // The centre of the editor: the document's canvas, fitted, zoomed and panned, with the editing
-// layer laid exactly over it. Clicks on the background around the canvas clear the selection; a
+// layer laid exactly over it (its crop buttons, text field and format bars live on the stage, as
+// they may reach past the canvas). Clicks on the background around the canvas clear the selection; a
 // double click copies and closes. Space-drag, the middle button and the wheel pan; a pinch zooms.
 class CanvasStage : public QWidget {
     Q_OBJECT
 public:
     CanvasStage(EditorDocument& document, Preferences& prefs, std::function<bool()> copyAndClose,
-        EditingLayerSlot layerSlot = {}, QWidget* parent = nullptr);
+        QWidget* parent = nullptr);
     ~CanvasStage() override;
 
     // Runs `change` (a zoom of the document) and moves the canvas to the new zoom with a spring
@@ -41,7 +35,7 @@ public:
     const CursorStack& cursors() const { return m_cursors; }
     StageEventMonitor& monitor() { return *m_monitor; }
     BeautifiedCanvas* canvas() const { return m_canvas; }
-    QWidget* editingLayer() const { return m_layer; }
+    AnnotationEditingLayer* editingLayer() const { return m_layer; }
     // Where the layout puts the canvas now, and where it is shown (they differ while animating).
     StageGeometry::Layout targetLayout() const { return m_target; }
     QRectF shownRect() const { return m_shown; }
@@ -68,12 +62,11 @@ private:
     EditorDocument& m_doc;
     Preferences& m_prefs;
     std::function<bool()> m_copyAndClose;
-    EditingLayerSlot m_layerSlot;
     PanController m_pan;
     CursorStack m_cursors;
     StageEventMonitor* m_monitor;
     BeautifiedCanvas* m_canvas;
-    QWidget* m_layer;
+    AnnotationEditingLayer* m_layer;
     QWidget* m_panOverlay;
     StageGeometry::Layout m_target;
     QRectF m_shown;

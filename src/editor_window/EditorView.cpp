@@ -7,7 +7,6 @@
 #include "editor_window/StageEventMonitor.h"
 #include "editor_window/ToolDock.h"
 #include "ui/BeautifiedCanvas.h"
-#include "ui/GlassPanel.h"
 #include "ui/Theme.h"
 
 #include <QLabel>
@@ -79,21 +78,6 @@ private:
     EditorView* m_view;
 };
 
-namespace {
-
-// Holds the inspector's place until the inspector is plugged in.
-class InspectorPlaceholder : public GlassPanel {
-public:
-    explicit InspectorPlaceholder(QWidget* parent)
-        : GlassPanel(18, parent)
-    {
-        setObjectName(QStringLiteral("inspectorPlaceholder"));
-    }
-    QSize sizeHint() const override { return { EditorView::kInspectorWidth, 560 }; }
-};
-
-}
-
 EditorView::EditorView(std::shared_ptr<EditorDocument> document, Preferences& prefs, Hooks hooks, QWidget* parent)
     : QWidget(parent)
     , m_document(std::move(document))
@@ -112,9 +96,16 @@ EditorView::EditorView(std::shared_ptr<EditorDocument> document, Preferences& pr
     m_body = new Body(this);
     column->addWidget(m_body, 1);
 
-    m_stage = new CanvasStage(doc, prefs, hooks.copyAndClose, hooks.editingLayer, m_body);
+    m_stage = new CanvasStage(doc, prefs, hooks.copyAndClose, m_body);
     m_dock = new ToolDock(doc, m_body);
-    m_inspector = hooks.inspector ? hooks.inspector(doc, m_body) : new InspectorPlaceholder(m_body);
+    InspectorServices services = hooks.inspectorServices;
+    if (!services.preferences)
+        services.preferences = &prefs;
+    if (!services.showToast)
+        services.showToast = hooks.toast;
+    m_inspector = new InspectorView(&doc, m_body, services);
+    // A wheel over the inspector scrolls it or nothing; it never pans the canvas.
+    m_stage->monitor().keepWheelOver(m_inspector);
     m_pill = new ActionPill(doc, hooks.copy, [this](const std::function<void()>& change) { m_stage->animateZoom(change); },
         hooks.exportHooks ? *hooks.exportHooks : ExportHooks::standard(hooks.toast), m_body);
     m_hint = new QLabel(tr("Double-click the background to copy & close"), m_body);
@@ -171,10 +162,7 @@ void EditorView::layoutBody()
     m_dock->setGeometry(20, (area.height() - dock.height()) / 2, dock.width(), dock.height());
 
     const int maxHeight = inspectorMaxHeight();
-    if (auto* panel = qobject_cast<InspectorView*>(m_inspector))
-        panel->setMaxHeight(maxHeight);
-    else
-        m_inspector->setMaximumHeight(maxHeight);
+    m_inspector->setMaxHeight(maxHeight);
     const QSize wanted = m_inspector->sizeHint();
     // Its ideal height up to the limit; one without an ideal height takes the limit.
     const int inspectorHeight = wanted.height() > 0 ? std::min(wanted.height(), maxHeight) : maxHeight;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "editor/EditorDocument.h"
 #include "editor_window/ActionPill.h"
 #include "editor_window/CanvasStage.h"
+#include "editor_window/InspectorView.h"
 
 #include <QWidget>
 
@@ -9,7 +11,6 @@
 #include <optional>
 #include <memory>
 
-class EditorDocument;
 class EditorToolbar;
 class Preferences;
 class QLabel;
@@ -31,10 +32,8 @@ public:
         std::function<QWidget*(QWidget* toolbar, int toolbarHeight)> toolbarBackground;
         // Export's services; the standard ones (with `toast`) when not set.
         std::optional<ExportHooks> exportHooks;
-        // The annotation editing layer over the canvas; a plain stand-in when not set.
-        EditingLayerSlot editingLayer;
-        // The inspector panel at the right; a plain stand-in when not set.
-        std::function<QWidget*(EditorDocument& document, QWidget* parent)> inspector;
+        // What the inspector talks to; its preferences are the editor's own when not set.
+        InspectorServices inspectorServices;
     };
 
     static constexpr int kMinimumWidth = 920;
@@ -48,13 +47,14 @@ public:
     EditorToolbar* toolbar() const { return m_toolbar; }
     CanvasStage* stage() const { return m_stage; }
     ToolDock* toolDock() const { return m_dock; }
-    QWidget* inspector() const { return m_inspector; }
+    InspectorView* inspector() const { return m_inspector; }
     ActionPill* actionPill() const { return m_pill; }
     QLabel* hint() const { return m_hint; }
     // The inspector's height limit for the current size.
     int inspectorMaxHeight() const;
 
-    // The Delete command: the selected annotation goes, unless text is being edited or typed.
+    // The window's Delete command: the selected annotation goes, unless text is being edited or
+    // typed. It never sees the key while the editing layer has the keyboard: the layer takes it.
     void deleteSelectedAnnotation();
     bool deleteEnabled() const;
 
@@ -70,7 +70,7 @@ private:
     Body* m_body;
     CanvasStage* m_stage;
     ToolDock* m_dock;
-    QWidget* m_inspector;
+    InspectorView* m_inspector;
     ActionPill* m_pill;
     QLabel* m_hint;
 };

@@ -9,10 +9,16 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include <utility>
+
+bool takesText(const QWidget* widget)
+{
+    return widget && widget->testAttribute(Qt::WA_InputMethodEnabled) && widget->isEnabled();
+}
+
 bool focusTakesText()
 {
-    const QWidget* focus = QApplication::focusWidget();
-    return focus && focus->testAttribute(Qt::WA_InputMethodEnabled) && focus->isEnabled();
+    return takesText(QApplication::focusWidget());
 }
 
 StageEventMonitor::StageEventMonitor(QWidget* stage, PanController& pan, CursorStack& cursors, QObject* parent)
@@ -42,8 +48,15 @@ void StageEventMonitor::remove()
     if (m_installed)
         qApp->removeEventFilter(this);
     m_installed = false;
-    m_middleDragging = false;
+    // The release of a middle-button drag would now pass unseen: its closed hand goes here.
+    if (std::exchange(m_middleDragging, false))
+        m_cursors.pop();
     m_pan.setSpaceHeld(false);
+}
+
+void StageEventMonitor::keepWheelOver(QWidget* panel)
+{
+    m_wheelKept.append(panel);
 }
 
 bool StageEventMonitor::eventFilter(QObject* watched, QEvent* event)
@@ -56,6 +69,24 @@ bool StageEventMonitor::inEditorWindow(QObject* target) const
     // Widgets only: the window object sees the same input first and hands it to a widget.
     const auto* widget = qobject_cast<const QWidget*>(target);
     return widget && m_stage && widget->window() == m_stage->window();
+}
+
+bool StageEventMonitor::wheelPans(QWidget* target, QPointF position) const
+{
+    // Decided by what lies under the pointer, not by the receiver: a wheel event that a scroll
+    // area at its end leaves unused travels on to the panel's parents, and must not pan there.
+    QWidget* window = target->window();
+    QWidget* under = window->childAt(target->mapTo(window, position).toPoint());
+    for (QWidget* w = under ? under : target; w; w = w->parentWidget()) {
+        if (qobject_cast<QAbstractScrollArea*>(w))
+            return false;
+        for (const QPointer<QWidget>& kept : m_wheelKept)
+            if (kept == w)
+                return false;
+        if (w == window)
+            break;
+    }
+    return true;
 }
 
 bool StageEventMonitor::handle(QObject* target, QEvent* event)
@@ -79,10 +110,9 @@ bool StageEventMonitor::handle(QObject* target, QEvent* event)
     case QEvent::Wheel: {
         if (!inEditorWindow(target))
             return false;
-        for (auto* w = qobject_cast<QWidget*>(target); w; w = w->parentWidget())
-            if (qobject_cast<QAbstractScrollArea*>(w))
-                return false;
         const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (!wheelPans(static_cast<QWidget*>(target), wheel->position()))
+            return false;
         QPointF delta = wheel->pixelDelta();
         if (delta.isNull())
             delta = QPointF(wheel->angleDelta()) / 120.0 * wheelStepPoints;
@@ -93,6 +123,9 @@ bool StageEventMonitor::handle(QObject* target, QEvent* event)
     case QEvent::MouseButtonDblClick: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::MiddleButton || !inEditorWindow(target))
+            return false;
+        // Over a text field the middle button pastes the X11 selection.
+        if (!m_middleDragging && takesText(static_cast<QWidget*>(target)))
             return false;
         if (!m_middleDragging) {
             m_middleDragging = true;

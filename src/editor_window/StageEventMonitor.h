@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
@@ -10,8 +11,9 @@ class QWidget;
 
 // The stage's watch over the editor window's input, installed on the application so that it sees
 // events before any widget: Space held (outside a text field) enters pan mode, the wheel pans
-// unless it is over a scroll area, and the middle button drags the canvas. Events aimed at any
-// other window pass untouched. Main thread.
+// unless the pointer is over a scroll area or a panel kept from panning (the inspector), and the
+// middle button drags the canvas, except over a text field (X11 pastes the selection there).
+// Events aimed at any other window pass untouched. Main thread.
 class StageEventMonitor : public QObject {
     Q_OBJECT
 public:
@@ -22,6 +24,8 @@ public:
     void install();
     void remove();
     bool isInstalled() const { return m_installed; }
+    // The wheel never pans over this widget: what it does not scroll itself goes nowhere.
+    void keepWheelOver(QWidget* panel);
 
     // The decision for one event delivered to `target`: true swallows it.
     bool handle(QObject* target, QEvent* event);
@@ -34,6 +38,7 @@ protected:
 
 private:
     bool inEditorWindow(QObject* target) const;
+    bool wheelPans(QWidget* target, QPointF position) const;
 
     QPointer<QWidget> m_stage;
     PanController& m_pan;
@@ -41,7 +46,10 @@ private:
     bool m_installed = false;
     bool m_middleDragging = false;
     QPointF m_lastMiddle;
+    QList<QPointer<QWidget>> m_wheelKept;
 };
 
 // Whether keyboard focus is in a widget that takes typed text.
 bool focusTakesText();
+// Whether the widget takes typed text (a line edit, a text view's viewport).
+bool takesText(const QWidget* widget);

@@ -8,7 +8,11 @@
 #include "support/Wait.h"
 #include "ui/BeautifiedCanvas.h"
 
+#include "editor_window/InspectorField.h"
+#include "editor_window/InspectorFrameSection.h"
+
 #include <QLabel>
+#include <QLineEdit>
 
 #include <QNativeGestureEvent>
 #include <QPointingDevice>
@@ -53,27 +57,95 @@ TEST_F(EditorWindowKit, ToolbarFollowsSelectionAndHistory)
     EXPECT_EQ(settingsOpens, 1);
 }
 
-TEST_F(EditorWindowKit, HiddenDeleteNeverFiresWhileTypingOrForRedactions)
+TEST_F(EditorWindowKit, DeleteTakesAHandDrawnBlurAreaAndTheRedactionBeforeTheAnnotation)
 {
+    // Drawn with the blur tool, selected by drawing it, gone with Delete.
+    click(centreOf(view->toolDock()->tile(AnnotationTool::blur)));
+    drag(imagePoint({ 0.2, 0.2 }), imagePoint({ 0.5, 0.45 }));
+    ASSERT_EQ(doc->manualRedactions().size(), 1);
+    ASSERT_EQ(doc->selectedManualRedaction(), 0);
+    EXPECT_EQ(keyTarget(), layer());
+    key(Qt::Key_Delete);
+    EXPECT_TRUE(doc->manualRedactions().isEmpty());
+    QTest::mouseClick(view->toolbar()->undoButton(), Qt::LeftButton);
+    ASSERT_EQ(doc->manualRedactions().size(), 1);
+
+    // A box drawn beside it; with both selected the redaction goes first, then the box.
+    click(centreOf(view->toolDock()->tile(AnnotationTool::box)));
+    drag(imagePoint({ 0.6, 0.6 }), imagePoint({ 0.9, 0.9 }));
+    ASSERT_EQ(doc->annotations().size(), 1);
+    ASSERT_TRUE(doc->selectedAnnotation());
+    doc->setSelectedManualRedaction(0);
+    EXPECT_EQ(keyTarget(), layer());
+    key(Qt::Key_Backspace);
+    EXPECT_TRUE(doc->manualRedactions().isEmpty());
+    EXPECT_EQ(doc->annotations().size(), 1);
+    key(Qt::Key_Backspace);
+    EXPECT_TRUE(doc->annotations().isEmpty());
+}
+
+TEST_F(EditorWindowKit, TheWindowsDeleteActsOnlyOutsideTheLayerAndNeverIntoAField)
+{
+    BeautifySettings s = doc->settings();
+    s.windowFrame = WindowFrameStyle::light;
+    s.showURL = true;
+    doc->setSettings(s);
     doc->addAnnotation(mark(Annotation::Kind::arrow, { 0.2, 0.2 }, { 0.6, 0.6 }));
     ASSERT_TRUE(doc->selectedAnnotation());
-    inspectorField->setFocus();
-    QTest::keyClick(inspectorField, Qt::Key_Backspace);
-    QTest::keyClick(inspectorField, Qt::Key_Delete);
+
+    // Typing into the inspector's address field edits the field only.
+    QLineEdit* field = view->inspector()->frameSection()->urlField();
+    ASSERT_TRUE(field->isVisible());
+    click(centreOf(field));
+    ASSERT_EQ(keyTarget(), field);
+    QTest::keyClicks(field, QStringLiteral("ab"));
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Home);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(field->text(), QString());
     EXPECT_EQ(doc->annotations().size(), 1);
 
+    // With the keyboard on the stage (not the layer) the window's command deletes the annotation,
+    // but not while text is edited on the canvas.
     view->stage()->setFocus();
     doc->setEditingText(true);
-    QTest::keyClick(view->stage(), Qt::Key_Delete);
+    key(Qt::Key_Delete);
     EXPECT_EQ(doc->annotations().size(), 1);
     doc->setEditingText(false);
-    QTest::keyClick(view->stage(), Qt::Key_Backspace);
+    key(Qt::Key_Backspace);
     EXPECT_TRUE(doc->annotations().isEmpty());
 
-    // A selected hand-drawn redaction is not the hidden command's business.
+    // A selected hand-drawn redaction is the layer's business, not the window's.
     doc->addManualRedaction(QRectF(0.1, 0.1, 0.3, 0.3));
-    QTest::keyClick(view->stage(), Qt::Key_Delete);
+    key(Qt::Key_Delete);
     EXPECT_EQ(doc->manualRedactions().size(), 1);
+}
+
+TEST_F(EditorWindowKit, DeleteDuringARedactionDragLetsGoOfIt)
+{
+    const QRectF left(0.05, 0.1, 0.3, 0.3), right(0.6, 0.1, 0.3, 0.3);
+    doc->addManualRedaction(left);
+    doc->addManualRedaction(right);
+    doc->setSelectedManualRedaction(std::nullopt);
+
+    // Grab the first, move it, delete it, and carry on moving: the second must stay put, or its
+    // area would be uncovered in every export.
+    const QPoint from = imagePoint(left.center());
+    press(from);
+    moveTo(from + QPoint(20, 10));
+    ASSERT_EQ(doc->selectedManualRedaction(), 0);
+    key(Qt::Key_Delete);
+    ASSERT_EQ(doc->manualRedactions().size(), 1);
+    moveTo(from + QPoint(40, 30));
+    release(from + QPoint(40, 30));
+    ASSERT_EQ(doc->manualRedactions().size(), 1);
+    const QRectF kept = doc->manualRedactions().first();
+    EXPECT_NEAR(kept.x(), right.x(), 1e-9);
+    EXPECT_NEAR(kept.y(), right.y(), 1e-9);
+
+    // The next drag on it moves it as usual.
+    drag(imagePoint(right.center()), imagePoint(right.center()) + QPoint(-30, 0));
+    EXPECT_LT(doc->manualRedactions().first().x(), right.x());
 }
 
 TEST_F(EditorWindowKit, ToolDockSetsAndFollowsTheTool)
@@ -96,7 +168,7 @@ TEST_F(EditorWindowKit, ToolDockSetsAndFollowsTheTool)
     EXPECT_EQ(doc->tool(), AnnotationTool::ellipse);
     EXPECT_EQ(current(), QList<AnnotationTool> { AnnotationTool::ellipse });
     EXPECT_EQ(doc->undoCount(), undos);
-    EXPECT_TRUE(doc->selectedAnnotation()); // the selection stays
+    EXPECT_FALSE(doc->selectedAnnotation()); // the editing layer drops it with the tool
     doc->setTool(AnnotationTool::blur); // changed elsewhere
     EXPECT_EQ(current(), QList<AnnotationTool> { AnnotationTool::blur });
     EXPECT_EQ(dock->tile(AnnotationTool::blur)->toolTip(), QStringLiteral("Blur an area"));
@@ -115,14 +187,14 @@ TEST_F(EditorWindowKit, BackgroundClickClearsAndDoubleClickCopiesAndCloses)
     QTest::mouseClick(stage, Qt::LeftButton, {}, stage->shownRect().center().toPoint());
     EXPECT_TRUE(doc->selectedManualRedaction());
 
-    QTest::mouseClick(stage, Qt::LeftButton, {}, backgroundPoint());
+    QTest::mouseClick(stage, Qt::LeftButton, {}, stage->mapFrom(view.get(), backgroundPoint()));
     EXPECT_FALSE(doc->selectedAnnotation());
     EXPECT_FALSE(doc->selectedManualRedaction());
     EXPECT_FALSE(doc->isEditingText());
     EXPECT_FALSE(doc->editingAnnotationID());
     EXPECT_EQ(doc->undoCount(), undos);
 
-    QTest::mouseDClick(stage, Qt::LeftButton, {}, backgroundPoint());
+    QTest::mouseDClick(stage, Qt::LeftButton, {}, stage->mapFrom(view.get(), backgroundPoint()));
     EXPECT_EQ(copyAndCloses, 1);
     QTest::mouseDClick(stage, Qt::LeftButton, {}, stage->shownRect().center().toPoint());
     EXPECT_EQ(copyAndCloses, 1);
@@ -216,7 +288,7 @@ TEST_F(EditorWindowKit, CropToolShowsTheWholeImageAndTextIsLeftToTheLayer)
     doc->setTool(AnnotationTool::crop);
     EXPECT_EQ(canvas->content().settings.cropRect, QRectF(0, 0, 1, 1));
     EXPECT_EQ(view->stage()->targetLayout().settings.cropRect, QRectF(0, 0, 1, 1));
-    // The stand-in layer lies exactly over the canvas.
+    // The layer lies exactly over the canvas.
     view->stage()->finishAnimations();
     EXPECT_EQ(view->stage()->editingLayer()->geometry(), canvas->geometry());
 }
@@ -240,7 +312,8 @@ TEST_F(EditorWindowKit, CursorsComeOffWhenTheStageGoesMidPress)
 {
     CanvasStage* stage = view->stage();
     EXPECT_EQ(QApplication::focusWidget(), stage); // keys start on the canvas
-    sendMouse(stage, QEvent::MouseButtonPress, backgroundPoint(), Qt::MiddleButton, Qt::MiddleButton);
+    sendMouse(stage, QEvent::MouseButtonPress, stage->mapFrom(view.get(), backgroundPoint()), Qt::MiddleButton,
+        Qt::MiddleButton);
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
     QTest::keyPress(stage, Qt::Key_Space);
     EXPECT_EQ(stage->cursors().depth(), 2);

@@ -18,6 +18,8 @@ struct Windows : ::testing::Test {
     QWidget* stage = new QWidget(&editor);
     QLineEdit* field = new QLineEdit(&editor);
     QScrollArea* scroll = new QScrollArea(&editor);
+    QWidget* panel = new QWidget(&editor);
+    QWidget* panelChild = new QWidget(panel);
     QWidget other;
     QLineEdit* otherField = new QLineEdit(&other);
     PanController pan;
@@ -27,6 +29,11 @@ struct Windows : ::testing::Test {
     void SetUp() override
     {
         editor.resize(400, 300);
+        stage->setGeometry(0, 0, 200, 300);
+        field->setGeometry(210, 10, 150, 24);
+        scroll->setGeometry(210, 50, 180, 100);
+        panel->setGeometry(210, 160, 180, 100);
+        monitor.keepWheelOver(panel);
         editor.show();
         other.show();
         QApplication::setActiveWindow(&editor);
@@ -39,10 +46,9 @@ struct Windows : ::testing::Test {
         QKeyEvent e(type, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString(), repeat);
         return monitor.handle(target, &e);
     }
-    bool wheel(QObject* target, QPoint angle, QPoint pixels = {})
+    bool wheel(QObject* target, QPoint angle, QPoint pixels = {}, QPointF at = { 10, 10 })
     {
-        QWheelEvent e(QPointF(10, 10), QPointF(10, 10), pixels, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-            false);
+        QWheelEvent e(at, at, pixels, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         return monitor.handle(target, &e);
     }
     bool mouse(QObject* target, QEvent::Type type, Qt::MouseButton button, QPointF global)
@@ -102,7 +108,7 @@ TEST_F(Windows, EventsForOtherWindowsPassUntouched)
     EXPECT_FALSE(key(editor.windowHandle(), QEvent::KeyPress));
 }
 
-TEST_F(Windows, WheelPansUnlessOverAScrollArea)
+TEST_F(Windows, WheelPansUnlessOverAScrollAreaOrAKeptPanel)
 {
     EXPECT_TRUE(wheel(stage, QPoint(0, 120)));
     EXPECT_EQ(pan.offset(), QSizeF(0, StageEventMonitor::wheelStepPoints));
@@ -110,7 +116,13 @@ TEST_F(Windows, WheelPansUnlessOverAScrollArea)
     EXPECT_EQ(pan.offset(), QSizeF(-7, StageEventMonitor::wheelStepPoints + 3));
     EXPECT_FALSE(wheel(scroll->viewport(), QPoint(0, 120)));
     EXPECT_FALSE(wheel(scroll->widget() ? scroll->widget() : scroll, QPoint(0, 120)));
+    // What the scroll area left unused travels on to its parent: still over the scroll area.
+    EXPECT_FALSE(wheel(&editor, QPoint(0, 120), {}, QPointF(250, 80)));
+    EXPECT_FALSE(wheel(panelChild, QPoint(0, 120)));
+    EXPECT_FALSE(wheel(&editor, QPoint(0, 120), {}, QPointF(250, 200)));
     EXPECT_EQ(pan.offset(), QSizeF(-7, StageEventMonitor::wheelStepPoints + 3));
+    // Beside them, over the window's own background, it pans.
+    EXPECT_TRUE(wheel(&editor, QPoint(0, 120), {}, QPointF(395, 290)));
 }
 
 TEST_F(Windows, MiddleButtonDragsWithTheClosedHandOtherButtonsPass)
@@ -118,6 +130,9 @@ TEST_F(Windows, MiddleButtonDragsWithTheClosedHandOtherButtonsPass)
     EXPECT_FALSE(mouse(stage, QEvent::MouseButtonPress, Qt::BackButton, { 0, 0 }));
     EXPECT_FALSE(mouse(stage, QEvent::MouseButtonPress, Qt::LeftButton, { 0, 0 }));
     EXPECT_FALSE(mouse(stage, QEvent::MouseMove, Qt::LeftButton, { 40, 40 }));
+    // Over a text field the middle button is the field's: X11 pastes the selection there.
+    EXPECT_FALSE(mouse(field, QEvent::MouseButtonPress, Qt::MiddleButton, { 220, 20 }));
+    EXPECT_FALSE(mouse(field, QEvent::MouseButtonRelease, Qt::MiddleButton, { 220, 20 }));
     EXPECT_EQ(cursors.depth(), 0);
 
     EXPECT_TRUE(mouse(stage, QEvent::MouseButtonPress, Qt::MiddleButton, { 100, 100 }));
