@@ -6,8 +6,10 @@
 #include "support/RunningApp.h"
 #include "support/Wait.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -90,7 +92,49 @@ struct EditorSession : ::testing::Test {
         xdotool({ "mousemove", "--sync", QString::number(at.x()), QString::number(at.y()) });
         xdotool({ "click", "--repeat", QString::number(count), "--delay", "60", "1" });
     }
+    // The centre of a tool tile: the dock sits centred at the stage's left edge, 41 pt a tile
+    // below the select tile and its divider.
+    QPoint toolTile(int indexBelowSelect) const
+    {
+        const int bodyHeight = geometry.height() - bodyTop();
+        const int dockTop = bodyTop() + (bodyHeight - 427) / 2;
+        return geometry.topLeft() + QPoint(20 + 25, dockTop + 31 + 41 * indexBelowSelect);
+    }
+    void dragWithButton1(QPoint from, QPoint to)
+    {
+        xdotool({ "mousemove", "--sync", QString::number(from.x()), QString::number(from.y()) });
+        xdotool({ "mousedown", "1" });
+        for (int i = 1; i <= 6; ++i) {
+            const QPoint p = from + (to - from) * i / 6;
+            xdotool({ "mousemove", "--sync", QString::number(p.x()), QString::number(p.y()) });
+        }
+        xdotool({ "mouseup", "1" });
+    }
+    // The styled image as Ctrl+C puts it on the clipboard now.
+    QImage copied()
+    {
+        Desktop::run(QStringLiteral("xclip"), { "-selection", "clipboard", "-i", "/dev/null" });
+        xdotool({ "key", "--clearmodifiers", "ctrl+c" });
+        return waitForClipboard(styledSize(shot.size()));
+    }
+    // What the screen shows in a part of the window (window coordinates).
+    QImage onScreen(const QRect& part) const
+    {
+        const QRect r = part.translated(geometry.topLeft());
+        return QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
+    }
 };
+
+int differingPixels(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return a.width() * a.height();
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+}
 
 }
 
@@ -108,14 +152,9 @@ TEST_F(EditorSession, PastedShotOpensAndCopyPutsItsStyledFormOnTheClipboard)
 TEST_F(EditorSession, ABoxDrawnWithThePointerIsInTheCopiedImage)
 {
     openPastedShot();
-    if (app.log().contains(QStringLiteral("no annotation editing layer")))
-        GTEST_SKIP() << "this build has no annotation editing layer";
     xdotool({ "key", "--clearmodifiers", "ctrl+c" });
     const QImage before = waitForClipboard(styledSize(shot.size()));
-    // The box tile is the sixth of the dock, which sits centred at the stage's left edge.
-    const int bodyHeight = geometry.height() - bodyTop();
-    const int dockTop = bodyTop() + (bodyHeight - 427) / 2;
-    click(geometry.topLeft() + QPoint(20 + 25, dockTop + 219 + 19));
+    click(toolTile(5)); // the box
     const QPoint c = canvasCentre();
     xdotool({ "mousemove", "--sync", QString::number(c.x() - 90), QString::number(c.y() - 50) });
     xdotool({ "mousedown", "1" });
@@ -147,4 +186,42 @@ TEST_F(EditorSession, DoubleClickOnTheBackgroundCopiesAndCloses)
     EXPECT_EQ(styled.size(), styledSize(shot.size())) << app.log().toStdString();
     // The document closed and the application's windows went away.
     EXPECT_TRUE(waitUntil([&] { return Desktop::findWindows(QStringLiteral("^Lumaforge$")).isEmpty(); }, 5000));
+}
+
+TEST_F(EditorSession, DeleteRemovesAHandDrawnBlurArea)
+{
+    openPastedShot();
+    const QImage before = copied();
+    ASSERT_FALSE(before.isNull());
+    // The blur tile is the eighth below the select tile; the area is drawn over the shot.
+    click(toolTile(8));
+    const QPoint c = canvasCentre();
+    dragWithButton1(c - QPoint(120, 60), c + QPoint(60, 40));
+    spin(300);
+    const QImage blurred = copied();
+    ASSERT_GT(differingPixels(blurred, before), 500) << "no blur area was drawn";
+    // Drawn means selected: Delete takes it, and the copy is the shot as it was.
+    xdotool({ "key", "Delete" });
+    spin(300);
+    EXPECT_EQ(differingPixels(copied(), before), 0) << app.log().toStdString();
+}
+
+TEST_F(EditorSession, TheWheelOverTheInspectorNeverPansTheCanvas)
+{
+    openPastedShot();
+    // Everything left of the inspector: the canvas, the dock and the backdrop.
+    const QRect stage(0, bodyTop(), geometry.width() - 340, geometry.height() - bodyTop() - 60);
+    const QImage before = onScreen(stage);
+    // Forty notches down over the inspector: it scrolls to its end, and the rest goes nowhere.
+    const QPoint inspector = geometry.topLeft() + QPoint(geometry.width() - 20 - 156, geometry.height() / 2);
+    xdotool({ "mousemove", "--sync", QString::number(inspector.x()), QString::number(inspector.y()) });
+    xdotool({ "click", "--repeat", "40", "--delay", "10", "5" });
+    spin(600);
+    EXPECT_EQ(differingPixels(onScreen(stage), before), 0);
+    // Over the canvas the wheel does pan.
+    const QPoint c = canvasCentre();
+    xdotool({ "mousemove", "--sync", QString::number(c.x()), QString::number(c.y()) });
+    xdotool({ "click", "--repeat", "3", "--delay", "30", "5" });
+    spin(600);
+    EXPECT_GT(differingPixels(onScreen(stage), before), 1000);
 }
