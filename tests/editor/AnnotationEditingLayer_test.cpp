@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -297,6 +298,8 @@ TEST(AnnotationEditingLayerRepaint, RepaintingOnlyTheDirtyRegionMatchesAFullPain
     AnnotationEditController* c = layer.controller();
     // At the screen's ratio, as the window shows it (2 under QT_SCALE_FACTOR=2).
     const qreal ratio = layer.devicePixelRatioF();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        ASSERT_EQ(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
     const auto image = [&] {
         QImage i(layer.size() * ratio, QImage::Format_ARGB32_Premultiplied);
         i.setDevicePixelRatio(ratio);
@@ -377,6 +380,26 @@ TEST(AnnotationEditingLayerRepaint, RepaintingOnlyTheDirtyRegionMatchesAFullPain
     doc->undo();
     check("undone");
     EXPECT_GT(checks, 40);
+}
+
+// The same on a screen of ratio 2, in a process of its own: the scale factor is read as the
+// application starts.
+TEST(AnnotationEditingLayerRepaint, RepaintingOnlyTheDirtyRegionMatchesAFullPaintAtRatio2)
+{
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        GTEST_SKIP() << "this run is the scaled one";
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--gtest_filter=AnnotationEditingLayerRepaint.RepaintingOnlyTheDirtyRegionMatchesAFullPaint") });
+    ASSERT_TRUE(child.waitForFinished(240000));
+    const QByteArray output = child.readAll();
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
 TEST_F(AnnotationEditingLayerTest, TheInlineFieldCoversTheDrawnText)

@@ -340,3 +340,22 @@ TEST_F(EditorWindowKit, PansReuseTheRenderAndRestylesRenderOnce)
     canvas->repaint();
     EXPECT_EQ(canvas->renderCount(), renders + 1);
 }
+
+TEST_F(EditorWindowKit, ThePillsKeysAndButtonsActFromTheCanvas)
+{
+    // With the keyboard on the editing layer (a box just drawn), Ctrl+C still copies.
+    click(centreOf(view->toolDock()->tile(AnnotationTool::box)));
+    drag(imagePoint({ 0.2, 0.2 }), imagePoint({ 0.5, 0.5 }));
+    ASSERT_EQ(keyTarget(), layer());
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(copies, 1);
+    EXPECT_EQ(doc->annotations().size(), 1);
+
+    // The zoom button springs the canvas (and the layer over it) to the new zoom.
+    const QRectF before = stage()->shownRect();
+    click(centreOf(view->actionPill()->zoomInButton()));
+    EXPECT_DOUBLE_EQ(doc->zoom(), 1.25);
+    stage()->finishAnimations();
+    EXPECT_GT(stage()->shownRect().width(), before.width());
+    EXPECT_EQ(layer()->geometry(), stage()->canvas()->geometry());
+}
