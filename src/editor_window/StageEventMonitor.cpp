@@ -49,9 +49,14 @@ void StageEventMonitor::remove()
         qApp->removeEventFilter(this);
     m_installed = false;
     // The release of a middle-button drag would now pass unseen: its closed hand goes here.
+    endMiddleDrag();
+    m_pan.setSpaceHeld(false);
+}
+
+void StageEventMonitor::endMiddleDrag()
+{
     if (std::exchange(m_middleDragging, false))
         m_cursors.pop();
-    m_pan.setSpaceHeld(false);
 }
 
 void StageEventMonitor::keepWheelOver(QWidget* panel)
@@ -124,20 +129,27 @@ bool StageEventMonitor::handle(QObject* target, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::MiddleButton || !inEditorWindow(target))
             return false;
+        // The second press of a double click goes on with the drag its first press began.
+        if (event->type() == QEvent::MouseButtonDblClick && m_middleDragging)
+            return true;
+        // A drag whose release went elsewhere (a menu took it) ends at the next press.
+        endMiddleDrag();
         // Over a text field the middle button pastes the X11 selection.
-        if (!m_middleDragging && takesText(static_cast<QWidget*>(target)))
+        if (takesText(static_cast<QWidget*>(target)))
             return false;
-        if (!m_middleDragging) {
-            m_middleDragging = true;
-            m_lastMiddle = mouse->globalPosition();
-            m_cursors.push(Qt::ClosedHandCursor);
-        }
+        m_middleDragging = true;
+        m_lastMiddle = mouse->globalPosition();
+        m_cursors.push(Qt::ClosedHandCursor);
         return true;
     }
     case QEvent::MouseMove: {
         if (!m_middleDragging || !inEditorWindow(target))
             return false;
         const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!(mouse->buttons() & Qt::MiddleButton)) {
+            endMiddleDrag(); // the release was lost
+            return false;
+        }
         const QPointF delta = mouse->globalPosition() - m_lastMiddle;
         m_lastMiddle = mouse->globalPosition();
         m_pan.moveBy(QSizeF(delta.x(), delta.y()));
@@ -147,8 +159,7 @@ bool StageEventMonitor::handle(QObject* target, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::MiddleButton || !m_middleDragging || !inEditorWindow(target))
             return false;
-        m_middleDragging = false;
-        m_cursors.pop();
+        endMiddleDrag();
         return true;
     }
     case QEvent::ApplicationDeactivate:

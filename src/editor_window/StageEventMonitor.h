@@ -39,6 +39,7 @@ protected:
 private:
     bool inEditorWindow(QObject* target) const;
     bool wheelPans(QWidget* target, QPointF position) const;
+    void endMiddleDrag();
 
     QPointer<QWidget> m_stage;
     PanController& m_pan;

@@ -147,6 +147,18 @@ TEST_F(Windows, MiddleButtonDragsWithTheClosedHandOtherButtonsPass)
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     // After the release, moves are nobody's business here.
     EXPECT_FALSE(mouse(stage, QEvent::MouseMove, Qt::NoButton, { 200, 200 }));
+
+    // A drag whose release a menu took: the next press starts afresh from where it is, and a move
+    // without the button ends it.
+    EXPECT_TRUE(mouse(stage, QEvent::MouseButtonPress, Qt::MiddleButton, { 100, 100 }));
+    EXPECT_TRUE(mouse(stage, QEvent::MouseMove, Qt::MiddleButton, { 110, 100 }));
+    EXPECT_TRUE(mouse(stage, QEvent::MouseButtonPress, Qt::MiddleButton, { 300, 300 }));
+    EXPECT_EQ(cursors.depth(), 1);
+    EXPECT_TRUE(mouse(stage, QEvent::MouseMove, Qt::MiddleButton, { 305, 300 }));
+    EXPECT_EQ(pan.offset(), QSizeF(45, -10));
+    EXPECT_FALSE(mouse(stage, QEvent::MouseMove, Qt::NoButton, { 400, 400 }));
+    EXPECT_EQ(cursors.depth(), 0);
+    EXPECT_EQ(pan.offset(), QSizeF(45, -10));
 }
 
 TEST(CursorStack, PopsOnlyItsOwnPushesAndEverythingWhenItGoes)
