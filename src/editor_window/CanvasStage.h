@@ -17,9 +17,10 @@ class SpringAnimation;
 class StageEventMonitor;
 
 // The centre of the editor: the document's canvas, fitted, zoomed and panned, with the editing
-// layer laid exactly over it (its crop buttons, text field and format bars live on the stage, as
-// they may reach past the canvas). Clicks on the background around the canvas clear the selection; a
-// double click copies and closes. Space-drag, the middle button and the wheel pan; a pinch zooms.
+// layer laid exactly over it (the layer's crop buttons, text field and format bars live on the
+// stage, as they may reach past the canvas). Clicks on the background around the canvas clear the
+// selection; a double click copies and closes. Space-drag, the middle button and the wheel pan; a
+// pinch zooms.
 class CanvasStage : public QWidget {
     Q_OBJECT
 public:
