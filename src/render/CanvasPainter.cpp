@@ -208,6 +208,18 @@ QRectF fullShotRect(const CanvasLayout& layout, const QRectF& shown)
         layout.fullWidth, layout.fullHeight);
 }
 
+// The window frame's fill, which the card's layer holds under the screenshot; transparent when
+// nothing lies under it.
+QColor underShot(const BeautifySettings& s)
+{
+    switch (s.windowFrame) {
+    case WindowFrameStyle::none: return Qt::transparent;
+    case WindowFrameStyle::light: return Qt::white;
+    case WindowFrameStyle::dark: return rgb(28, 28, 30);
+    }
+    return Qt::transparent;
+}
+
 void paintScreenshot(QPainter& p, const QImage& source, const CanvasContent& c, const CanvasLayout& layout,
     const QRectF& shown, bool withRedactions)
 {
@@ -218,7 +230,8 @@ void paintScreenshot(QPainter& p, const QImage& source, const CanvasContent& c, 
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(full, reducedFor(source, p.deviceTransform().mapRect(full).size()));
     if (withRedactions && !c.redactionRects.isEmpty())
-        paintRedactions(p, full, source, c.redactionRects, c.settings.redactStyle, c.settings.redactIntensity);
+        paintRedactions(p, full, source, c.redactionRects, c.settings.redactStyle, c.settings.redactIntensity,
+            CensorCache::shared(), underShot(c.settings));
     p.restore();
 }
 
@@ -336,7 +349,7 @@ bool paintCard(QPainter& p, const CanvasContent& c, const CanvasLayout& layout, 
         l.setRenderHints(p.renderHints());
         l.setTransform(toDevice * QTransform::fromTranslate(-deviceBounds.left(), -deviceBounds.top()));
         if (framed)
-            l.fillRect(card, s.windowFrame == WindowFrameStyle::light ? QColor(Qt::white) : rgb(28, 28, 30));
+            l.fillRect(card, underShot(s));
         if (framed && layout.titleBarHeight > 0)
             paintTitleBar(l, QRectF(card.topLeft(), QSizeF(layout.imageWidth, layout.titleBarHeight)), s);
         paintScreenshot(l, source, c, layout, imageRect(layout, s), true);

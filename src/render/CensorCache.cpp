@@ -74,6 +74,12 @@ std::optional<QImage> CensorCache::censored(const QImage& image, RedactStyle sty
     return copy;
 }
 
+void CensorCache::store(const QImage& image, RedactStyle style, double intensity, const QImage& copy)
+{
+    if (style != RedactStyle::block && !image.isNull() && !copy.isNull())
+        m_store.insert(key(image, style, intensity), copy);
+}
+
 void CensorCache::prepare(const QImage& image, RedactStyle style, double intensity, QObject* owner)
 {
     if (style == RedactStyle::block || image.isNull())

@@ -31,6 +31,9 @@ public:
     // while the main thread is busy elsewhere (a new shot being recognised).
     void prepare(const QImage& image, RedactStyle style, double intensity, QObject* owner);
 
+    // Keeps a copy made elsewhere as the image's copy for that style and intensity.
+    void store(const QImage& image, RedactStyle style, double intensity, const QImage& copy);
+
     // Makes the censored copy without the store: same pixel size, device pixel ratio 1.
     static std::optional<QImage> censoredImage(const QImage& image, RedactStyle style, double intensity);
 

@@ -1,5 +1,9 @@
 #include "render/RedactionBars.h"
+#include "render/BackgroundRemover.h"
+#include "render/CanvasPainter.h"
+#include "render/CanvasRenderer.h"
 #include "render/PixelProbe.h"
+#include "model/WatermarkConfig.h"
 
 #include <gtest/gtest.h>
 
@@ -103,4 +107,130 @@ TEST(RedactionBars, EmptyListStillPreparesTheCopyAndNegativeSizesStillHide)
     EXPECT_EQ(cache.count(), 1);
     // Bars have softly rounded (3-unit) corners.
     EXPECT_LT(qAlpha(canvas.pixel(50, 20)), 128);
+}
+
+// ---- shots with transparent pixels ------------------------------------------------------------
+
+namespace {
+QFont barFont(int px)
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(px);
+    return f;
+}
+
+// A light panel with a transparent margin around it (a window shot whose shadow is transparent),
+// or, opaque, a window on a flat desktop (what background removal cuts out); dark text runs
+// along the panel's edges, where the censored copy is partly transparent.
+QImage panelShot(bool transparentMargin)
+{
+    QImage image(800, 500, QImage::Format_ARGB32_Premultiplied);
+    image.fill(transparentMargin ? QColor(Qt::transparent) : QColor(40, 110, 170));
+    QPainter p(&image);
+    p.fillRect(QRect(40, 40, 720, 420), QColor(248, 248, 250));
+    p.setFont(barFont(18));
+    p.setPen(QColor(20, 20, 24));
+    p.drawText(46, 62, QStringLiteral("jane.doe@example.com"));
+    p.drawText(560, 452, QStringLiteral("sk-4f9a8b7c6d5e4f3a"));
+    p.drawText(300, 250, QStringLiteral("10.20.30.40"));
+    p.drawText(46, 452, QStringLiteral("+1 555 123 4567"));
+    return image;
+}
+
+// Bars over the text: two hug the panel's edges, one reaches past it into the margin.
+const QList<QRectF> kAlphaBars {
+    QRectF(50.0 / 800, 42.0 / 500, 220.0 / 800, 28.0 / 500),
+    QRectF(550.0 / 800, 430.0 / 500, 218.0 / 800, 34.0 / 500),
+    QRectF(290.0 / 800, 226.0 / 500, 130.0 / 800, 32.0 / 500),
+    QRectF(30.0 / 800, 428.0 / 500, 170.0 / 800, 40.0 / 500),
+};
+
+// The shot with every pixel a bar touches made transparent.
+QImage clearedUnderBars(const QImage& shot, const QList<QRectF>& rects)
+{
+    QImage cleared = shot.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&cleared);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    for (const QRectF& r : rects) {
+        p.fillRect(QRectF(r.x() * shot.width(), r.y() * shot.height(), r.width() * shot.width(), r.height() * shot.height())
+                       .toAlignedRect()
+                       .adjusted(-1, -1, 1, 1),
+            Qt::transparent);
+    }
+    return cleared;
+}
+
+// The largest channel difference between two renders inside the bars (clear of their
+// anti-aliased rims and rounded corners), and how many pixels were compared.
+std::pair<int, int> differenceUnderBars(const QImage& a, const QImage& b, const CanvasContent& content, double scale)
+{
+    int worst = 0, compared = 0;
+    for (const QRectF& bar : redactionBarBounds(content)) {
+        const QRect inside = QRectF(bar.x() * scale, bar.y() * scale, bar.width() * scale, bar.height() * scale)
+                                 .toAlignedRect()
+                                 .adjusted(4, 4, -4, -4);
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            for (int x = inside.left(); x <= inside.right(); ++x, ++compared)
+                worst = std::max(worst, channelDistance(a.pixel(x, y), b.pixel(x, y)));
+        }
+    }
+    return { worst, compared };
+}
+}
+
+// Under a bar nothing of the shot's own ink may remain, whatever its alpha: a render whose sharp
+// shot is cleared under every bar (its censored copy still made from the original) looks the
+// same there as the real one, in every style, at a light and at the strongest intensity.
+TEST(RedactionBars, OverTransparentPixelsTheSharpShotContributesNothing)
+{
+    struct Case {
+        const char* name;
+        QImage shot;
+        BeautifySettings settings;
+    };
+    BeautifySettings plain = BeautifySettings::defaults();
+    plain.background = BackgroundPreset::ocean;
+    plain.shadow = 0; // a shadow follows the silhouette of what is cleared; not a bar's business
+    BeautifySettings cutOut = plain;
+    cutOut.removeBackground = true;
+    BeautifySettings framed = BeautifySettings::defaults();
+    framed.windowFrame = WindowFrameStyle::light;
+    framed.showURL = true;
+    const Case cases[] = {
+        { "rgba shot", panelShot(true), plain },
+        { "background removed", panelShot(false), cutOut },
+        { "window frame", panelShot(true), framed },
+    };
+    for (const Case& c : cases) {
+        QImage source = c.shot;
+        if (c.settings.removeBackground) {
+            const std::optional<QImage> cut = BackgroundRemover::shared().removeBackground(c.shot);
+            ASSERT_TRUE(cut) << c.name;
+            ASSERT_TRUE(cut->hasAlphaChannel());
+            source = *cut;
+        }
+        const QImage cleared = clearedUnderBars(source, kAlphaBars);
+        for (const RedactStyle style : { RedactStyle::blur, RedactStyle::pixelate, RedactStyle::block }) {
+            for (const double intensity : { 0.1, 1.0 }) {
+                SCOPED_TRACE(std::string(c.name) + ", " + rawValue(style).toStdString() + ", " + std::to_string(intensity));
+                BeautifySettings s = c.settings;
+                s.redactStyle = style;
+                s.redactIntensity = intensity;
+                const QImage normal = renderCanvasImage(c.shot, s, {}, kAlphaBars, WatermarkConfig {});
+                ASSERT_FALSE(normal.isNull());
+
+                BeautifySettings clearedStyle = s;
+                clearedStyle.removeBackground = false; // the cleared image is the cut-out already
+                if (style != RedactStyle::block)
+                    CensorCache::shared().store(cleared, style, intensity, *CensorCache::censoredImage(source, style, intensity));
+                const QImage reference = renderCanvasImage(cleared, clearedStyle, {}, kAlphaBars, WatermarkConfig {});
+                ASSERT_EQ(reference.size(), normal.size());
+
+                const auto [worst, compared] = differenceUnderBars(
+                    normal, reference, CanvasContent { c.shot, s, {}, kAlphaBars, {} }, normal.devicePixelRatio());
+                EXPECT_GT(compared, 20000);
+                EXPECT_LE(worst, 2);
+            }
+        }
+    }
 }
