@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/ApplicationIcon.h"
 #include "app/SingleInstance.h"
+#include "platform/CoreDumps.h"
 #include "platform/MemoryRelease.h"
 #include "platform/QuitSignals.h"
 #include "vision/TextRecognizer.h"
@@ -10,6 +11,8 @@
 
 int main(int argc, char** argv)
 {
+    // First, before any shot is read: a core file would hold raw shots and their text.
+    markNotDumpable();
     MemoryRelease::configureAllocator();
     // Panels are placed where the design says only on X11; XWayland gives us that on Wayland too.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
