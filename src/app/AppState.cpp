@@ -90,7 +90,7 @@ AppState& AppState::shared()
         Preferences::shared(),
         PresetStore::shared(),
         SettingsStore::shared(),
-        [](const QImage& image, QObject* receiver, std::function<void(DetectionResult)> done) {
+        [](const QImage& image, QObject* receiver, std::function<void(DetectionOutcome)> done) {
             runSensitiveTextDetection(image, receiver, std::move(done));
         },
         [](const EditorDocument& document) { return renderDocumentImage(document); },
@@ -129,7 +129,7 @@ void AppState::handleCapturedShot(const CapturedShot& shot)
     const auto [settings, styleKey] = styleForNewShot(shot.image);
 
     QPointer<AppState> self(this);
-    m_scan(shot.image, this, [self, shot, settings = settings, styleKey = styleKey](DetectionResult detections) {
+    m_scan(shot.image, this, [self, shot, settings = settings, styleKey = styleKey](DetectionOutcome detections) {
         if (self)
             self->completeCapturedShot(shot, settings, styleKey, detections);
     });
@@ -156,13 +156,13 @@ void AppState::prepareShot(const CapturedShot& shot, const BeautifySettings& set
 }
 
 void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySettings& settings, const QString& styleKey,
-    const DetectionResult& detections)
+    const DetectionOutcome& detections)
 {
     if (m_pendingNotchShotID != shot.id)
         return;
     traceRoad("recognised");
 
-    const BeautifySettings styled = withDetectedKinds(settings, detections);
+    const BeautifySettings styled = withDetectedKinds(settings, detections.found);
 
     std::optional<PreparedShot> prepared = std::exchange(m_prepared, std::nullopt);
     if (prepared && (prepared->shotID != shot.id || !(prepared->settings == styled) || prepared->styledImage.isNull()))
@@ -172,7 +172,7 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
     if (prepared) {
         // Built without detections and with the same style: the same document once it has them,
         // and the same render as long as they hide nothing.
-        prepared->document->applyDetections(detections);
+        prepared->document->applyScanOutcome(detections);
         if (prepared->document->allRedactionRects().isEmpty()) {
             document = prepared->document;
             styledImage = prepared->styledImage;
@@ -200,6 +200,7 @@ void AppState::completeCapturedShot(const CapturedShot& shot, const BeautifySett
     session->rawImage = shot.image;
     session->document = document;
     session->redactionSummary = summary;
+    session->textCheckFailed = detections.didFail();
     session->styledImage = styledImage;
     session->showingRaw = !rendered;
     if (rendered)

@@ -2,7 +2,7 @@
 
 #include "capture/CapturedShot.h"
 #include "model/BeautifySettings.h"
-#include "model/RedactionKind.h"
+#include "model/DetectionOutcome.h"
 
 #include <QObject>
 #include <QUuid>
@@ -26,9 +26,9 @@ class SettingsStore;
 class AppState : public QObject {
     Q_OBJECT
 public:
-    // Recognises sensitive text and calls back once on the main thread (dropped when the
-    // receiver is gone).
-    using Scan = std::function<void(const QImage&, QObject* receiver, std::function<void(DetectionResult)>)>;
+    // Recognises sensitive text and calls back once on the main thread with what it found or
+    // its failure (dropped when the receiver is gone).
+    using Scan = std::function<void(const QImage&, QObject* receiver, std::function<void(DetectionOutcome)>)>;
     // The styled image of a document (null when rendering fails).
     using Render = std::function<QImage(const EditorDocument&)>;
 
@@ -68,8 +68,10 @@ public:
 
     // The notch road: style choice, recognition in the background, then completeCapturedShot.
     void handleCapturedShot(const CapturedShot& shot);
+    // A failed recognition still presents (and copies) the styled shot, and the panel says its
+    // text was not checked.
     void completeCapturedShot(const CapturedShot& shot, const BeautifySettings& settings, const QString& styleKey,
-        const DetectionResult& detections);
+        const DetectionOutcome& detections);
     // The import road: the shot opens in the editor with the default style.
     void openShotInEditor(const CapturedShot& shot);
 

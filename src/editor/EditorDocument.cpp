@@ -88,9 +88,9 @@ std::optional<double> averageLuminance(const QImage& image)
 }
 
 EditorDocument::EditorDocument(const QImage& image, const QString& title, const BeautifySettings& settings,
-    std::optional<DetectionResult> detected, QObject* parent)
+    std::optional<DetectionOutcome> detected, QObject* parent)
     : EditorDocument(image, title, settings, std::move(detected),
-        [](const QImage& shot, QObject* receiver, std::function<void(DetectionResult)> completion) {
+        [](const QImage& shot, QObject* receiver, std::function<void(DetectionOutcome)> completion) {
             runSensitiveTextDetection(shot, receiver, std::move(completion));
         },
         parent)
@@ -98,7 +98,7 @@ EditorDocument::EditorDocument(const QImage& image, const QString& title, const 
 }
 
 EditorDocument::EditorDocument(const QImage& image, const QString& title, const BeautifySettings& settings,
-    std::optional<DetectionResult> detected, SensitiveTextScan scan, QObject* parent)
+    std::optional<DetectionOutcome> detected, SensitiveTextScan scan, QObject* parent)
     : QObject(parent)
     , m_image(image)
     , m_title(title)
@@ -108,7 +108,7 @@ EditorDocument::EditorDocument(const QImage& image, const QString& title, const 
     m_annotationColor = luminance && *luminance > kDarkMarksAbove ? 0x000000 : 0xFFFFFF;
 
     if (detected)
-        applyDetections(*detected);
+        applyScanOutcome(*detected);
     else
         startScan(scan);
 }
@@ -125,14 +125,14 @@ void EditorDocument::startScan(const SensitiveTextScan& scan)
     // from a scanner that answers at once), and is dropped when the document is gone by then,
     // even if the scanner itself does not watch the receiver.
     QPointer<EditorDocument> self(this);
-    scan(m_image, this, [self](DetectionResult result) {
+    scan(m_image, this, [self](DetectionOutcome result) {
         if (!self)
             return;
         QMetaObject::invokeMethod(
             self.data(),
             [self, result = std::move(result)] {
                 if (self)
-                    self->applyDetections(result);
+                    self->applyScanOutcome(result);
             },
             Qt::QueuedConnection);
     });
@@ -431,8 +431,23 @@ void EditorDocument::applySnapshot(const Snapshot& snapshot)
     m_isApplyingSnapshot = false;
 }
 
+void EditorDocument::applyScanOutcome(const DetectionOutcome& outcome)
+{
+    if (outcome.didFail())
+        applyScanFailure();
+    else
+        applyDetections(outcome.found);
+}
+
+void EditorDocument::applyScanFailure()
+{
+    applyDetections({});
+    publish(m_scanFailed, true, &EditorDocument::scanFailedChanged);
+}
+
 void EditorDocument::applyDetections(const DetectionResult& detections)
 {
+    publish(m_scanFailed, false, &EditorDocument::scanFailedChanged);
     m_detected = detections;
     m_didScan = true;
     std::map<RedactionKind, int> counts;

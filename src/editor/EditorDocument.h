@@ -3,6 +3,7 @@
 #include "model/Annotation.h"
 #include "model/AnnotationTool.h"
 #include "model/BeautifySettings.h"
+#include "model/DetectionOutcome.h"
 #include "model/RedactionKind.h"
 
 #include <QImage>
@@ -21,9 +22,10 @@
 std::optional<double> averageLuminance(const QImage& image);
 
 // Starts recognising the sensitive text of an image and calls the completion once on the main
-// thread with what it found; it may drop the call when `receiver` is destroyed first.
+// thread with what it found, or with its failure; it may drop the call when `receiver` is
+// destroyed first.
 using SensitiveTextScan =
-    std::function<void(const QImage& image, QObject* receiver, std::function<void(DetectionResult)> completion)>;
+    std::function<void(const QImage& image, QObject* receiver, std::function<void(DetectionOutcome)> completion)>;
 
 // The editable state of one shot: its image and style, the annotations over the canvas, the
 // sensitive text found in it and the rectangles hidden by hand, the editor's tool, selection and
@@ -44,15 +46,15 @@ public:
     // A hand-drawn redaction must be larger than this on both sides to be kept.
     static constexpr double minManualRedactionSide = 0.005;
 
-    // With `detected` the document applies it at once and recognises nothing itself. Without,
-    // it runs runSensitiveTextDetection over its own image and applies the result on a later
-    // turn of the event loop, unless the document is gone by then; a null image counts as
-    // scanned with nothing found.
+    // With `detected` (what a scan found, or its failure) the document applies it at once and
+    // recognises nothing itself. Without, it runs runSensitiveTextDetection over its own image
+    // and applies the outcome on a later turn of the event loop, unless the document is gone by
+    // then; a null image counts as scanned with nothing found.
     EditorDocument(const QImage& image, const QString& title, const BeautifySettings& settings,
-        std::optional<DetectionResult> detected, QObject* parent = nullptr);
+        std::optional<DetectionOutcome> detected, QObject* parent = nullptr);
     // The same with a scan of the caller's choosing (tests); an empty one finds nothing.
     EditorDocument(const QImage& image, const QString& title, const BeautifySettings& settings,
-        std::optional<DetectionResult> detected, SensitiveTextScan scan, QObject* parent = nullptr);
+        std::optional<DetectionOutcome> detected, SensitiveTextScan scan, QObject* parent = nullptr);
     ~EditorDocument() override;
 
     QUuid id() const { return m_id; }
@@ -115,6 +117,8 @@ public:
 
     DetectionResult detected() const { return m_detected; }
     bool didScan() const { return m_didScan; }
+    // The scan could not run (no model, an engine that failed): nothing in the shot was checked.
+    bool scanFailed() const { return m_scanFailed; }
     bool isApplyingSnapshot() const { return m_isApplyingSnapshot; }
 
     // The detected rectangles of the enabled kinds followed by the hand-drawn ones: what every
@@ -164,6 +168,10 @@ public:
 
     // Stores a detection result, counts it per kind and refilters the hidden rectangles.
     void applyDetections(const DetectionResult& detections);
+    // A scan that could not run: scanned with nothing found, and scanFailed() says so.
+    void applyScanFailure();
+    // The found rectangles, or the failure.
+    void applyScanOutcome(const DetectionOutcome& outcome);
     // Recomputes the hidden rectangles from the detections and the enabled kinds; nothing before
     // the first detection result.
     void refreshRedactions();
@@ -183,6 +191,7 @@ Q_SIGNALS:
     void editingAnnotationIDChanged();
     void redactionRectsChanged();
     void redactionCountsChanged();
+    void scanFailedChanged();
     void manualRedactionsChanged();
     void selectedManualRedactionChanged();
     // The undo or redo history changed (what enables the toolbar's buttons).
@@ -228,6 +237,7 @@ private:
     std::optional<int> m_selectedManualRedaction;
     DetectionResult m_detected;
     bool m_didScan = false;
+    bool m_scanFailed = false;
     QList<Snapshot> m_undoStack; // oldest first
     QList<Snapshot> m_redoStack; // newest last
 };

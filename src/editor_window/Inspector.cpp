@@ -247,7 +247,9 @@ QList<RedactionKind> Inspector::listedKinds() const
 
 bool Inspector::showsRedactionSection() const
 {
-    return m_document && (!listedKinds().isEmpty() || !m_document->manualRedactions().isEmpty());
+    // A failed scan is shown too: the section is where the user learns nothing was hidden.
+    return m_document
+        && (!listedKinds().isEmpty() || !m_document->manualRedactions().isEmpty() || m_document->scanFailed());
 }
 
 bool Inspector::showsRedactionStyleControls() const

@@ -42,6 +42,7 @@ QColor InspectorLabel::color() const
     case Role::primary: return Theme::primaryText(scheme);
     case Role::secondary: return Theme::secondaryText(scheme);
     case Role::accent: return Theme::accentFor(scheme);
+    case Role::warning: return Theme::warningFor(scheme);
     }
     return Theme::primaryText(scheme);
 }

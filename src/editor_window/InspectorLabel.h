@@ -7,7 +7,7 @@
 class InspectorLabel : public QLabel {
     Q_OBJECT
 public:
-    enum class Role { sectionTitle, primary, secondary, accent };
+    enum class Role { sectionTitle, primary, secondary, accent, warning };
 
     InspectorLabel(const QString& text, qreal size, QFont::Weight weight, Role role, QWidget* parent = nullptr);
 

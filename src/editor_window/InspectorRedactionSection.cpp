@@ -43,6 +43,11 @@ InspectorRedactionSection::InspectorRedactionSection(Inspector& inspector, QWidg
     auto* layout = InspectorLayout::sectionLayout(this, 9);
     layout->addWidget(InspectorLabel::sectionTitle(tr("Hide sensitive info"), this));
 
+    m_failure = new InspectorLabel(tr("Text check failed"), 11, QFont::Medium, InspectorLabel::Role::warning, this);
+    m_failure->setSymbol(QStringLiteral("exclamationmark.triangle.fill"), 10, 5);
+    m_failure->hide(); // until a scan fails
+    layout->addWidget(m_failure);
+
     m_rowsBox = new QWidget(this);
     auto* rows = new QVBoxLayout(m_rowsBox);
     rows->setContentsMargins(0, 0, 0, 0);
@@ -81,6 +86,7 @@ InspectorRedactionSection::InspectorRedactionSection(Inspector& inspector, QWidg
         connect(doc, &EditorDocument::settingsChanged, this, &InspectorRedactionSection::refresh);
         connect(doc, &EditorDocument::redactionCountsChanged, this, &InspectorRedactionSection::refresh);
         connect(doc, &EditorDocument::manualRedactionsChanged, this, &InspectorRedactionSection::refresh);
+        connect(doc, &EditorDocument::scanFailedChanged, this, &InspectorRedactionSection::refresh);
     }
     refresh();
 }
@@ -112,6 +118,7 @@ void InspectorRedactionSection::refresh()
     const EditorDocument* doc = m_inspector.document();
     if (!doc)
         return;
+    m_failure->setVisible(doc->scanFailed());
     const QList<RedactionKind> kinds = m_inspector.listedKinds();
     if (kinds != m_rowKinds || m_rows.isEmpty() != kinds.isEmpty())
         rebuildRows(kinds);

@@ -26,6 +26,8 @@ public:
     const QList<InspectorChip*>& styleButtons() const { return m_styleButtons; }
     LumaSlider* intensitySlider() const { return m_intensity; }
     InspectorLabel* note() const { return m_note; }
+    // "Text check failed" under the title, shown while the document's scan failed.
+    InspectorLabel* failureNote() const { return m_failure; }
 
     void refresh();
 
@@ -40,4 +42,5 @@ private:
     QList<InspectorChip*> m_styleButtons;
     LumaSlider* m_intensity;
     InspectorLabel* m_note;
+    InspectorLabel* m_failure;
 };

@@ -236,6 +236,7 @@ InspectorView::InspectorView(EditorDocument* document, QWidget* parent, Inspecto
         connect(m_document, &EditorDocument::selectedPresetNameChanged, this, &InspectorView::refreshTitle);
         connect(m_document, &EditorDocument::redactionCountsChanged, this, &InspectorView::refreshRedactionVisibility);
         connect(m_document, &EditorDocument::manualRedactionsChanged, this, &InspectorView::refreshRedactionVisibility);
+        connect(m_document, &EditorDocument::scanFailedChanged, this, &InspectorView::refreshRedactionVisibility);
         connect(m_document, &EditorDocument::toolChanged, this, &InspectorView::toolDidChange);
         connect(m_document, &EditorDocument::selectedAnnotationChanged, this, &InspectorView::selectionDidChange);
         connect(m_document, &EditorDocument::annotationsChanged, this, &InspectorView::selectionDidChange);

@@ -141,6 +141,7 @@ void NotchController::setPresets(const QList<StylePreset>& presets) { publish(th
 void NotchController::setDefaultPresetID(const QString& id) { publish(this, m_defaultPresetID, id, &NotchController::defaultPresetIDChanged); }
 void NotchController::setCurrentStyleKey(const QString& key) { publish(this, m_currentStyleKey, key, &NotchController::currentStyleKeyChanged); }
 void NotchController::setRedactionSummary(const std::optional<RedactionSummary>& summary) { publish(this, m_redactionSummary, summary, &NotchController::redactionSummaryChanged); }
+void NotchController::setTextCheckFailed(bool failed) { publish(this, m_textCheckFailed, failed, &NotchController::textCheckFailedChanged); }
 void NotchController::setSocialPlatforms(const QList<SocialPlatform>& platforms) { publish(this, m_socialPlatforms, platforms, &NotchController::socialPlatformsChanged); }
 void NotchController::setPhase(Phase phase) { publish(this, m_phase, phase, &NotchController::phaseChanged); }
 void NotchController::setContentWidth(qreal width) { publish(this, m_contentWidth, width, &NotchController::contentWidthChanged); }
@@ -179,6 +180,7 @@ void NotchController::present(std::shared_ptr<NotchSession> session)
     setDefaultPresetID(m_prefs.defaultPresetID());
     setCurrentStyleKey(m_session->currentStyleKey);
     setRedactionSummary(m_session->redactionSummary);
+    setTextCheckFailed(m_session->textCheckFailed);
     // A shot whose first render failed arrives showing its raw image, and says so.
     setShowingRaw(m_session->showingRaw);
     m_shownRaw = m_session->showingRaw;
@@ -195,6 +197,7 @@ void NotchController::present(std::shared_ptr<NotchSession> session)
     positionPanel();
     setPhase(Phase::hidden);
     // A fresh view per shot: hover state and the pill's pending hide start empty.
+    m_dismissHeld = false;
     m_panel->setView(new NotchPanelView(this));
     if (!m_dragging)
         m_panel->deleteRetiredViews();
@@ -227,12 +230,26 @@ void NotchController::positionPanel()
 
 void NotchController::scheduleDismiss(double seconds)
 {
+    // The pointer rests on the panel: letting go arms the dismissal.
+    if (m_dismissHeld)
+        return;
     m_dismissWork.start(int(std::lround(seconds * 1000.0)));
 }
 
 void NotchController::cancelDismiss()
 {
     m_dismissWork.stop();
+}
+
+void NotchController::holdDismiss(bool held)
+{
+    if (held == m_dismissHeld)
+        return;
+    m_dismissHeld = held;
+    if (held)
+        m_dismissWork.stop();
+    else if (m_session && !m_fadingOut)
+        scheduleDismiss(kDismissDelay);
 }
 
 void NotchController::dismissDue()
@@ -249,6 +266,7 @@ void NotchController::dismiss()
     if (!m_panel) {
         m_session.reset();
         setRedactionSummary(std::nullopt);
+        setTextCheckFailed(false);
         Q_EMIT sessionEnded();
         return;
     }
@@ -275,6 +293,7 @@ void NotchController::fadeOutFinished(quint64 generation)
     removeTempFile();
     m_session.reset();
     setRedactionSummary(std::nullopt);
+    setTextCheckFailed(false);
     // Nothing shows the shot any more: let go of its images.
     if (m_panel) {
         m_panel->retireView();

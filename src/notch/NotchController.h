@@ -110,6 +110,9 @@ public:
     void setCurrentStyleKey(const QString& key);
     std::optional<RedactionSummary> redactionSummary() const { return m_redactionSummary; }
     void setRedactionSummary(const std::optional<RedactionSummary>& summary);
+    // The shot's text could not be checked, so nothing in it was hidden.
+    bool textCheckFailed() const { return m_textCheckFailed; }
+    void setTextCheckFailed(bool failed);
     QList<SocialPlatform> socialPlatforms() const { return m_socialPlatforms; }
     void setSocialPlatforms(const QList<SocialPlatform>& platforms);
     Phase phase() const { return m_phase; }
@@ -131,8 +134,12 @@ public:
     void dismiss();
     // (Re-)arms the auto-dismiss.
     void scheduleDismiss(double seconds = kDismissDelay);
-    // The hover hold: the pointer rests on the card or the share row.
+    // Stops a pending auto-dismiss (the pointer entered the pill).
     void cancelDismiss();
+    // The hover hold: while the pointer rests on the card or the share row nothing re-arms the
+    // auto-dismiss (a toggle, a restyle); letting go arms it anew.
+    void holdDismiss(bool held);
+    bool isDismissHeld() const { return m_dismissHeld; }
 
     // Switches the shown (and copied) image between the raw and the styled shot.
     void toggleRaw();
@@ -172,6 +179,7 @@ Q_SIGNALS:
     void defaultPresetIDChanged();
     void currentStyleKeyChanged();
     void redactionSummaryChanged();
+    void textCheckFailedChanged();
     void socialPlatformsChanged();
     void phaseChanged();
     void contentWidthChanged();
@@ -210,6 +218,8 @@ private:
     QString m_defaultPresetID;
     QString m_currentStyleKey = QStringLiteral("auto");
     std::optional<RedactionSummary> m_redactionSummary;
+    bool m_textCheckFailed = false;
+    bool m_dismissHeld = false;
     QList<SocialPlatform> m_socialPlatforms;
     Phase m_phase = Phase::hidden;
     qreal m_contentWidth = 620;

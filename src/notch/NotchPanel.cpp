@@ -11,6 +11,9 @@ NotchPanel::NotchPanel()
     setWindowTitle(QStringLiteral("Lumaforge Shot"));
     setObjectName(QStringLiteral("notchPanel"));
     setInputRegion(QRegion());
+    // The panel never becomes the active window; without this Qt shows no tooltips in it, and
+    // the buttons would never say what they do before they are pressed.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 }
 
 void NotchPanel::setView(NotchPanelView* view)

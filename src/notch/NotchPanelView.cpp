@@ -9,6 +9,7 @@
 #include "notch/NotchStyleStrip.h"
 #include "notch/NotchThumbnail.h"
 #include "ui/NotchShape.h"
+#include "ui/Symbols.h"
 #include "ui/Theme.h"
 
 #include <QCoreApplication>
@@ -31,6 +32,8 @@ constexpr int kShareRowTop = 12;
 constexpr int kShareSpacing = 10;
 constexpr int kDetailOffsetY = 36;
 constexpr qreal kCardStartScale = 0.3;
+constexpr qreal kWarningSymbolSize = 11;
+constexpr qreal kWarningSymbolSpacing = 4;
 
 QString tr(const char* text) { return QCoreApplication::translate(kContext, text); }
 
@@ -91,7 +94,7 @@ NotchCard::NotchCard(NotchController* controller, QWidget* parent)
     connect(m_discard, &QAbstractButton::clicked, controller, &NotchController::discard);
     connect(m_thumbnail, &NotchThumbnail::sizeChanged, this, &NotchCard::relayout);
     for (auto signal : { &NotchController::showingRawChanged, &NotchController::redactionSummaryChanged,
-             &NotchController::contentWidthChanged }) {
+             &NotchController::textCheckFailedChanged, &NotchController::contentWidthChanged }) {
         connect(controller, signal, this, [this] {
             refreshFaces();
             relayout();
@@ -108,10 +111,16 @@ int NotchCard::topPadding(std::optional<int> inset)
 
 bool NotchCard::showsRedactionRow() const
 {
-    if (!m_controller)
+    // The raw shot hides nothing: no pill may say otherwise while it shows.
+    if (!m_controller || m_controller->showingRaw())
         return false;
     const std::optional<RedactionSummary> summary = m_controller->redactionSummary();
     return summary && !summary->counts.empty() && summary->total() != 0;
+}
+
+bool NotchCard::showsTextCheckFailure() const
+{
+    return m_controller && m_controller->textCheckFailed() && !m_controller->showingRaw();
 }
 
 QString NotchCard::title() const
@@ -126,6 +135,8 @@ QString NotchCard::statusDetail() const
 
 QString NotchCard::redactionMessage() const
 {
+    if (showsTextCheckFailure())
+        return tr("Text check failed");
     return showsRedactionRow() ? m_controller->redactionSummary()->message() : QString();
 }
 
@@ -237,17 +248,30 @@ void NotchCard::paintEvent(QPaintEvent*)
     QRectF line(m_statusRect.left(), m_statusRect.top(), std::min(room, titleMetrics.horizontalAdvance(shownTitle) + 1),
         titleMetrics.height());
     p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownTitle);
-    const QString shownDetail = fitted(detailMetrics, statusDetail(), room);
+    // A failed text check is never cut short: the detail before it gives way first.
+    const bool failed = showsTextCheckFailure();
+    const qreal symbolExtent = Symbols::extent(kWarningSymbolSize);
+    const qreal warningWidth = failed
+        ? kDetailSpacing + symbolExtent + kWarningSymbolSpacing + messageMetrics.horizontalAdvance(redactionMessage()) + 1
+        : 0.0;
+    const QString shownDetail = fitted(detailMetrics, statusDetail(), failed ? room - warningWidth : room);
     line = QRectF(m_statusRect.left(), line.bottom() + kStatusSpacing,
         std::min(room, detailMetrics.horizontalAdvance(shownDetail) + 1), detailMetrics.height());
     p.setFont(detailFont());
     p.setPen(Theme::rgb(255, 255, 255, 0.70));
     p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownDetail);
-    const qreal messageLeft = line.right() + kDetailSpacing;
+    qreal messageLeft = (shownDetail.isEmpty() ? line.left() : line.right() + kDetailSpacing);
+    if (failed) {
+        // The warning look: the triangle before the words, both in the warning colour.
+        if (messageLeft + symbolExtent <= m_statusRect.right())
+            Symbols::paint(p, u"exclamationmark.triangle.fill", QPointF(messageLeft + symbolExtent / 2, line.center().y()),
+                kWarningSymbolSize, Theme::warningOnDark());
+        messageLeft += symbolExtent + kWarningSymbolSpacing;
+    }
     const QString message = fitted(messageMetrics, redactionMessage(), m_statusRect.right() - messageLeft);
     if (!message.isEmpty()) {
         p.setFont(messageFont());
-        p.setPen(Theme::rgb(255, 255, 255, 0.50));
+        p.setPen(failed ? Theme::warningOnDark() : Theme::rgb(255, 255, 255, 0.50));
         p.drawText(QRectF(messageLeft, line.top(), m_statusRect.right() - messageLeft, line.height()),
             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, message);
     }
@@ -310,6 +334,9 @@ NotchPanelView::NotchPanelView(NotchController* controller, QWidget* parent)
         buildShareRow();
         layoutContent();
     });
+    // The raw shot takes the pill away, and with it any detail card it had open.
+    connect(controller, &NotchController::showingRawChanged, this,
+        [this] { setHoveringRedactionSummary(m_isHoveringRedactionSummary); });
     connect(controller, &NotchController::redactionSummaryChanged, this, [this] {
         if (m_controller && m_controller->redactionSummary())
             m_detail->setCounts(m_controller->redactionSummary()->counts);
@@ -446,14 +473,10 @@ void NotchPanelView::handleShareRowHover(bool inside)
 
 void NotchPanelView::setHolding(HoldPart part, bool inside)
 {
-    const bool held = m_holdingParts != 0;
     m_holdingParts = inside ? (m_holdingParts | part) : (m_holdingParts & ~part);
-    if (!m_controller)
-        return;
-    if (inside)
-        m_controller->cancelDismiss();
-    else if (m_holdingParts == 0 && held)
-        m_controller->scheduleDismiss(NotchController::kDismissDelay);
+    // Held, not merely cancelled: a toggle or restyle under the pointer must not arm it again.
+    if (m_controller)
+        m_controller->holdDismiss(m_holdingParts != 0);
 }
 
 void NotchPanelView::handleRedactionHover(bool inside)

@@ -44,10 +44,14 @@ public:
     NotchIconButton* discardButton() const { return m_discard; }
     NotchRedactionPill* redactionPill() const { return m_pill; }
     NotchStyleStrip* styleStrip() const { return m_strip; }
+    // The pill and the blur count: only while the styled image shows and something is hidden.
     bool showsRedactionRow() const;
+    // "Text check failed" in place of the blur count, in the warning look.
+    bool showsTextCheckFailure() const;
     QString title() const;
     QString statusDetail() const;
-    // The summary's message beside the status detail, empty when the redaction row is hidden.
+    // Beside the status detail: the summary's message, or the failed text check; empty when
+    // neither shows.
     QString redactionMessage() const;
     // Where the status texts may draw: from the image to a gap before the actions.
     QRectF statusRect() const { return m_statusRect; }

@@ -17,6 +17,7 @@ struct NotchSession {
     QImage rawImage;
     std::shared_ptr<EditorDocument> document;       // the shot's own editable document
     std::optional<RedactionSummary> redactionSummary; // absent when nothing was found
+    bool textCheckFailed = false;                    // recognition could not run: nothing was hidden
     QImage styledImage;
     bool showingRaw = false;                         // the first render failed: the raw shot is shown
     std::optional<QString> tempFileURL;              // the drag-out PNG once first written

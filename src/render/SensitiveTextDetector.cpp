@@ -161,39 +161,41 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
 }
 
 void runSensitiveTextDetection(const QImage& image, QObject* receiver,
-    std::function<void(DetectionResult)> completion)
+    std::function<void(DetectionOutcome)> completion)
 {
     runSensitiveTextDetection(image, receiver, std::move(completion), TextRecognizer::shared());
 }
 
 void runSensitiveTextDetection(const QImage& image, QObject* receiver,
-    std::function<void(DetectionResult)> completion, TextRecognizer& recognizer)
+    std::function<void(DetectionOutcome)> completion, TextRecognizer& recognizer)
 {
     // Without a receiver the completion is held by the application itself.
     QObject* owner = receiver ? receiver : QCoreApplication::instance();
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
         logLine(QStringLiteral("text recognition skipped: the image has no bitmap"));
-        postToMain(owner, [completion = std::move(completion)] { completion({}); });
+        postToMain(owner, [completion = std::move(completion)] { completion(DetectionOutcome {}); });
         return;
     }
     runInBackground(
         detectionPool(), owner,
-        [image, &recognizer]() -> DetectionResult {
+        [image, &recognizer]() -> DetectionOutcome {
+            QString why;
             try {
                 const TextRecognition recognition = recognizer.recognize(image);
-                if (!recognition.ok) {
-                    logLine(QStringLiteral("text recognition failed: ") + recognition.error);
-                    return {};
+                if (recognition.ok) {
+                    noteRecognitionSucceeded();
+                    return detectSensitiveText(recognition.lines);
                 }
-                return detectSensitiveText(recognition.lines);
+                why = recognition.error.isEmpty() ? QStringLiteral("the recogniser gave no reason") : recognition.error;
             } catch (const std::exception& e) {
-                logLine(QStringLiteral("text recognition failed: ") + QString::fromUtf8(e.what()));
+                why = QString::fromUtf8(e.what());
             } catch (...) {
-                logLine(QStringLiteral("text recognition failed"));
+                why = QStringLiteral("the recogniser threw");
             }
-            return {};
+            logRecognitionFailure(why);
+            return DetectionOutcome::failed(why);
         },
-        [completion = std::move(completion)](DetectionResult result) { completion(std::move(result)); });
+        [completion = std::move(completion)](DetectionOutcome outcome) { completion(std::move(outcome)); });
 }
 
 BeautifySettings withDetectedKinds(BeautifySettings settings, const DetectionResult& detections)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/BeautifySettings.h"
+#include "model/DetectionOutcome.h"
 #include "model/RedactionKind.h"
 #include "vision/TextRecognizer.h"
 
@@ -41,10 +42,12 @@ BeautifySettings withDetectedKinds(BeautifySettings settings, const DetectionRes
 
 // Recognises the text of `image` off the main thread, detects sensitive text in it and calls
 // `completion` on the main thread exactly once, unless `receiver` is destroyed first (a null
-// receiver stands for the application). A null image or a failed recognition completes with an
-// empty result after one log line. Returns at once; never blocks the main thread.
+// receiver stands for the application). A recognition that fails or throws completes as a
+// failure, with its reason logged (once while the reason stays the same); a null image, which
+// has nothing to show, completes with an empty result after one log line. Returns at once;
+// never blocks the main thread.
 void runSensitiveTextDetection(const QImage& image, QObject* receiver,
-    std::function<void(DetectionResult)> completion);
+    std::function<void(DetectionOutcome)> completion);
 // The same with a recogniser of the caller's choosing (tests); it must outlive the detection.
 void runSensitiveTextDetection(const QImage& image, QObject* receiver,
-    std::function<void(DetectionResult)> completion, TextRecognizer& recognizer);
+    std::function<void(DetectionOutcome)> completion, TextRecognizer& recognizer);

@@ -42,6 +42,7 @@ constexpr Entry kTable[] = {
     { "cursorarrow", 0xe569, 270 }, // near_me
     { "doc.on.clipboard", 0xe14f, 0 }, // content_paste
     { "drop.fill", 0xe798, 0 }, // water_drop
+    { "exclamationmark.triangle.fill", 0xe002, 0 }, // warning
     { "eye.slash", 0xe8f5, 0 }, // visibility_off
     { "eyedropper", 0xe3b8, 0 }, // colorize
     { "folder", 0xe2c7, 0 }, // folder

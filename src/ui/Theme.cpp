@@ -45,6 +45,18 @@ const QColor& accentFor(ColorScheme scheme)
     return scheme == ColorScheme::dark ? accentOnDark() : accent();
 }
 
+const QColor& warningOnDark()
+{
+    static const QColor color = rgb(255, 184, 64);
+    return color;
+}
+
+const QColor& warningFor(ColorScheme scheme)
+{
+    static const QColor onLight = rgb(190, 110, 0);
+    return scheme == ColorScheme::dark ? warningOnDark() : onLight;
+}
+
 const QLinearGradient& brandGradient()
 {
     static const QLinearGradient gradient = diagonalGradient(

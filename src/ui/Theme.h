@@ -20,6 +20,9 @@ QColor rgb(int r, int g, int b, qreal opacity = 1.0);
 const QColor& accent();
 const QColor& accentOnDark();
 const QColor& accentFor(ColorScheme scheme);
+// What went wrong and matters (a text check that failed): amber, brighter on dark.
+const QColor& warningOnDark();
+const QColor& warningFor(ColorScheme scheme);
 
 // Top-leading to bottom-trailing gradients in object coordinates: fill any rectangle or path
 // with them and they stretch over its bounding box. Identical under both schemes.

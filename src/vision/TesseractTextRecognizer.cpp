@@ -9,6 +9,8 @@
 #include "vision/SymbolLines.h"
 #include "vision/TextLineFinder.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMutexLocker>
 #include <QRegularExpression>
 #include <QPainter>
@@ -229,6 +231,17 @@ std::unique_ptr<TesseractTextRecognizer::Engine> TesseractTextRecognizer::acquir
 
 std::unique_ptr<TesseractTextRecognizer::Engine> TesseractTextRecognizer::createEngine(QString* error) const
 {
+    // A model file that is plainly not there is reported as such, without asking Tesseract,
+    // which would print its own complaint on every attempt.
+    const QString folder = !m_dataPath.isEmpty() ? m_dataPath : qEnvironmentVariable("TESSDATA_PREFIX");
+    if (!folder.isEmpty()) {
+        const QString model = QDir(folder).filePath(QStringLiteral("eng.traineddata"));
+        if (!QFileInfo(model).isFile()) {
+            if (error)
+                *error = QStringLiteral("the English model for Tesseract is missing: no file %1").arg(model);
+            return nullptr;
+        }
+    }
     auto engine = std::make_unique<Engine>();
     // Dictionaries off: a screenshot's tokens are not words, and correcting them towards words
     // is what breaks addresses and keys.
@@ -239,7 +252,8 @@ std::unique_ptr<TesseractTextRecognizer::Engine> TesseractTextRecognizer::create
             &names, &values, false)
         != 0) {
         if (error)
-            *error = QStringLiteral("Tesseract could not load its English model");
+            *error = QStringLiteral("Tesseract could not load its English model%1")
+                         .arg(folder.isEmpty() ? QString() : QStringLiteral(" from ") + folder);
         return nullptr;
     }
     engine->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
@@ -309,7 +323,11 @@ void TesseractTextRecognizer::warmUpInBackground(int engines)
         // at once and a recognition may safely wait for it.
         m_loaders.start([this] {
             keepOpenMpSerial();
-            std::unique_ptr<Engine> engine = createEngine(nullptr);
+            QString error;
+            std::unique_ptr<Engine> engine = createEngine(&error);
+            // Found at start, when the first engine loads: said once here, not again per shot.
+            if (!engine)
+                logRecognitionFailure(error);
             QMutexLocker locker(&m_lock);
             --m_loading;
             if (engine)
@@ -338,6 +356,15 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
     const QImage prepared = preparePage(image);
     if (prepared.isNull())
         return TextRecognition::failure(QStringLiteral("the image could not be converted"));
+    // Without an engine no line can be read, and a page whose lines were never read must not
+    // pass for a page without text: make sure one is there before looking for lines.
+    {
+        QString error;
+        std::unique_ptr<Engine> engine = acquire(&error);
+        if (!engine)
+            return TextRecognition::failure(error);
+        release(std::move(engine));
+    }
     // Lines are found on the smoothed page. Where the page is grainy, smoothing kept the strokes'
     // edges and took the grain away, so grainy lines are read from it too; lines on flat parts are
     // read from the original pixels.

@@ -2,8 +2,14 @@
 
 #include "vision/TesseractTextRecognizer.h"
 
+#include "platform/Log.h"
+
 #include <QCoreApplication>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QThreadPool>
+
+#include <optional>
 
 TextRecognizer::~TextRecognizer() = default;
 
@@ -35,4 +41,26 @@ void TextRecognizer::warmUpSharedInBackground()
     // Constructing it here, on the caller's thread, sets the numeric locale before any other
     // thread reads it.
     shared().warmUpInBackground(1);
+}
+
+namespace {
+QMutex failureLock;
+std::optional<QString> lastFailureLogged;
+}
+
+void logRecognitionFailure(const QString& why)
+{
+    {
+        QMutexLocker locker(&failureLock);
+        if (lastFailureLogged == why)
+            return;
+        lastFailureLogged = why;
+    }
+    logLine(QStringLiteral("text recognition failed: ") + why);
+}
+
+void noteRecognitionSucceeded()
+{
+    QMutexLocker locker(&failureLock);
+    lastFailureLogged.reset();
 }

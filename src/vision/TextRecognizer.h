@@ -51,3 +51,10 @@ public:
     // shot arrives: each holds about ten megabytes, too much to keep for a shot that may not come.
     static void warmUpSharedInBackground();
 };
+
+// Logs "text recognition failed: <why>", unless the last failure logged gave the same reason and
+// no recognition has succeeded since: a missing model is said once (when the first engine loads
+// at start), not once a shot. Any thread.
+void logRecognitionFailure(const QString& why);
+// A recognition ran: the next failure is logged again, whatever its reason.
+void noteRecognitionSucceeded();

@@ -34,12 +34,14 @@ struct RecordingPresenter : NotchPresenter {
 struct ManualScan {
     struct Request {
         QImage image;
-        std::function<void(DetectionResult)> done;
+        std::function<void(DetectionOutcome)> outcome;
+        void done(DetectionResult found) { outcome(std::move(found)); }
+        void fail(const QString& why) { outcome(DetectionOutcome::failed(why)); }
     };
     QList<Request> requests;
     AppState::Scan function()
     {
-        return [this](const QImage& image, QObject*, std::function<void(DetectionResult)> done) {
+        return [this](const QImage& image, QObject*, std::function<void(DetectionOutcome)> done) {
             requests.append({ image, std::move(done) });
         };
     }
@@ -344,4 +346,39 @@ TEST_F(PreparedShotFixture, OnlyThePendingShotIsPreparedAndAResultBeforeItRender
     EXPECT_EQ(renderKeys.size(), 2);
     spin(50);
     EXPECT_EQ(renderKeys.size(), 2);
+}
+
+// A recognition that could not run presents the shot all the same (styled and copied as before),
+// marked as not checked, never as a shot with nothing to hide; whether it fails before or after
+// the render made while recognising.
+TEST_F(PreparedShotFixture, AFailedRecognitionPresentsTheShotMarkedNotChecked)
+{
+    const CapturedShot shot = CapturedShot::make(shotImage());
+    app->handleCapturedShot(shot);
+    ASSERT_TRUE(waitUntil([&] { return renderKeys.size() == 1; }));
+    scan.requests[0].fail(QStringLiteral("no model"));
+    ASSERT_EQ(presenter.sessions.size(), 1);
+    const NotchSession& session = *presenter.sessions[0];
+    EXPECT_TRUE(session.textCheckFailed);
+    EXPECT_FALSE(session.redactionSummary);
+    EXPECT_FALSE(session.showingRaw);
+    EXPECT_EQ(session.styledImage.cacheKey(), renderKeys[0]);
+    EXPECT_TRUE(session.document->didScan());
+    EXPECT_TRUE(session.document->scanFailed());
+    EXPECT_FALSE(app->pendingNotchShotID());
+
+    // Failing at once, before anything was prepared: the same, with a render of its own.
+    app->handleCapturedShot(CapturedShot::make(shotImage(Qt::red)));
+    scan.requests[1].fail(QStringLiteral("no model"));
+    ASSERT_EQ(presenter.sessions.size(), 2);
+    EXPECT_TRUE(presenter.sessions[1]->textCheckFailed);
+    EXPECT_TRUE(presenter.sessions[1]->document->scanFailed());
+    EXPECT_EQ(presenter.sessions[1]->styledImage.pixelColor(5, 5), QColor(Qt::white));
+    spin(30); // the preparation due for it finds it presented and makes nothing
+    EXPECT_EQ(scan.requests.size(), 2); // neither document scans by itself
+
+    // A later shot that was checked says nothing of the failure.
+    app->handleCapturedShot(CapturedShot::make(shotImage(Qt::green)));
+    scan.requests[2].done({});
+    EXPECT_FALSE(presenter.sessions[2]->textCheckFailed);
 }

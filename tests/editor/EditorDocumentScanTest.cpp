@@ -13,7 +13,7 @@
 namespace {
 SensitiveTextScan scanWith(TextRecognizer& recognizer)
 {
-    return [&recognizer](const QImage& image, QObject* receiver, std::function<void(DetectionResult)> done) {
+    return [&recognizer](const QImage& image, QObject* receiver, std::function<void(DetectionOutcome)> done) {
         runSensitiveTextDetection(image, receiver, std::move(done), recognizer);
     };
 }
@@ -27,16 +27,35 @@ BeautifySettings hidingEverything()
 }
 }
 
-TEST(EditorDocumentScan, AFailedRecognitionStillEndsTheScan)
+// A scan that could not run ends the scan (nothing waits for it) but is no clean bill: the
+// document says its text was not checked, and a later result takes that back.
+TEST(EditorDocumentScan, AFailedRecognitionEndsTheScanAsAFailure)
 {
     FakeTextRecognizer recognizer;
-    recognizer.failWith(QStringLiteral("no engine"));
+    recognizer.failWith(QStringLiteral("no engine for the document"));
     LogCapture quiet; // the detector logs the failure
     EditorDocument doc(flatImage(120, 80), QStringLiteral("Shot.png"), hidingEverything(), std::nullopt,
         scanWith(recognizer));
+    int announced = 0;
+    QObject::connect(&doc, &EditorDocument::scanFailedChanged, [&] { ++announced; });
+    EXPECT_FALSE(doc.scanFailed());
     ASSERT_TRUE(waitUntil([&] { return doc.didScan(); }));
+    EXPECT_TRUE(doc.scanFailed());
+    EXPECT_EQ(announced, 1);
     EXPECT_TRUE(doc.redactionCounts().empty());
     EXPECT_TRUE(doc.redactionRects().isEmpty());
+    EXPECT_EQ(recognizer.calls, 1);
+
+    doc.applyDetections({ { RedactionKind::email, { QRectF(0.1, 0.1, 0.2, 0.05) } } });
+    EXPECT_FALSE(doc.scanFailed());
+    EXPECT_EQ(doc.redactionRects().size(), 1);
+
+    // Handed a failed outcome, a document starts failed and scans nothing itself.
+    EditorDocument handed(flatImage(120, 80), QStringLiteral("Shot.png"), hidingEverything(),
+        DetectionOutcome::failed(QStringLiteral("no model")), scanWith(recognizer));
+    EXPECT_TRUE(handed.didScan());
+    EXPECT_TRUE(handed.scanFailed());
+    spin(30);
     EXPECT_EQ(recognizer.calls, 1);
 }
 

@@ -341,3 +341,29 @@ TEST_F(InspectorViewTest, ApplyingAPresetKeepsScannedSecretsHidden)
     EXPECT_EQ(doc->redactionRects().size(), 1);
     EXPECT_EQ(view->presetsButton()->text(), "Plain");
 }
+
+// An opened image whose scan could not run: the sensitive-info section appears although nothing
+// was found, and says under its title that the text was not checked; a later result takes it away.
+TEST_F(InspectorViewTest, AFailedScanIsToldInTheSensitiveInfoSection)
+{
+    open(BeautifySettings::defaults(), std::nullopt);
+    InspectorRedactionSection* section = view->redactionSection();
+    ASSERT_TRUE(scan.pending());
+    EXPECT_FALSE(section->isVisible());
+
+    scan.fail(QStringLiteral("no model"));
+    ASSERT_TRUE(waitUntil([&] { return doc->scanFailed(); }));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(section->isVisible());
+    ASSERT_TRUE(section->failureNote()->isVisible());
+    EXPECT_EQ(section->failureNote()->text(), "Text check failed");
+    EXPECT_EQ(section->failureNote()->role(), InspectorLabel::Role::warning);
+    EXPECT_TRUE(section->listedKinds().isEmpty());
+    // Under the title, above everything else of the section.
+    EXPECT_LT(section->failureNote()->y(), section->note()->y());
+
+    doc->applyDetections({ { RedactionKind::email, { QRectF(0.1, 0.1, 0.3, 0.05) } } });
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(section->failureNote()->isVisible());
+    EXPECT_EQ(section->listedKinds(), QList<RedactionKind> { RedactionKind::email });
+}

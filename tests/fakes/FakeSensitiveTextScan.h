@@ -14,7 +14,7 @@ class FakeSensitiveTextScan {
 public:
     SensitiveTextScan scan()
     {
-        return [state = m_state](const QImage& image, QObject* receiver, std::function<void(DetectionResult)> done) {
+        return [state = m_state](const QImage& image, QObject* receiver, std::function<void(DetectionOutcome)> done) {
             ++state->starts;
             state->image = image;
             state->receiver = receiver;
@@ -34,13 +34,20 @@ public:
         if (done)
             done(result);
     }
+    // Ends the scan as one that could not run.
+    void fail(const QString& why)
+    {
+        auto done = std::exchange(m_state->completion, {});
+        if (done)
+            done(DetectionOutcome::failed(why));
+    }
 
 private:
     struct State {
         int starts = 0;
         QImage image;
         QPointer<QObject> receiver;
-        std::function<void(DetectionResult)> completion;
+        std::function<void(DetectionOutcome)> completion;
     };
     std::shared_ptr<State> m_state = std::make_shared<State>();
 };

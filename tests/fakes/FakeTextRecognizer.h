@@ -7,6 +7,7 @@
 #include <QSemaphore>
 
 #include <atomic>
+#include <stdexcept>
 
 // Answers every recognition with the lines or the failure a test planted. A test that needs a
 // recognition to stay in flight sets `hold` and later releases `gate`.
@@ -19,7 +20,16 @@ public:
             gate.acquire();
         QMutexLocker locker(&lock);
         lastSize = image.size();
+        if (!thrown.isEmpty())
+            throw std::runtime_error(thrown.toStdString());
         return answer;
+    }
+
+    // Every recognition throws this instead of answering.
+    void throwWith(const QString& what)
+    {
+        QMutexLocker locker(&lock);
+        thrown = what;
     }
 
     void answerWith(QList<RecognizedLine> lines)
@@ -41,4 +51,5 @@ public:
 private:
     QMutex lock;
     TextRecognition answer;
+    QString thrown;
 };

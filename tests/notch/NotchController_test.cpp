@@ -436,6 +436,31 @@ TEST(NotchController, HoverHoldKeepsThePanelUntilThePointerLeaves)
     EXPECT_GE(left.elapsed(), 95);
 }
 
+// While the pointer rests on the panel nothing it clicks may arm the dismissal: only letting go
+// does.
+TEST(NotchController, WhileHeldToggleAndRestyleDoNotArmTheDismiss)
+{
+    NotchRig rig;
+    NotchController& c = *rig.controller;
+    c.present(makeSession(kRaw, kStyled));
+    EXPECT_TRUE(c.isDismissPending());
+    c.holdDismiss(true);
+    EXPECT_FALSE(c.isDismissPending());
+    c.toggleRaw();
+    EXPECT_TRUE(c.showingRaw());
+    c.applyAutoStyle();
+    c.setDefaultPreset(QUuid::createUuid());
+    EXPECT_FALSE(c.isDismissPending());
+    c.holdDismiss(false);
+    EXPECT_TRUE(c.isDismissPending());
+
+    // A new shot starts unheld, whatever the last view reported.
+    c.holdDismiss(true);
+    c.present(makeSession(kRaw, kStyled));
+    EXPECT_FALSE(c.isDismissHeld());
+    EXPECT_TRUE(c.isDismissPending());
+}
+
 TEST(NotchController, CanvasStylingRestylesTheShotsOwnDocument)
 {
     const QImage raw = solidImage(QSize(400, 250), Qt::white);

@@ -15,6 +15,7 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
@@ -91,6 +92,58 @@ TEST(NotchPanelView, HeaderFollowsTheRawStyledSwitch)
     EXPECT_EQ(card->toggleButton()->faceOpacity(), 0.84);
     EXPECT_EQ(card->toggleButton()->toolTip(), QStringLiteral("Copy styled version"));
     EXPECT_EQ(card->discardButton()->symbolColor(), Theme::rgb(255, 105, 97));
+    // The raw shot hides nothing: neither the pill nor the count may say otherwise.
+    EXPECT_FALSE(card->showsRedactionRow());
+    EXPECT_FALSE(card->redactionPill()->isVisible());
+    EXPECT_TRUE(card->redactionMessage().isEmpty());
+
+    card->toggleButton()->click();
+    EXPECT_TRUE(card->redactionPill()->isVisible());
+    EXPECT_EQ(card->redactionMessage(), kSummary.message());
+}
+
+// A shot whose text could not be checked says so where the blur count would stand, in the
+// warning colour, and in full even on a narrow card (the detail before it gives way).
+TEST(NotchPanelView, AFailedTextCheckIsSaidInPlaceOfTheBlurCount)
+{
+    NotchRig rig;
+    const QImage raw = solidImage(QSize(400, 1000), QColor(30, 90, 200)); // the narrowest card
+    auto session = makeSession(raw, solidImage(QSize(600, 1200), QColor(240, 120, 60)));
+    session->textCheckFailed = true;
+    rig.controller->present(session);
+    NotchPanelView* view = rig.controller->panel()->view();
+    ASSERT_TRUE(waitUntil([&] { return rig.controller->phase() == NotchController::Phase::revealed && view->isSettled(); }, 3000));
+    NotchCard* card = view->card();
+    EXPECT_TRUE(rig.controller->textCheckFailed());
+    EXPECT_TRUE(card->showsTextCheckFailure());
+    EXPECT_FALSE(card->showsRedactionRow());
+    EXPECT_EQ(card->title(), QStringLiteral("Copied!"));
+    EXPECT_EQ(card->redactionMessage(), QStringLiteral("Text check failed"));
+
+    // Drawn in the warning colour, reaching as far as the whole words need.
+    const QImage drawn = card->grab().toImage();
+    const QRectF status = card->statusRect();
+    int warm = 0, rightmost = 0;
+    for (int y = int(status.top()); y < int(status.bottom()); ++y) {
+        for (int x = int(status.left()); x < int(status.right()); ++x) {
+            const QColor c = drawn.pixelColor(QPoint(x, y) * drawn.devicePixelRatio());
+            if (c.red() > 200 && c.green() > 120 && c.green() < 220 && c.blue() < 120) {
+                ++warm;
+                rightmost = std::max(rightmost, x);
+            }
+        }
+    }
+    EXPECT_GT(warm, 40);
+    const QFontMetricsF metrics(Theme::font(12, QFont::Medium));
+    EXPECT_GT(rightmost - status.left(), metrics.horizontalAdvance(QStringLiteral("Text check failed")));
+
+    card->toggleButton()->click();
+    EXPECT_FALSE(card->showsTextCheckFailure());
+    EXPECT_TRUE(card->redactionMessage().isEmpty());
+
+    // The next shot, checked, says nothing of it.
+    presentAndSettle(rig);
+    EXPECT_FALSE(rig.controller->textCheckFailed());
 }
 
 TEST(NotchPanelView, NoPillWithoutSomethingHiddenAndNoRowWithoutPlatforms)

@@ -4,6 +4,7 @@
 
 #include "notch/NotchPanel.h"
 #include "notch/NotchPanelView.h"
+#include "notch/NotchIconButton.h"
 #include "notch/NotchRedactionPill.h"
 #include "platform/PngEncoder.h"
 #include "platform/QtPasteboard.h"
@@ -17,6 +18,7 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <QScreen>
+#include <QToolTip>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -207,4 +209,52 @@ TEST(NotchPanelOnX11, ClicksOutsideTheCardReachTheWindowBelow)
     EXPECT_EQ(below.presses, 1);
     EXPECT_NE(QGuiApplication::focusWindow(), rig.controller.panel()->windowHandle());
     movePointer(QPoint(960, 900));
+}
+
+// The raw toggle clicked with the real pointer, which then rests on it: the raw shot hides
+// nothing, so the pill and its count go; the panel stays while the pointer rests there (the
+// toggle must not re-arm the dismissal under it), and the pill comes back with the styled shot.
+// The button says what it does on hover although the panel is never the active window.
+TEST(NotchPanelOnX11, RawToggleUnderThePointerHidesThePillAndKeepsThePanel)
+{
+    movePointer(QPoint(960, 900));
+    DesktopRig rig;
+    const RedactionSummary summary { { { RedactionKind::email, 2 } } };
+    rig.controller.present(makeSession(solidImage(QSize(1600, 1000), Qt::red), styledShot(), QStringLiteral("auto"), summary));
+    NotchPanelView* view = rig.controller.panel()->view();
+    ASSERT_TRUE(waitUntil([&] { return view->isSettled() && rig.controller.phase() == NotchController::Phase::revealed; }));
+    NotchCard* card = view->card();
+    ASSERT_TRUE(card->redactionPill()->isVisible());
+    EXPECT_EQ(card->redactionMessage(), "2 items blurred");
+
+    QWidget* toggle = card->toggleButton();
+    glidePointer(toggle->mapToGlobal(toggle->rect().center()));
+    ASSERT_TRUE(waitUntil([&] { return view->isHovering(); }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return QToolTip::isVisible(); }, 3000)) << "no tooltip on an inactive panel";
+    EXPECT_EQ(QToolTip::text(), "Copy raw screenshot");
+    EXPECT_NE(QGuiApplication::focusWindow(), rig.controller.panel()->windowHandle());
+
+    ASSERT_TRUE(X11Probe::xdotool({ QStringLiteral("click"), QStringLiteral("1") }));
+    ASSERT_TRUE(waitUntil([&] { return rig.controller.showingRaw(); }, 2000));
+    spin(100);
+    EXPECT_FALSE(card->redactionPill()->isVisible());
+    EXPECT_TRUE(card->redactionMessage().isEmpty());
+    EXPECT_EQ(card->title(), "Original");
+    EXPECT_FALSE(rig.controller.isDismissPending());
+    spin(4500); // past the 4 s the toggle used to re-arm
+    EXPECT_TRUE(rig.panelShown());
+    EXPECT_EQ(rig.controller.phase(), NotchController::Phase::revealed);
+
+    ASSERT_TRUE(X11Probe::xdotool({ QStringLiteral("click"), QStringLiteral("1") }));
+    ASSERT_TRUE(waitUntil([&] { return !rig.controller.showingRaw(); }, 2000));
+    spin(100);
+    EXPECT_TRUE(card->redactionPill()->isVisible());
+    EXPECT_EQ(card->redactionMessage(), "2 items blurred");
+
+    // Leaving still hides it 4 s later.
+    QElapsedTimer timer;
+    timer.start();
+    glidePointer(QPoint(960, 900));
+    ASSERT_TRUE(waitUntil([&] { return !rig.panelShown(); }, 6000));
+    EXPECT_GE(timer.elapsed(), 4000);
 }

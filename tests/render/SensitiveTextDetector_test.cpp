@@ -132,9 +132,10 @@ TEST(RunSensitiveTextDetection, CompletesOnceOnTheMainThreadWithoutBlockingIt)
     int calls = 0;
     DetectionResult got;
     QThread* thread = nullptr;
-    runSensitiveTextDetection(QImage(40, 30, QImage::Format_RGB32), &receiver, [&](DetectionResult r) {
+    runSensitiveTextDetection(QImage(40, 30, QImage::Format_RGB32), &receiver, [&](DetectionOutcome r) {
         ++calls;
-        got = std::move(r);
+        EXPECT_FALSE(r.didFail());
+        got = std::move(r.found);
         thread = QThread::currentThread();
     }, recognizer);
     // The recognition is still held: the call has returned and nothing was delivered.
@@ -149,33 +150,59 @@ TEST(RunSensitiveTextDetection, CompletesOnceOnTheMainThreadWithoutBlockingIt)
     EXPECT_EQ(recognizer.lastSize, QSize(40, 30));
 }
 
-// The Part leaves the completion uncalled on these paths, so a shot would never be presented;
-// here it always completes, with an empty result, after one log line.
-TEST(RunSensitiveTextDetection, FailureAndMissingBitmapCompleteEmptyAfterOneLogLine)
+// A recognition that fails or throws is a failure with its reason, never an empty result (which
+// would pass every secret through as "nothing found"); the same reason is logged once, not once a
+// shot. A null image, with nothing to show, completes empty.
+TEST(RunSensitiveTextDetection, FailuresCompleteAsFailuresLoggedOnce)
 {
     FakeTextRecognizer recognizer;
-    recognizer.failWith("engine missing");
+    recognizer.failWith("engine missing for the detector");
     LogCapture log;
     QObject receiver;
     int calls = 0;
-    DetectionResult got { { RedactionKind::ip, {} } };
-    const auto completion = [&](DetectionResult r) {
+    DetectionOutcome got;
+    const auto completion = [&](DetectionOutcome r) {
         ++calls;
         got = std::move(r);
     };
     runSensitiveTextDetection(QImage(10, 10, QImage::Format_RGB32), &receiver, completion, recognizer);
     ASSERT_TRUE(waitUntil([&] { return calls == 1; }));
-    EXPECT_TRUE(got.empty());
-    EXPECT_EQ(log.count("text recognition failed: engine missing"), 1);
-
-    got = { { RedactionKind::ip, {} } };
-    runSensitiveTextDetection(QImage(), &receiver, completion, recognizer);
+    ASSERT_TRUE(got.didFail());
+    EXPECT_EQ(*got.failure, "engine missing for the detector");
+    EXPECT_TRUE(got.found.empty());
+    runSensitiveTextDetection(QImage(10, 10, QImage::Format_RGB32), &receiver, completion, recognizer);
     ASSERT_TRUE(waitUntil([&] { return calls == 2; }));
-    EXPECT_TRUE(got.empty());
+    EXPECT_TRUE(got.didFail());
+    EXPECT_EQ(log.count("Lumaforge: text recognition failed: engine missing for the detector"), 1);
+
+    // An engine that throws fails the same way, with what it threw.
+    recognizer.throwWith("the engine threw up");
+    runSensitiveTextDetection(QImage(10, 10, QImage::Format_RGB32), &receiver, completion, recognizer);
+    ASSERT_TRUE(waitUntil([&] { return calls == 3; }));
+    ASSERT_TRUE(got.didFail());
+    EXPECT_EQ(*got.failure, "the engine threw up");
+    EXPECT_EQ(log.count("text recognition failed: the engine threw up"), 1);
+
+    // After a recognition that ran, the old reason is news again.
+    recognizer.throwWith({});
+    recognizer.answerWith({});
+    runSensitiveTextDetection(QImage(10, 10, QImage::Format_RGB32), &receiver, completion, recognizer);
+    ASSERT_TRUE(waitUntil([&] { return calls == 4; }));
+    EXPECT_FALSE(got.didFail());
+    recognizer.failWith("engine missing for the detector");
+    runSensitiveTextDetection(QImage(10, 10, QImage::Format_RGB32), &receiver, completion, recognizer);
+    ASSERT_TRUE(waitUntil([&] { return calls == 5; }));
+    EXPECT_EQ(log.count("text recognition failed: engine missing for the detector"), 2);
+
+    got = DetectionOutcome::failed("stale");
+    runSensitiveTextDetection(QImage(), &receiver, completion, recognizer);
+    ASSERT_TRUE(waitUntil([&] { return calls == 6; }));
+    EXPECT_FALSE(got.didFail());
+    EXPECT_TRUE(got.found.empty());
     EXPECT_EQ(log.count("text recognition skipped"), 1);
-    EXPECT_EQ(recognizer.calls, 1); // the null image never reached the recogniser
+    EXPECT_EQ(recognizer.calls, 5); // the null image never reached the recogniser
     spin(30);
-    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(calls, 6);
 }
 
 TEST(RunSensitiveTextDetection, IsDroppedWhenTheReceiverIsGone)
@@ -185,7 +212,7 @@ TEST(RunSensitiveTextDetection, IsDroppedWhenTheReceiverIsGone)
     recognizer.hold = true;
     auto receiver = std::make_unique<QObject>();
     int calls = 0;
-    runSensitiveTextDetection(QImage(8, 8, QImage::Format_RGB32), receiver.get(), [&](DetectionResult) { ++calls; },
+    runSensitiveTextDetection(QImage(8, 8, QImage::Format_RGB32), receiver.get(), [&](DetectionOutcome) { ++calls; },
         recognizer);
     receiver.reset();
     recognizer.gate.release();

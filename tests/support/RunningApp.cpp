@@ -56,6 +56,7 @@ bool RunningApp::start(bool onboardingDone)
     m_process->setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/lumaforge"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the application picks xcb itself
+    env.insert(m_environment);
     m_process->setProcessEnvironment(env);
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_process->start();

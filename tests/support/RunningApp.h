@@ -19,6 +19,8 @@ public:
     // Marks onboarding done (or not) in the settings file, then starts the application and waits
     // until it watches its screenshot folder. False when it did not come up.
     bool start(bool onboardingDone = true);
+    // An environment variable the next start() sets for the application.
+    void setEnvironment(const QString& name, const QString& value) { m_environment.insert(name, value); }
     bool isRunning() const;
     // Sends SIGTERM, as logging out does; the exit code when the application then ended on its
     // own within a few seconds, none when the signal killed it or it hung.
@@ -32,6 +34,7 @@ public:
 
 private:
     std::unique_ptr<QProcess> m_process;
+    QProcessEnvironment m_environment;
     QByteArray m_log;
 };
 

@@ -3,9 +3,13 @@
 #include "render/SensitiveTextDetector.h"
 #include "screens/ScreenshotGenerator.h"
 #include "support/Wait.h"
+#include "platform/Log.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QMutex>
+#include <QTemporaryDir>
 #include <QPainter>
 #include <QThread>
 #include <QThreadPool>
@@ -165,7 +169,7 @@ TEST(TesseractTextRecognizer, TheSharedRecognizerDeliversADetectionOnTheMainThre
     const QImage image = textImage({ 500, 60 }, { { { 20, 35 }, QStringLiteral("Server 192.168.10.24") } });
     QObject receiver;
     std::optional<DetectionResult> got;
-    runSensitiveTextDetection(image, &receiver, [&](DetectionResult r) { got = std::move(r); });
+    runSensitiveTextDetection(image, &receiver, [&](DetectionOutcome r) { got = std::move(r.found); });
     ASSERT_TRUE(waitUntil([&] { return got.has_value(); }, 30000));
     ASSERT_EQ(got->size(), 1u);
     EXPECT_EQ(got->at(RedactionKind::ip).size(), 1);
@@ -191,9 +195,50 @@ TEST(TesseractTextRecognizer, AMissingModelIsAFailureNotAnEmptyPage)
     const QImage image = textImage({ 300, 40 }, { { { 10, 25 }, QStringLiteral("jane@acme.io") } });
     const TextRecognition r = broken.recognize(image);
     EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.error.contains("model"));
-    // A page without text is no failure.
+    EXPECT_EQ(r.error, "the English model for Tesseract is missing: no file /nonexistent/tessdata/eng.traineddata");
+    // Without an engine even a page without text was not checked.
+    EXPECT_FALSE(broken.recognize(textImage({ 300, 40 }, {})).ok);
+    EXPECT_EQ(broken.engineCount(), 0);
+    // With one, a page without text is no failure.
     EXPECT_TRUE(recognizer().recognize(textImage({ 300, 40 }, {})).ok);
+
+    // A folder that has a file of that name which is no model: Tesseract's own refusal.
+    QTemporaryDir dir;
+    QFile junk(dir.filePath(QStringLiteral("eng.traineddata")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a model");
+    junk.close();
+    TesseractTextRecognizer damaged(1, dir.path());
+    const TextRecognition d = damaged.recognize(image);
+    EXPECT_FALSE(d.ok);
+    EXPECT_TRUE(d.error.startsWith("Tesseract could not load its English model")) << d.error.toStdString();
+}
+
+// The engine that loads at start reports a missing model then, once; recognitions after it fail
+// with the same reason and add no line.
+TEST(TesseractTextRecognizer, AMissingModelFoundAtStartIsLoggedOnce)
+{
+    noteRecognitionSucceeded();
+    QStringList lines;
+    QMutex lock;
+    setLogSink([&](const QString& line) {
+        QMutexLocker locker(&lock);
+        lines.append(line);
+    });
+    {
+        TesseractTextRecognizer broken(1, QStringLiteral("/nonexistent/start"));
+        broken.warmUp();
+        for (int shot = 0; shot < 3; ++shot) {
+            const TextRecognition r = broken.recognize(textImage({ 200, 40 }, {}));
+            ASSERT_FALSE(r.ok);
+            logRecognitionFailure(r.error); // as the detector does for each shot
+        }
+    }
+    setLogSink({});
+    noteRecognitionSucceeded();
+    ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines.first(),
+        "Lumaforge: text recognition failed: the English model for Tesseract is missing: no file /nonexistent/start/eng.traineddata");
 }
 
 TEST(TesseractTextRecognizer, TransparentAndOversizedPagesKeepTheirGeometry)
