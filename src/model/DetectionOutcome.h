@@ -4,15 +4,15 @@
 
 #include <QString>
 
-#include <optional>
 #include <utility>
 
 // What one sensitive-text scan gives: the rectangles it found, or a failure. A scan that could
-// not run (no model, an engine that threw) did not find "nothing": `failure` says why, and
-// whoever shows the shot must say that its text was not checked.
+// not run (no model, an engine that threw) did not find "nothing": `failed` is set, `why` says
+// why, and whoever shows the shot must say that its text was not checked.
 struct DetectionOutcome {
     DetectionResult found;
-    std::optional<QString> failure;
+    bool failed = false;
+    QString why;
 
     DetectionOutcome() = default;
     // A scan that ran; implicit, so a found map is an outcome wherever one is expected.
@@ -20,14 +20,15 @@ struct DetectionOutcome {
         : found(std::move(result))
     {
     }
-    static DetectionOutcome failed(QString why)
+    static DetectionOutcome failure(QString why)
     {
         DetectionOutcome outcome;
-        outcome.failure = std::move(why);
+        outcome.failed = true;
+        outcome.why = std::move(why);
         return outcome;
     }
 
-    bool didFail() const { return failure.has_value(); }
+    bool didFail() const { return failed; }
 
     bool operator==(const DetectionOutcome& other) const = default;
 };

@@ -193,7 +193,7 @@ void runSensitiveTextDetection(const QImage& image, QObject* receiver,
                 why = QStringLiteral("the recogniser threw");
             }
             logRecognitionFailure(why);
-            return DetectionOutcome::failed(why);
+            return DetectionOutcome::failure(why);
         },
         [completion = std::move(completion)](DetectionOutcome outcome) { completion(std::move(outcome)); });
 }

@@ -36,7 +36,7 @@ struct ManualScan {
         QImage image;
         std::function<void(DetectionOutcome)> outcome;
         void done(DetectionResult found) { outcome(std::move(found)); }
-        void fail(const QString& why) { outcome(DetectionOutcome::failed(why)); }
+        void fail(const QString& why) { outcome(DetectionOutcome::failure(why)); }
     };
     QList<Request> requests;
     AppState::Scan function()

@@ -52,7 +52,7 @@ TEST(EditorDocumentScan, AFailedRecognitionEndsTheScanAsAFailure)
 
     // Handed a failed outcome, a document starts failed and scans nothing itself.
     EditorDocument handed(flatImage(120, 80), QStringLiteral("Shot.png"), hidingEverything(),
-        DetectionOutcome::failed(QStringLiteral("no model")), scanWith(recognizer));
+        DetectionOutcome::failure(QStringLiteral("no model")), scanWith(recognizer));
     EXPECT_TRUE(handed.didScan());
     EXPECT_TRUE(handed.scanFailed());
     spin(30);

@@ -39,7 +39,7 @@ public:
     {
         auto done = std::exchange(m_state->completion, {});
         if (done)
-            done(DetectionOutcome::failed(why));
+            done(DetectionOutcome::failure(why));
     }
 
 private:

@@ -168,7 +168,7 @@ TEST(RunSensitiveTextDetection, FailuresCompleteAsFailuresLoggedOnce)
     runSensitiveTextDetection(QImage(10, 10, QImage::Format_RGB32), &receiver, completion, recognizer);
     ASSERT_TRUE(waitUntil([&] { return calls == 1; }));
     ASSERT_TRUE(got.didFail());
-    EXPECT_EQ(*got.failure, "engine missing for the detector");
+    EXPECT_EQ(got.why, "engine missing for the detector");
     EXPECT_TRUE(got.found.empty());
     runSensitiveTextDetection(QImage(10, 10, QImage::Format_RGB32), &receiver, completion, recognizer);
     ASSERT_TRUE(waitUntil([&] { return calls == 2; }));
@@ -180,7 +180,7 @@ TEST(RunSensitiveTextDetection, FailuresCompleteAsFailuresLoggedOnce)
     runSensitiveTextDetection(QImage(10, 10, QImage::Format_RGB32), &receiver, completion, recognizer);
     ASSERT_TRUE(waitUntil([&] { return calls == 3; }));
     ASSERT_TRUE(got.didFail());
-    EXPECT_EQ(*got.failure, "the engine threw up");
+    EXPECT_EQ(got.why, "the engine threw up");
     EXPECT_EQ(log.count("text recognition failed: the engine threw up"), 1);
 
     // After a recognition that ran, the old reason is news again.
@@ -194,7 +194,7 @@ TEST(RunSensitiveTextDetection, FailuresCompleteAsFailuresLoggedOnce)
     ASSERT_TRUE(waitUntil([&] { return calls == 5; }));
     EXPECT_EQ(log.count("text recognition failed: engine missing for the detector"), 2);
 
-    got = DetectionOutcome::failed("stale");
+    got = DetectionOutcome::failure("stale");
     runSensitiveTextDetection(QImage(), &receiver, completion, recognizer);
     ASSERT_TRUE(waitUntil([&] { return calls == 6; }));
     EXPECT_FALSE(got.didFail());
