@@ -4,6 +4,7 @@
 #include "render/AnnotationLayer.h"
 #include "render/BackgroundView.h"
 #include "render/CensorCache.h"
+#include "render/RedactionBars.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -42,6 +43,32 @@ void BM_CensorPixellate(benchmark::State& state)
         benchmark::DoNotOptimize(CensorCache::censoredImage(shot, RedactStyle::pixelate, 0.6));
 }
 BENCHMARK(BM_CensorPixellate)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Thirty bars painted over a 2880x1800 shot that has transparent pixels (its censored copy is
+// cached): argument 0 without a window frame, 1 with one (the copy is then composed over the
+// frame's fill under the bars).
+void BM_RedactionBarsOverAlpha(benchmark::State& state)
+{
+    QImage shot = sampleShot(QSize(2880, 1800)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter clear(&shot);
+        clear.setCompositionMode(QPainter::CompositionMode_Clear);
+        clear.fillRect(QRect(0, 0, 2880, 40), Qt::transparent);
+    }
+    QList<QRectF> bars;
+    for (int i = 0; i < 30; ++i)
+        bars.append(QRectF(0.01 + 0.03 * (i % 3), 0.02 * i + 0.01, 0.25, 0.018));
+    const QColor under = state.range(0) ? QColor(Qt::white) : QColor(Qt::transparent);
+    QImage layer(shot.size(), QImage::Format_ARGB32_Premultiplied);
+    CensorCache cache;
+    for (auto _ : state) {
+        layer.fill(Qt::transparent);
+        QPainter painter(&layer);
+        painter.drawImage(0, 0, shot);
+        paintRedactions(painter, QRectF(QPointF(0, 0), shot.size()), shot, bars, RedactStyle::blur, 0.6, cache, under);
+    }
+}
+BENCHMARK(BM_RedactionBarsOverAlpha)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A fresh render of a sixteen-colour mesh at export size (no cache).
 void BM_MeshBackgroundUncached(benchmark::State& state)
