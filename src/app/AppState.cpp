@@ -112,7 +112,7 @@ std::pair<BeautifySettings, QString> AppState::styleForNewShot(const QImage& ima
     if (!wanted.isEmpty()) {
         for (const StylePreset& preset : m_presets.presets()) {
             if (uuidString(preset.id) == wanted)
-                return { preset.settings, wanted };
+                return { styleForShot(preset.settings, BeautifySettings::defaults().cropRect), wanted };
         }
     }
     BeautifySettings settings = BeautifySettings::defaults();
