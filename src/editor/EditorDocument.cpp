@@ -171,6 +171,7 @@ EditorDocument::EditorDocument(const QImage& image, const QString& title, const 
     const std::optional<double> luminance = averageLuminance(m_image);
     m_annotationColor = luminance && *luminance > kDarkMarksAbove ? 0x000000 : 0xFFFFFF;
 
+    m_copiedOrExported = content();
     if (detected)
         applyDetections(*detected);
     else
@@ -424,6 +425,27 @@ void EditorDocument::zoomOut()
 void EditorDocument::resetZoom()
 {
     setZoom(1.0);
+}
+
+bool EditorDocument::Content::operator==(const Content& other) const
+{
+    return settings == other.settings && annotations == other.annotations
+        && sameRects(manualRedactions, other.manualRedactions);
+}
+
+EditorDocument::Content EditorDocument::content() const
+{
+    return { m_settings, m_annotations, m_manualRedactions };
+}
+
+void EditorDocument::markCopiedOrExported(const Content& content)
+{
+    m_copiedOrExported = content;
+}
+
+bool EditorDocument::hasEditsSinceCopyOrExport() const
+{
+    return !(content() == m_copiedOrExported);
 }
 
 EditorDocument::Snapshot EditorDocument::makeSnapshot() const

@@ -160,6 +160,21 @@ public:
     void zoomOut();
     void resetZoom();
 
+    // What a copy or an export takes from the document: its style, annotations and hand-drawn
+    // redactions.
+    struct Content {
+        BeautifySettings settings;
+        QList<Annotation> annotations;
+        QList<QRectF> manualRedactions;
+        bool operator==(const Content& other) const; // exact
+    };
+    Content content() const;
+    // Records `content` (taken when the copy or export was rendered) as what the user has.
+    void markCopiedOrExported(const Content& content);
+    // Whether the content differs from the last copy or export, or from the shot as opened when
+    // there was none: what replacing the document would lose.
+    bool hasEditsSinceCopyOrExport() const;
+
     // Records settings, annotations and hand-drawn redactions; keeps the newest 60 and empties
     // the redo history.
     void pushUndo();
@@ -239,4 +254,5 @@ private:
     bool m_didScan = false;
     QList<Snapshot> m_undoStack; // oldest first
     QList<Snapshot> m_redoStack; // newest last
+    Content m_copiedOrExported;
 };
