@@ -28,8 +28,9 @@ class FakeRequest : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
 public:
-    explicit FakeRequest(std::atomic<int>* closes)
-        : m_closes(closes)
+    FakeRequest(QObject* parent, std::atomic<int>* closes)
+        : QObject(parent)
+        , m_closes(closes)
     {
     }
 public Q_SLOTS:
@@ -69,7 +70,7 @@ public Q_SLOTS:
             message.setDelayedReply(true); // and never sends it
             return {};
         case Mode::noResponse:
-            m_bus.registerObject(path, new FakeRequest(&closes), QDBusConnection::ExportAllSlots);
+            m_bus.registerObject(path, new FakeRequest(parent(), &closes), QDBusConnection::ExportAllSlots);
             break;
         case Mode::answer:
         case Mode::cancel: {
