@@ -78,7 +78,8 @@ void AppDelegate::applicationDidFinishLaunching()
     NotchHandlers handlers = NotchHandlers::desktop();
     handlers.openInEditor = [](std::shared_ptr<EditorDocument> document) {
         AppState& state = AppState::shared();
-        state.setDocument(std::move(document));
+        if (!state.replaceDocument(std::move(document)))
+            return;
         if (const auto& focus = state.focusMainWindow())
             focus();
     };

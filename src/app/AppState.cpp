@@ -1,5 +1,6 @@
 #include "app/AppState.h"
 
+#include "app/ReplacePrompt.h"
 #include "app/Toast.h"
 #include "capture/CaptureManager.h"
 #include "editor/DocumentRender.h"
@@ -106,13 +107,29 @@ void AppState::setDocument(std::shared_ptr<EditorDocument> document)
     Q_EMIT documentChanged();
 }
 
+bool AppState::replaceDocument(std::shared_ptr<EditorDocument> document)
+{
+    if (m_document && document != m_document && m_document->hasEditsSinceCopyOrExport()) {
+        // One question at a time; a second road arriving meanwhile keeps what is open.
+        if (m_askingToReplace)
+            return false;
+        m_askingToReplace = true;
+        const bool replace = askToReplaceEditedShot();
+        m_askingToReplace = false;
+        if (!replace)
+            return false;
+    }
+    setDocument(std::move(document));
+    return true;
+}
+
 std::pair<BeautifySettings, QString> AppState::styleForNewShot(const QImage& image) const
 {
     const QString wanted = m_prefs.defaultPresetID();
     if (!wanted.isEmpty()) {
         for (const StylePreset& preset : m_presets.presets()) {
             if (uuidString(preset.id) == wanted)
-                return { preset.settings, wanted };
+                return { styleForShot(preset.settings, BeautifySettings::defaults().cropRect), wanted };
         }
     }
     BeautifySettings settings = BeautifySettings::defaults();
@@ -221,7 +238,8 @@ void AppState::openShotInEditor(const CapturedShot& shot)
     BeautifySettings settings = BeautifySettings::defaults();
     settings.background = fromRaw<BackgroundPreset>(m_prefs.defaultBackgroundRaw()).value_or(BackgroundPreset::ocean);
     settings.watermark = m_prefs.showWatermarkByDefault();
-    setDocument(std::make_shared<EditorDocument>(shot.image, shotFileName(shot), settings, std::nullopt, m_scan));
+    if (!replaceDocument(std::make_shared<EditorDocument>(shot.image, shotFileName(shot), settings, std::nullopt, m_scan)))
+        return;
     if (m_focusMainWindow)
         m_focusMainWindow();
 }
@@ -242,10 +260,12 @@ std::optional<QImage> AppState::renderForCopy()
 {
     if (!m_document)
         return std::nullopt;
+    const EditorDocument::Content copied = m_document->content();
     const QImage image = m_render(*m_document);
     if (image.isNull())
         return QImage();
     m_pasteboard.writeImage(image);
+    m_document->markCopiedOrExported(copied);
     return image;
 }
 

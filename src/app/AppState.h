@@ -52,6 +52,10 @@ public:
 
     std::shared_ptr<EditorDocument> document() const { return m_document; }
     void setDocument(std::shared_ptr<EditorDocument> document);
+    // Every road that opens another shot in the editor comes through here: when the open document
+    // has edits that were neither copied nor exported, the user is asked first. False when the
+    // open document stays.
+    bool replaceDocument(std::shared_ptr<EditorDocument> document);
 
     // Opens and raises the main window; installed by the root view when it is first shown.
     const std::function<void()>& focusMainWindow() const { return m_focusMainWindow; }
@@ -120,4 +124,5 @@ private:
     // Only ever for the pending shot; released when it is presented or superseded.
     std::optional<PreparedShot> m_prepared;
     bool m_onboardingOnScreen = false;
+    bool m_askingToReplace = false;
 };

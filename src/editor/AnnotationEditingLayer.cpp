@@ -263,7 +263,7 @@ QList<AnnotationEditingLayer::OverlayItem> AnnotationEditingLayer::overlayItems(
     if (const std::optional<QRectF>& b = m_controller->blurDraft())
         add(blurRect, inPoints(*b), 2);
     const std::optional<QUuid> editing = m_controller->editingTextID();
-    for (const Annotation& a : doc->annotations()) {
+    for (const Annotation& a : shownAnnotations()) {
         if (a.kind != Annotation::Kind::text || a.id == editing)
             continue;
         const size_t look = qHashMulti(size_t(text), a.text, a.colorHex, a.fontName.value_or(QString()), int(a.alignment),
@@ -371,11 +371,19 @@ void AnnotationEditingLayer::paintTexts(QPainter& painter) const
 {
     const std::optional<QUuid> editing = m_controller->editingTextID();
     QList<Annotation> texts;
-    for (const Annotation& a : document()->annotations()) {
+    for (const Annotation& a : shownAnnotations()) {
         if (a.kind == Annotation::Kind::text && a.id != editing)
             texts.append(a);
     }
     m_textMarks.paint(painter, frame().displaySize, texts);
+}
+
+QList<Annotation> AnnotationEditingLayer::shownAnnotations() const
+{
+    const EditorDocument* doc = document();
+    BeautifySettings shown = doc->settings();
+    shown.cropRect = frame().crop;
+    return remappedAnnotations(doc->image().deviceIndependentSize(), doc->settings(), shown, doc->annotations());
 }
 
 void AnnotationEditingLayer::paintEvent(QPaintEvent* event)

@@ -74,6 +74,8 @@ private:
     void refresh();
     void press(QPointF position);
     void paintTexts(QPainter& painter) const;
+    // The document's annotations where the frame shows them: over the whole image while cropping.
+    QList<Annotation> shownAnnotations() const;
     // The overlays other than the crop dimming and the drawing in progress, each by its look and
     // where it is drawn (layer points); and where the drawing is, from one of its pen points on.
     struct OverlayItem {

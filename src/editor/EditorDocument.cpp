@@ -1,4 +1,5 @@
 #include "editor/EditorDocument.h"
+#include "model/StylePreset.h"
 #include "platform/ParallelFor.h"
 
 #include "render/CanvasLayout.h"
@@ -17,12 +18,75 @@ namespace {
 constexpr double kDarkMarksAbove = 0.55;
 
 // Exact, since rectangles are compared as stored values (QRectF's own == is fuzzy).
+bool sameRect(const QRectF& x, const QRectF& y)
+{
+    return x.x() == y.x() && x.y() == y.y() && x.width() == y.width() && x.height() == y.height();
+}
+
 bool sameRects(const QList<QRectF>& a, const QList<QRectF>& b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const QRectF& x, const QRectF& y) {
-        return x.x() == y.x() && x.y() == y.y() && x.width() == y.width() && x.height() == y.height();
+        return sameRect(x, y);
     });
 }
+}
+
+QList<Annotation> remappedAnnotations(
+    QSizeF imageSize, const BeautifySettings& from, const BeautifySettings& to, QList<Annotation> annotations)
+{
+    if (annotations.isEmpty())
+        return annotations;
+    const CanvasLayout before = canvasLayout(imageSize, from);
+    const CanvasLayout after = canvasLayout(imageSize, to);
+    const double wo = before.canvasWidth;
+    const double ho = before.canvasHeight;
+    const double wn = after.canvasWidth;
+    const double hn = after.canvasHeight;
+    // Stored styles are not clamped: a canvas of no or endless size leaves the marks alone.
+    for (double side : { wo, ho, wn, hn }) {
+        if (!(side > 0 && std::isfinite(side)))
+            return annotations;
+    }
+
+    std::function<QPointF(QPointF)> toPoints;
+    if (sameRect(before.crop, after.crop)) {
+        if (wo == wn && ho == hn)
+            return annotations;
+        // The same part of the image is shown: every mark keeps its distance in points from the
+        // screenshot's centre.
+        const QPointF offset = cardCenter(after, to) - cardCenter(before, from);
+        toPoints = [offset](QPointF p) { return p + offset; };
+    } else {
+        // The crop shows another part of the image: every mark stays over what it was drawn on.
+        // The crop is taken before the shown part is mirrored; a flip changed in the same write
+        // leaves the marks where they are on the canvas, as a flip alone does.
+        const QRectF shownBefore = imageRect(before, from);
+        const QRectF shownAfter = imageRect(after, to);
+        const QPointF originBefore = shownBefore.topLeft()
+            - QPointF(before.crop.x() * before.fullWidth, before.crop.y() * before.fullHeight);
+        const QPointF originAfter
+            = shownAfter.topLeft() - QPointF(after.crop.x() * after.fullWidth, after.crop.y() * after.fullHeight);
+        const auto mirrored = [&to](QPointF p, const QRectF& shown) {
+            return QPointF(to.flipH ? shown.left() + shown.right() - p.x() : p.x(),
+                to.flipV ? shown.top() + shown.bottom() - p.y() : p.y());
+        };
+        toPoints = [=](QPointF p) {
+            const QPointF onImage = mirrored(p, shownBefore) - originBefore;
+            return mirrored(onImage + originAfter, shownAfter);
+        };
+    }
+    const auto map = [&](const QPointF& p) {
+        const QPointF moved = toPoints(QPointF(p.x() * wo, p.y() * ho));
+        return QPointF(moved.x() / wn, moved.y() / hn);
+    };
+    for (Annotation& a : annotations) {
+        a.start = map(a.start);
+        a.end = map(a.end);
+        for (QPointF& p : a.points)
+            p = map(p);
+        a.fontFraction = a.fontFraction * ho / hn;
+    }
+    return annotations;
 }
 
 template <typename T>
@@ -107,6 +171,7 @@ EditorDocument::EditorDocument(const QImage& image, const QString& title, const 
     const std::optional<double> luminance = averageLuminance(m_image);
     m_annotationColor = luminance && *luminance > kDarkMarksAbove ? 0x000000 : 0xFFFFFF;
 
+    m_copiedOrExported = content();
     if (detected)
         applyScanOutcome(*detected);
     else
@@ -154,7 +219,7 @@ void EditorDocument::setSettings(const BeautifySettings& settings)
 
 void EditorDocument::applyStyle(const BeautifySettings& settings)
 {
-    setSettings(withDetectedKinds(settings, m_detected));
+    setSettings(withDetectedKinds(styleForShot(settings, m_settings.cropRect), m_detected));
 }
 
 void EditorDocument::settingsDidSet(const BeautifySettings& old)
@@ -169,33 +234,10 @@ void EditorDocument::remapAnnotations(const BeautifySettings& from, const Beauti
 {
     if (m_annotations.isEmpty())
         return;
-    const CanvasLayout before = canvasLayout(m_image, from);
-    const CanvasLayout after = canvasLayout(m_image, to);
-    const double wo = before.canvasWidth;
-    const double ho = before.canvasHeight;
-    const double wn = after.canvasWidth;
-    const double hn = after.canvasHeight;
-    // Stored styles are not clamped: a canvas of no or endless size leaves the marks alone.
-    for (double side : { wo, ho, wn, hn }) {
-        if (!(side > 0 && std::isfinite(side)))
-            return;
-    }
-    if (wo == wn && ho == hn)
-        return;
-
-    // Keep every mark's distance in points from the screenshot's centre, and text its size.
-    const QPointF cOld = cardCenter(before, from);
-    const QPointF cNew = cardCenter(after, to);
-    const auto map = [&](const QPointF& p) {
-        return QPointF((cNew.x() + (p.x() * wo - cOld.x())) / wn, (cNew.y() + (p.y() * ho - cOld.y())) / hn);
-    };
-    for (Annotation& a : m_annotations) {
-        a.start = map(a.start);
-        a.end = map(a.end);
-        for (QPointF& p : a.points)
-            p = map(p);
-        a.fontFraction = a.fontFraction * ho / hn;
-    }
+    QList<Annotation> moved = remappedAnnotations(m_image.deviceIndependentSize(), from, to, m_annotations);
+    if (moved.constData() == m_annotations.constData())
+        return; // nothing to move
+    m_annotations = std::move(moved);
     Q_EMIT annotationsChanged();
 }
 
@@ -383,6 +425,27 @@ void EditorDocument::zoomOut()
 void EditorDocument::resetZoom()
 {
     setZoom(1.0);
+}
+
+bool EditorDocument::Content::operator==(const Content& other) const
+{
+    return settings == other.settings && annotations == other.annotations
+        && sameRects(manualRedactions, other.manualRedactions);
+}
+
+EditorDocument::Content EditorDocument::content() const
+{
+    return { m_settings, m_annotations, m_manualRedactions };
+}
+
+void EditorDocument::markCopiedOrExported(const Content& content)
+{
+    m_copiedOrExported = content;
+}
+
+bool EditorDocument::hasEditsSinceCopyOrExport() const
+{
+    return !(content() == m_copiedOrExported);
 }
 
 EditorDocument::Snapshot EditorDocument::makeSnapshot() const

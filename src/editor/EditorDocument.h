@@ -10,6 +10,7 @@
 #include <QList>
 #include <QObject>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <QUuid>
 
@@ -20,6 +21,13 @@
 // Mean colour of the image (premultiplied, rounded to 8 bits per channel, as a one-pixel area
 // average gives it) weighted 0.299 R + 0.587 G + 0.114 B, in 0 to 1. None for a null image.
 std::optional<double> averageLuminance(const QImage& image);
+
+// Annotations drawn over the canvas of style `from` moved onto the canvas of style `to`. Where the
+// crop differs they stay over the same part of the image; otherwise they keep their distance in
+// points from the screenshot's centre. Text keeps its size in points. A canvas of no or endless
+// size leaves them as they are.
+QList<Annotation> remappedAnnotations(
+    QSizeF imageSize, const BeautifySettings& from, const BeautifySettings& to, QList<Annotation> annotations);
 
 // Starts recognising the sensitive text of an image and calls the completion once on the main
 // thread with what it found, or with its failure; it may drop the call when `receiver` is
@@ -66,10 +74,11 @@ public:
 
     BeautifySettings settings() const { return m_settings; }
     // Refilters the detected rectangles when the enabled kinds change and, unless a snapshot is
-    // being applied, moves the annotations so they keep their place relative to the screenshot.
+    // being applied, moves the annotations so they keep their place (remappedAnnotations).
     void setSettings(const BeautifySettings& settings);
     // Writes a whole style chosen for the shot (a preset, the automatic style), keeping every kind
-    // the scan found hidden: a preset saved without kinds must not uncover a secret.
+    // the scan found hidden (a preset saved without kinds must not uncover a secret) and the
+    // shot's own crop (a preset's crop belonged to the shot it was saved from).
     void applyStyle(const BeautifySettings& settings);
 
     std::optional<QString> selectedPresetName() const { return m_selectedPresetName; }
@@ -154,6 +163,21 @@ public:
     void zoomIn();
     void zoomOut();
     void resetZoom();
+
+    // What a copy or an export takes from the document: its style, annotations and hand-drawn
+    // redactions.
+    struct Content {
+        BeautifySettings settings;
+        QList<Annotation> annotations;
+        QList<QRectF> manualRedactions;
+        bool operator==(const Content& other) const; // exact
+    };
+    Content content() const;
+    // Records `content` (taken when the copy or export was rendered) as what the user has.
+    void markCopiedOrExported(const Content& content);
+    // Whether the content differs from the last copy or export, or from the shot as opened when
+    // there was none: what replacing the document would lose.
+    bool hasEditsSinceCopyOrExport() const;
 
     // Records settings, annotations and hand-drawn redactions; keeps the newest 60 and empties
     // the redo history.
@@ -240,4 +264,5 @@ private:
     bool m_scanFailed = false;
     QList<Snapshot> m_undoStack; // oldest first
     QList<Snapshot> m_redoStack; // newest last
+    Content m_copiedOrExported;
 };

@@ -251,14 +251,17 @@ void ActionPill::exportImage()
     const QByteArray data = m_hooks.render ? m_hooks.render(m_doc) : QByteArray();
     if (data.isEmpty())
         return;
+    const EditorDocument::Content exported = m_doc.content();
     m_exportPending = true;
     const QString name = QStringLiteral("Lumaforge ") + screenshotDateString() + QStringLiteral(".png");
     QPointer<ActionPill> self(this);
     const ExportHooks hooks = m_hooks;
-    m_hooks.askPath(window(), name, [self, hooks, data](std::optional<QString> path) {
+    m_hooks.askPath(window(), name, [self, hooks, data, exported](std::optional<QString> path) {
         if (self)
             self->m_exportPending = false;
         hooks.write(path ? QDialog::Accepted : QDialog::Rejected, path.value_or(QString()), data, [&](bool ok) {
+            if (ok && self)
+                self->m_doc.markCopiedOrExported(exported);
             if (!hooks.toast)
                 return;
             if (ok)

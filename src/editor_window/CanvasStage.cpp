@@ -166,7 +166,10 @@ CanvasStage::~CanvasStage()
 void CanvasStage::refreshContent()
 {
     const BeautifySettings settings = StageGeometry::stageSettings(m_doc.settings(), m_doc.tool());
-    m_canvas->setContent({ m_doc.image(), settings, withoutText(m_doc.annotations()), m_doc.allRedactionRects(),
+    // While cropping, the whole image shows and the marks stay over what they were drawn on.
+    const QList<Annotation> marks
+        = remappedAnnotations(m_doc.image().deviceIndependentSize(), m_doc.settings(), settings, m_doc.annotations());
+    m_canvas->setContent({ m_doc.image(), settings, withoutText(marks), m_doc.allRedactionRects(),
         currentWatermarkConfig(m_prefs) });
     m_canvas->setColorScheme(Theme::colorScheme(this));
 }

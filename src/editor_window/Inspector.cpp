@@ -79,7 +79,7 @@ void Inspector::applyPreset(const StylePreset& preset)
     if (!m_document)
         return;
     m_document->pushUndo();
-    // Kinds the scan found stay hidden whatever the preset was saved with.
+    // Kinds the scan found stay hidden and the shot keeps its crop, whatever the preset was saved with.
     m_document->applyStyle(preset.settings);
     m_document->setSelectedPresetName(preset.name);
 }

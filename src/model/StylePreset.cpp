@@ -39,3 +39,9 @@ std::optional<StylePreset> StylePreset::fromJson(const QJsonValue& json, QString
         return fail(QStringLiteral("preset settings: ") + why);
     return StylePreset { *uuid, name.toString(), *decoded };
 }
+
+BeautifySettings styleForShot(BeautifySettings style, const QRectF& shotCrop)
+{
+    style.cropRect = shotCrop;
+    return style;
+}

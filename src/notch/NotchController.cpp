@@ -372,6 +372,9 @@ void NotchController::useRenderedImage(const QImage& image, const QString& key)
     if (!m_session)
         return;
     m_session->styledImage = image;
+    // Shown is copied: opened in the editor later, the shot has no edits to lose.
+    if (m_session->document)
+        m_session->document->markCopiedOrExported(m_session->document->content());
     m_shownStyleKey = key;
     m_shownRaw = false;
     setThumbnail(image);

@@ -1,0 +1,47 @@
+// A preset chosen in the panel's style strip restyles the shot's own document, which keeps its
+// crop whatever shot the preset was saved from.
+#include "notch/NotchTestKit.h"
+
+#include "editor/EditorDocument.h"
+#include "model/UuidText.h"
+#include "notch/NotchPanel.h"
+#include "notch/NotchPanelView.h"
+#include "notch/NotchStyleStrip.h"
+#include "render/CanvasLayout.h"
+#include "support/Wait.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+TEST(NotchStyleStrip, APresetChipRestylesTheShotWithoutItsSavedCrop)
+{
+    NotchRig rig;
+    // The styling the application uses: the session's document takes the style and renders.
+    rig.controller = std::make_unique<NotchController>(*rig.prefs, *rig.presets, rig.pasteboard, rig.screens,
+        NotchStyling::canvas(), rig.files.store(), NotchHandlers {});
+    BeautifySettings corner = BeautifySettings::defaults();
+    corner.cropRect = QRectF(0.5, 0.5, 0.5, 0.5);
+    corner.background = BackgroundPreset::snow;
+    rig.presets->add(QStringLiteral("Corner"), corner);
+
+    const QImage raw = solidImage(QSize(400, 300), QColor(20, 90, 160));
+    auto session = makeSession(raw, solidImage(QSize(40, 30), Qt::red));
+    session->document = std::make_shared<EditorDocument>(
+        raw, QStringLiteral("Shot.png"), BeautifySettings::defaults(), DetectionResult {});
+    rig.controller->present(session);
+    NotchPanelView* view = rig.controller->panel()->view();
+    ASSERT_TRUE(waitUntil([&] { return view->isSettled(); }, 3000));
+    view->handleHover(true);
+    ASSERT_TRUE(waitUntil([&] { return view->isSettled() && view->card()->styleStrip()->isVisible(); }, 3000));
+
+    NotchStyleChip* chip = view->card()->styleStrip()->chips().last();
+    QTest::mouseClick(chip, Qt::LeftButton, {}, QPoint(12, chip->height() / 2));
+    EXPECT_EQ(rig.controller->currentStyleKey(), uuidString(rig.presets->presets().first().id));
+    EXPECT_EQ(session->document->settings().background, BackgroundPreset::snow);
+    EXPECT_EQ(session->document->settings().cropRect, QRectF(0, 0, 1, 1));
+    // The whole shot is rendered and copied, not the preset's corner of it.
+    ASSERT_TRUE(waitUntil([&] { return !rig.controller->thumbnail().isNull() && rig.controller->thumbnail().width() > 40; }));
+    const QSize full = canvasLayout(raw, session->document->settings()).canvasSize().toSize() * 2;
+    EXPECT_EQ(rig.controller->thumbnail().size(), full);
+    view->handleHover(false);
+}
