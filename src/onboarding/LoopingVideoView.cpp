@@ -1,5 +1,6 @@
 #include "onboarding/LoopingVideoView.h"
 
+#include "onboarding/VideoFrameScaler.h"
 #include "platform/Log.h"
 #include "render/ContinuousCorners.h"
 #include "ui/Theme.h"
@@ -7,16 +8,85 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QMediaPlayer>
+#include <QMutex>
+#include <QWaitCondition>
 #include <QPainter>
 #include <QTimer>
 #include <QUrl>
 #include <QVideoSink>
 
+#include <thread>
+
+// What the GUI thread and the scaling thread share. `view` is cleared under the lock before the
+// view goes, so nothing is ever posted to a view being destroyed. The thread starts with the first
+// frame and ends when the last owner (the view or the player's holder) lets go.
+struct LoopingVideoView::Shared {
+    QMutex mutex;
+    QWaitCondition wake;
+    bool stop = false;
+    std::thread worker;
+    LoopingVideoView* view = nullptr;
+    QSize target; // the view's size in device pixels; empty while hidden
+    QVideoFrame pending; // the newest frame not yet scaled
+    QImage image; // the latest picture, not yet taken by the view
+    QImage spare; // the picture the view showed before, to be written over
+    QVideoFrame frame; // the frame it was made from
+    bool posted = false;
+
+    ~Shared()
+    {
+        {
+            QMutexLocker lock(&mutex);
+            stop = true;
+        }
+        wake.wakeAll();
+        if (worker.joinable())
+            worker.join();
+    }
+
+    // Called with the lock held.
+    void offer(const QVideoFrame& next)
+    {
+        pending = next;
+        if (!worker.joinable())
+            worker = std::thread([this] { run(); });
+        wake.wakeOne();
+    }
+
+    // Scales the newest frame, one at a time: a slow machine skips frames, never queues them.
+    void run()
+    {
+        QMutexLocker lock(&mutex);
+        while (!stop) {
+            if (!pending.isValid() || target.isEmpty()) {
+                pending = QVideoFrame();
+                wake.wait(&mutex);
+                continue;
+            }
+            const QVideoFrame next = std::exchange(pending, QVideoFrame());
+            const QSize size = target;
+            lock.unlock();
+            QImage scaled = VideoFrameScaler::scaled(next, size, std::exchange(spare, QImage()));
+            lock.relock();
+            if (scaled.isNull())
+                continue;
+            image = std::move(scaled);
+            frame = next;
+            if (view && !posted) {
+                posted = true;
+                QMetaObject::invokeMethod(view, &LoopingVideoView::takeFrame, Qt::QueuedConnection);
+            }
+        }
+    }
+};
+
 LoopingVideoView::LoopingVideoView(const QString& resourceName, QWidget* parent)
     : QWidget(parent)
+    , m_shared(std::make_shared<Shared>())
 {
     setObjectName(QStringLiteral("loopingVideo"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_shared->view = this;
     const QString path = resourcePath(resourceName);
     if (!QFile::exists(path))
         return;
@@ -27,31 +97,32 @@ LoopingVideoView::LoopingVideoView(const QString& resourceName, QWidget* parent)
     // No audio output is attached: the clip plays muted.
     m_player->setVideoSink(m_sink);
     m_player->setLoops(QMediaPlayer::Infinite);
-    connect(m_sink, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& frame) {
-        if (!frame.isValid())
-            return;
-        m_frame = frame;
-        m_imageStale = true;
-        ++m_framesReceived;
-        update();
-        Q_EMIT frameReceived();
+    // The backend hands frames over on the GUI thread; the scaling thread makes the picture.
+    connect(m_sink, &QVideoSink::videoFrameChanged, m_sink, [shared = m_shared](const QVideoFrame& frame) {
+        QMutexLocker lock(&shared->mutex);
+        if (frame.isValid() && !shared->target.isEmpty())
+            shared->offer(frame);
     });
     connect(m_player, &QMediaPlayer::errorOccurred, this, [resourceName](QMediaPlayer::Error, const QString& message) {
         logLine(QStringLiteral("the clip %1 cannot be played: %2").arg(resourceName, message));
     });
-    // The backend opens and decodes the file on its own threads; these calls return at once.
+    // The backend opens the file on its own threads; playing starts once the view is shown.
     m_player->setSource(QUrl(QStringLiteral("qrc") + path));
-    m_player->play();
 }
 
 LoopingVideoView::~LoopingVideoView()
 {
+    {
+        QMutexLocker lock(&m_shared->mutex);
+        m_shared->view = nullptr;
+        m_shared->target = QSize();
+        m_shared->pending = QVideoFrame();
+    }
     if (!m_coordinator)
         return;
     // Tearing a playing pipeline down at once blocks the GUI thread for a third of a second (the
     // backend's decoder waits on the GUI thread to take its last frame). Paused, it lets go
     // within a few event-loop turns; the holder goes shortly after.
-    m_sink->disconnect(this);
     m_player->disconnect(this);
     m_player->pause();
     QObject* coordinator = m_coordinator;
@@ -64,13 +135,57 @@ QString LoopingVideoView::resourcePath(const QString& resourceName)
     return QStringLiteral(":/video/%1.mp4").arg(resourceName);
 }
 
-QImage LoopingVideoView::currentImage() const
+QVideoFrame LoopingVideoView::currentFrame() const
 {
-    if (m_imageStale) {
-        m_image = m_frame.toImage();
-        m_imageStale = false;
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->frame;
+}
+
+void LoopingVideoView::takeFrame()
+{
+    {
+        QMutexLocker lock(&m_shared->mutex);
+        m_shared->posted = false;
+        if (m_shared->image.isNull())
+            return;
+        m_shared->spare = std::exchange(m_image, std::exchange(m_shared->image, QImage()));
     }
-    return m_image;
+    m_image.setDevicePixelRatio(devicePixelRatioF());
+    ++m_framesReceived;
+    update();
+    Q_EMIT frameReceived();
+}
+
+void LoopingVideoView::updateTarget(bool shown)
+{
+    const QSize target = shown ? (QSizeF(size()) * devicePixelRatioF()).toSize() : QSize();
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->target = target;
+    if (target.isEmpty())
+        m_shared->pending = QVideoFrame();
+}
+
+void LoopingVideoView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    updateTarget(true);
+    if (m_player)
+        m_player->play();
+}
+
+void LoopingVideoView::hideEvent(QHideEvent* event)
+{
+    // Nobody sees it: no decoding, no scaling.
+    if (m_player)
+        m_player->pause();
+    updateTarget(false);
+    QWidget::hideEvent(event);
+}
+
+void LoopingVideoView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    updateTarget(isVisible());
 }
 
 void LoopingVideoView::setCornerRadius(qreal radius)
@@ -89,24 +204,20 @@ void LoopingVideoView::setBorder(const QColor& light, const QColor& dark, qreal 
 
 QRectF LoopingVideoView::aspectFillSource(QSizeF frameSize, QSizeF target)
 {
-    if (frameSize.isEmpty() || target.isEmpty())
-        return {};
-    const qreal scale = std::max(target.width() / frameSize.width(), target.height() / frameSize.height());
-    const QSizeF shown(target.width() / scale, target.height() / scale);
-    return QRectF(QPointF((frameSize.width() - shown.width()) / 2, (frameSize.height() - shown.height()) / 2), shown);
+    return VideoFrameScaler::aspectFillSource(frameSize, target);
 }
 
 void LoopingVideoView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    p.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = rect();
     const QPainterPath clip = continuousRoundedRect(bounds, m_cornerRadius);
-    const QImage image = currentImage();
-    if (!image.isNull()) {
+    if (!m_image.isNull()) {
         p.save();
         p.setClipPath(clip);
-        p.drawImage(bounds, image, aspectFillSource(image.size(), bounds.size()));
+        // Already the view's pixels; after a resize, until the next frame, stretched.
+        p.drawImage(bounds, m_image);
         p.restore();
     }
     if (m_borderWidth > 0) {

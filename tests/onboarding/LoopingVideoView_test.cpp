@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QMediaFormat>
 #include <QMediaPlayer>
+#include <QSet>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -49,12 +50,68 @@ TEST(LoopingVideoView, TheShippedClipPlaysLoopedAndMutedIntoTheRoundedFrame)
     ASSERT_FALSE(frame.isNull());
     EXPECT_GT(frame.width(), 0);
 
+    // The picture shows the clip (the styled screenshot on its colourful backdrop), not a black
+    // or flat frame, and matches what Qt's own converter makes of the same frame.
+    ASSERT_TRUE(waitUntil([&] { return view.framesReceived() > 20; }, 20000));
+    const QImage picture = view.currentImage();
+    ASSERT_EQ(picture.size(), QSize(620, 340));
+    QSet<QRgb> colours;
+    int bright = 0;
+    for (int y = 0; y < picture.height(); y += 4) {
+        for (int x = 0; x < picture.width(); x += 4) {
+            const QRgb c = picture.pixel(x, y);
+            colours.insert(c & 0xf0f0f0);
+            bright += qGray(c) > 60;
+        }
+    }
+    const int samples = (picture.height() / 4) * (picture.width() / 4);
+    EXPECT_GT(colours.size(), 20) << "a flat frame";
+    EXPECT_GT(bright, samples / 5) << "a black frame";
+    const QVideoFrame decoded = view.currentFrame();
+    ASSERT_TRUE(decoded.isValid());
+    const QImage reference = decoded.toImage().scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    long long difference = 0;
+    for (int y = 0; y < picture.height(); y += 4) {
+        for (int x = 0; x < picture.width(); x += 4) {
+            const QRgb a = picture.pixel(x, y);
+            const QRgb b = reference.pixel(x, y);
+            difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+        }
+    }
+    EXPECT_LT(difference / (3.0 * samples), 6.0) << "the picture is not the decoded frame";
+
     const QImage shown = paintedPixels(view);
+    EXPECT_GT(qGray(shown.pixel(310, 170)), 0);
     // Filled to the edges (no letterbox bars), corners cut by the rounded clip.
     EXPECT_GT(qAlpha(shown.pixel(310, 170)), 250);
     EXPECT_GT(qAlpha(shown.pixel(310, 1)), 250);
     EXPECT_GT(qAlpha(shown.pixel(1, 170)), 250);
     EXPECT_EQ(qAlpha(shown.pixel(0, 0)), 0);
+}
+
+TEST(LoopingVideoView, PlaysOnlyWhileShown)
+{
+    QWidget window;
+    auto* view = new LoopingVideoView(QStringLiteral("demo-animation"), &window);
+    if (!view->player() || !view->player()->isAvailable())
+        GTEST_SKIP() << "no media backend in Qt Multimedia here";
+    EXPECT_NE(view->player()->playbackState(), QMediaPlayer::PlayingState) << "not before it is shown";
+    view->resize(620, 340);
+    window.resize(620, 340);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return view->framesReceived() > 3; }, 20000));
+
+    // The window closed on its page: the player pauses, no frame is made any more.
+    window.hide();
+    EXPECT_EQ(view->player()->playbackState(), QMediaPlayer::PausedState);
+    spin(200);
+    const int frames = view->framesReceived();
+    spin(500);
+    EXPECT_EQ(view->framesReceived(), frames);
+
+    window.show();
+    EXPECT_EQ(view->player()->playbackState(), QMediaPlayer::PlayingState);
+    EXPECT_TRUE(waitUntil([&] { return view->framesReceived() > frames + 3; }, 5000));
 }
 
 TEST(LoopingVideoView, AMissingClipLeavesTheEmptyFrame)
