@@ -30,16 +30,31 @@ CaptureShortcut CaptureShortcutStore::shortcut(CaptureAction action) const
     return it != m_shortcuts.end() ? it->second : CaptureShortcut::defaultFor(action);
 }
 
-void CaptureShortcutStore::setShortcut(const CaptureShortcut& shortcut, CaptureAction action)
+std::optional<CaptureAction> CaptureShortcutStore::actionUsing(const CaptureShortcut& shortcut, CaptureAction except) const
+{
+    for (const auto& [other, bound] : m_shortcuts) {
+        if (other != except && bound.keyCode == shortcut.keyCode && bound.carbonModifiers == shortcut.carbonModifiers)
+            return other;
+    }
+    return std::nullopt;
+}
+
+bool CaptureShortcutStore::setShortcut(const CaptureShortcut& shortcut, CaptureAction action)
 {
     if (!shortcut.isValid()) {
         logLine(QStringLiteral("refusing hot key %1 for %2: it needs Ctrl, Alt or Super")
                     .arg(shortcut.displayString(), rawValue(action)));
-        return;
+        return false;
+    }
+    if (const auto other = actionUsing(shortcut, action)) {
+        logLine(QStringLiteral("refusing hot key %1 for %2: %3 has it already")
+                    .arg(shortcut.displayString(), rawValue(action), rawValue(*other)));
+        return false;
     }
     m_shortcuts[action] = shortcut;
     Q_EMIT shortcutsChanged();
     m_settings.setValue(shortcutDefaultsKey(action), shortcut.toJson());
     if (m_reregister)
         m_reregister();
+    return true;
 }

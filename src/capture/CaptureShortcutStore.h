@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 class SettingsStore;
 
@@ -27,8 +28,12 @@ public:
     const std::map<CaptureAction, CaptureShortcut>& shortcuts() const { return m_shortcuts; }
     CaptureShortcut shortcut(CaptureAction action) const;
     // Stores the binding and re-registers the hot keys. An invalid binding (no modifier besides
-    // Shift) is refused and logged; the current one stays.
-    void setShortcut(const CaptureShortcut& shortcut, CaptureAction action);
+    // Shift), or one another action already has, is refused and logged; the current one stays.
+    // Returns whether it was stored.
+    bool setShortcut(const CaptureShortcut& shortcut, CaptureAction action);
+    // The other action bound to the same key and modifiers, if any: one press must start one
+    // capture.
+    std::optional<CaptureAction> actionUsing(const CaptureShortcut& shortcut, CaptureAction except) const;
 
 Q_SIGNALS:
     void shortcutsChanged();

@@ -4,11 +4,14 @@
 #include "platform/HotkeyBackend.h"
 #include "platform/Log.h"
 
+#include <algorithm>
+
 GlobalHotkeys::GlobalHotkeys(std::unique_ptr<HotkeyBackend> backend, CaptureShortcutStore& store, QObject* parent)
     : QObject(parent)
     , m_backend(std::move(backend))
     , m_store(store)
 {
+    connect(m_backend.get(), &HotkeyBackend::answered, this, &GlobalHotkeys::handleAnswered);
 }
 
 GlobalHotkeys::~GlobalHotkeys()
@@ -43,12 +46,25 @@ void GlobalHotkeys::reregisterAll()
         m_backend->unregisterHotKey(id);
     m_refByAction.clear();
     m_actionByID.clear();
+    m_pendingByID.clear();
+    m_answers.clear();
     if (m_suspended > 0)
         return;
+    std::map<CaptureAction, CaptureShortcut> taken;
     for (CaptureAction action : allCases<CaptureAction>) {
         const auto& shortcuts = m_store.shortcuts();
         const auto it = shortcuts.find(action);
         const CaptureShortcut binding = it != shortcuts.end() ? it->second : CaptureShortcut::defaultFor(action);
+        // Settings written before duplicates were refused may bind two actions to one key: the
+        // first keeps it, so one press never starts two captures.
+        const auto same = std::find_if(taken.begin(), taken.end(), [&](const auto& entry) {
+            return entry.second.keyCode == binding.keyCode && entry.second.carbonModifiers == binding.carbonModifiers;
+        });
+        if (same != taken.end()) {
+            logLine(QStringLiteral("no global hotkey for %1: %2 has the same key").arg(rawValue(action), rawValue(same->first)));
+            continue;
+        }
+        taken[action] = binding;
         registerHotKey(action, binding.keyCode, binding.carbonModifiers);
     }
     // Says when the keys are live, so whoever started us knows when a key press will count.
@@ -80,6 +96,7 @@ void GlobalHotkeys::registerHotKey(CaptureAction action, quint32 keyCode, quint3
     if (status == 0) {
         m_refByAction[action] = id;
         m_actionByID[id] = action;
+        m_pendingByID[id] = action;
         return;
     }
     logLine(QStringLiteral("failed to register global hotkey for %1 (status %2)").arg(rawValue(action)).arg(status));
@@ -95,6 +112,7 @@ void GlobalHotkeys::suspend()
         m_backend->unregisterHotKey(id);
     m_refByAction.clear();
     m_actionByID.clear();
+    m_pendingByID.clear();
     logLine(QStringLiteral("global hot keys released while a shortcut is recorded"));
 }
 
@@ -113,6 +131,44 @@ std::optional<quint32> GlobalHotkeys::registeredID(CaptureAction action) const
     if (it == m_refByAction.end())
         return std::nullopt;
     return it->second;
+}
+
+int GlobalHotkeys::tryBinding(CaptureAction action, const CaptureShortcut& binding)
+{
+    if (m_suspended == 0 || !m_backend->grabsKeys())
+        return 0;
+    const quint32 id = m_nextID++;
+    const int status = m_backend->registerHotKey(id, { stableName(action), captureActionTitle(action), binding.keyCode, binding.carbonModifiers });
+    if (status == 0)
+        m_backend->unregisterHotKey(id);
+    return status;
+}
+
+std::optional<GlobalHotkeys::DesktopAnswer> GlobalHotkeys::desktopAnswer(CaptureAction action) const
+{
+    const auto it = m_answers.find(action);
+    if (it == m_answers.end())
+        return std::nullopt;
+    return it->second;
+}
+
+void GlobalHotkeys::handleAnswered(quint32 id, const QString& trigger, bool asAsked)
+{
+    const auto it = m_pendingByID.find(id);
+    if (it == m_pendingByID.end())
+        return; // an answer about a registration given up since
+    const CaptureAction action = it->second;
+    m_pendingByID.erase(it);
+    m_answers[action] = { trigger, asAsked };
+    if (trigger.isEmpty()) {
+        // No key starts it: the action has no hot key, whatever the registration said at first.
+        m_refByAction.erase(action);
+        m_actionByID.erase(id);
+        logLine(QStringLiteral("the desktop gave no key to the global hotkey for %1").arg(rawValue(action)));
+    } else if (!asAsked) {
+        logLine(QStringLiteral("the desktop starts the global hotkey for %1 with %2 instead").arg(rawValue(action), trigger));
+    }
+    Q_EMIT desktopAnswered(action);
 }
 
 void GlobalHotkeys::handlePressed(quint32 id)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CaptureAction.h"
+#include "capture/CaptureShortcut.h"
 
 #include <QObject>
 
@@ -47,10 +48,25 @@ public:
     quint32 nextID() const { return m_nextID; }
     // The identifier the action's hot key is registered under; none when it is not registered.
     std::optional<quint32> registeredID(CaptureAction action) const;
+    // Whether the backend would take `binding` now, asked while suspended (a shortcut being
+    // recorded): it is claimed under a fresh identifier and let go at once. 0 when it would, else
+    // the backend's status; 0 too where nothing can be asked ahead (not suspended, no grabs).
+    int tryBinding(CaptureAction action, const CaptureShortcut& binding);
+
+    // What the desktop made of the action's latest registration, where it says later (the portal).
+    struct DesktopAnswer {
+        QString trigger; // empty: no key at all
+        bool asAsked = false;
+    };
+    std::optional<DesktopAnswer> desktopAnswer(CaptureAction action) const;
+
+Q_SIGNALS:
+    void desktopAnswered(CaptureAction action);
 
 private:
     void registerHotKey(CaptureAction action, quint32 keyCode, quint32 modifiers);
     void handlePressed(quint32 id);
+    void handleAnswered(quint32 id, const QString& trigger, bool asAsked);
 
     std::unique_ptr<HotkeyBackend> m_backend;
     CaptureShortcutStore& m_store;
@@ -59,5 +75,7 @@ private:
     std::map<CaptureAction, Handler> m_actionHandlers;
     std::map<CaptureAction, quint32> m_refByAction;
     std::map<quint32, CaptureAction> m_actionByID;
+    std::map<quint32, CaptureAction> m_pendingByID; // registrations the desktop has yet to settle
+    std::map<CaptureAction, DesktopAnswer> m_answers;
     quint32 m_nextID = 1;
 };

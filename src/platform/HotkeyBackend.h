@@ -40,6 +40,11 @@ Q_SIGNALS:
     // A registered combination was used: once per press, never for auto-repeat. Main thread. On
     // X11 it comes when the key is let go, so the server has ended the grab the press started.
     void pressed(quint32 id);
+    // For a backend whose registrations the desktop settles later (the portal): what it made of
+    // registration `id`. An empty `trigger` means it gave the combination no key (refused or left
+    // unassigned); otherwise `trigger` is the desktop's own description of the key that now
+    // starts it, and `asAsked` whether that is the combination asked for.
+    void answered(quint32 id, const QString& trigger, bool asAsked);
 };
 
 // No way to take global hot keys in this session: every registration fails.

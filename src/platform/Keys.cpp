@@ -8,6 +8,9 @@
 namespace {
 
 constexpr quint8 ev(int evdevCode) { return quint8(evdevCode + 8); }
+// Keys the stored form had no position code for take one past its range: 0x10000 plus the
+// key's Linux input code.
+constexpr quint32 linuxKey(int evdevCode) { return 0x10000u + quint32(evdevCode); }
 constexpr int kp(Qt::Key key) { return int(key) | int(Qt::KeypadModifier); }
 
 // Position code, X keycode, US keysym, Qt key, label.
@@ -113,6 +116,22 @@ constexpr KeyInfo kKeys[] = {
     { 124, ev(106), 0xff53, Qt::Key_Right, "Right" },
     { 125, ev(108), 0xff54, Qt::Key_Down, "Down" },
     { 126, ev(103), 0xff52, Qt::Key_Up, "Up" },
+    { 72, ev(115), 0x1008ff13, Qt::Key_VolumeUp, "Volume Up" },
+    { 73, ev(114), 0x1008ff11, Qt::Key_VolumeDown, "Volume Down" },
+    { 74, ev(113), 0x1008ff12, Qt::Key_VolumeMute, "Mute" },
+    { 110, ev(127), 0xff67, Qt::Key_Menu, "Menu" },
+    { linuxKey(99), ev(99), 0xff61, Qt::Key_Print, "Print" },
+    { linuxKey(70), ev(70), 0xff14, Qt::Key_ScrollLock, "Scroll Lock" },
+    { linuxKey(119), ev(119), 0xff13, Qt::Key_Pause, "Pause" },
+    { linuxKey(163), ev(163), 0x1008ff17, Qt::Key_MediaNext, "Next Track" },
+    { linuxKey(164), ev(164), 0x1008ff14, Qt::Key_MediaPlay, "Play" },
+    { linuxKey(165), ev(165), 0x1008ff16, Qt::Key_MediaPrevious, "Previous Track" },
+    { linuxKey(166), ev(166), 0x1008ff15, Qt::Key_MediaStop, "Stop" },
+    { linuxKey(140), ev(140), 0x1008ff1d, Qt::Key_Calculator, "Calculator" },
+    { linuxKey(155), ev(155), 0x1008ff19, Qt::Key_LaunchMail, "Mail" },
+    { linuxKey(172), ev(172), 0x1008ff18, Qt::Key_HomePage, "Home Page" },
+    { linuxKey(217), ev(217), 0x1008ff1b, Qt::Key_Search, "Search" },
+    { linuxKey(248), ev(248), 0x1008ffb2, Qt::Key_MicMute, "Mic Mute" },
 };
 
 template <typename Match>
@@ -173,6 +192,26 @@ constexpr std::pair<quint32, Qt::KeyboardModifier> kModifierBits[] = {
     { CarbonModifier::option, Qt::AltModifier },
     { CarbonModifier::control, Qt::MetaModifier },
 };
+}
+
+bool isModifierKey(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_Mode_switch:
+        return true;
+    default:
+        return false;
+    }
 }
 
 quint32 carbonModifierMask(Qt::KeyboardModifiers modifiers)

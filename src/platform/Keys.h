@@ -40,6 +40,9 @@ std::optional<KeyInfo> keyForQtKey(int qtKey);
 // by Qt key.
 std::optional<KeyInfo> keyForEvent(const QKeyEvent& event);
 
+// Shift, Ctrl, Alt, Super and the like pressed on their own: the start of a combination, not a key.
+bool isModifierKey(int qtKey);
+
 // The stored modifier bits of held Qt modifiers; every other flag (keypad, group switch) is ignored.
 quint32 carbonModifierMask(Qt::KeyboardModifiers modifiers);
 Qt::KeyboardModifiers qtModifiers(quint32 carbonModifiers);

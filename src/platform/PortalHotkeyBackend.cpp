@@ -9,6 +9,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusMetaType>
+#include <QHash>
 #include <QTimer>
 
 #include <xkbcommon/xkbcommon.h>
@@ -49,6 +50,39 @@ QString PortalHotkeyBackend::preferredTrigger(quint32 keyCode, quint32 carbonMod
         parts << QStringLiteral("LOGO");
     parts << QString::fromLatin1(name);
     return parts.join(QLatin1Char('+'));
+}
+
+bool PortalHotkeyBackend::triggerMatches(const QString& description, quint32 keyCode, quint32 carbonModifiers)
+{
+    // "<Control><Shift>6" reads as "Control+Shift+6".
+    QString text = description.trimmed();
+    text.replace(QLatin1Char('>'), QLatin1Char('+')).remove(QLatin1Char('<'));
+    QStringList parts = text.split(QLatin1Char('+'), Qt::SkipEmptyParts);
+    for (QString& part : parts)
+        part = part.trimmed().toLower();
+    if (parts.isEmpty())
+        return false;
+    const QString key = parts.takeLast();
+    quint32 modifiers = 0;
+    for (const QString& part : parts) {
+        if (part == u"ctrl" || part == u"control" || part == u"primary")
+            modifiers |= CarbonModifier::command;
+        else if (part == u"alt" || part == u"mod1")
+            modifiers |= CarbonModifier::option;
+        else if (part == u"shift")
+            modifiers |= CarbonModifier::shift;
+        else if (part == u"logo" || part == u"super" || part == u"meta" || part == u"mod4" || part == u"win")
+            modifiers |= CarbonModifier::control;
+        else
+            return false;
+    }
+    if (modifiers != carbonModifiers)
+        return false;
+    char name[64] = {};
+    const quint32 keysym = keysymFor(keyCode);
+    if (keysym != 0 && xkb_keysym_get_name(keysym, name, sizeof name) > 0 && key == QString::fromLatin1(name).toLower())
+        return true;
+    return key == keyLabelFor(keyCode).toLower();
 }
 
 PortalHotkeyBackend::PortalHotkeyBackend(QDBusConnection bus, QObject* parent)
@@ -123,11 +157,38 @@ void PortalHotkeyBackend::bind()
             }
             PortalRequest::call(m_bus, interface, QStringLiteral("BindShortcuts"),
                 { QVariant::fromValue(QDBusObjectPath(m_session)), QVariant::fromValue(shortcuts), QString(), QVariantMap() },
-                this, [](uint bound, const QVariantMap&) {
-                    if (bound != 0)
-                        logLine(QStringLiteral("the desktop did not bind the global shortcuts (response %1)").arg(bound));
-                });
+                this, [this, asked = m_bindings](uint bound, const QVariantMap& results) { readAnswer(bound, results, asked); });
         });
+}
+
+void PortalHotkeyBackend::readAnswer(
+    uint response, const QVariantMap& results, const std::map<quint32, HotkeyBinding>& asked)
+{
+    if (response != 0)
+        logLine(QStringLiteral("the desktop did not bind the global shortcuts (response %1)").arg(response));
+    // What the desktop bound, by name, with the key it says starts each; a shortcut it left out
+    // or gave no trigger has no key.
+    QHash<QString, QString> triggers;
+    if (response == 0 && !results.contains(QStringLiteral("shortcuts")))
+        return; // a desktop that says nothing about them: nothing to tell
+    if (response == 0) {
+        QList<PortalShortcut> bound;
+        const QVariant value = results.value(QStringLiteral("shortcuts"));
+        if (value.canConvert<QDBusArgument>())
+            value.value<QDBusArgument>() >> bound;
+        else
+            bound = value.value<QList<PortalShortcut>>();
+        for (const PortalShortcut& shortcut : bound)
+            triggers.insert(shortcut.id, shortcut.properties.value(QStringLiteral("trigger_description")).toString());
+    }
+    for (const auto& [id, binding] : asked) {
+        // Re-registered meanwhile: a newer bind answers for it.
+        const auto now = m_bindings.find(id);
+        if (now == m_bindings.end())
+            continue;
+        const QString trigger = triggers.value(binding.name).trimmed();
+        Q_EMIT answered(id, trigger, !trigger.isEmpty() && triggerMatches(trigger, binding.keyCode, binding.carbonModifiers));
+    }
 }
 
 void PortalHotkeyBackend::onActivated(const QDBusObjectPath& session, const QString& shortcutId, qulonglong,

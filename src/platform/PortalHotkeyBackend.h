@@ -39,6 +39,9 @@ public:
     // The shortcuts notation of the portal: modifiers CTRL, ALT, SHIFT, LOGO and the key's keysym
     // name, joined by "+" ("CTRL+SHIFT+6", "ALT+LOGO+bracketleft"). Empty for an unknown key.
     static QString preferredTrigger(quint32 keyCode, quint32 carbonModifiers);
+    // Whether the desktop's description of a trigger ("Ctrl+Shift+6", "CTRL+SHIFT+6",
+    // "<Control><Shift>6", "Meta+Print") names this key with exactly these modifiers.
+    static bool triggerMatches(const QString& description, quint32 keyCode, quint32 carbonModifiers);
 
 private Q_SLOTS:
     void onActivated(const QDBusObjectPath& session, const QString& shortcutId, qulonglong timestamp,
@@ -48,6 +51,8 @@ private:
     void scheduleBind();
     void bind();
     void closeSession();
+    // Reads the desktop's answer to BindShortcuts for the bindings that were asked for.
+    void readAnswer(uint response, const QVariantMap& results, const std::map<quint32, HotkeyBinding>& asked);
 
     QDBusConnection m_bus;
     std::map<quint32, HotkeyBinding> m_bindings;

@@ -122,6 +122,14 @@ ShortcutRecorder::ShortcutRecorder(CaptureAction action, CaptureShortcutStore& s
     connect(&m_store, &CaptureShortcutStore::shortcutsChanged, this, refresh);
     connect(this, &ShortcutRecorder::recordingChanged, this, refresh);
     refresh();
+    if (m_hotkeys) {
+        // The portal settles a binding after the fact: what it decided shows under the row.
+        connect(m_hotkeys, &GlobalHotkeys::desktopAnswered, this, [this](CaptureAction action) {
+            if (action == m_action && !m_recording)
+                setNotice(desktopNotice());
+        });
+        m_notice = desktopNotice();
+    }
     Theme::followColorScheme(this);
 }
 
@@ -160,16 +168,34 @@ void ShortcutRecorder::stopRecording()
     }
     if (m_hotkeys)
         m_hotkeys->resume();
+    // What was refused while recording is moot once the row shows its own key again.
+    if (m_noticeWhileRecording || m_notice.isEmpty())
+        setNotice(desktopNotice());
     Q_EMIT recordingChanged(false);
 }
 
 void ShortcutRecorder::resetToDefault()
 {
+    const CaptureShortcut wanted = CaptureShortcut::defaultFor(m_action);
     const CaptureShortcut previous = m_store.shortcut(m_action);
-    m_store.setShortcut(CaptureShortcut::defaultFor(m_action), m_action);
+    if (const auto other = m_store.actionUsing(wanted, m_action)) {
+        setNotice(tr("Already used by “%1”").arg(captureActionTitle(*other)), m_recording);
+        return;
+    }
+    if (m_recording) {
+        // Our keys are let go while recording, so the server is asked now whether it would take
+        // the default; otherwise the row would show a key that does nothing.
+        if (m_hotkeys && m_hotkeys->tryBinding(m_action, wanted) != 0) {
+            setNotice(tr("Already used by another program"), true);
+            return;
+        }
+        m_store.setShortcut(wanted, m_action);
+        setNotice({});
+        return;
+    }
+    m_store.setShortcut(wanted, m_action);
     setNotice({});
-    if (!m_recording)
-        keepWorkingBinding(previous);
+    keepWorkingBinding(previous);
 }
 
 bool ShortcutRecorder::eventFilter(QObject* watched, QEvent* event)
@@ -214,14 +240,18 @@ void ShortcutRecorder::handleKeyPress(const QKeyEvent& event)
         return;
     }
     const auto shortcut = CaptureShortcut::fromKeyEvent(event);
-    if (!shortcut)
-        return; // no Ctrl, Alt or Super, a lone modifier, or a key a hot key cannot use
-    for (CaptureAction other : allCases<CaptureAction>) {
-        const CaptureShortcut taken = m_store.shortcut(other);
-        if (other != m_action && taken.keyCode == shortcut->keyCode && taken.carbonModifiers == shortcut->carbonModifiers) {
-            setNotice(tr("Already used by “%1”").arg(captureActionTitle(other)));
-            return;
-        }
+    if (!shortcut) {
+        // Without Ctrl, Alt or Super, or a modifier on its own: not a combination yet, recording
+        // goes on. A key the hot keys have no way to name or take is said so.
+        const quint32 held = carbonModifierMask(event.modifiers());
+        const bool combination = (held & (CarbonModifier::command | CarbonModifier::option | CarbonModifier::control)) != 0;
+        if (combination && !isModifierKey(event.key()) && !key)
+            setNotice(tr("This key can't be used"), true);
+        return;
+    }
+    if (const auto other = m_store.actionUsing(*shortcut, m_action)) {
+        setNotice(tr("Already used by “%1”").arg(captureActionTitle(*other)), true);
+        return;
     }
     store(*shortcut);
 }
@@ -246,8 +276,19 @@ void ShortcutRecorder::keepWorkingBinding(const CaptureShortcut& previous)
     setNotice(tr("Already used by another program"));
 }
 
-void ShortcutRecorder::setNotice(const QString& notice)
+QString ShortcutRecorder::desktopNotice() const
 {
+    const auto answer = m_hotkeys ? m_hotkeys->desktopAnswer(m_action) : std::nullopt;
+    if (!answer || answer->asAsked)
+        return {};
+    if (answer->trigger.isEmpty())
+        return tr("The desktop didn't accept this shortcut");
+    return tr("The desktop uses %1 for this instead").arg(answer->trigger);
+}
+
+void ShortcutRecorder::setNotice(const QString& notice, bool whileRecording)
+{
+    m_noticeWhileRecording = whileRecording && !notice.isEmpty();
     if (notice == m_notice)
         return;
     m_notice = notice;

@@ -17,9 +17,13 @@ class GlobalHotkeys;
 // recorder, and taken again when recording ends, however it ends (Esc, stored, a second click,
 // the recorder hidden, its window losing focus).
 //
-// A combination another capture action already uses is refused (recording goes on); one that
-// another program holds cannot become a hot key, so the previous binding is kept. Either way
-// notice() says why, for the line under the row. Main thread only.
+// A combination another capture action already uses is refused, typed or by Reset (recording
+// goes on); one that another program holds cannot become a hot key, so the previous binding is
+// kept (asked of the server at once when Reset is pressed while recording). A key the hot keys
+// cannot take (outside the key table) held with a modifier is refused too. notice() says why,
+// for the line under the row; what was refused while recording is dropped when recording ends
+// without a new key. Where the desktop settles bindings later (the portal), its refusal or the
+// other key it chose is the notice. Main thread only.
 class ShortcutRecorder final : public QWidget {
     Q_OBJECT
 public:
@@ -54,7 +58,8 @@ private:
     // After a binding changed while the hot keys are live: a combination the X server refused
     // gives way to the previous binding.
     void keepWorkingBinding(const CaptureShortcut& previous);
-    void setNotice(const QString& notice);
+    void setNotice(const QString& notice, bool whileRecording = false);
+    QString desktopNotice() const;
 
     CaptureAction m_action;
     CaptureShortcutStore& m_store;
@@ -62,6 +67,7 @@ private:
     bool m_recording = false;
     bool m_filterInstalled = false;
     QString m_notice;
+    bool m_noticeWhileRecording = false;
     QAbstractButton* m_button;
     QAbstractButton* m_reset;
 };

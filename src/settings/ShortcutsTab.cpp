@@ -35,7 +35,8 @@ QWidget* recorderRow(const QString& title, ShortcutRecorder* recorder)
     QLabel* notice = secondaryLabel(QString(), row);
     notice->setObjectName(QStringLiteral("notice-") + rawValue(recorder->action()));
     notice->setAlignment(Qt::AlignRight);
-    notice->hide();
+    notice->setText(recorder->notice());
+    notice->setVisible(!recorder->notice().isEmpty());
     column->addWidget(notice);
     QObject::connect(recorder, &ShortcutRecorder::noticeChanged, notice, [notice](const QString& text) {
         notice->setText(text);

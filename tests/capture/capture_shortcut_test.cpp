@@ -55,7 +55,34 @@ TEST(CaptureShortcutTest, APressWithoutCtrlAltOrSuperGivesNoShortcut)
     EXPECT_FALSE(CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_S, Qt::KeypadModifier | Qt::GroupSwitchModifier)));
     // A modifier pressed on its own, or a key no hot key can use.
     EXPECT_FALSE(CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_Control, Qt::ControlModifier, 37, 0xffe3)));
-    EXPECT_FALSE(CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_VolumeUp, Qt::ControlModifier)));
+    EXPECT_FALSE(CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_Eject, Qt::ControlModifier)));
+}
+
+TEST(CaptureShortcutTest, PrintPauseMenuAndMediaKeysAreKeysLikeAnyOther)
+{
+    // Position codes past the stored form's range where it had none; the X keycodes the server
+    // sends for them, so they are found by what the platform reports too.
+    const auto print = CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_Print, Qt::ControlModifier));
+    ASSERT_TRUE(print);
+    EXPECT_EQ(print->keyCode, 0x10000u + 99);
+    EXPECT_EQ(print->displayString(), QStringLiteral("Ctrl+Print"));
+    const auto sysReq = CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_SysReq, Qt::AltModifier, 107, 0xff15));
+    ASSERT_TRUE(sysReq) << "Alt+Print arrives as Sys_Req";
+    EXPECT_EQ(sysReq->keyCode, print->keyCode);
+    const auto pause = CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_Pause, Qt::AltModifier));
+    ASSERT_TRUE(pause);
+    EXPECT_EQ(pause->displayString(), QStringLiteral("Alt+Pause"));
+    const auto menu = CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_Menu, Qt::MetaModifier));
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->keyCode, 110u);
+    const auto volume = CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_VolumeUp, Qt::ControlModifier));
+    ASSERT_TRUE(volume);
+    EXPECT_EQ(volume->displayString(), QStringLiteral("Ctrl+Volume Up"));
+    const auto play = CaptureShortcut::fromKeyEvent(keyPress(Qt::Key_MediaPlay, Qt::ControlModifier | Qt::ShiftModifier));
+    ASSERT_TRUE(play);
+    EXPECT_EQ(play->displayString(), QStringLiteral("Ctrl+Shift+Play"));
+    // Still stored and read back in the same three keys.
+    EXPECT_EQ(CaptureShortcut::fromJson(print->toJson()), print);
 }
 
 TEST(CaptureShortcutTest, JsonKeepsItsThreeKeysAndRefusesWhatIsIncompleteOrInvalid)

@@ -76,4 +76,94 @@ TEST(SettingsOnX11, ARebindTypedInTheWindowStartsTheToolAndTheOldKeyNoLonger)
     hotkeys.reset();
 }
 
+// The settings window over the real X server's grabs, with the desktop's tool behind fakes.
+struct SettingsOnServer {
+    QTemporaryDir dir;
+    FakeSettingsStore settings;
+    FakeLoginItem loginItem;
+    FakeScreenshotSettings screenshots;
+    std::unique_ptr<Preferences> prefs;
+    std::unique_ptr<GlobalHotkeys> hotkeys;
+    std::unique_ptr<CaptureShortcutStore> store;
+    FakeKeystrokePoster* poster = nullptr;
+    std::unique_ptr<KeystrokeScreenshotTool> tool;
+    std::unique_ptr<PreferencesView> view;
+    const DesktopScreenshotKeys keys = DesktopScreenshotKeys::forDesktop(QString());
+
+    bool open()
+    {
+        settings.setValue("launchAtLogin", false);
+        prefs = std::make_unique<Preferences>(settings, loginItem, screenshots, dir.path() + "/logo.png");
+        store = std::make_unique<CaptureShortcutStore>(settings, [this] { hotkeys->reregisterAll(); });
+        hotkeys = std::make_unique<GlobalHotkeys>(X11HotkeyBackend::create(), *store);
+        auto fake = std::make_unique<FakeKeystrokePoster>();
+        poster = fake.get();
+        tool = std::make_unique<KeystrokeScreenshotTool>(std::move(fake), keys);
+        hotkeys->registerHandlers([this] { tool->capture(SystemCapture::selection); },
+            [this] { tool->capture(SystemCapture::window); }, [this] { tool->capture(SystemCapture::fullScreen); });
+        view = std::make_unique<PreferencesView>(PreferencesView::Services { *prefs, settings, *store, hotkeys.get(), keys, QString() });
+        view->setCurrentTab(PreferencesView::shortcuts);
+        view->show();
+        view->activateWindow();
+        return QTest::qWaitForWindowExposed(view.get()) && QTest::qWaitForWindowActive(view.get());
+    }
+    ~SettingsOnServer()
+    {
+        view.reset();
+        hotkeys.reset();
+    }
+    ShortcutRecorder* recorder(CaptureAction action) const
+    {
+        return static_cast<ShortcutsTab*>(view->tab(PreferencesView::shortcuts))->recorders()[int(action)];
+    }
+};
+
+TEST(SettingsOnX11, ResetWhileRecordingIsRefusedWhenAnotherProgramHoldsTheDefault)
+{
+    XTestKeyboard user;
+    XTestKeyboard other;
+    ASSERT_TRUE(user.isConnected() && other.isConnected());
+    SettingsOnServer window;
+    ASSERT_TRUE(window.open());
+    ShortcutRecorder* selection = window.recorder(CaptureAction::selection);
+    QTest::mouseClick(selection->shortcutButton(), Qt::LeftButton);
+    user.tap({ XTestKeyboard::controlL, XTestKeyboard::altL, kNine });
+    const CaptureShortcut rebound { 25, CarbonModifier::command | CarbonModifier::option, "9" };
+    ASSERT_TRUE(waitUntil([&] { return window.store->shortcut(CaptureAction::selection) == rebound; }, 3000));
+
+    // While recording our keys are let go; another program takes Ctrl+Shift+6 meanwhile.
+    QTest::mouseClick(selection->shortcutButton(), Qt::LeftButton);
+    ASSERT_TRUE(selection->isRecording());
+    ASSERT_EQ(other.grab(kSix, 0x5), 0);
+    QTest::mouseClick(selection->resetButton(), Qt::LeftButton);
+    EXPECT_EQ(selection->notice(), "Already used by another program");
+    EXPECT_TRUE(selection->isRecording());
+    user.tap({ 0xff1b }); // Esc
+    ASSERT_TRUE(waitUntil([&] { return !selection->isRecording(); }, 3000));
+    EXPECT_EQ(selection->shortcutButton()->text(), "Ctrl+Alt+9");
+    EXPECT_TRUE(selection->notice().isEmpty());
+    // The key the row shows works.
+    user.tap({ XTestKeyboard::controlL, XTestKeyboard::altL, kNine });
+    EXPECT_TRUE(waitUntil([&] { return window.poster->posted.size() == 1; }, 3000));
+    other.ungrab(kSix, 0x5);
+}
+
+TEST(SettingsOnX11, CtrlPrintTypedIntoTheRecorderBecomesAWorkingHotKey)
+{
+    constexpr uint32_t kPrint = 0xff61;
+    XTestKeyboard user;
+    ASSERT_TRUE(user.isConnected());
+    SettingsOnServer window;
+    ASSERT_TRUE(window.open());
+    ShortcutRecorder* full = window.recorder(CaptureAction::fullScreen);
+    QTest::mouseClick(full->shortcutButton(), Qt::LeftButton);
+    user.tap({ XTestKeyboard::controlL, kPrint });
+    ASSERT_TRUE(waitUntil([&] { return !full->isRecording(); }, 3000)) << full->notice().toStdString();
+    EXPECT_EQ(full->shortcutButton()->text(), "Ctrl+Print");
+    EXPECT_TRUE(window.poster->posted.isEmpty());
+    user.tap({ XTestKeyboard::controlL, kPrint });
+    ASSERT_TRUE(waitUntil([&] { return window.poster->posted.size() == 1; }, 3000));
+    EXPECT_EQ(window.poster->posted[0].chord, window.keys.fullScreen);
+}
+
 }
