@@ -1,5 +1,9 @@
 // The desktop portals over a private session bus, with a stand-in portal service on it.
+#include "capture/CaptureShortcutStore.h"
+#include "capture/GlobalHotkeys.h"
 #include "fakes/FakeColorSampler.h"
+#include "fakes/FakeSettingsStore.h"
+#include "settings/ShortcutRecorder.h"
 #include "platform/Keys.h"
 #include "platform/PortalColorSampler.h"
 #include "platform/PortalHotkeyBackend.h"
@@ -16,7 +20,9 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QThread>
+#include <QVBoxLayout>
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -148,6 +154,10 @@ public:
     QStringList triggers; // read once binding is done
     std::atomic<int> binds { 0 };
     QString session;
+    // How the desktop answers a bind (set while none is in flight): the response, and the key it
+    // says starts each shortcut, by id (an empty text: no key; absent: the preferred trigger).
+    std::atomic<uint> bindResponse { 0 };
+    QMap<QString, QString> assigned;
 
 public Q_SLOTS:
     QDBusObjectPath CreateSession(const QVariantMap& options, const QDBusMessage& message)
@@ -162,9 +172,17 @@ public Q_SLOTS:
         const QVariantMap& options, const QDBusMessage& message)
     {
         triggers.clear();
-        for (const PortalShortcut& shortcut : shortcuts)
-            triggers << shortcut.id + QLatin1Char('=') + shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
-        respond(m_bus, message, options.value(QStringLiteral("handle_token")).toString(), 0, {});
+        QList<PortalShortcut> bound;
+        for (const PortalShortcut& shortcut : shortcuts) {
+            const QString preferred = shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
+            triggers << shortcut.id + QLatin1Char('=') + preferred;
+            bound.append({ shortcut.id, { { QStringLiteral("description"), shortcut.properties.value(QStringLiteral("description")) },
+                                            { QStringLiteral("trigger_description"), assigned.value(shortcut.id, preferred) } } });
+        }
+        QVariantMap results;
+        if (bindResponse == 0)
+            results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(bound));
+        respond(m_bus, message, options.value(QStringLiteral("handle_token")).toString(), bindResponse, results);
         ++binds;
         return QDBusObjectPath(QStringLiteral("/r"));
     }
@@ -327,6 +345,65 @@ TEST_F(PortalTest, HotKeysAreBoundTogetherUnderStableNamesAndRunWhenTheDesktopAc
     QMetaObject::invokeMethod(shortcuts, [this] { shortcuts->activate(QStringLiteral("capture-window")); });
     ASSERT_TRUE(waitUntil([&] { return pressed.count() == 2; }));
     EXPECT_EQ(pressed.at(1).at(0).toUInt(), 5u);
+}
+
+// The settings window's recorders over the portal: what the desktop made of each binding shows
+// under its row, for the bindings at start and for a key typed into a recorder.
+TEST_F(PortalTest, TheDesktopsOwnKeyOrItsRefusalShowsUnderTheRowInsteadOfASilentSuccess)
+{
+    FakeSettingsStore settings;
+    std::unique_ptr<GlobalHotkeys> hotkeys;
+    CaptureShortcutStore store(settings, [&] { hotkeys->reregisterAll(); });
+    hotkeys = std::make_unique<GlobalHotkeys>(std::make_unique<PortalHotkeyBackend>(*clientBus), store);
+    QWidget window;
+    auto* column = new QVBoxLayout(&window);
+    QList<ShortcutRecorder*> recorders;
+    for (CaptureAction action : allCases<CaptureAction>) {
+        recorders.append(new ShortcutRecorder(action, store, hotkeys.get(), &window));
+        column->addWidget(recorders.last());
+    }
+    window.show();
+    // The user had given the window capture a key of their own in the desktop's settings, and
+    // the full-screen one none.
+    shortcuts->assigned = { { "capture-window", "Ctrl+Alt+W" }, { "capture-full-screen", "" } };
+    hotkeys->registerHandlers([] {}, [] {}, [] {});
+    ASSERT_TRUE(waitUntil([&] { return shortcuts->binds == 1 && !recorders[2]->notice().isEmpty(); }));
+    EXPECT_EQ(recorders[0]->notice(), QString());
+    EXPECT_EQ(recorders[1]->notice(), "The desktop uses Ctrl+Alt+W for this instead");
+    EXPECT_EQ(recorders[2]->notice(), "The desktop didn't accept this shortcut");
+    EXPECT_TRUE(hotkeys->registeredID(CaptureAction::window));
+    EXPECT_FALSE(hotkeys->registeredID(CaptureAction::fullScreen)) << "no key starts it";
+
+    // A rebind typed into the recorder, which the desktop answers by keeping its own key.
+    shortcuts->assigned = { { "capture-selection", "Ctrl+Shift+6" } };
+    QTest::mouseClick(recorders[0]->shortcutButton(), Qt::LeftButton);
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(store.shortcut(CaptureAction::selection).displayString(), "Ctrl+Alt+S");
+    ASSERT_TRUE(waitUntil([&] { return shortcuts->binds == 2 && !recorders[0]->notice().isEmpty(); }));
+    EXPECT_EQ(recorders[0]->notice(), "The desktop uses Ctrl+Shift+6 for this instead");
+    EXPECT_EQ(recorders[1]->notice(), QString()) << "now bound as asked";
+
+    // The user cancels the desktop's dialog: nothing is bound, every row says so.
+    shortcuts->bindResponse = 1;
+    QTest::mouseClick(recorders[0]->resetButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return shortcuts->binds == 3 && !recorders[1]->notice().isEmpty(); }));
+    for (ShortcutRecorder* recorder : recorders)
+        EXPECT_EQ(recorder->notice(), "The desktop didn't accept this shortcut");
+    hotkeys.reset();
+}
+
+TEST(PortalTriggerTest, ReadsTheDesktopsDescriptionOfATrigger)
+{
+    const quint32 ctrlShift = CarbonModifier::command | CarbonModifier::shift;
+    EXPECT_TRUE(PortalHotkeyBackend::triggerMatches("Ctrl+Shift+6", 22, ctrlShift));
+    EXPECT_TRUE(PortalHotkeyBackend::triggerMatches("CTRL+SHIFT+6", 22, ctrlShift));
+    EXPECT_TRUE(PortalHotkeyBackend::triggerMatches("Shift + Control + 6", 22, ctrlShift));
+    EXPECT_TRUE(PortalHotkeyBackend::triggerMatches("<Control><Shift>6", 22, ctrlShift));
+    EXPECT_TRUE(PortalHotkeyBackend::triggerMatches("Meta+Print", 0x10000 + 99, CarbonModifier::control));
+    EXPECT_FALSE(PortalHotkeyBackend::triggerMatches("Ctrl+6", 22, ctrlShift));
+    EXPECT_FALSE(PortalHotkeyBackend::triggerMatches("Ctrl+Shift+7", 22, ctrlShift));
+    EXPECT_FALSE(PortalHotkeyBackend::triggerMatches("Hyper+Shift+6", 22, ctrlShift));
+    EXPECT_FALSE(PortalHotkeyBackend::triggerMatches("", 22, ctrlShift));
 }
 
 TEST(PortalTriggerTest, NamesEveryKeyOfTheTableInTheShortcutNotation)
