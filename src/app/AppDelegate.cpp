@@ -116,7 +116,7 @@ void AppDelegate::showSettings()
         GlobalHotkeys& hotkeys = GlobalHotkeys::shared();
         m_settingsWindow = new PreferencesView({ Preferences::shared(), SettingsStore::shared(),
             CaptureShortcutStore::shared(), &hotkeys,
-            DesktopScreenshotKeys::forDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP")), hotkeys.unavailableReason() });
+            DesktopScreenshotKeys::forSession(), hotkeys.unavailableReason() });
         m_settingsWindow->setWindowTitle(tr("Lumaforge Settings"));
         m_settingsWindow->setAttribute(Qt::WA_QuitOnClose, false);
     }

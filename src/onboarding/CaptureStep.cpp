@@ -6,7 +6,7 @@
 
 #include <QVBoxLayout>
 
-CaptureStep::CaptureStep(QWidget* parent)
+CaptureStep::CaptureStep(const DesktopScreenshotKeys& keys, QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("captureStep"));
@@ -15,5 +15,5 @@ CaptureStep::CaptureStep(QWidget* parent)
     layout->setSpacing(38);
     layout->addWidget(new BrandHeadline(tr("Snap it."),
         platformText("Use the macOS shortcut you already know. Your shot lands here the instant you take it."), this));
-    layout->addWidget(new KeystrokeHero(this));
+    layout->addWidget(new KeystrokeHero(keys, this));
 }

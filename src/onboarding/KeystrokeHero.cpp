@@ -28,10 +28,10 @@ QColor tertiaryText(ColorScheme scheme)
 }
 }
 
-KeystrokeHero::KeystrokeHero(QWidget* parent)
+KeystrokeHero::KeystrokeHero(const DesktopScreenshotKeys& keys, QWidget* parent)
     : QWidget(parent)
-    , m_keys(keyCapLabels(platformText("⇧⌘4")))
-    , m_miniKeys(keyCapLabels(platformText("⇧⌘5")))
+    , m_keys(keyCapLabels(keys.text(SystemCapture::selection)))
+    , m_miniKeys(keyCapLabels(keys.text(SystemCapture::options)))
 {
     setObjectName(QStringLiteral("keystrokeHero"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

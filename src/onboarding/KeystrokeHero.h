@@ -1,14 +1,17 @@
 #pragma once
 
+#include "platform/KeystrokeScreenshotTool.h"
+
 #include <QStringList>
 #include <QWidget>
 
-// The capture page's hero: the desktop's screenshot key as large key caps on a pink glow, and
-// below it the keys that offer a window or the whole screen as small caps. Takes no input.
+// The capture page's hero: the desktop's key for capturing an area as large key caps on a pink
+// glow, and below it the key of its screenshot tool (a window or the whole screen) as small caps,
+// both as the Shortcuts tab of the settings names them. Takes no input.
 class KeystrokeHero : public QWidget {
     Q_OBJECT
 public:
-    explicit KeystrokeHero(QWidget* parent = nullptr);
+    explicit KeystrokeHero(const DesktopScreenshotKeys& keys = DesktopScreenshotKeys::forSession(), QWidget* parent = nullptr);
 
     // The large caps' labels and the small caps' labels, in order.
     const QStringList& keys() const { return m_keys; }

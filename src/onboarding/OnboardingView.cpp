@@ -119,7 +119,7 @@ std::optional<OnboardingView::Step> OnboardingView::previousStep(Step step)
     return allSteps[size_t(previous)];
 }
 
-OnboardingView::OnboardingView(std::function<void()> complete, QWidget* parent)
+OnboardingView::OnboardingView(std::function<void()> complete, QWidget* parent, const DesktopScreenshotKeys& keys)
     : QWidget(parent)
     , m_complete(std::move(complete))
     , m_transition(new SpringAnimation(kPageSpring, this))
@@ -127,6 +127,7 @@ OnboardingView::OnboardingView(std::function<void()> complete, QWidget* parent)
     , m_primary(new OnboardingPrimaryButton)
     , m_back(new OnboardingBackButton)
     , m_dots(new ProgressDots(int(allSteps.size())))
+    , m_keys(keys)
 {
     setObjectName(QStringLiteral("onboarding"));
     setMinimumSize(kMinimumWidth, kMinimumHeight);
@@ -173,13 +174,13 @@ QWidget* OnboardingView::makePage(Step step)
     QWidget* page = nullptr;
     switch (step) {
     case Step::capture:
-        page = new CaptureStep(this);
+        page = new CaptureStep(m_keys, this);
         break;
     case Step::animatedDemo:
         page = new AnimatedDemoStep(this);
         break;
     case Step::tryItNow:
-        page = new WelcomeStep(WelcomeStep::defaultChips(), this, m_confettiClock);
+        page = new WelcomeStep(WelcomeStep::defaultChips(m_keys), this, m_confettiClock, defaultConfettiRandom(), m_keys);
         break;
     }
     page->hide();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "confetti/ConfettiCannon.h"
+#include "platform/KeystrokeScreenshotTool.h"
 
 #include <QImage>
 #include <QPointer>
@@ -29,7 +30,9 @@ public:
     static std::optional<Step> nextStep(Step step);
     static std::optional<Step> previousStep(Step step);
 
-    explicit OnboardingView(std::function<void()> complete, QWidget* parent = nullptr);
+    // `keys` are the desktop's screenshot keys the pages name.
+    explicit OnboardingView(std::function<void()> complete, QWidget* parent = nullptr,
+        const DesktopScreenshotKeys& keys = DesktopScreenshotKeys::forSession());
     ~OnboardingView() override;
 
     Step step() const { return m_step; }
@@ -91,6 +94,7 @@ private:
     OnboardingBackButton* m_back;
     ProgressDots* m_dots;
     ConfettiClock m_confettiClock = defaultConfettiClock();
+    DesktopScreenshotKeys m_keys;
     QImage m_backdrop;
     bool m_backdropDark = false;
 };

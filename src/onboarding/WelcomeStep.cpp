@@ -91,9 +91,9 @@ QPixmap applicationIconPixmap(int side, qreal dpr)
     return icon.pixmap(QSize(side, side), dpr);
 }
 
-QList<WelcomeStep::Chip> WelcomeStep::defaultChips()
+QList<WelcomeStep::Chip> WelcomeStep::defaultChips(const DesktopScreenshotKeys& keys)
 {
-    return { { QStringLiteral("camera.viewfinder"), platformText("⌘⇧4 to snap") },
+    return { { QStringLiteral("camera.viewfinder"), platformText("⌘⇧4 to snap").arg(keys.text(SystemCapture::selection)) },
         { QStringLiteral("wand.and.sparkles"), tr("One-click polish") },
         { QStringLiteral("square.and.arrow.up"), tr("Copy & post") } };
 }
@@ -118,7 +118,8 @@ ConfettiOptions WelcomeStep::confettiOptions()
     return o;
 }
 
-WelcomeStep::WelcomeStep(QList<Chip> chips, QWidget* parent, ConfettiClock clock, ConfettiRandom random)
+WelcomeStep::WelcomeStep(
+    QList<Chip> chips, QWidget* parent, ConfettiClock clock, ConfettiRandom random, const DesktopScreenshotKeys& keys)
     : QWidget(parent)
     , m_chips(std::move(chips))
     , m_iconGroup(new QWidget(this))
@@ -140,7 +141,8 @@ WelcomeStep::WelcomeStep(QList<Chip> chips, QWidget* parent, ConfettiClock clock
     title->setObjectName(QStringLiteral("welcomeTitle"));
     texts->addWidget(title);
     auto* thanks = new CenteredText(platformText("Thanks for giving Lumaforge a shot, it really means a lot.\nHit ⌘⇧4 "
-                                                 "whenever you're ready. We'll be here."),
+                                                 "whenever you're ready. We'll be here.")
+                                        .arg(keys.text(SystemCapture::selection)),
         Theme::font(15), CenteredText::Style::secondary, 4, 420, this);
     thanks->setObjectName(QStringLiteral("welcomeText"));
     texts->addWidget(thanks);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "confetti/ConfettiCannon.h"
+#include "platform/KeystrokeScreenshotTool.h"
 
 #include <QWidget>
 
@@ -15,10 +16,13 @@ public:
         QString label;
     };
 
-    explicit WelcomeStep(QList<Chip> chips = defaultChips(), QWidget* parent = nullptr,
-        ConfettiClock clock = defaultConfettiClock(), ConfettiRandom random = defaultConfettiRandom());
+    // `keys` name the desktop's screenshot key in the thank-you text.
+    explicit WelcomeStep(QList<Chip> chips = defaultChips(DesktopScreenshotKeys::forSession()), QWidget* parent = nullptr,
+        ConfettiClock clock = defaultConfettiClock(), ConfettiRandom random = defaultConfettiRandom(),
+        const DesktopScreenshotKeys& keys = DesktopScreenshotKeys::forSession());
 
-    static QList<Chip> defaultChips();
+    // The first chip names the desktop's key for capturing an area.
+    static QList<Chip> defaultChips(const DesktopScreenshotKeys& keys = DesktopScreenshotKeys::forSession());
     static ConfettiOptions confettiOptions();
 
     const QList<Chip>& chips() const { return m_chips; }

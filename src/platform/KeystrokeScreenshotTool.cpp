@@ -1,5 +1,6 @@
 #include "platform/KeystrokeScreenshotTool.h"
 
+#include "platform/KeyboardLayout.h"
 #include "platform/Keys.h"
 
 #include <QTimer>
@@ -25,6 +26,34 @@ DesktopScreenshotKeys DesktopScreenshotKeys::forDesktop(const QString& currentDe
     // Xfce and most others: Print the screen, Shift+Print a region, Alt+Print the window.
     return { { kPrint, 0 }, { kPrint, CarbonModifier::shift }, { kPrint, CarbonModifier::option }, std::nullopt,
         { kPrint, 0 } };
+}
+
+DesktopScreenshotKeys DesktopScreenshotKeys::forSession()
+{
+    return forDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+}
+
+QString keyChordText(const KeyChord& chord)
+{
+    return keyText(chord.carbonModifiers, labelForKeysym(chord.keysym));
+}
+
+QString DesktopScreenshotKeys::text(SystemCapture what) const
+{
+    switch (what) {
+    case SystemCapture::options:
+        return keyChordText(options);
+    case SystemCapture::selection:
+        return keyChordText(selection);
+    case SystemCapture::fullScreen:
+        return keyChordText(fullScreen);
+    case SystemCapture::window:
+        break;
+    }
+    QString text = keyChordText(window);
+    if (windowFollowUp)
+        text += QStringLiteral(" then ") + keyChordText(*windowFollowUp);
+    return text;
 }
 
 KeystrokeScreenshotTool::KeystrokeScreenshotTool(

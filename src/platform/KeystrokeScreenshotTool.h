@@ -36,7 +36,16 @@ struct DesktopScreenshotKeys {
     // By $XDG_CURRENT_DESKTOP: GNOME, KDE, else the Print / Shift+Print / Alt+Print set that
     // most other desktops bind.
     static DesktopScreenshotKeys forDesktop(const QString& currentDesktop);
+    // This session's: what the application presses and what every text that names the desktop's
+    // screenshot keys shows, so the settings and the onboarding never disagree.
+    static DesktopScreenshotKeys forSession();
+
+    // The keys for `what` as the user reads them: "Shift+Print", "Alt+Print then Space".
+    QString text(SystemCapture what) const;
 };
+
+// "Shift+Print".
+QString keyChordText(const KeyChord& chord);
 
 // Starts the desktop's screenshot tool by pressing its own keys.
 class KeystrokeScreenshotTool final : public SystemScreenshotTool {

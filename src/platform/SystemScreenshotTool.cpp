@@ -28,7 +28,7 @@ SystemScreenshotTool& SystemScreenshotTool::shared()
             return new PortalScreenshotTool(bus);
         case ScreenshotProvider::xtestKeys:
             return new KeystrokeScreenshotTool(
-                std::move(poster), DesktopScreenshotKeys::forDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP")));
+                std::move(poster), DesktopScreenshotKeys::forSession());
         case ScreenshotProvider::none:
             break;
         }

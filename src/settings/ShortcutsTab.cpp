@@ -16,11 +16,6 @@
 
 namespace {
 
-QString chordText(const KeyChord& chord)
-{
-    return keyText(chord.carbonModifiers, labelForKeysym(chord.keysym));
-}
-
 QWidget* recorderRow(const QString& title, ShortcutRecorder* recorder)
 {
     auto* row = new QWidget;
@@ -49,14 +44,11 @@ QWidget* recorderRow(const QString& title, ShortcutRecorder* recorder)
 
 QList<std::pair<QString, QString>> ShortcutsTab::desktopRows(const DesktopScreenshotKeys& keys)
 {
-    QString window = chordText(keys.window);
-    if (keys.windowFollowUp)
-        window += QStringLiteral(" then ") + chordText(*keys.windowFollowUp);
     return {
-        { tr("Capture selected area"), chordText(keys.selection) },
-        { tr("Capture a window"), window },
-        { tr("Capture full screen"), chordText(keys.fullScreen) },
-        { platformText("Screenshot toolbar"), chordText(keys.options) },
+        { tr("Capture selected area"), keys.text(SystemCapture::selection) },
+        { tr("Capture a window"), keys.text(SystemCapture::window) },
+        { tr("Capture full screen"), keys.text(SystemCapture::fullScreen) },
+        { platformText("Screenshot toolbar"), keys.text(SystemCapture::options) },
     };
 }
 

@@ -2,10 +2,49 @@
 #include "onboarding/CenteredText.h"
 #include "onboarding/KeyCap.h"
 #include "onboarding/KeystrokeHero.h"
+#include "onboarding/OnboardingView.h"
 #include "onboarding/WelcomeStep.h"
+#include "settings/ShortcutsTab.h"
 
+#include <QMap>
 #include <QPainter>
 #include <gtest/gtest.h>
+
+// Every key the onboarding names is the one the Shortcuts tab of the settings shows for the same
+// desktop (on Xfce and the generic set Print takes the whole screen, Shift+Print an area).
+TEST(OnboardingPages, TheKeysNamedAgreeWithTheShortcutsTabOnEveryDesktop)
+{
+    for (const char* desktop : { "", "XFCE", "X-Cinnamon", "GNOME", "ubuntu:GNOME", "KDE" }) {
+        SCOPED_TRACE(desktop);
+        const DesktopScreenshotKeys keys = DesktopScreenshotKeys::forDesktop(desktop);
+        QMap<QString, QString> tab;
+        for (const auto& [title, text] : ShortcutsTab::desktopRows(keys))
+            tab[title] = text;
+        const QString area = tab.value("Capture selected area");
+        ASSERT_FALSE(area.isEmpty());
+
+        OnboardingView onboarding({}, nullptr, keys);
+        auto* capture = onboarding.currentPage();
+        auto* hero = capture->findChild<KeystrokeHero*>();
+        ASSERT_TRUE(hero);
+        EXPECT_EQ(hero->keys().join('+'), area);
+        EXPECT_EQ(hero->miniKeys().join('+'), tab.value("Screenshot tool"));
+        onboarding.advance();
+        onboarding.finishTransition();
+        onboarding.advance();
+        onboarding.finishTransition();
+        auto* welcome = qobject_cast<WelcomeStep*>(onboarding.currentPage());
+        ASSERT_TRUE(welcome);
+        EXPECT_EQ(welcome->chips().first().label, area + " to snap");
+        auto* thanks = welcome->findChild<CenteredText*>("welcomeText");
+        ASSERT_TRUE(thanks);
+        EXPECT_TRUE(thanks->text().contains("Hit " + area + " whenever")) << thanks->text().toStdString();
+    }
+    // What each desktop's set says in words.
+    EXPECT_EQ(DesktopScreenshotKeys::forDesktop("XFCE").text(SystemCapture::fullScreen), "Print");
+    EXPECT_EQ(DesktopScreenshotKeys::forDesktop("GNOME").text(SystemCapture::selection), "Print");
+    EXPECT_EQ(DesktopScreenshotKeys::forDesktop("KDE").text(SystemCapture::selection), "Shift+Super+Print");
+}
 
 TEST(OnboardingPages, KeyCapsShowTheirSchemeAndSide)
 {
@@ -47,12 +86,12 @@ TEST(OnboardingPages, KeyCapsShowTheirSchemeAndSide)
 
 TEST(OnboardingPages, TextsShowTheLinuxKeysAndWrapCentred)
 {
-    KeystrokeHero hero;
-    EXPECT_EQ(hero.keys(), QStringList { "Print" });
-    EXPECT_FALSE(hero.miniKeys().isEmpty());
-    WelcomeStep welcome;
+    KeystrokeHero hero(DesktopScreenshotKeys::forDesktop("XFCE"));
+    EXPECT_EQ(hero.keys(), (QStringList { "Shift", "Print" }));
+    EXPECT_EQ(hero.miniKeys(), QStringList { "Print" });
+    WelcomeStep welcome(WelcomeStep::defaultChips(DesktopScreenshotKeys::forDesktop("XFCE")));
     EXPECT_EQ(welcome.chips().size(), 3);
-    EXPECT_EQ(welcome.chips().first().label, "Print to snap");
+    EXPECT_EQ(welcome.chips().first().label, "Shift+Print to snap");
     EXPECT_EQ(welcome.chips().first().icon, "camera.viewfinder");
     EXPECT_EQ(welcome.confetti(), 0) << "nothing fires before the page is shown";
 
