@@ -54,6 +54,21 @@ QRectF boxOfRange(const RecognizedLine& line, qsizetype start, qsizetype length)
     return box.isNull() ? line.box : box;
 }
 
+// An address with stars in its token ("j***@e***.com" read as "j*xx@exxx.com") is one a page
+// already masked: it shows nothing to hide, and hiding it would hide what the page chose to show.
+bool maskedAddress(const QString& text, const SensitiveMatch& match)
+{
+    qsizetype from = match.start, to = match.start + match.length;
+    while (from > 0 && !text.at(from - 1).isSpace())
+        --from;
+    while (to < text.size() && !text.at(to).isSpace())
+        ++to;
+    for (qsizetype i = from; i < to; ++i)
+        if (text.at(i) == u'*')
+            return true;
+    return false;
+}
+
 // Detections wait here, not in the global pool, so that a burst of them never starves the
 // application's other background work; each one already spreads over every core inside the
 // recogniser.
@@ -112,6 +127,8 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
     DetectionResult result;
     for (const RecognizedLine& line : lines) {
         for (const SensitiveMatch& match : findSensitiveMatches(line.text)) {
+            if (match.kind == RedactionKind::email && maskedAddress(line.text, match))
+                continue;
             // A misread character can cut a match short ("4111-1111-1111-11110", "a£9f..."): the
             // box covers the rest of the token the match lies in, so nothing of it stays readable.
             // A bracket glued between letters or digits is a misread letter ("...EoP]jBY" for

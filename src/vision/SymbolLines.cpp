@@ -191,7 +191,8 @@ bool blankSplitsAddressOrNumber(const QString& text, qsizetype at)
 namespace {
 
 // Long keys and hashes carry no blanks: a blank placed on a narrow margin between two long runs
-// of letters and digits, or right after the prefix of a key ("sk- "), splits one token and goes.
+// of letters and digits, or beside the separator after the prefix of a key ("sk- ", "sk-proj -"),
+// splits one token and goes.
 void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfulBlanks)
 {
     const auto tokenChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'-'; };
@@ -215,8 +216,10 @@ void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfu
             }
             return digit || (upper && lower);
         };
-        const QChar before = line.text.at(at - 1);
-        const bool keyPrefix = (before == u'-' || before == u'_') && left >= 2 && right >= 8 && keyLike(at + 1, right);
+        const QChar before = line.text.at(at - 1), after = line.text.at(at + 1);
+        // The blank may fall on either side of the prefix's separator ("sk-proj -q3AA...").
+        const bool separator = before == u'-' || before == u'_' || after == u'-' || after == u'_';
+        const bool keyPrefix = separator && left >= 2 && right >= 8 && keyLike(at + 1, right);
         const bool splitKey = left >= 6 && right >= 6 && left + right >= 20 && keyLike(at - left, left) && keyLike(at + 1, right);
         if (!keyPrefix && !splitKey && !blankSplitsAddressOrNumber(line.text, at))
             continue;
