@@ -553,9 +553,9 @@ QList<TextLineBox> splitAtRules(const QImage& page, const QList<TextLineBox>& li
             continue;
         }
         // A rule column: one colour from half a line above the line to half a line below it and a
-        // line or more on one side, with neither neighbour of the rule ever of that colour (glyph
-        // strokes of the rows above and below may line up with one of this row, but they are not
-        // that long, and seldom stand alone).
+        // line or more on one side, with neither neighbour of the rule of that colour beside the
+        // text (glyph strokes of the rows above and below may line up with one of this row, but
+        // they are not that long, and seldom stand alone).
         const auto ruleColumn = [&](int x, QRgb colour) {
             for (int y = above; y <= below; ++y)
                 if (colourDistance(at(x, y), colour) > kSame)
@@ -567,8 +567,9 @@ QList<TextLineBox> splitAtRules(const QImage& page, const QList<TextLineBox>& li
                 ++down;
             return std::max(up, down) >= far;
         };
+        // Beside the text only: a grid's horizontal rules cross it above and below.
         const auto alone = [&](int x, int end, QRgb colour) {
-            for (int y = above; y <= below; ++y)
+            for (int y = b.top(); y <= b.bottom(); ++y)
                 if (colourDistance(at(x - 1, y), colour) <= kApart || colourDistance(at(end + 1, y), colour) <= kApart)
                     return false;
             return true;

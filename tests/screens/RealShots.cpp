@@ -87,15 +87,15 @@ RealShot loadRealShot(const QString& layoutPath)
             continue;
         const double top = run.value("y").toDouble(), height = run.value("h").toDouble();
         // What the window's edge cuts is left out, as the generated shots leave out what they would
-        // draw past the edge: a run cut at the top or bottom whole, one cut at the side from the
-        // first character that does not show whole.
-        if (top < 0 || top + height > image.height())
+        // draw past the edge: a run whose ink the top or bottom edge cuts through whole, one cut at
+        // the side from the first character that does not show whole.
+        if (top + height <= 0 || top >= image.height())
             continue;
         QList<QRect> cellBoxes;
         QRect runBox;
         for (qsizetype i = 0; i < text.size(); ++i) {
             const double left = edges.at(i).toDouble(), right = edges.at(i + 1).toDouble();
-            const QRect cell = QRectF(left, top, std::max(0.0, right - left), height).toAlignedRect();
+            const QRect cell = QRectF(left, top, std::max(0.0, right - left), height).toAlignedRect().intersected(image.rect());
             if (left < 0 || right > image.width()) {
                 text.truncate(i);
                 break;
@@ -113,6 +113,10 @@ RealShot loadRealShot(const QString& layoutPath)
             glyphs.append(ink);
             inkBox |= ink;
         }
+        // Most of the line shows: a descender the edge clips leaves the text readable.
+        const double shown = std::min(top + height, double(image.height())) - std::max(top, 0.0);
+        if (shown < 0.8 * height && (inkBox.top() <= 0 || inkBox.bottom() >= image.height() - 1))
+            continue;
         shot.texts.append({ text, inkBox.isEmpty() ? runBox : inkBox });
         for (const SensitiveMatch& m : findSensitiveMatches(text)) {
             PlantedItem item { m.kind, text.mid(m.start, m.length), {}, {} };
