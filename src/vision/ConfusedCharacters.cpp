@@ -232,9 +232,9 @@ void mendConfusedCharacters(QString& line)
             const qsizetype eq = line.lastIndexOf(u'=', b - 1);
             if (eq >= a)
                 a = eq + 1;
-            while (a < b && QStringView(u"\"'`([{<").contains(line.at(a)))
+            while (a < b && QStringView(u"\"'`([{<\u2018\u201C").contains(line.at(a)))
                 ++a;
-            while (b > a && QStringView(u"\"'`)]}>,;").contains(line.at(b - 1)))
+            while (b > a && QStringView(u"\"'`)]}>,;\u2019\u201D").contains(line.at(b - 1)))
                 --b;
             mendKey(line, a, b);
         }
@@ -301,13 +301,15 @@ void mendConfusedCharacters(RecognizedLine& line)
         line.text[at] = u'-';
         return at + 1;
     });
-    // An access key read a character long, in its prefix ("AKITA") or after it (a slashed zero
+    // An access key read a character long, in its prefix ("AKITA", "AKTIA") or after it (a slashed zero
     // read as "O@"): the key is still one, so one character goes and its box joins its neighbour's.
-    static const QRegularExpression longAccessKey(QStringLiteral(R"((?<![A-Za-z0-9])AK(?:[I1lT|]A[0-9A-Z@]{17}|ITA[0-9A-Z@]{16})(?![A-Za-z0-9]))"));
+    static const QRegularExpression longAccessKey(QStringLiteral(R"((?<![A-Za-z0-9])AK(?:[I1lT|]A[0-9A-Z@]{17}|(?:ITA|TIA)[0-9A-Z@]{16})(?![A-Za-z0-9]))"));
     forEachMatch(line, longAccessKey, [&](const QRegularExpressionMatch& m) {
         const qsizetype start = m.capturedStart();
         if (line.text.mid(start, 5) == u"AKITA")
             dropInto(line, start + 3, start + 2);
+        else if (line.text.mid(start, 5) == u"AKTIA")
+            dropInto(line, start + 2, start + 3);
         else
             dropInto(line, m.capturedEnd() - 1, m.capturedEnd() - 2);
         return m.capturedEnd() - 1;

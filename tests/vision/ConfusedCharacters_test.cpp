@@ -42,6 +42,7 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     EXPECT_EQ(mended("STRIPE_SECRET_KEY=AKIAXZL7Z@QL1BK@AY0O"), "STRIPE_SECRET_KEY=AKIAXZL7Z0QL1BK0AY0O");
     EXPECT_EQ(mended("AWS_ACCESS_KEY_ID=AKIANBPX6K\u00AEM51C14GL3"), "AWS_ACCESS_KEY_ID=AKIANBPX6K0M51C14GL3");
     EXPECT_EQ(mended("\"KeDVgPr27xmk3Z0J8F@GOXAsSIVwHdHUWSYvkITaa\""), "\"KeDVgPr27xmk3Z0J8F0GOXAsSIVwHdHUWSYvkITaa\"");
+    EXPECT_EQ(mended(QStringLiteral(u"\"AKIASPAU3@YEWP4FMMZQ\u201D")), QStringLiteral(u"\"AKIASPAU30YEWP4FMMZQ\u201D"));
     EXPECT_EQ(mended("Bearer S5SH58fS5QFLOCQDSZwLTxj]94JT5188BS1Z4IL7QNs5"), "Bearer S5SH58fS5QFLOCQDSZwLTxjj94JT5188BS1Z4IL7QNs5");
     EXPECT_EQ(mended("api_key=sk~proj~9jtAfiw4awcZn1vqkjKzsVYGdh ok"), "api_key=sk-proj-9jtAfiw4awcZn1vqkjKzsVYGdh ok");
     // An @ that joins a user to a host stays, with or without a dot after it; so does a path's tilde.
@@ -83,6 +84,10 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
     mendConfusedCharacters(longer);
     EXPECT_EQ(longer.text, "\"AKIAYDS5S9P5G2Z95WE7\"");
     EXPECT_EQ(longer.charBoxes.at(20), QRectF(200, 0, 18, 12));
+    RecognizedLine inserted = line(QStringLiteral("ID=AKTIAS1LKWWEAZQ9IQ596"));
+    mendConfusedCharacters(inserted);
+    EXPECT_EQ(inserted.text, "ID=AKIAS1LKWWEAZQ9IQ596");
+    EXPECT_EQ(inserted.charBoxes.at(5), QRectF(50, 0, 18, 12));
     RecognizedLine zeros = line(QStringLiteral("KEY=AKIAXZL7ZO@QL1BK@AY0O"));
     mendConfusedCharacters(zeros);
     EXPECT_EQ(zeros.text, "KEY=AKIAXZL7ZO0QL1BK0AY0");
