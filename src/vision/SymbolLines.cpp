@@ -131,9 +131,12 @@ double inkEdge(const std::vector<uint8_t>& darkest, const LineImage& line, doubl
     double gap, int threshold)
 {
     const int width = int(darkest.size());
+    if (width == 0)
+        return edge;
     const int end = imageColumn(line, width, limit, step < 0);
     const int allowed = std::max(1, int(std::ceil(gap * line.scale)));
-    int x = imageColumn(line, width, edge, step > 0) - (step > 0 ? 1 : 0);
+    // A box at the image's edge starts on its last or first column, not past it.
+    int x = std::clamp(imageColumn(line, width, edge, step > 0) - (step > 0 ? 1 : 0), 0, width - 1);
     int last = -1, run = 0;
     for (; step < 0 ? x >= std::max(0, end) : x < std::min(width, end); x += step) {
         if (darkest[size_t(x)] < threshold) {
