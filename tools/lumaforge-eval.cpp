@@ -1,16 +1,18 @@
-// Measures sensitive-text detection on generated screenshots: recall and false detections per
-// kind and per group (light or dark text, glyph height), for our recogniser and for the plain
+// Measures sensitive-text detection on generated screenshots, or on shots drawn by real programs
+// (browser, terminals): recall and false detections per kind and per group (light or dark text,
+// glyph height; for real shots also renderer and theme), for our recogniser and for the plain
 // `tesseract` command-line tool on the same images, and how many items ours found with a box
 // that leaves a glyph uncovered.
 //
-//   lumaforge-eval [--set tuning|evaluation] [--grain N] [--out DIR] [--no-cli] [--only TEXT]
-//                  [--verbose] [--overlay]
+//   lumaforge-eval [--set tuning|evaluation|real-tuning|real-evaluation] [--grain N] [--out DIR]
+//                  [--no-cli] [--only TEXT] [--verbose] [--overlay]
 //
 // DIR keeps the images and their ground truth (default: a temporary folder).
 #include "vision/TesseractTextRecognizer.h"
 #include "vision/Grain.h"
 #include "vision/TextLineFinder.h"
 #include "render/SensitiveTextDetector.h"
+#include "screens/RealShots.h"
 #include "screens/ScreenshotGenerator.h"
 #include "screens/TesseractCli.h"
 
@@ -18,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QPainter>
@@ -56,10 +59,13 @@ bool lightOnDark(const QImage& image, const QRect& box)
     return n && sum / n > background;
 }
 
+// Extra groups every item of the shot being measured belongs to (renderer and theme of a real shot).
+QStringList shotGroups;
+
 QStringList groupsOf(const GeneratedShot& shot, const PlantedItem& item)
 {
     const int h = item.box.height();
-    return { lightOnDark(shot.image, item.box) ? QStringLiteral("light text on dark") : QStringLiteral("dark text on light"),
+    return shotGroups + QStringList { lightOnDark(shot.image, item.box) ? QStringLiteral("light text on dark") : QStringLiteral("dark text on light"),
         h < 14 ? QStringLiteral("text under 14 px") : h <= 20 ? QStringLiteral("text 14-20 px") : QStringLiteral("text over 20 px") };
 }
 
@@ -184,7 +190,8 @@ int main(int argc, char** argv)
     parser.addOption({ "only", "Only shots whose name contains this text.", "text" });
     parser.addOption({ "verbose", "List every miss and false detection." });
     parser.addOption({ "overlay", "Also save each image with the found lines outlined." });
-    parser.addOption({ "set", "Which shots: tuning or evaluation (default).", "name", "evaluation" });
+    parser.addOption({ "lines", "List every line ours read, with its box in pixels." });
+    parser.addOption({ "set", "Which shots: tuning, evaluation (default), real-tuning or real-evaluation.", "name", "evaluation" });
     parser.addOption({ "grain", "Add uniform grain of +-N per channel.", "N", "0" });
     parser.process(app);
 
@@ -194,13 +201,24 @@ int main(int argc, char** argv)
     const bool verbose = parser.isSet("verbose");
 
     const QString set = parser.value("set");
-    if (set != "tuning" && set != "evaluation") {
-        QTextStream(stderr) << "lumaforge-eval: --set is tuning or evaluation\n";
+    const bool real = set.startsWith(QStringLiteral("real-"));
+    if (set != "tuning" && set != "evaluation" && set != "real-tuning" && set != "real-evaluation") {
+        QTextStream(stderr) << "lumaforge-eval: --set is tuning, evaluation, real-tuning or real-evaluation\n";
         return 2;
     }
-    QList<ShotRecipe> recipes = set == "tuning" ? tuningShotRecipes() : evaluationShotRecipes();
-    if (set == "tuning")
-        recipes.append(denseShotRecipe());
+    QList<ShotRecipe> recipes;
+    QStringList layouts;
+    if (real) {
+        layouts = realShotLayouts(set.mid(5));
+        if (layouts.isEmpty()) {
+            QTextStream(stderr) << "lumaforge-eval: no shots in " << realShotsFolder() << '/' << set.mid(5) << '\n';
+            return 1;
+        }
+    } else {
+        recipes = set == "tuning" ? tuningShotRecipes() : evaluationShotRecipes();
+        if (set == "tuning")
+            recipes.append(denseShotRecipe());
+    }
     const int grain = parser.value("grain").toInt();
     TesseractTextRecognizer recognizer;
     recognizer.warmUp();
@@ -208,12 +226,25 @@ int main(int argc, char** argv)
     Tallies ours, cli;
     GroupTallies ourGroups, cliGroups;
     QList<double> ourSeconds, cliSeconds;
-    for (const ShotRecipe& recipe : recipes) {
-        if (parser.isSet("only") && !shotName(recipe).contains(parser.value("only")))
+    const qsizetype count = real ? layouts.size() : recipes.size();
+    for (qsizetype index = 0; index < count; ++index) {
+        const QString name = real ? QFileInfo(layouts[index]).fileName().section(u'.', 0, 0) : shotName(recipes[index]);
+        if (parser.isSet("only") && !name.contains(parser.value("only")))
             continue;
-        GeneratedShot shot = generateShot(recipe);
+        GeneratedShot shot;
+        if (real) {
+            const RealShot loaded = loadRealShot(layouts[index]);
+            if (loaded.shot.image.isNull()) {
+                QTextStream(stderr) << "lumaforge-eval: cannot read " << layouts[index] << '\n';
+                return 1;
+            }
+            shot = loaded.shot;
+            shotGroups = { QStringLiteral("renderer ") + loaded.renderer, QStringLiteral("theme ") + loaded.theme };
+        } else {
+            shot = generateShot(recipes[index]);
+        }
         if (grain > 0)
-            shot.image = withGrain(shot.image, grain, recipe.seed);
+            shot.image = withGrain(shot.image, grain, real ? quint32(index + 1) : recipes[index].seed);
         const QString png = out + u'/' + shot.name + QStringLiteral(".png");
         shot.image.save(png);
         QFile truth(out + u'/' + shot.name + QStringLiteral(".truth.json"));
@@ -233,6 +264,13 @@ int main(int argc, char** argv)
         timer.start();
         const TextRecognition recognition = recognizer.recognize(shot.image);
         ourSeconds.append(timer.nsecsElapsed() / 1e9);
+        if (parser.isSet("lines"))
+            for (const RecognizedLine& l : recognition.lines) {
+                const QSizeF size = shot.image.size();
+                const QRect r = QRectF(l.box.x() * size.width(), l.box.y() * size.height(), l.box.width() * size.width(),
+                    l.box.height() * size.height()).toAlignedRect();
+                QTextStream(stdout) << "line " << shot.name << ' ' << rectText(r) << " \"" << l.text << "\"\n";
+            }
         tally(shot, recognition, ours, ourGroups, verbose, QStringLiteral("ours"));
 
         if (!parser.isSet("no-cli")) {

@@ -54,6 +54,43 @@ QRectF boxOfRange(const RecognizedLine& line, qsizetype start, qsizetype length)
     return box.isNull() ? line.box : box;
 }
 
+// An address with stars after a letter in its token ("j***@e***.com" read as "j*xx@exxx.com"),
+// is one a page already masked: it shows nothing to hide, and hiding it would hide what the page
+// chose to show. A star before the whole address is a mark or a misread quote.
+bool maskedAddress(const QString& text, const SensitiveMatch& match)
+{
+    qsizetype from = match.start, to = match.start + match.length;
+    while (from > 0 && !text.at(from - 1).isSpace())
+        --from;
+    while (to < text.size() && !text.at(to).isSpace())
+        ++to;
+    for (qsizetype i = from + 1; i < to; ++i)
+        if (text.at(i) == u'*' && text.at(i - 1).isLetterOrNumber())
+            return true;
+    // Stars read as x ("l***@m***.de" as "laxx@mxxx.de"): the host is one letter and a run of x.
+    static const QRegularExpression starredHost(QStringLiteral(R"(@[A-Za-z][xX*]{2,}\.)"));
+    return starredHost.match(text.mid(match.start, match.length)).hasMatch();
+}
+
+// Digits in ones and twos ("4 4 44 44 44 44 4 4 4": the stars of a masked key read as digits)
+// are no card number: cards are printed in groups of four to six, or in one run.
+bool scatteredDigits(const QString& text, const SensitiveMatch& match)
+{
+    int groups = 0, short_ = 0, run = 0;
+    for (qsizetype i = match.start; i <= match.start + match.length; ++i) {
+        if (i < match.start + match.length && text.at(i).isDigit()) {
+            ++run;
+            continue;
+        }
+        if (run > 0) {
+            ++groups;
+            short_ += run < 3 ? 1 : 0;
+        }
+        run = 0;
+    }
+    return groups >= 4 && short_ * 2 > groups;
+}
+
 // Detections wait here, not in the global pool, so that a burst of them never starves the
 // application's other background work; each one already spreads over every core inside the
 // recogniser.
@@ -112,6 +149,9 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
     DetectionResult result;
     for (const RecognizedLine& line : lines) {
         for (const SensitiveMatch& match : findSensitiveMatches(line.text)) {
+            if ((match.kind == RedactionKind::email && maskedAddress(line.text, match))
+                || (match.kind == RedactionKind::card && scatteredDigits(line.text, match)))
+                continue;
             // A misread character can cut a match short ("4111-1111-1111-11110", "a£9f..."): the
             // box covers the rest of the token the match lies in, so nothing of it stays readable.
             // A bracket glued between letters or digits is a misread letter ("...EoP]jBY" for

@@ -87,36 +87,52 @@ void mendWord(QString& line, qsizetype from, qsizetype to)
         line[from] = u'l';
 }
 
-// Inside a long key or hash, a stray symbol is a misread letter or digit. In a hash (nearly all
-// hex digits) an @ is a slashed or dotted zero and a % a 9; elsewhere an @ may join a user to a host.
+// Inside a long key or hash, a stray symbol is a misread letter or digit: a bracket is the hook
+// of a j or an l, a tilde or a long dash a hyphen. In a hash (nearly all hex digits) an @ is a
+// slashed or dotted zero and a % a 9; so is an @ in a key with capitals and digits and no dot
+// after it (an address's host has one), and in an access key ("AKIA@751RE2...") whatever its
+// length; elsewhere an @ may join a user to a host.
 void mendKey(QString& line, qsizetype from, qsizetype to)
 {
-    if (to - from < 24)
+    const bool accessKey = to - from == 20 && QStringView(line).mid(from, 2) == u"AK";
+    if (to - from < 24 && !accessKey)
         return;
-    static const QString strays = QStringLiteral(u"éè¢¥/|£€$");
-    static const QString meant = QStringLiteral(u"eecY7lfeS");
+    static const QString strays = QStringLiteral(u"\u00E9\u00E8\u00A2\u00A5/|\u00A3\u20AC$][\u00AE");
+    static const QString meant = QStringLiteral(u"eecY7lfeSjl0");
+    static const QString dashes = QStringLiteral(u"~\u2010\u2011\u2012\u2013\u2014\u2015\u2212");
     static const QString hashStrays = QStringLiteral(u"@%");
     static const QString hashMeant = QStringLiteral(u"09");
-    int odd = 0, hashOdd = 0, alnum = 0, hex = 0;
+    int odd = 0, hashOdd = 0, dashed = 0, alnum = 0, hex = 0, digits = 0, capitals = 0;
     for (qsizetype i = from; i < to; ++i) {
         const QChar c = line.at(i);
         const bool plain = c.isLetterOrNumber() && c.unicode() < 128;
-        if (!plain && c != u'_' && c != u'-' && !strays.contains(c) && !hashStrays.contains(c))
+        if (!plain && c != u'_' && c != u'-' && !strays.contains(c) && !hashStrays.contains(c) && !dashes.contains(c))
             return;
         odd += strays.contains(c) ? 1 : 0;
         hashOdd += hashStrays.contains(c) ? 1 : 0;
+        dashed += dashes.contains(c) ? 1 : 0;
         alnum += plain ? 1 : 0;
         hex += plain && isHexDigit(c) ? 1 : 0;
+        digits += c.isDigit() ? 1 : 0;
+        capitals += c.isUpper() && c.unicode() < 128 ? 1 : 0;
     }
     const bool hash = hex * 10 >= alnum * 9;
-    if (hashOdd > 0 && !hash)
+    const bool zeros = hash || (digits > 0 && capitals > 0 && !line.mid(from, to - from).contains(u'%'));
+    if (hashOdd > 0 && !zeros)
+        return;
+    // Only the dashes of a key's own separators ("sk~proj~9jtA...").
+    if (dashed > 3 || (dashed > 0 && (alnum < 20 || digits == 0 || !line.at(from).isLetterOrNumber())))
         return;
     // A hash read with a slashed zero can hold several.
-    if (odd + hashOdd == 0 || odd > 2 || odd + hashOdd > std::max<qsizetype>(2, (to - from) / 10))
+    if (odd + hashOdd + dashed == 0 || odd > 2 || odd + hashOdd > std::max<qsizetype>(2, (to - from) / 10))
         return;
     for (qsizetype i = from + 1; i + 1 < to; ++i) {
         if (const qsizetype k = hashStrays.indexOf(line.at(i)); k >= 0) {
             line[i] = hashMeant.at(k);
+            continue;
+        }
+        if (dashes.contains(line.at(i)) && line.at(i - 1).isLetterOrNumber() && line.at(i + 1).isLetterOrNumber()) {
+            line[i] = u'-';
             continue;
         }
         const qsizetype k = strays.indexOf(line.at(i));
@@ -216,9 +232,9 @@ void mendConfusedCharacters(QString& line)
             const qsizetype eq = line.lastIndexOf(u'=', b - 1);
             if (eq >= a)
                 a = eq + 1;
-            while (a < b && QStringView(u"\"'`([{<").contains(line.at(a)))
+            while (a < b && QStringView(u"\"'`([{<\u2018\u201C").contains(line.at(a)))
                 ++a;
-            while (b > a && QStringView(u"\"'`)]}>,;").contains(line.at(b - 1)))
+            while (b > a && QStringView(u"\"'`)]}>,;\u2019\u201D").contains(line.at(b - 1)))
                 --b;
             mendKey(line, a, b);
         }
@@ -285,13 +301,15 @@ void mendConfusedCharacters(RecognizedLine& line)
         line.text[at] = u'-';
         return at + 1;
     });
-    // An access key read a character long, in its prefix ("AKITA") or after it: the key is
-    // still one, so one character goes and its box joins its neighbour's.
-    static const QRegularExpression longAccessKey(QStringLiteral(R"((?<![A-Za-z0-9])AK(?:[I1lT|]A[0-9A-Z]{17}|ITA[0-9A-Z]{16})(?![A-Za-z0-9]))"));
+    // An access key read a character long, in its prefix ("AKITA", "AKTIA") or after it (a slashed zero
+    // read as "O@"): the key is still one, so one character goes and its box joins its neighbour's.
+    static const QRegularExpression longAccessKey(QStringLiteral(R"((?<![A-Za-z0-9])AK(?:[I1lT|]A[0-9A-Z@]{17}|(?:ITA|TIA)[0-9A-Z@]{16})(?![A-Za-z0-9]))"));
     forEachMatch(line, longAccessKey, [&](const QRegularExpressionMatch& m) {
         const qsizetype start = m.capturedStart();
         if (line.text.mid(start, 5) == u"AKITA")
             dropInto(line, start + 3, start + 2);
+        else if (line.text.mid(start, 5) == u"AKTIA")
+            dropInto(line, start + 2, start + 3);
         else
             dropInto(line, m.capturedEnd() - 1, m.capturedEnd() - 2);
         return m.capturedEnd() - 1;

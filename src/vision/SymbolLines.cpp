@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 std::vector<Symbol> readSymbols(tesseract::TessBaseAPI& api, const LineImage& line)
@@ -130,9 +131,12 @@ double inkEdge(const std::vector<uint8_t>& darkest, const LineImage& line, doubl
     double gap, int threshold)
 {
     const int width = int(darkest.size());
+    if (width == 0)
+        return edge;
     const int end = imageColumn(line, width, limit, step < 0);
     const int allowed = std::max(1, int(std::ceil(gap * line.scale)));
-    int x = imageColumn(line, width, edge, step > 0) - (step > 0 ? 1 : 0);
+    // A box at the image's edge starts on its last or first column, not past it.
+    int x = std::clamp(imageColumn(line, width, edge, step > 0) - (step > 0 ? 1 : 0), 0, width - 1);
     int last = -1, run = 0;
     for (; step < 0 ? x >= std::max(0, end) : x < std::min(width, end); x += step) {
         if (darkest[size_t(x)] < threshold) {
@@ -191,7 +195,8 @@ bool blankSplitsAddressOrNumber(const QString& text, qsizetype at)
 namespace {
 
 // Long keys and hashes carry no blanks: a blank placed on a narrow margin between two long runs
-// of letters and digits, or right after the prefix of a key ("sk- "), splits one token and goes.
+// of letters and digits, or beside the separator after the prefix of a key ("sk- ", "sk-proj -"),
+// splits one token and goes.
 void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfulBlanks)
 {
     const auto tokenChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'-'; };
@@ -215,13 +220,139 @@ void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfu
             }
             return digit || (upper && lower);
         };
-        const QChar before = line.text.at(at - 1);
-        const bool keyPrefix = (before == u'-' || before == u'_') && left >= 2 && right >= 8 && keyLike(at + 1, right);
+        const QChar before = line.text.at(at - 1), after = line.text.at(at + 1);
+        // The blank may fall on either side of the prefix's separator ("sk-proj -q3AA...").
+        const bool separator = before == u'-' || before == u'_' || after == u'-' || after == u'_';
+        const bool keyPrefix = separator && left >= 2 && right >= 8 && keyLike(at + 1, right);
         const bool splitKey = left >= 6 && right >= 6 && left + right >= 20 && keyLike(at - left, left) && keyLike(at + 1, right);
         if (!keyPrefix && !splitKey && !blankSplitsAddressOrNumber(line.text, at))
             continue;
         line.text.remove(at, 1);
         line.charBoxes.removeAt(at);
+    }
+}
+
+// The ink of a stretch of a line image from page x `from` to `to`: its top and bottom rows, its
+// width in columns and its mass (the sum of its darkness), in line image pixels; and how many of
+// its columns hold ink above row `high` and below row `low`.
+struct InkExtent {
+    int top = -1, bottom = -1, width = 0, above = 0, below = 0;
+    double mass = 0;
+};
+
+InkExtent inkExtent(const LineImage& line, const std::vector<uint8_t>& darkest, double from, double to, int high = -1,
+    int low = std::numeric_limits<int>::max())
+{
+    const QImage& grey = line.image;
+    const int a = imageColumn(line, grey.width(), from, false), b = imageColumn(line, grey.width(), to, true);
+    const int threshold = inkThreshold(darkest, line, from, to);
+    InkExtent e;
+    int left = -1, right = -1;
+    for (int x = a; x < b; ++x) {
+        bool up = false, down = false;
+        for (int y = 0; y < grey.height(); ++y) {
+            const uchar v = grey.constScanLine(y)[x];
+            e.mass += 255 - v;
+            if (v >= threshold)
+                continue;
+            e.top = e.top < 0 ? y : std::min(e.top, y);
+            e.bottom = std::max(e.bottom, y);
+            left = left < 0 ? x : left;
+            right = x;
+            up = up || y < high;
+            down = down || y > low;
+        }
+        e.above += up;
+        e.below += down;
+    }
+    e.width = left < 0 ? 0 : right - left + 1;
+    return e;
+}
+
+// An address's @ that the engine read as one or two letters ("felix.silvafiexample.com",
+// "kenji.sharmagfabrikam.dev"): where a token that reads as an address but for its @ holds
+// exactly one glyph shaped like an @, that glyph becomes one. An @ stands out of the line's
+// lower-case letters as no letter does: it rises well above their x-height and sinks below their
+// baseline, as wide as they are or wider and darker. Faces whose @ sits on the baseline keep it
+// as read.
+void restoreAddressSigns(RecognizedLine& line, const LineImage& image, const std::vector<uint8_t>& darkest, QSizeF page)
+{
+    static const QRegularExpression token(QStringLiteral(R"((?<![^\s"'<>=,;:(\[{])[A-Za-z0-9._%+\-]{4,}\.[A-Za-z]{2,}(?![A-Za-z0-9@]))"));
+    static const QRegularExpression address(QStringLiteral(R"(^[A-Za-z0-9._%+\-]*[A-Za-z0-9]@[A-Za-z0-9][A-Za-z0-9.\-]*\.[A-Za-z]{2,}$)"));
+    if (line.text.contains(u'@') || line.charBoxes.size() != line.text.size() || !token.match(line.text).hasMatch())
+        return;
+    const auto extentOf = [&](qsizetype from, qsizetype to, int high = -1, int low = std::numeric_limits<int>::max()) {
+        QRectF box;
+        for (qsizetype k = from; k < to; ++k)
+            box = box.isNull() ? line.charBoxes.at(k) : box.united(line.charBoxes.at(k));
+        return inkExtent(image, darkest, box.left() * page.width(), box.right() * page.width(), high, low);
+    };
+    std::vector<double> tops, bottoms, widths, masses;
+    for (qsizetype k = 0; k < line.text.size(); ++k) {
+        if (!QStringView(u"acemnorsuvwxz").contains(line.text.at(k)) || line.charBoxes.at(k).isEmpty())
+            continue;
+        const InkExtent e = extentOf(k, k + 1);
+        if (e.top < 0)
+            continue;
+        tops.push_back(e.top);
+        bottoms.push_back(e.bottom);
+        widths.push_back(e.width);
+        masses.push_back(e.mass);
+    }
+    if (tops.size() < 3)
+        return;
+    const double xTop = median(tops, 0), base = median(bottoms, 0), xWidth = median(widths, 1), xMass = median(masses, 1);
+    const double xHeight = base - xTop + 1;
+    if (xHeight < 4)
+        return;
+    // Its arcs over the x-height and under the baseline span much of it; the dot of an i or a j, or
+    // the stems of "lp", do not.
+    const auto shapedLikeAt = [&](qsizetype from, qsizetype to) {
+        const InkExtent e = extentOf(from, to, int(xTop - 0.1 * xHeight), int(base + 0.05 * xHeight));
+        return e.top >= 0 && xTop - e.top >= 0.2 * xHeight && e.bottom - base >= 0.1 * xHeight && e.width >= 0.95 * xWidth
+            && e.width <= 1.8 * xWidth && e.mass >= 1.25 * xMass && e.mass <= 3 * xMass && e.above >= 0.4 * e.width
+            && e.below >= 0.3 * e.width;
+    };
+    // Two symbols are one glyph read as two only where their ink runs on between them: two
+    // letters ("lp", "dg") have a gap.
+    const auto oneGlyph = [&](qsizetype k) {
+        const QRectF a = line.charBoxes.at(k), b = line.charBoxes.at(k + 1);
+        return blankBetween(darkest, image, a.center().x() * page.width(), b.center().x() * page.width(),
+                   a.left() * page.width(), b.right() * page.width())
+            <= 0;
+    };
+    auto it = token.globalMatch(line.text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const qsizetype start = m.capturedStart(), lastDot = line.text.lastIndexOf(u'.', m.capturedEnd() - 1);
+        // Where the @ may stand: a letter or two after the user's first character and before the
+        // domain's last part.
+        qsizetype at = -1, length = 0;
+        int found = 0;
+        for (qsizetype k = start + 1; k + 1 < lastDot && found < 2; ++k) {
+            if (!line.text.at(k).isLetter() || line.charBoxes.at(k).isEmpty())
+                continue;
+            const bool pair = line.text.at(k + 1).isLetter() && !line.charBoxes.at(k + 1).isEmpty() && oneGlyph(k) && shapedLikeAt(k, k + 2);
+            if (pair || shapedLikeAt(k, k + 1)) {
+                ++found;
+                at = k;
+                length = pair && !shapedLikeAt(k, k + 1) ? 2 : 1;
+                k += length; // the next glyph is another
+            }
+        }
+        if (found != 1)
+            continue;
+        QString mended = m.captured();
+        mended.replace(at - start, length, u'@');
+        if (!address.match(mended).hasMatch())
+            continue;
+        line.text[at] = u'@';
+        if (length == 2) {
+            line.charBoxes[at] = line.charBoxes.at(at).united(line.charBoxes.at(at + 1));
+            line.charBoxes.removeAt(at + 1);
+            line.text.remove(at + 1, 1);
+        }
+        return; // one address per reading: the text has moved on
     }
 }
 
@@ -301,6 +432,7 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
     const auto flush = [&] {
         if (!current.text.isEmpty()) {
             joinSplitTokens(current, doubtfulBlanks);
+            restoreAddressSigns(current, image, darkest, page);
             mendConfusedCharacters(current);
             current.box = currentBox;
             out.append(current);

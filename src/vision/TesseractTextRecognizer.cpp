@@ -109,7 +109,9 @@ bool readsDoubtfully(const QString& text)
     // A slash inside a hash or key ("acbh/6ccd"): both sides long and mixing letters and digits,
     // which the parts of a path seldom do.
     static const QRegularExpression slashedKey(QStringLiteral(R"((?=[A-Za-z_\-]*\d)(?=[0-9_\-]*[A-Za-z])[A-Za-z0-9_\-]{8,}/(?=[A-Za-z_\-]*\d)(?=[0-9_\-]*[A-Za-z])[A-Za-z0-9_\-]{8,})"));
-    if (accessKey.match(text).hasMatch() || slashedKey.match(text).hasMatch())
+    // A card number with a digit read twice.
+    static const QRegularExpression longCard(QStringLiteral(R"((?<![A-Za-z0-9.,])\d{17}(?![A-Za-z0-9]))"));
+    if (accessKey.match(text).hasMatch() || slashedKey.match(text).hasMatch() || longCard.match(text).hasMatch())
         return true;
     static const QRegularExpression signs[] = {
         QRegularExpression(QStringLiteral(R"([A-Za-z0-9._%+\-]{2,}[(#©®&*][A-Za-z0-9\-]+\.[A-Za-z]{2,})")),

@@ -533,6 +533,80 @@ QImage halved(const QImage& page)
 
 } // namespace
 
+// A table's grid or a pane's divider runs far above and below the text beside it. The finder
+// leaves it out as no glyph, yet bridges it when the texts of two cells stand close; read with
+// them it comes out as a '|' and glues the cells into one line, which an item that must fill its
+// line (a phone number in its cell) then does not. Such a rule splits the line; a part that holds
+// no more than a sliver beside it goes.
+QList<TextLineBox> splitAtRules(const QImage& page, const QList<TextLineBox>& lines)
+{
+    constexpr int kSame = 24, kApart = kInkContrast, kMaxRuleWidth = 4;
+    const auto at = [&](int x, int y) { return reinterpret_cast<const QRgb*>(page.constScanLine(y))[x]; };
+    QList<TextLineBox> out;
+    out.reserve(lines.size());
+    for (const TextLineBox& line : lines) {
+        const QRect& b = line.box;
+        const int reach = std::max(2, b.height() / 2), far = std::max(3, b.height() * 6 / 5);
+        const int above = b.top() - reach, below = b.bottom() + reach, middle = b.center().y();
+        if (above < 0 || below >= page.height() || b.width() < 3 || b.left() < 1 || b.right() + kMaxRuleWidth + 1 >= page.width()) {
+            out.append(line);
+            continue;
+        }
+        // A rule column: one colour from half a line above the line to half a line below it and a
+        // line or more on one side, with neither neighbour of the rule of that colour beside the
+        // text (glyph strokes of the rows above and below may line up with one of this row, but
+        // they are not that long, and seldom stand alone).
+        const auto ruleColumn = [&](int x, QRgb colour) {
+            for (int y = above; y <= below; ++y)
+                if (colourDistance(at(x, y), colour) > kSame)
+                    return false;
+            int up = reach, down = reach;
+            while (up < far && b.top() - up - 1 >= 0 && colourDistance(at(x, b.top() - up - 1), colour) <= kSame)
+                ++up;
+            while (down < far && b.bottom() + down + 1 < page.height() && colourDistance(at(x, b.bottom() + down + 1), colour) <= kSame)
+                ++down;
+            return std::max(up, down) >= far;
+        };
+        // Beside the text only: a grid's horizontal rules cross it above and below.
+        const auto alone = [&](int x, int end, QRgb colour) {
+            for (int y = b.top(); y <= b.bottom(); ++y)
+                if (colourDistance(at(x - 1, y), colour) <= kApart || colourDistance(at(end + 1, y), colour) <= kApart)
+                    return false;
+            return true;
+        };
+        const int minPart = std::max(2, b.height() / 3);
+        int start = b.left();
+        bool split = false;
+        for (int x = b.left(); x <= b.right(); ++x) {
+            const QRgb top = at(x, above);
+            if (colourDistance(top, at(x, middle)) > kSame || colourDistance(top, at(x, below)) > kSame
+                || colourDistance(top, at(x - 1, above)) <= kApart)
+                continue;
+            int end = x;
+            while (end - x < kMaxRuleWidth && colourDistance(at(end + 1, above), top) <= kSame)
+                ++end;
+            if (colourDistance(at(end + 1, above), top) <= kSame || colourDistance(at(end + 1, above), at(x - 1, above)) > kSame)
+                continue; // wider than a rule, or between two different areas: an edge
+            bool rule = alone(x, end, top);
+            for (int k = x; k <= end && rule; ++k)
+                rule = ruleColumn(k, top);
+            if (!rule)
+                continue;
+            // The line image takes a pixel around its box: the parts keep two pixels off the rule.
+            if (x - 2 - start >= minPart)
+                out.append({ QRect(start, b.top(), x - 2 - start, b.height()), line.height });
+            start = end + 3;
+            x = end;
+            split = true;
+        }
+        if (!split)
+            out.append(line);
+        else if (b.right() + 1 - start >= minPart)
+            out.append({ QRect(start, b.top(), b.right() + 1 - start, b.height()), line.height });
+    }
+    return out;
+}
+
 QList<TextLineBox> findTextLines(const QImage& page, const ParallelFor& parallelForIn)
 {
     if (page.isNull() || page.format() != QImage::Format_RGB32 || page.width() < 2 || page.height() < 2)
@@ -587,6 +661,8 @@ QList<TextLineBox> findTextLines(const QImage& page, const ParallelFor& parallel
         });
         lines.append(added);
     }
+
+    lines = splitAtRules(page, lines);
 
     // Reading order: rows top to bottom, each row left to right. A line starts a new row unless
     // its middle lies within the first line of the current row.

@@ -274,3 +274,22 @@ TEST(DetectSensitiveText, BoxReachesPastMisreadBracketsAndBelowTheBaseline)
     EXPECT_NEAR(tall.at(RedactionKind::money)[0].top(), 0.4 - 0.015, 1e-9);
     EXPECT_NEAR(tall.at(RedactionKind::money)[0].bottom(), 0.5 + 0.04, 1e-9);
 }
+
+// A page that masks an address or a key already shows nothing to hide: stars read as stars or as
+// x are no address, and the stars of a key read as digits in ones and twos are no card number.
+// Real items beside them, or behind a stray star, still count.
+TEST(DetectSensitiveText, MaskedAddressesAndStarsReadAsDigitsAreNoFindings)
+{
+    const QStringList masked { "user=f*xxx@exxx.au", "masked=t*x*x*@exxx*.au", "reply-to laxx@mxxx.de",
+        "access_key 4+ 44 44 44 44 44 4 4 4 GL9H" };
+    for (const QString& text : masked)
+        EXPECT_TRUE(detectSensitiveText({ lineOf(text) }).empty()) << text.toStdString();
+
+    const DetectionResult real = detectSensitiveText({ lineOf("to=maxx@example.com user=j***@e***.com", QRectF(0.1, 0.1, 0.5, 0.02)),
+        lineOf("*VOLKOV.LUCIA@EXAMPLE.COM.AU';", QRectF(0.1, 0.2, 0.5, 0.02)), lineOf("card 4111 1111 1111 1111", QRectF(0.1, 0.3, 0.5, 0.02)),
+        lineOf("card=4111111111111111", QRectF(0.1, 0.4, 0.5, 0.02)) });
+    ASSERT_EQ(real.count(RedactionKind::email), 1u);
+    EXPECT_EQ(real.at(RedactionKind::email).size(), 2);
+    ASSERT_EQ(real.count(RedactionKind::card), 1u);
+    EXPECT_EQ(real.at(RedactionKind::card).size(), 2);
+}

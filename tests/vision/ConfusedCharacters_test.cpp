@@ -38,6 +38,17 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     EXPECT_EQ(mended("{\"user\":\"KENJI.SHARMABCONTOSO.ORG\"}"), "{\"user\":\"KENJI.SHARMA@CONTOSO.ORG\"}");
     EXPECT_EQ(mended("notify JANE.OKAFORGHOOLI.CO.UK now"), "notify JANE.OKAFOR@HOOLI.CO.UK now");
     EXPECT_EQ(mended("{\"amount\":\"\u00A7 1,847.07\"}"), "{\"amount\":\"$ 1,847.07\"}");
+    // Keys in faces with slashed or dotted zeros, brackets for the hook of a j, tildes for hyphens.
+    EXPECT_EQ(mended("STRIPE_SECRET_KEY=AKIAXZL7Z@QL1BK@AY0O"), "STRIPE_SECRET_KEY=AKIAXZL7Z0QL1BK0AY0O");
+    EXPECT_EQ(mended("AWS_ACCESS_KEY_ID=AKIANBPX6K\u00AEM51C14GL3"), "AWS_ACCESS_KEY_ID=AKIANBPX6K0M51C14GL3");
+    EXPECT_EQ(mended("\"KeDVgPr27xmk3Z0J8F@GOXAsSIVwHdHUWSYvkITaa\""), "\"KeDVgPr27xmk3Z0J8F0GOXAsSIVwHdHUWSYvkITaa\"");
+    EXPECT_EQ(mended(QStringLiteral(u"\"AKIASPAU3@YEWP4FMMZQ\u201D")), QStringLiteral(u"\"AKIASPAU30YEWP4FMMZQ\u201D"));
+    EXPECT_EQ(mended("Bearer S5SH58fS5QFLOCQDSZwLTxj]94JT5188BS1Z4IL7QNs5"), "Bearer S5SH58fS5QFLOCQDSZwLTxjj94JT5188BS1Z4IL7QNs5");
+    EXPECT_EQ(mended("api_key=sk~proj~9jtAfiw4awcZn1vqkjKzsVYGdh ok"), "api_key=sk-proj-9jtAfiw4awcZn1vqkjKzsVYGdh ok");
+    // An @ that joins a user to a host stays, with or without a dot after it; so does a path's tilde.
+    EXPECT_EQ(mended("ssh deploy_automation@build-server-0042"), "ssh deploy_automation@build-server-0042");
+    EXPECT_EQ(mended("to=felix.silva@example.com.au"), "to=felix.silva@example.com.au");
+    EXPECT_EQ(mended("cd ~/projects/lumaforge-release-2026"), "cd ~/projects/lumaforge-release-2026");
     EXPECT_EQ(mended("Total S 5,624.31"), "Total $ 5,624.31");
 }
 
@@ -73,6 +84,15 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
     mendConfusedCharacters(longer);
     EXPECT_EQ(longer.text, "\"AKIAYDS5S9P5G2Z95WE7\"");
     EXPECT_EQ(longer.charBoxes.at(20), QRectF(200, 0, 18, 12));
+    RecognizedLine inserted = line(QStringLiteral("ID=AKTIAS1LKWWEAZQ9IQ596"));
+    mendConfusedCharacters(inserted);
+    EXPECT_EQ(inserted.text, "ID=AKIAS1LKWWEAZQ9IQ596");
+    EXPECT_EQ(inserted.charBoxes.at(5), QRectF(50, 0, 18, 12));
+    RecognizedLine zeros = line(QStringLiteral("KEY=AKIAXZL7ZO@QL1BK@AY0O"));
+    mendConfusedCharacters(zeros);
+    EXPECT_EQ(zeros.text, "KEY=AKIAXZL7ZO0QL1BK0AY0");
+    ASSERT_EQ(zeros.charBoxes.size(), zeros.text.size());
+    EXPECT_EQ(zeros.charBoxes.back(), QRectF(230, 0, 18, 12));
     RecognizedLine bracket = line(QStringLiteral("mail esharma93(@mailbox.net"));
     mendConfusedCharacters(bracket);
     EXPECT_EQ(bracket.text, "mail esharma93@mailbox.net");

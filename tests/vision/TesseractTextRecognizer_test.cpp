@@ -1,6 +1,7 @@
 #include "vision/TesseractTextRecognizer.h"
 
 #include "render/SensitiveTextDetector.h"
+#include "screens/RealShots.h"
 #include "screens/ScreenshotGenerator.h"
 #include "support/Wait.h"
 #include "platform/Log.h"
@@ -480,4 +481,38 @@ TEST(TesseractTextRecognizer, UnderscoresInMonospacedTextStayInTheirToken)
     ASSERT_EQ(result.at(RedactionKind::email).size(), 2);
     for (const QRectF& box : result.at(RedactionKind::email))
         EXPECT_LT(box.left() * image.width(), 20 + 11 * 17) << "the box starts at the address's first letter";
+}
+
+// Shots drawn by Chromium and a terminal (committed under tests/data/real-shots): a spreadsheet
+// whose grid runs between the cells, an address whose @ the engine reads as letters, keys in a
+// face with dotted zeros. The truth comes from the layout tightened to ink: every planted glyph
+// lies inside the image and inside its item.
+TEST(TesseractTextRecognizer, FindsThePlantedItemsOfShotsDrawnByRealPrograms)
+{
+    const QStringList wanted { "chromium-sheet-light-1x-17", "chromium-profile-light-1x-26", "chromium-config-dark-1x-13",
+        "urxvt-dark-1x-46" };
+    const QStringList layouts = realShotLayouts(QStringLiteral("tuning"));
+    int seen = 0;
+    for (const QString& layout : layouts) {
+        if (std::none_of(wanted.begin(), wanted.end(), [&](const QString& w) { return layout.endsWith(w + ".layout.json"); }))
+            continue;
+        ++seen;
+        const RealShot real = loadRealShot(layout);
+        const std::string name = real.shot.name.toStdString();
+        ASSERT_FALSE(real.shot.image.isNull()) << name;
+        EXPECT_FALSE(real.renderer.isEmpty()) << name;
+        EXPECT_GE(real.shot.planted.size(), 8) << name;
+        for (const PlantedItem& item : real.shot.planted) {
+            EXPECT_TRUE(real.shot.image.rect().contains(item.box)) << name << ' ' << item.text.toStdString();
+            for (const QRect& glyph : item.glyphs)
+                EXPECT_TRUE(item.box.contains(glyph)) << name << ' ' << item.text.toStdString();
+        }
+        const TextRecognition r = recognizer().recognize(real.shot.image);
+        ASSERT_TRUE(r.ok) << name;
+        const DetectionScore s = scoreDetections(real.shot, detectSensitiveText(r.lines));
+        const qsizetype planted = s.found.size() + s.missed.size();
+        EXPECT_GE(s.found.size(), 0.9 * planted) << name << ": " << s.found.size() << " of " << planted;
+        EXPECT_EQ(s.falseDetections.size(), 0) << name;
+    }
+    EXPECT_EQ(seen, wanted.size());
 }

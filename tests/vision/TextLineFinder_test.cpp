@@ -109,6 +109,39 @@ TEST(TextLineFinder, KeepsTightlySetRowsApartAndIgnoresFrames)
     EXPECT_LE(lines[10].box.height(), 18);
 }
 
+// A table's grid between close cells splits the row, and no part of a line holds the rule (the
+// engine would read it as a '|' glued to the item); a long vertical stroke of a glyph does not.
+TEST(TextLineFinder, TheRulesOfATableSplitItsRows)
+{
+    for (const QColor& background : { QColor(Qt::white), QColor(0x1e1e1e) }) {
+        const QColor ink = background.lightness() > 128 ? QColor(0x1f2328) : QColor(0xd4d4d4);
+        QImage image = page({ 520, 120 }, background);
+        QList<QRect> cells;
+        cells << draw(image, { 12, 40 }, QStringLiteral("+61 478 874 6728"), ink, font(13))
+              << draw(image, { 152, 40 }, QStringLiteral("6569066181363262"), ink, font(13))
+              << draw(image, { 292, 40 }, QStringLiteral("$83.05"), ink, font(13))
+              << draw(image, { 12, 70 }, QStringLiteral("(720) 674-0534"), ink, font(13))
+              << draw(image, { 152, 70 }, QStringLiteral("415.555.0132"), ink, font(13));
+        QPainter p(&image);
+        p.setPen(QColor(0x6e7781));
+        for (int x : { 4, 144, 284, 350 })
+            p.drawLine(x, 8, x, 110);
+        for (int y : { 8, 51, 81, 110 })
+            p.drawLine(4, y, 350, y);
+        p.end();
+        // A pipe in a shell line and the stems of the rows above and below it stay one line.
+        const QRect shell = draw(image, { 380, 40 }, QStringLiteral("cat a|grep -l b"), ink, font(13, QStringLiteral("DejaVu Sans Mono")));
+        const QList<TextLineBox> lines = findTextLines(image);
+        for (const QRect& cell : cells) {
+            const auto over = std::find_if(lines.begin(), lines.end(), [&](const TextLineBox& l) { return covers(l.box, cell); });
+            ASSERT_NE(over, lines.end()) << cell.x() << ',' << cell.y();
+            for (int x : { 4, 144, 284, 350 })
+                EXPECT_FALSE(over->box.adjusted(-1, 0, 1, 0).contains(QPoint(x, over->box.center().y()))) << x;
+        }
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [&](const TextLineBox& l) { return covers(l.box, shell); }), 1);
+    }
+}
+
 // In tiny text the short letters (a, c, e, n, u) are too low to start a line; a run of them
 // between two taller ones ("clien|t", "amoun|t") must not split the line there.
 TEST(TextLineFinder, TinyTextIsOneLineThroughRunsOfShortLetters)
