@@ -180,8 +180,9 @@ void MainWindow::buildMenus()
     captureMenu->addAction(tr("Capture Full Screen"), this, capture(SystemCapture::fullScreen));
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
-    view->addAction(tr("Zoom In"), QKeySequence(Qt::CTRL | Qt::Key_Equal), this, [this] { zoomThroughEditor(&EditorDocument::zoomIn); });
-    view->addAction(tr("Zoom In "), QKeySequence(Qt::CTRL | Qt::Key_Plus), this, [this] { zoomThroughEditor(&EditorDocument::zoomIn); });
+    // One item answering both Ctrl+= and Ctrl++ (Shift+= on most layouts).
+    QAction* zoomIn = view->addAction(tr("Zoom In"), this, [this] { zoomThroughEditor(&EditorDocument::zoomIn); });
+    zoomIn->setShortcuts({ QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus) });
     view->addAction(tr("Zoom Out"), QKeySequence(Qt::CTRL | Qt::Key_Minus), this, [this] { zoomThroughEditor(&EditorDocument::zoomOut); });
     view->addAction(tr("Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0), this, [this] {
         if (auto document = m_app.document()) {

@@ -10,10 +10,13 @@
 #include "render/AnnotationLayer.h"
 
 #include <QFontMetricsF>
+#include <QInputMethodEvent>
+#include <QRegularExpression>
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 using namespace EditingGeometry;
 
@@ -47,6 +50,42 @@ protected:
 
 private:
     EditingOverlay::CropAction m_action;
+};
+
+// The inline field: a line edit that remembers the input method's text being composed, which it
+// shows but does not hold until the composition is committed.
+class InlineTextField final : public QLineEdit {
+public:
+    InlineTextField(QWidget* parent, std::function<void()> preeditChanged)
+        : QLineEdit(parent)
+        , m_preeditChanged(std::move(preeditChanged))
+    {
+    }
+    QString preedit() const { return m_preedit; }
+
+protected:
+    void inputMethodEvent(QInputMethodEvent* event) override
+    {
+        const QString preedit = event->preeditString();
+        QLineEdit::inputMethodEvent(event);
+        if (preedit != m_preedit) {
+            m_preedit = preedit;
+            m_preeditChanged();
+        }
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        QLineEdit::focusOutEvent(event);
+        // Losing focus commits or drops what was being composed.
+        if (!m_preedit.isEmpty()) {
+            m_preedit.clear();
+            m_preeditChanged();
+        }
+    }
+
+private:
+    QString m_preedit;
+    std::function<void()> m_preeditChanged;
 };
 
 int barSlotOf(Annotation::Kind kind)
@@ -151,7 +190,7 @@ void EditingFloatingParts::ensureFloating()
 {
     QWidget* host = this->host();
     if (!m_textField) {
-        m_textField = new QLineEdit(host);
+        m_textField = new InlineTextField(host, [this] { syncTextField(); });
         m_textField->setObjectName(QStringLiteral("inlineTextField"));
         m_textField->setFrame(false);
         m_textField->setTextMargins(0, 0, 0, 0);
@@ -161,7 +200,7 @@ void EditingFloatingParts::ensureFloating()
         palette.setColor(QPalette::Base, Qt::transparent);
         m_textField->setPalette(palette);
         m_textField->hide();
-        connect(m_textField, &QLineEdit::textEdited, m_controller, &AnnotationEditController::setEditedText);
+        connect(m_textField, &QLineEdit::textEdited, this, &EditingFloatingParts::textEdited);
         connect(m_textField, &QLineEdit::returnPressed, m_controller, &AnnotationEditController::finishTextEditing);
     }
     if (!m_cropButtons) {
@@ -205,6 +244,27 @@ QPointF EditingFloatingParts::toHost(QPointF p) const
     return QPointF(h->mapFromGlobal(m_layer->mapToGlobal(QPoint(0, 0)))) + p;
 }
 
+QString EditingFloatingParts::singleLine(const QString& text)
+{
+    // The field is one line and shows a line break as a space, but the canvas would start a new
+    // line there: a pasted "a\r\nb" becomes "a b".
+    static const QRegularExpression breaks(QStringLiteral("\\r\\n|[\\r\\n\\v\\f\\x{85}\\x{2028}\\x{2029}]"));
+    QString line = text;
+    line.replace(breaks, QStringLiteral(" "));
+    return line;
+}
+
+void EditingFloatingParts::textEdited(const QString& text)
+{
+    const QString line = singleLine(text);
+    if (line != text && m_textField) {
+        const int cursor = m_textField->cursorPosition() - int(text.size() - line.size());
+        m_textField->setText(line);
+        m_textField->setCursorPosition(std::clamp(cursor, 0, int(line.size())));
+    }
+    m_controller->setEditedText(line);
+}
+
 void EditingFloatingParts::syncTextField()
 {
     if (!m_textField)
@@ -238,7 +298,12 @@ void EditingFloatingParts::syncTextField()
 
     // QLineEdit keeps 2 px beside its text; one more on the right for the cursor.
     const QFontMetricsF metrics(font);
-    const QString shown = a->text.isEmpty() ? m_textField->placeholderText() : a->text;
+    // Text being composed by an input method shows in the field before it is committed.
+    QString shown = a->text;
+    if (const QString preedit = static_cast<InlineTextField*>(m_textField.data())->preedit(); !preedit.isEmpty())
+        shown.insert(std::clamp(m_textField->cursorPosition(), 0, int(shown.size())), preedit);
+    if (shown.isEmpty())
+        shown = m_textField->placeholderText();
     const double advance = std::min(metrics.horizontalAdvance(shown), 16000.0);
     const QPointF anchor = toHost(QPointF(a->start.x() * w, a->start.y() * h));
     const QSize fieldSize(int(std::ceil(advance + 6)), int(std::ceil(metrics.height() + 2)));

@@ -39,6 +39,9 @@ public:
     // Gives the text field the keyboard, or hands it back to the layer.
     void focusTextField(bool focused);
 
+    // `text` on one line: each line break (CR LF as one) becomes a space.
+    static QString singleLine(const QString& text);
+
 private:
     enum BarSlot { textBar, highlightBar, shapeBar };
     struct BarState {
@@ -47,6 +50,7 @@ private:
     };
 
     void ensureFloating();
+    void textEdited(const QString& text);
     void syncTextField();
     void syncCropButtons();
     void syncFormatBars();

@@ -9,6 +9,8 @@
 #include "support/Wait.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QAbstractButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,7 +97,7 @@ TEST_F(MainWindowFixture, CopyCommandFollowsTheDocumentAndZoomCommandsActOnIt)
     };
     auto document = app->document();
     for (int i = 0; i < 20; ++i)
-        trigger("Zoom In ");
+        trigger("Zoom In");
     EXPECT_EQ(document->zoom(), 4.0);
     trigger("Zoom Out");
     EXPECT_EQ(document->zoom(), 3.75);
@@ -134,4 +136,35 @@ TEST_F(MainWindowFixture, DoubleClickOnTheStageBackgroundCopiesClosesAndHides)
     spin(50);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.currentContent(), "emptyState");
+}
+
+TEST_F(MainWindowFixture, ViewMenuListsEachCommandOnceAndZoomInAnswersBothKeys)
+{
+    settings.setValue("hasCompletedOnboarding", true);
+    MainWindow window(*app, settings);
+    app->openShotInEditor(CapturedShot::make(image()));
+    QMenu* view = nullptr;
+    for (QAction* top : window.menuBar()->actions()) {
+        if (top->text() == "&View")
+            view = top->menu();
+    }
+    ASSERT_TRUE(view);
+    QStringList texts;
+    for (QAction* action : view->actions())
+        texts.append(action->text().trimmed());
+    EXPECT_EQ(texts, QStringList({ "Zoom In", "Zoom Out", "Actual Size" }));
+
+    // Ctrl+= and Ctrl++ both zoom in, one notch each.
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* editor = window.findChild<EditorView*>();
+    ASSERT_TRUE(editor);
+    auto document = app->document();
+    const double before = document->zoom();
+    QTest::keyClick(editor, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_GT(document->zoom(), before);
+    const double once = document->zoom();
+    QTest::keyClick(editor, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_GT(document->zoom(), once);
 }
