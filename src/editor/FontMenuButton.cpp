@@ -62,7 +62,8 @@ void FontMenuButton::fillMenu()
             continue;
         listed.insert(family);
         QFont font(family);
-        font.setPointSizeF(kItemSize * 72.0 / 96.0);
+        // Sized in logical pixels: a point size would follow the screen's font resolution.
+        font.setPixelSize(int(kItemSize));
         const QString shown = QFontMetricsF(font).elidedText(family, Qt::ElideRight, kMaxItemWidth);
         // An ampersand in a name is text, not a keyboard accelerator.
         QAction* item = m_menu->addAction(QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));

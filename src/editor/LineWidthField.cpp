@@ -71,7 +71,8 @@ LineWidthField::~LineWidthField()
 
 std::optional<int> LineWidthField::parse(const QString& text)
 {
-    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
+    // Anchored to the very end: "$" alone would also take a pasted "5\n".
+    static const QRegularExpression wholeNumber(QRegularExpression::anchoredPattern(QStringLiteral("[+-]?[0-9]+")));
     if (!wholeNumber.match(text).hasMatch())
         return std::nullopt;
     bool ok = false;

@@ -27,6 +27,17 @@ qint64 truncated(double value)
 }
 
 bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+
+// A name of only white space or invisible marks (no-break, ideographic, zero-width spaces)
+// would be an empty line in the presets menu.
+bool hasVisibleCharacter(const QString& text)
+{
+    for (const QChar c : text) {
+        if (!c.isSpace() && c.category() != QChar::Other_Format && c.category() != QChar::Other_Control)
+            return true;
+    }
+    return false;
+}
 }
 
 Inspector::Inspector(EditorDocument* document, PresetStore& presets, Preferences& preferences)
@@ -98,7 +109,7 @@ QString Inspector::trimBlanks(const QString& text)
 bool Inspector::savePreset(const QString& name)
 {
     const QString trimmed = trimBlanks(name);
-    if (trimmed.isEmpty() || !m_document)
+    if (!hasVisibleCharacter(trimmed) || !m_document)
         return false;
     m_presets.add(trimmed, m_document->settings());
     m_document->setSelectedPresetName(trimmed);

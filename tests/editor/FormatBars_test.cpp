@@ -13,6 +13,7 @@
 #include "support/Wait.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -342,4 +343,21 @@ TEST_F(FormatBarsTest, TheFactoryBuildsEachBarOverTheLayersWidthText)
     EXPECT_NE(qobject_cast<TextFormatBar*>(
                   std::unique_ptr<QWidget>(factory.createTextBar({ doc.get(), add(Annotation::Kind::text), nullptr })).get()),
         nullptr);
+}
+
+TEST_F(FormatBarsTest, APastedWidthWithALineBreakIsRefused)
+{
+    const QUuid id = add(Annotation::Kind::box, 4);
+    auto* bar = show(new ShapeFormatBar(doc.get(), id, nullptr, &layerText));
+    QLineEdit* edit = bar->widthField()->lineEdit();
+    edit->setFocus(Qt::MouseFocusReason);
+    for (const QString pasted : { "7\n", "7\r\n", "\n7" }) {
+        edit->selectAll();
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(value(id).lineWidthFraction, 4) << pasted.toStdString();
+        EXPECT_EQ(edit->text(), QStringLiteral("4"));
+    }
+    EXPECT_EQ(newSteps(), 0);
 }
