@@ -74,6 +74,8 @@ InspectorRedactionSection::InspectorRedactionSection(Inspector& inspector, QWidg
     m_intensity->setRange(0, 1);
     m_intensity->setFormat(&Inspector::hundredthsText);
     m_intensity->setOnBegin([this] { m_inspector.beginSliderDrag(); });
+    if (EditorDocument* doc = m_inspector.document())
+        connect(doc, &EditorDocument::historyChanged, m_intensity, &LumaSlider::restartStep);
     connect(m_intensity, &LumaSlider::valueChanged, this, [this](double value) { m_inspector.setRedactIntensity(value); });
     InspectorLayout::addFullWidth(controls, m_intensity);
     InspectorLayout::addFullWidth(layout, m_styleControls);

@@ -35,6 +35,9 @@ InspectorStyleSection::InspectorStyleSection(Inspector& inspector, QWidget* pare
         // miscompiles a `this` captured through two lambda levels next to a member pointer.
         Inspector* inspector = &m_inspector;
         s->setOnBegin([inspector] { inspector->beginSliderDrag(); });
+        // Ctrl+Z in the middle of a drag: the rest of the drag is a step of its own.
+        if (EditorDocument* doc = inspector->document())
+            connect(doc, &EditorDocument::historyChanged, s, &LumaSlider::restartStep);
         connect(s, &LumaSlider::valueChanged, this, [inspector, write](double value) { (inspector->*write)(value); });
         InspectorLayout::addFullWidth(layout, s);
         return s;

@@ -243,12 +243,24 @@ void LumaSlider::mouseReleaseEvent(QMouseEvent* event)
         event->ignore();
 }
 
+void LumaSlider::restartStep()
+{
+    if (!m_inBegin)
+        m_stepOpen = false;
+}
+
 void LumaSlider::dragTo(qreal x)
 {
     if (!m_dragging) {
         m_dragging = true;
+        m_stepOpen = false;
+    }
+    if (!m_stepOpen) {
+        m_stepOpen = true;
+        m_inBegin = true;
         if (m_onBegin)
             m_onBegin();
+        m_inBegin = false;
     }
     const QRectF track = trackRect();
     setValue(valueAt(x - track.left(), track.width(), m_lower, m_upper));

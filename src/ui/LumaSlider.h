@@ -32,6 +32,10 @@ public:
     // Called once at the start of each drag, before its first value change.
     void setOnBegin(std::function<void()> onBegin) { m_onBegin = std::move(onBegin); }
     bool isDragging() const { return m_dragging; }
+    // The drag in progress opens a new step at its next change: onBegin runs again then. For an
+    // undo or redo made while dragging, which would otherwise leave the rest of the drag outside
+    // every step. Ignored when called from onBegin itself.
+    void restartStep();
 
     // The value rounded half away from zero, as a plain integer ("13", "-3", "0"). Not-a-number
     // shows "0"; values beyond the 64-bit integer range show its nearer end.
@@ -70,4 +74,6 @@ private:
     Format m_format;
     std::function<void()> m_onBegin;
     bool m_dragging = false;
+    bool m_stepOpen = false;
+    bool m_inBegin = false;
 };

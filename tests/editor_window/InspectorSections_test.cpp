@@ -14,6 +14,7 @@
 #include "render/BackgroundView.h"
 
 #include <QPainter>
+#include <QShortcut>
 
 using InspectorSections = InspectorKit;
 
@@ -312,4 +313,34 @@ TEST_F(InspectorSections, HandDrawnAreasAloneShowTheStyleControls)
     EXPECT_TRUE(section->listedKinds().isEmpty());
     EXPECT_FALSE(section->styleControls()->isHidden());
     EXPECT_EQ(section->note()->text(), "1 drawn · Select to drag, Delete to delete.");
+}
+
+TEST_F(InspectorSections, UndoInTheMiddleOfASliderDragLeavesTheRestOfTheDragOneStep)
+{
+    open();
+    // The window's Edit menu, as the main window has it.
+    QShortcut undo(QKeySequence(Qt::CTRL | Qt::Key_Z), view.get());
+    QObject::connect(&undo, &QShortcut::activated, doc.get(), &EditorDocument::undo);
+    QApplication::setActiveWindow(view.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+
+    for (LumaSlider* slider : { view->styleSection()->paddingSlider(), view->styleSection()->radiusSlider() }) {
+        const BeautifySettings before = style();
+        const int steps = doc->undoCount();
+        QTest::mousePress(slider, Qt::LeftButton, {}, trackPoint(slider, 0.2));
+        QTest::mouseMove(slider, trackPoint(slider, 0.5));
+        const BeautifySettings first = style();
+        EXPECT_NE(first, before);
+        QTest::keyClick(view.get(), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(style(), before);
+        EXPECT_EQ(doc->undoCount(), steps);
+        // The drag goes on; what it writes now is a step of its own.
+        QTest::mouseMove(slider, trackPoint(slider, 0.8));
+        QTest::mouseMove(slider, trackPoint(slider, 0.9));
+        QTest::mouseRelease(slider, Qt::LeftButton, {}, trackPoint(slider, 0.9));
+        EXPECT_NE(style(), before);
+        EXPECT_EQ(doc->undoCount(), steps + 1);
+        doc->undo();
+        EXPECT_EQ(style(), before);
+    }
 }
