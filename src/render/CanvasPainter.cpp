@@ -381,8 +381,11 @@ struct WatermarkParts {
     double textSize;
     bool hasMark;
     bool hasText;
+    QString text; // the brand name, elided to the canvas
     QSizeF size;
 };
+
+double watermarkMargin(const CanvasLayout& layout) { return std::max(layout.padding * 0.45, 10.0); }
 
 WatermarkParts watermarkParts(const CanvasContent& c, const CanvasLayout& layout)
 {
@@ -392,7 +395,16 @@ WatermarkParts watermarkParts(const CanvasContent& c, const CanvasLayout& layout
     w.textSize = 11 * w.k;
     w.hasMark = !c.watermark.logo.isNull() || (!c.watermark.isCustom && appIcon());
     w.hasText = !c.watermark.text.isEmpty();
-    const double textWidthPoints = w.hasText ? textWidth(c.watermark.text, w.textSize, QFont::DemiBold) : 0;
+    w.text = c.watermark.text;
+    double textWidthPoints = w.hasText ? textWidth(w.text, w.textSize, QFont::DemiBold) : 0;
+    // A long brand name is elided so the capsule stays within the canvas and its margins.
+    const double room = layout.canvasWidth - 2 * watermarkMargin(layout) - 18 * w.k
+        - (w.hasMark ? w.markSize + 5 * w.k : 0);
+    if (w.hasText && textWidthPoints > room) {
+        const QFontMetricsF metrics(layoutFont(QFont::DemiBold));
+        w.text = metrics.elidedText(w.text, Qt::ElideRight, std::max(0.0, room) * kLayoutFontSize / w.textSize);
+        textWidthPoints = std::min(textWidth(w.text, w.textSize, QFont::DemiBold), std::max(0.0, room));
+    }
     const double lineHeight = w.hasText ? QFontMetricsF(layoutFont(QFont::DemiBold)).height() * w.textSize / kLayoutFontSize : 0;
     const double contentWidth = (w.hasMark ? w.markSize : 0) + (w.hasMark && w.hasText ? 5 * w.k : 0) + textWidthPoints;
     const double contentHeight = std::max(w.hasMark ? w.markSize : 0, lineHeight);
@@ -402,7 +414,7 @@ WatermarkParts watermarkParts(const CanvasContent& c, const CanvasLayout& layout
 
 QRectF cornerRect(const CanvasLayout& layout, const QSizeF& size, WatermarkPosition position)
 {
-    const double margin = std::max(layout.padding * 0.45, 10.0);
+    const double margin = watermarkMargin(layout);
     const bool left = position == WatermarkPosition::topLeft || position == WatermarkPosition::bottomLeft;
     const bool top = position == WatermarkPosition::topLeft || position == WatermarkPosition::topRight;
     const double x = left ? margin : layout.canvasWidth - margin - size.width();
@@ -435,7 +447,7 @@ void paintWatermark(QPainter& p, const CanvasContent& c, const WatermarkParts& w
         x += w.markSize + (w.hasText ? 5 * w.k : 0);
     }
     if (w.hasText)
-        drawText(p, c.watermark.text, w.textSize, QFont::DemiBold, rgb(255, 255, 255, 0.92), x, cy);
+        drawText(p, w.text, w.textSize, QFont::DemiBold, rgb(255, 255, 255, 0.92), x, cy);
     p.restore();
 }
 

@@ -221,3 +221,29 @@ TEST(CanvasRender, ExportedFileDecodesToTheRender)
     expected.setDevicePixelRatio(1);
     EXPECT_EQ(decoded, expected);
 }
+
+TEST(CanvasRender, ALongBrandNameIsElidedToTheCanvas)
+{
+    BeautifySettings s = plain();
+    s.background = BackgroundPreset::none;
+    s.watermark = true;
+    const QImage shot = redBlueHalves();
+    const CanvasLayout layout = canvasLayout(shot, s);
+    const WatermarkConfig brand { QString(400, QLatin1Char('W')) + QStringLiteral(" Studios"), QImage(), true,
+        WatermarkPosition::bottomRight };
+    for (const WatermarkPosition corner : { WatermarkPosition::bottomRight, WatermarkPosition::topLeft }) {
+        const QRectF place = watermarkRect({ shot, s, {}, {}, brand }, layout, corner);
+        EXPECT_GE(place.left(), 10 - 1e-9);
+        EXPECT_LE(place.right(), layout.canvasWidth - 10 + 1e-9);
+        EXPECT_GT(place.width(), layout.canvasWidth - 20 - 20); // within a letter of the room
+    }
+    // Drawn: the capsule dims the red left half from 10 points in, and not the margin before it.
+    const QImage image = render(shot, s, {}, {}, brand);
+    const QRectF place = watermarkRect({ shot, s, {}, {}, brand }, layout, WatermarkPosition::bottomRight);
+    EXPECT_TRUE(near(at(image, { 5, place.center().y() }), QColor(255, 0, 0)));
+    EXPECT_LT(at(image, { place.left() + 4, place.center().y() }).red(), 230);
+
+    // A name that fits is drawn whole, as before.
+    const WatermarkConfig shortBrand { QStringLiteral("Acme"), QImage(), true, WatermarkPosition::bottomRight };
+    EXPECT_LT(watermarkRect({ shot, s, {}, {}, shortBrand }, layout, WatermarkPosition::bottomRight).width(), 100);
+}
