@@ -29,7 +29,15 @@ DroppedImage DroppedImage::decide(const QMimeData& mime)
 
 bool DroppedImage::accepts(const QMimeData& mime)
 {
-    return decide(mime).kind != Kind::none;
+    // Decided from the offered types alone: asking a drag for its image copies all of it from
+    // the other program (and Qt encodes an image offered as a QImage) on every drag-enter. What
+    // the bytes hold is read from their header when the drop is loaded, off this thread.
+    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+    for (const QString& type : mime.formats()) {
+        if (type.startsWith(QLatin1String("image/")) && readable.contains(type.toLatin1()))
+            return true;
+    }
+    return mime.hasUrls() && !mime.urls().isEmpty();
 }
 
 ImageFile::Result DroppedImage::load() const

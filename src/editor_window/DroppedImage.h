@@ -18,7 +18,8 @@ struct DroppedImage {
     QString path;    // localFile
 
     static DroppedImage decide(const QMimeData& mime);
-    // Whether a drag carrying this data is taken (and shows the drop look).
+    // Whether a drag carrying this data is taken (and shows the drop look), from the offered
+    // types alone: the image itself is not fetched.
     static bool accepts(const QMimeData& mime);
 
     // Decodes the image or reads the file. Safe off the main thread.

@@ -232,3 +232,41 @@ TEST_F(EmptyStateKit, NoticeFollowsTheFolderAccess)
     QTest::mouseClick(view->noticeButton(), Qt::LeftButton);
     EXPECT_EQ(privacyOpens, 1);
 }
+
+namespace {
+// Drag data that counts what is asked of it, as a drag from another program would transfer it.
+class CountingMime : public QMimeData {
+public:
+    mutable QStringList fetched;
+
+protected:
+    QVariant retrieveData(const QString& type, QMetaType metaType) const override
+    {
+        fetched.append(type);
+        return QMimeData::retrieveData(type, metaType);
+    }
+};
+}
+
+TEST_F(EmptyStateKit, DragEnterDecidesFromTheOfferedTypesWithoutFetchingTheImage)
+{
+    const auto enter = [&](QMimeData* mime) {
+        QDragEnterEvent event(QPoint(450, 320), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        event.setDropAction(Qt::IgnoreAction);
+        event.ignore();
+        QApplication::sendEvent(view.get(), &event);
+        return event.isAccepted();
+    };
+    CountingMime offered;
+    offered.setData(QStringLiteral("image/png"), encodeImage(makeTestImage()));
+    offered.fetched.clear();
+    EXPECT_TRUE(enter(&offered));
+    EXPECT_FALSE(offered.fetched.contains(QStringLiteral("image/png")));
+
+    // A file or web address is taken on its URL; the drop reads or refuses it, saying why.
+    std::unique_ptr<QMimeData> local(withUrls({ QUrl::fromLocalFile(file(QStringLiteral("notes.png"), "text\n")) }));
+    EXPECT_TRUE(enter(local.get()));
+    EXPECT_FALSE(enter(std::make_unique<QMimeData>().get()));
+    std::unique_ptr<QMimeData> remote(withUrls({ QUrl(QStringLiteral("https://example.com/shot.png")) }));
+    EXPECT_TRUE(enter(remote.get()));
+}
