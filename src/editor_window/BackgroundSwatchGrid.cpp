@@ -125,6 +125,13 @@ QPixmap BackgroundSwatchGrid::swatchPixmap(BackgroundPreset preset, ColorScheme 
     auto& cache = swatchCache();
     if (const auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
+    // Swatches of another size belong to a former width or screen: a grid shows one size, so
+    // they are dropped rather than kept for good.
+    static int cachedPixels = 0;
+    if (pixels != cachedPixels) {
+        cache.clear();
+        cachedPixels = pixels;
+    }
     QPixmap pixmap(pixels, pixels);
     pixmap.setDevicePixelRatio(devicePixelRatio);
     pixmap.fill(Qt::transparent);

@@ -29,6 +29,7 @@ public:
     int cellAt(QPointF pos) const;
 
     // The swatch image of a preset: its background clipped to the rounded square, without ring.
+    // Kept for the last size asked for only (all presets, both schemes).
     static QPixmap swatchPixmap(BackgroundPreset preset, ColorScheme scheme, int side, qreal devicePixelRatio);
     static void clearSwatchCache();
     static int swatchCacheCount();

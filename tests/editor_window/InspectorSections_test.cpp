@@ -1,6 +1,7 @@
 #include "InspectorTestKit.h"
 
 #include "editor_window/BackgroundSwatchGrid.h"
+#include "ui/Theme.h"
 #include "editor_window/InspectorAspectSection.h"
 #include "editor_window/InspectorBackgroundSection.h"
 #include "editor_window/InspectorCheckbox.h"
@@ -342,5 +343,23 @@ TEST_F(InspectorSections, UndoInTheMiddleOfASliderDragLeavesTheRestOfTheDragOneS
         EXPECT_EQ(doc->undoCount(), steps + 1);
         doc->undo();
         EXPECT_EQ(style(), before);
+    }
+}
+
+TEST_F(InspectorSections, SwatchesOfFormerSizesAreLetGo)
+{
+    open();
+    clickSegment(view->tabSwitcher(), 1);
+    BackgroundSwatchGrid* grid = view->backgroundSection()->grid();
+    BackgroundSwatchGrid::clearSwatchCache();
+    // The grid painted at several widths, in both schemes, as a resized or moved window does.
+    for (const int width : { 278, 250, 300, 260, 278 }) {
+        grid->resize(width, grid->heightForWidth(width));
+        for (const ColorScheme scheme : { ColorScheme::light, ColorScheme::dark }) {
+            Theme::setColorScheme(grid, scheme);
+            grid->grab();
+        }
+        // One size: every preset once, and the checkerboard in each scheme.
+        EXPECT_LE(BackgroundSwatchGrid::swatchCacheCount(), grid->cellCount() + 1) << width;
     }
 }
