@@ -1,16 +1,27 @@
-// The editor window's stage: a style change until the stage has repainted, a pan or zoom frame,
-// and opening a document until its first frame is painted. On a 2880 x 1800 shot with six
-// blurred redactions, in a 1400 x 900 window.
+// The editor window as the application assembles it (the real editing layer over the canvas, the
+// inspector with its scroll area, the tool dock and the action pill): a style change until the
+// stage has repainted, a pan or zoom frame, an inspector slider step, and opening a document until
+// its first frame is painted. On a 2880 x 1800 shot with six blurred redactions and 20
+// annotations, in a 1400 x 900 window.
 #include "BenchImages.h"
 #include "BenchMain.h"
 
+#include "editor/AnnotationEditingLayer.h"
 #include "editor/EditorDocument.h"
 #include "editor_window/EditorView.h"
+#include "editor_window/InspectorStyleSection.h"
+#include "editor_window/InspectorView.h"
+#include "editor_window/StageLayout.h"
 #include "model/Preferences.h"
 #include "ui/BeautifiedCanvas.h"
+#include "ui/GlassPanel.h"
+#include "ui/Symbols.h"
+#include <QPainter>
+#include "ui/LumaSlider.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QWindow>
 
 #include <algorithm>
@@ -18,6 +29,34 @@
 #include <vector>
 
 namespace {
+
+// Twenty marks of every kind spread over the shot, two of them text.
+QList<Annotation> benchAnnotations()
+{
+    QList<Annotation> marks;
+    const Annotation::Kind kinds[] = { Annotation::Kind::box, Annotation::Kind::arrow, Annotation::Kind::ellipse,
+        Annotation::Kind::line, Annotation::Kind::highlight, Annotation::Kind::pen, Annotation::Kind::box,
+        Annotation::Kind::arrow, Annotation::Kind::text, Annotation::Kind::box };
+    for (int i = 0; i < 20; ++i) {
+        Annotation a;
+        a.kind = kinds[i % 10];
+        const double x = 0.12 + 0.07 * (i % 10), y = 0.2 + 0.3 * (i / 10);
+        a.start = QPointF(x, y);
+        a.end = QPointF(x + 0.06, y + 0.12);
+        a.colorHex = 0xFF3B30 + i * 0x101;
+        a.lineWidthFraction = 3 + i % 4;
+        if (a.kind == Annotation::Kind::pen) {
+            for (int k = 0; k < 60; ++k)
+                a.points.append(QPointF(x + 0.001 * k, y + 0.05 * std::sin(k * 0.2)));
+        }
+        if (a.kind == Annotation::Kind::text) {
+            a.text = QStringLiteral("Note %1").arg(i);
+            a.fontFraction = 0.04;
+        }
+        marks.append(a);
+    }
+    return marks;
+}
 
 std::shared_ptr<EditorDocument> benchDocument()
 {
@@ -29,14 +68,35 @@ std::shared_ptr<EditorDocument> benchDocument()
     BeautifySettings s = BeautifySettings::defaults();
     s.redactKinds = { RedactionKind::email, RedactionKind::phone, RedactionKind::apiKey };
     s.redactStyle = RedactStyle::blur;
-    return std::make_shared<EditorDocument>(shot, QStringLiteral("bench.png"), s, found);
+    auto doc = std::make_shared<EditorDocument>(shot, QStringLiteral("bench.png"), s, found);
+    doc->setAnnotations(benchAnnotations());
+    return doc;
+}
+
+// The hooks the main window gives the editor: the real editing layer and inspector.
+EditorView::Hooks assembledHooks()
+{
+    EditorView::Hooks hooks;
+    hooks.exportHooks = ExportHooks {};
+    hooks.editingLayer.create = [](EditorDocument& document, QWidget* stage) -> QWidget* {
+        auto* layer = new AnnotationEditingLayer(&document, stage);
+        layer->setOverlayHost(stage);
+        return layer;
+    };
+    hooks.editingLayer.update = [](QWidget* widget, const StageGeometry::Layout& layout) {
+        auto* layer = static_cast<AnnotationEditingLayer*>(widget);
+        layer->setFrame({ layout.displaySize, layout.shotRectNorm, layout.imageRectNorm, layout.canvas.crop });
+        layer->setShotDraggable(layout.shotDraggable);
+    };
+    hooks.inspector = [](EditorDocument& document, QWidget* parent) -> QWidget* {
+        return new InspectorView(&document, parent);
+    };
+    return hooks;
 }
 
 std::unique_ptr<EditorView> benchView(std::shared_ptr<EditorDocument> doc)
 {
-    EditorView::Hooks hooks;
-    hooks.exportHooks = ExportHooks {};
-    auto view = std::make_unique<EditorView>(std::move(doc), Preferences::shared(), hooks);
+    auto view = std::make_unique<EditorView>(std::move(doc), Preferences::shared(), assembledHooks());
     view->resize(1400, 900);
     view->show();
     // Painting happens only once the window is exposed.
@@ -102,7 +162,8 @@ void BM_PanFrame(benchmark::State& state)
 }
 BENCHMARK(BM_PanFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
 
-// A frame of an animated zoom: the kept render drawn at the frame's scale.
+// A frame of an animated zoom: the kept render drawn at the frame's scale. The canvas grows
+// under the dock, the inspector and the pill.
 void BM_ZoomFrame(benchmark::State& state)
 {
     auto doc = benchDocument();
@@ -112,12 +173,93 @@ void BM_ZoomFrame(benchmark::State& state)
     BeautifiedCanvas* canvas = view->stage()->canvas();
     canvas->setInMotion(true);
     timeFrames(state, [&](int n) {
-        doc->setZoom(1.0 + 0.01 * (n % 20));
+        doc->setZoom(1.0 + 0.05 * (n % 20));
         paintPending();
     });
     canvas->setInMotion(false);
 }
 BENCHMARK(BM_ZoomFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
+
+// A pan frame at 200 %: the canvas fills the stage, behind every floating panel.
+void BM_PanFrameZoomed(benchmark::State& state)
+{
+    auto doc = benchDocument();
+    auto view = benchView(doc);
+    doc->setZoom(2.0);
+    view->stage()->finishAnimations();
+    view->repaint();
+    timeFrames(state, [&](int n) {
+        view->stage()->pan().moveBy(QSizeF(n % 2 ? 7 : -7, 3));
+        paintPending();
+    });
+    state.counters["renders"] = view->stage()->canvas()->renderCount();
+}
+BENCHMARK(BM_PanFrameZoomed)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
+
+// One step of a padding slider drag, as the mouse moves it, until the window has repainted.
+void BM_InspectorSliderStep(benchmark::State& state)
+{
+    auto doc = benchDocument();
+    auto view = benchView(doc);
+    view->stage()->finishAnimations();
+    view->repaint();
+    auto* inspector = qobject_cast<InspectorView*>(view->inspector());
+    LumaSlider* slider = inspector->styleSection()->paddingSlider();
+    const QRectF track = slider->trackRect();
+    const auto at = [&](double f) { return QPointF(track.left() + track.width() * f, track.center().y()); };
+    const auto send = [&](QEvent::Type type, QPointF p, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, p, slider->mapToGlobal(p), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(slider, &e);
+    };
+    send(QEvent::MouseButtonPress, at(0.4), Qt::LeftButton);
+    timeFrames(state, [&](int n) {
+        send(QEvent::MouseMove, at(0.4 + (n % 2 ? 0.02 : -0.02)), Qt::LeftButton);
+        paintPending();
+    });
+    send(QEvent::MouseButtonRelease, at(0.4), Qt::NoButton);
+    state.counters["renders"] = view->stage()->canvas()->renderCount();
+}
+BENCHMARK(BM_InspectorSliderStep)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
+
+// Scratch: how long each floating part takes to paint, and how often it paints per pan frame.
+void BM_Probe(benchmark::State& state)
+{
+    auto doc = benchDocument();
+    auto view = benchView(doc);
+    doc->setZoom(2.0);
+    view->stage()->finishAnimations();
+    view->repaint();
+    struct Counter : QObject {
+        QHash<QObject*, int> paints;
+        bool eventFilter(QObject* o, QEvent* e) override { if (e->type() == QEvent::Paint) paints[o]++; return false; }
+    } counter;
+    QList<QWidget*> all = view->findChildren<QWidget*>();
+    for (QWidget* w : all) w->installEventFilter(&counter);
+    for (auto _ : state) {
+        for (int n = 0; n < 20; ++n) { view->stage()->pan().moveBy(QSizeF(n % 2 ? 7 : -7, 3)); paintPending(); }
+    }
+    std::vector<std::pair<int, QString>> rows;
+    for (auto it = counter.paints.begin(); it != counter.paints.end(); ++it) {
+        auto* w = static_cast<QWidget*>(it.key());
+        rows.push_back({ it.value(), QString::fromLatin1(w->metaObject()->className()) + "/" + w->objectName() });
+    }
+    std::sort(rows.rbegin(), rows.rend());
+    for (auto& [n, name] : rows) if (n >= 20) fprintf(stderr, "%5d %s\n", n, qPrintable(name));
+    {
+        QImage img(200, 200, QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&img);
+        QElapsedTimer t; t.start();
+        for (int i = 0; i < 100; ++i) Symbols::paint(p, u"pencil.tip", QPointF(50.3, 50.7), 15, Qt::black, QFont::Medium);
+        fprintf(stderr, "symbol: %.3f ms\n", t.nsecsElapsed() / 1e6 / 100);
+    }
+    for (QWidget* w : { (QWidget*)view->toolDock(), view->inspector(), (QWidget*)view->actionPill(), (QWidget*)view->stage()->canvas() }) {
+        QImage img(w->size(), QImage::Format_ARGB32_Premultiplied);
+        QElapsedTimer t; t.start();
+        for (int i = 0; i < 20; ++i) { img.fill(0); w->render(&img); }
+        fprintf(stderr, "render %s: %.2f ms\n", w->metaObject()->className(), t.nsecsElapsed() / 1e6 / 20);
+    }
+}
+BENCHMARK(BM_Probe)->Iterations(1);
 
 void BM_OpenUntilFirstFrame(benchmark::State& state)
 {

@@ -57,9 +57,8 @@ protected:
         const ColorScheme scheme = Theme::colorScheme(m_inspector ? m_inspector.data() : this);
         QPainter p(this);
         const QRectF panel = QRectF(rect()).adjusted(margin(), margin(), -margin(), -margin());
-        if (!m_inside) // inside there is no room around the panel for them
-            GlassPanel::paintShadows(p, continuousRoundedRect(panel, cornerRadius), scheme);
-        GlassPanel::paintMaterial(p, panel, cornerRadius, scheme);
+        // Inside there is no room around the panel for the shadows.
+        GlassPanel::paintGlass(p, panel, cornerRadius, scheme, !m_inside);
     }
 
 private:

@@ -7,6 +7,8 @@
 #include "ui/Theme.h"
 
 #include <QPainter>
+
+#include <cmath>
 #include <QVBoxLayout>
 
 ToolTile::ToolTile(AnnotationTool tool, QWidget* parent)
@@ -31,8 +33,25 @@ void ToolTile::setCurrent(bool current)
 void ToolTile::paintEvent(QPaintEvent*)
 {
     const ColorScheme scheme = Theme::colorScheme(this);
-    const bool dark = scheme == ColorScheme::dark;
+    const qreal dpr = devicePixelRatioF();
+    // Kept per look: the dock is repainted on every frame a canvas moves behind it.
+    const quint64 look = (quint64(m_current) << 40) | (quint64(scheme == ColorScheme::dark) << 41)
+        | (quint64(std::lround(dpr * 64)) << 8) | quint64(m_tool);
+    if (m_look != look || m_image.isNull()) {
+        m_image = QImage((QSizeF(size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+        m_image.setDevicePixelRatio(dpr);
+        m_image.fill(Qt::transparent);
+        QPainter p(&m_image);
+        paintTile(p, scheme);
+        m_look = look;
+    }
     QPainter p(this);
+    p.drawImage(0, 0, m_image);
+}
+
+void ToolTile::paintTile(QPainter& p, ColorScheme scheme) const
+{
+    const bool dark = scheme == ColorScheme::dark;
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF tile(0, 0, 38, 38);
     const QPainterPath shape = continuousRoundedRect(tile, 11);

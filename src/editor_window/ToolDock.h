@@ -1,9 +1,11 @@
 #pragma once
 
 #include "model/AnnotationTool.h"
+#include "platform/ColorScheme.h"
 #include "ui/GlassPanel.h"
 
 #include <QAbstractButton>
+#include <QImage>
 #include <QList>
 
 class EditorDocument;
@@ -25,8 +27,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintTile(QPainter& p, ColorScheme scheme) const;
+
     AnnotationTool m_tool;
     bool m_current = false;
+    QImage m_image; // the tile as last painted, for its look
+    quint64 m_look = 0;
 };
 
 // The vertical tool palette at the editor's left edge: a tile per tool in palette order, a

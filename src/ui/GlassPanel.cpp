@@ -8,6 +8,10 @@
 #include <QPainter>
 #include <QPointer>
 
+#include <algorithm>
+#include <cmath>
+#include <list>
+
 namespace {
 struct ShadowSpec {
     qreal darkOpacity, lightOpacity, radius;
@@ -33,8 +37,10 @@ public:
 protected:
     void draw(QPainter* painter) override
     {
+        // The glass behind the content, shadows and material in one kept image: a canvas frame
+        // passing behind the panel then costs one blend instead of three.
         if (m_panel)
-            GlassPanel::paintShadows(*painter, m_panel->shape(), Theme::colorScheme(m_panel));
+            GlassPanel::paintGlass(*painter, QRectF(m_panel->rect()), m_panel->cornerRadius(), Theme::colorScheme(m_panel));
         drawSource(painter);
     }
 
@@ -86,6 +92,56 @@ void GlassPanel::paintMaterial(QPainter& painter, const QRectF& rect, qreal corn
     painter.restore();
 }
 
+void GlassPanel::paintGlass(QPainter& painter, const QRectF& panel, qreal cornerRadius, ColorScheme scheme, bool shadows)
+{
+    const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const qreal margin = shadows ? std::ceil(shadowMargin()) : 0.0;
+    const QRectF bounds = panel.adjusted(-margin, -margin, margin, margin);
+    const QTransform& t = painter.worldTransform();
+    // Only where it lands on whole device pixels is a kept image the same as painting afresh.
+    const bool plain = t.type() <= QTransform::TxTranslate
+        && qFuzzyIsNull(std::remainder((bounds.x() + t.dx()) * dpr, 1.0)) && qFuzzyIsNull(std::remainder((bounds.y() + t.dy()) * dpr, 1.0))
+        && qFuzzyIsNull(std::remainder(bounds.width() * dpr, 1.0)) && qFuzzyIsNull(std::remainder(bounds.height() * dpr, 1.0));
+    if (!plain || bounds.isEmpty()) {
+        if (shadows)
+            paintShadows(painter, continuousRoundedRect(panel, cornerRadius), scheme);
+        paintMaterial(painter, panel, cornerRadius, scheme);
+        return;
+    }
+    struct Key {
+        QSize pixels;
+        qint64 radius, scale;
+        ColorScheme scheme;
+        bool shadows;
+        bool operator==(const Key&) const = default;
+    };
+    // A few panels at one or two sizes each; the cap only guards against a resize storm.
+    static std::list<std::pair<Key, QImage>> kept;
+    const Key key { (bounds.size() * dpr).toSize(), qint64(std::lround(cornerRadius * 64)), qint64(std::lround(dpr * 64)),
+        scheme, shadows };
+    auto it = std::find_if(kept.begin(), kept.end(), [&](const auto& entry) { return entry.first == key; });
+    if (it == kept.end()) {
+        QImage image(key.pixels, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            const QRectF local = panel.translated(-bounds.topLeft());
+            if (shadows)
+                paintShadows(p, continuousRoundedRect(local, cornerRadius), scheme);
+            paintMaterial(p, local, cornerRadius, scheme);
+        }
+        kept.emplace_front(key, std::move(image));
+        if (kept.size() > 8)
+            kept.pop_back();
+        it = kept.begin();
+    } else if (it != kept.begin()) {
+        kept.splice(kept.begin(), kept, it);
+        it = kept.begin();
+    }
+    painter.drawImage(bounds.topLeft(), it->second);
+}
+
 qreal GlassPanel::shadowMargin()
 {
     return shadowReach(kLarge.radius, kLarge.offset);
@@ -93,6 +149,10 @@ qreal GlassPanel::shadowMargin()
 
 void GlassPanel::paintEvent(QPaintEvent*)
 {
+    // The material is drawn with the shadows by the effect, under the content; without the
+    // effect (someone replaced it) the panel draws it itself.
+    if (graphicsEffect() && graphicsEffect()->isEnabled())
+        return;
     QPainter p(this);
     paintMaterial(p, rect(), m_cornerRadius, Theme::colorScheme(this));
 }

@@ -29,6 +29,9 @@ public:
     static void paintShadows(QPainter& painter, const QPainterPath& shape, ColorScheme scheme);
     static void paintMaterial(QPainter& painter, const QRectF& rect, qreal cornerRadius, ColorScheme scheme);
     static qreal shadowMargin();
+    // Shadows (when asked) and material together, from an image kept per size, radius, scheme and
+    // pixel ratio: a panel repainted because something moved behind it costs one blend.
+    static void paintGlass(QPainter& painter, const QRectF& panel, qreal cornerRadius, ColorScheme scheme, bool shadows = true);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
