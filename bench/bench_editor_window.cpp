@@ -14,9 +14,6 @@
 #include "editor_window/StageLayout.h"
 #include "model/Preferences.h"
 #include "ui/BeautifiedCanvas.h"
-#include "ui/GlassPanel.h"
-#include "ui/Symbols.h"
-#include <QPainter>
 #include "ui/LumaSlider.h"
 
 #include <QApplication>
@@ -220,46 +217,6 @@ void BM_InspectorSliderStep(benchmark::State& state)
     state.counters["renders"] = view->stage()->canvas()->renderCount();
 }
 BENCHMARK(BM_InspectorSliderStep)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
-
-// Scratch: how long each floating part takes to paint, and how often it paints per pan frame.
-void BM_Probe(benchmark::State& state)
-{
-    auto doc = benchDocument();
-    auto view = benchView(doc);
-    doc->setZoom(2.0);
-    view->stage()->finishAnimations();
-    view->repaint();
-    struct Counter : QObject {
-        QHash<QObject*, int> paints;
-        bool eventFilter(QObject* o, QEvent* e) override { if (e->type() == QEvent::Paint) paints[o]++; return false; }
-    } counter;
-    QList<QWidget*> all = view->findChildren<QWidget*>();
-    for (QWidget* w : all) w->installEventFilter(&counter);
-    for (auto _ : state) {
-        for (int n = 0; n < 20; ++n) { view->stage()->pan().moveBy(QSizeF(n % 2 ? 7 : -7, 3)); paintPending(); }
-    }
-    std::vector<std::pair<int, QString>> rows;
-    for (auto it = counter.paints.begin(); it != counter.paints.end(); ++it) {
-        auto* w = static_cast<QWidget*>(it.key());
-        rows.push_back({ it.value(), QString::fromLatin1(w->metaObject()->className()) + "/" + w->objectName() });
-    }
-    std::sort(rows.rbegin(), rows.rend());
-    for (auto& [n, name] : rows) if (n >= 20) fprintf(stderr, "%5d %s\n", n, qPrintable(name));
-    {
-        QImage img(200, 200, QImage::Format_ARGB32_Premultiplied);
-        QPainter p(&img);
-        QElapsedTimer t; t.start();
-        for (int i = 0; i < 100; ++i) Symbols::paint(p, u"pencil.tip", QPointF(50.3, 50.7), 15, Qt::black, QFont::Medium);
-        fprintf(stderr, "symbol: %.3f ms\n", t.nsecsElapsed() / 1e6 / 100);
-    }
-    for (QWidget* w : { (QWidget*)view->toolDock(), view->inspector(), (QWidget*)view->actionPill(), (QWidget*)view->stage()->canvas() }) {
-        QImage img(w->size(), QImage::Format_ARGB32_Premultiplied);
-        QElapsedTimer t; t.start();
-        for (int i = 0; i < 20; ++i) { img.fill(0); w->render(&img); }
-        fprintf(stderr, "render %s: %.2f ms\n", w->metaObject()->className(), t.nsecsElapsed() / 1e6 / 20);
-    }
-}
-BENCHMARK(BM_Probe)->Iterations(1);
 
 void BM_OpenUntilFirstFrame(benchmark::State& state)
 {
