@@ -1,6 +1,7 @@
 #include "app/IdleMemory.h"
 
 #include "app/AppState.h"
+#include "editor/EditorDocument.h"
 #include "notch/NotchController.h"
 #include "platform/MemoryRelease.h"
 #include "vision/TextRecognizer.h"
@@ -21,7 +22,11 @@ IdleMemory::IdleMemory(AppState& app, NotchController& notch, TextRecognizer& re
 
     connect(&notch, &NotchController::presented, this, &IdleMemory::shotPresented);
     connect(&notch, &NotchController::sessionEnded, this, &IdleMemory::shotReleased);
+    m_editorQuiet.setSingleShot(true);
+    m_editorQuiet.setInterval(editorQuietMs);
+    connect(&m_editorQuiet, &QTimer::timeout, this, &IdleMemory::editorQuiet);
     connect(&app, &AppState::documentChanged, this, [this] {
+        watchDocument();
         if (!m_app.document())
             shotReleased();
     });
@@ -41,6 +46,39 @@ void IdleMemory::shotReleased()
         return;
     releaseRenderCaches();
     m_settle.start();
+}
+
+void IdleMemory::watchDocument()
+{
+    for (QMetaObject::Connection& c : m_documentEdits)
+        disconnect(c);
+    const auto document = m_app.document();
+    if (!document) {
+        m_editorQuiet.stop();
+        return;
+    }
+    // Every change that renders anew restarts the quiet spell.
+    const auto restart = [this] { m_editorQuiet.start(); };
+    EditorDocument* doc = document.get();
+    m_documentEdits[0] = connect(doc, &EditorDocument::settingsChanged, this, restart);
+    m_documentEdits[1] = connect(doc, &EditorDocument::annotationsChanged, this, restart);
+    m_documentEdits[2] = connect(doc, &EditorDocument::zoomChanged, this, restart);
+    m_documentEdits[3] = connect(doc, &EditorDocument::manualRedactionsChanged, this, restart);
+    m_documentEdits[4] = connect(doc, &EditorDocument::redactionRectsChanged, this, restart);
+    m_documentEdits[5] = connect(doc, &EditorDocument::panResetTokenChanged, this, restart);
+    m_documentEdits[6] = connect(doc, &EditorDocument::toolChanged, this, restart);
+    m_documentEdits[7] = connect(doc, &EditorDocument::selectedAnnotationChanged, this, restart);
+    m_editorQuiet.start();
+}
+
+void IdleMemory::editorQuiet()
+{
+    if (!m_app.document())
+        return;
+    // The editor keeps its own render of what it shows; the stores behind it only serve the next
+    // change. The cut-out of a shot with background removal stays: it is the dearest to make again.
+    releaseRenderCaches(RenderCacheRelease::keepCutOuts);
+    MemoryRelease::releaseFreedMemory();
 }
 
 void IdleMemory::releaseSpareEngines()

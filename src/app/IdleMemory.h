@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaObject>
 #include <QObject>
 #include <QTimer>
 
@@ -15,6 +16,10 @@ class IdleMemory : public QObject {
 public:
     static constexpr int quietEngineMs = 60000;
     static constexpr int settleMs = 3000;
+    // An open editor left alone this long gives back its render stores (censored copies,
+    // backgrounds at every zoom it was shown at, reduced shots): the next edit makes the few it
+    // needs again in milliseconds.
+    static constexpr int editorQuietMs = 20000;
 
     IdleMemory(AppState& app, NotchController& notch, TextRecognizer& recognizer, QObject* parent = nullptr);
 
@@ -26,10 +31,14 @@ public:
 
 private:
     void releaseSpareEngines();
+    void watchDocument();
+    void editorQuiet();
 
     AppState& m_app;
     NotchController& m_notch;
     TextRecognizer& m_recognizer;
     QTimer m_quietEngines;
     QTimer m_settle;
+    QTimer m_editorQuiet;
+    QMetaObject::Connection m_documentEdits[8];
 };

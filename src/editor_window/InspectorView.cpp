@@ -125,6 +125,9 @@ InspectorView::InspectorView(EditorDocument* document, QWidget* parent, Inspecto
     , m_document(document)
 {
     placeGlass();
+    // The canvas passes behind the panel on every pan and zoom frame: its controls are drawn from
+    // a kept pixmap until one of them changes.
+    GlassPanel::cacheContent(this);
     PresetStore& presets = services.presets ? *services.presets : PresetStore::shared();
     Preferences& prefs = services.preferences ? *services.preferences : Preferences::shared();
     m_inspector = std::make_unique<Inspector>(document, presets, prefs);

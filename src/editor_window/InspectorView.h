@@ -44,7 +44,8 @@ struct InspectorServices {
 // The glass (the GlassPanel's material, border and shadows, radius 22) is drawn by a widget kept
 // right behind the inspector as a sibling, reaching past it by the shadow's margin, rather than
 // by a GlassPanel around the content: the panel's shadow is a graphics effect, and every repaint
-// inside an effect repaints the whole effect, which a slider drag would pay on every step.
+// inside an effect repaints the whole effect, which a slider drag would pay on every step. The
+// content itself is drawn from a kept pixmap (GlassPanel::cacheContent) until a control changes.
 // Without a parent the glass sits inside the inspector, under the content.
 class InspectorView : public QWidget {
     Q_OBJECT

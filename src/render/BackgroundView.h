@@ -20,10 +20,11 @@ QImage renderBackgroundImage(BackgroundPreset preset, QSize pixelSize);
 
 // Rendered gradients by preset and pixel size, bounded by count and bytes. The colour scheme is
 // not part of the key: only the checkerboard depends on it, and that is drawn directly. Used
-// from other threads it renders without touching the store.
+// from other threads it renders without touching the store. The byte budget holds an export-size
+// background and the editor's current zoom; sizes of zoom levels left behind go first.
 class BackgroundImageCache {
 public:
-    BackgroundImageCache(int maxCount = 160, qint64 maxBytes = qint64(96) << 20);
+    BackgroundImageCache(int maxCount = 160, qint64 maxBytes = qint64(64) << 20);
 
     static BackgroundImageCache& shared();
 

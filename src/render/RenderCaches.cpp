@@ -6,11 +6,12 @@
 #include "render/CanvasRenderer.h"
 #include "render/CensorCache.h"
 
-void releaseRenderCaches()
+void releaseRenderCaches(RenderCacheRelease what)
 {
     CensorCache::shared().clear();
     BackgroundImageCache::shared().clear();
-    BackgroundRemover::shared().clear();
+    if (what == RenderCacheRelease::everything)
+        BackgroundRemover::shared().clear();
     releaseReducedShots();
     releaseCanvasBackdrop();
 }

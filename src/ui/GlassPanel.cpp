@@ -20,10 +20,39 @@ struct ShadowSpec {
 constexpr ShadowSpec kLarge { 0.45, 0.18, 28.0, { 0.0, 16.0 } };
 constexpr ShadowSpec kClose { 0.40, 0.10, 4.0, { 0.0, 2.0 } };
 
-class GlassShadowEffect final : public QGraphicsEffect {
+// Draws the widget and its children from a pixmap kept until one of them is updated, so a frame
+// that repaints only what lies behind (a canvas panned or zoomed under a floating panel) costs a
+// blend instead of painting every control again. Qt keeps a reference to the pixmap it hands out
+// until the widget or a child asks to be repainted and then drops it: a kept pixmap that is no
+// longer shared has gone stale. Should that ever change, the pixmap is simply made afresh.
+class CachedSourceEffect : public QGraphicsEffect {
+public:
+    using QGraphicsEffect::QGraphicsEffect;
+
+protected:
+    void draw(QPainter* painter) override { drawCachedSource(painter); }
+    void drawCachedSource(QPainter* painter)
+    {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        if (m_kept.isNull() || m_kept.isDetached() || !qFuzzyCompare(m_kept.devicePixelRatio(), dpr))
+            m_kept = sourcePixmap(Qt::LogicalCoordinates, &m_offset, QGraphicsEffect::NoPad);
+        painter->drawPixmap(m_offset, m_kept);
+    }
+    void sourceChanged(ChangeFlags flags) override
+    {
+        if (flags & (SourceInvalidated | SourceBoundingRectChanged | SourceDetached))
+            m_kept = QPixmap();
+    }
+
+private:
+    QPixmap m_kept;
+    QPoint m_offset;
+};
+
+class GlassShadowEffect final : public CachedSourceEffect {
 public:
     explicit GlassShadowEffect(GlassPanel* panel)
-        : QGraphicsEffect(panel)
+        : CachedSourceEffect(panel)
         , m_panel(panel)
     {
     }
@@ -41,12 +70,17 @@ protected:
         // passing behind the panel then costs one blend instead of three.
         if (m_panel)
             GlassPanel::paintGlass(*painter, QRectF(m_panel->rect()), m_panel->cornerRadius(), Theme::colorScheme(m_panel));
-        drawSource(painter);
+        drawCachedSource(painter);
     }
 
 private:
     QPointer<GlassPanel> m_panel;
 };
+}
+
+void GlassPanel::cacheContent(QWidget* widget)
+{
+    widget->setGraphicsEffect(new CachedSourceEffect(widget));
 }
 
 GlassPanel::GlassPanel(qreal cornerRadius, QWidget* parent)

@@ -33,6 +33,11 @@ public:
     // pixel ratio: a panel repainted because something moved behind it costs one blend.
     static void paintGlass(QPainter& painter, const QRectF& panel, qreal cornerRadius, ColorScheme scheme, bool shadows = true);
 
+    // Draws `widget` with its children from a kept pixmap until one of them is updated, as the
+    // panel draws its own content: for floating parts that something moves behind. Takes the
+    // place of any graphics effect the widget had.
+    static void cacheContent(QWidget* widget);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -2,6 +2,7 @@
 #include "ui/GlassPanel.h"
 
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -54,4 +55,63 @@ TEST(GlassPanel, KeptGlassMatchesGlassPaintedAfresh)
     const QImage material = painted(1, [&](QPainter& p) { GlassPanel::paintMaterial(p, panel, 22, ColorScheme::dark); });
     const QImage kept = painted(1, [&](QPainter& p) { GlassPanel::paintGlass(p, panel, 22, ColorScheme::dark, false); });
     EXPECT_LE(largestDifference(kept, material), 4);
+}
+
+namespace {
+// A label that counts its paints.
+class CountingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        ++paints;
+        QLabel::paintEvent(event);
+    }
+};
+}
+
+// A floating panel over a backdrop that changes every frame, as the editor's panels float over
+// the canvas: the backdrop's frames do not paint the panel's controls again, a change of a
+// control does, and what shows is always current.
+TEST(GlassPanel, ContentIsKeptUntilAControlChanges)
+{
+    QWidget window;
+    window.resize(400, 300);
+    auto* backdrop = new QWidget(&window);
+    backdrop->setGeometry(window.rect());
+    backdrop->setAutoFillBackground(true);
+    for (const bool panelClass : { true, false }) {
+        QWidget* panel = panelClass ? new GlassPanel(16, &window) : new QWidget(&window);
+        if (!panelClass)
+            GlassPanel::cacheContent(panel);
+        panel->setGeometry(100, 80, 200, 120);
+        auto* label = new CountingLabel(QStringLiteral("first"), panel);
+        label->setGeometry(20, 20, 160, 40);
+        QPalette ink = label->palette();
+        ink.setColor(QPalette::WindowText, Qt::black);
+        label->setPalette(ink);
+        panel->show();
+        window.show();
+        window.grab();
+        const int painted = label->paints;
+        for (int frame = 0; frame < 5; ++frame) {
+            QPalette palette = backdrop->palette();
+            palette.setColor(QPalette::Window, QColor::fromHsv(frame * 60, 200, 200));
+            backdrop->setPalette(palette);
+            const QImage shown = window.grab().toImage();
+            // The backdrop's new colour shows beside the panel on every frame.
+            EXPECT_EQ(shown.pixelColor(10, 10).rgb(), QColor::fromHsv(frame * 60, 200, 200).rgb());
+        }
+        EXPECT_EQ(label->paints, painted);
+
+        const QImage before = window.grab().toImage().copy(120, 100, 160, 40);
+        label->setText(QStringLiteral("second, longer"));
+        const QImage after = window.grab().toImage().copy(120, 100, 160, 40);
+        EXPECT_GT(label->paints, painted);
+        EXPECT_NE(before, after);
+        delete panel;
+    }
 }
