@@ -28,6 +28,8 @@ public:
     void shotPresented();
     // The panel or the editor let go of its shot.
     void shotReleased();
+    // How long an open editor must be left alone before it gives back its render stores.
+    void setEditorQuietInterval(int ms) { m_editorQuiet.setInterval(ms); }
 
 private:
     void releaseSpareEngines();
