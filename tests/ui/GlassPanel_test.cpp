@@ -107,9 +107,15 @@ TEST(GlassPanel, ContentIsKeptUntilAControlChanges)
         }
         EXPECT_EQ(label->paints, painted);
 
-        const QImage before = window.grab().toImage().copy(120, 100, 160, 40);
+        // The label's area, in the grab's device pixels.
+        const auto labelArea = [&] {
+            const QImage shown = window.grab().toImage();
+            const qreal dpr = shown.devicePixelRatio();
+            return shown.copy(QRectF(120 * dpr, 100 * dpr, 160 * dpr, 40 * dpr).toRect());
+        };
+        const QImage before = labelArea();
         label->setText(QStringLiteral("second, longer"));
-        const QImage after = window.grab().toImage().copy(120, 100, 160, 40);
+        const QImage after = labelArea();
         EXPECT_GT(label->paints, painted);
         EXPECT_NE(before, after);
         delete panel;
