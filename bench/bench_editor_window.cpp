@@ -6,12 +6,10 @@
 #include "BenchImages.h"
 #include "BenchMain.h"
 
-#include "editor/AnnotationEditingLayer.h"
 #include "editor/EditorDocument.h"
 #include "editor_window/EditorView.h"
 #include "editor_window/InspectorStyleSection.h"
 #include "editor_window/InspectorView.h"
-#include "editor_window/StageLayout.h"
 #include "model/Preferences.h"
 #include "ui/BeautifiedCanvas.h"
 #include "ui/LumaSlider.h"
@@ -70,30 +68,11 @@ std::shared_ptr<EditorDocument> benchDocument()
     return doc;
 }
 
-// The hooks the main window gives the editor: the real editing layer and inspector.
-EditorView::Hooks assembledHooks()
+std::unique_ptr<EditorView> benchView(std::shared_ptr<EditorDocument> doc)
 {
     EditorView::Hooks hooks;
     hooks.exportHooks = ExportHooks {};
-    hooks.editingLayer.create = [](EditorDocument& document, QWidget* stage) -> QWidget* {
-        auto* layer = new AnnotationEditingLayer(&document, stage);
-        layer->setOverlayHost(stage);
-        return layer;
-    };
-    hooks.editingLayer.update = [](QWidget* widget, const StageGeometry::Layout& layout) {
-        auto* layer = static_cast<AnnotationEditingLayer*>(widget);
-        layer->setFrame({ layout.displaySize, layout.shotRectNorm, layout.imageRectNorm, layout.canvas.crop });
-        layer->setShotDraggable(layout.shotDraggable);
-    };
-    hooks.inspector = [](EditorDocument& document, QWidget* parent) -> QWidget* {
-        return new InspectorView(&document, parent);
-    };
-    return hooks;
-}
-
-std::unique_ptr<EditorView> benchView(std::shared_ptr<EditorDocument> doc)
-{
-    auto view = std::make_unique<EditorView>(std::move(doc), Preferences::shared(), assembledHooks());
+    auto view = std::make_unique<EditorView>(std::move(doc), Preferences::shared(), hooks);
     view->resize(1400, 900);
     view->show();
     // Painting happens only once the window is exposed.
@@ -200,8 +179,7 @@ void BM_InspectorSliderStep(benchmark::State& state)
     auto view = benchView(doc);
     view->stage()->finishAnimations();
     view->repaint();
-    auto* inspector = qobject_cast<InspectorView*>(view->inspector());
-    LumaSlider* slider = inspector->styleSection()->paddingSlider();
+    LumaSlider* slider = view->inspector()->styleSection()->paddingSlider();
     const QRectF track = slider->trackRect();
     const auto at = [&](double f) { return QPointF(track.left() + track.width() * f, track.center().y()); };
     const auto send = [&](QEvent::Type type, QPointF p, Qt::MouseButtons buttons) {
