@@ -36,8 +36,13 @@ public:
 protected:
     void draw(QPainter* painter) override
     {
-        QPoint offset;
-        const QPixmap source = sourcePixmap(Qt::LogicalCoordinates, &offset, QGraphicsEffect::NoPad);
+        // Kept while Qt still shares it: it lets go of its reference once the bar or one of its
+        // controls is updated, so a canvas frame behind the bar does not paint the controls again.
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        if (m_source.isNull() || m_source.isDetached() || !qFuzzyCompare(m_source.devicePixelRatio(), dpr))
+            m_source = sourcePixmap(Qt::LogicalCoordinates, &m_offset, QGraphicsEffect::NoPad);
+        const QPixmap& source = m_source;
+        const QPoint offset = m_offset;
         const QRectF bounds = sourceBoundingRect(Qt::LogicalCoordinates);
         const double scale = 0.88 + 0.12 * m_progress;
         painter->save();
@@ -51,8 +56,16 @@ protected:
         painter->restore();
     }
 
+    void sourceChanged(ChangeFlags flags) override
+    {
+        if (flags & (SourceInvalidated | SourceBoundingRectChanged | SourceDetached))
+            m_source = QPixmap();
+    }
+
 private:
     double m_progress = 0;
+    QPixmap m_source;
+    QPoint m_offset;
 };
 
 FormatBarContainer::FormatBarContainer(QWidget* content, QWidget* parent)
