@@ -79,6 +79,7 @@ AppState::AppState(Services services, QObject* parent)
         if (self)
             self->openShotInEditor(shot);
     });
+    connect(m_capture.get(), &CaptureManager::failed, this, [](const QString& message) { showToast(message); });
 }
 
 AppState::~AppState() = default;

@@ -1,28 +1,52 @@
 #include "capture/CaptureManager.h"
 
-#include "platform/RoadTrace.h"
-
 #include "capture/ScreenshotWatcher.h"
+#include "platform/Async.h"
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
-#include "platform/Async.h"
 #include "platform/Pasteboard.h"
 #include "platform/PngEncoder.h"
+#include "platform/RoadTrace.h"
+#include "platform/SerialExecutor.h"
 #include "platform/SystemScreenshotTool.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QImageReader>
-#include <QTimer>
-#include <QUrl>
+#include <QPointer>
 
 #include <algorithm>
+
+namespace {
+
+qint64 nowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+QString fileName(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
+
+QImage previewOf(const QImage& full)
+{
+    const int side = CaptureManager::previewSide;
+    return full.width() > side || full.height() > side ? full.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                                       : full;
+}
+
+}
 
 CaptureManager::CaptureManager(ScreenshotSettings& screenshotSettings, Pasteboard& pasteboard, QObject* parent)
     : QObject(parent)
     , m_pasteboard(pasteboard)
     , m_watcher(new ScreenshotWatcher(screenshotSettings, this))
+    , m_reader(std::make_unique<SerialExecutor>())
+    , m_failures(new QFileSystemWatcher(this))
 {
     connect(m_watcher, &ScreenshotWatcher::newScreenshot, this, [this](const QString& path) { loadScreenshot(path); });
     connect(m_watcher, &ScreenshotWatcher::desktopPermissionDeniedChanged, this, [this](bool denied) {
@@ -31,46 +55,151 @@ CaptureManager::CaptureManager(ScreenshotSettings& screenshotSettings, Pasteboar
         m_desktopPermissionDenied = denied;
         Q_EMIT desktopPermissionDeniedChanged();
     });
+    m_poll.setInterval(pollMs);
+    connect(&m_poll, &QTimer::timeout, this, &CaptureManager::pump);
+    // A file given up on that changes later (written again, or finished at last) is tried again.
+    connect(m_failures, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+        m_failures->removePath(path);
+        m_failureOrder.removeAll(path);
+        if (QFileInfo::exists(path))
+            loadScreenshot(path);
+    });
 }
 
-CaptureManager::~CaptureManager() = default;
+// The reader thread finishes what it is doing before the members it reports to go.
+CaptureManager::~CaptureManager()
+{
+    m_reader->waitForDone();
+}
 
-void CaptureManager::loadScreenshot(const QString& path, int retriesLeft)
+CaptureManager::FileStamp CaptureManager::stampOf(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    return { info.size(), info.lastModified().toMSecsSinceEpoch() };
+}
+
+void CaptureManager::loadScreenshot(const QString& path)
 {
     traceRoad("detected");
-    attemptLoad(path, retriesLeft, {}, QDateTime::currentMSecsSinceEpoch());
+    if ((m_decoding && m_decodingPath == path) || (m_waiting && m_waiting->path == path))
+        return;
+    if (m_waiting)
+        supersede(*m_waiting);
+    Load load;
+    load.path = path;
+    load.reportedMs = nowMs();
+    m_waiting = std::move(load);
+    pump();
 }
 
-void CaptureManager::attemptLoad(const QString& path, int retriesLeft, FileStamp previous, qint64 firstAttemptMs)
+void CaptureManager::supersede(const Load& load)
 {
-    const ImageFile::Result result = ImageFile::read(path, ImageFile::Links::refuse);
-    if (result.ok()) {
-        const CapturedShot shot = CapturedShot::make(result.image, path);
-        traceRoad("loaded");
-        addRecent(shot);
-        Q_EMIT didCapture(shot);
+    logLine(QStringLiteral("skipping %1: a newer screenshot arrived before it was read").arg(load.path));
+}
+
+void CaptureManager::pump()
+{
+    if (m_decoding)
+        return;
+    if (!m_waiting) {
+        m_poll.stop();
         return;
     }
-    const QString described = QUrl::fromLocalFile(path).toString();
-    if (result.permanent) {
-        logLine(QStringLiteral("Failed to load screenshot at %1: %2").arg(described, result.error));
+    Load& load = *m_waiting;
+    if (!load.tried) {
+        startDecode(std::exchange(m_waiting, std::nullopt).value());
         return;
     }
-    // A slow writer (a large shot being encoded) may need longer than the retries last: an
-    // attempt that finds the file still growing does not count, up to a bound.
-    const QFileInfo info(path);
-    const FileStamp stamp { info.exists() ? info.size() : -1,
-        info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1 };
-    const bool growing = previous.size >= 0 && stamp != previous
-        && QDateTime::currentMSecsSinceEpoch() - firstAttemptMs < maxGrowingWaitMs;
-    const int nextRetries = growing ? retriesLeft : retriesLeft - 1;
-    if (retriesLeft < 1 && !growing) {
-        logLine(QStringLiteral("Failed to load screenshot at %1 after retries (%2)").arg(described, result.error));
+    const qint64 now = nowMs();
+    const FileStamp stamp = stampOf(load.path);
+    if (stamp != load.seen) {
+        load.seen = stamp;
+        load.seenSinceMs = now;
+    }
+    const qint64 still = now - load.seenSinceMs;
+    if (stamp != *load.tried && still >= settleMs && stamp.size >= 0) {
+        startDecode(std::exchange(m_waiting, std::nullopt).value());
         return;
     }
-    QTimer::singleShot(retryDelayMs, this, [this, path, nextRetries, stamp, firstAttemptMs] {
-        attemptLoad(path, nextRetries, stamp, firstAttemptMs);
-    });
+    if ((stamp == *load.tried && still >= stillMs) || now - load.reportedMs >= maxWaitMs) {
+        const Load given = *m_waiting;
+        m_waiting.reset();
+        giveUp(given);
+        pump();
+        return;
+    }
+    if (!m_poll.isActive())
+        m_poll.start();
+}
+
+void CaptureManager::startDecode(Load load)
+{
+    m_decoding = true;
+    m_decodingPath = load.path;
+    struct Read {
+        ImageFile::Result result;
+        FileStamp stamp;
+    };
+    runInBackground(
+        m_reader->pool(), this,
+        [path = load.path] {
+            // Taken before the read: a change during it shows as a change afterwards.
+            const FileStamp stamp = stampOf(path);
+            return Read { ImageFile::read(path, ImageFile::Links::refuse), stamp };
+        },
+        [this, load](Read read) mutable {
+            m_decoding = false;
+            m_decodingPath.clear();
+            if (read.result.ok()) {
+                const CapturedShot shot = CapturedShot::make(std::move(read.result.image), load.path);
+                read.result.image = QImage();
+                traceRoad("loaded");
+                addRecent(shot);
+                Q_EMIT didCapture(shot);
+            } else if (read.result.permanent) {
+                fail(load.path, read.result.error);
+                watchFailure(load.path);
+            } else if (m_waiting) {
+                supersede(load);
+            } else {
+                // Not a whole image yet: wait for the writer.
+                load.error = read.result.error;
+                if (!load.tried || read.stamp != load.seen)
+                    load.seenSinceMs = nowMs();
+                load.tried = read.stamp;
+                load.seen = read.stamp;
+                m_waiting = std::move(load);
+            }
+            pump();
+        });
+}
+
+void CaptureManager::giveUp(const Load& load)
+{
+    if (load.seen.size < 0) {
+        // Deleted or moved away before it could be read: nothing to tell.
+        logLine(QStringLiteral("%1 went away before it could be read").arg(load.path));
+        return;
+    }
+    fail(load.path, load.error);
+    watchFailure(load.path);
+}
+
+void CaptureManager::fail(const QString& path, const QString& reason)
+{
+    logLine(QStringLiteral("Couldn't open %1: %2").arg(path, reason));
+    Q_EMIT failed(tr("Couldn't open %1: %2").arg(fileName(path), reason));
+}
+
+void CaptureManager::watchFailure(const QString& path)
+{
+    if (m_failureOrder.contains(path) || !m_failures->addPath(path))
+        return;
+    m_failureOrder.append(path);
+    while (m_failureOrder.size() > maxWatchedFailures)
+        m_failures->removePath(m_failureOrder.takeFirst());
 }
 
 void CaptureManager::acceptCapturedFile(const QString& path)
@@ -82,28 +211,64 @@ void CaptureManager::acceptCapturedFile(const QString& path)
 void CaptureManager::takeCapturesFrom(SystemScreenshotTool& tool)
 {
     connect(&tool, &SystemScreenshotTool::captured, this, &CaptureManager::acceptCapturedFile);
+    connect(&tool, &SystemScreenshotTool::noAnswer, this, [this] {
+        QString folder = QDir::toNativeSeparators(m_watcher->directory());
+        const QString home = QDir::homePath();
+        if (folder.startsWith(home + QLatin1Char('/')))
+            folder.replace(0, home.size(), QStringLiteral("~"));
+        logLine(QStringLiteral("no screenshot tool answered the capture"));
+        Q_EMIT failed(tr("No screenshot tool answered. Use your desktop's screenshot key; Lumaforge styles every "
+                         "shot saved to %1.")
+                .arg(folder));
+    });
+}
+
+CapturedShot* CaptureManager::findRecent(const QUuid& id)
+{
+    const auto it = std::find_if(m_recents.begin(), m_recents.end(), [&](const CapturedShot& s) { return s.id == id; });
+    return it == m_recents.end() ? nullptr : &*it;
 }
 
 void CaptureManager::addRecent(const CapturedShot& shot)
 {
     m_recents.prepend(shot);
-    m_fullImages.insert(shot.id, shot.image);
     while (m_recents.size() > maxRecents) {
-        m_fullImages.remove(m_recents.constLast().id);
         m_compressed.remove(m_recents.constLast().id);
+        m_reduced.remove(m_recents.constLast().id);
         m_recents.removeLast();
     }
     Q_EMIT recentsChanged();
+    if (!shot.filePath.isEmpty()) {
+        // The file keeps the full shot: only a preview stays in memory, made at once.
+        reduceRecent(shot.id);
+        return;
+    }
     // Twelve decoded shots would hold a quarter of a gigabyte all day: keep a preview for the
     // popover and the full shot compressed (a tenth of the size or less). Done once the new
     // shot's own road is over, so the two never compete for the cores.
     QTimer::singleShot(compressDelayMs, this, [this, id = shot.id] { compressRecent(id); });
 }
 
+void CaptureManager::reduceRecent(const QUuid& id)
+{
+    const CapturedShot* recent = findRecent(id);
+    if (!recent || (recent->image.width() <= previewSide && recent->image.height() <= previewSide))
+        return;
+    runInBackground(QThreadPool::globalInstance(), this, [full = recent->image] { return previewOf(full); },
+        [this, id](QImage preview) {
+            CapturedShot* recent = findRecent(id);
+            if (!recent || preview.isNull())
+                return;
+            recent->image = std::move(preview);
+            m_reduced.insert(id);
+            Q_EMIT recentsChanged();
+        });
+}
+
 void CaptureManager::compressRecent(const QUuid& id)
 {
-    const QImage full = m_fullImages.value(id);
-    if (full.isNull())
+    const CapturedShot* recent = findRecent(id);
+    if (!recent || m_reduced.contains(id) || recent->image.isNull())
         return;
     struct Stored {
         QImage preview;
@@ -111,37 +276,51 @@ void CaptureManager::compressRecent(const QUuid& id)
     };
     runInBackground(
         QThreadPool::globalInstance(), this,
-        [full] {
-            const bool large = full.width() > previewSide || full.height() > previewSide;
-            return Stored { large ? full.scaled(previewSide, previewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                                  : full,
-                PngEncoder::encode(full) };
-        },
+        [full = recent->image] { return Stored { previewOf(full), PngEncoder::encode(full) }; },
         [this, id](Stored stored) {
             // Gone from the recents meanwhile, or not encodable: keep what there is.
-            const auto recent = std::find_if(m_recents.begin(), m_recents.end(), [&](const CapturedShot& s) { return s.id == id; });
-            if (recent == m_recents.end() || stored.png.isEmpty())
+            CapturedShot* recent = findRecent(id);
+            if (!recent || stored.png.isEmpty())
                 return;
-            m_compressed.insert(id, stored.png);
-            m_fullImages.remove(id);
-            recent->image = stored.preview;
-            Q_EMIT recentsChanged();
+            if (stored.preview.size() != recent->image.size()) {
+                m_compressed.insert(id, stored.png);
+                m_reduced.insert(id);
+                recent->image = stored.preview;
+                Q_EMIT recentsChanged();
+            }
         });
 }
 
-CapturedShot CaptureManager::recentShot(const CapturedShot& preview) const
+void CaptureManager::openRecent(const CapturedShot& given, QObject* context, std::function<void(const CapturedShot&)> done)
 {
-    CapturedShot shot = preview;
-    if (const auto full = m_fullImages.constFind(preview.id); full != m_fullImages.constEnd()) {
-        shot.image = *full;
-    } else if (const auto png = m_compressed.constFind(preview.id); png != m_compressed.constEnd()) {
-        const ImageFile::Result decoded = ImageFile::decode(*png, "png");
-        if (decoded.ok())
-            shot.image = decoded.image;
-        else
-            logLine(QStringLiteral("cannot restore a recent shot: %1").arg(decoded.error));
+    const CapturedShot* recent = findRecent(given.id);
+    if (!recent || !m_reduced.contains(given.id)) {
+        // A copy: what `done` does may change the recent shots.
+        const CapturedShot shot = recent ? *recent : given;
+        done(shot);
+        return;
     }
-    return shot;
+    const CapturedShot preview = *recent;
+    const QByteArray png = m_compressed.value(preview.id);
+    QPointer<QObject> guard(context);
+    runInBackground(
+        m_reader->pool(), this,
+        [preview, png] {
+            return png.isEmpty() ? ImageFile::read(preview.filePath) : ImageFile::decode(png, "png");
+        },
+        [this, preview, guard, done = std::move(done)](ImageFile::Result result) {
+            if (!result.ok()) {
+                const QString name = preview.filePath.isEmpty() ? shotFileName(preview) : preview.filePath;
+                logLine(QStringLiteral("Couldn't open %1: %2").arg(name, result.error));
+                Q_EMIT failed(tr("Couldn't open %1: %2").arg(shotFileName(preview), result.error));
+                return;
+            }
+            if (!guard)
+                return;
+            CapturedShot full = preview;
+            full.image = std::move(result.image);
+            done(full);
+        });
 }
 
 bool CaptureManager::pasteFromClipboard()
@@ -149,6 +328,15 @@ bool CaptureManager::pasteFromClipboard()
     const QImage image = m_pasteboard.readImage();
     if (image.isNull())
         return false;
+    if (qint64(image.width()) * image.height() > ImageFile::maxPixels) {
+        logLine(QStringLiteral("the clipboard's image is %1 x %2 pixels: too large").arg(image.width()).arg(image.height()));
+        Q_EMIT failed(tr("Couldn't open the clipboard's image: it is %1 × %2 pixels, more than the %3 megapixels "
+                         "Lumaforge opens")
+                .arg(image.width())
+                .arg(image.height())
+                .arg(ImageFile::maxPixels / 1000000));
+        return true;
+    }
     const CapturedShot shot = CapturedShot::make(image);
     addRecent(shot);
     Q_EMIT didImport(shot);
@@ -172,17 +360,18 @@ void CaptureManager::importFromFile()
     dialog->activateWindow();
 }
 
-bool CaptureManager::importFile(const QString& path)
+void CaptureManager::importFile(const QString& path)
 {
-    const ImageFile::Result result = ImageFile::read(path);
-    if (!result.ok()) {
-        logLine(QStringLiteral("cannot import %1: %2").arg(path, result.error));
-        return false;
-    }
-    const CapturedShot shot = CapturedShot::make(result.image, path);
-    addRecent(shot);
-    Q_EMIT didImport(shot);
-    return true;
+    runInBackground(m_reader->pool(), this, [path] { return ImageFile::read(path); },
+        [this, path](ImageFile::Result result) {
+            if (!result.ok()) {
+                fail(path, result.error);
+                return;
+            }
+            const CapturedShot shot = CapturedShot::make(std::move(result.image), path);
+            addRecent(shot);
+            Q_EMIT didImport(shot);
+        });
 }
 
 void CaptureManager::sendImport(const CapturedShot& shot)

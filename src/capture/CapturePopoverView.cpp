@@ -669,8 +669,12 @@ void CapturePopoverView::showScreenshotsFolder()
 
 void CapturePopoverView::openShot(const CapturedShot& shot)
 {
-    if (m_actions.openShotInEditor)
-        m_actions.openShotInEditor(m_capture.recentShot(shot));
+    if (!m_actions.openShotInEditor)
+        return;
+    m_capture.openRecent(shot, this, [this](const CapturedShot& full) {
+        if (m_actions.openShotInEditor)
+            m_actions.openShotInEditor(full);
+    });
 }
 
 void CapturePopoverView::openSettingsWindow()

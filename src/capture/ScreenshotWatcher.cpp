@@ -2,6 +2,7 @@
 
 #include "platform/Async.h"
 #include "platform/Log.h"
+#include "platform/ScreenshotNames.h"
 #include "platform/ScreenshotSettings.h"
 
 #include <QDir>
@@ -39,6 +40,7 @@ ScreenshotWatcher::ScreenshotWatcher(ScreenshotSettings& settings, QObject* pare
     : QObject(parent)
     , m_settings(settings)
     , m_directory(settings.location())
+    , m_nameRule { settings.locationHoldsOnlyScreenshots(), settings.namePrefix().toLower() }
     , m_now([] { return QDateTime::currentDateTime(); })
     , m_lister(&ScreenshotWatcher::listCandidates)
 {
@@ -53,13 +55,10 @@ const QStringList& ScreenshotWatcher::screenshotExtensions()
     return extensions;
 }
 
-QStringList ScreenshotWatcher::screenshotNamePrefixes() const
+bool ScreenshotWatcher::NameRule::matches(const QString& fileName) const
 {
-    QStringList prefixes { QStringLiteral("screenshot"), QStringLiteral("screen shot"), QStringLiteral("cleanshot") };
-    const QString name = m_settings.namePrefix();
-    if (!name.isEmpty())
-        prefixes.append(name.toLower());
-    return prefixes;
+    return anyName || ScreenshotNames::looksLikeScreenshot(fileName)
+        || (!extraPrefix.isEmpty() && fileName.toLower().startsWith(extraPrefix));
 }
 
 void ScreenshotWatcher::setPollInterval(int ms)
@@ -84,7 +83,10 @@ void ScreenshotWatcher::start()
     stop();
     setDenied(false);
     m_directory = m_settings.location();
-    logLine(QStringLiteral("watching %1").arg(m_directory));
+    m_nameRule = { m_settings.locationHoldsOnlyScreenshots(), m_settings.namePrefix().toLower() };
+    logLine(QStringLiteral("watching %1 (%2)")
+                .arg(m_directory,
+                    m_nameRule.anyName ? QStringLiteral("every new image") : QStringLiteral("images named like screenshots")));
     struct stat st {};
     if (::stat(QFile::encodeName(m_directory).constData(), &st) == 0)
         setUpDirectorySource({ quint64(st.st_dev), quint64(st.st_ino) });
@@ -159,11 +161,10 @@ void ScreenshotWatcher::scheduleScan()
     m_scanning = true;
     ++m_scansStarted;
     const QString directory = m_directory;
-    const QStringList prefixes = screenshotNamePrefixes();
     const QDateTime now = m_now();
     runInBackground(
         QThreadPool::globalInstance(), this, [directory, lister = m_lister] { return lister(directory); },
-        [this, now, prefixes](Listing listing) { handleScanResult(listing, now, prefixes); });
+        [this, now, rule = m_nameRule](Listing listing) { handleScanResult(listing, now, rule); });
 }
 
 ScreenshotWatcher::Listing ScreenshotWatcher::listCandidates(const QString& directory)
@@ -203,15 +204,13 @@ ScreenshotWatcher::Listing ScreenshotWatcher::listCandidates(const QString& dire
     return listing;
 }
 
-bool ScreenshotWatcher::isFreshScreenshot(const Entry& entry, const QStringList& prefixes, const QDateTime& now)
+bool ScreenshotWatcher::isFreshScreenshot(const Entry& entry, const NameRule& rule, const QDateTime& now)
 {
-    const QString lower = entry.name.toLower();
-    const bool named = std::any_of(prefixes.begin(), prefixes.end(), [&](const QString& p) { return lower.startsWith(p); });
     // A birth time in the future (a clock change) passes.
-    return named && entry.created && entry.created->msecsTo(now) < qint64(freshSeconds) * 1000;
+    return rule.matches(entry.name) && entry.created && entry.created->msecsTo(now) < qint64(freshSeconds) * 1000;
 }
 
-void ScreenshotWatcher::handleScanResult(const Listing& listing, const QDateTime& now, const QStringList& prefixes)
+void ScreenshotWatcher::handleScanResult(const Listing& listing, const QDateTime& now, const NameRule& rule)
 {
     using Status = Listing::Status;
     if (listing.status == Status::denied) {
@@ -252,7 +251,7 @@ void ScreenshotWatcher::handleScanResult(const Listing& listing, const QDateTime
         {
             QList<Entry> fresh;
             for (const Entry& entry : listing.entries) {
-                if (m_seen.contains(entry.name) || !isFreshScreenshot(entry, prefixes, now))
+                if (m_seen.contains(entry.name) || !isFreshScreenshot(entry, rule, now))
                     continue;
                 m_seen.insert(entry.name);
                 if (!entry.regularFile || !entry.nameEncodable) {

@@ -17,8 +17,10 @@ class ScreenshotSettings;
 // Notices each new screenshot in the desktop's screenshot folder. Woken by inotify on the folder,
 // by a poll timer (only until inotify is known to work) and by the application becoming active;
 // each wake-up asks for one scan, which lists the folder off the main thread and reports, on the
-// main thread, every image file whose name begins like a screenshot's, that is younger than 30 s
-// and that was not seen before. Files present at the first scan are never reported.
+// main thread, every image file that is a screenshot, younger than 30 s and not seen before. In a
+// folder only screenshot tools write to, every image is a screenshot; on the Desktop its name
+// decides (ScreenshotNames, in every language). Files present at the first scan are never
+// reported.
 //
 // A folder that does not exist (yet, or any more) is waited for; only a folder that cannot be
 // read stops the watcher and raises desktopPermissionDenied.
@@ -40,9 +42,14 @@ public:
     // over directly): the watcher will not report it. False when the watcher already did.
     bool claim(const QString& path);
 
-    // Screenshot extensions and the prefixes names are matched against (lower case).
+    // Which image files are screenshots: any, or those whose names read as a screenshot's.
+    struct NameRule {
+        bool anyName = false;
+        QString extraPrefix; // lower case: the desktop's own word, where the table lacks it
+        bool matches(const QString& fileName) const;
+    };
     static const QStringList& screenshotExtensions();
-    QStringList screenshotNamePrefixes() const;
+    NameRule nameRule() const { return m_nameRule; }
 
     // More fresh new files than this in one scan is a copy, not screenshots being taken: only the
     // newest are reported.
@@ -79,7 +86,7 @@ public:
     // The listing of one scan (runs off the main thread).
     static Listing listCandidates(const QString& directory);
     void setLister(std::function<Listing(const QString&)> lister);
-    static bool isFreshScreenshot(const Entry& entry, const QStringList& prefixes, const QDateTime& now);
+    static bool isFreshScreenshot(const Entry& entry, const NameRule& rule, const QDateTime& now);
 
 Q_SIGNALS:
     void newScreenshot(const QString& path);
@@ -90,7 +97,7 @@ private:
     void setUpDirectorySource(const FolderIdentity& folder);
     void dropDirectorySource();
     void startPolling();
-    void handleScanResult(const Listing& listing, const QDateTime& now, const QStringList& prefixes);
+    void handleScanResult(const Listing& listing, const QDateTime& now, const NameRule& rule);
     void setDenied(bool denied);
 
     ScreenshotSettings& m_settings;
@@ -107,6 +114,7 @@ private:
     bool m_primed = false;
     bool m_folderMissing = false;
     QString m_directory;
+    NameRule m_nameRule;
     std::function<QDateTime()> m_now;
     std::function<Listing(const QString&)> m_lister;
     int m_scansStarted = 0;

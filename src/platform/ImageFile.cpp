@@ -10,6 +10,7 @@
 #include <QtEndian>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -99,6 +100,24 @@ Ending jpegEnding(const QByteArray& data)
     return Ending::truncated;
 }
 
+// The image's size from its header, without decoding it; empty when the header does not say.
+QSize declaredSize(const QByteArray& data, const QByteArray& formatHint)
+{
+    // IHDR always comes first: width and height right after its type.
+    if (isPng(data) && data.size() >= 24 && std::memcmp(data.constData() + 12, "IHDR", 4) == 0) {
+        const auto* p = reinterpret_cast<const uchar*>(data.constData());
+        const quint32 w = qFromBigEndian<quint32>(p + 16);
+        const quint32 h = qFromBigEndian<quint32>(p + 20);
+        return QSize(int(std::min<quint32>(w, INT_MAX)), int(std::min<quint32>(h, INT_MAX)));
+    }
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, formatHint);
+    reader.setDecideFormatFromContent(true);
+    return reader.size();
+}
+
 Ending imageEnding(const QByteArray& data)
 {
     if (isPng(data))
@@ -118,9 +137,18 @@ Result decode(const QByteArray& data, const QByteArray& formatHint)
         result.incomplete = true;
         return result;
     }
-    if (imageEnding(data) == Ending::truncated) {
+    const Ending ending = imageEnding(data);
+    if (ending == Ending::truncated) {
         result.error = tr("the image data is truncated");
         result.incomplete = true;
+        return result;
+    }
+    if (const QSize size = declaredSize(data, formatHint); size.isValid() && qint64(size.width()) * size.height() > maxPixels) {
+        result.error = tr("it is %1 × %2 pixels, more than the %3 megapixels Lumaforge opens")
+                           .arg(size.width())
+                           .arg(size.height())
+                           .arg(maxPixels / 1000000);
+        result.permanent = true;
         return result;
     }
     if (isPng(data)) {
@@ -139,8 +167,20 @@ Result decode(const QByteArray& data, const QByteArray& formatHint)
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     result.image = reader.read();
-    if (result.image.isNull())
+    if (!result.image.isNull())
+        return result;
+    if (ending == Ending::complete) {
+        // Everything up to the image's end is there: more data would not mend it.
+        result.error = tr("the image data is damaged");
+        result.permanent = true;
+    } else if (QBuffer probe(const_cast<QByteArray*>(&data)); probe.open(QIODevice::ReadOnly)
+               && QImageReader::imageFormat(&probe).isEmpty() && data.size() >= 64) {
+        // Not even the first bytes say what image it is, and no writer begins that way.
+        result.error = tr("it is not an image Lumaforge can read");
+        result.permanent = true;
+    } else {
         result.error = reader.errorString();
+    }
     return result;
 }
 

@@ -13,13 +13,17 @@ namespace ImageFile {
 inline constexpr qint64 maxFileBytes = 512ll * 1024 * 1024;
 // Decoded images larger than this (in MiB of pixels) are refused by the reader.
 inline constexpr int allocationLimitMiB = 1024;
+// Images of more pixels than this are refused from their header, before any is decoded: a
+// decompression bomb (a small file of a huge, flat image) would otherwise take gigabytes.
+inline constexpr qint64 maxPixels = 100'000'000;
 
 struct Result {
     QImage image; // null on failure
     QString error; // why it failed; empty on success
     // The data ends before the image does (a file still being written): worth trying again.
     bool incomplete = false;
-    // Trying again cannot help: not a regular file, a refused link, or too large.
+    // Trying again cannot help: not a regular file, a refused link, too large, not an image, or
+    // an image whose data is complete but damaged.
     bool permanent = false;
     bool ok() const { return !image.isNull(); }
 };
@@ -32,7 +36,8 @@ Result read(const QString& path, Links links = Links::follow);
 
 // Decodes encoded image bytes (`formatHint` like "png", or empty to sniff). PNG and JPEG data
 // that stops before the image's end (IEND, EOI) is reported as incomplete, not decoded: a reader
-// would otherwise paint the missing rows grey. Bytes after the end are accepted.
+// would otherwise paint the missing rows grey. Bytes after the end are accepted. Images above
+// maxPixels are refused. Errors are short reasons fit to follow "Couldn't open <name>: ".
 Result decode(const QByteArray& data, const QByteArray& formatHint = {});
 
 }

@@ -2,6 +2,7 @@
 
 #include "platform/KeyboardLayout.h"
 #include "platform/Keys.h"
+#include "platform/Log.h"
 
 #include <QTimer>
 
@@ -21,7 +22,7 @@ DesktopScreenshotKeys DesktopScreenshotKeys::forDesktop(const QString& currentDe
         // GNOME Shell: Print opens the screenshot interface (area by default), Alt+Print the
         // window, Shift+Print the whole screen.
         return { { kPrint, 0 }, { kPrint, 0 }, { kPrint, CarbonModifier::option }, std::nullopt,
-            { kPrint, CarbonModifier::shift } };
+            { kPrint, CarbonModifier::shift }, false };
     }
     // Xfce and most others: Print the screen, Shift+Print a region, Alt+Print the window.
     return { { kPrint, 0 }, { kPrint, CarbonModifier::shift }, { kPrint, CarbonModifier::option }, std::nullopt,
@@ -81,6 +82,16 @@ void KeystrokeScreenshotTool::capture(SystemCapture what)
     // Asked each time: the X server may have gone away since.
     if (!m_poster->isAvailable()) {
         Q_EMIT unavailable(m_poster->explainUnavailable());
+        return;
+    }
+    const KeyChord& first = what == SystemCapture::options ? m_keys.options
+        : what == SystemCapture::selection                 ? m_keys.selection
+        : what == SystemCapture::window                    ? m_keys.window
+                                                           : m_keys.fullScreen;
+    // Pressed into the void, the key would do nothing at all: say so instead.
+    if (m_keys.listenersVisible && !m_poster->someoneListensFor(first)) {
+        logLine(QStringLiteral("no program on this desktop listens for the screenshot key"));
+        Q_EMIT noAnswer();
         return;
     }
     switch (what) {

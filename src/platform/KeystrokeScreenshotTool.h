@@ -22,6 +22,13 @@ public:
     virtual bool isAvailable() const = 0;
     virtual QString explainUnavailable() const = 0;
     virtual void post(const KeyChord& chord) = 0;
+    // Whether some program on the desktop listens for the chord (holds a grab of it); true where
+    // that cannot be known.
+    virtual bool someoneListensFor(const KeyChord& chord) const
+    {
+        Q_UNUSED(chord);
+        return true;
+    }
 };
 
 // The desktop's screenshot key bindings. Where picking a window takes two presses, the second
@@ -32,6 +39,9 @@ struct DesktopScreenshotKeys {
     KeyChord window;
     std::optional<KeyChord> windowFollowUp;
     KeyChord fullScreen;
+    // Whether the desktop's bindings show as core key grabs, so that a missing listener can be
+    // told (GNOME's window manager takes its keys through XInput 2, which that test cannot see).
+    bool listenersVisible = true;
 
     // By $XDG_CURRENT_DESKTOP: GNOME, KDE, else the Print / Shift+Print / Alt+Print set that
     // most other desktops bind.

@@ -1,6 +1,7 @@
 #include "platform/LinuxScreenshotSettings.h"
 
 #include "platform/Log.h"
+#include "platform/ScreenshotNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,44 +12,6 @@
 #include <QUrl>
 
 namespace {
-
-struct LocalisedNames {
-    const char* locale; // language, or language_COUNTRY when it differs by country
-    const char* folder; // GNOME's "Screenshots" folder
-    const char* word; // GNOME's "Screenshot" in file names
-};
-
-// GNOME's translations of its screenshot folder and file name.
-constexpr LocalisedNames kNames[] = {
-    { "de", "Bildschirmfotos", "Bildschirmfoto" },
-    { "fr", "Captures d’écran", "Capture d’écran" },
-    { "es", "Capturas de pantalla", "Captura de pantalla" },
-    { "it", "Schermate", "Schermata" },
-    { "pt_BR", "Capturas de tela", "Captura de tela" },
-    { "pt", "Capturas de ecrã", "Captura de ecrã" },
-    { "nl", "Schermafdrukken", "Schermafdruk" },
-    { "pl", "Zrzuty ekranu", "Zrzut ekranu" },
-    { "ru", "Снимки экрана", "Снимок экрана" },
-    { "uk", "Знімки екрана", "Знімок екрана" },
-    { "cs", "Snímky obrazovky", "Snímek obrazovky" },
-    { "sv", "Skärmbilder", "Skärmbild" },
-    { "ja", "スクリーンショット", "スクリーンショット" },
-    { "zh_CN", "截图", "截图" },
-};
-
-const LocalisedNames* namesFor(const QString& localeName)
-{
-    for (const LocalisedNames& names : kNames) {
-        if (localeName == QLatin1String(names.locale))
-            return &names;
-    }
-    const QString language = localeName.section(QLatin1Char('_'), 0, 0);
-    for (const LocalisedNames& names : kNames) {
-        if (language == QLatin1String(names.locale))
-            return &names;
-    }
-    return nullptr;
-}
 
 QString expandHome(QString path)
 {
@@ -113,31 +76,42 @@ QString LinuxScreenshotSettings::spectacleLocation() const
     return {};
 }
 
-QString LinuxScreenshotSettings::location() const
+LinuxScreenshotSettings::Location LinuxScreenshotSettings::resolve() const
 {
     const QString spectacle = spectacleLocation();
-    if (!spectacle.isEmpty())
-        return spectacle;
+    if (!spectacle.isEmpty()) {
+        // A tool set to save into a folder people keep other things in shares it with them.
+        const auto same = [&](const QString& other) { return !other.isEmpty() && QDir::cleanPath(other) == spectacle; };
+        const bool shared = same(QDir::homePath()) || same(m_env.picturesDir) || same(m_env.desktopDir);
+        return { spectacle, !shared };
+    }
     if (!m_env.picturesDir.isEmpty()) {
-        QStringList folders;
-        if (const LocalisedNames* names = namesFor(m_env.localeName))
-            folders.append(QString::fromUtf8(names->folder));
-        folders.append(QStringLiteral("Screenshots"));
-        for (const QString& folder : folders) {
+        for (const QString& folder : ScreenshotNames::folderNames(m_env.localeName)) {
             const QString path = m_env.picturesDir + QLatin1Char('/') + folder;
             if (QFileInfo(path).isDir())
-                return path;
+                return { path, true };
         }
     }
     if (!m_env.desktopDir.isEmpty())
-        return m_env.desktopDir;
-    return QDir::homePath() + QStringLiteral("/Desktop");
+        return { m_env.desktopDir, false };
+    return { QDir::homePath() + QStringLiteral("/Desktop"), false };
+}
+
+QString LinuxScreenshotSettings::location() const
+{
+    return resolve().path;
+}
+
+bool LinuxScreenshotSettings::locationHoldsOnlyScreenshots() const
+{
+    return resolve().onlyScreenshots;
 }
 
 QString LinuxScreenshotSettings::namePrefix() const
 {
-    if (const LocalisedNames* names = namesFor(m_env.localeName))
-        return QString::fromUtf8(names->word);
+    if (const ScreenshotNames::Language* language = ScreenshotNames::forLocale(m_env.localeName);
+        language && QLatin1String(language->locale) != QLatin1String("en"))
+        return QString::fromUtf8(language->word);
     return {};
 }
 

@@ -42,6 +42,9 @@ void PortalScreenshotTool::capture(SystemCapture what)
             const QUrl uri(results.value(QStringLiteral("uri")).toString());
             if (response != 0 || !uri.isLocalFile()) {
                 logLine(QStringLiteral("the screenshot portal returned no file (response %1)").arg(response));
+                // A portal without a screenshot backend fails every request.
+                if (response != 0)
+                    Q_EMIT noAnswer();
                 return;
             }
             Q_EMIT captured(uri.toLocalFile());

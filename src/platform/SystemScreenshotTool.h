@@ -29,6 +29,9 @@ Q_SIGNALS:
     // The tool handed its file back directly (to be taken by CaptureManager::acceptCapturedFile).
     void captured(const QString& filePath);
     void unavailable(const QString& message);
+    // A capture was asked for and nothing on the desktop took it up (the portal failed, or no
+    // program listens for the screenshot key): the user is told to use the desktop's own key.
+    void noAnswer();
 };
 
 // No way to start the desktop's tool in this session.

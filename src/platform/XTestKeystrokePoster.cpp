@@ -104,3 +104,29 @@ void XTestKeystrokePoster::post(const KeyChord& chord)
         fake(XCB_KEY_RELEASE, *it);
     xcb_flush(m_connection);
 }
+
+bool XTestKeystrokePoster::someoneListensFor(const KeyChord& chord) const
+{
+    const uint8_t key = keycodeFor(chord.keysym);
+    if (key == 0)
+        return false;
+    // A desktop's shortcut handler takes its keys with a passive grab on the root window, and the
+    // server refuses the same grab to any other client. Asked on a connection of our own, so our
+    // own hot keys count as another client's and their grabs are never touched.
+    xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(probe)) {
+        xcb_disconnect(probe);
+        return true;
+    }
+    const xcb_window_t root = X11Connection::rootWindow(probe);
+    const uint16_t modifiers = xModifierMask(chord.carbonModifiers);
+    xcb_generic_error_t* error = xcb_request_check(probe,
+        xcb_grab_key_checked(probe, 0, root, modifiers, key, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    // BadAccess: another client holds it. Any other refusal leaves it unknown, which counts as held.
+    const bool taken = error != nullptr;
+    if (!error)
+        xcb_ungrab_key(probe, key, root, modifiers);
+    std::free(error);
+    xcb_disconnect(probe);
+    return taken;
+}

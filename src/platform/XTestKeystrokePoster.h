@@ -18,6 +18,7 @@ public:
     bool isAvailable() const override;
     QString explainUnavailable() const override;
     void post(const KeyChord& chord) override;
+    bool someoneListensFor(const KeyChord& chord) const override;
 
 private:
     uint8_t keycodeFor(uint32_t keysym) const;

@@ -69,8 +69,9 @@ QImage preparePage(const QImage& image)
         const double f = std::sqrt(double(TesseractTextRecognizer::kMaxPixels) / double(pixels));
         const QSize target(std::max(1, int(image.width() * f)), std::max(1, int(image.height() * f)));
         // Averaging every pixel of a giant image costs seconds; sampling down to twice the size
-        // first keeps the result smooth.
-        if (f < 0.5)
+        // first keeps the result smooth. Not for images just past four times the limit: there
+        // the sample would be a second full-size copy (400 MB at 100 megapixels).
+        if (f < 0.35)
             page = image.scaled(target * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         page = page.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }

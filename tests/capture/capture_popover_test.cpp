@@ -394,7 +394,7 @@ TEST_F(PopoverTest, ARecentShotOpensAtFullResolutionAfterItWasCompressed)
     EXPECT_EQ(manager->recents().constFirst().image.size(), QSize(640, 400));
 
     press(view->thumbnailButtons()[0]);
-    ASSERT_EQ(opened.size(), 1);
+    ASSERT_TRUE(waitUntil([&] { return opened.size() == 1; }));
     EXPECT_EQ(opened[0], manager->recents().constFirst());
     EXPECT_EQ(opened[0].image.size(), shot.size());
     EXPECT_EQ(opened[0].image.convertToFormat(QImage::Format_RGB32), shot);

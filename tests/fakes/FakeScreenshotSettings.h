@@ -7,6 +7,7 @@
 class FakeScreenshotSettings final : public ScreenshotSettings {
 public:
     QString location() const override { return folder; }
+    bool locationHoldsOnlyScreenshots() const override { return onlyScreenshots; }
     QString namePrefix() const override { return prefix; }
     void setShowThumbnail(bool show) override
     {
@@ -15,6 +16,7 @@ public:
     }
 
     QString folder;
+    bool onlyScreenshots = false;
     QString prefix;
     std::atomic<int> lastShowThumbnail { -1 };
     std::atomic<int> thumbnailWrites { 0 };
