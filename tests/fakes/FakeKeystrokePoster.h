@@ -18,8 +18,10 @@ public:
     bool isAvailable() const override { return trusted; }
     QString explainUnavailable() const override { return QStringLiteral("no XTEST"); }
     void post(const KeyChord& chord) override { posted.append({ chord, clock.elapsed() }); }
+    bool someoneListensFor(const KeyChord&) const override { return listened; }
 
     bool trusted = true;
+    bool listened = true;
     QList<Posted> posted;
     QElapsedTimer clock;
 };

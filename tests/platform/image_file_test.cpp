@@ -72,6 +72,45 @@ TEST(ImageFileTest, DataAfterTheImagesEndIsAcceptedButAShortImageIsNot)
     EXPECT_TRUE(ImageFile::decode(png.left(40)).incomplete);
 }
 
+// A decompression bomb is refused from its header, before a pixel is decoded; an image at the
+// limit is read.
+TEST(ImageFileTest, ImagesPastOneHundredMegapixelsAreRefusedFromTheirHeader)
+{
+    const QByteArray bomb = flatPng(16000, 16000);
+    EXPECT_LT(bomb.size(), 1024 * 1024);
+    QElapsedTimer timer;
+    timer.start();
+    const auto refused = ImageFile::decode(bomb);
+    EXPECT_LT(timer.elapsed(), 200);
+    EXPECT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.permanent);
+    EXPECT_EQ(refused.error, QStringLiteral("it is 16000 × 16000 pixels, more than the 100 megapixels Lumaforge opens"));
+    // Other formats say their size in their header too.
+    QImage wide(10001, 10000, QImage::Format_Mono);
+    wide.fill(0);
+    EXPECT_TRUE(ImageFile::decode(encodeImage(wide, "bmp")).permanent);
+    const auto atLimit = ImageFile::decode(flatPng(10000, 10000));
+    ASSERT_TRUE(atLimit.ok()) << atLimit.error.toStdString();
+    EXPECT_EQ(atLimit.image.size(), QSize(10000, 10000));
+}
+
+// Waiting cannot mend a complete but damaged image, nor bytes no image begins with; it can mend
+// what stops short.
+TEST(ImageFileTest, DamagedImagesAndNonImagesArePermanentFailures)
+{
+    QByteArray damaged = encodeImage(makeTestImage(200, 200), "png");
+    for (qsizetype i = 60; i < damaged.size() - 20; i += 7)
+        damaged[i] = char(damaged[i] ^ 0x5a);
+    const auto broken = ImageFile::decode(damaged);
+    EXPECT_FALSE(broken.ok());
+    EXPECT_TRUE(broken.permanent);
+    EXPECT_FALSE(broken.incomplete);
+    const auto words = ImageFile::decode(QByteArray("no image begins with words like these\n").repeated(4));
+    EXPECT_TRUE(words.permanent);
+    const QByteArray jpeg = encodeImage(makeTestImage(200, 200), "jpg");
+    EXPECT_FALSE(ImageFile::decode(jpeg.left(jpeg.size() / 2)).permanent);
+}
+
 TEST(ImageFileTest, GarbageIsRefusedWithAReason)
 {
     const auto result = ImageFile::decode("GIF89a but not really");

@@ -60,6 +60,27 @@ TEST_F(KeystrokeToolTest, WithoutAWayToPressKeysNothingIsPostedAndTheNoticeSaysW
     EXPECT_EQ(notices.at(0).at(0).toString(), QStringLiteral("no XTEST"));
 }
 
+// A key nobody listens for would do nothing: the tool says so instead of pressing it. GNOME's
+// listeners cannot be seen that way, so there the key is pressed regardless.
+TEST_F(KeystrokeToolTest, AKeyNobodyListensForIsNotPressedAndTheToolSaysSo)
+{
+    poster->listened = false;
+    QSignalSpy noAnswer(tool.get(), &SystemScreenshotTool::noAnswer);
+    auto fake = std::make_unique<FakeKeystrokePoster>();
+    FakeKeystrokePoster* plainPoster = fake.get();
+    plainPoster->listened = false;
+    KeystrokeScreenshotTool xfce(std::move(fake), DesktopScreenshotKeys::forDesktop(QStringLiteral("XFCE")));
+    QSignalSpy xfceNoAnswer(&xfce, &SystemScreenshotTool::noAnswer);
+    xfce.capture(SystemCapture::selection);
+    xfce.capture(SystemCapture::window);
+    EXPECT_TRUE(plainPoster->posted.isEmpty());
+    EXPECT_EQ(xfceNoAnswer.count(), 2);
+
+    tool->capture(SystemCapture::fullScreen); // GNOME's keys
+    EXPECT_EQ(poster->posted.size(), 1);
+    EXPECT_EQ(noAnswer.count(), 0);
+}
+
 TEST_F(KeystrokeToolTest, APendingSecondPressDiesWithTheTool)
 {
     // The poster goes with the tool: a second press that still ran would use it after its end.

@@ -33,4 +33,23 @@ TEST(XTestKeystrokePosterTest, TheDesktopSeesExactlyTheChordsModifiers)
     EXPECT_EQ(events[0].state & 0xff, 0x8); // Alt (Mod1) alone
 }
 
+// Whether a screenshot key would reach anyone: a program holding its grab listens; once it lets
+// go, nobody does. Asking takes no grab of its own away.
+TEST(XTestKeystrokePosterTest, KnowsWhetherAProgramListensForAKey)
+{
+    auto poster = XTestKeystrokePoster::create();
+    ASSERT_TRUE(poster);
+    const KeyChord print { kPrint, CarbonModifier::shift };
+    EXPECT_FALSE(poster->someoneListensFor(print));
+    XTestKeyboard desktop;
+    ASSERT_TRUE(desktop.isConnected());
+    ASSERT_EQ(desktop.grab(kPrint, kAnyModifier), 0);
+    EXPECT_TRUE(poster->someoneListensFor(print));
+    EXPECT_TRUE(poster->someoneListensFor({ kPrint, 0 }));
+    desktop.ungrab(kPrint, kAnyModifier);
+    EXPECT_FALSE(poster->someoneListensFor(print));
+    // Asked twice, the answer stays: the probe's own grab is gone.
+    EXPECT_FALSE(poster->someoneListensFor(print));
+}
+
 }
