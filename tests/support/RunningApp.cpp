@@ -39,9 +39,10 @@ std::optional<int> RunningApp::terminate()
     return m_process->exitCode();
 }
 
-bool RunningApp::start(bool onboardingDone)
+bool RunningApp::start(bool onboardingDone, bool makeScreenshotFolder)
 {
-    QDir().mkpath(screenshotFolder());
+    if (makeScreenshotFolder)
+        QDir().mkpath(screenshotFolder());
     const QString configDir = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/lumaforge");
     QDir().mkpath(configDir);
     QFile settings(configDir + QStringLiteral("/settings.json"));

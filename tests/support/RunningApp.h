@@ -16,9 +16,10 @@ public:
     RunningApp();
     ~RunningApp();
 
-    // Marks onboarding done (or not) in the settings file, then starts the application and waits
-    // until it watches its screenshot folder. False when it did not come up.
-    bool start(bool onboardingDone = true);
+    // Marks onboarding done (or not) in the settings file, makes ~/Pictures/Screenshots unless
+    // told not to, then starts the application and waits until it watches its screenshot folder.
+    // False when it did not come up.
+    bool start(bool onboardingDone = true, bool makeScreenshotFolder = true);
     // An environment variable the next start() sets for the application.
     void setEnvironment(const QString& name, const QString& value) { m_environment.insert(name, value); }
     bool isRunning() const;
