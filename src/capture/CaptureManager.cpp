@@ -216,7 +216,6 @@ void CaptureManager::takeCapturesFrom(SystemScreenshotTool& tool)
         const QString home = QDir::homePath();
         if (folder.startsWith(home + QLatin1Char('/')))
             folder.replace(0, home.size(), QStringLiteral("~"));
-        logLine(QStringLiteral("no screenshot tool answered the capture"));
         Q_EMIT failed(tr("No screenshot tool answered. Use your desktop's screenshot key; Lumaforge styles every "
                          "shot saved to %1.")
                 .arg(folder));
