@@ -312,6 +312,22 @@ TEST_F(PortalTest, ACancelledOrRemoteAnswerHandsOnNothing)
     EXPECT_EQ(captured.count(), 0);
 }
 
+// A portal without a working screenshot backend fails every request: that is no answer, and is
+// said; the user's own cancel is not.
+TEST_F(PortalTest, AFailedRequestIsNoAnswerButACancelIs)
+{
+    PortalScreenshotTool tool(*clientBus);
+    QSignalSpy noAnswer(&tool, &SystemScreenshotTool::noAnswer);
+    portal->answer = 1;
+    tool.capture(SystemCapture::selection);
+    ASSERT_TRUE(waitUntil([&] { return portal->calls == 1; }));
+    spin(100);
+    EXPECT_EQ(noAnswer.count(), 0);
+    portal->answer = 2;
+    tool.capture(SystemCapture::fullScreen);
+    ASSERT_TRUE(waitUntil([&] { return noAnswer.count() == 1; }));
+}
+
 TEST_F(PortalTest, HotKeysAreBoundTogetherUnderStableNamesAndRunWhenTheDesktopActivatesThem)
 {
     PortalHotkeyBackend backend(*clientBus);
