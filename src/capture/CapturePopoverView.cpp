@@ -3,6 +3,7 @@
 #include "capture/CaptureManager.h"
 #include "capture/CaptureShortcutStore.h"
 #include "capture/ScreenshotWatcher.h"
+#include "platform/KeystrokeScreenshotTool.h"
 #include "platform/Log.h"
 #include "platform/PlatformTexts.h"
 #include "render/ContinuousCorners.h"
@@ -124,7 +125,8 @@ qreal noticeTextHeight(const QString& notice)
     const QRectF box(0, 0, kContentWidth - 2 * kStatusPadX, 10000);
     return std::ceil(QFontMetricsF(statusFont()).boundingRect(box, kNoticeFlags, notice).height());
 }
-QString statusShortcut() { return platformText("⇧⌘4"); }
+// The desktop's own area key, as the settings and the onboarding name it.
+QString statusShortcut() { return DesktopScreenshotKeys::forSession().text(SystemCapture::selection); }
 QString recentText() { return CapturePopoverView::tr("Recent"); }
 QString openLatestText() { return CapturePopoverView::tr("Open latest"); }
 QString footerText() { return platformText("Runs quietly in the menu bar"); }

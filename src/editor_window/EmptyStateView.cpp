@@ -5,6 +5,7 @@
 #include "editor_window/DroppedImage.h"
 #include "editor_window/EmptyStateControls.h"
 #include "platform/Async.h"
+#include "platform/KeystrokeScreenshotTool.h"
 #include "platform/Log.h"
 #include "platform/PlatformTexts.h"
 #include "render/ContinuousCorners.h"
@@ -78,7 +79,8 @@ protected:
         p.drawText(QRectF(0, y, width(), 24), Qt::AlignHCenter | Qt::AlignTop, tr("Drop a screenshot to make it pop."));
 
         // The hint capsule.
-        const QString hint = platformText("Press ⇧⌘4 — new screenshots open here automatically.");
+        const QString hint = platformText("Press ⇧⌘4 — new screenshots open here automatically.")
+                                 .arg(DesktopScreenshotKeys::forSession().text(SystemCapture::selection));
         const QFont font = Theme::font(12);
         const double tw = QFontMetricsF(font).horizontalAdvance(hint);
         const double w = Symbols::extent(11) + 6 + tw + 28;

@@ -30,8 +30,9 @@ constexpr Entry kTable[] = {
     { "Screenshot toolbar", QT_TRANSLATE_NOOP("PlatformTexts", "Screenshot tool") },
     // %1: the desktop's key for capturing an area (DesktopScreenshotKeys::text).
     { "⌘⇧4 to snap", QT_TRANSLATE_NOOP("PlatformTexts", "%1 to snap") },
+    // %1: the desktop's key for capturing an area (DesktopScreenshotKeys::text).
     { "Press ⇧⌘4 — new screenshots open here automatically.",
-        QT_TRANSLATE_NOOP("PlatformTexts", "Press Print — new screenshots open here automatically.") },
+        QT_TRANSLATE_NOOP("PlatformTexts", "Press %1 — new screenshots open here automatically.") },
     { "Thanks for giving Lumaforge a shot, it really means a lot.\nHit ⌘⇧4 whenever you're ready. We'll be here.",
         QT_TRANSLATE_NOOP("PlatformTexts",
             "Thanks for giving Lumaforge a shot, it really means a lot.\nHit %1 whenever you're ready. We'll be here.") },
