@@ -95,6 +95,10 @@ void report(const char* moment, qint64 bytes)
 
 TEST(Memory, StaysSmallAtRestAndDoesNotGrowWithUse)
 {
+#ifdef LUMAFORGE_SANITIZED
+    // The sanitizers' shadow memory and freed-block quarantine dwarf what is measured here.
+    GTEST_SKIP() << "resident memory means nothing under the sanitizers";
+#endif
     qputenv("LUMAFORGE_TRACE_ROAD", "1");
     MemoryScenario scenario;
     ASSERT_TRUE(scenario.start()) << scenario.app().log().toStdString();
