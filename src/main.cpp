@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
 
 int main(int argc, char** argv)
 {
@@ -30,8 +31,18 @@ int main(int argc, char** argv)
 
     AppDelegate delegate;
     SingleInstance instance;
-    if (!instance.claim([&delegate] { delegate.applicationShouldHandleReopen(); }))
+    QString why;
+    switch (instance.claim([&delegate] { delegate.applicationShouldHandleReopen(); }, &why)) {
+    case SingleInstance::Claim::first:
+        break;
+    case SingleInstance::Claim::handedOver:
         return 0;
+    case SingleInstance::Claim::notAnswered:
+        // Never a second instance: both would handle every shot and overwrite each other's
+        // settings. Say why nothing else happens.
+        QMessageBox::information(nullptr, QStringLiteral("Lumaforge"), SingleInstance::notAnsweredNotice(why));
+        return 0;
+    }
 
     // Loading the recognition engines takes a moment: do it now, off the main thread, so the
     // first screenshot does not wait for it.

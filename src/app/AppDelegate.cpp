@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/IdleMemory.h"
 #include "app/MainWindow.h"
+#include "app/Toast.h"
 #include "app/TrayIcon.h"
 #include "capture/CaptureManager.h"
 #include "capture/CapturePopoverView.h"
@@ -44,18 +45,43 @@ void showNotice(const QString& message)
 }
 }
 
+QString AppDelegate::loadProblemNotice(const SettingsLoadProblem& problem)
+{
+    switch (problem.kind) {
+    case SettingsLoadProblem::Kind::none:
+        break;
+    case SettingsLoadProblem::Kind::unreadable:
+        return tr("Lumaforge could not read its settings (%1). It uses the default settings for now and "
+                  "does not change the settings file.")
+            .arg(problem.reason);
+    case SettingsLoadProblem::Kind::keptAside:
+        return tr("Lumaforge could not read its settings (%1) and starts with the default settings. The "
+                  "unreadable file was kept as %2.")
+            .arg(problem.reason, problem.detail);
+    case SettingsLoadProblem::Kind::stuckInPlace:
+        return tr("Lumaforge could not read its settings (%1) and starts with the default settings. The "
+                  "unreadable file could not be moved aside (%2), so changes cannot be saved yet: Lumaforge "
+                  "keeps them and tries again with each change.")
+            .arg(problem.reason, problem.detail);
+    }
+    return {};
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
-    // Settings that exist but cannot be read are left alone for the whole run; say so once.
-    if (const QString problem = SettingsStore::shared().loadProblem(); !problem.isEmpty())
-        showNotice(tr("Lumaforge could not read its settings (%1). It uses the default settings for now and "
-                      "does not change the settings file.")
-                .arg(problem));
+    SettingsStore& settings = SettingsStore::shared();
+    if (const QString notice = loadProblemNotice(settings.loadProblem()); !notice.isEmpty())
+        showNotice(notice);
+    // A change that could not be saved stays in memory and is tried again with the next one;
+    // the user hears of it once until a save works again.
+    const auto saveFailed = [](const QString& reason) { showToast(tr("Couldn't save settings: %1").arg(reason)); };
+    connect(&settings, &SettingsStore::saveFailed, this, saveFailed);
 
     // Drag-out files of a run that crashed would otherwise stay for good.
     sweepStaleDragFolders();
 
     AppState& app = AppState::shared();
+    connect(&Preferences::shared(), &Preferences::saveFailed, this, saveFailed);
     learnSaveDialogPortal();
     SystemScreenshotTool& tool = SystemScreenshotTool::shared();
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+struct SettingsLoadProblem;
 class AppState;
 class MainWindow;
 class QWidget;
@@ -24,6 +25,8 @@ public:
     void updateActivationPolicy() {}
 
     MainWindow* mainWindow() const { return m_mainWindow; }
+    // What the user is told at start about settings that could not be read; empty when nothing.
+    static QString loadProblemNotice(const SettingsLoadProblem& problem);
     void showSettings();
 
 private:

@@ -2,20 +2,22 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Async.h"
+#include "platform/AtomicFile.h"
+#include "platform/ImageFile.h"
 #include "platform/LoginItem.h"
 #include "platform/Log.h"
+#include "platform/PngEncoder.h"
+#include "platform/QuitSignals.h"
 #include "platform/ScreenshotSettings.h"
 #include "platform/SerialExecutor.h"
 #include "platform/SettingsStore.h"
 
-#include <QBuffer>
-#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
-#include <QImageReader>
-#include <QSaveFile>
 #include <QThreadPool>
+
+#include <utility>
 
 namespace {
 // Instant screenshots switch the tool's own floating thumbnail off.
@@ -55,16 +57,15 @@ Preferences::Preferences(SettingsStore& store, LoginItem& loginItem, ScreenshotS
     m_watermarkTextDebounce.setSingleShot(true);
     m_watermarkTextDebounce.setInterval(300);
     connect(&m_watermarkTextDebounce, &QTimer::timeout, this, &Preferences::flushWatermarkText);
-    // A change typed just before quitting must not be lost.
-    if (auto* app = QCoreApplication::instance())
-        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
-            flushWatermarkText();
-            waitForFileWrites();
-        });
+    // A change typed just before quitting (or before the X server went away) must not be lost.
+    QuitSignals::addFlush(this, [this] {
+        flushWatermarkText();
+        waitForFileWrites();
+    });
 
     startLogoLoad();
     scheduleInstantScreenshotsSync();
-    syncLaunchAtLogin();
+    syncLaunchAtLoginAtStart();
 }
 
 Preferences::~Preferences()
@@ -162,23 +163,15 @@ QString Preferences::watermarkLogoPath() const
 void Preferences::startLogoLoad()
 {
     const QString path = watermarkLogoPath();
-    if (path.isEmpty())
+    if (path.isEmpty() || !QFileInfo::exists(path))
         return;
     const quint64 generation = m_logoGeneration;
+    // A large logo takes a while to decode: not on the main thread.
     runInBackground(
-        QThreadPool::globalInstance(), this,
-        [path]() -> QByteArray {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly))
-                return {};
-            return file.readAll();
-        },
-        [this, generation](QByteArray data) {
+        QThreadPool::globalInstance(), this, [path] { return ImageFile::read(path).image; },
+        [this, generation](QImage image) {
             // The user picked a logo while we were reading: theirs wins.
-            if (data.isEmpty() || generation != m_logoGeneration)
-                return;
-            QImage image;
-            if (!image.loadFromData(data, "PNG"))
+            if (image.isNull() || generation != m_logoGeneration)
                 return;
             m_watermarkLogo = image;
             Q_EMIT watermarkLogoChanged();
@@ -194,25 +187,35 @@ void Preferences::setWatermarkLogo(const QImage& logo)
     const QString path = watermarkLogoPath();
     if (path.isEmpty())
         return;
-    if (logo.isNull()) {
-        m_fileWriter->post([path] {
-            QFile::remove(path);
-        });
-        return;
-    }
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!logo.save(&buffer, "PNG") || png.isEmpty()) {
-        // Keep the logo already on disk rather than deleting it.
-        logLine(QStringLiteral("watermark logo could not be encoded; the stored logo is kept"));
-        return;
-    }
-    m_fileWriter->post([path, png] {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
-            logLine(QStringLiteral("watermark logo write failed: %1").arg(file.errorString()));
+    // Encoding a large logo takes seconds: it happens on the writer thread, in assignment order.
+    m_fileWriter->post([this, path, logo] {
+        QString failure;
+        if (logo.isNull()) {
+            QFile file(path);
+            if (file.exists() && !file.remove())
+                failure = file.errorString();
+        } else if (const QByteArray png = PngEncoder::encode(logo); png.isEmpty()) {
+            // Keep the logo already on disk rather than deleting it.
+            logLine(QStringLiteral("watermark logo could not be encoded; the stored logo is kept"));
+        } else if (const std::optional<QString> reason = writeFileAtomically(path, png)) {
+            failure = *reason;
+        }
+        if (!failure.isEmpty())
+            logLine(QStringLiteral("watermark logo write failed: %1").arg(failure));
+        // The destructor waits for this task: the preferences are alive here.
+        postToMain(this, [this, failure] { logoSaveDone(failure); });
     });
+}
+
+void Preferences::logoSaveDone(const QString& failure)
+{
+    if (failure.isEmpty()) {
+        m_logoSaveFailing = false;
+        return;
+    }
+    if (std::exchange(m_logoSaveFailing, true))
+        return;
+    Q_EMIT saveFailed(failure);
 }
 
 void Preferences::waitForFileWrites()
@@ -289,6 +292,21 @@ QList<SocialPlatform> Preferences::orderedEnabledSocial() const
 }
 
 // ---- system-facing settings -----------------------------------------------------------------
+
+void Preferences::syncLaunchAtLoginAtStart()
+{
+    // Settings that were lost (an unreadable or corrupt file) say nothing of the user's choice:
+    // the default must not create an autostart entry they had switched off. The entry as it
+    // stands is the last choice they made.
+    if (!m_store.contains(QLatin1String(kLaunchAtLogin)) && !m_store.loadProblem().isEmpty()) {
+        const bool registered = m_loginItem.isRegistered();
+        logLine(QStringLiteral("settings were lost; launch at login stays %1 as the autostart entry says")
+                    .arg(registered ? QStringLiteral("on") : QStringLiteral("off")));
+        m_store.setValue(QLatin1String(kLaunchAtLogin), registered);
+        return;
+    }
+    syncLaunchAtLogin();
+}
 
 bool Preferences::syncLaunchAtLogin(QString* error)
 {

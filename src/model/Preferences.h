@@ -44,7 +44,7 @@ public:
     bool instantScreenshots() const;
     void setInstantScreenshots(bool on);
 
-    // Written 300 ms after the last change, and at once when the application quits.
+    // Written 300 ms after the last change, and at once when the application quits or exits.
     QString watermarkText() const { return m_watermarkText; }
     void setWatermarkText(const QString& text);
     // Writes a pending watermark-text change now.
@@ -88,6 +88,8 @@ Q_SIGNALS:
     void watermarkPositionChanged();
     void socialOrderChanged();
     void enabledSocialChanged();
+    // The logo file could not be saved or removed; sent once until a save succeeds again.
+    void saveFailed(const QString& reason);
 
 private:
     bool boundBool(const char* key, bool fallback) const;
@@ -95,6 +97,8 @@ private:
     QList<SocialPlatform> loadSocialOrder() const;
     std::set<SocialPlatform> loadEnabledSocial() const;
     void startLogoLoad();
+    void logoSaveDone(const QString& failure);
+    void syncLaunchAtLoginAtStart();
 
     SettingsStore& m_store;
     LoginItem& m_loginItem;
@@ -108,6 +112,7 @@ private:
     QImage m_watermarkLogo;
     // Counts logo assignments so a slow start-up load never overrides a newer choice.
     quint64 m_logoGeneration = 0;
+    bool m_logoSaveFailing = false;
     WatermarkPosition m_watermarkPosition = WatermarkPosition::bottomRight;
     QList<SocialPlatform> m_socialOrder;
     std::set<SocialPlatform> m_enabledSocial;

@@ -310,8 +310,16 @@ void NotchController::show(const QImage& image)
 {
     // One encode serves the clipboard and the drag-out file.
     const EncodedImage encoded = EncodedImage::start(image, PngEncoder::encode);
-    m_pasteboard.writeEncoded(encoded);
+    // Switched off in Settings: what the user copied stays; they copy from the panel by a drag
+    // or a share circle, or from the editor.
+    if (copiesShownImage())
+        m_pasteboard.writeEncoded(encoded);
     writeTempFile(encoded, m_session);
+}
+
+bool NotchController::copiesShownImage() const
+{
+    return m_prefs.copyAfterCapture();
 }
 
 void NotchController::toggleRaw()

@@ -158,6 +158,8 @@ public:
     void dragStarted();
     void dragEnded();
     bool isDragging() const { return m_dragging; }
+    // Whether the shown image goes to the clipboard ("Copy beautified image to clipboard").
+    bool copiesShownImage() const;
 
     // Copies the image, opens the platform's compose page and confirms with a toast.
     void shareToSocial(SocialPlatform platform, const QImage& image);

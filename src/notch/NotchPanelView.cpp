@@ -125,12 +125,16 @@ bool NotchCard::showsTextCheckFailure() const
 
 QString NotchCard::title() const
 {
-    return m_controller && m_controller->showingRaw() ? tr("Original") : tr("Copied!");
+    if (m_controller && m_controller->showingRaw())
+        return tr("Original");
+    return !m_controller || m_controller->copiesShownImage() ? tr("Copied!") : tr("Ready");
 }
 
 QString NotchCard::statusDetail() const
 {
-    return m_controller && m_controller->showingRaw() ? tr("Original screenshot") : tr("Paste anywhere");
+    if (m_controller && m_controller->showingRaw())
+        return tr("Original screenshot");
+    return !m_controller || m_controller->copiesShownImage() ? tr("Paste anywhere") : tr("Copying is off in Settings");
 }
 
 QString NotchCard::redactionMessage() const

@@ -1,6 +1,9 @@
 #include "platform/JsonSettingsStore.h"
 
+#include "platform/Async.h"
+#include "platform/AtomicFile.h"
 #include "platform/Log.h"
+#include "platform/SerialExecutor.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -8,23 +11,90 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
+
+#include <atomic>
 
 namespace {
 const QString kDataTag = QStringLiteral("$data");
 }
 
+// What the writer thread owns: the stamp of the newest snapshot (older ones are skipped) and the
+// unreadable file still waiting to be moved aside.
+struct JsonSettingsStore::WriterState {
+    QString path;
+    std::atomic<quint64> latest { 0 };
+    // Touched only by tasks on the writer thread once the store has loaded.
+    bool corruptInPlace = false;
+    bool failing = false;
+};
+
+namespace {
+QString asidePath(const QString& path)
+{
+    return path + QStringLiteral(".corrupt-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+QString renameError(const QString& from, const QString& to)
+{
+    QFile file(from);
+    if (file.rename(to))
+        return {};
+    return file.errorString();
+}
+
+// One save on the writer thread. Returns why it failed, or an empty string.
+QString writeSnapshot(JsonSettingsStore::WriterState& state, const QJsonObject& root)
+{
+    if (state.corruptInPlace) {
+        const QString aside = asidePath(state.path);
+        const QString why = renameError(state.path, aside);
+        if (!why.isEmpty() && QFile::exists(state.path))
+            return QObject::tr("the unreadable settings file could not be moved aside (%1)").arg(why);
+        state.corruptInPlace = false;
+        if (why.isEmpty())
+            logLine(QStringLiteral("unreadable settings file %1 kept as %2").arg(state.path, aside));
+    }
+    const QString folder = QFileInfo(state.path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return QObject::tr("cannot create the folder %1").arg(folder);
+    if (const std::optional<QString> reason = writeFileAtomically(state.path, QJsonDocument(root).toJson(QJsonDocument::Indented)))
+        return *reason;
+    return {};
+}
+}
+
 JsonSettingsStore::JsonSettingsStore(QString path, QObject* parent)
     : SettingsStore(parent)
     , m_path(std::move(path))
+    , m_writer(std::make_shared<WriterState>())
+    , m_executor(std::make_unique<SerialExecutor>())
 {
+    m_writer->path = m_path;
     load();
+}
+
+JsonSettingsStore::~JsonSettingsStore()
+{
+    flush();
+}
+
+void JsonSettingsStore::flush()
+{
+    m_executor->waitForDone();
+    // The last save failed and no change came to retry it: one more try before the values go.
+    if (m_writer->failing) {
+        save();
+        m_executor->waitForDone();
+    }
 }
 
 void JsonSettingsStore::reload()
 {
+    flush();
     m_root = {};
-    m_loadProblem.clear();
+    m_loadProblem = {};
+    m_writer->corruptInPlace = false;
     load();
 }
 
@@ -35,7 +105,7 @@ void JsonSettingsStore::load()
         return;
     // A file we cannot read may hold every setting and preset: writing would replace it.
     const auto unreadable = [this](const QString& reason) {
-        m_loadProblem = reason;
+        m_loadProblem = { SettingsLoadProblem::Kind::unreadable, reason, {} };
         logLine(QStringLiteral("cannot read settings %1: %2; defaults apply and the file is left alone").arg(m_path, reason));
     };
     if (!file.open(QIODevice::ReadOnly)) {
@@ -57,32 +127,52 @@ void JsonSettingsStore::load()
     }
 
     // Keep the unreadable file for the user instead of overwriting it with defaults.
-    const QString aside = m_path + QStringLiteral(".corrupt-")
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const bool moved = QFile::rename(m_path, aside);
-    const QString reason = bytes.trimmed().isEmpty() ? QStringLiteral("empty")
+    const QString aside = asidePath(m_path);
+    const QString why = renameError(m_path, aside);
+    const QString reason = bytes.trimmed().isEmpty() ? tr("the file is empty")
         : error.error != QJsonParseError::NoError  ? error.errorString()
-                                                    : QStringLiteral("not a JSON object");
-    if (!moved) {
-        unreadable(reason + QStringLiteral(", and it could not be moved aside"));
+                                                    : tr("not a JSON object");
+    if (!why.isEmpty()) {
+        m_loadProblem = { SettingsLoadProblem::Kind::stuckInPlace, reason, why };
+        m_writer->corruptInPlace = true;
+        logLine(QStringLiteral("settings file %1 unreadable (%2) and cannot be moved aside (%3); defaults apply, saves "
+                               "wait until it can be moved")
+                    .arg(m_path, reason, why));
         return;
     }
+    m_loadProblem = { SettingsLoadProblem::Kind::keptAside, reason, aside };
     logLine(QStringLiteral("settings file %1 unreadable (%2); kept as %3, defaults apply").arg(m_path, reason, aside));
 }
 
 void JsonSettingsStore::save()
 {
-    if (!m_loadProblem.isEmpty())
+    if (m_loadProblem.kind == SettingsLoadProblem::Kind::unreadable)
         return;
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        logLine(QStringLiteral("cannot write settings %1: %2").arg(m_path, file.errorString()));
+    // The snapshot shares the tree with m_root until the next change; the writer skips it when a
+    // newer one is already queued behind it.
+    const quint64 stamp = m_writer->latest.fetch_add(1) + 1;
+    m_executor->post([this, state = m_writer, root = m_root, stamp] {
+        if (state->latest.load() != stamp)
+            return;
+        const QString failure = writeSnapshot(*state, root);
+        if (!failure.isEmpty() && !state->failing)
+            logLine(QStringLiteral("cannot write settings %1: %2").arg(state->path, failure));
+        state->failing = !failure.isEmpty();
+        // The store waits for this task before it goes, so it is alive here.
+        postToMain(this, [this, failure] { saveDone(failure); });
+    });
+}
+
+void JsonSettingsStore::saveDone(const QString& failure)
+{
+    if (failure.isEmpty()) {
+        m_saveFailing = false;
         return;
     }
-    file.write(QJsonDocument(m_root).toJson(QJsonDocument::Indented));
-    if (!file.commit())
-        logLine(QStringLiteral("cannot write settings %1: %2").arg(m_path, file.errorString()));
+    if (m_saveFailing)
+        return;
+    m_saveFailing = true;
+    Q_EMIT saveFailed(failure);
 }
 
 QVariant JsonSettingsStore::value(const QString& key) const

@@ -1,12 +1,12 @@
 #include "platform/LoginItem.h"
 
 #include "platform/AppPaths.h"
+#include "platform/AtomicFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 XdgAutostartLoginItem::XdgAutostartLoginItem(QString autostartDir, QString executable)
     : m_dir(std::move(autostartDir))
@@ -56,16 +56,9 @@ bool XdgAutostartLoginItem::apply(bool enabled, QString* error)
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n").arg(exec);
 
-    QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (const std::optional<QString> reason = writeFileAtomically(filePath(), entry.toUtf8())) {
         if (error)
-            *error = file.errorString();
-        return false;
-    }
-    file.write(entry.toUtf8());
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
+            *error = *reason;
         return false;
     }
     return true;

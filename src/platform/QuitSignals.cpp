@@ -4,9 +4,11 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QThread>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -23,6 +25,15 @@ void onSignal(int number)
     const char byte = char(number);
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
     errno = saved;
+}
+
+// exit() from inside the event loop (a lost X server): the application object still stands and
+// nothing has been flushed. After main() returns it is gone, and the flushes ran at aboutToQuit.
+void flushAtExit()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread())
+        QuitSignals::runFlushes();
 }
 
 const char* signalName(int number)
@@ -52,6 +63,35 @@ QuitSignals& QuitSignals::instance()
 {
     static QuitSignals* signals = new QuitSignals;
     return *signals;
+}
+
+void QuitSignals::addFlush(QObject* owner, std::function<void()> flush)
+{
+    QuitSignals& self = instance();
+    static const bool hooked = [&self] {
+        if (auto* app = QCoreApplication::instance())
+            connect(app, &QCoreApplication::aboutToQuit, &self, &QuitSignals::runFlushes);
+        std::atexit(flushAtExit);
+        return true;
+    }();
+    Q_UNUSED(hooked);
+    self.m_flushes.append({ owner, std::move(flush) });
+}
+
+void QuitSignals::runFlushes()
+{
+    QuitSignals& self = instance();
+    // A flush that quits again must not start the round over.
+    if (self.m_flushing)
+        return;
+    self.m_flushing = true;
+    self.m_flushes.removeIf([](const Flush& flush) { return !flush.owner; });
+    const QList<Flush> flushes = self.m_flushes;
+    for (auto it = flushes.crbegin(); it != flushes.crend(); ++it) {
+        if (it->owner)
+            it->run();
+    }
+    self.m_flushing = false;
 }
 
 void QuitSignals::install()

@@ -2,6 +2,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/JsonSettingsStore.h"
+#include "platform/QuitSignals.h"
 
 std::optional<bool> SettingsStore::boolValue(const QString& key) const
 {
@@ -70,6 +71,11 @@ std::optional<QStringList> SettingsStore::stringArrayValue(const QString& key) c
 
 SettingsStore& SettingsStore::shared()
 {
-    static JsonSettingsStore* store = new JsonSettingsStore(AppPaths::settingsFile());
+    static JsonSettingsStore* store = [] {
+        auto* created = new JsonSettingsStore(AppPaths::settingsFile());
+        // The last changes reach the disk however the process ends.
+        QuitSignals::addFlush(created, [created] { created->flush(); });
+        return created;
+    }();
     return *store;
 }

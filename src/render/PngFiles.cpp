@@ -1,6 +1,7 @@
 #include "render/PngFiles.h"
 
 #include "platform/AppPaths.h"
+#include "platform/AtomicFile.h"
 #include "platform/Log.h"
 #include "platform/PngEncoder.h"
 
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <csignal>
@@ -21,16 +21,8 @@ namespace {
 // the reason.
 std::optional<QString> writeAtomically(const QString& path, const QByteArray& data)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    if (file.write(data) != data.size()) {
-        const QString reason = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    if (const std::optional<QString> reason = writeFileAtomically(path, data))
+        return QStringLiteral("cannot write %1: %2").arg(path, *reason);
     return std::nullopt;
 }
 

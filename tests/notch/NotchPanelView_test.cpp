@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
@@ -331,4 +332,35 @@ TEST(NotchPanelView, DiscardButtonClearsAndDismisses)
     view->card()->discardButton()->click();
     EXPECT_EQ(rig.pasteboard.clears, 1);
     EXPECT_EQ(rig.controller->phase(), NotchController::Phase::hidden);
+}
+
+TEST(NotchPanelView, WithCopyingSwitchedOffTheClipboardKeepsWhatTheUserCopied)
+{
+    NotchRig rig;
+    rig.prefs->setCopyAfterCapture(false);
+    const QImage usersOwn = solidImage(QSize(10, 10), Qt::magenta);
+    rig.pasteboard.image = usersOwn; // copied by another program: not ours
+    NotchPanelView* view = presentAndSettle(rig);
+    NotchCard* card = view->card();
+    EXPECT_EQ(card->title(), QStringLiteral("Ready"));
+    EXPECT_EQ(card->statusDetail(), QStringLiteral("Copying is off in Settings"));
+
+    // Switching to the raw shot and back, and discarding, each leave the clipboard alone.
+    QTest::mouseClick(card->toggleButton(), Qt::LeftButton);
+    EXPECT_EQ(card->title(), QStringLiteral("Original"));
+    QTest::mouseClick(card->toggleButton(), Qt::LeftButton);
+    EXPECT_EQ(card->title(), QStringLiteral("Ready"));
+    QTest::mouseClick(card->discardButton(), Qt::LeftButton);
+    EXPECT_TRUE(rig.pasteboard.writes.isEmpty());
+    EXPECT_EQ(rig.pasteboard.clears, 0);
+    EXPECT_EQ(rig.pasteboard.image, usersOwn);
+    // The drag-out file is still written: a drag is how the shot leaves the panel now.
+    rig.controller->waitForFileWrites();
+    EXPECT_GE(rig.files.writes(), 1);
+
+    // Switched on again, the next shot is copied as before.
+    rig.prefs->setCopyAfterCapture(true);
+    view = presentAndSettle(rig);
+    EXPECT_EQ(view->card()->title(), QStringLiteral("Copied!"));
+    EXPECT_EQ(rig.pasteboard.writes.size(), 1);
 }
