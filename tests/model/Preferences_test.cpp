@@ -4,10 +4,12 @@
 #include "model/Preferences.h"
 #include "model/RedactionSummary.h"
 #include "model/WatermarkConfig.h"
+#include "platform/JsonSettingsStore.h"
 #include "support/BusyPool.h"
 #include "support/LogCapture.h"
 #include "support/Wait.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThreadPool>
@@ -237,4 +239,70 @@ TEST(RedactionSummary, CountsAndWording)
     EXPECT_EQ(s.total(), 3);
     EXPECT_EQ(s.message(), "3 items blurred");
     EXPECT_EQ(s, (RedactionSummary { { { RedactionKind::ip, 1 }, { RedactionKind::email, 2 } } }));
+}
+
+TEST_F(PreferencesFixture, LostSettingsNeverTurnLaunchAtLoginOnByThemselves)
+{
+    // The user had switched launch at login off (no autostart entry); then the file broke.
+    for (const bool registered : { false, true }) {
+        SCOPED_TRACE(registered);
+        QTemporaryDir config;
+        const QString path = config.filePath(QStringLiteral("settings.json"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{\"launchAtLogin\": false, \"savedPresets\": ");
+        file.close();
+        JsonSettingsStore store(path);
+        ASSERT_EQ(store.loadProblem().kind, SettingsLoadProblem::Kind::keptAside);
+        FakeLoginItem login;
+        login.registered = registered;
+        Preferences p(store, login, screenshotSettings, logoPath());
+        EXPECT_EQ(login.calls, 0); // the entry is neither written nor removed
+        EXPECT_EQ(login.registered, registered);
+        EXPECT_EQ(p.launchAtLogin(), registered); // the switch shows the entry as it is
+        p.waitForFileWrites();
+    }
+    // A first start with no settings at all registers, as before.
+    auto fresh = make();
+    EXPECT_TRUE(loginItem.registered);
+}
+
+TEST_F(PreferencesFixture, ALogoThatCannotBeSavedIsToldOnceAndKeptInMemory)
+{
+    // A regular file where the logo's folder should be: no write or removal can succeed.
+    QFile blocker(dir.path() + QStringLiteral("/blocked"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Preferences p(settings, loginItem, screenshotSettings, blocker.fileName() + QStringLiteral("/watermark-logo.png"));
+    QStringList failures;
+    QObject::connect(&p, &Preferences::saveFailed, [&](const QString& reason) { failures.append(reason); });
+    LogCapture log;
+    p.setWatermarkLogo(logo(Qt::red));
+    p.setWatermarkLogo(logo(Qt::blue));
+    p.waitForFileWrites();
+    ASSERT_TRUE(waitUntil([&] { return !failures.isEmpty(); }));
+    spin(50);
+    EXPECT_EQ(failures.size(), 1);
+    EXPECT_FALSE(failures.first().isEmpty());
+    EXPECT_EQ(QColor(p.watermarkLogo().pixel(0, 0)), QColor(Qt::blue));
+    EXPECT_GE(log.count(QStringLiteral("Lumaforge: watermark logo write failed")), 1);
+}
+
+TEST_F(PreferencesFixture, ALargeLogoIsEncodedAndDecodedOffTheMainThread)
+{
+    auto p = make();
+    QImage large(4000, 3000, QImage::Format_ARGB32);
+    large.fill(QColor(20, 140, 90, 200));
+    QElapsedTimer timer;
+    timer.start();
+    p->setWatermarkLogo(large);
+    // Encoding a 12-megapixel logo takes far longer than this; the assignment returns at once.
+    EXPECT_LT(timer.elapsed(), 100);
+    p->waitForFileWrites();
+    ASSERT_TRUE(QFile::exists(logoPath()));
+
+    auto q = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, logoPath());
+    ASSERT_TRUE(waitUntil([&] { return !q->watermarkLogo().isNull(); }));
+    EXPECT_EQ(q->watermarkLogo().size(), large.size());
+    EXPECT_EQ(q->watermarkLogo().pixelColor(10, 10), large.pixelColor(10, 10));
 }

@@ -45,6 +45,14 @@ TestEnvironment::~TestEnvironment()
     g_current = nullptr;
 }
 
+void TestEnvironment::killXvfb()
+{
+    if (m_xvfb) {
+        m_xvfb->kill();
+        m_xvfb->waitForFinished(3000);
+    }
+}
+
 TestEnvironment* TestEnvironment::current()
 {
     return g_current;

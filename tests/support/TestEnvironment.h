@@ -16,6 +16,8 @@ public:
     QString home() const { return m_dir.path(); }
     // Starts Xvfb on a free display and exports DISPLAY; false when it cannot.
     bool startXvfb();
+    // Ends the X server at once, as a crash of the display does.
+    void killXvfb();
 
     static TestEnvironment* current();
 
