@@ -52,7 +52,18 @@ bool RunningApp::start(bool onboardingDone, bool makeScreenshotFolder)
                                      { QStringLiteral("launchAtLogin"), false } })
                        .toJson());
     settings.close();
+    return launch() && waitUntil([this] { return log().contains("watcher set up"); }, 15000);
+}
 
+std::optional<int> RunningApp::waitForExit(int timeoutMs)
+{
+    if (!m_process || !waitUntil([this] { return m_process->state() == QProcess::NotRunning; }, timeoutMs))
+        return std::nullopt;
+    return m_process->exitCode();
+}
+
+bool RunningApp::launch()
+{
     m_process = std::make_unique<QProcess>();
     m_process->setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/lumaforge"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -61,9 +72,7 @@ bool RunningApp::start(bool onboardingDone, bool makeScreenshotFolder)
     m_process->setProcessEnvironment(env);
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_process->start();
-    if (!m_process->waitForStarted(5000))
-        return false;
-    return waitUntil([this] { return log().contains("watcher set up"); }, 15000);
+    return m_process->waitForStarted(5000);
 }
 
 bool RunningApp::isRunning() const

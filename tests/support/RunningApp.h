@@ -20,9 +20,14 @@ public:
     // told not to, then starts the application and waits until it watches its screenshot folder.
     // False when it did not come up.
     bool start(bool onboardingDone = true, bool makeScreenshotFolder = true);
-    // An environment variable the next start() sets for the application.
+    // An environment variable the next start() or launch() sets for the application.
     void setEnvironment(const QString& name, const QString& value) { m_environment.insert(name, value); }
+    // Starts it over the settings file as it stands (or none), without waiting for anything.
+    bool launch();
+    // The process's exit code once it has ended within `timeoutMs`; none when it still runs.
+    std::optional<int> waitForExit(int timeoutMs);
     bool isRunning() const;
+    qint64 pid() const { return m_process ? m_process->processId() : 0; }
     // Sends SIGTERM, as logging out does; the exit code when the application then ended on its
     // own within a few seconds, none when the signal killed it or it hung.
     std::optional<int> terminate();
