@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QScreen>
@@ -186,5 +188,39 @@ TEST(SettingsFaults, ASecondLaunchWithoutASessionBusIsRefusedAndSaysSo)
 
     EXPECT_TRUE(first.isRunning());
     EXPECT_EQ(contents(settingsPath()), settings);
+    EXPECT_EQ(first.terminate(), 0);
+}
+
+TEST(SettingsFaults, ASecondLaunchWithASessionBusHandsOverAndLeaves)
+{
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"), { "--session", "--nofork", "--print-address=1" });
+    ASSERT_TRUE(daemon.waitForStarted(3000));
+    ASSERT_TRUE(daemon.waitForReadyRead(3000));
+    const QByteArray oldBus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", daemon.readLine().trimmed());
+    const auto restore = qScopeGuard([&] {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", oldBus);
+        daemon.terminate();
+        daemon.waitForFinished(3000);
+    });
+
+    RunningApp first;
+    ASSERT_TRUE(first.start()) << first.log().toStdString();
+    // The main window closed, as a tray application runs most of the time.
+    QStringList main;
+    ASSERT_TRUE(waitUntil([&] { return !(main = Desktop::findWindows("^Lumaforge$")).isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] {
+        Desktop::closeWindow(main.first());
+        spin(200);
+        return Desktop::findWindows("^Lumaforge$").isEmpty();
+    }));
+
+    RunningApp second;
+    ASSERT_TRUE(second.launch());
+    EXPECT_EQ(second.waitForExit(5000), 0) << second.log().toStdString();
+    EXPECT_FALSE(second.log().contains("watcher set up"));
+    // The first one brought its window back.
+    EXPECT_TRUE(waitUntil([&] { return !Desktop::findWindows("^Lumaforge$").isEmpty(); })) << first.log().toStdString();
     EXPECT_EQ(first.terminate(), 0);
 }
