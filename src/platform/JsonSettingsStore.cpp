@@ -135,6 +135,8 @@ void JsonSettingsStore::load()
     if (!why.isEmpty()) {
         m_loadProblem = { SettingsLoadProblem::Kind::stuckInPlace, reason, why };
         m_writer->corruptInPlace = true;
+        // The start-up notice says that saves fail until the file can be moved: no toast as well.
+        m_saveFailing = true;
         logLine(QStringLiteral("settings file %1 unreadable (%2) and cannot be moved aside (%3); defaults apply, saves "
                                "wait until it can be moved")
                     .arg(m_path, reason, why));

@@ -288,10 +288,13 @@ TEST(JsonSettingsStore, ACorruptFileThatCannotBeMovedAsideIsKeptAndSavesKeepTryi
     EXPECT_EQ(store.loadProblem().kind, SettingsLoadProblem::Kind::stuckInPlace);
     EXPECT_FALSE(store.loadProblem().detail.isEmpty());
     SaveFailures failures(store);
+    LogCapture log;
     store.setValue(QStringLiteral("savedPresets"), QByteArray("[new preset]"));
     store.flush();
-    ASSERT_TRUE(waitUntil([&] { return failures.count == 1; }));
-    EXPECT_TRUE(failures.last.contains(QStringLiteral("could not be moved aside"))) << failures.last.toStdString();
+    spin(50);
+    // The start-up notice has said so: the failing save is logged, not toasted again.
+    EXPECT_EQ(failures.count, 0);
+    EXPECT_EQ(log.count(QStringLiteral("could not be moved aside")), 1);
     EXPECT_EQ(contents(path), corrupt);
 
     // Once the folder takes writes, the next change moves the file aside and saves.
