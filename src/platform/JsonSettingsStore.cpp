@@ -95,6 +95,7 @@ void JsonSettingsStore::reload()
     m_root = {};
     m_loadProblem = {};
     m_writer->corruptInPlace = false;
+    m_saveFailing = false;
     load();
 }
 
