@@ -114,13 +114,13 @@ TEST(Memory, StaysSmallAtRestAndDoesNotGrowWithUse)
     const qint64 densePeak = scenario.app().peakResidentBytes();
     report("peak during a dense shot", densePeak);
     for (int n = 1; n <= 20; ++n)
-        ASSERT_TRUE(scenario.shoot(n, pauseMs)) << "shot " << n << " was not presented";
+        ASSERT_TRUE(scenario.shoot(n, pauseMs)) << "shot " << n << " was not presented\n" << scenario.app().log().toStdString();
     spin(idleMs);
     const qint64 after20 = scenario.resident();
     report("after 20 shots, idle", after20);
 
     for (int n = 21; n <= 40; ++n)
-        ASSERT_TRUE(scenario.shoot(n, pauseMs)) << "shot " << n << " was not presented";
+        ASSERT_TRUE(scenario.shoot(n, pauseMs)) << "shot " << n << " was not presented\n" << scenario.app().log().toStdString();
     spin(idleMs);
     const qint64 after40 = scenario.resident();
     report("after 40 shots, idle", after40);
