@@ -8,8 +8,8 @@
 
 #include "editor/EditorDocument.h"
 #include "editor_window/EditorView.h"
-#include "editor_window/InspectorStyleSection.h"
-#include "editor_window/InspectorView.h"
+#include "inspector/InspectorStyleSection.h"
+#include "inspector/InspectorView.h"
 #include "model/Preferences.h"
 #include "ui/BeautifiedCanvas.h"
 #include "ui/LumaSlider.h"

@@ -4,16 +4,16 @@
 // the presets menu and the save-preset dialog.
 // Usage: inspector-sheets [output-folder] [scale]   (defaults: ./inspector-renders, 2)
 #include "editor/EditorDocument.h"
-#include "editor_window/InspectorView.h"
-#include "editor_window/SavePresetDialog.h"
+#include "fakes/FakeLoginItem.h"
+#include "fakes/FakeScreenshotSettings.h"
+#include "inspector/InspectorView.h"
+#include "inspector/SavePresetDialog.h"
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
 #include "platform/JsonSettingsStore.h"
-#include "fakes/FakeLoginItem.h"
-#include "fakes/FakeScreenshotSettings.h"
 #include "support/Wait.h"
-#include "ui/Theme.h"
 #include "ui/LumaSegmented.h"
+#include "ui/Theme.h"
 
 #include <QApplication>
 #include <QDir>

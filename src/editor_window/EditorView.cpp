@@ -1,6 +1,6 @@
 #include "editor_window/EditorView.h"
 
-#include "editor_window/InspectorView.h"
+#include "inspector/InspectorView.h"
 
 #include "editor/EditorDocument.h"
 #include "editor_window/EditorToolbar.h"

@@ -3,7 +3,7 @@
 #include "editor/EditorDocument.h"
 #include "editor_window/ActionPill.h"
 #include "editor_window/CanvasStage.h"
-#include "editor_window/InspectorView.h"
+#include "inspector/InspectorView.h"
 
 #include <QWidget>
 

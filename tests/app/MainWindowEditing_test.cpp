@@ -8,7 +8,7 @@
 #include "editor/DocumentRender.h"
 #include "editor/EditorDocument.h"
 #include "editor_window/EditorView.h"
-#include "editor_window/InspectorPresetsButton.h"
+#include "inspector/InspectorPresetsButton.h"
 #include "model/PresetStore.h"
 #include "model/UuidText.h"
 #include "support/Wait.h"

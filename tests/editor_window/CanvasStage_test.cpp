@@ -3,11 +3,11 @@
 // before the button.
 #include "EditorWindowKit.h"
 
-#include "editor_window/InspectorField.h"
-#include "editor_window/InspectorFrameSection.h"
-#include "editor_window/InspectorPresetsButton.h"
 #include "editor_window/StageEventMonitor.h"
 #include "editor_window/ToolDock.h"
+#include "inspector/InspectorField.h"
+#include "inspector/InspectorFrameSection.h"
+#include "inspector/InspectorPresetsButton.h"
 
 #include <QMenu>
 #include <QScrollArea>

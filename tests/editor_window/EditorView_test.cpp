@@ -8,8 +8,8 @@
 #include "support/Wait.h"
 #include "ui/BeautifiedCanvas.h"
 
-#include "editor_window/InspectorField.h"
-#include "editor_window/InspectorFrameSection.h"
+#include "inspector/InspectorField.h"
+#include "inspector/InspectorFrameSection.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,16 +1,16 @@
 #include "InspectorTestKit.h"
 #include "support/Wait.h"
 
-#include "editor_window/InspectorChip.h"
-#include "editor_window/InspectorLabel.h"
-#include "editor_window/InspectorAspectSection.h"
-#include "editor_window/InspectorFrameSection.h"
-#include "editor_window/InspectorImageSection.h"
-#include "editor_window/InspectorPresetsButton.h"
-#include "editor_window/InspectorStyleSection.h"
-#include "editor_window/InspectorWatermarkSection.h"
-#include "editor_window/InspectorRedactionSection.h"
-#include "editor_window/SavePresetDialog.h"
+#include "inspector/InspectorAspectSection.h"
+#include "inspector/InspectorChip.h"
+#include "inspector/InspectorFrameSection.h"
+#include "inspector/InspectorImageSection.h"
+#include "inspector/InspectorLabel.h"
+#include "inspector/InspectorPresetsButton.h"
+#include "inspector/InspectorRedactionSection.h"
+#include "inspector/InspectorStyleSection.h"
+#include "inspector/InspectorWatermarkSection.h"
+#include "inspector/SavePresetDialog.h"
 
 #include <QLayout>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "editor_window/InspectorPalette.h"
+#include "inspector/InspectorPalette.h"
 
 #include "ui/Theme.h"
 

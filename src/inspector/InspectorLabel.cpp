@@ -1,7 +1,7 @@
-#include "editor_window/InspectorLabel.h"
+#include "inspector/InspectorLabel.h"
 
-#include "editor_window/InspectorLayout.h"
-#include "editor_window/InspectorPalette.h"
+#include "inspector/InspectorLayout.h"
+#include "inspector/InspectorPalette.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
 

@@ -1,4 +1,4 @@
-#include "editor_window/Inspector.h"
+#include "inspector/Inspector.h"
 
 #include "editor/EditorDocument.h"
 #include "model/PresetStore.h"

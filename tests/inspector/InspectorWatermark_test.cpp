@@ -1,11 +1,11 @@
 #include "InspectorTestKit.h"
 
 #include "editor/DocumentRender.h"
-#include "editor_window/InspectorCheckbox.h"
-#include "editor_window/InspectorChip.h"
-#include "editor_window/InspectorField.h"
-#include "editor_window/InspectorImageSection.h"
-#include "editor_window/InspectorWatermarkSection.h"
+#include "inspector/InspectorCheckbox.h"
+#include "inspector/InspectorChip.h"
+#include "inspector/InspectorField.h"
+#include "inspector/InspectorImageSection.h"
+#include "inspector/InspectorWatermarkSection.h"
 #include "support/Wait.h"
 
 #include <QBuffer>

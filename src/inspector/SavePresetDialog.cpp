@@ -1,4 +1,4 @@
-#include "editor_window/SavePresetDialog.h"
+#include "inspector/SavePresetDialog.h"
 
 #include "ui/Theme.h"
 

@@ -1,10 +1,10 @@
-#include "editor_window/InspectorStyleSection.h"
+#include "inspector/InspectorStyleSection.h"
 
 #include "editor/EditorDocument.h"
-#include "editor_window/Inspector.h"
-#include "editor_window/InspectorLayout.h"
-#include "editor_window/InspectorChip.h"
-#include "editor_window/InspectorLabel.h"
+#include "inspector/Inspector.h"
+#include "inspector/InspectorChip.h"
+#include "inspector/InspectorLabel.h"
+#include "inspector/InspectorLayout.h"
 #include "ui/LumaSlider.h"
 
 #include <QHBoxLayout>

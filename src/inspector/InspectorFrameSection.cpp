@@ -1,11 +1,11 @@
-#include "editor_window/InspectorFrameSection.h"
+#include "inspector/InspectorFrameSection.h"
 
 #include "editor/EditorDocument.h"
-#include "editor_window/Inspector.h"
-#include "editor_window/InspectorLayout.h"
-#include "editor_window/InspectorCheckbox.h"
-#include "editor_window/InspectorField.h"
-#include "editor_window/InspectorLabel.h"
+#include "inspector/Inspector.h"
+#include "inspector/InspectorCheckbox.h"
+#include "inspector/InspectorField.h"
+#include "inspector/InspectorLabel.h"
+#include "inspector/InspectorLayout.h"
 #include "render/CanvasPainter.h"
 #include "ui/LumaSegmented.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editor_window/Inspector.h"
-#include "editor_window/InspectorWatermarkSection.h"
-#include "editor_window/SavePresetDialog.h"
+#include "inspector/Inspector.h"
+#include "inspector/InspectorWatermarkSection.h"
+#include "inspector/SavePresetDialog.h"
 
 #include <QMenu>
 #include <QPointer>

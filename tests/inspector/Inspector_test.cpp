@@ -1,6 +1,6 @@
 #include "InspectorTestKit.h"
 
-#include "editor_window/Inspector.h"
+#include "inspector/Inspector.h"
 
 #include <cmath>
 #include <limits>

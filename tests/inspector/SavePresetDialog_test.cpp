@@ -1,8 +1,8 @@
 #include "InspectorTestKit.h"
 
-#include "editor_window/InspectorChip.h"
-#include "editor_window/InspectorPresetsButton.h"
-#include "editor_window/SavePresetDialog.h"
+#include "inspector/InspectorChip.h"
+#include "inspector/InspectorPresetsButton.h"
+#include "inspector/SavePresetDialog.h"
 
 #include <QInputMethodEvent>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "editor_window/InspectorPresetsButton.h"
+#include "inspector/InspectorPresetsButton.h"
 
-#include "editor_window/InspectorPalette.h"
+#include "inspector/InspectorPalette.h"
 #include "render/ContinuousCorners.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "editor/EditorDocumentTestKit.h"
-#include "editor_window/InspectorView.h"
 #include "fakes/FakeLoginItem.h"
 #include "fakes/FakeScreenshotSettings.h"
 #include "fakes/FakeSettingsStore.h"
+#include "inspector/InspectorView.h"
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
 #include "ui/LumaSegmented.h"

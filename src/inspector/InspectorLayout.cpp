@@ -1,4 +1,4 @@
-#include "editor_window/InspectorLayout.h"
+#include "inspector/InspectorLayout.h"
 
 #include "ui/LumaSlider.h"
 

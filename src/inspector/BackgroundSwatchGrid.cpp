@@ -1,8 +1,8 @@
-#include "editor_window/BackgroundSwatchGrid.h"
+#include "inspector/BackgroundSwatchGrid.h"
 
 #include "editor/EditorDocument.h"
-#include "editor_window/Inspector.h"
-#include "editor_window/InspectorPalette.h"
+#include "inspector/Inspector.h"
+#include "inspector/InspectorPalette.h"
 #include "render/BackgroundView.h"
 #include "render/ContinuousCorners.h"
 #include "ui/Theme.h"

@@ -1,6 +1,6 @@
-#include "editor_window/InspectorField.h"
+#include "inspector/InspectorField.h"
 
-#include "editor_window/InspectorPalette.h"
+#include "inspector/InspectorPalette.h"
 #include "render/ContinuousCorners.h"
 #include "ui/Theme.h"
 

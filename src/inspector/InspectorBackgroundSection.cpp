@@ -1,8 +1,8 @@
-#include "editor_window/InspectorBackgroundSection.h"
+#include "inspector/InspectorBackgroundSection.h"
 
-#include "editor_window/BackgroundSwatchGrid.h"
-#include "editor_window/InspectorLayout.h"
-#include "editor_window/InspectorLabel.h"
+#include "inspector/BackgroundSwatchGrid.h"
+#include "inspector/InspectorLabel.h"
+#include "inspector/InspectorLayout.h"
 
 #include <QVBoxLayout>
 

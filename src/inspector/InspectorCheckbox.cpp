@@ -1,4 +1,4 @@
-#include "editor_window/InspectorCheckbox.h"
+#include "inspector/InspectorCheckbox.h"
 
 #include "render/ContinuousCorners.h"
 #include "ui/Symbols.h"

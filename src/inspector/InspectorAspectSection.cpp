@@ -1,11 +1,11 @@
-#include "editor_window/InspectorAspectSection.h"
+#include "inspector/InspectorAspectSection.h"
 
 #include "editor/EditorDocument.h"
-#include "editor_window/Inspector.h"
-#include "editor_window/InspectorLayout.h"
-#include "editor_window/InspectorCheckbox.h"
-#include "editor_window/InspectorChip.h"
-#include "editor_window/InspectorLabel.h"
+#include "inspector/Inspector.h"
+#include "inspector/InspectorCheckbox.h"
+#include "inspector/InspectorChip.h"
+#include "inspector/InspectorLabel.h"
+#include "inspector/InspectorLayout.h"
 #include "ui/LumaSegmented.h"
 
 #include <QGridLayout>

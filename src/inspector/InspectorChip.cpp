@@ -1,6 +1,6 @@
-#include "editor_window/InspectorChip.h"
+#include "inspector/InspectorChip.h"
 
-#include "editor_window/InspectorPalette.h"
+#include "inspector/InspectorPalette.h"
 #include "render/ContinuousCorners.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
