@@ -5,11 +5,11 @@
 //   build/bench_text_recognition                    # every core
 //   taskset -c 0,1 build/bench_text_recognition     # two cores
 #include "BenchMain.h"
-#include "vision/TesseractTextRecognizer.h"
-#include "vision/TextLineFinder.h"
-#include "render/SensitiveTextDetector.h"
 #include "screens/ScreenshotGenerator.h"
 #include "screens/TesseractCli.h"
+#include "vision/SensitiveTextDetector.h"
+#include "vision/TesseractTextRecognizer.h"
+#include "vision/TextLineFinder.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>

@@ -3,8 +3,8 @@
 // with boxes in pixels of the input image.
 //
 //   lumaforge-detect --out DIR IMAGE...
+#include "vision/SensitiveTextDetector.h"
 #include "vision/TextRecognizer.h"
-#include "render/SensitiveTextDetector.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -8,13 +8,13 @@
 //                  [--no-cli] [--only TEXT] [--verbose] [--overlay]
 //
 // DIR keeps the images and their ground truth (default: a temporary folder).
-#include "vision/TesseractTextRecognizer.h"
-#include "vision/Grain.h"
-#include "vision/TextLineFinder.h"
-#include "render/SensitiveTextDetector.h"
 #include "screens/RealShots.h"
 #include "screens/ScreenshotGenerator.h"
 #include "screens/TesseractCli.h"
+#include "vision/Grain.h"
+#include "vision/SensitiveTextDetector.h"
+#include "vision/TesseractTextRecognizer.h"
+#include "vision/TextLineFinder.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -16,7 +16,7 @@
 #include "render/AutoBackground.h"
 #include "render/CanvasRenderer.h"
 #include "render/CensorCache.h"
-#include "render/SensitiveTextDetector.h"
+#include "vision/SensitiveTextDetector.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

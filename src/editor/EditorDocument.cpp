@@ -3,7 +3,7 @@
 #include "platform/ParallelFor.h"
 
 #include "render/CanvasLayout.h"
-#include "render/SensitiveTextDetector.h"
+#include "vision/SensitiveTextDetector.h"
 
 #include <QPointer>
 

@@ -3,10 +3,10 @@
 #include "EditorDocumentTestKit.h"
 
 #include "fakes/FakeTextRecognizer.h"
-#include "render/SensitiveTextDetector.h"
 #include "screens/ScreenshotGenerator.h"
 #include "support/LogCapture.h"
 #include "support/Wait.h"
+#include "vision/SensitiveTextDetector.h"
 
 #include <gtest/gtest.h>
 

@@ -3,16 +3,16 @@
 
 #include "editor/DocumentRender.h"
 #include "editor/EditorDocument.h"
-#include "platform/PngEncoder.h"
-#include "platform/QtPasteboard.h"
-#include "render/CanvasLayout.h"
-#include "render/CanvasRenderer.h"
-#include "render/SensitiveTextDetector.h"
 #include "model/UuidText.h"
 #include "notch/NotchPanel.h"
+#include "platform/PngEncoder.h"
+#include "platform/QtPasteboard.h"
 #include "render/AutoBackground.h"
+#include "render/CanvasLayout.h"
+#include "render/CanvasRenderer.h"
 #include "support/LogCapture.h"
 #include "support/Wait.h"
+#include "vision/SensitiveTextDetector.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

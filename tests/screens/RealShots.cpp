@@ -1,6 +1,6 @@
 #include "screens/RealShots.h"
 
-#include "render/SensitiveTextDetector.h"
+#include "vision/SensitiveTextDetector.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "screens/ScreenshotGenerator.h"
 
-#include "render/SensitiveTextDetector.h"
+#include "vision/SensitiveTextDetector.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>

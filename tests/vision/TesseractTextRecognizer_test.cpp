@@ -1,10 +1,10 @@
 #include "vision/TesseractTextRecognizer.h"
 
-#include "render/SensitiveTextDetector.h"
+#include "platform/Log.h"
 #include "screens/RealShots.h"
 #include "screens/ScreenshotGenerator.h"
 #include "support/Wait.h"
-#include "platform/Log.h"
+#include "vision/SensitiveTextDetector.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

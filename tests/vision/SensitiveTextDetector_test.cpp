@@ -1,4 +1,4 @@
-#include "render/SensitiveTextDetector.h"
+#include "vision/SensitiveTextDetector.h"
 
 #include "fakes/FakeTextRecognizer.h"
 #include "support/LogCapture.h"

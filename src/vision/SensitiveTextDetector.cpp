@@ -1,4 +1,4 @@
-#include "render/SensitiveTextDetector.h"
+#include "vision/SensitiveTextDetector.h"
 
 #include "platform/Async.h"
 #include "platform/Log.h"
