@@ -1,13 +1,13 @@
 #include "capture/CaptureManager.h"
 
 #include "capture/ScreenshotWatcher.h"
-#include "platform/Async.h"
+#include "core/Async.h"
+#include "core/SerialExecutor.h"
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
 #include "platform/Pasteboard.h"
 #include "platform/PngEncoder.h"
 #include "platform/RoadTrace.h"
-#include "platform/SerialExecutor.h"
 #include "platform/SystemScreenshotTool.h"
 
 #include <QDateTime>

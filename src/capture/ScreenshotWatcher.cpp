@@ -1,6 +1,6 @@
 #include "capture/ScreenshotWatcher.h"
 
-#include "platform/Async.h"
+#include "core/Async.h"
 #include "platform/Log.h"
 #include "platform/ScreenshotNames.h"
 #include "platform/ScreenshotSettings.h"

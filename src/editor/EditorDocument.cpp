@@ -1,6 +1,6 @@
+#include "core/ParallelFor.h"
 #include "editor/EditorDocument.h"
 #include "model/StylePreset.h"
-#include "platform/ParallelFor.h"
 
 #include "render/CanvasLayout.h"
 #include "vision/SensitiveTextDetector.h"

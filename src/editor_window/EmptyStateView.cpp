@@ -2,9 +2,9 @@
 
 #include "capture/CaptureManager.h"
 #include "capture/CapturedShot.h"
+#include "core/Async.h"
 #include "editor_window/DroppedImage.h"
 #include "editor_window/EmptyStateControls.h"
-#include "platform/Async.h"
 #include "platform/KeystrokeScreenshotTool.h"
 #include "platform/Log.h"
 #include "platform/PlatformTexts.h"

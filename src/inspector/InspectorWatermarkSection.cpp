@@ -1,5 +1,6 @@
 #include "inspector/InspectorWatermarkSection.h"
 
+#include "core/Async.h"
 #include "editor/EditorDocument.h"
 #include "inspector/Inspector.h"
 #include "inspector/InspectorCheckbox.h"
@@ -9,7 +10,6 @@
 #include "inspector/InspectorLayout.h"
 #include "inspector/InspectorPalette.h"
 #include "model/Preferences.h"
-#include "platform/Async.h"
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
 #include "render/ContinuousCorners.h"

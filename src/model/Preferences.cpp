@@ -1,15 +1,15 @@
 #include "model/Preferences.h"
 
+#include "core/Async.h"
+#include "core/SerialExecutor.h"
 #include "platform/AppPaths.h"
-#include "platform/Async.h"
 #include "platform/AtomicFile.h"
 #include "platform/ImageFile.h"
-#include "platform/LoginItem.h"
 #include "platform/Log.h"
+#include "platform/LoginItem.h"
 #include "platform/PngEncoder.h"
 #include "platform/QuitSignals.h"
 #include "platform/ScreenshotSettings.h"
-#include "platform/SerialExecutor.h"
 #include "platform/SettingsStore.h"
 
 #include <QDir>

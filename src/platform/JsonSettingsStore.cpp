@@ -1,9 +1,9 @@
 #include "platform/JsonSettingsStore.h"
 
-#include "platform/Async.h"
+#include "core/Async.h"
+#include "core/SerialExecutor.h"
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
-#include "platform/SerialExecutor.h"
 
 #include <QDateTime>
 #include <QDir>

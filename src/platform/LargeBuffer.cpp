@@ -1,6 +1,6 @@
 #include "platform/LargeBuffer.h"
 
-#include "platform/ParallelFor.h"
+#include "core/ParallelFor.h"
 
 #include <QColorSpace>
 

@@ -1,7 +1,7 @@
 #include "platform/PngEncoder.h"
 
+#include "core/ParallelFor.h"
 #include "platform/LargeBuffer.h"
-#include "platform/ParallelFor.h"
 
 #include <QThread>
 

@@ -6,7 +6,7 @@
 #include "render/ImageFilters.h"
 
 #include <QFontDatabase>
-#include "platform/ParallelFor.h"
+#include "core/ParallelFor.h"
 #include <QFontMetricsF>
 #include <QPainterPathStroker>
 #include <QStringList>

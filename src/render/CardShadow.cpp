@@ -1,6 +1,6 @@
 #include "render/CardShadow.h"
 
-#include "platform/ParallelFor.h"
+#include "core/ParallelFor.h"
 #include "render/ContinuousCorners.h"
 
 #include <QPainter>

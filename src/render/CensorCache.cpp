@@ -1,6 +1,6 @@
 #include "render/CensorCache.h"
 
-#include "platform/Async.h"
+#include "core/Async.h"
 #include "render/ImageFilters.h"
 
 #include <algorithm>

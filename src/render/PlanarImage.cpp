@@ -1,6 +1,6 @@
 #include "render/PlanarImage.h"
 
-#include "platform/ParallelFor.h"
+#include "core/ParallelFor.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "vision/SensitiveTextDetector.h"
 
-#include "platform/Async.h"
+#include "core/Async.h"
 #include "platform/Log.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "vision/TesseractTextRecognizer.h"
 
-#include "platform/ParallelFor.h"
+#include "core/ParallelFor.h"
 
 #include "vision/ConfusedCharacters.h"
 #include "vision/Grain.h"

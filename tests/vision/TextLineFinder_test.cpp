@@ -1,7 +1,7 @@
-#include "vision/TextLineFinder.h"
 #include "vision/LineImage.h"
+#include "vision/TextLineFinder.h"
 
-#include "platform/ParallelFor.h"
+#include "core/ParallelFor.h"
 #include "screens/ScreenshotGenerator.h"
 
 #include <QFont>

@@ -1,6 +1,6 @@
 // The band loop must never wait for work still queued behind it: that froze the application on
 // one-CPU machines, where the caller itself holds the only pool thread.
-#include "platform/ParallelFor.h"
+#include "core/ParallelFor.h"
 #include "platform/PngEncoder.h"
 #include "support/BusyPool.h"
 

@@ -1,4 +1,4 @@
-#include "platform/SerialExecutor.h"
+#include "core/SerialExecutor.h"
 
 SerialExecutor::SerialExecutor()
 {

@@ -1,4 +1,4 @@
-#include "platform/ParallelFor.h"
+#include "core/ParallelFor.h"
 
 #include <QThread>
 #include <QThreadPool>
