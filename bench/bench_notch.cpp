@@ -5,11 +5,11 @@
 #include "BenchMain.h"
 #include "BenchImages.h"
 
+#include "image/PngEncoder.h"
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
 #include "notch/NotchController.h"
 #include "notch/NotchPanel.h"
-#include "platform/PngEncoder.h"
 #include "platform/QtPasteboard.h"
 #include "platform/ScreenGeometry.h"
 #include "render/CanvasRenderer.h"

@@ -2,8 +2,8 @@
 // of a screenshot as screenshot tools write it, our reader side by side with Qt's.
 #include "BenchImages.h"
 #include "BenchMain.h"
-#include "platform/PngDecoder.h"
-#include "platform/PngEncoder.h"
+#include "image/PngDecoder.h"
+#include "image/PngEncoder.h"
 #include "render/CanvasRenderer.h"
 
 #include <QBuffer>

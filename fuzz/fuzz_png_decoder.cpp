@@ -1,6 +1,6 @@
 // PNG bytes: where the fast decoder gives an image, Qt's reader must give the same one.
 #include "FuzzSupport.h"
-#include "platform/PngDecoder.h"
+#include "image/PngDecoder.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,6 +1,6 @@
 // The PNG encoder on any image: what it writes decodes to the same pixels.
 #include "FuzzSupport.h"
-#include "platform/PngEncoder.h"
+#include "image/PngEncoder.h"
 
 #include <QImage>
 

@@ -2,12 +2,12 @@
 
 #include "core/Async.h"
 #include "core/SerialExecutor.h"
+#include "image/PngEncoder.h"
 #include "platform/AppPaths.h"
 #include "platform/AtomicFile.h"
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
 #include "platform/LoginItem.h"
-#include "platform/PngEncoder.h"
 #include "platform/QuitSignals.h"
 #include "platform/ScreenshotSettings.h"
 #include "platform/SettingsStore.h"

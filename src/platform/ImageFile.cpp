@@ -1,6 +1,6 @@
 #include "platform/ImageFile.h"
 
-#include "platform/PngDecoder.h"
+#include "image/PngDecoder.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image/EncodedImage.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QObject>
@@ -29,9 +31,6 @@ public:
 
     static Pasteboard& shared();
 };
-
-// Encodes the PNG bytes a written image is offered as; runs off the GUI thread.
-using PngEncodeFunction = std::function<QByteArray(const QImage&)>;
 
 // Qt's own PNG writer.
 QByteArray encodePngWithQt(const QImage& image);

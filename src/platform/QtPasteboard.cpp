@@ -1,11 +1,11 @@
 #include "platform/QtPasteboard.h"
 
-#include "platform/EncodedImage.h"
+#include "image/EncodedImage.h"
 
+#include "image/MimeImage.h"
+#include "image/PngEncoder.h"
 #include "platform/ImageFile.h"
 #include "platform/Log.h"
-#include "platform/MimeImage.h"
-#include "platform/PngEncoder.h"
 #include "platform/RoadTrace.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #include "render/CanvasPainter.h"
 
-#include "platform/LargeBuffer.h"
+#include "image/LargeBuffer.h"
 #include "platform/Log.h"
 
 #include "render/AnnotationLayer.h"

@@ -1,9 +1,9 @@
 #include "render/PngFiles.h"
 
+#include "image/PngEncoder.h"
 #include "platform/AppPaths.h"
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
-#include "platform/PngEncoder.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The band loop must never wait for work still queued behind it: that froze the application on
 // one-CPU machines, where the caller itself holds the only pool thread.
 #include "core/ParallelFor.h"
-#include "platform/PngEncoder.h"
+#include "image/PngEncoder.h"
 #include "support/BusyPool.h"
 
 #include <QDeadlineTimer>

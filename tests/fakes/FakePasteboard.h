@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/EncodedImage.h"
+#include "image/EncodedImage.h"
 #include "platform/Pasteboard.h"
 
 #include <QList>

@@ -3,9 +3,9 @@
 
 #include "editor/DocumentRender.h"
 #include "editor/EditorDocument.h"
+#include "image/PngEncoder.h"
 #include "model/UuidText.h"
 #include "notch/NotchPanel.h"
-#include "platform/PngEncoder.h"
 #include "platform/QtPasteboard.h"
 #include "render/AutoBackground.h"
 #include "render/CanvasLayout.h"

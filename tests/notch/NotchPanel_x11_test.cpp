@@ -2,11 +2,11 @@
 // auto-dismiss, the hover hold with the real pointer, and clicks through its transparent margins.
 #include "notch/NotchTestKit.h"
 
+#include "image/PngEncoder.h"
+#include "notch/NotchIconButton.h"
 #include "notch/NotchPanel.h"
 #include "notch/NotchPanelView.h"
-#include "notch/NotchIconButton.h"
 #include "notch/NotchRedactionPill.h"
-#include "platform/PngEncoder.h"
 #include "platform/QtPasteboard.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"

@@ -1,4 +1,4 @@
-#include "platform/LargeBuffer.h"
+#include "image/LargeBuffer.h"
 
 #include "core/ParallelFor.h"
 

@@ -1,5 +1,5 @@
+#include "image/PngDecoder.h"
 #include "platform/ImageFile.h"
-#include "platform/PngDecoder.h"
 
 #include <QBuffer>
 #include <QColorSpace>

@@ -1,7 +1,7 @@
-#include "platform/PngEncoder.h"
+#include "image/PngEncoder.h"
 
 #include "core/ParallelFor.h"
-#include "platform/LargeBuffer.h"
+#include "image/LargeBuffer.h"
 
 #include <QThread>
 

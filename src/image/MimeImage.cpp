@@ -1,4 +1,4 @@
-#include "platform/MimeImage.h"
+#include "image/MimeImage.h"
 
 #include "platform/ImageFile.h"
 #include "platform/Log.h"

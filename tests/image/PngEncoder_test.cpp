@@ -1,4 +1,4 @@
-#include "platform/PngEncoder.h"
+#include "image/PngEncoder.h"
 
 #include <QImage>
 #include <QPainter>

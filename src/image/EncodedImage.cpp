@@ -1,4 +1,4 @@
-#include "platform/EncodedImage.h"
+#include "image/EncodedImage.h"
 
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>

@@ -1,12 +1,15 @@
 #pragma once
 
-#include "platform/Pasteboard.h"
-
 #include <QByteArray>
 #include <QFuture>
 #include <QImage>
 
+#include <functional>
+
 class QThreadPool;
+
+// Encodes the PNG bytes a written image is offered as; runs off the GUI thread.
+using PngEncodeFunction = std::function<QByteArray(const QImage&)>;
 
 // An image with its PNG bytes, encoded once on a worker as soon as it is made and shared by every
 // reader of the same image (the clipboard and the drag-out file), so no image is encoded twice.

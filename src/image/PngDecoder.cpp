@@ -1,6 +1,6 @@
-#include "platform/PngDecoder.h"
+#include "image/PngDecoder.h"
 
-#include "platform/LargeBuffer.h"
+#include "image/LargeBuffer.h"
 
 #include <QtEndian>
 
