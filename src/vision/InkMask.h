@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// The pixel-level half of the text-line finder: which pixels are ink, and how they join into
+// connected components. The finder groups those components into lines.
+namespace InkMask {
+
+struct Component {
+    int x0, y0, x1, y1; // x1, y1 exclusive
+    int area = 0;
+    int w() const { return x1 - x0; }
+    int h() const { return y1 - y0; }
+};
+
+struct Run {
+    int y, x0, x1; // x1 exclusive
+};
+
+struct Labelling {
+    std::vector<Run> runs;
+    std::vector<int> componentOfRun;
+    std::vector<Component> components;
+};
+
+// Connected components of the pixels where mask == value, by runs and union-find.
+Labelling label(const std::vector<uint8_t>& mask, uint8_t value, int w, int h, bool eightConnected);
+
+// Ink: pixels near a steep step that differ from the colour of the nearest flat area (the
+// background) and from the flat areas beside it; 1 for ink, 0 elsewhere, row by row.
+// `parallelFor(n, body)` runs body(i) for i in [0, n), possibly on several threads.
+std::vector<uint8_t> find(const QImage& page, const std::function<void(int, const std::function<void(int)>&)>& parallelFor);
+
+} // namespace InkMask
