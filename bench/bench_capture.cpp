@@ -3,7 +3,7 @@
 #include "BenchImages.h"
 #include "BenchMain.h"
 #include "capture/ScreenshotWatcher.h"
-#include "platform/ImageFile.h"
+#include "image/ImageFile.h"
 #include "platform/Pasteboard.h"
 
 #include <QBuffer>

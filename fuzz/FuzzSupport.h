@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Log.h"
+#include "core/Log.h"
 #include "platform/SettingsStore.h"
 
 #include <QCoreApplication>

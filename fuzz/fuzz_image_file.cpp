@@ -1,6 +1,6 @@
 // Image bytes from files, the clipboard and drops: decoded under the allocation limit.
 #include "FuzzSupport.h"
-#include "platform/ImageFile.h"
+#include "image/ImageFile.h"
 
 #include <QGuiApplication>
 

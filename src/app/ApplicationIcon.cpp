@@ -1,6 +1,6 @@
 #include "app/ApplicationIcon.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,7 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "core/Log.h"
 #include "platform/AppPaths.h"
-#include "platform/Log.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -2,8 +2,8 @@
 
 #include "app/ApplicationIcon.h"
 #include "capture/CapturePopoverView.h"
+#include "core/Log.h"
 #include "platform/DesktopWindowHints.h"
-#include "platform/Log.h"
 #include "render/ContinuousCorners.h"
 #include "ui/Shadow.h"
 #include "ui/Symbols.h"

@@ -2,10 +2,10 @@
 
 #include "capture/ScreenshotWatcher.h"
 #include "core/Async.h"
+#include "core/Log.h"
 #include "core/SerialExecutor.h"
+#include "image/ImageFile.h"
 #include "image/PngEncoder.h"
-#include "platform/ImageFile.h"
-#include "platform/Log.h"
 #include "platform/Pasteboard.h"
 #include "platform/RoadTrace.h"
 #include "platform/SystemScreenshotTool.h"

@@ -1,7 +1,7 @@
 #include "capture/CaptureShortcutStore.h"
 
 #include "capture/GlobalHotkeys.h"
-#include "platform/Log.h"
+#include "core/Log.h"
 #include "platform/SettingsStore.h"
 
 CaptureShortcutStore::CaptureShortcutStore(SettingsStore& settings, std::function<void()> reregister, QObject* parent)

@@ -1,8 +1,8 @@
 #include "capture/GlobalHotkeys.h"
 
 #include "capture/CaptureShortcutStore.h"
+#include "core/Log.h"
 #include "platform/HotkeyBackend.h"
-#include "platform/Log.h"
 
 #include <algorithm>
 

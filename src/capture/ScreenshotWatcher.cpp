@@ -1,7 +1,7 @@
 #include "capture/ScreenshotWatcher.h"
 
 #include "core/Async.h"
-#include "platform/Log.h"
+#include "core/Log.h"
 #include "platform/ScreenshotNames.h"
 #include "platform/ScreenshotSettings.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ImageFile.h"
+#include "image/ImageFile.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "image/MimeImage.h"
 
-#include "platform/ImageFile.h"
-#include "platform/Log.h"
+#include "core/Log.h"
+#include "image/ImageFile.h"
 
 #include <QFileInfo>
 #include <QImageReader>

@@ -1,7 +1,9 @@
 #include "inspector/InspectorWatermarkSection.h"
 
 #include "core/Async.h"
+#include "core/Log.h"
 #include "editor/EditorDocument.h"
+#include "image/ImageFile.h"
 #include "inspector/Inspector.h"
 #include "inspector/InspectorCheckbox.h"
 #include "inspector/InspectorChip.h"
@@ -10,8 +12,6 @@
 #include "inspector/InspectorLayout.h"
 #include "inspector/InspectorPalette.h"
 #include "model/Preferences.h"
-#include "platform/ImageFile.h"
-#include "platform/Log.h"
 #include "render/ContinuousCorners.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"

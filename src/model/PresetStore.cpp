@@ -1,7 +1,7 @@
 #include "model/PresetStore.h"
 
+#include "core/Log.h"
 #include "model/UuidText.h"
-#include "platform/Log.h"
 #include "platform/SettingsStore.h"
 
 #include <QDateTime>

@@ -2,6 +2,7 @@
 
 #include "app/Toast.h"
 #include "core/Async.h"
+#include "core/Log.h"
 #include "core/SerialExecutor.h"
 #include "editor/DocumentRender.h"
 #include "editor/EditorDocument.h"
@@ -13,7 +14,6 @@
 #include "model/WatermarkConfig.h"
 #include "notch/NotchPanel.h"
 #include "notch/NotchPanelView.h"
-#include "platform/Log.h"
 #include "platform/Pasteboard.h"
 #include "platform/PlatformTexts.h"
 #include "platform/ScreenGeometry.h"

@@ -1,6 +1,6 @@
 #include "notch/NotchShareCircle.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 #include "ui/NotchShape.h"
 #include "ui/PressableButtonStyle.h"
 #include "ui/Shadow.h"

@@ -1,7 +1,7 @@
 #include "onboarding/LoopingVideoView.h"
 
+#include "core/Log.h"
 #include "onboarding/VideoFrameScaler.h"
-#include "platform/Log.h"
 #include "render/ContinuousCorners.h"
 #include "ui/Theme.h"
 

@@ -1,6 +1,6 @@
 #include "platform/AppPaths.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <QDir>
 #include <QFileInfo>

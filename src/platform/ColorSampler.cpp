@@ -1,6 +1,6 @@
 #include "platform/ColorSampler.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 #include "platform/PortalColorSampler.h"
 #include "platform/PortalRequest.h"
 #include "platform/X11ColorSampler.h"

@@ -1,6 +1,6 @@
 #include "platform/CoreDumps.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "platform/HotkeyBackend.h"
 
+#include "core/Log.h"
 #include "platform/DesktopSession.h"
-#include "platform/Log.h"
 #include "platform/PortalHotkeyBackend.h"
 #include "platform/PortalRequest.h"
 #include "platform/X11HotkeyBackend.h"

@@ -1,9 +1,9 @@
 #include "platform/JsonSettingsStore.h"
 
 #include "core/Async.h"
+#include "core/Log.h"
 #include "core/SerialExecutor.h"
 #include "platform/AtomicFile.h"
-#include "platform/Log.h"
 
 #include <QDateTime>
 #include <QDir>

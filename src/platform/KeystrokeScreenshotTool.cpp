@@ -1,8 +1,8 @@
 #include "platform/KeystrokeScreenshotTool.h"
 
+#include "core/Log.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/Keys.h"
-#include "platform/Log.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #include "platform/LinuxScreenshotSettings.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 #include "platform/ScreenshotNames.h"
 
 #include <QDir>

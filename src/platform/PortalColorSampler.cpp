@@ -1,6 +1,6 @@
 #include "platform/PortalColorSampler.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 #include "platform/PortalRequest.h"
 
 #include <QDBusArgument>

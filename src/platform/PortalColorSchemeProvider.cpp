@@ -1,6 +1,6 @@
 #include "platform/PortalColorSchemeProvider.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <QDBusError>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
 #include "platform/PortalRequest.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
 #include "platform/PortalScreenshotTool.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 #include "platform/PortalRequest.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "platform/PrivacySettings.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 #include "platform/ScreenshotSettings.h"
 
 #include <QDesktopServices>

@@ -2,10 +2,10 @@
 
 #include "image/EncodedImage.h"
 
+#include "core/Log.h"
+#include "image/ImageFile.h"
 #include "image/MimeImage.h"
 #include "image/PngEncoder.h"
-#include "platform/ImageFile.h"
-#include "platform/Log.h"
 #include "platform/RoadTrace.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #include "platform/QuitSignals.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -1,6 +1,6 @@
 #include "platform/RoadTrace.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "platform/PortalRequest.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <QApplication>
 #include <QDBusArgument>

@@ -1,8 +1,8 @@
 #include "platform/SystemScreenshotTool.h"
 
+#include "core/Log.h"
 #include "platform/DesktopSession.h"
 #include "platform/KeystrokeScreenshotTool.h"
-#include "platform/Log.h"
 #include "platform/PortalRequest.h"
 #include "platform/PortalScreenshotTool.h"
 #include "platform/XTestKeystrokePoster.h"

@@ -1,7 +1,7 @@
 #include "platform/X11ColorSampler.h"
 
+#include "core/Log.h"
 #include "platform/ColorSamplerOverlay.h"
-#include "platform/Log.h"
 
 #include <QGuiApplication>
 #include <QPixmap>

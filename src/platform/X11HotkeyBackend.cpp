@@ -1,7 +1,7 @@
 #include "platform/X11HotkeyBackend.h"
 
+#include "core/Log.h"
 #include "platform/Keys.h"
-#include "platform/Log.h"
 #include "platform/X11Connection.h"
 
 #include <QCoreApplication>

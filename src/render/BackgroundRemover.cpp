@@ -1,6 +1,6 @@
 #include "render/BackgroundRemover.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 
 BackgroundRemover::BackgroundRemover(ForegroundSegmenter& segmenter, int maxEntries, qint64 maxBytes)
     : m_segmenter(segmenter)

@@ -1,7 +1,7 @@
 #include "render/CanvasPainter.h"
 
+#include "core/Log.h"
 #include "image/LargeBuffer.h"
-#include "platform/Log.h"
 
 #include "render/AnnotationLayer.h"
 #include "render/BackgroundRemover.h"

@@ -1,8 +1,8 @@
 #include "render/CanvasRenderer.h"
 
+#include "core/Log.h"
 #include "image/LargeBuffer.h"
 #include "image/PngEncoder.h"
-#include "platform/Log.h"
 #include "render/CanvasPainter.h"
 
 #include <QPainter>

@@ -1,9 +1,9 @@
 #include "render/PngFiles.h"
 
+#include "core/Log.h"
 #include "image/PngEncoder.h"
 #include "platform/AppPaths.h"
 #include "platform/AtomicFile.h"
-#include "platform/Log.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "ui/Symbols.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

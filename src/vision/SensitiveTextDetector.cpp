@@ -1,7 +1,7 @@
 #include "vision/SensitiveTextDetector.h"
 
 #include "core/Async.h"
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <QCoreApplication>
 #include <QMutex>

@@ -2,7 +2,7 @@
 
 #include "vision/TesseractTextRecognizer.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <QCoreApplication>
 #include <QMutex>

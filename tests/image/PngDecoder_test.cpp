@@ -1,5 +1,5 @@
+#include "image/ImageFile.h"
 #include "image/PngDecoder.h"
-#include "platform/ImageFile.h"
 
 #include <QBuffer>
 #include <QColorSpace>

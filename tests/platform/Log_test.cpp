@@ -1,4 +1,4 @@
-#include "platform/Log.h"
+#include "core/Log.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

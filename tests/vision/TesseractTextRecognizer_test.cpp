@@ -1,6 +1,6 @@
 #include "vision/TesseractTextRecognizer.h"
 
-#include "platform/Log.h"
+#include "core/Log.h"
 #include "screens/RealShots.h"
 #include "screens/ScreenshotGenerator.h"
 #include "support/Wait.h"

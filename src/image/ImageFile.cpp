@@ -1,4 +1,4 @@
-#include "platform/ImageFile.h"
+#include "image/ImageFile.h"
 
 #include "image/PngDecoder.h"
 

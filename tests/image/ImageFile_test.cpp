@@ -1,4 +1,4 @@
-#include "platform/ImageFile.h"
+#include "image/ImageFile.h"
 #include "support/ImageFiles.h"
 
 #include <QBuffer>

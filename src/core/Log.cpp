@@ -1,4 +1,4 @@
-#include "platform/Log.h"
+#include "core/Log.h"
 
 #include <cstdio>
 
