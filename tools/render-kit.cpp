@@ -1,7 +1,6 @@
 // Renders the shared interface kit to PNG files for a visual check: every control under both
 // colour schemes (slider at both ends, button pressed and at rest), the notch card outline and a
 // toast.  Usage: render-kit [output-folder]   (default: ./kit-renders)
-#include "app/Toast.h"
 #include "ui/GlassPanel.h"
 #include "ui/LumaSegmented.h"
 #include "ui/LumaSlider.h"
@@ -9,6 +8,7 @@
 #include "ui/PressableButtonStyle.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
+#include "ui/Toast.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,7 +3,6 @@
 #include "app/AppState.h"
 #include "app/IdleMemory.h"
 #include "app/MainWindow.h"
-#include "app/Toast.h"
 #include "app/TrayIcon.h"
 #include "capture/CaptureManager.h"
 #include "capture/CapturePopoverView.h"
@@ -19,6 +18,7 @@
 #include "platform/SystemScreenshotTool.h"
 #include "render/PngFiles.h"
 #include "settings/PreferencesView.h"
+#include "ui/Toast.h"
 #include "vision/TextRecognizer.h"
 
 #include <QApplication>

@@ -1,7 +1,6 @@
 #include "app/AppState.h"
 
 #include "app/ReplacePrompt.h"
-#include "app/Toast.h"
 #include "capture/CaptureManager.h"
 #include "editor/DocumentRender.h"
 #include "editor/EditorDocument.h"
@@ -16,6 +15,7 @@
 #include "render/AutoBackground.h"
 #include "render/CanvasRenderer.h"
 #include "render/CensorCache.h"
+#include "ui/Toast.h"
 #include "vision/SensitiveTextDetector.h"
 
 #include <QAbstractSpinBox>

@@ -2,7 +2,6 @@
 
 #include "app/AppState.h"
 #include "app/ApplicationIcon.h"
-#include "app/Toast.h"
 #include "app/WindowConfigurator.h"
 #include "app/WindowDragArea.h"
 #include "capture/CaptureManager.h"
@@ -14,6 +13,7 @@
 #include "platform/ScreenshotSettings.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemScreenshotTool.h"
+#include "ui/Toast.h"
 
 #include <QAction>
 #include <QApplication>

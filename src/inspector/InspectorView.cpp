@@ -1,6 +1,5 @@
 #include "inspector/InspectorView.h"
 
-#include "app/Toast.h"
 #include "editor/EditorDocument.h"
 #include "inspector/InspectorAspectSection.h"
 #include "inspector/InspectorBackgroundSection.h"
@@ -19,6 +18,7 @@
 #include "ui/GlassPanel.h"
 #include "ui/LumaSegmented.h"
 #include "ui/Theme.h"
+#include "ui/Toast.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,6 +1,5 @@
 #include "notch/NotchController.h"
 
-#include "app/Toast.h"
 #include "core/Async.h"
 #include "core/Log.h"
 #include "core/SerialExecutor.h"
@@ -20,6 +19,7 @@
 #include "render/AutoBackground.h"
 #include "render/CanvasRenderer.h"
 #include "render/PngFiles.h"
+#include "ui/Toast.h"
 
 #include <QDesktopServices>
 #include <QMimeData>

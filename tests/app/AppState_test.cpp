@@ -1,6 +1,5 @@
 #include "AppStateKit.h"
 #include "app/AppState.h"
-#include "app/Toast.h"
 #include "capture/CaptureManager.h"
 #include "capture/ScreenshotWatcher.h"
 #include "editor/EditorDocument.h"
@@ -9,6 +8,7 @@
 #include "model/UuidText.h"
 #include "notch/NotchSession.h"
 #include "support/Wait.h"
+#include "ui/Toast.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 // The toast on a real X server: timing, reuse, placement, click-through and its window hints.
-#include "app/Toast.h"
+#include "ui/Toast.h"
 
 #include "support/Wait.h"
 #include "support/X11Probe.h"

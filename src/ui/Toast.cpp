@@ -1,4 +1,4 @@
-#include "app/Toast.h"
+#include "ui/Toast.h"
 
 #include "platform/DesktopWindowHints.h"
 #include "render/ContinuousCorners.h"
