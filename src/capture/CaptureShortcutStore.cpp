@@ -1,6 +1,5 @@
 #include "capture/CaptureShortcutStore.h"
 
-#include "capture/GlobalHotkeys.h"
 #include "core/Log.h"
 #include "platform/SettingsStore.h"
 
@@ -19,8 +18,7 @@ CaptureShortcutStore::CaptureShortcutStore(SettingsStore& settings, std::functio
 
 CaptureShortcutStore& CaptureShortcutStore::shared()
 {
-    static CaptureShortcutStore* store
-        = new CaptureShortcutStore(SettingsStore::shared(), [] { GlobalHotkeys::shared().reregisterAll(); });
+    static CaptureShortcutStore* store = new CaptureShortcutStore(SettingsStore::shared());
     return *store;
 }
 

@@ -21,8 +21,10 @@ public:
     explicit CaptureShortcutStore(SettingsStore& settings, std::function<void()> reregister = {},
         QObject* parent = nullptr);
 
-    // Built on the session's settings; re-registers GlobalHotkeys::shared() on change.
+    // Built on the session's settings; GlobalHotkeys::shared() hooks its re-registration in when
+    // it is made, so the store needs no knowledge of the hot keys.
     static CaptureShortcutStore& shared();
+    void setReregister(std::function<void()> reregister) { m_reregister = std::move(reregister); }
 
     // An entry for every action.
     const std::map<CaptureAction, CaptureShortcut>& shortcuts() const { return m_shortcuts; }

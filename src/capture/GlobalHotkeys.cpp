@@ -22,7 +22,12 @@ GlobalHotkeys::~GlobalHotkeys()
 
 GlobalHotkeys& GlobalHotkeys::shared()
 {
-    static GlobalHotkeys* hotkeys = new GlobalHotkeys(HotkeyBackend::createForSession(), CaptureShortcutStore::shared());
+    static GlobalHotkeys* hotkeys = [] {
+        CaptureShortcutStore& store = CaptureShortcutStore::shared();
+        auto* made = new GlobalHotkeys(HotkeyBackend::createForSession(), store);
+        store.setReregister([made] { made->reregisterAll(); });
+        return made;
+    }();
     return *hotkeys;
 }
 
