@@ -2,6 +2,7 @@
 
 #include "capture/CaptureManager.h"
 #include "capture/CaptureShortcutStore.h"
+#include "capture/PopoverStyle.h"
 #include "capture/ScreenshotWatcher.h"
 #include "core/Log.h"
 #include "platform/KeystrokeScreenshotTool.h"
@@ -22,13 +23,13 @@
 #include <cmath>
 
 namespace {
-constexpr qreal kPadX = 14.0;
+using namespace PopoverStyle;
+static_assert(kPopoverWidth == CapturePopoverView::fixedWidth);
+
 constexpr qreal kPadTop = 12.0;
 constexpr qreal kPadBottom = 10.0;
-constexpr qreal kContentWidth = CapturePopoverView::fixedWidth - 2 * kPadX;
 constexpr qreal kHeaderHeight = 28.0; // the gear's frame is the tallest item
 constexpr qreal kHeaderGap = 10.0;
-constexpr qreal kHairline = 0.5;
 constexpr int kRowCount = 8;
 constexpr qreal kSeparatorInset = 42.0;
 constexpr qreal kGroupRadius = 12.0;
@@ -43,63 +44,6 @@ constexpr qreal kTileSpacing = 8.0;
 constexpr qreal kTileRadius = 8.0;
 constexpr qreal kFooterGap = 10.0;
 constexpr qreal kBackgroundRadius = 18.0;
-constexpr qreal kDisabledOpacity = 0.36;
-constexpr int kHoverEaseMs = 120;
-
-// The design's hierarchical text styles under each scheme. Tertiary has no counterpart in the
-// shared theme: it is the primary colour faded, as the secondary is a softer grey.
-QColor primary(ColorScheme scheme, qreal opacity = 1.0)
-{
-    QColor color = Theme::primaryText(scheme);
-    color.setAlphaF(float(opacity));
-    return color;
-}
-
-QColor secondary(ColorScheme scheme)
-{
-    return Theme::secondaryText(scheme);
-}
-
-QColor tertiary(ColorScheme scheme)
-{
-    return primary(scheme, scheme == ColorScheme::dark ? 0.42 : 0.45);
-}
-
-QFont monoFont(qreal size, QFont::Weight weight)
-{
-    return Theme::monoFont(size, weight);
-}
-
-qreal lineHeight(const QFont& font)
-{
-    return QFontMetricsF(font).height();
-}
-
-qreal textWidth(const QFont& font, const QString& text)
-{
-    return QFontMetricsF(font).horizontalAdvance(text);
-}
-
-// Fills a continuous rounded rectangle and strokes a hairline inside its edge.
-void paintTile(QPainter& p, const QRectF& rect, qreal radius, const QColor& fill, const QColor& border)
-{
-    if (fill.alpha() > 0)
-        p.fillPath(continuousRoundedRect(rect, radius), fill);
-    const qreal half = kHairline / 2.0;
-    p.setPen(QPen(border, kHairline));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(continuousRoundedRect(rect.adjusted(half, half, -half, -half), std::max(0.0, radius - half)));
-}
-
-// Text on one line, cut with an ellipsis when it does not fit.
-void drawLine(QPainter& p, const QRectF& rect, const QFont& font, const QColor& color, const QString& text,
-    Qt::Alignment align = Qt::AlignLeft)
-{
-    p.setFont(font);
-    p.setPen(color);
-    const QString shown = QFontMetricsF(font).elidedText(text, Qt::ElideRight, rect.width() + 0.5);
-    p.drawText(rect, int(align | Qt::AlignVCenter | Qt::TextSingleLine), shown);
-}
 
 QRect snapped(const QRectF& rect)
 {
@@ -108,8 +52,6 @@ QRect snapped(const QRectF& rect)
     return QRect(left, top, int(std::lround(rect.right())) - left, int(std::lround(rect.bottom())) - top);
 }
 
-QFont rowFont() { return Theme::font(12.5, QFont::Medium); }
-QFont shortcutFont() { return monoFont(10.0, QFont::Medium); }
 QFont titleFont() { return Theme::font(14.5, QFont::DemiBold); }
 QFont statusFont() { return Theme::font(10.5); }
 QFont recentHeaderFont() { return Theme::font(11.5, QFont::DemiBold); }
@@ -272,116 +214,6 @@ constexpr std::array<std::pair<RowIndex, CaptureAction>, 3> kShortcutRows { {
     { captureWindow, CaptureAction::window },
     { captureFullScreen, CaptureAction::fullScreen },
 } };
-}
-
-// ---- MenuCommandButton ---------------------------------------------------------------------
-
-MenuCommandButton::MenuCommandButton(
-    QString title, std::optional<QString> shortcut, QString icon, std::function<void()> action, QWidget* parent)
-    : QAbstractButton(parent)
-    , m_shortcut(std::move(shortcut))
-    , m_icon(std::move(icon))
-    , m_action(std::move(action))
-    , m_hoverAnimation(new QVariantAnimation(this))
-{
-    setText(title);
-    setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_Hover);
-    m_hoverAnimation->setDuration(kHoverEaseMs);
-    m_hoverAnimation->setEasingCurve(QEasingCurve::OutQuad);
-    connect(m_hoverAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        m_hoverAmount = value.toReal();
-        update();
-    });
-    connect(this, &QAbstractButton::clicked, this, [this] {
-        if (m_action)
-            m_action();
-    });
-}
-
-void MenuCommandButton::setShortcut(std::optional<QString> shortcut)
-{
-    if (shortcut == m_shortcut)
-        return;
-    m_shortcut = std::move(shortcut);
-    update();
-}
-
-void MenuCommandButton::setBackgroundClip(const QPainterPath& clip)
-{
-    m_backgroundClip = clip;
-    update();
-}
-
-QSize MenuCommandButton::sizeHint() const
-{
-    return { int(kContentWidth), rowHeight };
-}
-
-void MenuCommandButton::setHovering(bool hovering)
-{
-    if (hovering == m_hovering)
-        return;
-    m_hovering = hovering;
-    m_hoverAnimation->stop();
-    m_hoverAnimation->setStartValue(m_hoverAmount);
-    m_hoverAnimation->setEndValue(hovering ? 1.0 : 0.0);
-    m_hoverAnimation->start();
-}
-
-void MenuCommandButton::enterEvent(QEnterEvent* event)
-{
-    setHovering(true);
-    QAbstractButton::enterEvent(event);
-}
-
-void MenuCommandButton::leaveEvent(QEvent* event)
-{
-    setHovering(false);
-    QAbstractButton::leaveEvent(event);
-}
-
-void MenuCommandButton::changeEvent(QEvent* event)
-{
-    if (event->type() == QEvent::EnabledChange)
-        update();
-    QAbstractButton::changeEvent(event);
-}
-
-void MenuCommandButton::paintEvent(QPaintEvent*)
-{
-    const ColorScheme scheme = Theme::colorScheme(this);
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    const QRectF box(rect());
-
-    // Only a usable row lights up: a disabled one must not look pressable.
-    if (isEnabled() && m_hoverAmount > 0.0) {
-        p.save();
-        if (!m_backgroundClip.isEmpty())
-            p.setClipPath(m_backgroundClip);
-        p.fillRect(box, primary(scheme, 0.055 * m_hoverAmount));
-        p.restore();
-    }
-    if (!isEnabled())
-        p.setOpacity(kDisabledOpacity);
-
-    constexpr qreal padX = 12.0, spacing = 10.0, iconFrame = 18.0, size = 12.5;
-    qreal x = box.left() + padX;
-    Symbols::paint(p, m_icon, QPointF(x + iconFrame / 2.0, box.center().y()), size, secondary(scheme), QFont::Medium);
-    x += iconFrame + spacing;
-
-    qreal right = box.right() - padX;
-    if (m_shortcut) {
-        const QFont font = shortcutFont();
-        const qreal width = std::min(textWidth(font, *m_shortcut), right - x - spacing);
-        drawLine(p, QRectF(right - width, box.top(), width, box.height()), font, tertiary(scheme), *m_shortcut,
-            Qt::AlignRight);
-        right -= width + 2 * spacing; // the flexible space sits between title and shortcut
-    }
-    if (right > x)
-        drawLine(p, QRectF(x, box.top(), right - x, box.height()), rowFont(), primary(scheme), text());
 }
 
 // ---- CapturePopoverView --------------------------------------------------------------------
