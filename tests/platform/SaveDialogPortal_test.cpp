@@ -1,5 +1,6 @@
 // The save dialog through the desktop's file chooser portal: a stand-in portal on a private
 // session bus answers, cancels or keeps silent.
+#include "fakes/FakePortalRequest.h"
 #include "platform/PortalRequest.h"
 #include "platform/SaveDialog.h"
 #include "support/Wait.h"
@@ -24,22 +25,6 @@
 
 namespace {
 
-class FakeRequest : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
-public:
-    FakeRequest(QObject* parent, std::atomic<int>* closes)
-        : QObject(parent)
-        , m_closes(closes)
-    {
-    }
-public Q_SLOTS:
-    void Close() { ++*m_closes; }
-
-private:
-    std::atomic<int>* m_closes;
-};
-
 class FakeFileChooser : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.FileChooser")
@@ -63,24 +48,19 @@ public Q_SLOTS:
     {
         ++calls;
         const QString token = options.value(QStringLiteral("handle_token")).toString();
-        const QString sender = message.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
-        const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+        const QString path = portalRequestPath(message, token);
         switch (mode.load()) {
         case Mode::noReply:
             message.setDelayedReply(true); // and never sends it
             return {};
         case Mode::noResponse:
-            m_bus.registerObject(path, new FakeRequest(parent(), &closes), QDBusConnection::ExportAllSlots);
+            m_bus.registerObject(path, new FakePortalRequest(parent(), &closes), QDBusConnection::ExportAllSlots);
             break;
         case Mode::answer:
-        case Mode::cancel: {
-            QDBusMessage response
-                = QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
-            response << uint(mode == Mode::answer ? 0 : 1)
-                     << QVariantMap { { QStringLiteral("uris"), QStringList { uri } } };
-            m_bus.send(response);
+        case Mode::cancel:
+            respond(m_bus, message, token, mode == Mode::answer ? 0 : 1,
+                { { QStringLiteral("uris"), QStringList { uri } } });
             break;
-        }
         }
         return QDBusObjectPath(path);
     }

@@ -2,6 +2,7 @@
 #include "capture/CaptureShortcutStore.h"
 #include "capture/GlobalHotkeys.h"
 #include "fakes/FakeColorSampler.h"
+#include "fakes/FakePortalRequest.h"
 #include "fakes/FakeSettingsStore.h"
 #include "settings/ShortcutRecorder.h"
 #include "platform/Keys.h"
@@ -28,34 +29,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Sends the Response a portal request answers with.
-void respond(QDBusConnection& bus, const QDBusMessage& call, const QString& token, uint answer, const QVariantMap& results)
-{
-    const QString sender = call.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
-    const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
-    QDBusMessage response
-        = QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
-    response << answer << results;
-    bus.send(response);
-}
-
-// A request object a portal call left open; counts the caller's Close.
-class FakeRequest : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
-public:
-    FakeRequest(QObject* parent, std::atomic<int>* closes)
-        : QObject(parent)
-        , m_closes(closes)
-    {
-    }
-public Q_SLOTS:
-    void Close() { ++*m_closes; }
-
-private:
-    std::atomic<int>* m_closes;
-};
 
 class FakeScreenshotPortal : public QDBusAbstractAdaptor {
     Q_OBJECT
@@ -131,7 +104,7 @@ private:
     void watchClose(const QDBusMessage& call, const QString& token)
     {
         const QString sender = call.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
-        auto* request = new FakeRequest(parent(), &closes);
+        auto* request = new FakePortalRequest(parent(), &closes);
         m_bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token), request,
             QDBusConnection::ExportAllSlots);
     }
