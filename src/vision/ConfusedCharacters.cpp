@@ -2,6 +2,9 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 // Slashed and dotted zeros come out as @.
@@ -36,6 +39,23 @@ void mendNumber(QString& line, qsizetype from, qsizetype to)
         if (digitBeside || betweenSeparators)
             line[i] = asDigit(line.at(i));
     }
+}
+
+// A card's number written without separators holds no slash: one among a dozen digits or more is
+// a 7 whose stem the face draws straight ("5836/708344478313"). Dates and fractions are shorter.
+void mendCardSlash(QString& line, qsizetype from, qsizetype to)
+{
+    qsizetype digits = 0, slash = -1;
+    for (qsizetype i = from; i < to; ++i) {
+        if (line.at(i).isDigit())
+            ++digits;
+        else if (line.at(i) == u'/' && slash < 0 && i > from && i + 1 < to)
+            slash = i;
+        else
+            return;
+    }
+    if (slash >= 0 && digits >= 12)
+        line[slash] = u'7';
 }
 
 // The ending of an address's domain is letters only: digits there are misread letters.
@@ -136,8 +156,9 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
             continue;
         }
         const qsizetype k = strays.indexOf(line.at(i));
-        // A slash between digits is a 7 ("6516/74fe"); elsewhere it may be a path's.
-        if (k < 0 || (line.at(i) == u'/' && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit())))
+        // A slash between digits is a 7 ("6516/74fe"), and anywhere in an access key, which holds
+        // no slash; elsewhere it may be a path's.
+        if (k < 0 || (line.at(i) == u'/' && !accessKey && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit())))
             continue;
         line[i] = meant.at(k);
     }
@@ -196,6 +217,29 @@ void mendCurrencySigns(QString& line)
     }
 }
 
+// Before an address's @, a slashed zero read as a second @ ("lkeller4@@mail.example.de") and a 7
+// read as a slash after a digit ("isharma3/@acme.co.nz"); after a currency sign, a 7 read as a
+// slash ("€/10.53"). Neither an address's user nor an amount holds such signs there.
+void mendSevensAndZerosBeforeAt(QString& line)
+{
+    static const QRegularExpression beforeAt(QStringLiteral(R"((?<=[A-Za-z0-9._%+\-])(@|/{1,2})@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,})"));
+    auto it = beforeAt.globalMatch(line);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const qsizetype at = m.capturedStart(1);
+        if (line.at(at) == u'@') {
+            line[at] = u'0';
+        } else if (m.capturedLength(1) == 2 || line.at(at - 1).isDigit()) {
+            for (qsizetype k = at; k < m.capturedEnd(1); ++k)
+                line[k] = u'7';
+        }
+    }
+    static const QRegularExpression afterSign(QStringLiteral(u"[$\u00A3\u20AC](/)(?=\\d)"));
+    auto signs = afterSign.globalMatch(line);
+    while (signs.hasNext())
+        line[signs.next().capturedStart(1)] = u'7';
+}
+
 } // namespace
 
 void mendConfusedCharacters(QString& line)
@@ -221,8 +265,10 @@ void mendConfusedCharacters(QString& line)
                 ++k;
             // Only a run that stands apart from letters: "Il0" inside a word is left alone.
             const bool apart = (j == start || !line.at(j - 1).isLetter()) && (k == i || !line.at(k).isLetter());
-            if (k > j && apart)
+            if (k > j && apart) {
                 mendNumber(line, j, k);
+                mendCardSlash(line, j, k);
+            }
             j = std::max(k, j + 1);
         }
         mendDomainEnding(line, start, i);
@@ -248,6 +294,7 @@ void mendConfusedCharacters(QString& line)
         }
     }
     mendAddressSign(line);
+    mendSevensAndZerosBeforeAt(line);
     static const QRegularExpression accessKey(QStringLiteral("(?<![A-Za-z0-9])AK[T1l|]A(?=[0-9A-Z]{16}(?![A-Za-z0-9]))"));
     auto it = accessKey.globalMatch(line);
     while (it.hasNext())
@@ -300,6 +347,83 @@ void mendConfusedCharacters(RecognizedLine& line)
             dropInto(line, at + 1, at);
         line.text[at] = u'-';
         return at + 1;
+    });
+    // The hyphens of a longer vendor prefix ("sk-ant-api03-", "glpat-") read the same way: where one
+    // hyphen for each run of one or two dashes makes the token a key, each run becomes one.
+    static const QString dashes = QStringLiteral(u"-~\u2010\u2011\u2012\u2013\u2014\u2015\u2212");
+    static const QRegularExpression dashedToken(QStringLiteral(u"(?<![A-Za-z0-9_\\-~\u2010-\u2015\u2212])[A-Za-z0-9_\\-~\u2010-\u2015\u2212]{24,}"));
+    static const QRegularExpression key(QStringLiteral(R"(^(?:sk-[A-Za-z0-9]{16,}|[A-Za-z0-9_\-]{32,})$)"));
+    static const QRegularExpression vendorThenBody(QStringLiteral(R"(^[A-Za-z][A-Za-z0-9_]{0,7}(?:-[A-Za-z0-9_]{1,8}){0,3}-[A-Za-z0-9_]{16,}$)"));
+    forEachMatch(line, dashedToken, [&](const QRegularExpressionMatch& m) {
+        const qsizetype start = m.capturedStart(), end = m.capturedEnd();
+        QString plain;
+        std::vector<qsizetype> doubled;
+        for (qsizetype i = start; i < end; ++i) {
+            if (!dashes.contains(line.text.at(i))) {
+                plain += line.text.at(i);
+                continue;
+            }
+            if (i + 1 < end && dashes.contains(line.text.at(i + 1))) {
+                if (i + 2 < end && dashes.contains(line.text.at(i + 2)))
+                    return end;
+                doubled.push_back(i + 1);
+                ++i;
+            }
+            plain += u'-';
+        }
+        const QString body = plain.mid(plain.lastIndexOf(u'-') + 1);
+        const bool mixed = std::any_of(body.begin(), body.end(), [](QChar c) { return c.isDigit(); })
+            || (body != body.toLower() && body != body.toUpper());
+        if (plain == line.text.mid(start, end - start) || !key.match(plain).hasMatch() || !vendorThenBody.match(plain).hasMatch() || !mixed)
+            return end;
+        for (auto it = doubled.rbegin(); it != doubled.rend(); ++it)
+            dropInto(line, *it, *it - 1);
+        for (qsizetype i = start; i < end - qsizetype(doubled.size()); ++i)
+            if (dashes.contains(line.text.at(i)))
+                line.text[i] = u'-';
+        return end - qsizetype(doubled.size());
+    });
+    // A phone number alone in its cell whose plus sign came out as a star, or with a mark or a blank
+    // after it ("*1.281.311.4602", "+#1.225.419.6217", "+ 1.696.581.9096").
+    static const QRegularExpression plusSign(QStringLiteral(R"(^(?:\*|\+[#* ])(?=\d{1,3}[\-. ]\(?\d{3}\)?[\-. ]\d{3}[\-. ]\d{4}$))"));
+    if (const QRegularExpressionMatch m = plusSign.match(line.text); m.hasMatch()) {
+        if (m.capturedLength() == 2)
+            dropInto(line, 1, 0);
+        line.text[0] = u'+';
+    }
+    // A dotted address with one part of four digits, where dropping one of them leaves a part of
+    // at most 255: the engine read a sliver of a glyph as a digit of its own ("10.170.209.2356").
+    // The digit whose box is narrowest goes.
+    static const QRegularExpression longPart(QStringLiteral(R"((?<![\d.])\d{1,4}\.\d{1,4}\.\d{1,4}\.\d{1,4}(?![\d]|\.\d))"));
+    forEachMatch(line, longPart, [&](const QRegularExpressionMatch& m) {
+        const QStringList parts = m.captured().split(u'.');
+        qsizetype offset = m.capturedStart(), at = -1, longer = 0;
+        for (const QString& part : parts) {
+            if (part.size() == 4) {
+                ++longer;
+                at = offset;
+            } else if (part.toInt() > 255) {
+                return m.capturedEnd();
+            }
+            offset += part.size() + 1;
+        }
+        // A dotted phone number with its country code ("+1.203.247.1866") has the same shape.
+        const bool phone = at + 4 == m.capturedEnd() && (parts.first() == u"1" || (m.capturedStart() > 0 && line.text.at(m.capturedStart() - 1) == u'+'));
+        if (longer != 1 || phone)
+            return m.capturedEnd();
+        qsizetype drop = -1;
+        for (qsizetype k = at; k < at + 4; ++k) {
+            const QString rest = line.text.mid(at, k - at) + line.text.mid(k + 1, at + 3 - k);
+            if (rest.toInt() > 255 || (rest.startsWith(u'0')))
+                continue;
+            const bool boxes = line.charBoxes.size() == line.text.size();
+            if (drop < 0 || (boxes && line.charBoxes.at(k).width() < line.charBoxes.at(drop).width()))
+                drop = k;
+        }
+        if (drop < 0)
+            return m.capturedEnd();
+        dropInto(line, drop, drop == at ? drop + 1 : drop - 1);
+        return m.capturedEnd() - 1;
     });
     // An access key read a character long, in its prefix ("AKITA", "AKTIA") or after it (a slashed zero
     // read as "O@"): the key is still one, so one character goes and its box joins its neighbour's.

@@ -144,13 +144,51 @@ QList<SensitiveMatch> findSensitiveMatches(const QString& line)
     return matches;
 }
 
-DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines)
+namespace {
+
+// A bar standing alone between blanks is a table's rule or a divider the line finder could not
+// part from the text: each cell it bounds is a line of its own, so that a phone number alone in
+// its cell is alone in its line.
+QList<RecognizedLine> cellsOf(const RecognizedLine& line)
+{
+    const QString& t = line.text;
+    if (line.charBoxes.size() != t.size() || !t.contains(u'|'))
+        return { line };
+    QList<RecognizedLine> cells;
+    qsizetype from = 0;
+    const auto cut = [&](qsizetype to) {
+        while (from < to && t.at(from).isSpace())
+            ++from;
+        while (to > from && t.at(to - 1).isSpace())
+            --to;
+        if (to > from)
+            cells.append({ t.mid(from, to - from), boxOfRange(line, from, to - from), line.charBoxes.mid(from, to - from) });
+    };
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const bool alone = t.at(i) == u'|' && (i == 0 || t.at(i - 1).isSpace()) && (i + 1 == t.size() || t.at(i + 1).isSpace());
+        if (!alone)
+            continue;
+        cut(i);
+        from = i + 1;
+    }
+    cut(t.size());
+    return cells;
+}
+
+} // namespace
+
+DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
 {
     DetectionResult result;
+    QList<RecognizedLine> lines;
+    for (const RecognizedLine& line : read)
+        lines += cellsOf(line);
     for (const RecognizedLine& line : lines) {
         for (const SensitiveMatch& match : findSensitiveMatches(line.text)) {
+            // Dotted numbers after a plus sign are a phone's ("+1.449.947.1'700"), never an address.
             if ((match.kind == RedactionKind::email && maskedAddress(line.text, match))
-                || (match.kind == RedactionKind::card && scatteredDigits(line.text, match)))
+                || (match.kind == RedactionKind::card && scatteredDigits(line.text, match))
+                || (match.kind == RedactionKind::ip && match.start > 0 && line.text.at(match.start - 1) == u'+'))
                 continue;
             // A misread character can cut a match short ("4111-1111-1111-11110", "a£9f..."): the
             // box covers the rest of the token the match lies in, so nothing of it stays readable.

@@ -293,3 +293,23 @@ TEST(DetectSensitiveText, MaskedAddressesAndStarsReadAsDigitsAreNoFindings)
     ASSERT_EQ(real.count(RedactionKind::card), 1u);
     EXPECT_EQ(real.at(RedactionKind::card).size(), 2);
 }
+
+// A table rule the line finder left in a row is read as a bar standing between blanks: each cell
+// is a line of its own, so a phone number alone in its cell is found and its box stays in the cell.
+// Dotted numbers after a plus sign are a phone's, never an address.
+TEST(DetectSensitiveText, BarsBetweenBlanksPartCellsAndAPlusMakesNoAddress)
+{
+    // 46 units of 0.01 from x 0.1; the phone is units 0..15.
+    const QString row = "+61 738 319 9880 | 5029852902604764 | $5,854.83";
+    const DetectionResult cells = detectSensitiveText({ lineOf(row, QRectF(0.1, 0.1, 0.47, 0.02)) });
+    ASSERT_EQ(cells.count(RedactionKind::phone), 1u);
+    EXPECT_NEAR(cells.at(RedactionKind::phone)[0].right(), 0.26 + 0.004, 1e-9);
+    EXPECT_EQ(cells.at(RedactionKind::card).size(), 1);
+    EXPECT_EQ(cells.at(RedactionKind::money).size(), 1);
+    // A bar inside a token, or a pipe between commands, parts nothing that is one item.
+    EXPECT_TRUE(detectSensitiveText({ lineOf("(763) 036|4650") }).empty());
+    EXPECT_EQ(detectSensitiveText({ lineOf("echo 10.0.0.1 | nc host") }).at(RedactionKind::ip).size(), 1);
+
+    EXPECT_TRUE(detectSensitiveText({ lineOf("call +1.449.947.1'700 now") }).empty());
+    EXPECT_EQ(detectSensitiveText({ lineOf("from 1.449.947.170 now") }).count(RedactionKind::ip), 1u);
+}

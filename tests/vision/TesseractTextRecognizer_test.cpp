@@ -495,7 +495,7 @@ TEST(TesseractTextRecognizer, FindsThePlantedItemsOfShotsDrawnByRealPrograms)
     const QStringList layouts = realShotLayouts(QStringLiteral("tuning"));
     int seen = 0;
     for (const QString& layout : layouts) {
-        if (std::none_of(wanted.begin(), wanted.end(), [&](const QString& w) { return layout.endsWith(w + ".layout.json"); }))
+        if (std::none_of(wanted.begin(), wanted.end(), [&](const QString& w) { return layout.endsWith(u'/' + w + ".layout.json"); }))
             continue;
         ++seen;
         const RealShot real = loadRealShot(layout);
