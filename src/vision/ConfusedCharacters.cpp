@@ -301,10 +301,10 @@ void mendConfusedCharacters(QString& line)
         line[it.next().capturedStart() + 2] = u'I';
     // Last, once look-alike letters around it have become digits ("322l€2").
     mendCurrencySigns(line);
-    // A dollar sign read as a section sign, or as an S standing alone, before an amount written
-    // with cents ("§ 1,847.07", "S 5,624.31").
+    // A dollar sign read as a section sign, or as an S standing alone or glued to a field's name,
+    // before an amount written with cents ("§ 1,847.07", "S 5,624.31", "total=S17.18").
     static const QRegularExpression dollar(QStringLiteral(
-        R"((?<![A-Za-z0-9])(?:\x{00A7}(?=\s?\d{1,3}(?:,?\d{3})*\.\d{2}(?![\d.]))|S(?=\s?\d{1,3}(?:,\d{3})+\.\d{2}(?![\d.]))))"));
+        R"((?<![A-Za-z0-9])(?:\x{00A7}(?=\s?\d{1,3}(?:,?\d{3})*\.\d{2}(?![\d.]))|S(?=\s?\d{1,3}(?:,\d{3})+\.\d{2}(?![\d.]))|(?<=[=:])S(?=\d{1,3}(?:,\d{3})*\.\d{2}(?![\d.]))))"));
     auto signs = dollar.globalMatch(line);
     while (signs.hasNext())
         line[signs.next().capturedStart()] = u'$';
@@ -425,9 +425,10 @@ void mendConfusedCharacters(RecognizedLine& line)
         dropInto(line, drop, drop == at ? drop + 1 : drop - 1);
         return m.capturedEnd() - 1;
     });
-    // An access key read a character long, in its prefix ("AKITA", "AKTIA") or after it (a slashed zero
-    // read as "O@"): the key is still one, so one character goes and its box joins its neighbour's.
-    static const QRegularExpression longAccessKey(QStringLiteral(R"((?<![A-Za-z0-9])AK(?:[I1lT|]A[0-9A-Z@]{17}|(?:ITA|TIA)[0-9A-Z@]{16})(?![A-Za-z0-9]))"));
+    // An access key read a character long, in its prefix ("AKITA", "AKTIA"), or up to three long
+    // after it (a slashed zero read as "O@", a narrow 1 or I read twice): the key is still one, so
+    // the extra characters go and their boxes join their neighbours'.
+    static const QRegularExpression longAccessKey(QStringLiteral(R"((?<![A-Za-z0-9])AK(?:[I1lT|]A[0-9A-Z@]{17,19}|(?:ITA|TIA)[0-9A-Z@]{16})(?![A-Za-z0-9]))"));
     forEachMatch(line, longAccessKey, [&](const QRegularExpressionMatch& m) {
         const qsizetype start = m.capturedStart();
         if (line.text.mid(start, 5) == u"AKITA")
@@ -435,8 +436,9 @@ void mendConfusedCharacters(RecognizedLine& line)
         else if (line.text.mid(start, 5) == u"AKTIA")
             dropInto(line, start + 2, start + 3);
         else
-            dropInto(line, m.capturedEnd() - 1, m.capturedEnd() - 2);
-        return m.capturedEnd() - 1;
+            for (qsizetype extra = m.capturedLength() - 20; extra > 0; --extra)
+                dropInto(line, start + 19 + extra, start + 18 + extra);
+        return start + 19;
     });
     // An address's @ with a bracket glued before it ("esharma93(@mailbox.net").
     static const QRegularExpression bracketedSign(QStringLiteral(R"([A-Za-z0-9._%+\-](\()@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,}(?![A-Za-z0-9)]))"));

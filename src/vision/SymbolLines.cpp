@@ -504,7 +504,9 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
             if (gap > std::max(1.6 * h, 2.0 * pitch)) {
                 flush();
             } else if (blank) {
-                const double margin = monospaced ? (cell[i] - cell[i - 1] >= 3 ? pitch : gap - 0.5 * grid)
+                // In neighbouring cells no blank fits: the gap is the side bearings of narrow glyphs
+                // ("mai l.acme.co.nz").
+                const double margin = monospaced ? (cell[i] - cell[i - 1] >= 3 ? pitch : cell[i] - cell[i - 1] <= 1 ? 0 : gap - 0.5 * grid)
                                                  : gap - (letterGap + 0.3 * pitch + extra);
                 if (margin < 0.35 * pitch)
                     doubtfulBlanks.push_back(current.text.size());

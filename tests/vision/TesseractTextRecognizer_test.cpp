@@ -486,12 +486,16 @@ TEST(TesseractTextRecognizer, UnderscoresInMonospacedTextStayInTheirToken)
 
 // Shots drawn by Chromium and a terminal (committed under tests/data/real-shots): a spreadsheet
 // whose grid runs between the cells, an address whose @ the engine reads as letters, keys in a
-// face with dotted zeros. The truth comes from the layout tightened to ink: every planted glyph
-// lies inside the image and inside its item.
+// face with dotted zeros, a vendor prefix whose hyphens read as long dashes, a terminal face whose
+// narrow glyphs leave a wide gap in a cell. The truth comes from the layout tightened to ink: every
+// planted glyph lies inside the image and inside its item.
 TEST(TesseractTextRecognizer, FindsThePlantedItemsOfShotsDrawnByRealPrograms)
 {
     const QStringList wanted { "chromium-sheet-light-1x-17", "chromium-profile-light-1x-26", "chromium-config-dark-1x-13",
-        "urxvt-dark-1x-46" };
+        "urxvt-dark-1x-46", "b-chromium-log-dark-2x-7", "b-xterm-light-2x-36" };
+    // Items each of which one of those mends alone brings in.
+    const QStringList mustFind { "sk-svcacct-AFDwsDmZVpje2P9BqtaRH8P", "marcus+scheduler@mail.acme.co.nz" };
+    QStringList foundNow;
     const QStringList layouts = realShotLayouts(QStringLiteral("tuning"));
     int seen = 0;
     for (const QString& layout : layouts) {
@@ -514,6 +518,10 @@ TEST(TesseractTextRecognizer, FindsThePlantedItemsOfShotsDrawnByRealPrograms)
         const qsizetype planted = s.found.size() + s.missed.size();
         EXPECT_GE(s.found.size(), 0.9 * planted) << name << ": " << s.found.size() << " of " << planted;
         EXPECT_EQ(s.falseDetections.size(), 0) << name;
+        for (const PlantedItem& item : s.found)
+            foundNow.append(item.text);
     }
     EXPECT_EQ(seen, wanted.size());
+    for (const QString& item : mustFind)
+        EXPECT_TRUE(foundNow.contains(item)) << item.toStdString();
 }
