@@ -273,6 +273,26 @@ TEST(TesseractTextRecognizer, TransparentAndOversizedPagesKeepTheirGeometry)
         EXPECT_EQ(texts(recognizer().recognize(light)), QStringList { "jane@acme.io" }) << format;
     }
 
+    // A window shot: an opaque panel inside a transparent margin with a soft shadow. Text close to
+    // the panel's edge reads on a light panel and on a dark one: the flattened margin must not make
+    // an edge that swamps it.
+    for (const bool dark : { false, true }) {
+        QImage window(520, 150, QImage::Format_ARGB32_Premultiplied);
+        window.fill(Qt::transparent);
+        QPainter p(&window);
+        for (int k = 0; k < 16; ++k)
+            p.fillRect(QRect(30 - k, 30 - k, 460 + 2 * k, 90 + 2 * k), QColor(0, 0, 0, 40 - 2 * k));
+        p.fillRect(QRect(30, 30, 460, 90), dark ? QColor(0x202020) : QColor(0xf6f6f6));
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(14);
+        p.setFont(f);
+        p.setPen(dark ? QColor(0xe0e0e0) : QColor(0x202020));
+        p.drawText(QPoint(34, 46), QStringLiteral("jane@acme.io"));
+        p.drawText(QPoint(380, 115), QStringLiteral("10.1.2.3"));
+        p.end();
+        EXPECT_EQ(texts(recognizer().recognize(window)), (QStringList { "jane@acme.io", "10.1.2.3" })) << (dark ? "dark" : "light");
+    }
+
     // Past the pixel budget the page is scaled down, and fractions still point at the text.
     const QImage big = textImage({ 7000, 4000 }, { { { 5250, 3000 }, QStringLiteral("Contact jane.doe@example.com") } }, 40);
     r = recognizer().recognize(big);
