@@ -74,7 +74,7 @@ void AppDelegate::applicationDidFinishLaunching()
         showNotice(notice);
     // A change that could not be saved stays in memory and is tried again with the next one;
     // the user hears of it once until a save works again.
-    const auto saveFailed = [](const QString& reason) { showToast(tr("Couldn't save settings: %1").arg(reason)); };
+    const auto saveFailed = [](const QString& reason) { showFailureToast(tr("Couldn't save settings: %1").arg(reason)); };
     connect(&settings, &SettingsStore::saveFailed, this, saveFailed);
 
     // Drag-out files of a run that crashed would otherwise stay for good.

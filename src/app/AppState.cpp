@@ -79,7 +79,7 @@ AppState::AppState(Services services, QObject* parent)
         if (self)
             self->openShotInEditor(shot);
     });
-    connect(m_capture.get(), &CaptureManager::failed, this, [](const QString& message) { showToast(message); });
+    connect(m_capture.get(), &CaptureManager::failed, this, [](const QString& message) { showFailureToast(message); });
 }
 
 AppState::~AppState() = default;
@@ -254,7 +254,7 @@ void AppState::pasteScreenshot()
     if (m_onboardingOnScreen)
         return;
     if (!m_capture->pasteFromClipboard())
-        showToast(tr("No image on the clipboard"));
+        showFailureToast(tr("No image on the clipboard"));
 }
 
 std::optional<QImage> AppState::renderForCopy()
@@ -275,7 +275,10 @@ void AppState::copyBeautifiedImage()
     const auto image = renderForCopy();
     if (!image)
         return;
-    showToast(image->isNull() ? tr("Copy failed") : tr("Copied to clipboard"));
+    if (image->isNull())
+        showFailureToast(tr("Copy failed"));
+    else
+        showToast(tr("Copied to clipboard"));
 }
 
 bool AppState::instantCopyBeautified()
@@ -284,7 +287,7 @@ bool AppState::instantCopyBeautified()
     if (!image)
         return false;
     if (image->isNull()) {
-        showToast(tr("Copy failed"));
+        showFailureToast(tr("Copy failed"));
         return false;
     }
     showToast(tr("Copied — see you next shot"));

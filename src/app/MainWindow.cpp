@@ -78,7 +78,7 @@ void MainWindow::updateContent()
         hooks.paste = [this] { m_app.pasteScreenshot(); };
         hooks.openSettings = [this] { Q_EMIT settingsRequested(); };
         hooks.openPrivacySettings = [] { openPrivacySettings(ScreenshotSettings::shared()); };
-        hooks.toast = [](const QString& message) { showToast(message); };
+        hooks.failureToast = [](const QString& message) { showFailureToast(message); };
         next = new EmptyStateView(m_app.capture(), hooks, m_stack);
     }
     m_stack->addWidget(next);
@@ -97,6 +97,7 @@ EditorView::Hooks MainWindow::editorHooks()
     hooks.copyAndClose = [this] { return m_app.instantCopyBeautified(); };
     hooks.openSettings = [this] { Q_EMIT settingsRequested(); };
     hooks.toast = [](const QString& message) { showToast(message); };
+    hooks.failureToast = [](const QString& message) { showFailureToast(message); };
     hooks.toolbarBackground = [](QWidget* toolbar, int height) {
         new WindowConfigurator(height, toolbar);
         return new WindowDragArea(toolbar);

@@ -18,7 +18,7 @@
 
 #include <cmath>
 
-ExportHooks ExportHooks::standard(std::function<void(const QString&)> toast)
+ExportHooks ExportHooks::standard(std::function<void(const QString&)> toast, std::function<void(const QString&)> failureToast)
 {
     ExportHooks hooks;
     hooks.render = [](const EditorDocument& doc) {
@@ -31,6 +31,7 @@ ExportHooks ExportHooks::standard(std::function<void(const QString&)> toast)
     hooks.write = [](QDialog::DialogCode code, const QString& path, const QByteArray& data,
                       const std::function<void(bool)>& completion) { return exportPNG(code, path, data, completion); };
     hooks.toast = std::move(toast);
+    hooks.failureToast = std::move(failureToast);
     return hooks;
 }
 
@@ -262,12 +263,10 @@ void ActionPill::exportImage()
         hooks.write(path ? QDialog::Accepted : QDialog::Rejected, path.value_or(QString()), data, [&](bool ok) {
             if (ok && self)
                 self->m_doc.markCopiedOrExported(exported);
-            if (!hooks.toast)
-                return;
-            if (ok)
+            if (ok && hooks.toast)
                 hooks.toast(tr("Exported"));
-            else if (path)
-                hooks.toast(tr("Export failed"));
+            else if (!ok && path && hooks.failureToast)
+                hooks.failureToast(tr("Export failed"));
         });
     });
 }

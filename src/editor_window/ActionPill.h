@@ -22,10 +22,11 @@ struct ExportHooks {
         askPath;
     // Writes the data (exportPNG): logs a failure and reports it.
     std::function<bool(QDialog::DialogCode, const QString&, const QByteArray&, const std::function<void(bool)>&)> write;
-    std::function<void(const QString&)> toast;
+    std::function<void(const QString&)> toast;        // "Exported"
+    std::function<void(const QString&)> failureToast; // "Export failed"
 
-    // The real render, save dialog and writer, with the given toast.
-    static ExportHooks standard(std::function<void(const QString&)> toast);
+    // The real render, save dialog and writer, with the given toasts.
+    static ExportHooks standard(std::function<void(const QString&)> toast, std::function<void(const QString&)> failureToast);
 };
 
 // A button of the pill drawn as the design draws it: a title and an optional hint on a rounded

@@ -101,13 +101,13 @@ EditorView::EditorView(std::shared_ptr<EditorDocument> document, Preferences& pr
     InspectorServices services = hooks.inspectorServices;
     if (!services.preferences)
         services.preferences = &prefs;
-    if (!services.showToast)
-        services.showToast = hooks.toast;
+    if (!services.showFailureToast)
+        services.showFailureToast = hooks.failureToast;
     m_inspector = new InspectorView(&doc, m_body, services);
     // A wheel over the inspector scrolls it or nothing; it never pans the canvas.
     m_stage->monitor().keepWheelOver(m_inspector);
     m_pill = new ActionPill(doc, hooks.copy, [this](const std::function<void()>& change) { m_stage->animateZoom(change); },
-        hooks.exportHooks ? *hooks.exportHooks : ExportHooks::standard(hooks.toast), m_body);
+        hooks.exportHooks ? *hooks.exportHooks : ExportHooks::standard(hooks.toast, hooks.failureToast), m_body);
     m_hint = new QLabel(tr("Double-click the background to copy & close"), m_body);
     m_hint->setObjectName(QStringLiteral("hint"));
     m_hint->setFont(Theme::font(10.5));

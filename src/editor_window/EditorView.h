@@ -26,11 +26,12 @@ public:
         std::function<void()> copy;         // AppState::copyBeautifiedImage
         std::function<bool()> copyAndClose; // AppState::instantCopyBeautified
         std::function<void()> openSettings;
-        std::function<void(const QString&)> toast;
+        std::function<void(const QString&)> toast;        // a confirmation
+        std::function<void(const QString&)> failureToast; // something that could not be done
         // What the application shell puts behind the toolbar (the drag area that moves the window,
         // which also configures it); none leaves the strip plain.
         std::function<QWidget*(QWidget* toolbar, int toolbarHeight)> toolbarBackground;
-        // Export's services; the standard ones (with `toast`) when not set.
+        // Export's services; the standard ones (with the toasts) when not set.
         std::optional<ExportHooks> exportHooks;
         // What the inspector talks to; its preferences are the editor's own when not set.
         InspectorServices inspectorServices;

@@ -293,10 +293,10 @@ EmptyStateView::EmptyStateView(CaptureManager& capture, Hooks hooks, QWidget* pa
 
 EmptyStateView::~EmptyStateView() = default;
 
-void EmptyStateView::toast(const QString& message)
+void EmptyStateView::failureToast(const QString& message)
 {
-    if (m_hooks.toast)
-        m_hooks.toast(message);
+    if (m_hooks.failureToast)
+        m_hooks.failureToast(message);
 }
 
 bool EmptyStateView::noticeShown() const
@@ -449,7 +449,7 @@ bool EmptyStateView::handleImageDrop(const QMimeData& mime)
     case DroppedImage::Kind::remote:
         // Reading it would reach the network.
         logLine(QStringLiteral("drop refused: only local files are opened"));
-        toast(tr("Only files on this computer can be opened"));
+        failureToast(tr("Only files on this computer can be opened"));
         return false;
     case DroppedImage::Kind::imageData:
     case DroppedImage::Kind::localFile:
@@ -460,8 +460,8 @@ bool EmptyStateView::handleImageDrop(const QMimeData& mime)
             if (!result.ok()) {
                 logLine(QStringLiteral("drop refused: %1").arg(result.error));
                 const QString name = item.kind == DroppedImage::Kind::localFile ? QFileInfo(item.path).fileName() : QString();
-                toast(name.isEmpty() ? tr("The dropped image cannot be opened")
-                                     : tr("“%1” is not an image Lumaforge can open").arg(name));
+                failureToast(name.isEmpty() ? tr("The dropped image cannot be opened")
+                                            : tr("“%1” is not an image Lumaforge can open").arg(name));
                 Q_EMIT dropLoaded(false);
                 return;
             }

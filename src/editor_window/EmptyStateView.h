@@ -23,7 +23,7 @@ public:
         std::function<void()> paste;               // AppState::pasteScreenshot
         std::function<void()> openSettings;
         std::function<void()> openPrivacySettings; // the notice's button
-        std::function<void(const QString&)> toast;
+        std::function<void(const QString&)> failureToast; // a drop that cannot be opened
     };
 
     static constexpr int kMinimumWidth = 720;
@@ -69,7 +69,7 @@ private:
     class Notice;
     void updateNotice();
     void placeChildren();
-    void toast(const QString& message);
+    void failureToast(const QString& message);
 
     CaptureManager& m_capture;
     Hooks m_hooks;

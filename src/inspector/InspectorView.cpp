@@ -131,7 +131,8 @@ InspectorView::InspectorView(EditorDocument* document, QWidget* parent, Inspecto
     PresetStore& presets = services.presets ? *services.presets : PresetStore::shared();
     Preferences& prefs = services.preferences ? *services.preferences : Preferences::shared();
     m_inspector = std::make_unique<Inspector>(document, presets, prefs);
-    auto toast = services.showToast ? services.showToast : [](const QString& message) { ::showToast(message); };
+    auto toast = services.showFailureToast ? services.showFailureToast
+                                           : [](const QString& message) { ::showFailureToast(message); };
 
     setFixedWidth(panelWidth);
     auto* layout = new QVBoxLayout(this);

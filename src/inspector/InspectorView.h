@@ -28,12 +28,12 @@ class QScrollArea;
 
 
 // What the inspector talks to besides its document. Empty members take the shared instances:
-// the shared preset store and preferences, the desktop's file dialog, the application's toast.
+// the shared preset store and preferences, the desktop's file dialog, the application's failure toast.
 struct InspectorServices {
     PresetStore* presets = nullptr;
     Preferences* preferences = nullptr;
     InspectorWatermarkSection::LogoPicker pickLogo;
-    InspectorWatermarkSection::Toast showToast;
+    InspectorWatermarkSection::Toast showFailureToast;
 };
 
 // The editor's style panel, 312 pt wide on a glass panel: the presets menu and the plus button,

@@ -18,6 +18,7 @@ public:
     // Asks for an image file without blocking the window; calls `chosen` with its path once a
     // file is chosen, and never when the person cancels.
     using LogoPicker = std::function<void(QWidget* parent, std::function<void(const QString& path)> chosen)>;
+    // Says why a chosen file cannot be the logo: a failure.
     using Toast = std::function<void(const QString& message)>;
 
     InspectorWatermarkSection(Inspector& inspector, LogoPicker pickLogo, Toast toast, QWidget* parent = nullptr);

@@ -35,6 +35,8 @@ constexpr qreal kShadowOpacity = 0.3;
 
 QFont messageFont() { return Theme::font(kTextSize, QFont::Medium); }
 
+enum class Kind { confirmation, failure };
+
 // The capsule: always dark, whatever the desktop's scheme.
 class ToastPanel final : public FloatingPanel {
 public:
@@ -45,9 +47,10 @@ public:
         Theme::setColorScheme(this, ColorScheme::dark);
     }
 
-    void setMessage(const QString& message)
+    void setMessage(const QString& message, Kind kind)
     {
         m_message = message;
+        m_kind = kind;
         // Without a compositor translucent margins would show black: drop them and cut the
         // window to the capsule instead.
         m_margin = DesktopWindowHints::compositorRunning() ? shadowReach(kShadowRadius, kShadowOffset) : 0.0;
@@ -92,8 +95,10 @@ protected:
 
         const qreal symbol = Symbols::extent(kSymbolSize);
         const QRectF content = capsule.adjusted(kPadX, kPadY, -kPadX, -kPadY);
-        Symbols::paint(p, u"checkmark.circle.fill", QPointF(content.left() + symbol / 2.0, content.center().y()),
-            kSymbolSize, Theme::accentOnDark());
+        const bool failure = m_kind == Kind::failure;
+        Symbols::paint(p, failure ? u"exclamationmark.triangle.fill" : u"checkmark.circle.fill",
+            QPointF(content.left() + symbol / 2.0, content.center().y()), kSymbolSize,
+            failure ? Theme::warningOnDark() : Theme::accentOnDark());
         p.setFont(messageFont());
         p.setPen(Qt::white);
         p.drawText(QRectF(content.left() + symbol + kSpacing, content.top(), content.width() - symbol - kSpacing,
@@ -103,6 +108,7 @@ protected:
 
 private:
     QString m_message;
+    Kind m_kind = Kind::confirmation;
     qreal m_margin = 0.0;
 };
 
@@ -146,9 +152,8 @@ QScreen* targetScreen()
         return screen;
     return QGuiApplication::primaryScreen();
 }
-}
 
-void showToast(const QString& message)
+void present(const QString& message, Kind kind)
 {
     Presenter& s = presenter();
     if (s.hideWork)
@@ -156,7 +161,7 @@ void showToast(const QString& message)
     if (!s.panel)
         createPanel(s);
     ToastPanel* panel = s.panel;
-    panel->setMessage(message);
+    panel->setMessage(message, kind);
     // Screen readers (and tests) read the message from the panel's accessible name.
     panel->setAccessibleName(message);
 
@@ -180,6 +185,17 @@ void showToast(const QString& message)
     s.fadeIn->setEndValue(1.0);
     s.fadeIn->start();
     s.hideWork->start(kShowMs);
+}
+}
+
+void showToast(const QString& message)
+{
+    present(message, Kind::confirmation);
+}
+
+void showFailureToast(const QString& message)
+{
+    present(message, Kind::failure);
 }
 
 void hideToast()

@@ -6,7 +6,9 @@
 #include "editor_window/EditorView.h"
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
+#include "support/ToastSymbol.h"
 #include "support/Wait.h"
+#include "ui/Toast.h"
 
 #include <QAction>
 #include <QMenu>
@@ -167,4 +169,24 @@ TEST_F(MainWindowFixture, ViewMenuListsEachCommandOnceAndZoomInAnswersBothKeys)
     const double once = document->zoom();
     QTest::keyClick(editor, Qt::Key_Plus, Qt::ControlModifier);
     EXPECT_GT(document->zoom(), once);
+}
+
+TEST_F(MainWindowFixture, PasteWithNothingOnTheClipboardSaysSoBesideTheWarningTriangle)
+{
+    settings.setValue("hasCompletedOnboarding", true);
+    MainWindow window(*app, settings);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.currentContent(), "emptyState");
+    // A confirmation on screen first: the failure must not keep its check mark.
+    showToast(QStringLiteral("Copied to clipboard"));
+
+    QTest::keyClick(&window, Qt::Key_V, Qt::ControlModifier);
+    QWidget* toast = toastPanel();
+    ASSERT_TRUE(toast && toast->isVisible());
+    EXPECT_EQ(toast->accessibleName(), QStringLiteral("No image on the clipboard"));
+    EXPECT_EQ(toastSymbolIn(toast->grab().toImage()), ToastSymbol::warning);
+    EXPECT_FALSE(app->document());
+    hideToast();
 }

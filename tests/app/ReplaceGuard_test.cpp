@@ -172,7 +172,7 @@ TEST(ReplaceGuardExport, AnExportedDocumentHasNothingToLoseUntilItChanges)
     auto doc = makeDocument(scan);
     QTemporaryDir dir;
     std::function<void(std::optional<QString>)> answer;
-    ExportHooks hooks = ExportHooks::standard({});
+    ExportHooks hooks = ExportHooks::standard({}, {});
     hooks.askPath = [&](QWidget*, const QString&, std::function<void(std::optional<QString>)> done) { answer = done; };
     ActionPill pill(*doc, {}, {}, hooks);
 

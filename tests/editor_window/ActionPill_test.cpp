@@ -25,11 +25,12 @@ struct ExportKit : ::testing::Test {
     std::function<void(std::optional<QString>)> answer;
     int writes = 0;
     QStringList toasts;
+    QStringList failureToasts;
     LogCapture log;
 
     ExportHooks hooks()
     {
-        ExportHooks real = ExportHooks::standard({});
+        ExportHooks real = ExportHooks::standard({}, {});
         ExportHooks h;
         h.render = [this, real](const EditorDocument& d) {
             ++renders;
@@ -45,6 +46,7 @@ struct ExportKit : ::testing::Test {
             return real.write(code, path, data, completion);
         };
         h.toast = [this](const QString& message) { toasts.append(message); };
+        h.failureToast = [this](const QString& message) { failureToasts.append(message); };
         return h;
     }
     QByteArray expectedPng() const
@@ -63,6 +65,7 @@ TEST_F(ExportKit, NothingRenderedOpensNoDialog)
     EXPECT_EQ(renders, 1);
     EXPECT_TRUE(askedNames.isEmpty());
     EXPECT_TRUE(toasts.isEmpty());
+    EXPECT_TRUE(failureToasts.isEmpty());
 }
 
 TEST_F(ExportKit, CancelWritesAndSaysNothing)
@@ -73,6 +76,7 @@ TEST_F(ExportKit, CancelWritesAndSaysNothing)
     answer(std::nullopt);
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
     EXPECT_TRUE(toasts.isEmpty());
+    EXPECT_TRUE(failureToasts.isEmpty());
     EXPECT_EQ(log.count(QStringLiteral("export failed")), 0);
 }
 
@@ -86,7 +90,8 @@ TEST_F(ExportKit, AFailedWriteIsLoggedOnceAndToasted)
     ASSERT_TRUE(answer);
     answer(blocker.fileName() + QStringLiteral("/shot.png"));
     EXPECT_EQ(log.count(QStringLiteral("export failed")), 1);
-    EXPECT_EQ(toasts, QStringList { QStringLiteral("Export failed") });
+    EXPECT_EQ(failureToasts, QStringList { QStringLiteral("Export failed") });
+    EXPECT_TRUE(toasts.isEmpty()); // not beside a check mark
 }
 
 TEST_F(ExportKit, SuccessWritesTheRenderMadeBeforeTheDialogAndSaysExported)
@@ -110,6 +115,7 @@ TEST_F(ExportKit, SuccessWritesTheRenderMadeBeforeTheDialogAndSaysExported)
     const QString path = dir.filePath(QStringLiteral("out.png"));
     answer(path);
     EXPECT_EQ(toasts, QStringList { QStringLiteral("Exported") });
+    EXPECT_TRUE(failureToasts.isEmpty());
     EXPECT_EQ(renders, 1);
     const QImage written(path);
     ASSERT_FALSE(written.isNull());

@@ -34,6 +34,7 @@ struct EditorWindowKit : ::testing::Test {
     std::shared_ptr<EditorDocument> doc;
     std::unique_ptr<EditorView> view;
     QStringList toasts;
+    QStringList failureToasts;
     int copies = 0;
     int copyAndCloses = 0;
     int settingsOpens = 0;
@@ -71,6 +72,7 @@ struct EditorWindowKit : ::testing::Test {
         };
         hooks.openSettings = [this] { ++settingsOpens; };
         hooks.toast = [this](const QString& message) { toasts.append(message); };
+        hooks.failureToast = [this](const QString& message) { failureToasts.append(message); };
         hooks.inspectorServices.presets = &presets;
         hooks.inspectorServices.pickLogo = [](QWidget*, std::function<void(const QString&)>) {};
         view = std::make_unique<EditorView>(doc, *prefs, hooks);

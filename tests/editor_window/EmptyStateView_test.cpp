@@ -87,7 +87,7 @@ struct EmptyStateKit : ::testing::Test {
         EmptyStateView::Hooks hooks;
         hooks.paste = [this] { ++pastes; };
         hooks.openPrivacySettings = [this] { ++privacyOpens; };
-        hooks.toast = [this](const QString& message) { toasts.append(message); };
+        hooks.failureToast = [this](const QString& message) { toasts.append(message); };
         view = std::make_unique<EmptyStateView>(*capture, hooks);
         view->resize(900, 640);
     }

@@ -19,7 +19,7 @@
 #include <memory>
 
 // One inspector over one document, with its own presets and preferences, a file picker that
-// waits for the test to choose, and a toast that records its messages.
+// waits for the test to choose, and a failure toast that records its messages.
 struct InspectorKit : ::testing::Test {
     QTemporaryDir dir;
     FakeSettingsStore settings;
@@ -59,7 +59,7 @@ struct InspectorKit : ::testing::Test {
             ++pickerOpens;
             pendingChoice = std::move(chosen);
         };
-        s.showToast = [this](const QString& message) { toasts.append(message); };
+        s.showFailureToast = [this](const QString& message) { toasts.append(message); };
         return s;
     }
 

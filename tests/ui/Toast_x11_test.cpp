@@ -1,6 +1,8 @@
-// The toast on a real X server: timing, reuse, placement, click-through and its window hints.
+// The toast on a real X server: timing, reuse, placement, click-through, its window hints and the
+// symbol beside each kind of message.
 #include "ui/Toast.h"
 
+#include "support/ToastSymbol.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
 
@@ -23,6 +25,18 @@ bool toastVisible()
 void settle()
 {
     waitUntil([] { return !toastVisible(); }, 3000);
+}
+
+// What the screen shows where the toast is.
+ToastSymbol symbolOnScreen(QWidget* panel)
+{
+    const QRect frame = panel->geometry();
+    return toastSymbolIn(panel->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).toImage());
+}
+
+bool showsOnScreen(QWidget* panel, ToastSymbol symbol)
+{
+    return waitUntil([&] { return panel->isVisible() && symbolOnScreen(panel) == symbol; }, 2000);
 }
 
 class Catcher final : public QWidget {
@@ -75,6 +89,36 @@ TEST(Toast, ToastShownDuringTheFadeOutStays)
     spin(400);
     EXPECT_TRUE(panel->isVisible());
     settle();
+}
+
+TEST(Toast, FailuresWearTheWarningTriangleAndEachMessageSwitchesTheSymbol)
+{
+    settle();
+    showToast(QStringLiteral("Copied to clipboard"));
+    QWidget* panel = toastPanel();
+    ASSERT_TRUE(panel);
+    EXPECT_TRUE(showsOnScreen(panel, ToastSymbol::checkMark));
+
+    // A failure replacing the shown confirmation: same panel, the triangle instead, and a fresh
+    // 1.6 s like any other replacement.
+    spin(800);
+    QElapsedTimer sinceFailure;
+    sinceFailure.start();
+    showFailureToast(QStringLiteral("Copy failed"));
+    EXPECT_EQ(toastPanel(), panel);
+    EXPECT_EQ(panel->accessibleName(), QStringLiteral("Copy failed"));
+    EXPECT_TRUE(showsOnScreen(panel, ToastSymbol::warning));
+    spin(1000);
+    EXPECT_TRUE(toastVisible());
+    EXPECT_EQ(symbolOnScreen(panel), ToastSymbol::warning);
+
+    // And back: a confirmation after a failure has its check mark again.
+    showToast(QStringLiteral("Copied to clipboard"));
+    EXPECT_TRUE(showsOnScreen(panel, ToastSymbol::checkMark));
+    showFailureToast(QStringLiteral("No image on the clipboard"));
+    EXPECT_TRUE(showsOnScreen(panel, ToastSymbol::warning));
+    ASSERT_TRUE(waitUntil([] { return !toastVisible(); }, 2500));
+    EXPECT_GE(sinceFailure.elapsed(), 1600 + 1000);
 }
 
 TEST(Toast, CentredNearTheBottomOfTheScreen)
