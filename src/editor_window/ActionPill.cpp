@@ -250,8 +250,12 @@ void ActionPill::exportImage()
         return;
     // Rendered now: edits made while the dialog is open do not reach the file.
     const QByteArray data = m_hooks.render ? m_hooks.render(m_doc) : QByteArray();
-    if (data.isEmpty())
+    // The renderer logs why; the user must still hear that nothing will be saved.
+    if (data.isEmpty()) {
+        if (m_hooks.failureToast)
+            m_hooks.failureToast(tr("Export failed"));
         return;
+    }
     const EditorDocument::Content exported = m_doc.content();
     m_exportPending = true;
     const QString name = QStringLiteral("Lumaforge ") + screenshotDateString() + QStringLiteral(".png");

@@ -57,7 +57,7 @@ struct ExportKit : ::testing::Test {
 
 }
 
-TEST_F(ExportKit, NothingRenderedOpensNoDialog)
+TEST_F(ExportKit, NothingRenderedOpensNoDialogAndSaysTheExportFailed)
 {
     ActionPill pill(*doc, {}, {}, hooks());
     renderFails = true;
@@ -65,7 +65,7 @@ TEST_F(ExportKit, NothingRenderedOpensNoDialog)
     EXPECT_EQ(renders, 1);
     EXPECT_TRUE(askedNames.isEmpty());
     EXPECT_TRUE(toasts.isEmpty());
-    EXPECT_TRUE(failureToasts.isEmpty());
+    EXPECT_EQ(failureToasts, QStringList { QStringLiteral("Export failed") });
 }
 
 TEST_F(ExportKit, CancelWritesAndSaysNothing)
