@@ -460,8 +460,8 @@ bool EmptyStateView::handleImageDrop(const QMimeData& mime)
             if (!result.ok()) {
                 logLine(QStringLiteral("drop refused: %1").arg(result.error));
                 const QString name = item.kind == DroppedImage::Kind::localFile ? QFileInfo(item.path).fileName() : QString();
-                failureToast(name.isEmpty() ? tr("The dropped image cannot be opened")
-                                            : tr("“%1” is not an image Lumaforge can open").arg(name));
+                failureToast(name.isEmpty() ? tr("Couldn't open the dropped image: %1").arg(result.error)
+                                            : tr("Couldn't open %1: %2").arg(name, result.error));
                 Q_EMIT dropLoaded(false);
                 return;
             }

@@ -179,8 +179,11 @@ TEST_F(EmptyStateKit, BadDropsSayWhyAndImportNothing)
         clock.start();
         drop(withUrls({ QUrl::fromLocalFile(path) }));
         EXPECT_LT(clock.elapsed(), 3000);
-        EXPECT_EQ(toasts.size(), 1);
+        ASSERT_EQ(toasts.size(), 1);
+        // The file's name and the reason, in the words the intake uses.
+        EXPECT_TRUE(toasts.first().startsWith(QStringLiteral("Couldn't open %1: ").arg(QFileInfo(path).fileName()))) << toasts.first().toStdString();
     }
+    EXPECT_TRUE(toasts.first().endsWith(QStringLiteral("more than the 100 megapixels Lumaforge opens"))) << toasts.first().toStdString();
     toasts.clear();
     EXPECT_FALSE(drop(withUrls({ QUrl(QStringLiteral("https://example.com/shot.png")) })));
     EXPECT_EQ(toasts.size(), 1);
