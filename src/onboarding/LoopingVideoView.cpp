@@ -126,8 +126,22 @@ LoopingVideoView::~LoopingVideoView()
     m_player->disconnect(this);
     m_player->pause();
     QObject* coordinator = m_coordinator;
-    QTimer::singleShot(150, coordinator, &QObject::deleteLater);
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, coordinator, [coordinator] { delete coordinator; });
+    QMediaPlayer* player = m_player;
+    // The GStreamer player must be stopped before it goes: destroyed with its pipeline merely
+    // paused, the pipeline's pads are removed while the player is half destroyed, and it crashes.
+    // Stopping a paused pipeline takes no time.
+    const auto release = [player] {
+        player->stop();
+        player->setSource(QUrl());
+    };
+    QTimer::singleShot(150, coordinator, [coordinator, release] {
+        release();
+        coordinator->deleteLater();
+    });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, coordinator, [coordinator, release] {
+        release();
+        delete coordinator;
+    });
 }
 
 QString LoopingVideoView::resourcePath(const QString& resourceName)
