@@ -129,15 +129,30 @@ LoopingVideoView::~LoopingVideoView()
     QMediaPlayer* player = m_player;
     // The GStreamer player must be stopped before it goes: destroyed with its pipeline merely
     // paused, the pipeline's pads are removed while the player is half destroyed, and it crashes.
-    // Stopping a paused pipeline takes no time.
+    // Stopping a paused pipeline takes no time, but one still opening the clip blocks for a second:
+    // such a player is stopped once it has opened it (or given up), a few seconds at most.
     const auto release = [player] {
         player->stop();
         player->setSource(QUrl());
     };
-    QTimer::singleShot(150, coordinator, [coordinator, release] {
-        release();
-        coordinator->deleteLater();
-    });
+    const auto releaseWhenOpened = [coordinator, player, release] {
+        if (player->mediaStatus() != QMediaPlayer::LoadingMedia) {
+            release();
+            coordinator->deleteLater();
+            return;
+        }
+        QObject::connect(player, &QMediaPlayer::mediaStatusChanged, coordinator, [coordinator, release](QMediaPlayer::MediaStatus status) {
+            if (status == QMediaPlayer::LoadingMedia)
+                return;
+            release();
+            coordinator->deleteLater();
+        });
+        QTimer::singleShot(3000, coordinator, [coordinator, release] {
+            release();
+            coordinator->deleteLater();
+        });
+    };
+    QTimer::singleShot(150, coordinator, releaseWhenOpened);
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, coordinator, [coordinator, release] {
         release();
         delete coordinator;
