@@ -150,7 +150,11 @@ void NotchCard::refreshFaces()
         return;
     const bool raw = m_controller->showingRaw();
     m_toggle->setFace(raw ? QStringLiteral("photo") : QStringLiteral("wand.and.stars"), std::nullopt, !raw);
-    m_toggle->setToolTip(raw ? tr("Copy styled version") : tr("Copy raw screenshot"));
+    // With copying off the toggle only switches what the panel shows (and what a drag takes).
+    if (m_controller->copiesShownImage())
+        m_toggle->setToolTip(raw ? tr("Copy styled version") : tr("Copy raw screenshot"));
+    else
+        m_toggle->setToolTip(raw ? tr("Show styled version") : tr("Show raw screenshot"));
     if (showsRedactionRow()) {
         m_pill->setMessage(m_controller->redactionSummary()->message());
         m_pill->show();

@@ -344,10 +344,12 @@ TEST(NotchPanelView, WithCopyingSwitchedOffTheClipboardKeepsWhatTheUserCopied)
     NotchCard* card = view->card();
     EXPECT_EQ(card->title(), QStringLiteral("Ready"));
     EXPECT_EQ(card->statusDetail(), QStringLiteral("Copying is off in Settings"));
+    EXPECT_EQ(card->toggleButton()->toolTip(), QStringLiteral("Show raw screenshot")); // nothing is copied
 
     // Switching to the raw shot and back, and discarding, each leave the clipboard alone.
     QTest::mouseClick(card->toggleButton(), Qt::LeftButton);
     EXPECT_EQ(card->title(), QStringLiteral("Original"));
+    EXPECT_EQ(card->toggleButton()->toolTip(), QStringLiteral("Show styled version"));
     QTest::mouseClick(card->toggleButton(), Qt::LeftButton);
     EXPECT_EQ(card->title(), QStringLiteral("Ready"));
     QTest::mouseClick(card->discardButton(), Qt::LeftButton);
