@@ -137,14 +137,15 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
         capitals += c.isUpper() && c.unicode() < 128 ? 1 : 0;
     }
     const bool hash = hex * 10 >= alnum * 9;
-    const bool zeros = hash || (digits > 0 && capitals > 0 && !line.mid(from, to - from).contains(u'%'));
+    const bool zeros = accessKey || hash || (digits > 0 && capitals > 0 && !line.mid(from, to - from).contains(u'%'));
     if (hashOdd > 0 && !zeros)
         return;
     // Only the dashes of a key's own separators ("sk~proj~9jtA...").
     if (dashed > 3 || (dashed > 0 && (alnum < 20 || digits == 0 || !line.at(from).isLetterOrNumber())))
         return;
-    // A hash read with a slashed zero can hold several.
-    if (odd + hashOdd + dashed == 0 || odd > 2 || odd + hashOdd > std::max<qsizetype>(2, (to - from) / 10))
+    // A hash read with a slashed zero can hold several, and so can an access key, all capitals and digits.
+    const qsizetype allowed = accessKey ? 6 : std::max<qsizetype>(2, (to - from) / 10);
+    if (odd + hashOdd + dashed == 0 || odd > 2 || odd + hashOdd > allowed)
         return;
     for (qsizetype i = from + 1; i + 1 < to; ++i) {
         if (const qsizetype k = hashStrays.indexOf(line.at(i)); k >= 0) {
@@ -428,7 +429,7 @@ void mendConfusedCharacters(RecognizedLine& line)
     // An access key read a character long, in its prefix ("AKITA", "AKTIA"), or up to three long
     // after it (a slashed zero read as "O@", a narrow 1 or I read twice): the key is still one, so
     // the extra characters go and their boxes join their neighbours'.
-    static const QRegularExpression longAccessKey(QStringLiteral(R"((?<![A-Za-z0-9])AK(?:[I1lT|]A[0-9A-Z@]{17,19}|(?:ITA|TIA)[0-9A-Z@]{16})(?![A-Za-z0-9]))"));
+    static const QRegularExpression longAccessKey(QStringLiteral(R"((?<![A-Za-z0-9])AK(?:[I1lT|]A[0-9A-Z@/]{17,19}|(?:ITA|TIA)[0-9A-Z@/]{16})(?![A-Za-z0-9]))"));
     forEachMatch(line, longAccessKey, [&](const QRegularExpressionMatch& m) {
         const qsizetype start = m.capturedStart();
         if (line.text.mid(start, 5) == u"AKITA")
