@@ -50,11 +50,11 @@ QList<Annotation> remappedAnnotations(
 
     std::function<QPointF(QPointF)> toPoints;
     if (sameRect(before.crop, after.crop)) {
-        if (wo == wn && ho == hn)
+        if (wo == wn && ho == hn && before.titleBarHeight == after.titleBarHeight)
             return annotations;
         // The same part of the image is shown: every mark keeps its distance in points from the
-        // screenshot's centre.
-        const QPointF offset = cardCenter(after, to) - cardCenter(before, from);
+        // image's centre, which a title bar coming or going moves within the card.
+        const QPointF offset = imageRect(after, to).center() - imageRect(before, from).center();
         toPoints = [offset](QPointF p) { return p + offset; };
     } else {
         // The crop shows another part of the image: every mark stays over what it was drawn on.

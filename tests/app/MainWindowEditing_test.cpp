@@ -8,10 +8,15 @@
 #include "editor/DocumentRender.h"
 #include "editor/EditorDocument.h"
 #include "editor_window/EditorView.h"
+#include "inspector/InspectorAspectSection.h"
+#include "inspector/InspectorCheckbox.h"
+#include "inspector/InspectorFrameSection.h"
 #include "inspector/InspectorPresetsButton.h"
 #include "model/PresetStore.h"
 #include "model/UuidText.h"
+#include "render/CanvasLayout.h"
 #include "support/Wait.h"
+#include "ui/LumaSegmented.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -171,6 +176,60 @@ TEST_F(MainWindowEditing, ABoxFramesTheSameLineAfterTheTopIsCroppedOff)
     press(Qt::Key_Z);
     EXPECT_EQ(doc->settings().cropRect, QRectF(0, 0, 1, 1));
     EXPECT_EQ(extentOf(copied(), isInk), boxBefore);
+}
+
+TEST_F(MainWindowEditing, ABoxStaysAroundItsLineAsTheWindowFrameComesAndGrows)
+{
+    chooseTool("tool-box");
+    drag(layer, onImage(0.1, 150.0 / 300), onImage(0.82, 190.0 / 300));
+    ASSERT_EQ(app->document()->annotations().size(), 1);
+    const QImage drawn = copied();
+    const QRect boxBefore = extentOf(drawn, isInk);
+    const QRect lineBefore = extentOf(drawn, isBlue);
+    ASSERT_TRUE(boxBefore.contains(lineBefore));
+
+    // The title bar pushes the shot down within its card; the box goes with the shot.
+    auto* frame = editor->findChild<InspectorFrameSection*>();
+    ASSERT_TRUE(frame);
+    auto* frames = frame->findChild<LumaSegmented*>();
+    ASSERT_TRUE(frames);
+    QTest::mouseClick(frames, Qt::LeftButton, {}, frames->segmentRect(1).center().toPoint());
+    settle();
+    ASSERT_EQ(app->document()->settings().windowFrame, WindowFrameStyle::light);
+    auto framesTheLine = [&](const char* step) {
+        const QImage image = copied();
+        const QRect box = extentOf(image, isInk);
+        const QRect line = extentOf(image, isBlue);
+        ASSERT_FALSE(line.isEmpty()) << step;
+        EXPECT_TRUE(box.contains(line)) << step << ": box " << box.y() << ".." << box.bottom() << ", line "
+                                        << line.y() << ".." << line.bottom();
+        EXPECT_NEAR(line.top() - box.top(), lineBefore.top() - boxBefore.top(), 3) << step;
+        EXPECT_NEAR(box.bottom() - line.bottom(), boxBefore.bottom() - lineBefore.bottom(), 3) << step;
+    };
+    framesTheLine("light frame");
+
+    // An address bar makes the title bar taller.
+    auto* url = frame->findChild<InspectorCheckbox*>();
+    ASSERT_TRUE(url && url->isVisible());
+    QTest::mouseClick(url, Qt::LeftButton);
+    settle();
+    ASSERT_TRUE(app->document()->settings().showURL);
+    framesTheLine("address bar");
+
+    // A square canvas already tall enough keeps its size as the frame goes; the box still follows.
+    auto* aspect = editor->findChild<InspectorAspectSection*>();
+    ASSERT_TRUE(aspect);
+    auto* ratios = aspect->findChild<LumaSegmented*>();
+    ASSERT_TRUE(ratios);
+    QTest::mouseClick(ratios, Qt::LeftButton, {}, ratios->segmentRect(4).center().toPoint());
+    settle();
+    ASSERT_EQ(app->document()->settings().aspect, AspectRatioOption::r1_1);
+    const QSizeF squareCanvas = canvasLayout(app->document()->image(), app->document()->settings()).canvasSize();
+    QTest::mouseClick(frames, Qt::LeftButton, {}, frames->segmentRect(0).center().toPoint());
+    settle();
+    ASSERT_EQ(app->document()->settings().windowFrame, WindowFrameStyle::none);
+    ASSERT_EQ(canvasLayout(app->document()->image(), app->document()->settings()).canvasSize(), squareCanvas);
+    framesTheLine("no frame on a square canvas");
 }
 
 TEST_F(MainWindowEditing, APresetFromTheInspectorsMenuKeepsTheShotsCrop)

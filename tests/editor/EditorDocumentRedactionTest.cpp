@@ -39,6 +39,14 @@ QPointF fromShotCentre(const EditorDocument& doc, QPointF normalised)
     return QPointF(normalised.x() * l.canvasWidth, normalised.y() * l.canvasHeight) - cardCenter(l, doc.settings());
 }
 
+// The same, measured from the centre of the image below any title bar.
+QPointF fromImageCentre(const EditorDocument& doc, QPointF normalised)
+{
+    const CanvasLayout l = canvasLayout(doc.image(), doc.settings());
+    return QPointF(normalised.x() * l.canvasWidth, normalised.y() * l.canvasHeight)
+        - imageRect(l, doc.settings()).center();
+}
+
 void expectNear(QPointF actual, QPointF expected)
 {
     EXPECT_NEAR(actual.x(), expected.x(), 1e-9);
@@ -194,11 +202,11 @@ TEST_F(AnnotationRemap, MarksKeepTheirPlaceRelativeToTheScreenshot)
     s.balance = false;
     s.shotOffset = QSizeF(0.1, -0.05);
     doc->setSettings(s);
-    const QPointF offCentre = fromShotCentre(*doc, doc->annotations()[0].start);
+    const QPointF offCentre = fromImageCentre(*doc, doc->annotations()[0].start);
     s.windowFrame = WindowFrameStyle::light;
     s.aspect = AspectRatioOption::r16_9;
     doc->setSettings(s);
-    expectNear(fromShotCentre(*doc, doc->annotations()[0].start), offCentre);
+    expectNear(fromImageCentre(*doc, doc->annotations()[0].start), offCentre);
 }
 
 TEST_F(AnnotationRemap, MovingTheScreenshotOrRecolouringLeavesMarksOnTheCanvas)
