@@ -76,6 +76,8 @@ QString withSuffix(QString path, const QString& pattern)
     return path;
 }
 
+void confirmOverwrite(QWidget* parent, const QString& path, std::function<void(std::optional<QString>)> done);
+
 void askWithQt(QWidget* parent, const SaveRequest& request, std::function<void(std::optional<QString>)> done)
 {
     auto* dialog = new QFileDialog(parent, request.title);
@@ -86,16 +88,24 @@ void askWithQt(QWidget* parent, const SaveRequest& request, std::function<void(s
     dialog->setDefaultSuffix(request.pattern.mid(2));
     dialog->selectFile(request.suggestedName);
     auto answered = std::make_shared<bool>(false);
-    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done, answered, request](int result) {
-        if (*answered)
-            return;
-        *answered = true;
-        const QStringList files = dialog->selectedFiles();
-        if (result == QDialog::Accepted && !files.isEmpty())
-            done(withSuffix(files.first(), request.pattern));
-        else
-            done(std::nullopt);
-    });
+    QObject::connect(dialog, &QFileDialog::finished, dialog,
+        [dialog, done, answered, request, owner = QPointer<QWidget>(parent)](int result) {
+            if (*answered)
+                return;
+            *answered = true;
+            const QStringList files = dialog->selectedFiles();
+            if (result != QDialog::Accepted || files.isEmpty()) {
+                done(std::nullopt);
+                return;
+            }
+            // The dialog adds its default suffix only to a name without any ("v1.2" has one), and
+            // asked about the name as typed: a file of the full name is ours to ask about.
+            const QString path = withSuffix(files.first(), request.pattern);
+            if (path != files.first() && QFileInfo::exists(path))
+                confirmOverwrite(owner, path, done);
+            else
+                done(path);
+        });
     dialog->open();
 }
 

@@ -11,8 +11,10 @@
 #include "inspector/InspectorField.h"
 #include "inspector/InspectorFrameSection.h"
 
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include <QNativeGestureEvent>
 #include <QPointingDevice>
@@ -358,4 +360,71 @@ TEST_F(EditorWindowKit, ThePillsKeysAndButtonsActFromTheCanvas)
     stage()->finishAnimations();
     EXPECT_GT(stage()->shownRect().width(), before.width());
     EXPECT_EQ(layer()->geometry(), stage()->canvas()->geometry());
+}
+
+// A name typed with a dot ("v1.2") already has a suffix for the save dialog, which then neither adds
+// ".png" nor asks about "v1.2.png"; the file written is that one, so it is asked about before it is
+// replaced.
+TEST_F(EditorWindowKit, ExportingOverAFileOfTheCompletedNameAsksFirst)
+{
+    const QString target = dir.filePath(QStringLiteral("v1.2.png"));
+    {
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("old");
+    }
+    const auto contents = [&] {
+        QFile file(target);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const auto typeNameAndConfirm = [&] {
+        QApplication::setActiveWindow(view.get());
+        key(Qt::Key_E, Qt::ControlModifier);
+        QFileDialog* dialog = nullptr;
+        EXPECT_TRUE(waitUntil([&] { return (dialog = view->findChild<QFileDialog*>()) && dialog->isVisible(); }));
+        auto* name = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (!name)
+            return static_cast<QMessageBox*>(nullptr);
+        // A dialog opening takes the keyboard.
+        QApplication::setActiveWindow(dialog);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClicks(name, dir.filePath(QStringLiteral("v1.2")));
+        // The completer offers "v1.2.png"; Escape puts it away, as it would for a person.
+        if (QWidget* popup = QApplication::activePopupWidget())
+            QTest::keyClick(popup, Qt::Key_Escape);
+        EXPECT_EQ(name->text(), dir.filePath(QStringLiteral("v1.2")));
+        QTest::keyClick(name, Qt::Key_Return);
+        QMessageBox* ask = nullptr;
+        waitUntil([&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == QStringLiteral("confirmOverwrite") && w->isVisible())
+                    ask = qobject_cast<QMessageBox*>(w);
+            return ask != nullptr;
+        });
+        return ask;
+    };
+
+    // Asked; Escape keeps the old file and says nothing was exported.
+    QMessageBox* ask = typeNameAndConfirm();
+    ASSERT_TRUE(ask);
+    EXPECT_TRUE(ask->text().contains(QStringLiteral("v1.2.png")));
+    QTest::keyClick(ask, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(contents(), QByteArray("old"));
+    EXPECT_FALSE(toasts.contains(QStringLiteral("Exported")));
+    EXPECT_TRUE(failureToasts.isEmpty());
+
+    // Asked again; Replace writes the PNG.
+    ask = typeNameAndConfirm();
+    ASSERT_TRUE(ask);
+    QAbstractButton* replace = nullptr;
+    for (QAbstractButton* button : ask->buttons())
+        if (button->text() == QStringLiteral("Replace"))
+            replace = button;
+    ASSERT_TRUE(replace);
+    QTest::mouseClick(replace, Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return toasts.contains(QStringLiteral("Exported")); }));
+    EXPECT_TRUE(contents().startsWith("\x89PNG"));
 }
