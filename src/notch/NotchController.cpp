@@ -471,6 +471,9 @@ QMimeData* NotchController::dragItemProvider()
         m_session->tempFileURL = m_files.write(EncodedImage::start(image, PngEncoder::encode), std::nullopt); // no write has finished yet
     if (m_session->tempFileURL)
         mime->setUrls({ QUrl::fromLocalFile(*m_session->tempFileURL) });
+    else if (m_handlers.showToast)
+        // A drag with nothing in it drops nothing: the writer has logged why.
+        m_handlers.showToast(tr("Couldn't drag the screenshot out: its file could not be written"));
     return mime;
 }
 

@@ -366,11 +366,18 @@ TEST(NotchController, FailedWriteLeavesNoStaleFileAndTheDragWritesAgain)
     c.waitForFileWrites();
     ASSERT_TRUE(waitUntil([&] { return !session->tempFileURL.has_value(); }));
     EXPECT_TRUE(rig.files.files().isEmpty()); // the old styled file is not passed off as the raw one
+    EXPECT_TRUE(rig.toasts.isEmpty()); // nobody asked for the file yet
+
+    // A drag that cannot have its file carries nothing, and says so once.
+    std::unique_ptr<QMimeData> empty(c.dragItemProvider());
+    EXPECT_FALSE(empty->hasUrls());
+    EXPECT_EQ(rig.toasts.size(), 1);
 
     rig.files.failWrites = false;
     std::unique_ptr<QMimeData> item(c.dragItemProvider());
     ASSERT_EQ(item->urls().size(), 1);
     EXPECT_EQ(rig.files.colorOf(item->urls().first().toLocalFile()), QColor(Qt::red));
+    EXPECT_EQ(rig.toasts.size(), 1);
 }
 
 TEST(NotchController, DragStartedBeforeAnyWriteWritesSynchronously)
