@@ -39,9 +39,14 @@ int main(int argc, char** argv)
         return 0;
     case SingleInstance::Claim::notAnswered:
         // Never a second instance: both would handle every shot and overwrite each other's
-        // settings. Say why nothing else happens.
-        QMessageBox::information(nullptr, QStringLiteral("Lumaforge"), SingleInstance::notAnsweredNotice(why));
-        return 0;
+        // settings. Say why nothing else happens. Shown from the main loop, not a loop of its own:
+        // before exec() quit() does nothing, and a logout's SIGTERM would leave the box standing.
+        auto* notice = new QMessageBox(
+            QMessageBox::Information, QStringLiteral("Lumaforge"), SingleInstance::notAnsweredNotice(why), QMessageBox::Ok);
+        notice->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(notice, &QMessageBox::finished, &app, &QCoreApplication::quit);
+        notice->show();
+        return app.exec();
     }
 
     // Loading the recognition engines takes a moment: do it now, off the main thread, so the

@@ -68,6 +68,7 @@ NotchHandlers NotchHandlers::desktop()
     NotchHandlers handlers;
     handlers.openURL = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     handlers.showToast = [](const QString& message) { ::showToast(message); };
+    handlers.showFailureToast = [](const QString& message) { ::showFailureToast(message); };
     return handlers;
 }
 
@@ -471,6 +472,9 @@ QMimeData* NotchController::dragItemProvider()
         m_session->tempFileURL = m_files.write(EncodedImage::start(image, PngEncoder::encode), std::nullopt); // no write has finished yet
     if (m_session->tempFileURL)
         mime->setUrls({ QUrl::fromLocalFile(*m_session->tempFileURL) });
+    else if (m_handlers.showFailureToast)
+        // A drag with nothing in it drops nothing: the writer has logged why.
+        m_handlers.showFailureToast(tr("Couldn't drag the screenshot out: its file could not be written"));
     return mime;
 }
 
@@ -490,7 +494,7 @@ void NotchController::dragEnded()
     const QSet<QString> files = std::exchange(m_removeAfterDrag, {});
     for (const QString& path : files) {
         if (!m_session || m_session->tempFileURL != path)
-            m_files.remove(path);
+            QTimer::singleShot(m_droppedFileGraceMs, this, [remove = m_files.remove, path] { remove(path); });
     }
     // A dismissal that fell due during the drag, or the pointer that left the card with it:
     // hide 4 s from now, as on leaving the card.

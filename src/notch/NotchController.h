@@ -62,6 +62,8 @@ struct NotchHandlers {
     std::function<void(const QUrl&)> openURL;
     // A one-line confirmation.
     std::function<void(const QString&)> showToast;
+    // A one-line failure.
+    std::function<void(const QString&)> showFailureToast;
 
     // Opens URLs with the desktop and shows the shared toast; no editor.
     static NotchHandlers desktop();
@@ -158,6 +160,9 @@ public:
     void dragStarted();
     void dragEnded();
     bool isDragging() const { return m_dragging; }
+    // How long a dragged file that another shot superseded outlives the drop: the target reads
+    // it after the drop (our own window does, on another thread).
+    void setDroppedFileGraceMs(int ms) { m_droppedFileGraceMs = ms; }
     // Whether the shown image goes to the clipboard ("Copy beautified image to clipboard").
     bool copiesShownImage() const;
 
@@ -239,4 +244,5 @@ private:
 
     bool m_dragging = false;
     QSet<QString> m_removeAfterDrag;
+    int m_droppedFileGraceMs = int(kDismissDelay * 1000); // as long as a shown shot's file outlives its drop
 };

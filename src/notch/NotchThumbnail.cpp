@@ -128,8 +128,15 @@ void NotchThumbnail::startDrag()
     QPointer<NotchThumbnail> self(this);
     controller->dragStarted();
     // Parented to the controller: a new shot may replace this view while the drag runs.
+    QMimeData* item = controller->dragItemProvider();
+    if (!item->hasUrls()) {
+        // No file to hand over (the controller has said why): no empty drag.
+        delete item;
+        controller->dragEnded();
+        return;
+    }
     auto* drag = new QDrag(controller.data());
-    drag->setMimeData(controller->dragItemProvider());
+    drag->setMimeData(item);
     if (!m_image.isNull()) {
         const QSizeF area = thumbnailSize(m_image.deviceIndependentSize()) * 0.6;
         drag->setPixmap(QPixmap::fromImage(m_image.scaled(area.toSize() * devicePixelRatioF(), Qt::KeepAspectRatio,

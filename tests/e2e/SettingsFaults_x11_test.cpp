@@ -188,6 +188,16 @@ TEST(SettingsFaults, ASecondLaunchWithoutASessionBusIsRefusedAndSaysSo)
 
     EXPECT_TRUE(first.isRunning());
     EXPECT_EQ(contents(settingsPath()), settings);
+
+    // Logging out while the notice stands ends the second launch as cleanly as the first.
+    RunningApp third;
+    ASSERT_TRUE(third.launch());
+    const QString thirdPid = QString::number(third.pid());
+    ASSERT_TRUE(waitUntil([&] {
+        return !Desktop::run("xdotool", { "search", "--onlyvisible", "--pid", thirdPid }).trimmed().isEmpty();
+    })) << third.log().toStdString();
+    EXPECT_EQ(third.terminate(), 0) << third.log().toStdString();
+
     EXPECT_EQ(first.terminate(), 0);
 }
 

@@ -366,11 +366,19 @@ TEST(NotchController, FailedWriteLeavesNoStaleFileAndTheDragWritesAgain)
     c.waitForFileWrites();
     ASSERT_TRUE(waitUntil([&] { return !session->tempFileURL.has_value(); }));
     EXPECT_TRUE(rig.files.files().isEmpty()); // the old styled file is not passed off as the raw one
+    EXPECT_TRUE(rig.failureToasts.isEmpty()); // nobody asked for the file yet
+
+    // A drag that cannot have its file carries nothing, and says so once, as a failure.
+    std::unique_ptr<QMimeData> empty(c.dragItemProvider());
+    EXPECT_FALSE(empty->hasUrls());
+    EXPECT_EQ(rig.failureToasts.size(), 1);
+    EXPECT_TRUE(rig.toasts.isEmpty());
 
     rig.files.failWrites = false;
     std::unique_ptr<QMimeData> item(c.dragItemProvider());
     ASSERT_EQ(item->urls().size(), 1);
     EXPECT_EQ(rig.files.colorOf(item->urls().first().toLocalFile()), QColor(Qt::red));
+    EXPECT_EQ(rig.failureToasts.size(), 1);
 }
 
 TEST(NotchController, DragStartedBeforeAnyWriteWritesSynchronously)
@@ -414,9 +422,12 @@ TEST(NotchController, ARunningDragHoldsTheDismissAndTheFile)
     spin(50);
     EXPECT_TRUE(QFile::exists(dragged));
 
+    // The drop target reads the file after the drop: it goes a while later.
+    c.setDroppedFileGraceMs(100);
     c.dragEnded();
-    EXPECT_FALSE(QFile::exists(dragged));
+    EXPECT_TRUE(QFile::exists(dragged));
     EXPECT_TRUE(c.isDismissPending()); // re-armed for 4 s
+    EXPECT_TRUE(waitUntil([&] { return !QFile::exists(dragged); }));
 }
 
 TEST(NotchController, HoverHoldKeepsThePanelUntilThePointerLeaves)

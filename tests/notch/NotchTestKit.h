@@ -123,6 +123,7 @@ struct NotchRig {
     RecordingStyling styling;
     QList<QUrl> openedURLs;
     QStringList toasts;
+    QStringList failureToasts;
     QList<std::shared_ptr<EditorDocument>> opened;
     int openedCount = 0;
     std::unique_ptr<NotchController> controller;
@@ -134,6 +135,7 @@ struct NotchRig {
         NotchHandlers handlers;
         handlers.openURL = [this](const QUrl& url) { openedURLs.append(url); };
         handlers.showToast = [this](const QString& message) { toasts.append(message); };
+        handlers.showFailureToast = [this](const QString& message) { failureToasts.append(message); };
         handlers.openInEditor = [this](std::shared_ptr<EditorDocument> document) {
             opened.append(document);
             ++openedCount;
