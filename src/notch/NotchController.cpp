@@ -66,7 +66,7 @@ DragFileStore DragFileStore::temporaryFiles()
 NotchHandlers NotchHandlers::desktop()
 {
     NotchHandlers handlers;
-    handlers.openURL = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    handlers.openURL = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     handlers.showToast = [](const QString& message) { ::showToast(message); };
     handlers.showFailureToast = [](const QString& message) { ::showFailureToast(message); };
     return handlers;
@@ -512,8 +512,14 @@ void NotchController::waitForFileWrites()
 void NotchController::shareToSocial(SocialPlatform platform, const QImage& image)
 {
     m_pasteboard.writeImage(image);
-    if (m_handlers.openURL)
-        m_handlers.openURL(shareURL(platform));
+    // Without a browser to open the page, telling the user to paste there would send them looking
+    // for a window that never came.
+    if (m_handlers.openURL && !m_handlers.openURL(shareURL(platform))) {
+        logLine(QStringLiteral("sharing failed: nothing opened %1").arg(shareURL(platform).toString()));
+        if (m_handlers.showFailureToast)
+            m_handlers.showFailureToast(tr("Screenshot copied, but %1 could not be opened: no web browser answered").arg(title(platform)));
+        return;
+    }
     if (m_handlers.showToast)
         m_handlers.showToast(platformText("Screenshot copied — press ⌘V to paste in ") + title(platform));
 }

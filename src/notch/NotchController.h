@@ -58,8 +58,8 @@ struct NotchHandlers {
     // Continue with the shot's document in the full editor (set the application's document, then
     // bring the main window forward).
     std::function<void(std::shared_ptr<EditorDocument>)> openInEditor;
-    // Open a platform's compose page.
-    std::function<void(const QUrl&)> openURL;
+    // Open a platform's compose page; false when nothing could open it.
+    std::function<bool(const QUrl&)> openURL;
     // A one-line confirmation.
     std::function<void(const QString&)> showToast;
     // A one-line failure.

@@ -312,6 +312,17 @@ TEST(NotchController, SharingCopiesTheShownImageOpensTheComposePageAndDismisses)
     EXPECT_EQ(rig.openedURLs, QList<QUrl> { shareURL(SocialPlatform::reddit) });
     EXPECT_EQ(rig.toasts, QStringList { QStringLiteral("Screenshot copied — press Ctrl+V to paste in Reddit") });
     EXPECT_EQ(c.phase(), NotchController::Phase::hidden);
+
+    // No browser to open the page: the shot is still copied, and the user hears the page did not open.
+    LogCapture log;
+    rig.browserOpens = false;
+    rig.toasts.clear();
+    c.present(makeSession(kRaw, kStyled));
+    c.shareShownImage(SocialPlatform::reddit);
+    EXPECT_EQ(rig.pasteboard.image, kStyled);
+    EXPECT_TRUE(rig.toasts.isEmpty());
+    EXPECT_EQ(rig.failureToasts, QStringList { QStringLiteral("Screenshot copied, but Reddit could not be opened: no web browser answered") });
+    EXPECT_EQ(log.count(QStringLiteral("sharing failed")), 1);
 }
 
 TEST(NotchController, OpenInEditorHandsOverTheDocumentAndDismisses)

@@ -122,6 +122,7 @@ struct NotchRig {
     RecordingDragFiles files;
     RecordingStyling styling;
     QList<QUrl> openedURLs;
+    bool browserOpens = true;
     QStringList toasts;
     QStringList failureToasts;
     QList<std::shared_ptr<EditorDocument>> opened;
@@ -133,7 +134,10 @@ struct NotchRig {
         prefs = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, dir.filePath(QStringLiteral("logo.png")));
         presets = std::make_unique<PresetStore>(settings);
         NotchHandlers handlers;
-        handlers.openURL = [this](const QUrl& url) { openedURLs.append(url); };
+        handlers.openURL = [this](const QUrl& url) {
+            openedURLs.append(url);
+            return browserOpens;
+        };
         handlers.showToast = [this](const QString& message) { toasts.append(message); };
         handlers.showFailureToast = [this](const QString& message) { failureToasts.append(message); };
         handlers.openInEditor = [this](std::shared_ptr<EditorDocument> document) {
