@@ -218,7 +218,7 @@ void mendCurrencySigns(QString& line)
     }
 }
 
-// Before an address's @, a slashed zero read as a second @ ("lkeller4@@mail.example.de") and a 7
+// Before an address's @, a slashed zero read as a second @ ("npetroval@@umbrella.dev") and a 7
 // read as a slash after a digit ("isharma3/@acme.co.nz"); after a currency sign, a 7 read as a
 // slash ("€/10.53"). Neither an address's user nor an amount holds such signs there.
 void mendSevensAndZerosBeforeAt(QString& line)
@@ -349,7 +349,7 @@ void mendConfusedCharacters(RecognizedLine& line)
         line.text[at] = u'-';
         return at + 1;
     });
-    // The hyphens of a longer vendor prefix ("sk-ant-api03-", "glpat-") read the same way: where one
+    // The hyphens of a longer vendor prefix ("sk-svcacct-", "glpat-") read the same way: where one
     // hyphen for each run of one or two dashes makes the token a key, each run becomes one.
     static const QString dashes = QStringLiteral(u"-~\u2010\u2011\u2012\u2013\u2014\u2015\u2212");
     static const QRegularExpression dashedToken(QStringLiteral(u"(?<![A-Za-z0-9_\\-~\u2010-\u2015\u2212])[A-Za-z0-9_\\-~\u2010-\u2015\u2212]{24,}"));
@@ -385,7 +385,7 @@ void mendConfusedCharacters(RecognizedLine& line)
         return end - qsizetype(doubled.size());
     });
     // A phone number alone in its cell whose plus sign came out as a star, or with a mark or a blank
-    // after it ("*1.281.311.4602", "+#1.225.419.6217", "+ 1.696.581.9096").
+    // after it ("*1.555.010.4477", "+#1.225.419.6217", "+ 1.555.010.4477").
     static const QRegularExpression plusSign(QStringLiteral(R"(^(?:\*|\+[#* ])(?=\d{1,3}[\-. ]\(?\d{3}\)?[\-. ]\d{3}[\-. ]\d{4}$))"));
     if (const QRegularExpressionMatch m = plusSign.match(line.text); m.hasMatch()) {
         if (m.capturedLength() == 2)

@@ -185,7 +185,7 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
         lines += cellsOf(line);
     for (const RecognizedLine& line : lines) {
         for (const SensitiveMatch& match : findSensitiveMatches(line.text)) {
-            // Dotted numbers after a plus sign are a phone's ("+1.449.947.1'700"), never an address.
+            // Dotted numbers after a plus sign are a phone's ("+1.555.010.1'700"), never an address.
             if ((match.kind == RedactionKind::email && maskedAddress(line.text, match))
                 || (match.kind == RedactionKind::card && scatteredDigits(line.text, match))
                 || (match.kind == RedactionKind::ip && match.start > 0 && line.text.at(match.start - 1) == u'+'))
