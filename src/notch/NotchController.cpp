@@ -514,8 +514,9 @@ void NotchController::shareToSocial(SocialPlatform platform, const QImage& image
     m_pasteboard.writeImage(image);
     // Without a browser to open the page, telling the user to paste there would send them looking
     // for a window that never came.
-    if (m_handlers.openURL && !m_handlers.openURL(shareURL(platform))) {
-        logLine(QStringLiteral("sharing failed: nothing opened %1").arg(shareURL(platform).toString()));
+    const QUrl page = shareURL(platform);
+    if (m_handlers.openURL && !m_handlers.openURL(page)) {
+        logLine(QStringLiteral("sharing failed: nothing opened %1").arg(page.toString()));
         if (m_handlers.showFailureToast)
             m_handlers.showFailureToast(tr("Screenshot copied, but %1 could not be opened: no web browser answered").arg(title(platform)));
         return;

@@ -127,7 +127,6 @@ void NotchThumbnail::startDrag()
     QPointer<NotchController> controller = m_controller;
     QPointer<NotchThumbnail> self(this);
     controller->dragStarted();
-    // Parented to the controller: a new shot may replace this view while the drag runs.
     QMimeData* item = controller->dragItemProvider();
     if (!item->hasUrls()) {
         // No file to hand over (the controller has said why): no empty drag.
@@ -135,6 +134,7 @@ void NotchThumbnail::startDrag()
         controller->dragEnded();
         return;
     }
+    // Parented to the controller: a new shot may replace this view while the drag runs.
     auto* drag = new QDrag(controller.data());
     drag->setMimeData(item);
     if (!m_image.isNull()) {

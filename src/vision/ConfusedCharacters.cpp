@@ -340,19 +340,11 @@ void forEachMatch(RecognizedLine& line, const QRegularExpression& pattern, Mend 
 
 void mendConfusedCharacters(RecognizedLine& line)
 {
-    // The hyphen of a key's "sk-" read as a long dash, or as two dashes: one hyphen, over both boxes.
-    static const QRegularExpression keyPrefix(QStringLiteral(u"(?<![A-Za-z0-9])[sS][kK]([\\-\u2010-\u2015\u2212~]{1,2})(?=[A-Za-z0-9]{16})"));
-    forEachMatch(line, keyPrefix, [&](const QRegularExpressionMatch& m) {
-        const qsizetype at = m.capturedStart(1);
-        if (m.capturedLength(1) == 2)
-            dropInto(line, at + 1, at);
-        line.text[at] = u'-';
-        return at + 1;
-    });
-    // The hyphens of a longer vendor prefix ("sk-svcacct-", "glpat-") read the same way: where one
-    // hyphen for each run of one or two dashes makes the token a key, each run becomes one.
+    // The hyphens of a key's vendor prefix ("sk-", "sk-svcacct-", "glpat-") read as long dashes, or
+    // as two dashes: where one hyphen for each run of one or two dashes makes the token a key, each
+    // run becomes one, over the boxes of both.
     static const QString dashes = QStringLiteral(u"-~\u2010\u2011\u2012\u2013\u2014\u2015\u2212");
-    static const QRegularExpression dashedToken(QStringLiteral(u"(?<![A-Za-z0-9_\\-~\u2010-\u2015\u2212])[A-Za-z0-9_\\-~\u2010-\u2015\u2212]{24,}"));
+    static const QRegularExpression dashedToken(QStringLiteral(u"(?<![A-Za-z0-9_\\-~\u2010-\u2015\u2212])[A-Za-z0-9_\\-~\u2010-\u2015\u2212]{19,}"));
     static const QRegularExpression key(QStringLiteral(R"(^(?:sk-[A-Za-z0-9]{16,}|[A-Za-z0-9_\-]{32,})$)"));
     static const QRegularExpression vendorThenBody(QStringLiteral(R"(^[A-Za-z][A-Za-z0-9_]{0,7}(?:-[A-Za-z0-9_]{1,8}){0,3}-[A-Za-z0-9_]{16,}$)"));
     forEachMatch(line, dashedToken, [&](const QRegularExpressionMatch& m) {
@@ -375,7 +367,10 @@ void mendConfusedCharacters(RecognizedLine& line)
         const QString body = plain.mid(plain.lastIndexOf(u'-') + 1);
         const bool mixed = std::any_of(body.begin(), body.end(), [](QChar c) { return c.isDigit(); })
             || (body != body.toLower() && body != body.toUpper());
-        if (plain == line.text.mid(start, end - start) || !key.match(plain).hasMatch() || !vendorThenBody.match(plain).hasMatch() || !mixed)
+        // An "sk-" key is one whatever its body; after other prefixes only a body that mixes cases
+        // or holds digits is a key's, not a hyphenated phrase's.
+        if (plain == line.text.mid(start, end - start) || !key.match(plain).hasMatch() || !vendorThenBody.match(plain).hasMatch()
+            || !(mixed || plain.startsWith(u"sk-")))
             return end;
         for (auto it = doubled.rbegin(); it != doubled.rend(); ++it)
             dropInto(line, *it, *it - 1);
