@@ -6,6 +6,7 @@
 #include "BenchImages.h"
 #include "BenchMain.h"
 
+#include "editor/AnnotationEditingLayer.h"
 #include "editor/EditorDocument.h"
 #include "editor_window/EditorView.h"
 #include "inspector/InspectorStyleSection.h"
@@ -195,6 +196,39 @@ void BM_InspectorSliderStep(benchmark::State& state)
     state.counters["renders"] = view->stage()->canvas()->renderCount();
 }
 BENCHMARK(BM_InspectorSliderStep)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
+
+// One step of dragging a mark with the mouse, until the window has repainted: argument 0 moves a
+// box, 1 a text.
+void BM_DragMarkStep(benchmark::State& state)
+{
+    auto doc = benchDocument();
+    auto view = benchView(doc);
+    view->stage()->finishAnimations();
+    view->repaint();
+    const Annotation::Kind kind = state.range(0) ? Annotation::Kind::text : Annotation::Kind::box;
+    Annotation moved;
+    for (const Annotation& a : doc->annotations())
+        if (a.kind == kind)
+            moved = a;
+    AnnotationEditingLayer* layer = view->stage()->editingLayer();
+    const QSizeF size = layer->frame().displaySize;
+    const QPointF grab = kind == Annotation::Kind::text
+        ? QPointF(moved.start.x() * size.width(), moved.start.y() * size.height())
+        : QPointF(moved.start.x() * size.width(), (moved.start.y() + moved.end.y()) / 2 * size.height());
+    const auto send = [&](QEvent::Type type, QPointF p, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, p, layer->mapToGlobal(p), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(layer, &e);
+    };
+    send(QEvent::MouseButtonPress, grab, Qt::LeftButton);
+    paintPending();
+    timeFrames(state, [&](int n) {
+        send(QEvent::MouseMove, grab + QPointF(n % 2 ? 12 : -12, 6), Qt::LeftButton);
+        paintPending();
+    });
+    send(QEvent::MouseButtonRelease, grab, Qt::NoButton);
+    state.counters["renders"] = view->stage()->canvas()->renderCount();
+}
+BENCHMARK(BM_DragMarkStep)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
 
 void BM_OpenUntilFirstFrame(benchmark::State& state)
 {

@@ -1,8 +1,9 @@
 // Measures sensitive-text detection on generated screenshots, or on shots drawn by real programs
 // (browser, terminals): recall and false detections per kind and per group (light or dark text,
-// glyph height; for real shots also renderer and theme), for our recogniser and for the plain
-// `tesseract` command-line tool on the same images, and how many items ours found with a box
-// that leaves a glyph uncovered.
+// text on a saturated fill or on a neutral one, glyph height; for real shots also renderer and
+// theme), for our recogniser and for the plain `tesseract` command-line tool on the same images,
+// and how many items ours found with a box that leaves a glyph uncovered; and apart, of the items
+// the image's edge cuts (real shots), how many ours hid.
 //
 //   lumaforge-eval [--set tuning|evaluation|real-tuning|real-evaluation] [--grain N] [--out DIR]
 //                  [--no-cli] [--only TEXT] [--verbose] [--overlay]
@@ -59,6 +60,20 @@ bool lightOnDark(const QImage& image, const QRect& box)
     return n && sum / n > background;
 }
 
+// Whether the item stands on a saturated fill (a bubble, a badge, a highlighted row): its commonest
+// colour is far from grey. Dark page themes with a tint (#002b36) stay neutral.
+bool onColour(const QImage& image, const QRect& box)
+{
+    std::map<QRgb, int> counts;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            ++counts[image.pixel(x, y) | 0xff000000];
+    if (counts.empty())
+        return false;
+    const QRgb c = std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) { return a.second < b.second; })->first;
+    return std::max({ qRed(c), qGreen(c), qBlue(c) }) - std::min({ qRed(c), qGreen(c), qBlue(c) }) >= 64;
+}
+
 // Extra groups every item of the shot being measured belongs to (renderer and theme of a real shot).
 QStringList shotGroups;
 
@@ -66,6 +81,7 @@ QStringList groupsOf(const GeneratedShot& shot, const PlantedItem& item)
 {
     const int h = item.box.height();
     return shotGroups + QStringList { lightOnDark(shot.image, item.box) ? QStringLiteral("light text on dark") : QStringLiteral("dark text on light"),
+        onColour(shot.image, item.box) ? QStringLiteral("text on colour") : QStringLiteral("text on white, grey or black"),
         h < 14 ? QStringLiteral("text under 14 px") : h <= 20 ? QStringLiteral("text 14-20 px") : QStringLiteral("text over 20 px") };
 }
 
@@ -98,7 +114,7 @@ QString readOver(const QList<RecognizedLine>& lines, const QRectF& pixels, QSize
 }
 
 void tally(const GeneratedShot& shot, const TextRecognition& recognition, Tallies& tallies, GroupTallies& groups,
-    bool verbose, const QString& who)
+    Tally& cut, bool verbose, const QString& who)
 {
     if (verbose) {
         qsizetype characters = 0;
@@ -154,6 +170,18 @@ void tally(const GeneratedShot& shot, const TextRecognition& recognition, Tallie
             ++groups[g].planted;
         if (verbose)
             out << who << " miss " << shot.name << ' ' << rawValue(item.kind) << " \"" << item.text
+                << "\" read:" << readOver(recognition.lines, QRectF(item.box), shot.image.size()) << '\n';
+    }
+    // Items the image's edge cuts, counted apart: what shows of them is hidden, whole.
+    for (const PlantedItem& item : score.cutFound) {
+        ++cut.planted;
+        ++cut.found;
+        cut.leaking += uncoveredGlyphs(shot, item, detections).isEmpty() ? 0 : 1;
+    }
+    for (const PlantedItem& item : score.cutMissed) {
+        ++cut.planted;
+        if (verbose)
+            out << who << " miss " << shot.name << " cut " << rawValue(item.kind) << " \"" << item.text
                 << "\" read:" << readOver(recognition.lines, QRectF(item.box), shot.image.size()) << '\n';
     }
     for (const auto& [kind, box] : score.falseDetections) {
@@ -224,6 +252,7 @@ int main(int argc, char** argv)
     recognizer.warmUp();
 
     Tallies ours, cli;
+    Tally ourCut, cliCut;
     GroupTallies ourGroups, cliGroups;
     QList<double> ourSeconds, cliSeconds;
     const qsizetype count = real ? layouts.size() : recipes.size();
@@ -271,7 +300,7 @@ int main(int argc, char** argv)
                     l.box.height() * size.height()).toAlignedRect();
                 QTextStream(stdout) << "line " << shot.name << ' ' << rectText(r) << " \"" << l.text << "\"\n";
             }
-        tally(shot, recognition, ours, ourGroups, verbose, QStringLiteral("ours"));
+        tally(shot, recognition, ours, ourGroups, ourCut, verbose, QStringLiteral("ours"));
 
         if (!parser.isSet("no-cli")) {
             double seconds = 0;
@@ -281,7 +310,7 @@ int main(int argc, char** argv)
                 return 1;
             }
             cliSeconds.append(seconds);
-            tally(shot, reference, cli, cliGroups, verbose, QStringLiteral("cli"));
+            tally(shot, reference, cli, cliGroups, cliCut, verbose, QStringLiteral("cli"));
         }
     }
 
@@ -304,6 +333,9 @@ int main(int argc, char** argv)
     s << "| all | " << allOurs.planted << " | " << percent(allOurs.found, allOurs.planted) << " | "
       << allOurs.falseDetections << " | " << allOurs.leaking << " | " << percent(allCli.found, allCli.planted) << " | " << allCli.falseDetections
       << " |\n";
+    if (ourCut.planted > 0)
+        s << "| cut by the edge | " << ourCut.planted << " | " << percent(ourCut.found, ourCut.planted) << " | - | " << ourCut.leaking
+          << " | " << percent(cliCut.found, cliCut.planted) << " | - |\n";
     s << "\n| group | planted | recall (ours) | recall (tesseract CLI) |\n|---|---|---|---|\n";
     for (const auto& [group, o] : ourGroups)
         s << "| " << group << " | " << o.planted << " | " << percent(o.found, o.planted) << " | "

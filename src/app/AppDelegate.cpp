@@ -11,6 +11,7 @@
 #include "capture/ScreenshotWatcher.h"
 #include "core/Log.h"
 #include "model/Preferences.h"
+#include "model/PresetStore.h"
 #include "notch/NotchController.h"
 #include "platform/KeystrokeScreenshotTool.h"
 #include "platform/SaveDialog.h"
@@ -67,6 +68,30 @@ QString AppDelegate::loadProblemNotice(const SettingsLoadProblem& problem)
     return {};
 }
 
+QString AppDelegate::unreadablePresetsNotice(int count, bool wholeList)
+{
+    if (wholeList || count < 1)
+        return tr("Lumaforge could not read your saved presets. They are left out of the preset menu and kept as "
+                  "they are in the settings file.");
+    if (count == 1)
+        return tr("Lumaforge could not read one of your saved presets. It is left out of the preset menu and kept "
+                  "as it is in the settings file.");
+    return tr("Lumaforge could not read %1 of your saved presets. They are left out of the preset menu and kept "
+              "as they are in the settings file.")
+        .arg(count);
+}
+
+QString AppDelegate::unreadableLogoNotice(const QString& reason, const QString& keptAs)
+{
+    if (keptAs.isEmpty())
+        return tr("Lumaforge could not read your watermark logo (%1), so watermarks show without it. Choose the "
+                  "logo again in the editor's watermark settings.")
+            .arg(reason);
+    return tr("Lumaforge could not read your watermark logo (%1), so watermarks show without it. The file was kept "
+              "as %2; choose the logo again in the editor's watermark settings.")
+        .arg(reason, keptAs);
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
     SettingsStore& settings = SettingsStore::shared();
@@ -81,7 +106,15 @@ void AppDelegate::applicationDidFinishLaunching()
     sweepStaleDragFolders();
 
     AppState& app = AppState::shared();
-    connect(&Preferences::shared(), &Preferences::saveFailed, this, saveFailed);
+    Preferences& preferences = Preferences::shared();
+    connect(&preferences, &Preferences::saveFailed, this, saveFailed);
+    // Stored data that cannot be read is said once, as unreadable settings are, never just dropped.
+    // The logo is read in the background: its answer comes through the main loop, after this.
+    connect(&preferences, &Preferences::watermarkLogoUnreadable, this,
+        [](const QString& reason, const QString& keptAs) { showNotice(unreadableLogoNotice(reason, keptAs)); });
+    PresetStore& presets = PresetStore::shared();
+    if (presets.takeUntoldUnreadable())
+        showNotice(unreadablePresetsNotice(presets.unreadable().count, presets.unreadable().wholeList));
     learnSaveDialogPortal();
     SystemScreenshotTool& tool = SystemScreenshotTool::shared();
 
@@ -103,11 +136,7 @@ void AppDelegate::applicationDidFinishLaunching()
     NotchController& notch = NotchController::shared();
     NotchHandlers handlers = NotchHandlers::desktop();
     handlers.openInEditor = [](std::shared_ptr<EditorDocument> document) {
-        AppState& state = AppState::shared();
-        if (!state.replaceDocument(std::move(document)))
-            return;
-        if (const auto& focus = state.focusMainWindow())
-            focus();
+        AppState::shared().openDocument(std::move(document));
     };
     notch.setHandlers(handlers);
     app.setPresenter(&notch);
@@ -125,7 +154,8 @@ void AppDelegate::applicationDidFinishLaunching()
     auto* popover = new CapturePopoverView(app.capture(), CaptureShortcutStore::shared(), tool,
         { [] { AppState::shared().pasteScreenshot(); },
             [](const CapturedShot& shot) { AppState::shared().openShotInEditor(shot); },
-            [this] { showSettings(); }, [] { QApplication::quit(); } });
+            [this] { showSettings(); }, [] { AppState::shared().quit(); },
+            [](const QString& message) { showFailureToast(message); } });
     popover->setNotice(hotkeysUnavailable);
     m_tray = new TrayIcon(popover, this);
 }

@@ -27,6 +27,9 @@ public:
     MainWindow* mainWindow() const { return m_mainWindow; }
     // What the user is told at start about settings that could not be read; empty when nothing.
     static QString loadProblemNotice(const SettingsLoadProblem& problem);
+    // The same for stored presets and the stored watermark logo that could not be read.
+    static QString unreadablePresetsNotice(int count, bool wholeList);
+    static QString unreadableLogoNotice(const QString& reason, const QString& keptAs);
     void showSettings();
 
 private:

@@ -111,7 +111,7 @@ void AppState::setDocument(std::shared_ptr<EditorDocument> document)
 bool AppState::replaceDocument(std::shared_ptr<EditorDocument> document)
 {
     if (m_document && document != m_document && m_document->hasEditsSinceCopyOrExport()) {
-        // One question at a time; a second road arriving meanwhile keeps what is open.
+        // One question at a time (openDocument makes later requests wait for it).
         if (m_askingToReplace)
             return false;
         m_askingToReplace = true;
@@ -122,6 +122,37 @@ bool AppState::replaceDocument(std::shared_ptr<EditorDocument> document)
     }
     setDocument(std::move(document));
     return true;
+}
+
+void AppState::openDocument(std::shared_ptr<EditorDocument> document)
+{
+    if (m_askingToReplace) {
+        // The question stands over the panel and tray: what they open now waits for its answer.
+        m_waitingToOpen = std::move(document);
+        return;
+    }
+    while (document) {
+        if (replaceDocument(document) && m_focusMainWindow)
+            m_focusMainWindow();
+        document = std::exchange(m_waitingToOpen, nullptr);
+    }
+}
+
+void AppState::quit()
+{
+    if (m_askingToQuit)
+        return;
+    if (m_document && m_document->hasEditsSinceCopyOrExport()) {
+        m_askingToQuit = true;
+        const bool quit = askToQuitWithEdits();
+        m_askingToQuit = false;
+        if (!quit)
+            return;
+    }
+    if (m_quitAction)
+        m_quitAction();
+    else
+        QCoreApplication::quit();
 }
 
 std::pair<BeautifySettings, QString> AppState::styleForNewShot(const QImage& image) const
@@ -239,10 +270,7 @@ void AppState::openShotInEditor(const CapturedShot& shot)
     BeautifySettings settings = BeautifySettings::defaults();
     settings.background = fromRaw<BackgroundPreset>(m_prefs.defaultBackgroundRaw()).value_or(BackgroundPreset::ocean);
     settings.watermark = m_prefs.showWatermarkByDefault();
-    if (!replaceDocument(std::make_shared<EditorDocument>(shot.image, shotFileName(shot), settings, std::nullopt, m_scan)))
-        return;
-    if (m_focusMainWindow)
-        m_focusMainWindow();
+    openDocument(std::make_shared<EditorDocument>(shot.image, shotFileName(shot), settings, std::nullopt, m_scan));
 }
 
 void AppState::pasteScreenshot()
@@ -253,8 +281,9 @@ void AppState::pasteScreenshot()
     // without showing it, so the stored flag is not what decides.
     if (m_onboardingOnScreen)
         return;
-    if (!m_capture->pasteFromClipboard())
-        showFailureToast(tr("No image on the clipboard"));
+    // Read without waiting on the program that offers the image; what stands in the way is
+    // said by the capture manager's failure toast.
+    m_capture->pasteFromClipboard();
 }
 
 std::optional<QImage> AppState::renderForCopy()

@@ -52,10 +52,20 @@ public:
 
     std::shared_ptr<EditorDocument> document() const { return m_document; }
     void setDocument(std::shared_ptr<EditorDocument> document);
-    // Every road that opens another shot in the editor comes through here: when the open document
-    // has edits that were neither copied nor exported, the user is asked first. False when the
-    // open document stays.
+    // When the open document has edits that were neither copied nor exported, the user is asked
+    // first. False when the open document stays.
     bool replaceDocument(std::shared_ptr<EditorDocument> document);
+    // Every road that opens a shot in the editor comes through here (the notch panel's Edit, the
+    // import road): the document replaces the open one as above, then the main window comes
+    // forward. One asked for while the question is open waits for its answer and is then asked
+    // or followed in turn; of several such, the newest.
+    void openDocument(std::shared_ptr<EditorDocument> document);
+
+    // The application's Quit (Ctrl+Q, the File menu, the tray): asks first when the open document
+    // has edits that were neither copied nor exported. A logout or SIGTERM never asks.
+    void quit();
+    // What quitting does; the event loop's quit unless set.
+    void setQuitAction(std::function<void()> quit) { m_quitAction = std::move(quit); }
 
     // Opens and raises the main window; installed by the root view when it is first shown.
     const std::function<void()>& focusMainWindow() const { return m_focusMainWindow; }
@@ -72,8 +82,8 @@ public:
 
     // The notch road: style choice, recognition in the background, then completeCapturedShot.
     void handleCapturedShot(const CapturedShot& shot);
-    // A failed recognition still presents (and copies) the styled shot, and the panel says its
-    // text was not checked.
+    // A failed recognition still presents the styled shot, but does not copy it: the panel says
+    // its text was not checked and leaves copying to the user.
     void completeCapturedShot(const CapturedShot& shot, const BeautifySettings& settings, const QString& styleKey,
         const DetectionOutcome& detections);
     // The import road: the shot opens in the editor with the default style.
@@ -125,4 +135,7 @@ private:
     std::optional<PreparedShot> m_prepared;
     bool m_onboardingOnScreen = false;
     bool m_askingToReplace = false;
+    std::shared_ptr<EditorDocument> m_waitingToOpen;
+    bool m_askingToQuit = false;
+    std::function<void()> m_quitAction;
 };

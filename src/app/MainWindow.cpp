@@ -77,7 +77,9 @@ void MainWindow::updateContent()
         EmptyStateView::Hooks hooks;
         hooks.paste = [this] { m_app.pasteScreenshot(); };
         hooks.openSettings = [this] { Q_EMIT settingsRequested(); };
-        hooks.openPrivacySettings = [] { openPrivacySettings(ScreenshotSettings::shared()); };
+        hooks.openPrivacySettings = [this] {
+            openPrivacySettings(ScreenshotSettings::shared(), this, [](const QString& message) { showFailureToast(message); });
+        };
         hooks.failureToast = [](const QString& message) { showFailureToast(message); };
         next = new EmptyStateView(m_app.capture(), hooks, m_stack);
     }
@@ -167,7 +169,8 @@ void MainWindow::buildMenus()
     updateCopy();
     file->addSeparator();
     file->addAction(tr("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), this, [this] { Q_EMIT settingsRequested(); });
-    file->addAction(tr("Quit Lumaforge"), QKeySequence(Qt::CTRL | Qt::Key_Q), qApp, &QApplication::quit);
+    file->addAction(tr("Quit Lumaforge"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, [this] { m_app.quit(); })
+        ->setObjectName(QStringLiteral("quit"));
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     edit->addAction(tr("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), this, withDocument(&EditorDocument::undo));

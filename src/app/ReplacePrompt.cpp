@@ -14,19 +14,32 @@ QWidget* mainWindow()
     }
     return nullptr;
 }
+
+bool askToLoseEdits(const QString& name, const QString& text, const QString& action, Qt::WindowModality modality)
+{
+    QMessageBox box(mainWindow());
+    box.setObjectName(name);
+    box.setWindowTitle(QStringLiteral("Lumaforge"));
+    box.setIcon(QMessageBox::Warning);
+    box.setText(text);
+    QPushButton* confirm = box.addButton(action, QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(confirm);
+    box.setEscapeButton(cancel);
+    box.setWindowModality(box.parentWidget() ? modality : Qt::ApplicationModal);
+    box.exec();
+    return box.clickedButton() == confirm;
+}
 }
 
 bool askToReplaceEditedShot()
 {
-    QMessageBox box(mainWindow());
-    box.setObjectName(QStringLiteral("replaceEditedShot"));
-    box.setWindowTitle(QStringLiteral("Lumaforge"));
-    box.setIcon(QMessageBox::Warning);
-    box.setText(QObject::tr("Replace the current screenshot? Your edits will be lost."));
-    QPushButton* replace = box.addButton(QObject::tr("Replace"), QMessageBox::DestructiveRole);
-    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
-    box.setDefaultButton(replace);
-    box.setEscapeButton(cancel);
-    box.exec();
-    return box.clickedButton() == replace;
+    return askToLoseEdits(QStringLiteral("replaceEditedShot"),
+        QObject::tr("Replace the current screenshot? Your edits will be lost."), QObject::tr("Replace"), Qt::WindowModal);
+}
+
+bool askToQuitWithEdits()
+{
+    return askToLoseEdits(QStringLiteral("quitWithEdits"), QObject::tr("Quit Lumaforge? Your edits will be lost."),
+        QObject::tr("Quit"), Qt::ApplicationModal);
 }

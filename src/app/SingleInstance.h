@@ -6,7 +6,8 @@
 #include <functional>
 
 // One Lumaforge per user: the first instance takes an exclusive lock on a file in the private
-// runtime folder ($XDG_RUNTIME_DIR), held until the process ends, however it ends. The lock alone
+// runtime folder ($XDG_RUNTIME_DIR, else a private folder of ours in the temporary folder), held
+// until the process ends, however it ends. The lock alone
 // decides; the session bus only carries the hand-over: the first instance listens there, and a
 // later launch asks it to bring its main window forward and then exits.
 class SingleInstance : public QObject {

@@ -4,6 +4,7 @@
 #include "capture/CapturePopoverView.h"
 #include "core/Log.h"
 #include "platform/DesktopWindowHints.h"
+#include "platform/OffScreenWait.h"
 #include "render/ContinuousCorners.h"
 #include "ui/Shadow.h"
 #include "ui/Symbols.h"
@@ -147,6 +148,11 @@ TrayIcon::TrayIcon(CapturePopoverView* popover, QObject* parent)
     m_popup = std::make_unique<PopupWindow>(popover, [this] {
         if (iconAnchor().contains(QCursor::pos()))
             m_sinceClosedOverIcon.start();
+    });
+    // A capture started here must not photograph the popover: it goes first.
+    popover->setCloseBeforeCapture([this](std::function<void()> capture) {
+        hidePopover();
+        callWhenOffScreen(m_popup.get(), this, std::move(capture));
     });
     m_icon->setToolTip(QStringLiteral("Lumaforge"));
     updateIcon();

@@ -13,8 +13,8 @@ class QWidget;
 // The application's icon in the desktop's system tray (symbol "camera.viewfinder", tinted for
 // the colour scheme). A click opens the popover in a popup window next to the icon: below it
 // when the icon sits in a top bar, above it in a bottom panel, always inside the screen's
-// available area. The popup closes when it loses the focus, on Escape, or on a second click on
-// the icon; nothing in the popover closes it.
+// available area. The popup closes when it loses the focus, on Escape, on a second click on the
+// icon, and before a capture row asks for a capture (once the screen no longer shows it).
 //
 // Without a tray host the icon shows nothing, says so in one log line, and appears by itself
 // when a host starts later; the main window stays reachable from the launcher.

@@ -14,9 +14,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QImageReader>
 #include <QPointer>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -46,8 +46,10 @@ CaptureManager::CaptureManager(ScreenshotSettings& screenshotSettings, Pasteboar
     , m_pasteboard(pasteboard)
     , m_watcher(new ScreenshotWatcher(screenshotSettings, this))
     , m_reader(std::make_unique<SerialExecutor>())
-    , m_failures(new QFileSystemWatcher(this))
+    , m_skippedReader(std::make_unique<SerialExecutor>())
 {
+    // Behind the newest shot's own road, never ahead of it.
+    m_skippedReader->pool()->setThreadPriority(QThread::LowPriority);
     connect(m_watcher, &ScreenshotWatcher::newScreenshot, this, [this](const QString& path) { loadScreenshot(path); });
     connect(m_watcher, &ScreenshotWatcher::desktopPermissionDeniedChanged, this, [this](bool denied) {
         if (m_desktopPermissionDenied == denied)
@@ -57,39 +59,31 @@ CaptureManager::CaptureManager(ScreenshotSettings& screenshotSettings, Pasteboar
     });
     m_poll.setInterval(pollMs);
     connect(&m_poll, &QTimer::timeout, this, &CaptureManager::pump);
-    // A file given up on that changes later (written again, or finished at last) is tried again.
-    connect(m_failures, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
-        m_failures->removePath(path);
-        m_failureOrder.removeAll(path);
-        if (QFileInfo::exists(path))
-            loadScreenshot(path);
-    });
 }
 
 // The reader thread finishes what it is doing before the members it reports to go.
 CaptureManager::~CaptureManager()
 {
     m_reader->waitForDone();
-}
-
-CaptureManager::FileStamp CaptureManager::stampOf(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {};
-    return { info.size(), info.lastModified().toMSecsSinceEpoch() };
+    m_skippedReader->waitForDone();
 }
 
 void CaptureManager::loadScreenshot(const QString& path)
 {
-    traceRoad("detected");
+    // Already on its way: a file waited for is read again when it changes, and one being read is
+    // looked at again once the read is done.
     if ((m_decoding && m_decodingPath == path) || (m_waiting && m_waiting->path == path))
         return;
+    // Reported again, but as it was when it was handled (a listing that saw it while written).
+    if (const auto handled = m_handled.constFind(path); handled != m_handled.cend() && *handled == FileStamp::of(path))
+        return;
+    traceRoad("detected");
     if (m_waiting)
         supersede(*m_waiting);
     Load load;
     load.path = path;
     load.reportedMs = nowMs();
+    load.arrival = ++m_arrivals;
     m_waiting = std::move(load);
     pump();
 }
@@ -97,6 +91,7 @@ void CaptureManager::loadScreenshot(const QString& path)
 void CaptureManager::supersede(const Load& load)
 {
     logLine(QStringLiteral("skipping %1: a newer screenshot arrived before it was read").arg(load.path));
+    keepSkipped({ load.path, load.reportedMs, load.arrival });
 }
 
 void CaptureManager::pump()
@@ -113,20 +108,31 @@ void CaptureManager::pump()
         return;
     }
     const qint64 now = nowMs();
-    const FileStamp stamp = stampOf(load.path);
+    const FileStamp stamp = FileStamp::of(load.path);
     if (stamp != load.seen) {
         load.seen = stamp;
         load.seenSinceMs = now;
     }
     const qint64 still = now - load.seenSinceMs;
-    if (stamp != *load.tried && still >= settleMs && stamp.size >= 0) {
+    if (stamp != *load.tried && still >= settleMs && stamp.exists()) {
         startDecode(std::exchange(m_waiting, std::nullopt).value());
         return;
     }
-    if ((stamp == *load.tried && still >= stillMs) || now - load.reportedMs >= maxWaitMs) {
-        const Load given = *m_waiting;
-        m_waiting.reset();
-        giveUp(given);
+    // Gone, or no longer written and still no whole image: said. An empty file holds nothing to
+    // call broken, and may yet be filled.
+    bool tell = !stamp.exists() && still >= stillMs;
+    if (!tell && stamp == *load.tried && stamp.size > 0 && still >= stillMs) {
+        const std::optional<bool> writing = m_watcher->isBeingWritten(load.path);
+        tell = writing ? !*writing : still >= maxWaitMs;
+    }
+    // Kept open, or written on and on: no longer looked at until the watcher reports a change.
+    const bool leaveIt = still >= maxWaitMs || (now - load.reportedMs >= maxWaitMs && still < stillMs);
+    if (tell || leaveIt) {
+        const Load ended = *std::exchange(m_waiting, std::nullopt);
+        if (tell)
+            giveUp(ended);
+        else
+            leave(ended);
         pump();
         return;
     }
@@ -146,45 +152,64 @@ void CaptureManager::startDecode(Load load)
         m_reader->pool(), this,
         [path = load.path] {
             // Taken before the read: a change during it shows as a change afterwards.
-            const FileStamp stamp = stampOf(path);
+            const FileStamp stamp = FileStamp::of(path);
             return Read { ImageFile::read(path, ImageFile::Links::refuse), stamp };
         },
-        [this, load](Read read) mutable {
-            m_decoding = false;
-            m_decodingPath.clear();
-            if (read.result.ok()) {
-                const CapturedShot shot = CapturedShot::make(std::move(read.result.image), load.path);
-                read.result.image = QImage();
-                traceRoad("loaded");
-                addRecent(shot);
-                Q_EMIT didCapture(shot);
-            } else if (read.result.permanent) {
-                fail(load.path, read.result.error);
-                watchFailure(load.path);
-            } else if (m_waiting) {
-                supersede(load);
-            } else {
-                // Not a whole image yet: wait for the writer.
-                load.error = read.result.error;
-                if (!load.tried || read.stamp != load.seen)
-                    load.seenSinceMs = nowMs();
-                load.tried = read.stamp;
-                load.seen = read.stamp;
-                m_waiting = std::move(load);
-            }
-            pump();
-        });
+        [this, load](Read read) mutable { finishDecode(std::move(load), std::move(read.result), read.stamp); });
+}
+
+void CaptureManager::finishDecode(Load load, ImageFile::Result result, const FileStamp& read)
+{
+    m_decoding = false;
+    m_decodingPath.clear();
+    // What was read is stale when the file was replaced or written again meanwhile; a file
+    // deleted after it was read whole was not replaced.
+    const FileStamp now = FileStamp::of(load.path);
+    if (result.ok() && (now == read || !now.exists())) {
+        const CapturedShot shot = CapturedShot::make(std::move(result.image), load.path);
+        result.image = QImage();
+        remember(load.path, read);
+        traceRoad("loaded");
+        insertRecent(shot, load.arrival);
+        Q_EMIT didCapture(shot);
+    } else if (result.permanent && now == read) {
+        remember(load.path, read);
+        fail(load.path, result.error);
+    } else if (m_waiting) {
+        supersede(load);
+    } else {
+        // Not a whole image yet, or replaced or written again since the read began (what was read
+        // is stale): wait for the file to rest, then read it again.
+        if (!result.ok())
+            load.error = result.error;
+        if (!load.tried || now != load.seen)
+            load.seenSinceMs = nowMs();
+        load.tried = read;
+        load.seen = now;
+        m_waiting = std::move(load);
+    }
+    pump();
 }
 
 void CaptureManager::giveUp(const Load& load)
 {
-    if (load.seen.size < 0) {
+    if (!load.seen.exists()) {
         // Deleted or moved away before it could be read: nothing to tell.
         logLine(QStringLiteral("%1 went away before it could be read").arg(load.path));
         return;
     }
+    remember(load.path, load.seen);
     fail(load.path, load.error);
-    watchFailure(load.path);
+}
+
+void CaptureManager::leave(const Load& load)
+{
+    // Still written, or kept open by its writer: it may yet grow, so nothing is said. The watcher
+    // reports it again once its writer is done with it.
+    remember(load.path, load.seen);
+    logLine(QStringLiteral("%1 is not a whole image yet (%2) and still changing or open for writing; it is read again "
+                           "when it changes")
+                .arg(load.path, load.error.isEmpty() ? QStringLiteral("it changed while it was read") : load.error));
 }
 
 void CaptureManager::fail(const QString& path, const QString& reason)
@@ -193,13 +218,14 @@ void CaptureManager::fail(const QString& path, const QString& reason)
     Q_EMIT failed(tr("Couldn't open %1: %2").arg(fileName(path), reason));
 }
 
-void CaptureManager::watchFailure(const QString& path)
+void CaptureManager::remember(const QString& path, const FileStamp& stamp)
 {
-    if (m_failureOrder.contains(path) || !m_failures->addPath(path))
-        return;
-    m_failureOrder.append(path);
-    while (m_failureOrder.size() > maxWatchedFailures)
-        m_failures->removePath(m_failureOrder.takeFirst());
+    if (m_handled.contains(path))
+        m_handledOrder.removeOne(path);
+    m_handled.insert(path, stamp);
+    m_handledOrder.append(path);
+    while (m_handledOrder.size() > maxHandled)
+        m_handled.remove(m_handledOrder.takeFirst());
 }
 
 void CaptureManager::acceptCapturedFile(const QString& path)
@@ -228,14 +254,34 @@ CapturedShot* CaptureManager::findRecent(const QUuid& id)
     return it == m_recents.end() ? nullptr : &*it;
 }
 
-void CaptureManager::addRecent(const CapturedShot& shot)
+void CaptureManager::trimRecents()
 {
-    m_recents.prepend(shot);
     while (m_recents.size() > maxRecents) {
-        m_compressed.remove(m_recents.constLast().id);
-        m_reduced.remove(m_recents.constLast().id);
+        const QUuid id = m_recents.constLast().id;
+        m_compressed.remove(id);
+        m_reduced.remove(id);
+        m_arrivalOf.remove(id);
         m_recents.removeLast();
     }
+}
+
+void CaptureManager::addRecent(const CapturedShot& shot)
+{
+    insertRecent(shot, ++m_arrivals);
+}
+
+void CaptureManager::insertRecent(const CapturedShot& shot, qint64 arrival)
+{
+    // Newest first: after every shot that arrived later (a skipped shot's reading may finish
+    // after the newer shots' own).
+    qsizetype index = 0;
+    while (index < m_recents.size() && m_arrivalOf.value(m_recents.at(index).id) > arrival)
+        ++index;
+    if (index >= maxRecents)
+        return; // older than all twelve
+    m_recents.insert(index, shot);
+    m_arrivalOf.insert(shot.id, arrival);
+    trimRecents();
     Q_EMIT recentsChanged();
     if (!shot.filePath.isEmpty()) {
         // The file keeps the full shot: only a preview stays in memory, made at once.
@@ -246,6 +292,61 @@ void CaptureManager::addRecent(const CapturedShot& shot)
     // popover and the full shot compressed (a tenth of the size or less). Done once the new
     // shot's own road is over, so the two never compete for the cores.
     QTimer::singleShot(compressDelayMs, this, [this, id = shot.id] { compressRecent(id); });
+}
+
+void CaptureManager::keepSkipped(const Skipped& skipped)
+{
+    m_skipped.append(skipped);
+    // Twelve newer shots push an older one out of the recent shots anyway.
+    if (m_skipped.size() > maxRecents)
+        m_skipped.removeFirst();
+    readSkipped();
+}
+
+void CaptureManager::readSkipped()
+{
+    if (m_readingSkipped || m_skipped.isEmpty())
+        return;
+    m_readingSkipped = true;
+    const Skipped next = m_skipped.takeLast();
+    struct Preview {
+        FileStamp stamp;
+        ImageFile::Result result;
+        bool reduced = false;
+    };
+    runInBackground(
+        m_skippedReader->pool(), this,
+        [path = next.path] {
+            // Taken before the read, as for the newest shot.
+            Preview preview { FileStamp::of(path), {} };
+            preview.result = ImageFile::read(path, ImageFile::Links::refuse);
+            if (preview.result.ok()) {
+                QImage small = previewOf(preview.result.image);
+                preview.reduced = small.size() != preview.result.image.size();
+                preview.result.image = std::move(small);
+            }
+            return preview;
+        },
+        [this, next](Preview preview) {
+            m_readingSkipped = false;
+            if (preview.result.ok()) {
+                const CapturedShot shot = CapturedShot::make(std::move(preview.result.image), next.path);
+                // Taken in: reported again as it was, it is not presented after all.
+                remember(next.path, preview.stamp);
+                insertRecent(shot, next.arrival);
+                // Its file keeps the full shot; opening it reads that back.
+                if (preview.reduced && findRecent(shot.id))
+                    m_reduced.insert(shot.id);
+            } else if (!preview.result.permanent && nowMs() - next.reportedMs < maxWaitMs) {
+                // Still being written (the newer shot came while it was): read again once it
+                // may be whole, as long as a reported file is waited for.
+                QTimer::singleShot(skippedRetryMs, this, [this, next] { keepSkipped(next); });
+            } else {
+                // Its panel was skipped already: a newer shot is on the way or shown.
+                logLine(QStringLiteral("Couldn't add %1 to the recent shots: %2").arg(next.path, preview.result.error));
+            }
+            readSkipped();
+        });
 }
 
 void CaptureManager::reduceRecent(const QUuid& id)
@@ -322,24 +423,31 @@ void CaptureManager::openRecent(const CapturedShot& given, QObject* context, std
         });
 }
 
-bool CaptureManager::pasteFromClipboard()
+void CaptureManager::pasteFromClipboard()
 {
-    const QImage image = m_pasteboard.readImage();
-    if (image.isNull())
-        return false;
-    if (qint64(image.width()) * image.height() > ImageFile::maxPixels) {
-        logLine(QStringLiteral("the clipboard's image is %1 x %2 pixels: too large").arg(image.width()).arg(image.height()));
-        Q_EMIT failed(tr("Couldn't open the clipboard's image: it is %1 × %2 pixels, more than the %3 megapixels "
-                         "Lumaforge opens")
-                .arg(image.width())
-                .arg(image.height())
-                .arg(ImageFile::maxPixels / 1000000));
-        return true;
-    }
-    const CapturedShot shot = CapturedShot::make(image);
-    addRecent(shot);
-    Q_EMIT didImport(shot);
-    return true;
+    if (m_pasting)
+        return;
+    m_pasting = true;
+    m_pasteboard.readImageLater(this, [this](Pasteboard::Read read) {
+        m_pasting = false;
+        const QImage& image = read.image;
+        if (image.isNull()) {
+            Q_EMIT failed(read.failure.isEmpty() ? tr("No image on the clipboard") : read.failure);
+            return;
+        }
+        if (qint64(image.width()) * image.height() > ImageFile::maxPixels) {
+            logLine(QStringLiteral("the clipboard's image is %1 x %2 pixels: too large").arg(image.width()).arg(image.height()));
+            Q_EMIT failed(tr("Couldn't open the clipboard's image: it is %1 × %2 pixels, more than the %3 megapixels "
+                             "Lumaforge opens")
+                    .arg(image.width())
+                    .arg(image.height())
+                    .arg(ImageFile::maxPixels / 1000000));
+            return;
+        }
+        const CapturedShot shot = CapturedShot::make(image);
+        addRecent(shot);
+        Q_EMIT didImport(shot);
+    });
 }
 
 void CaptureManager::importFromFile()
@@ -349,7 +457,7 @@ void CaptureManager::importFromFile()
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     QStringList patterns;
-    for (const QByteArray& format : QImageReader::supportedImageFormats())
+    for (const QByteArray& format : ImageFile::readableSuffixes())
         patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
     dialog->setNameFilter(tr("Images (%1)").arg(patterns.join(QLatin1Char(' '))));
     connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) { importFile(path); });

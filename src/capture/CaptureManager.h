@@ -1,6 +1,8 @@
 #pragma once
 
 #include "capture/CapturedShot.h"
+#include "capture/FileStamp.h"
+#include "image/ImageFile.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -13,7 +15,6 @@
 #include <optional>
 
 class Pasteboard;
-class QFileSystemWatcher;
 class ScreenshotSettings;
 class ScreenshotWatcher;
 class SerialExecutor;
@@ -25,11 +26,16 @@ class SystemScreenshotTool;
 // a background thread of their own, one at a time.
 //
 // A reported file is read at once. One that is not a complete image yet is read again each time
-// it changes, and given up once it has stood still for 2 s (or 10 s after it was reported); a
-// damaged image, one that is too large or no image at all is given up at once. Giving up is said
-// once (failed, a toast's text) and logged once; a given-up file that changes later is tried
-// again. A reported file still waiting for its turn is dropped when a newer one arrives: only the
-// newest shot is presented, and decoding the others would only cost memory.
+// it changes, silently while it may still grow: while a program has it open for writing, or while
+// it is empty. Once its writer has closed it and it stood still for 2 s it is given up, said once
+// (failed, a toast's text) and logged once; where the watcher cannot tell whether a program
+// writes it, it is given up once it stood still for 10 s. One still open after 10 s is no longer
+// looked at, and is read again when the watcher reports it changed. A damaged image, one that is
+// too large or no image at all is said at once. A file that changed while it was read (replaced,
+// or written again in place) is read again: the newest content wins. A file handled (delivered
+// or said) is not handled again until it changes. A reported file still waiting for its turn when
+// a newer one arrives skips the road to the panel (only the newest shot is presented): it is read
+// on a thread of its own into a preview and joins the recent shots in the order the files arrived.
 class CaptureManager : public QObject {
     Q_OBJECT
 public:
@@ -37,16 +43,20 @@ public:
     ~CaptureManager() override;
 
     static constexpr int maxRecents = 12;
-    // A file that is not a complete image is given up once it stood still this long...
+    // A file that is not a complete image and that no program writes any more is given up once
+    // it stood still this long (a tool may still rename the finished file over it).
     static constexpr int stillMs = 2000;
-    // ...or this long after it was reported, even while it keeps changing.
+    // A file is looked at for this long after it was reported or last changed. Where nothing says
+    // whether a program still writes it, standing still this long counts as its end: screenshot
+    // tools write their files in well under a second, and even a loaded machine seldom stalls a
+    // writer for this long.
     static constexpr int maxWaitMs = 10000;
     // How often a file being waited for is looked at, and how long a change must rest before the
     // file is read again (a writer between two chunks).
     static constexpr int pollMs = 100;
     static constexpr int settleMs = 150;
-    // Given-up files watched for a change, newest kept.
-    static constexpr int maxWatchedFailures = 32;
+    // Files handled, remembered as they were then (newest kept).
+    static constexpr int maxHandled = 256;
 
     // Newest first. Their images are previews at most previewSide on their longer side: a shot
     // from a file is read back from it when opened, any other is kept compressed.
@@ -76,8 +86,13 @@ public:
 
     // Puts a shot first among the recent shots (no duplicate check), keeping the newest 12.
     void addRecent(const CapturedShot& shot);
-    // Imports the clipboard's image; false when it holds none that can be read.
-    bool pasteFromClipboard();
+    // How long a skipped file that is not a complete image yet is read again, at this interval.
+    static constexpr int skippedRetryMs = 250;
+    // Imports the clipboard's image once it has been read (without waiting on the program that
+    // offers it): sent on didImport; what stands in the way is said on failed ("No image on the
+    // clipboard"). A paste asked for while one is being read is the same paste.
+    void pasteFromClipboard();
+    bool isPasting() const { return m_pasting; }
     // Shows an open dialog for image files; a chosen image arrives later on didImport.
     void importFromFile();
     // Imports an image file (what the open dialog does with its choice): read in the background,
@@ -95,12 +110,6 @@ Q_SIGNALS:
     void failed(const QString& message);
 
 private:
-    struct FileStamp {
-        qint64 size = -1;
-        qint64 modifiedMs = -1;
-        bool operator==(const FileStamp&) const = default;
-    };
-    static FileStamp stampOf(const QString& path);
     // A reported file on its way in.
     struct Load {
         QString path;
@@ -109,12 +118,27 @@ private:
         FileStamp seen; // what it was when last looked at
         qint64 seenSinceMs = 0; // since when it has been `seen`
         QString error; // why the last read failed
+        qint64 arrival = 0; // the order of reports, for the recent shots
     };
     void pump();
     void startDecode(Load load);
+    void finishDecode(Load load, ImageFile::Result result, const FileStamp& read);
     void giveUp(const Load& load);
+    void leave(const Load& load);
     void supersede(const Load& load);
-    void watchFailure(const QString& path);
+    void remember(const QString& path, const FileStamp& stamp);
+    // A skipped file's way into the recent shots (see above): read one at a time, the newest
+    // first.
+    struct Skipped {
+        QString path;
+        qint64 reportedMs = 0;
+        qint64 arrival = 0;
+    };
+    void keepSkipped(const Skipped& skipped);
+    void readSkipped();
+    // Puts a shot among the recent shots after those that arrived later, keeping the newest 12.
+    void insertRecent(const CapturedShot& shot, qint64 arrival);
+    void trimRecents();
     void fail(const QString& path, const QString& reason);
     void compressRecent(const QUuid& id);
     void reduceRecent(const QUuid& id);
@@ -123,16 +147,23 @@ private:
     Pasteboard& m_pasteboard;
     ScreenshotWatcher* m_watcher;
     std::unique_ptr<SerialExecutor> m_reader;
+    std::unique_ptr<SerialExecutor> m_skippedReader;
+    QList<Skipped> m_skipped;
+    bool m_readingSkipped = false;
     std::optional<Load> m_waiting;
     bool m_decoding = false;
     QString m_decodingPath;
     QTimer m_poll;
-    QFileSystemWatcher* m_failures;
-    QStringList m_failureOrder;
+    QHash<QString, FileStamp> m_handled;
+    QStringList m_handledOrder;
     QList<CapturedShot> m_recents;
+    // When each recent shot arrived (reported, pasted, opened), counted up.
+    QHash<QUuid, qint64> m_arrivalOf;
+    qint64 m_arrivals = 0;
     // Recent shots whose image is only a preview.
     QSet<QUuid> m_reduced;
     // The compressed full form of recent shots that have no file.
     QHash<QUuid, QByteArray> m_compressed;
     bool m_desktopPermissionDenied = false;
+    bool m_pasting = false;
 };

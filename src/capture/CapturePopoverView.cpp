@@ -6,17 +6,16 @@
 #include "capture/ScreenshotWatcher.h"
 #include "core/Log.h"
 #include "platform/KeystrokeScreenshotTool.h"
+#include "platform/OpenFolder.h"
 #include "platform/PlatformTexts.h"
 #include "render/ContinuousCorners.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
 
-#include <QDesktopServices>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QUrl>
 #include <QVariantAnimation>
 
 #include <array>
@@ -481,6 +480,13 @@ void CapturePopoverView::runSystemCapture(SystemCapture what)
         Q_EMIT m_tool.unavailable(m_tool.explainUnavailable());
         return;
     }
+    if (m_closeBeforeCapture) {
+        m_closeBeforeCapture([tool = QPointer<SystemScreenshotTool>(&m_tool), what] {
+            if (tool)
+                tool->capture(what);
+        });
+        return;
+    }
     m_tool.capture(what);
 }
 
@@ -497,8 +503,10 @@ void CapturePopoverView::showScreenshotsFolder()
         logLine(QStringLiteral("no screenshot folder to show"));
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        logLine(QStringLiteral("cannot open the screenshot folder %1").arg(folder));
+    openFolder(folder, this, [this, folder](const QString& reason) {
+        if (m_actions.showFailure)
+            m_actions.showFailure(tr("Couldn't show %1: %2").arg(folderForDisplay(folder), reason));
+    });
 }
 
 void CapturePopoverView::openShot(const CapturedShot& shot)

@@ -25,8 +25,8 @@ class CaptureShortcutStore;
 // settings. 324 wide; its height follows its content.
 //
 // It keeps no state but each row's hover: the recent shots and the shortcut labels are read
-// again whenever the capture manager or the shortcut store announces a change. Nothing in it
-// closes its window. Main thread only; the collaborators must outlive it.
+// again whenever the capture manager or the shortcut store announces a change. Only the capture
+// rows close its window (see setCloseBeforeCapture). Main thread only; the collaborators must outlive it.
 class CapturePopoverView final : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +36,8 @@ public:
         std::function<void(const CapturedShot&)> openShotInEditor;
         std::function<void()> openSettings;
         std::function<void()> quit;
+        // Says what could not be done (the screenshots folder that no file manager showed).
+        std::function<void(const QString&)> showFailure;
     };
 
     CapturePopoverView(CaptureManager& capture, CaptureShortcutStore& shortcuts, SystemScreenshotTool& tool,
@@ -62,6 +64,11 @@ public:
     // keys on a desktop without global shortcuts); empty shows none.
     void setNotice(const QString& notice);
     QString notice() const { return m_notice; }
+
+    // Where the popover sits in a window of its own (the tray's popup): `close` puts that window
+    // away and calls its argument once the screen no longer shows it, so that the capture rows'
+    // shots never show the popover.
+    void setCloseBeforeCapture(std::function<void(std::function<void()>)> close) { m_closeBeforeCapture = std::move(close); }
 
     // The commands, as the rows, the thumbnails and the buttons run them.
     void runSystemCapture(SystemCapture what);
@@ -92,6 +99,7 @@ private:
     CaptureShortcutStore& m_shortcuts;
     SystemScreenshotTool& m_tool;
     Actions m_actions;
+    std::function<void(std::function<void()>)> m_closeBeforeCapture;
 
     QList<MenuCommandButton*> m_rows;
     QAbstractButton* m_settingsButton;

@@ -55,6 +55,7 @@ void GlobalHotkeys::reregisterAll()
     m_answers.clear();
     if (m_suspended > 0)
         return;
+    m_refusals.clear();
     std::map<CaptureAction, CaptureShortcut> taken;
     for (CaptureAction action : allCases<CaptureAction>) {
         const auto& shortcuts = m_store.shortcuts();
@@ -67,6 +68,7 @@ void GlobalHotkeys::reregisterAll()
         });
         if (same != taken.end()) {
             logLine(QStringLiteral("no global hotkey for %1: %2 has the same key").arg(rawValue(action), rawValue(same->first)));
+            m_refusals[action] = { 0, same->first };
             continue;
         }
         taken[action] = binding;
@@ -74,6 +76,7 @@ void GlobalHotkeys::reregisterAll()
     }
     // Says when the keys are live, so whoever started us knows when a key press will count.
     logLine(QStringLiteral("global hot keys registered: %1 of %2").arg(m_refByAction.size()).arg(std::size(allCases<CaptureAction>)));
+    Q_EMIT registered();
 }
 
 QString GlobalHotkeys::stableName(CaptureAction action)
@@ -105,6 +108,7 @@ void GlobalHotkeys::registerHotKey(CaptureAction action, quint32 keyCode, quint3
         return;
     }
     logLine(QStringLiteral("failed to register global hotkey for %1 (status %2)").arg(rawValue(action)).arg(status));
+    m_refusals[action] = { status, std::nullopt };
 }
 
 void GlobalHotkeys::suspend()
@@ -147,6 +151,14 @@ int GlobalHotkeys::tryBinding(CaptureAction action, const CaptureShortcut& bindi
     if (status == 0)
         m_backend->unregisterHotKey(id);
     return status;
+}
+
+std::optional<GlobalHotkeys::Refusal> GlobalHotkeys::refusal(CaptureAction action) const
+{
+    const auto it = m_refusals.find(action);
+    if (it == m_refusals.end())
+        return std::nullopt;
+    return it->second;
 }
 
 std::optional<GlobalHotkeys::DesktopAnswer> GlobalHotkeys::desktopAnswer(CaptureAction action) const

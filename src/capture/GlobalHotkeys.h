@@ -53,6 +53,15 @@ public:
     // the backend's status; 0 too where nothing can be asked ahead (not suspended, no grabs).
     int tryBinding(CaptureAction action, const CaptureShortcut& binding);
 
+    // Why the action was left without a hot key by the latest registration: the backend refused
+    // it (`status`), or another action has the same key (`sameKeyAs`, which keeps it). None while
+    // it is registered, and before anything was registered.
+    struct Refusal {
+        int status = 0;
+        std::optional<CaptureAction> sameKeyAs;
+    };
+    std::optional<Refusal> refusal(CaptureAction action) const;
+
     // What the desktop made of the action's latest registration, where it says later (the portal).
     struct DesktopAnswer {
         QString trigger; // empty: no key at all
@@ -62,6 +71,8 @@ public:
 
 Q_SIGNALS:
     void desktopAnswered(CaptureAction action);
+    // The three hot keys were registered again (not while suspended): refusal() may have changed.
+    void registered();
 
 private:
     void registerHotKey(CaptureAction action, quint32 keyCode, quint32 modifiers);
@@ -77,5 +88,6 @@ private:
     std::map<quint32, CaptureAction> m_actionByID;
     std::map<quint32, CaptureAction> m_pendingByID; // registrations the desktop has yet to settle
     std::map<CaptureAction, DesktopAnswer> m_answers;
+    std::map<CaptureAction, Refusal> m_refusals;
     quint32 m_nextID = 1;
 };

@@ -1,5 +1,6 @@
 #include "capture/ScreenshotWatcher.h"
 
+#include "capture/FolderEvents.h"
 #include "core/Async.h"
 #include "core/Log.h"
 #include "platform/ScreenshotNames.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QThreadPool>
 #include <QTimer>
@@ -22,16 +22,20 @@
 
 namespace {
 
-std::optional<QDateTime> creationTime(int dirFd, const char* name, bool* regular)
+// Fills in the entry's type, stamp and time from the file itself (not what a link points to).
+void lookAt(int dirFd, const char* name, ScreenshotWatcher::Entry& entry)
 {
     struct statx st {};
-    if (::statx(dirFd, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_BTIME | STATX_MTIME, &st) != 0)
-        return std::nullopt;
-    *regular = S_ISREG(st.stx_mode);
-    // Not every file system records a birth time; the modification time is the closest stand-in
-    // (a rename keeps it, so an old file moved in stays old).
-    const statx_timestamp& t = (st.stx_mask & STATX_BTIME) ? st.stx_btime : st.stx_mtime;
-    return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000);
+    if (::statx(dirFd, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_INO | STATX_SIZE | STATX_BTIME | STATX_MTIME, &st) != 0)
+        return;
+    entry.regularFile = S_ISREG(st.stx_mode);
+    entry.stamp = FileStamp::of(st);
+    // Not every file system records a birth time; where it does, a file written again in place
+    // keeps it, so the later of the two says when the content is from.
+    statx_timestamp t = st.stx_mtime;
+    if ((st.stx_mask & STATX_BTIME) && (st.stx_btime.tv_sec > t.tv_sec || (st.stx_btime.tv_sec == t.tv_sec && st.stx_btime.tv_nsec > t.tv_nsec)))
+        t = st.stx_btime;
+    entry.written = QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000);
 }
 
 }
@@ -53,6 +57,11 @@ const QStringList& ScreenshotWatcher::screenshotExtensions()
     static const QStringList extensions { QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
         QStringLiteral("tiff"), QStringLiteral("heic") };
     return extensions;
+}
+
+bool ScreenshotWatcher::isCandidateName(const QString& name)
+{
+    return !name.startsWith(QLatin1Char('.')) && screenshotExtensions().contains(QFileInfo(name).suffix().toLower());
 }
 
 bool ScreenshotWatcher::NameRule::matches(const QString& fileName) const
@@ -111,17 +120,14 @@ void ScreenshotWatcher::setUpDirectorySource(const FolderIdentity& folder)
 {
     // inotify drops the watch when the folder is deleted, but follows it when it is renamed away:
     // a folder made again in its place needs a new watch either way.
-    if (m_dirSource && m_dirSource->directories().contains(m_directory) && folder == m_watchedFolder)
+    if (m_dirSource && m_dirSource->isAlive() && folder == m_watchedFolder)
         return;
     dropDirectorySource();
-    auto* source = new QFileSystemWatcher(this);
     // Fails quietly for a folder that is missing or cannot be watched: polling carries on.
-    if (!source->addPath(m_directory)) {
-        delete source;
+    m_dirSource = FolderEvents::watch(m_directory, &ScreenshotWatcher::isCandidateName, this);
+    if (!m_dirSource)
         return;
-    }
-    connect(source, &QFileSystemWatcher::directoryChanged, this, [this] { scheduleScan(); });
-    m_dirSource = source;
+    connect(m_dirSource, &FolderEvents::changed, this, &ScreenshotWatcher::scheduleScan);
     m_watchedFolder = folder;
     logLine(QStringLiteral("inotify watcher set up for %1").arg(m_directory));
 }
@@ -152,8 +158,6 @@ void ScreenshotWatcher::setDenied(bool denied)
 
 void ScreenshotWatcher::scheduleScan()
 {
-    if (m_desktopPermissionDenied)
-        return;
     if (m_scanning) {
         m_rescanQueued = true;
         return;
@@ -189,15 +193,13 @@ ScreenshotWatcher::Listing ScreenshotWatcher::listCandidates(const QString& dire
         listing.folder = { quint64(st.st_dev), quint64(st.st_ino) };
     while (const dirent* item = ::readdir(dir)) {
         const QByteArray rawName(item->d_name);
-        if (rawName.startsWith('.'))
-            continue;
         Entry entry;
         entry.name = QFile::decodeName(rawName);
-        if (!screenshotExtensions().contains(QFileInfo(entry.name).suffix().toLower()))
+        if (!isCandidateName(entry.name))
             continue;
         entry.path = directory + QLatin1Char('/') + entry.name;
         entry.nameEncodable = QFile::encodeName(entry.name) == rawName;
-        entry.created = creationTime(fd, item->d_name, &entry.regularFile);
+        lookAt(fd, item->d_name, entry);
         listing.entries.append(entry);
     }
     ::closedir(dir);
@@ -207,20 +209,21 @@ ScreenshotWatcher::Listing ScreenshotWatcher::listCandidates(const QString& dire
 bool ScreenshotWatcher::isFreshScreenshot(const Entry& entry, const NameRule& rule, const QDateTime& now)
 {
     // A birth time in the future (a clock change) passes.
-    return rule.matches(entry.name) && entry.created && entry.created->msecsTo(now) < qint64(freshSeconds) * 1000;
+    return rule.matches(entry.name) && entry.written && entry.written->msecsTo(now) < qint64(freshSeconds) * 1000;
 }
 
 void ScreenshotWatcher::handleScanResult(const Listing& listing, const QDateTime& now, const NameRule& rule)
 {
     using Status = Listing::Status;
     if (listing.status == Status::denied) {
-        logLine(QStringLiteral("Screenshot folder access denied — stopping watcher. %1 cannot be read (%2); "
-                               "make it readable or choose another screenshot folder.")
-                    .arg(m_directory, listing.error));
+        if (!m_desktopPermissionDenied)
+            logLine(QStringLiteral("Screenshot folder access denied: %1 cannot be read (%2); make it readable or choose "
+                                   "another screenshot folder. Watching for it to become readable.")
+                        .arg(m_directory, listing.error));
         setDenied(true);
-        delete m_pollTimer;
-        m_pollTimer = nullptr;
-        dropDirectorySource();
+        // The folder's inotify watch, where it has one, sees its permissions change; the timer
+        // sees access come back any other way (a parent folder's permissions).
+        startPolling();
     } else if (listing.status != Status::ok) {
         // Not there (yet, or any more): keep polling and watch it once it appears. A folder that
         // did not exist at the first scan held no files then, so everything in it later is new.
@@ -228,6 +231,8 @@ void ScreenshotWatcher::handleScanResult(const Listing& listing, const QDateTime
             logLine(QStringLiteral("screenshot folder %1 is not available (%2); waiting for it").arg(m_directory, listing.error));
         m_folderMissing = true;
         m_primed = true;
+        m_seen.clear();
+        setDenied(false);
         dropDirectorySource();
         startPolling();
     } else {
@@ -235,47 +240,12 @@ void ScreenshotWatcher::handleScanResult(const Listing& listing, const QDateTime
             logLine(QStringLiteral("screenshot folder %1 is available again").arg(m_directory));
             m_folderMissing = false;
         }
+        if (m_desktopPermissionDenied) {
+            logLine(QStringLiteral("screenshot folder %1 can be read again").arg(m_directory));
+            setDenied(false);
+        }
         setUpDirectorySource(listing.folder);
-        QSet<QString> names;
-        for (const Entry& entry : listing.entries)
-            names.insert(entry.name);
-        if (!m_primed) {
-            // The first listing can wait behind other work on a busy machine: what was made after
-            // the watcher asked for it is new, not part of the folder's old contents.
-            for (const Entry& entry : listing.entries) {
-                if (!entry.created || *entry.created <= now)
-                    m_seen.insert(entry.name);
-            }
-            m_primed = true;
-        }
-        {
-            QList<Entry> fresh;
-            for (const Entry& entry : listing.entries) {
-                if (m_seen.contains(entry.name) || !isFreshScreenshot(entry, rule, now))
-                    continue;
-                m_seen.insert(entry.name);
-                if (!entry.regularFile || !entry.nameEncodable) {
-                    logLine(QStringLiteral("skipping %1: %2").arg(entry.name,
-                        entry.regularFile ? QStringLiteral("its name cannot be encoded") : QStringLiteral("not a regular file")));
-                    continue;
-                }
-                if (m_reported.contains(entry.path))
-                    continue;
-                fresh.append(entry);
-            }
-            // Oldest first, so the newest ends up first among the recent shots.
-            std::stable_sort(fresh.begin(), fresh.end(), [](const Entry& a, const Entry& b) { return *a.created < *b.created; });
-            if (fresh.size() > maxReportsPerScan) {
-                logLine(QStringLiteral("%1 new screenshots at once; reporting the newest %2").arg(fresh.size()).arg(maxReportsPerScan));
-                fresh = fresh.mid(fresh.size() - maxReportsPerScan);
-            }
-            for (const Entry& entry : fresh) {
-                m_reported.insert(entry.path);
-                logLine(QStringLiteral("detected screenshot %1").arg(entry.name));
-                Q_EMIT newScreenshot(entry.path);
-            }
-            m_seen.unite(names);
-        }
+        takeListing(listing, now, rule);
         // Once inotify works the watcher relies on it and on activation alone.
         if (m_dirSource) {
             delete m_pollTimer;
@@ -292,13 +262,80 @@ void ScreenshotWatcher::handleScanResult(const Listing& listing, const QDateTime
     }
 }
 
+void ScreenshotWatcher::takeListing(const Listing& listing, const QDateTime& now, const NameRule& rule)
+{
+    // What is listed now replaces what was: a name that left the folder is forgotten, so a file
+    // saved under it later is new.
+    QHash<QString, Seen> seen;
+    seen.reserve(listing.entries.size());
+    QList<Entry> fresh;
+    for (const Entry& entry : listing.entries) {
+        const auto before = m_seen.constFind(entry.name);
+        if (before != m_seen.cend() && before->stamp == entry.stamp) {
+            seen.insert(entry.name, *before);
+            continue;
+        }
+        Seen& known = seen[entry.name];
+        known.stamp = entry.stamp;
+        // The first listing is the folder's old contents, except what was made after the watcher
+        // asked for it: that listing can wait behind other work on a busy machine.
+        if (!m_primed && (!entry.written || *entry.written <= now))
+            continue;
+        if (!isFreshScreenshot(entry, rule, now))
+            continue;
+        if (const auto claimed = m_claimed.constFind(entry.path); claimed != m_claimed.cend() && *claimed == entry.stamp) {
+            known.reported = true;
+            continue;
+        }
+        if (!entry.regularFile || !entry.nameEncodable) {
+            logLine(QStringLiteral("skipping %1: %2").arg(entry.name,
+                entry.regularFile ? QStringLiteral("its name cannot be encoded") : QStringLiteral("not a regular file")));
+            continue;
+        }
+        fresh.append(entry);
+    }
+    m_seen = std::move(seen);
+    m_primed = true;
+    // Oldest first, so the newest ends up first among the recent shots.
+    std::stable_sort(fresh.begin(), fresh.end(), [](const Entry& a, const Entry& b) { return *a.written < *b.written; });
+    if (fresh.size() > maxReportsPerScan) {
+        logLine(QStringLiteral("%1 new screenshots at once; reporting the newest %2").arg(fresh.size()).arg(maxReportsPerScan));
+        fresh = fresh.mid(fresh.size() - maxReportsPerScan);
+    }
+    for (const Entry& entry : fresh) {
+        m_seen[entry.name].reported = true;
+        logLine(QStringLiteral("detected screenshot %1").arg(entry.name));
+        Q_EMIT newScreenshot(entry.path);
+    }
+}
+
+bool ScreenshotWatcher::inFolder(const QFileInfo& file) const
+{
+    return file.absolutePath() == QFileInfo(m_directory).absoluteFilePath();
+}
+
 bool ScreenshotWatcher::claim(const QString& path)
 {
-    if (m_reported.contains(path))
+    const FileStamp stamp = FileStamp::of(path);
+    if (const QFileInfo info(path); inFolder(info)) {
+        const auto seen = m_seen.constFind(info.fileName());
+        if (seen != m_seen.cend() && seen->reported && seen->stamp == stamp)
+            return false;
+    }
+    if (const auto claimed = m_claimed.constFind(path); claimed != m_claimed.cend() && *claimed == stamp)
         return false;
-    m_reported.insert(path);
-    const QFileInfo info(path);
-    if (info.absolutePath() == QFileInfo(m_directory).absoluteFilePath())
-        m_seen.insert(info.fileName());
+    m_claimed.insert(path, stamp);
+    m_claimOrder.removeAll(path);
+    m_claimOrder.append(path);
+    while (m_claimOrder.size() > maxClaims)
+        m_claimed.remove(m_claimOrder.takeFirst());
     return true;
+}
+
+std::optional<bool> ScreenshotWatcher::isBeingWritten(const QString& path) const
+{
+    const QFileInfo info(path);
+    if (!m_dirSource || !m_dirSource->isAlive() || !inFolder(info))
+        return std::nullopt;
+    return m_dirSource->isBeingWritten(info.fileName());
 }

@@ -1,29 +1,35 @@
 #pragma once
 
+#include "capture/FileStamp.h"
+
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <optional>
 
-class QFileSystemWatcher;
+class FolderEvents;
+class QFileInfo;
 class QTimer;
 class ScreenshotSettings;
 
 // Notices each new screenshot in the desktop's screenshot folder. Woken by inotify on the folder,
 // by a poll timer (only until inotify is known to work) and by the application becoming active;
 // each wake-up asks for one scan, which lists the folder off the main thread and reports, on the
-// main thread, every image file that is a screenshot, younger than 30 s and not seen before. In a
+// main thread, every image file that is a screenshot, was made or written in the last 30 s and is
+// not as it was at the previous listing. A file is known by its stamp (identity, size,
+// modification time), not its name: one saved again under a name used before, replaced, or
+// written again in place is reported again; a name that leaves the listing is forgotten. In a
 // folder only screenshot tools write to, every image is a screenshot; on the Desktop its name
-// decides (ScreenshotNames, in every language). Files present at the first scan are never
-// reported.
+// decides (ScreenshotNames, in every language). Files present at the first scan are not reported
+// until they change.
 //
-// A folder that does not exist (yet, or any more) is waited for; only a folder that cannot be
-// read stops the watcher and raises desktopPermissionDenied.
+// A folder that does not exist (yet, or any more) is waited for. One that cannot be read raises
+// desktopPermissionDenied, and is watched again as soon as it can be read.
 class ScreenshotWatcher : public QObject {
     Q_OBJECT
 public:
@@ -39,8 +45,13 @@ public:
     bool desktopPermissionDenied() const { return m_desktopPermissionDenied; }
 
     // A screenshot that arrived by another road (the desktop's screenshot portal hands its file
-    // over directly): the watcher will not report it. False when the watcher already did.
+    // over directly): the watcher will not report it as it is now. False when the watcher already
+    // did.
     bool claim(const QString& path);
+    // Whether a program has the file open for writing, as inotify shows it (made or written to
+    // and not closed since); none when the watcher cannot tell (no inotify on the folder, or a
+    // file elsewhere).
+    std::optional<bool> isBeingWritten(const QString& path) const;
 
     // Which image files are screenshots: any, or those whose names read as a screenshot's.
     struct NameRule {
@@ -49,6 +60,8 @@ public:
         bool matches(const QString& fileName) const;
     };
     static const QStringList& screenshotExtensions();
+    // An image file that is not hidden: what a listing holds.
+    static bool isCandidateName(const QString& name);
     NameRule nameRule() const { return m_nameRule; }
 
     // More fresh new files than this in one scan is a copy, not screenshots being taken: only the
@@ -68,7 +81,10 @@ public:
         QString path;
         bool regularFile = false;
         bool nameEncodable = true;
-        std::optional<QDateTime> created;
+        FileStamp stamp;
+        // When it was made or last written, whichever is later (a rename keeps both, so an old
+        // file moved in stays old); none when it could not be looked at.
+        std::optional<QDateTime> written;
     };
     // Which folder a path named when it was opened: a folder renamed away keeps its identity, a
     // new one made in its place has another.
@@ -95,22 +111,32 @@ Q_SIGNALS:
 
 private:
     void setUpDirectorySource(const FolderIdentity& folder);
+    void takeListing(const Listing& listing, const QDateTime& now, const NameRule& rule);
     void dropDirectorySource();
     void startPolling();
     void handleScanResult(const Listing& listing, const QDateTime& now, const NameRule& rule);
     void setDenied(bool denied);
+    bool inFolder(const QFileInfo& file) const;
 
     ScreenshotSettings& m_settings;
     bool m_desktopPermissionDenied = false;
     QTimer* m_pollTimer = nullptr;
     int m_pollIntervalMs = 5000;
-    QFileSystemWatcher* m_dirSource = nullptr;
+    FolderEvents* m_dirSource = nullptr;
     FolderIdentity m_watchedFolder; // what m_dirSource watches
     QMetaObject::Connection m_activationConnection;
     bool m_scanning = false;
     bool m_rescanQueued = false;
-    QSet<QString> m_seen;
-    QSet<QString> m_reported; // paths reported or claimed
+    // Each listed image file's stamp at the last listing, by name, and whether it was reported.
+    struct Seen {
+        FileStamp stamp;
+        bool reported = false;
+    };
+    QHash<QString, Seen> m_seen;
+    // Files handed over by another road, by path, as they were then; the newest few.
+    QHash<QString, FileStamp> m_claimed;
+    QStringList m_claimOrder;
+    static constexpr int maxClaims = 32;
     bool m_primed = false;
     bool m_folderMissing = false;
     QString m_directory;

@@ -265,7 +265,8 @@ void AnnotationEditController::updateGesture(QPointF p)
         const std::optional<QPointF> d = manualRedactionDelta(m_frame, total);
         if (!d || !finitePoint(*d))
             return;
-        m_doc->updateManualRedaction(*m_resizeRedactionIdx, resizedRect(*m_resizeHandle, *m_resizeRedactionBase, d->x(), d->y()));
+        m_doc->updateManualRedaction(*m_resizeRedactionIdx,
+            resizedRect(imageHandle(m_frame, *m_resizeHandle), *m_resizeRedactionBase, d->x(), d->y()));
         return;
     }
     const AnnotationTool tool = m_doc->tool();
@@ -276,7 +277,7 @@ void AnnotationEditController::updateGesture(QPointF p)
         if (!d || !finitePoint(*d))
             return;
         BeautifySettings s = m_doc->settings();
-        s.cropRect = resizedCropRect(*m_cropHandle, *m_cropOriginal, d->x(), d->y());
+        s.cropRect = resizedCropRect(imageHandle(m_frame, *m_cropHandle), *m_cropOriginal, d->x(), d->y());
         m_doc->setSettings(s);
         return;
     }

@@ -13,7 +13,6 @@
 
 #include <QAbstractButton>
 #include <QFocusEvent>
-#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -231,7 +230,7 @@ QList<AnnotationEditingLayer::OverlayItem> AnnotationEditingLayer::overlayItems(
         if (!area.isEmpty())
             items.append({ qHashMulti(look, area.x(), area.y(), area.width(), area.height()), area });
     };
-    enum Look : size_t { outline = 1, handle, blurRect, text };
+    enum Look : size_t { outline = 1, handle, blurRect };
     const auto addHandles = [&](const QRectF& r) {
         for (const QPointF& p : boxHandlePoints(r))
             add(handle, QRectF(p, QSizeF(0, 0)), EditingOverlay::handleSide / 2 + 3);
@@ -262,14 +261,6 @@ QList<AnnotationEditingLayer::OverlayItem> AnnotationEditingLayer::overlayItems(
     }
     if (const std::optional<QRectF>& b = m_controller->blurDraft())
         add(blurRect, inPoints(*b), 2);
-    const std::optional<QUuid> editing = m_controller->editingTextID();
-    for (const Annotation& a : shownAnnotations()) {
-        if (a.kind != Annotation::Kind::text || a.id == editing)
-            continue;
-        const size_t look = qHashMulti(size_t(text), a.text, a.colorHex, a.fontName.value_or(QString()), int(a.alignment),
-            a.fontFraction, a.start.x(), a.start.y());
-        add(look, m_textMarks.bounds(a, size), 1);
-    }
     return items;
 }
 
@@ -363,27 +354,6 @@ void AnnotationEditingLayer::paintOverlays(QPainter& painter) const
         const QRectF c = viewRectFromImageRect(f, doc->settings().cropRect.normalized());
         EditingOverlay::paintCropOverlay(painter, layerRect, c, boxHandlePoints(c));
     }
-
-    paintTexts(painter);
-}
-
-void AnnotationEditingLayer::paintTexts(QPainter& painter) const
-{
-    const std::optional<QUuid> editing = m_controller->editingTextID();
-    QList<Annotation> texts;
-    for (const Annotation& a : shownAnnotations()) {
-        if (a.kind == Annotation::Kind::text && a.id != editing)
-            texts.append(a);
-    }
-    m_textMarks.paint(painter, frame().displaySize, texts);
-}
-
-QList<Annotation> AnnotationEditingLayer::shownAnnotations() const
-{
-    const EditorDocument* doc = document();
-    BeautifySettings shown = doc->settings();
-    shown.cropRect = frame().crop;
-    return remappedAnnotations(doc->image().deviceIndependentSize(), doc->settings(), shown, doc->annotations());
 }
 
 void AnnotationEditingLayer::paintEvent(QPaintEvent* event)

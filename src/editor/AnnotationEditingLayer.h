@@ -1,7 +1,6 @@
 #pragma once
 
 #include "editor/EditingGeometry.h"
-#include "editor/TextMarkCache.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -20,8 +19,9 @@ class FormatBarFactory;
 
 // The interactive layer laid exactly over the rendered canvas. It draws what the canvas leaves
 // out: the annotation being drawn, the blur rectangle, the selection outline and handles, the crop
-// dimming, every text annotation, the inline text field and the format bars, and it turns mouse
-// and key input into the gestures of AnnotationEditController.
+// dimming, the inline text field of the text being typed and the format bars, and it turns mouse
+// and key input into the gestures of AnnotationEditController. Finished marks, texts among them,
+// are the canvas's: they lie under a highlight's dimming there, as in every render.
 //
 // The crop buttons, the inline text field and the format bars may reach past the canvas; they
 // live in the overlay host (by default the layer itself), which the stage sets to a widget of its
@@ -53,7 +53,7 @@ public:
     // The bar shown for the selection, if any (text, highlight or shape slot).
     FormatBarContainer* formatBar() const;
 
-    // Draws layers 2 to 8 (everything but the floating widgets) into a painter in layer points.
+    // Draws everything but the floating widgets into a painter in layer points.
     void paintOverlays(QPainter& painter) const;
     // What changes since the last paint asked to repaint: the layer repaints only where its
     // drawing changed.
@@ -73,9 +73,6 @@ protected:
 private:
     void refresh();
     void press(QPointF position);
-    void paintTexts(QPainter& painter) const;
-    // The document's annotations where the frame shows them: over the whole image while cropping.
-    QList<Annotation> shownAnnotations() const;
     // The overlays other than the crop dimming and the drawing in progress, each by its look and
     // where it is drawn (layer points); and where the drawing is, from one of its pen points on.
     struct OverlayItem {
@@ -93,7 +90,6 @@ private:
     bool m_dragging = false;
     QPointF m_dragStart;
     QPointF m_dragLast;
-    mutable TextMarkCache m_textMarks;
     QList<OverlayItem> m_lastOverlay;
     std::optional<QRect> m_lastCropHole;
     struct DraftMark {

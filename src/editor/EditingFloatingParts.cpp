@@ -11,6 +11,7 @@
 
 #include <QFontMetricsF>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <QPainter>
 
@@ -202,6 +203,7 @@ void EditingFloatingParts::ensureFloating()
         m_textField->hide();
         connect(m_textField, &QLineEdit::textEdited, this, &EditingFloatingParts::textEdited);
         connect(m_textField, &QLineEdit::returnPressed, m_controller, &AnnotationEditController::finishTextEditing);
+        m_textField->installEventFilter(this);
     }
     if (!m_cropButtons) {
         m_cropButtons = new QWidget(host);
@@ -273,6 +275,9 @@ void EditingFloatingParts::syncTextField()
     const std::optional<QUuid> id = m_controller->editingTextID();
     const std::optional<Annotation> a = id ? AnnotationRef(m_layer->document(), *id).value() : std::nullopt;
     if (!a || m_layer->isHidden() || !f.hasSize()) {
+        // The keyboard goes back to the canvas, not on to whatever field comes next in the window.
+        if (m_textField->hasFocus() && m_layer->isVisible())
+            m_layer->setFocus(Qt::OtherFocusReason);
         m_textField->hide();
         return;
     }
@@ -350,7 +355,33 @@ FormatBarContainer* EditingFloatingParts::makeBar(BarSlot slot, const QUuid& id)
     }
     auto* bar = new FormatBarContainer(content, host());
     bar->setObjectName(QStringLiteral("formatBar"));
+    bar->installEventFilter(this);
     return bar;
+}
+
+bool EditingFloatingParts::eventFilter(QObject* watched, QEvent* event)
+{
+    // Escape ends typing in the inline field (what was typed stays) or in a bar's field (which
+    // takes what was typed before passing the key on), and hands the keyboard to the canvas.
+    // The event's type first: a field being destroyed still sends events here, and is no
+    // longer a line edit to be compared as one.
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return QObject::eventFilter(watched, event);
+    const bool ours = watched == m_textField.data() || qobject_cast<FormatBarContainer*>(watched);
+    if (!ours)
+        return QObject::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Escape || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return QObject::eventFilter(watched, event);
+    // No shortcut of the window takes Escape from a field being typed in.
+    event->accept();
+    if (event->type() == QEvent::KeyPress) {
+        if (m_layer->isVisible())
+            m_layer->setFocus(Qt::OtherFocusReason);
+        if (watched == m_textField.data())
+            m_controller->finishTextEditing();
+    }
+    return true;
 }
 
 void EditingFloatingParts::syncFormatBars()

@@ -42,6 +42,9 @@ public:
     // `text` on one line: each line break (CR LF as one) becomes a space.
     static QString singleLine(const QString& text);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     enum BarSlot { textBar, highlightBar, shapeBar };
     struct BarState {

@@ -92,8 +92,12 @@ QPointF imagePointFromCanvas(const EditingFrame& frame, QPointF p)
     const QRectF& i = frame.imageRectNorm;
     if (!positive(i))
         return p;
-    const double u = std::clamp((p.x() - i.left()) / i.width(), 0.0, 1.0);
-    const double v = std::clamp((p.y() - i.top()) / i.height(), 0.0, 1.0);
+    double u = std::clamp((p.x() - i.left()) / i.width(), 0.0, 1.0);
+    double v = std::clamp((p.y() - i.top()) / i.height(), 0.0, 1.0);
+    if (frame.flipH)
+        u = 1 - u;
+    if (frame.flipV)
+        v = 1 - v;
     return { frame.crop.left() + u * frame.crop.width(), frame.crop.top() + v * frame.crop.height() };
 }
 
@@ -105,9 +109,15 @@ QRectF viewRectFromImageRect(const EditingFrame& frame, const QRectF& r)
     const double w = frame.displaySize.width();
     const double h = frame.displaySize.height();
     const QRectF& i = frame.imageRectNorm;
-    return QRectF(w * (i.left() + (r.left() - c.left()) / c.width() * i.width()),
+    QRectF v(w * (i.left() + (r.left() - c.left()) / c.width() * i.width()),
         h * (i.top() + (r.top() - c.top()) / c.height() * i.height()), w * (r.width() / c.width() * i.width()),
         h * (r.height() / c.height() * i.height()));
+    // Mirrored about the shown image, as the painter mirrors the image and its hidden areas.
+    if (frame.flipH)
+        v.moveLeft(w * (i.left() + i.right()) - v.right());
+    if (frame.flipV)
+        v.moveTop(h * (i.top() + i.bottom()) - v.bottom());
+    return v;
 }
 
 QRectF canvasRectFromImageRect(const EditingFrame& frame, const QRectF& imageRect)
@@ -130,7 +140,8 @@ std::optional<QPointF> manualRedactionDelta(const EditingFrame& frame, QPointF d
     const QRectF& i = frame.imageRectNorm;
     if (!positive(i))
         return std::nullopt;
-    return QPointF(d.x() / i.width() * frame.crop.width(), d.y() / i.height() * frame.crop.height());
+    return QPointF((frame.flipH ? -d.x() : d.x()) / i.width() * frame.crop.width(),
+        (frame.flipV ? -d.y() : d.y()) / i.height() * frame.crop.height());
 }
 
 std::optional<QPointF> cropDelta(const EditingFrame& frame, QPointF d)
@@ -138,7 +149,37 @@ std::optional<QPointF> cropDelta(const EditingFrame& frame, QPointF d)
     const QRectF& i = frame.imageRectNorm;
     if (!positive(i))
         return std::nullopt;
-    return QPointF(d.x() / i.width(), d.y() / i.height());
+    return QPointF((frame.flipH ? -d.x() : d.x()) / i.width(), (frame.flipV ? -d.y() : d.y()) / i.height());
+}
+
+namespace {
+// The box handle (0 to 7) with its sides swapped as the shown image mirrors them.
+int mirroredHandle(const EditingFrame& frame, int handle)
+{
+    if (handle < 0 || handle >= 8)
+        return handle;
+    Edges e = edgesOf(handle);
+    if (frame.flipH)
+        std::swap(e.left, e.right);
+    if (frame.flipV)
+        std::swap(e.top, e.bottom);
+    for (int h = 0; h < 8; ++h) {
+        const Edges o = edgesOf(h);
+        if (o.left == e.left && o.right == e.right && o.top == e.top && o.bottom == e.bottom)
+            return h;
+    }
+    return handle;
+}
+}
+
+ResizeHandle imageHandle(const EditingFrame& frame, ResizeHandle handle)
+{
+    return ResizeHandle(mirroredHandle(frame, int(handle)));
+}
+
+CropHandle imageHandle(const EditingFrame& frame, CropHandle handle)
+{
+    return CropHandle(mirroredHandle(frame, int(handle)));
 }
 
 std::array<QPointF, 8> boxHandlePoints(const QRectF& r)

@@ -15,7 +15,8 @@ class EditorDocument;
 // The editing layer works in three spaces at once: view points (the pointer, handles, the 5 pt
 // click threshold), canvas-normalised fractions (annotations, the screenshot's rectangle, every
 // tolerance) and image-normalised fractions of the uncropped image (hand-drawn redactions, the
-// crop). The normalised spaces are not isotropic; distances are taken as they are.
+// crop). The normalised spaces are not isotropic; distances are taken as they are. The image
+// space is the shot's own: where the shown image is mirrored, so is everything mapped to it.
 
 // The handles of a rectangle, then the two ends of an arrow or line.
 enum class ResizeHandle { topLeft, top, topRight, left, right, bottomLeft, bottom, bottomRight, startPoint, endPoint };
@@ -35,6 +36,8 @@ struct EditingFrame {
     QRectF shotRectNorm;                // the screenshot with its title bar, canvas-normalised
     QRectF imageRectNorm { 0, 0, 1, 1 }; // the shown (cropped) image, canvas-normalised
     QRectF crop { 0, 0, 1, 1 };         // the part of the image shown there, image-normalised
+    bool flipH = false;                 // the shown image is mirrored about its centre
+    bool flipV = false;
 
     bool hasSize() const { return displaySize.width() > 0 && displaySize.height() > 0; }
     bool operator==(const EditingFrame&) const = default;
@@ -64,6 +67,10 @@ QRectF cropRectInCanvas(const EditingFrame& frame, const QRectF& cropRect);
 // one of the crop rectangle; none while the shown image has no size.
 std::optional<QPointF> manualRedactionDelta(const EditingFrame& frame, QPointF canvasDelta);
 std::optional<QPointF> cropDelta(const EditingFrame& frame, QPointF canvasDelta);
+// The handle of an image rectangle that a handle seen on the shown (maybe mirrored) image moves:
+// on a shot flipped horizontally the left handle on screen is the rectangle's right one.
+ResizeHandle imageHandle(const EditingFrame& frame, ResizeHandle handle);
+CropHandle imageHandle(const EditingFrame& frame, CropHandle handle);
 
 // Centre of a handle on a rectangle (`startPoint`/`endPoint` have none on a rectangle).
 QPointF handlePosition(const QRectF& rect, ResizeHandle handle);

@@ -49,7 +49,8 @@ QList<Annotation> remappedAnnotations(
     }
 
     std::function<QPointF(QPointF)> toPoints;
-    if (sameRect(before.crop, after.crop)) {
+    const bool sameFlip = from.flipH == to.flipH && from.flipV == to.flipV;
+    if (sameRect(before.crop, after.crop) && sameFlip) {
         if (wo == wn && ho == hn && before.titleBarHeight == after.titleBarHeight)
             return annotations;
         // The same part of the image is shown: every mark keeps its distance in points from the
@@ -57,22 +58,22 @@ QList<Annotation> remappedAnnotations(
         const QPointF offset = imageRect(after, to).center() - imageRect(before, from).center();
         toPoints = [offset](QPointF p) { return p + offset; };
     } else {
-        // The crop shows another part of the image: every mark stays over what it was drawn on.
-        // The crop is taken before the shown part is mirrored; a flip changed in the same write
-        // leaves the marks where they are on the canvas, as a flip alone does.
+        // Another crop or a flip shows the image otherwise: every mark stays over what it was
+        // drawn on. The crop is taken before the shown part is mirrored about its centre.
         const QRectF shownBefore = imageRect(before, from);
         const QRectF shownAfter = imageRect(after, to);
         const QPointF originBefore = shownBefore.topLeft()
             - QPointF(before.crop.x() * before.fullWidth, before.crop.y() * before.fullHeight);
         const QPointF originAfter
             = shownAfter.topLeft() - QPointF(after.crop.x() * after.fullWidth, after.crop.y() * after.fullHeight);
-        const auto mirrored = [&to](QPointF p, const QRectF& shown) {
-            return QPointF(to.flipH ? shown.left() + shown.right() - p.x() : p.x(),
-                to.flipV ? shown.top() + shown.bottom() - p.y() : p.y());
+        // Mirroring is its own inverse: it takes a shown point to the unmirrored one and back.
+        const auto mirrored = [](QPointF p, const QRectF& shown, const BeautifySettings& s) {
+            return QPointF(s.flipH ? shown.left() + shown.right() - p.x() : p.x(),
+                s.flipV ? shown.top() + shown.bottom() - p.y() : p.y());
         };
         toPoints = [=](QPointF p) {
-            const QPointF onImage = mirrored(p, shownBefore) - originBefore;
-            return mirrored(onImage + originAfter, shownAfter);
+            const QPointF onImage = mirrored(p, shownBefore, from) - originBefore;
+            return mirrored(onImage + originAfter, shownAfter, to);
         };
     }
     const auto map = [&](const QPointF& p) {
@@ -219,7 +220,9 @@ void EditorDocument::setSettings(const BeautifySettings& settings)
 
 void EditorDocument::applyStyle(const BeautifySettings& settings)
 {
-    setSettings(withDetectedKinds(styleForShot(settings, m_settings.cropRect), m_detected));
+    BeautifySettings style = styleForShot(settings, m_settings.cropRect);
+    style.redactKinds.insert(m_settings.redactKinds.begin(), m_settings.redactKinds.end());
+    setSettings(style);
 }
 
 void EditorDocument::settingsDidSet(const BeautifySettings& old)

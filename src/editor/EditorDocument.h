@@ -23,9 +23,9 @@
 std::optional<double> averageLuminance(const QImage& image);
 
 // Annotations drawn over the canvas of style `from` moved onto the canvas of style `to`. Where the
-// crop differs they stay over the same part of the image; otherwise they keep their distance in
-// points from the screenshot's centre. Text keeps its size in points. A canvas of no or endless
-// size leaves them as they are.
+// crop or a flip differs they stay over the same part of the image (mirrored with it, text still
+// reading left to right); otherwise they keep their distance in points from the image's centre.
+// Text keeps its size in points. A canvas of no or endless size leaves them as they are.
 QList<Annotation> remappedAnnotations(
     QSizeF imageSize, const BeautifySettings& from, const BeautifySettings& to, QList<Annotation> annotations);
 
@@ -76,9 +76,10 @@ public:
     // Refilters the detected rectangles when the enabled kinds change and, unless a snapshot is
     // being applied, moves the annotations so they keep their place (remappedAnnotations).
     void setSettings(const BeautifySettings& settings);
-    // Writes a whole style chosen for the shot (a preset, the automatic style), keeping every kind
-    // the scan found hidden (a preset saved without kinds must not uncover a secret) and the
-    // shot's own crop (a preset's crop belonged to the shot it was saved from).
+    // Writes a whole style chosen for the shot (a preset, the automatic style): the style's own
+    // hidden kinds plus those hidden now (a restyle uncovers nothing, and a kind the user switched
+    // off stays off unless the style hides it), and the shot's own crop (a preset's crop belonged
+    // to the shot it was saved from).
     void applyStyle(const BeautifySettings& settings);
 
     std::optional<QString> selectedPresetName() const { return m_selectedPresetName; }

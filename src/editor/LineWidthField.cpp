@@ -7,6 +7,7 @@
 
 #include <QFocusEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QRegularExpression>
@@ -129,6 +130,20 @@ void LineWidthField::follow()
 
 bool LineWidthField::eventFilter(QObject* watched, QEvent* event)
 {
+    // Escape ends typing here: what was typed is taken as Return takes it, and the key goes on
+    // to the bar around the field, which hands the keyboard back to the canvas.
+    if (watched == m_edit && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (event->type() == QEvent::ShortcutOverride) {
+                event->accept();
+                return true;
+            }
+            submit();
+            event->ignore();
+            return true;
+        }
+    }
     // Moving on to another control drops what was typed without Return; a menu opening over the
     // field or the user switching windows for a moment does not.
     if (watched == m_edit && event->type() == QEvent::FocusOut) {

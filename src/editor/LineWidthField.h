@@ -10,8 +10,9 @@ class FormatTile;
 class QLineEdit;
 
 // The line width of one annotation as a whole number 1 to 20: minus, a text field, plus. Each
-// step, and Return on a whole number, records one undo step and sets the width (clamped); Return
-// on anything else, or leaving the field without Return, puts the current width back. The text
+// step, and Return or Escape on a whole number, records one undo step and sets the width
+// (clamped); either on anything else, or leaving the field otherwise, puts the current width back.
+// Escape then travels on to the widgets around the field. The text
 // follows the annotation's width whenever it changes (undo, redo, other views).
 class LineWidthField final : public QWidget {
     Q_OBJECT

@@ -29,7 +29,7 @@ ExportHooks ExportHooks::standard(std::function<void(const QString&)> toast, std
             std::move(done));
     };
     hooks.write = [](QDialog::DialogCode code, const QString& path, const QByteArray& data,
-                      const std::function<void(bool)>& completion) { return exportPNG(code, path, data, completion); };
+                      const ExportCompletion& completion) { return exportPNG(code, path, data, completion); };
     hooks.toast = std::move(toast);
     hooks.failureToast = std::move(failureToast);
     return hooks;
@@ -264,14 +264,15 @@ void ActionPill::exportImage()
     m_hooks.askPath(window(), name, [self, hooks, data, exported](std::optional<QString> path) {
         if (self)
             self->m_exportPending = false;
-        hooks.write(path ? QDialog::Accepted : QDialog::Rejected, path.value_or(QString()), data, [&](bool ok) {
-            if (ok && self)
-                self->m_doc.markCopiedOrExported(exported);
-            if (ok && hooks.toast)
-                hooks.toast(tr("Exported"));
-            else if (!ok && path && hooks.failureToast)
-                hooks.failureToast(tr("Export failed"));
-        });
+        hooks.write(path ? QDialog::Accepted : QDialog::Rejected, path.value_or(QString()), data,
+            [&](bool ok, const std::optional<FileWriteFailure>& failure) {
+                if (ok && self)
+                    self->m_doc.markCopiedOrExported(exported);
+                if (ok && hooks.toast)
+                    hooks.toast(tr("Exported"));
+                else if (!ok && path && hooks.failureToast)
+                    hooks.failureToast(failure ? tr("Couldn't export the image: %1").arg(failure->reason()) : tr("Export failed"));
+            });
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/PngFiles.h"
 #include "ui/GlassPanel.h"
 
 #include <QAbstractButton>
@@ -20,10 +21,10 @@ struct ExportHooks {
     // Asks where to save, without blocking; none when cancelled.
     std::function<void(QWidget* parent, const QString& suggestedName, std::function<void(std::optional<QString>)>)>
         askPath;
-    // Writes the data (exportPNG): logs a failure and reports it.
-    std::function<bool(QDialog::DialogCode, const QString&, const QByteArray&, const std::function<void(bool)>&)> write;
+    // Writes the data (exportPNG): logs a failure and reports it with its reason.
+    std::function<bool(QDialog::DialogCode, const QString&, const QByteArray&, const ExportCompletion&)> write;
     std::function<void(const QString&)> toast;        // "Exported"
-    std::function<void(const QString&)> failureToast; // "Export failed"
+    std::function<void(const QString&)> failureToast; // "Couldn't export the image: the disk is full"
 
     // The real render, save dialog and writer, with the given toasts.
     static ExportHooks standard(std::function<void(const QString&)> toast, std::function<void(const QString&)> failureToast);

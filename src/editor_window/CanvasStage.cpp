@@ -14,11 +14,15 @@
 
 namespace {
 
-QList<Annotation> withoutText(const QList<Annotation>& annotations)
+// Every mark but the text being typed, which its field shows. Texts are painted with the others,
+// under any highlight's dimming, exactly as a copy or an export paints them.
+QList<Annotation> withoutEditedText(const QList<Annotation>& annotations, const std::optional<QUuid>& editing)
 {
+    if (!editing)
+        return annotations;
     QList<Annotation> kept;
     for (const Annotation& a : annotations)
-        if (a.kind != Annotation::Kind::text)
+        if (a.id != *editing)
             kept.append(a);
     return kept;
 }
@@ -145,7 +149,7 @@ CanvasStage::CanvasStage(EditorDocument& document, Preferences& prefs, std::func
     connect(&m_doc, &EditorDocument::zoomChanged, this, [this] { relayout(m_zoomAnimated, 0.3, 0.8); });
     connect(&m_doc, &EditorDocument::panResetTokenChanged, this, &CanvasStage::resetPanOffset);
     for (auto signal : { &EditorDocument::annotationsChanged, &EditorDocument::redactionRectsChanged,
-             &EditorDocument::manualRedactionsChanged })
+             &EditorDocument::manualRedactionsChanged, &EditorDocument::editingAnnotationIDChanged })
         connect(&m_doc, signal, this, &CanvasStage::refreshContent);
     for (auto signal : { &Preferences::watermarkTextChanged, &Preferences::watermarkLogoChanged,
              &Preferences::watermarkPositionChanged })
@@ -169,8 +173,8 @@ void CanvasStage::refreshContent()
     // While cropping, the whole image shows and the marks stay over what they were drawn on.
     const QList<Annotation> marks
         = remappedAnnotations(m_doc.image().deviceIndependentSize(), m_doc.settings(), settings, m_doc.annotations());
-    m_canvas->setContent({ m_doc.image(), settings, withoutText(marks), m_doc.allRedactionRects(),
-        currentWatermarkConfig(m_prefs) });
+    m_canvas->setContent({ m_doc.image(), settings, withoutEditedText(marks, m_doc.editingAnnotationID()),
+        m_doc.allRedactionRects(), currentWatermarkConfig(m_prefs) });
     m_canvas->setColorScheme(Theme::colorScheme(this));
 }
 
@@ -179,7 +183,8 @@ void CanvasStage::relayout(bool animated, double response, double damping)
     const QRectF before = m_shown;
     m_target = StageGeometry::layout(m_doc.image().deviceIndependentSize(), m_doc.settings(), m_doc.tool(), m_doc.zoom(),
         QSizeF(size()), m_pan.offset());
-    m_layer->setFrame({ m_target.displaySize, m_target.shotRectNorm, m_target.imageRectNorm, m_target.canvas.crop });
+    m_layer->setFrame({ m_target.displaySize, m_target.shotRectNorm, m_target.imageRectNorm, m_target.canvas.crop,
+        m_target.settings.flipH, m_target.settings.flipV });
     m_layer->setShotDraggable(m_target.shotDraggable);
 
     const bool wasMoving = m_motion->state() == QAbstractAnimation::Running;

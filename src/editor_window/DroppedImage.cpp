@@ -1,13 +1,12 @@
 #include "editor_window/DroppedImage.h"
 
-#include <QImageReader>
 #include <QMimeData>
 #include <QUrl>
 
 DroppedImage DroppedImage::decide(const QMimeData& mime)
 {
     DroppedImage item;
-    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+    const QList<QByteArray> readable = ImageFile::readableMimeTypes();
     for (const QString& type : mime.formats()) {
         if (type.startsWith(QLatin1String("image/")) && readable.contains(type.toLatin1())) {
             item.kind = Kind::imageData;
@@ -32,7 +31,7 @@ bool DroppedImage::accepts(const QMimeData& mime)
     // Decided from the offered types alone: asking a drag for its image copies all of it from
     // the other program (and Qt encodes an image offered as a QImage) on every drag-enter. What
     // the bytes hold is read from their header when the drop is loaded, off this thread.
-    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+    const QList<QByteArray> readable = ImageFile::readableMimeTypes();
     for (const QString& type : mime.formats()) {
         if (type.startsWith(QLatin1String("image/")) && readable.contains(type.toLatin1()))
             return true;

@@ -1,5 +1,6 @@
 #include "image/ImageFile.h"
 
+#include "image/HeifDecoder.h"
 #include "image/PngDecoder.h"
 
 #include <QBuffer>
@@ -118,6 +119,94 @@ QSize declaredSize(const QByteArray& data, const QByteArray& formatHint)
     return reader.size();
 }
 
+// A PNG without its text chunks (tEXt, zTXt, iTXt), a JPEG without its comments; the data itself
+// when it has none. Nothing shows them, a writer may put hundreds of megabytes there (or a few
+// kilobytes that inflate to gigabytes), and a reader would keep them with the image. A structure
+// the walk does not understand is left as it is, for the decoder to judge.
+QByteArray withoutText(const QByteArray& data)
+{
+    const auto* p = reinterpret_cast<const uchar*>(data.constData());
+    const qsizetype n = data.size();
+    QByteArray kept;
+    qsizetype from = 0; // the first byte not yet copied to `kept`
+    const auto drop = [&](qsizetype begin, qsizetype end) {
+        kept.append(data.constData() + from, begin - from);
+        from = end;
+    };
+    if (isPng(data)) {
+        for (qsizetype i = 8; i + 12 <= n;) {
+            const qsizetype length = qFromBigEndian<quint32>(p + i);
+            if (length > n - i - 12)
+                break;
+            const uchar* type = p + i + 4;
+            const qsizetype next = i + 12 + length;
+            if (std::memcmp(type, "tEXt", 4) == 0 || std::memcmp(type, "zTXt", 4) == 0 || std::memcmp(type, "iTXt", 4) == 0)
+                drop(i, next);
+            if (std::memcmp(type, "IEND", 4) == 0)
+                break;
+            i = next;
+        }
+    } else if (isJpeg(data)) {
+        // Comments stand among the header segments, before the first scan.
+        for (qsizetype i = 2; i + 4 <= n && p[i] == 0xff;) {
+            const qsizetype start = i;
+            while (i < n && p[i] == 0xff)
+                ++i;
+            if (i + 3 > n)
+                break;
+            const uchar marker = p[i++];
+            if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd8))
+                continue;
+            const qsizetype length = (qsizetype(p[i]) << 8) | p[i + 1];
+            if (marker == 0xda || marker == 0xd9 || length < 2 || length > n - i)
+                break;
+            i += length;
+            if (marker == 0xfe)
+                drop(start, i);
+        }
+    }
+    if (from == 0)
+        return data;
+    kept.append(data.constData() + from, n - from);
+    return kept;
+}
+
+QString tooLargeError(QSize size)
+{
+    return tr("it is %1 × %2 pixels, more than the %3 megapixels Lumaforge opens")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(maxPixels / 1000000);
+}
+
+Result fromHeif(const HeifDecoder::Outcome& heif)
+{
+    Result result;
+    result.image = heif.image;
+    switch (heif.failure) {
+    case HeifDecoder::Outcome::Failure::none:
+        break;
+    case HeifDecoder::Outcome::Failure::truncated:
+        result.error = tr("the image data is truncated");
+        result.incomplete = true;
+        break;
+    case HeifDecoder::Outcome::Failure::tooLarge:
+        result.error = heif.size.isValid() ? tooLargeError(heif.size)
+                                           : tr("it is more than the %1 megapixels Lumaforge opens").arg(maxPixels / 1000000);
+        result.permanent = true;
+        break;
+    case HeifDecoder::Outcome::Failure::damaged:
+        result.error = tr("the image data is damaged");
+        result.permanent = true;
+        break;
+    case HeifDecoder::Outcome::Failure::unsupported:
+        result.error = tr("it is not an image Lumaforge can read");
+        result.permanent = true;
+        break;
+    }
+    return result;
+}
+
 Ending imageEnding(const QByteArray& data)
 {
     if (isPng(data))
@@ -129,25 +218,42 @@ Ending imageEnding(const QByteArray& data)
 
 }
 
-Result decode(const QByteArray& data, const QByteArray& formatHint)
+QList<QByteArray> readableSuffixes()
+{
+    QList<QByteArray> suffixes = QImageReader::supportedImageFormats();
+    suffixes << "heic" << "heif";
+    return suffixes;
+}
+
+QList<QByteArray> readableMimeTypes()
+{
+    QList<QByteArray> types = QImageReader::supportedMimeTypes();
+    types << "image/heic" << "image/heif";
+    return types;
+}
+
+Result decode(const QByteArray& encoded, const QByteArray& formatHint)
 {
     Result result;
-    if (data.isEmpty()) {
+    if (encoded.isEmpty()) {
         result.error = tr("the file is empty");
         result.incomplete = true;
         return result;
     }
-    const Ending ending = imageEnding(data);
+    if (HeifDecoder::isHeif(encoded))
+        return fromHeif(HeifDecoder::decode(encoded, maxPixels, qint64(allocationLimitMiB) * 1024 * 1024));
+    const Ending ending = imageEnding(encoded);
     if (ending == Ending::truncated) {
         result.error = tr("the image data is truncated");
         result.incomplete = true;
         return result;
     }
+    // Texts are cut before a reader sees them: a JPEG's before its size is asked for (the reader
+    // reads every comment to tell it), a PNG's only where our own decoder, which skips them, cannot
+    // read it (a shot's few bytes of text are not copied on the main road for nothing).
+    QByteArray data = isPng(encoded) ? encoded : withoutText(encoded);
     if (const QSize size = declaredSize(data, formatHint); size.isValid() && qint64(size.width()) * size.height() > maxPixels) {
-        result.error = tr("it is %1 × %2 pixels, more than the %3 megapixels Lumaforge opens")
-                           .arg(size.width())
-                           .arg(size.height())
-                           .arg(maxPixels / 1000000);
+        result.error = tooLargeError(size);
         result.permanent = true;
         return result;
     }
@@ -156,6 +262,7 @@ Result decode(const QByteArray& data, const QByteArray& formatHint)
             result.image = std::move(*image);
             return result;
         }
+        data = withoutText(data);
     }
     // The limit is process-wide in Qt; set once, before the first decode of the application.
     static const bool limited = (QImageReader::setAllocationLimit(allocationLimitMiB), true);

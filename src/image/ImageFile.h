@@ -2,11 +2,14 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QString>
 
 // Every image the application takes from disk, the clipboard or a drop is decoded here, with
-// QImageReader under an allocation limit, so a corrupt, truncated, empty or enormous input is
-// refused with a reason instead of crashing or stalling the application.
+// QImageReader under an allocation limit (HEIF through libheif), so a corrupt, truncated, empty or
+// enormous input is refused with a reason instead of crashing or stalling the application.
+// Decoded images carry no texts: a PNG's text chunks and a JPEG's comments are cut before any
+// reader sees them.
 namespace ImageFile {
 
 // Files larger than this are refused without being read.
@@ -33,6 +36,10 @@ enum class Links { follow, refuse };
 // Reads a regular file whole and decodes it. Anything but a regular file (a FIFO, a device, a
 // folder, and with Links::refuse a symbolic link) is refused without blocking.
 Result read(const QString& path, Links links = Links::follow);
+
+// The file name suffixes (lower case) and MIME types of the images decode() reads.
+QList<QByteArray> readableSuffixes();
+QList<QByteArray> readableMimeTypes();
 
 // Decodes encoded image bytes (`formatHint` like "png", or empty to sniff). PNG and JPEG data
 // that stops before the image's end (IEND, EOI) is reported as incomplete, not decoded: a reader

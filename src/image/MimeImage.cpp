@@ -4,7 +4,6 @@
 #include "image/ImageFile.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMimeData>
 #include <QUrl>
 
@@ -15,7 +14,7 @@ namespace {
 // No value when no image format is on offer at all.
 std::optional<QImage> readImageData(const QMimeData& mime, const QString& source)
 {
-    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+    const QList<QByteArray> readable = ImageFile::readableMimeTypes();
     for (const QString& type : mime.formats()) {
         if (!type.startsWith(QLatin1String("image/")) || !readable.contains(type.toLatin1()))
             continue;
@@ -32,7 +31,7 @@ QImage readFirstImageUrl(const QMimeData& mime, const QString& source)
 {
     if (!mime.hasUrls())
         return {};
-    const QList<QByteArray> readable = QImageReader::supportedImageFormats();
+    const QList<QByteArray> readable = ImageFile::readableSuffixes();
     for (const QUrl& url : mime.urls()) {
         if (!url.isLocalFile())
             continue;

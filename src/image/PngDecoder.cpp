@@ -19,20 +19,6 @@ bool isType(const uchar* chunk, const char* type)
     return std::memcmp(chunk + 4, type, 4) == 0;
 }
 
-// A keyword libpng takes as it is: 1 to 79 printable Latin-1 characters, single inner spaces.
-// Others it rewrites or drops, which is left to it.
-bool isPlainKeyword(const uchar* key, qsizetype length)
-{
-    if (length < 1 || length > 79 || key[0] == ' ' || key[length - 1] == ' ')
-        return false;
-    for (qsizetype i = 0; i < length; ++i) {
-        const uchar c = key[i];
-        if (c == ' ' ? key[i + 1] == ' ' : !((c > 32 && c < 127) || c > 160))
-            return false;
-    }
-    return true;
-}
-
 int paeth(int a, int b, int c)
 {
     const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
@@ -151,7 +137,6 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
 
     int width = 0, height = 0, channels = 0;
     std::vector<uchar> compressed;
-    std::vector<std::pair<QString, QString>> texts;
     int dotsPerMeterX = 0, dotsPerMeterY = 0;
     bool ended = false, idatDone = false, resolutionSeen = false;
     for (qsizetype i = 8; !ended;) {
@@ -204,16 +189,11 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
                 dotsPerMeterX = int(qFromBigEndian<quint32>(body));
                 dotsPerMeterY = int(qFromBigEndian<quint32>(body + 4));
             }
-        } else if (isType(chunk, "tEXt")) {
-            const auto* nul = static_cast<const uchar*>(std::memchr(body, 0, size_t(length)));
-            // libpng ends the text at a second NUL; such texts are left to it.
-            if (!nul || !isPlainKeyword(body, nul - body) || std::memchr(nul + 1, 0, size_t(body + length - nul - 1)))
-                return std::nullopt;
-            texts.emplace_back(QString::fromLatin1(reinterpret_cast<const char*>(body), nul - body),
-                QString::fromLatin1(reinterpret_cast<const char*>(nul + 1), body + length - nul - 1));
-        } else if (!isType(chunk, "tIME")) {
-            // Colour spaces, transparency, palettes, orientation, offsets, compressed texts:
-            // the reader's own business.
+        } else if (isType(chunk, "tEXt") || isType(chunk, "zTXt") || isType(chunk, "iTXt") || isType(chunk, "tIME")) {
+            // Texts and times are no part of the picture: not kept.
+        } else {
+            // Colour spaces, transparency, palettes, orientation, offsets: the reader's own
+            // business.
             return std::nullopt;
         }
     }
@@ -237,8 +217,6 @@ std::optional<QImage> decode(const QByteArray& data, qint64 maxImageBytes)
         image.setDotsPerMeterX(dotsPerMeterX);
     if (dotsPerMeterY > 0)
         image.setDotsPerMeterY(dotsPerMeterY);
-    for (const auto& [key, value] : texts)
-        image.setText(key, value);
     return image;
 }
 

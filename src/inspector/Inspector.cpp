@@ -90,7 +90,7 @@ void Inspector::applyPreset(const StylePreset& preset)
     if (!m_document)
         return;
     m_document->pushUndo();
-    // Kinds the scan found stay hidden and the shot keeps its crop, whatever the preset was saved with.
+    // Kinds hidden now stay hidden, those the preset hides join them, and the shot keeps its crop.
     m_document->applyStyle(preset.settings);
     m_document->setSelectedPresetName(preset.name);
 }

@@ -3,6 +3,7 @@
 #include "core/Async.h"
 #include "core/Log.h"
 #include "core/SerialExecutor.h"
+#include "model/WatermarkConfig.h"
 #include "image/ImageFile.h"
 #include "image/PngEncoder.h"
 #include "platform/AppPaths.h"
@@ -12,6 +13,7 @@
 #include "platform/ScreenshotSettings.h"
 #include "platform/SettingsStore.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -165,17 +167,47 @@ void Preferences::startLogoLoad()
     const QString path = watermarkLogoPath();
     if (path.isEmpty() || !QFileInfo::exists(path))
         return;
-    const quint64 generation = m_logoGeneration;
-    // A large logo takes a while to decode: not on the main thread.
+    struct Loaded {
+        QImage logo;
+        bool reduced = false;
+        QString failure;
+    };
+    // A large logo takes a while to decode and scale: not on the main thread.
     runInBackground(
-        QThreadPool::globalInstance(), this, [path] { return ImageFile::read(path).image; },
-        [this, generation](QImage image) {
+        QThreadPool::globalInstance(), this,
+        [path] {
+            ImageFile::Result read = ImageFile::read(path);
+            if (!read.ok())
+                return Loaded { {}, false, read.error };
+            QImage fitted = fittedWatermarkLogo(read.image);
+            const bool reduced = fitted.size() != read.image.size();
+            return Loaded { std::move(fitted), reduced, {} };
+        },
+        [this, generation = m_logoGeneration](const Loaded& loaded) {
             // The user picked a logo while we were reading: theirs wins.
-            if (image.isNull() || generation != m_logoGeneration)
-                return;
-            m_watermarkLogo = image;
-            Q_EMIT watermarkLogoChanged();
+            if (generation == m_logoGeneration)
+                logoLoaded(loaded.logo, loaded.reduced, loaded.failure);
         });
+}
+
+void Preferences::logoLoaded(const QImage& logo, bool reduced, const QString& failure)
+{
+    if (!failure.isEmpty()) {
+        // Moved aside, not deleted: the next start does not meet it again, and nothing is lost.
+        const QString path = watermarkLogoPath();
+        QString keptAs = path + QStringLiteral(".corrupt-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        if (!QFile::rename(path, keptAs))
+            keptAs.clear();
+        logLine(QStringLiteral("the watermark logo %1 cannot be read (%2); %3")
+                    .arg(path, failure, keptAs.isEmpty() ? QStringLiteral("it could not be moved aside") : QStringLiteral("kept as ") + keptAs));
+        Q_EMIT watermarkLogoUnreadable(failure, keptAs);
+        return;
+    }
+    m_watermarkLogo = logo;
+    Q_EMIT watermarkLogoChanged();
+    // Stored at the size it is kept at, so later starts need not decode the large one again.
+    if (reduced)
+        storeLogo(logo, m_logoGeneration);
 }
 
 void Preferences::setWatermarkLogo(const QImage& logo)
@@ -183,27 +215,38 @@ void Preferences::setWatermarkLogo(const QImage& logo)
     ++m_logoGeneration;
     m_watermarkLogo = logo;
     Q_EMIT watermarkLogoChanged();
+    storeLogo(logo, m_logoGeneration);
+}
 
+void Preferences::storeLogo(const QImage& logo, quint64 generation)
+{
     const QString path = watermarkLogoPath();
     if (path.isEmpty())
         return;
-    // Encoding a large logo takes seconds: it happens on the writer thread, in assignment order.
-    m_fileWriter->post([this, path, logo] {
-        QString failure;
+    // Scaling and encoding a large logo take seconds: on the writer thread, in assignment order.
+    m_fileWriter->post([this, path, logo, generation] {
+        std::optional<FileWriteFailure> failure;
+        const QImage fitted = fittedWatermarkLogo(logo);
         if (logo.isNull()) {
-            QFile file(path);
-            if (file.exists() && !file.remove())
-                failure = file.errorString();
-        } else if (const QByteArray png = PngEncoder::encode(logo); png.isEmpty()) {
+            failure = removeFile(path);
+        } else if (const QByteArray png = PngEncoder::encode(fitted); png.isEmpty()) {
             // Keep the logo already on disk rather than deleting it.
             logLine(QStringLiteral("watermark logo could not be encoded; the stored logo is kept"));
-        } else if (const std::optional<QString> reason = writeFileAtomically(path, png)) {
-            failure = *reason;
+        } else {
+            failure = writeFileAtomically(path, png);
         }
-        if (!failure.isEmpty())
-            logLine(QStringLiteral("watermark logo write failed: %1").arg(failure));
+        if (failure)
+            logLine(QStringLiteral("watermark logo write failed: %1").arg(failure->logText()));
         // The destructor waits for this task: the preferences are alive here.
-        postToMain(this, [this, failure] { logoSaveDone(failure); });
+        postToMain(this, [this, reason = failure ? failure->reason() : QString(), fitted, generation,
+                             reduced = fitted.size() != logo.size()] {
+            // Only the smaller form stays in memory, unless another logo was chosen meanwhile.
+            if (reduced && generation == m_logoGeneration) {
+                m_watermarkLogo = fitted;
+                Q_EMIT watermarkLogoChanged();
+            }
+            logoSaveDone(reason);
+        });
     });
 }
 
@@ -310,12 +353,12 @@ void Preferences::syncLaunchAtLoginAtStart()
 
 bool Preferences::syncLaunchAtLogin(QString* error)
 {
-    QString why;
+    FileWriteFailure why;
     if (m_loginItem.apply(launchAtLogin(), &why))
         return true;
-    logLine(QStringLiteral("launch-at-login toggle failed: ") + why);
+    logLine(QStringLiteral("launch-at-login toggle failed: ") + why.logText());
     if (error)
-        *error = why;
+        *error = why.reason();
     return false;
 }
 

@@ -50,8 +50,11 @@ public:
     // Writes a pending watermark-text change now.
     void flushWatermarkText();
 
+    // Held at most at the size a watermark is drawn at (maxLogoSide), whatever size was chosen or
+    // stored.
     QImage watermarkLogo() const { return m_watermarkLogo; }
-    // Stores the logo and saves (or, for a null image, removes) the file, in assignment order.
+    // Stores the logo and saves (or, for a null image, removes) the file, in assignment order. A
+    // larger logo is scaled down on the writer thread; the smaller one then replaces it here too.
     void setWatermarkLogo(const QImage& logo);
     QString watermarkLogoPath() const;
 
@@ -90,6 +93,9 @@ Q_SIGNALS:
     void enabledSocialChanged();
     // The logo file could not be saved or removed; sent once until a save succeeds again.
     void saveFailed(const QString& reason);
+    // The stored logo could not be read at start (`reason`); it was moved aside to `keptAs` (empty
+    // when even that failed), so the next start does not meet it again.
+    void watermarkLogoUnreadable(const QString& reason, const QString& keptAs);
 
 private:
     bool boundBool(const char* key, bool fallback) const;
@@ -97,6 +103,8 @@ private:
     QList<SocialPlatform> loadSocialOrder() const;
     std::set<SocialPlatform> loadEnabledSocial() const;
     void startLogoLoad();
+    void logoLoaded(const QImage& logo, bool reduced, const QString& failure);
+    void storeLogo(const QImage& logo, quint64 generation);
     void logoSaveDone(const QString& failure);
     void syncLaunchAtLoginAtStart();
 

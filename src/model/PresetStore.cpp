@@ -4,6 +4,9 @@
 #include "model/UuidText.h"
 #include "platform/SettingsStore.h"
 
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QIODevice>
 #include <QDateTime>
 #include <QJsonDocument>
 
@@ -120,6 +123,33 @@ void PresetStore::persist()
             array.append(m_presets[next++].toJson());
     }
     m_store.setValue(m_key, QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+
+PresetStore::Unreadable PresetStore::unreadable() const
+{
+    return { int(m_undecodable.size()), m_unreadableValue.isValid() };
+}
+
+bool PresetStore::takeUntoldUnreadable()
+{
+    if (!unreadable().any())
+        return false;
+    // What could not be read, as stored: told once, and again only when it changes.
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const auto& [place, value] : m_undecodable)
+        hash.addData(QJsonDocument(QJsonArray { place, value }).toJson(QJsonDocument::Compact));
+    if (m_unreadableValue.isValid()) {
+        QByteArray bytes;
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream << m_unreadableValue;
+        hash.addData(bytes);
+    }
+    const QString told = m_key + QStringLiteral(".unreadableTold");
+    const QString fingerprint = QString::fromLatin1(hash.result().toHex());
+    if (m_store.stringValue(told) == fingerprint)
+        return false;
+    m_store.setValue(told, fingerprint);
+    return true;
 }
 
 std::optional<StylePreset> PresetStore::presetForKey(const QString& styleKey) const

@@ -29,6 +29,18 @@ public:
     // Writes the whole list under the key.
     void persist();
 
+    // Stored presets the last load could not read (left out of `presets`, kept as stored): how
+    // many, or the whole list when the stored value itself could not be read.
+    struct Unreadable {
+        int count = 0;
+        bool wholeList = false;
+        bool any() const { return count > 0 || wholeList; }
+    };
+    Unreadable unreadable() const;
+    // True when the user has not yet been told of exactly these unreadable presets; remembers
+    // (in the settings) that they now are. Whoever gets true tells them.
+    bool takeUntoldUnreadable();
+
     // The preset whose upper-case id text is `styleKey`, if any.
     std::optional<StylePreset> presetForKey(const QString& styleKey) const;
 

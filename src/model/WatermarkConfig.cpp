@@ -15,3 +15,10 @@ WatermarkConfig currentWatermarkConfig()
 {
     return currentWatermarkConfig(Preferences::shared());
 }
+
+QImage fittedWatermarkLogo(const QImage& logo)
+{
+    if (logo.width() <= maxLogoSide && logo.height() <= maxLogoSide)
+        return logo;
+    return logo.scaled(maxLogoSide, maxLogoSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}

@@ -56,9 +56,9 @@ NotchStyling NotchStyling::canvas()
 
 DragFileStore DragFileStore::temporaryFiles()
 {
-    return { [](const EncodedImage& image, const std::optional<QString>& destination) {
+    return { [](const EncodedImage& image, const std::optional<QString>& destination, FileWriteFailure* failure) {
                 // The bytes the clipboard serves: the image is encoded once.
-                return writeTempPNGData(image.png(), destination);
+                return writeTempPNGData(image.png(), destination, failure);
             },
         [](const QString& path) { removeTempPNG(path); } };
 }
@@ -143,6 +143,7 @@ void NotchController::setDefaultPresetID(const QString& id) { publish(this, m_de
 void NotchController::setCurrentStyleKey(const QString& key) { publish(this, m_currentStyleKey, key, &NotchController::currentStyleKeyChanged); }
 void NotchController::setRedactionSummary(const std::optional<RedactionSummary>& summary) { publish(this, m_redactionSummary, summary, &NotchController::redactionSummaryChanged); }
 void NotchController::setTextCheckFailed(bool failed) { publish(this, m_textCheckFailed, failed, &NotchController::textCheckFailedChanged); }
+void NotchController::setCopyWithheld(bool withheld) { publish(this, m_copyWithheld, withheld, &NotchController::copyWithheldChanged); }
 void NotchController::setSocialPlatforms(const QList<SocialPlatform>& platforms) { publish(this, m_socialPlatforms, platforms, &NotchController::socialPlatformsChanged); }
 void NotchController::setPhase(Phase phase) { publish(this, m_phase, phase, &NotchController::phaseChanged); }
 void NotchController::setContentWidth(qreal width) { publish(this, m_contentWidth, width, &NotchController::contentWidthChanged); }
@@ -182,6 +183,8 @@ void NotchController::present(std::shared_ptr<NotchSession> session)
     setCurrentStyleKey(m_session->currentStyleKey);
     setRedactionSummary(m_session->redactionSummary);
     setTextCheckFailed(m_session->textCheckFailed);
+    // Every secret in it would be readable: the user decides whether it goes to the clipboard.
+    setCopyWithheld(m_session->textCheckFailed);
     // A shot whose first render failed arrives showing its raw image, and says so.
     setShowingRaw(m_session->showingRaw);
     m_shownRaw = m_session->showingRaw;
@@ -268,6 +271,7 @@ void NotchController::dismiss()
         m_session.reset();
         setRedactionSummary(std::nullopt);
         setTextCheckFailed(false);
+        setCopyWithheld(false);
         Q_EMIT sessionEnded();
         return;
     }
@@ -295,6 +299,7 @@ void NotchController::fadeOutFinished(quint64 generation)
     m_session.reset();
     setRedactionSummary(std::nullopt);
     setTextCheckFailed(false);
+    setCopyWithheld(false);
     // Nothing shows the shot any more: let go of its images.
     if (m_panel) {
         m_panel->retireView();
@@ -313,7 +318,7 @@ void NotchController::show(const QImage& image)
     const EncodedImage encoded = EncodedImage::start(image, PngEncoder::encode);
     // Switched off in Settings: what the user copied stays; they copy from the panel by a drag
     // or a share circle, or from the editor.
-    if (copiesShownImage())
+    if (copiesShownImage() && !m_copyWithheld)
         m_pasteboard.writeEncoded(encoded);
     writeTempFile(encoded, m_session);
 }
@@ -327,6 +332,8 @@ void NotchController::toggleRaw()
 {
     if (!m_session)
         return;
+    // The toggle copies what it shows: the user's own choice, also for an unchecked shot.
+    setCopyWithheld(false);
     if (m_showingRaw && !m_session->renderCache.contains(m_currentStyleKey)) {
         // No render of this style has succeeded yet: try one rather than call the raw shot styled.
         applyStyle(m_currentStyleKey, m_session->document ? m_session->document->settings() : BeautifySettings::defaults());
@@ -416,7 +423,7 @@ void NotchController::writeTempFile(const EncodedImage& image, const std::shared
     // with the image shown last.
     const std::optional<QString> destination = session->tempFileURL;
     runInBackground(
-        m_fileWriter->pool(), this, [write = m_files.write, image, destination] { return write(image, destination); },
+        m_fileWriter->pool(), this, [write = m_files.write, image, destination] { return write(image, destination, nullptr); },
         [this, session, destination](std::optional<QString> written) { recordTempFile(session, destination, written); });
 }
 
@@ -468,13 +475,15 @@ QMimeData* NotchController::dragItemProvider()
     if (!m_session)
         return mime;
     const QImage image = m_showingRaw ? m_session->rawImage : m_session->styledImage;
-    if (!m_session->tempFileURL)
-        m_session->tempFileURL = m_files.write(EncodedImage::start(image, PngEncoder::encode), std::nullopt); // no write has finished yet
+    FileWriteFailure failure;
+    if (!m_session->tempFileURL) // no write has finished yet
+        m_session->tempFileURL = m_files.write(EncodedImage::start(image, PngEncoder::encode), std::nullopt, &failure);
     if (m_session->tempFileURL)
         mime->setUrls({ QUrl::fromLocalFile(*m_session->tempFileURL) });
     else if (m_handlers.showFailureToast)
         // A drag with nothing in it drops nothing: the writer has logged why.
-        m_handlers.showFailureToast(tr("Couldn't drag the screenshot out: its file could not be written"));
+        m_handlers.showFailureToast(tr("Couldn't drag the screenshot out: %1")
+                                        .arg(failure.error ? failure.reason() : tr("its file could not be written")));
     return mime;
 }
 
@@ -511,6 +520,7 @@ void NotchController::waitForFileWrites()
 
 void NotchController::shareToSocial(SocialPlatform platform, const QImage& image)
 {
+    setCopyWithheld(false);
     m_pasteboard.writeImage(image);
     // Without a browser to open the page, telling the user to paste there would send them looking
     // for a window that never came.

@@ -5,6 +5,7 @@
 #include "model/SocialPlatform.h"
 #include "model/StylePreset.h"
 #include "notch/NotchSession.h"
+#include "platform/AtomicFile.h"
 
 #include <QImage>
 #include <QList>
@@ -46,7 +47,10 @@ struct NotchStyling {
 // it replaces that file, without one it makes a new file. It returns the file's path, or none
 // when the write failed.
 struct DragFileStore {
-    std::function<std::optional<QString>(const EncodedImage& image, const std::optional<QString>& destination)> write;
+    // The file's path; none on failure, with why in `failure` when it is given.
+    std::function<std::optional<QString>(
+        const EncodedImage& image, const std::optional<QString>& destination, FileWriteFailure* failure)>
+        write;
     std::function<void(const QString& path)> remove;
 
     // The private temporary folder's drag files.
@@ -115,6 +119,10 @@ public:
     // The shot's text could not be checked, so nothing in it was hidden.
     bool textCheckFailed() const { return m_textCheckFailed; }
     void setTextCheckFailed(bool failed);
+    // A shot whose text could not be checked is not put on the clipboard by itself: what the
+    // user copied stays until they copy from the panel themselves (the toggle, a share circle).
+    bool copyWithheld() const { return m_copyWithheld; }
+    void setCopyWithheld(bool withheld);
     QList<SocialPlatform> socialPlatforms() const { return m_socialPlatforms; }
     void setSocialPlatforms(const QList<SocialPlatform>& platforms);
     Phase phase() const { return m_phase; }
@@ -187,6 +195,7 @@ Q_SIGNALS:
     void currentStyleKeyChanged();
     void redactionSummaryChanged();
     void textCheckFailedChanged();
+    void copyWithheldChanged();
     void socialPlatformsChanged();
     void phaseChanged();
     void contentWidthChanged();
@@ -197,7 +206,8 @@ Q_SIGNALS:
 
 private:
     void positionPanel();
-    // Copies the shown image to the clipboard and writes its drag-out file from one encode.
+    // Copies the shown image to the clipboard (unless that is off or withheld) and writes its
+    // drag-out file from one encode.
     void show(const QImage& image);
     void writeTempFile(const EncodedImage& image, const std::shared_ptr<NotchSession>& session);
     void recordTempFile(const std::shared_ptr<NotchSession>& session, const std::optional<QString>& destination,
@@ -226,6 +236,7 @@ private:
     QString m_currentStyleKey = QStringLiteral("auto");
     std::optional<RedactionSummary> m_redactionSummary;
     bool m_textCheckFailed = false;
+    bool m_copyWithheld = false;
     bool m_dismissHeld = false;
     QList<SocialPlatform> m_socialPlatforms;
     Phase m_phase = Phase::hidden;

@@ -94,7 +94,8 @@ NotchCard::NotchCard(NotchController* controller, QWidget* parent)
     connect(m_discard, &QAbstractButton::clicked, controller, &NotchController::discard);
     connect(m_thumbnail, &NotchThumbnail::sizeChanged, this, &NotchCard::relayout);
     for (auto signal : { &NotchController::showingRawChanged, &NotchController::redactionSummaryChanged,
-             &NotchController::textCheckFailedChanged, &NotchController::contentWidthChanged }) {
+             &NotchController::textCheckFailedChanged, &NotchController::copyWithheldChanged,
+             &NotchController::contentWidthChanged }) {
         connect(controller, signal, this, [this] {
             refreshFaces();
             relayout();
@@ -120,11 +121,15 @@ bool NotchCard::showsRedactionRow() const
 
 bool NotchCard::showsTextCheckFailure() const
 {
-    return m_controller && m_controller->textCheckFailed() && !m_controller->showingRaw();
+    // While nothing is copied it is the reason, whichever image shows.
+    return m_controller && m_controller->textCheckFailed() && (!m_controller->showingRaw() || m_controller->copyWithheld());
 }
 
 QString NotchCard::title() const
 {
+    // Nothing was copied: the header must not say otherwise, whichever image shows.
+    if (m_controller && m_controller->copyWithheld())
+        return tr("Not copied");
     if (m_controller && m_controller->showingRaw())
         return tr("Original");
     return !m_controller || m_controller->copiesShownImage() ? tr("Copied!") : tr("Ready");
@@ -132,6 +137,9 @@ QString NotchCard::title() const
 
 QString NotchCard::statusDetail() const
 {
+    // The failed check beside it says why.
+    if (m_controller && m_controller->copyWithheld())
+        return QString();
     if (m_controller && m_controller->showingRaw())
         return tr("Original screenshot");
     return !m_controller || m_controller->copiesShownImage() ? tr("Paste anywhere") : tr("Copying is off in Settings");

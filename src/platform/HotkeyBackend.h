@@ -23,8 +23,10 @@ public:
     using QObject::QObject;
 
     // Claims the combination under `id`. Returns 0 on success, else a status for the log (for
-    // X11 the X error code).
+    // X11 the X error code): unknownKeyStatus for a key the backend has no way to take; any
+    // other for a combination it would not give us (on X11, another program holds it).
     virtual int registerHotKey(quint32 id, const HotkeyBinding& binding) = 0;
+    static constexpr int unknownKeyStatus = 2; // X's BadValue
     virtual void unregisterHotKey(quint32 id) = 0;
     // Empty while hot keys work; otherwise what is missing, for a notice to the user.
     virtual QString unavailableReason() const { return {}; }

@@ -6,7 +6,6 @@
 #include "platform/AtomicFile.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -43,24 +42,31 @@ QString renameError(const QString& from, const QString& to)
     return file.errorString();
 }
 
-// One save on the writer thread. Returns why it failed, or an empty string.
-QString writeSnapshot(JsonSettingsStore::WriterState& state, const QJsonObject& root)
+// Why a save failed: the system's words for the log, the user's for the toast.
+struct SaveFailure {
+    QString log;
+    QString reason;
+};
+
+// One save on the writer thread.
+std::optional<SaveFailure> writeSnapshot(JsonSettingsStore::WriterState& state, const QJsonObject& root)
 {
     if (state.corruptInPlace) {
         const QString aside = asidePath(state.path);
         const QString why = renameError(state.path, aside);
         if (!why.isEmpty() && QFile::exists(state.path))
-            return QObject::tr("the unreadable settings file could not be moved aside (%1)").arg(why);
+            return SaveFailure { QStringLiteral("the unreadable settings file could not be moved aside (%1)").arg(why),
+                QObject::tr("its unreadable file could not be moved aside") };
         state.corruptInPlace = false;
         if (why.isEmpty())
             logLine(QStringLiteral("unreadable settings file %1 kept as %2").arg(state.path, aside));
     }
-    const QString folder = QFileInfo(state.path).absolutePath();
-    if (!QDir().mkpath(folder))
-        return QObject::tr("cannot create the folder %1").arg(folder);
-    if (const std::optional<QString> reason = writeFileAtomically(state.path, QJsonDocument(root).toJson(QJsonDocument::Indented)))
-        return *reason;
-    return {};
+    std::optional<FileWriteFailure> failure = makeFolder(QFileInfo(state.path).absolutePath());
+    if (!failure)
+        failure = writeFileAtomically(state.path, QJsonDocument(root).toJson(QJsonDocument::Indented));
+    if (failure)
+        return SaveFailure { failure->path == state.path ? failure->systemText() : failure->logText(), failure->reason() };
+    return std::nullopt;
 }
 }
 
@@ -157,10 +163,11 @@ void JsonSettingsStore::save()
     m_executor->post([this, state = m_writer, root = m_root, stamp] {
         if (state->latest.load() != stamp)
             return;
-        const QString failure = writeSnapshot(*state, root);
-        if (!failure.isEmpty() && !state->failing)
-            logLine(QStringLiteral("cannot write settings %1: %2").arg(state->path, failure));
-        state->failing = !failure.isEmpty();
+        const std::optional<SaveFailure> saved = writeSnapshot(*state, root);
+        if (saved && !state->failing)
+            logLine(QStringLiteral("cannot write settings %1: %2").arg(state->path, saved->log));
+        state->failing = saved.has_value();
+        const QString failure = saved ? saved->reason : QString();
         // The store waits for this task before it goes, so it is alive here.
         postToMain(this, [this, failure] { saveDone(failure); });
     });

@@ -4,8 +4,6 @@
 #include "platform/AtomicFile.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 XdgAutostartLoginItem::XdgAutostartLoginItem(QString autostartDir, QString executable)
@@ -24,22 +22,19 @@ bool XdgAutostartLoginItem::isRegistered() const
     return QFileInfo::exists(filePath());
 }
 
-bool XdgAutostartLoginItem::apply(bool enabled, QString* error)
+bool XdgAutostartLoginItem::apply(bool enabled, FileWriteFailure* failure)
 {
-    if (!enabled) {
-        QFile file(filePath());
-        if (!file.exists() || file.remove())
+    const auto failed = [failure](const std::optional<FileWriteFailure>& why) {
+        if (!why)
             return true;
-        if (error)
-            *error = file.errorString();
+        if (failure)
+            *failure = *why;
         return false;
-    }
-
-    if (!QDir().mkpath(m_dir)) {
-        if (error)
-            *error = QStringLiteral("cannot create %1").arg(m_dir);
+    };
+    if (!enabled)
+        return failed(removeFile(filePath()));
+    if (!failed(makeFolder(m_dir)))
         return false;
-    }
     // Exec keys quote paths with spaces; backslashes and quotes are escaped inside the quotes.
     QString exec = m_executable;
     if (exec.contains(QLatin1Char(' ')) || exec.contains(QLatin1Char('"'))) {
@@ -56,12 +51,7 @@ bool XdgAutostartLoginItem::apply(bool enabled, QString* error)
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n").arg(exec);
 
-    if (const std::optional<QString> reason = writeFileAtomically(filePath(), entry.toUtf8())) {
-        if (error)
-            *error = *reason;
-        return false;
-    }
-    return true;
+    return failed(writeFileAtomically(filePath(), entry.toUtf8()));
 }
 
 LoginItem& LoginItem::shared()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <QString>
 
 // Starting the application at login: an XDG autostart entry.
@@ -7,8 +9,8 @@ class LoginItem {
 public:
     virtual ~LoginItem() = default;
     // Registers (true) or unregisters (false) the application; on failure returns false and
-    // describes why in `error`.
-    virtual bool apply(bool enabled, QString* error) = 0;
+    // says why in `failure`.
+    virtual bool apply(bool enabled, FileWriteFailure* failure) = 0;
     virtual bool isRegistered() const = 0;
 
     static LoginItem& shared();
@@ -18,7 +20,7 @@ public:
 class XdgAutostartLoginItem final : public LoginItem {
 public:
     XdgAutostartLoginItem(QString autostartDir, QString executable);
-    bool apply(bool enabled, QString* error) override;
+    bool apply(bool enabled, FileWriteFailure* failure) override;
     bool isRegistered() const override;
     QString filePath() const;
 

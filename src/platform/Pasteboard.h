@@ -20,6 +20,16 @@ public:
     // else the file of its first local image-file URL. Nothing is fetched from the network.
     // A null image when there is none or it cannot be decoded.
     virtual QImage readImage() = 0;
+
+    // The same without waiting on the program that offers it: `done` gets the image on the main
+    // thread (unless `context` is gone), or a null image and, when something went wrong rather
+    // than there being no image, what to tell the user. Where the clipboard can answer at once
+    // (our own copy, or no X server), `done` runs before this returns.
+    struct Read {
+        QImage image;
+        QString failure;
+    };
+    virtual void readImageLater(QObject* context, std::function<void(Read)> done);
     // Clears the clipboard, then offers this one image.
     virtual void writeImage(const QImage& image) = 0;
     // The same, offering the PNG bytes already being encoded for it (shared with other readers).

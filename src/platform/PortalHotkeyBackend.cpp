@@ -103,7 +103,7 @@ PortalHotkeyBackend::~PortalHotkeyBackend()
 int PortalHotkeyBackend::registerHotKey(quint32 id, const HotkeyBinding& binding)
 {
     if (!keyForCode(binding.keyCode) || binding.name.isEmpty())
-        return 2;
+        return unknownKeyStatus;
     m_bindings[id] = binding;
     scheduleBind();
     return 0;

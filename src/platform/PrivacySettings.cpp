@@ -1,14 +1,13 @@
 #include "platform/PrivacySettings.h"
 
-#include "core/Log.h"
+#include "platform/OpenFolder.h"
 #include "platform/ScreenshotSettings.h"
 
-#include <QDesktopServices>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
-void openPrivacySettings(const ScreenshotSettings& settings)
+void openPrivacySettings(const ScreenshotSettings& settings, QObject* context, std::function<void(const QString&)> failed)
 {
     const QString location = settings.location();
     if (location.isEmpty())
@@ -17,6 +16,8 @@ void openPrivacySettings(const ScreenshotSettings& settings)
     // Walk up to a folder that exists: the screenshot folder's parent may be missing too.
     while (!QFileInfo(parent).isDir() && parent != QDir::rootPath())
         parent = QFileInfo(parent).absolutePath();
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(parent)))
-        logLine(QStringLiteral("could not open the folder %1").arg(parent));
+    openFolder(parent, context ? context : qApp, [parent, failed](const QString& reason) {
+        if (failed)
+            failed(QCoreApplication::translate("PrivacySettings", "Couldn't show %1: %2").arg(folderForDisplay(parent), reason));
+    });
 }

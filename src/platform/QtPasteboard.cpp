@@ -2,11 +2,14 @@
 
 #include "image/EncodedImage.h"
 
+#include "core/Async.h"
 #include "core/Log.h"
 #include "image/ImageFile.h"
 #include "image/MimeImage.h"
 #include "image/PngEncoder.h"
 #include "platform/RoadTrace.h"
+#include "platform/X11ClipboardReader.h"
+#include "platform/X11Connection.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -84,8 +87,13 @@ QtPasteboard::QtPasteboard(QClipboard* clipboard, PngEncodeFunction encoder, QTh
     , m_clipboard(clipboard)
     , m_encoder(std::move(encoder))
     , m_pool(pool ? pool : QThreadPool::globalInstance())
+    , m_readers(std::make_unique<QThreadPool>())
 {
+    // One read at a time; a stalled owner holds only this thread.
+    m_readers->setMaxThreadCount(1);
 }
+
+QtPasteboard::~QtPasteboard() = default;
 
 void QtPasteboard::setEncoder(PngEncodeFunction encoder)
 {
@@ -139,6 +147,77 @@ QImage QtPasteboard::readImage()
     if (mime == m_written.data())
         return qvariant_cast<QImage>(mime->imageData());
     return readMimeImage(*mime, QStringLiteral("clipboard"));
+}
+
+void Pasteboard::readImageLater(QObject* context, std::function<void(Read)> done)
+{
+    Q_UNUSED(context);
+    done({ readImage(), {} });
+}
+
+namespace {
+// Qt's clipboard offers these as images, in this order; the owner's own order decides.
+QList<QByteArray> readableImageTypes()
+{
+    QList<QByteArray> types;
+    for (const QByteArray& type : QImageReader::supportedMimeTypes()) {
+        if (type.startsWith("image/"))
+            types.append(type);
+    }
+    return types;
+}
+
+// An offer's image, decoded as a paste from Qt's clipboard would be.
+QImage imageOf(const ClipboardOffer& offer)
+{
+    QMimeData mime;
+    mime.setData(QString::fromLatin1(offer.type), offer.bytes);
+    return readMimeImage(mime, QStringLiteral("clipboard"));
+}
+}
+
+void QtPasteboard::readImageLater(QObject* context, std::function<void(Read)> done)
+{
+    // Our own copy (Qt asks the server who owns the clipboard; its own idea of owning it can lag
+    // behind), or no X server to ask: Qt answers at once.
+    if (!X11Connection::qt() || (m_written && m_clipboard->mimeData() == m_written.data())) {
+        done({ readImage(), {} });
+        return;
+    }
+    struct Outcome {
+        QImage image;
+        ClipboardOffer::Outcome outcome;
+        bool stalledOnData;
+        QString detail;
+    };
+    runInBackground(
+        m_readers.get(), context,
+        [] {
+            // A 100-megapixel image's pixels and then some: the decoder refuses larger ones anyway.
+            constexpr qint64 maxBytes = 4 * ImageFile::maxPixels + (16 << 20);
+            ClipboardOffer offer = readX11Clipboard(readableImageTypes(), ownerTimeoutMs, maxBytes);
+            Outcome outcome { {}, offer.outcome, offer.stalledOnData, offer.detail };
+            if (offer.outcome == ClipboardOffer::Outcome::received)
+                outcome.image = imageOf(offer);
+            return outcome;
+        },
+        [done = std::move(done)](Outcome outcome) {
+            switch (outcome.outcome) {
+            case ClipboardOffer::Outcome::received:
+            case ClipboardOffer::Outcome::nothing:
+                done({ outcome.image, {} });
+                return;
+            case ClipboardOffer::Outcome::stalled:
+                logLine(QStringLiteral("paste: %1").arg(outcome.detail));
+                done({ {}, outcome.stalledOnData ? tr("The program that copied the image stopped answering")
+                                                 : tr("The program holding the clipboard stopped answering") });
+                return;
+            case ClipboardOffer::Outcome::failed:
+                logLine(QStringLiteral("paste: %1").arg(outcome.detail));
+                done({ {}, tr("Couldn't read the clipboard: %1").arg(outcome.detail) });
+                return;
+            }
+        });
 }
 
 Pasteboard& Pasteboard::shared()

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 
 class QClipboard;
@@ -19,8 +20,15 @@ class QtPasteboard final : public Pasteboard {
 public:
     explicit QtPasteboard(QClipboard* clipboard, PngEncodeFunction encoder = encodePngWithQt,
         QThreadPool* pool = nullptr, QObject* parent = nullptr);
+    ~QtPasteboard() override;
 
     QImage readImage() override;
+    // On X11 another program's offer is read on a thread of our own over a connection of its own:
+    // Qt's clipboard waits for the owner on the main thread, which an owner that stalls would
+    // freeze for seconds.
+    void readImageLater(QObject* context, std::function<void(Read)> done) override;
+    // How long each answer of the clipboard's owner is waited for.
+    static constexpr int ownerTimeoutMs = 3000;
     void writeImage(const QImage& image) override;
     void writeEncoded(const EncodedImage& encoded) override;
     bool ownsClipboard() const override;
@@ -37,4 +45,5 @@ private:
     PngEncodeFunction m_encoder;
     QThreadPool* m_pool;
     QPointer<QMimeData> m_written;
+    std::unique_ptr<QThreadPool> m_readers;
 };

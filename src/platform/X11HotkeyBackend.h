@@ -39,7 +39,7 @@ public:
     bool handleEvent(const void* xcbEvent);
 
     // X error code of a key that the table does not know.
-    static constexpr int badValue = 2;
+    static constexpr int badValue = unknownKeyStatus;
     // How long a release waits for the press of an auto-repeat pair.
     static constexpr int releaseSettleMs = 30;
 

@@ -13,36 +13,26 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <unistd.h>
 
 namespace {
-// Writes all of `data` to `path` through a temporary file renamed into place. On failure returns
-// the reason.
-std::optional<QString> writeAtomically(const QString& path, const QByteArray& data)
-{
-    if (const std::optional<QString> reason = writeFileAtomically(path, data))
-        return QStringLiteral("cannot write %1: %2").arg(path, *reason);
-    return std::nullopt;
-}
-
 const QString kDragFolderPrefix = QStringLiteral("drag-");
 // Folders from before they carried their process id are stale once this old.
 constexpr qint64 kUnownedFolderAgeSecs = 3600;
 
 // A new folder of our own (mode 0700) inside the private temporary folder, named after this
 // process so a later start can tell whether its owner still runs.
-std::optional<QString> makeDragFolder(QString* reason)
+std::optional<QString> makeDragFolder(FileWriteFailure* failure)
 {
     const QString base = AppPaths::privateTempDir();
     if (base.isEmpty()) {
-        *reason = QStringLiteral("no private temporary folder");
+        *failure = { ENOENT, QStringLiteral("the private temporary folder") };
         return std::nullopt;
     }
     QByteArray templ = QFile::encodeName(
         base + QLatin1Char('/') + kDragFolderPrefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
     if (!::mkdtemp(templ.data())) {
-        *reason = QStringLiteral("cannot create a folder in %1: %2").arg(base, QString::fromLocal8Bit(std::strerror(errno)));
+        *failure = { errno, base };
         return std::nullopt;
     }
     return QFile::decodeName(templ);
@@ -55,17 +45,17 @@ QString screenshotDateString()
 }
 
 bool exportPNG(QDialog::DialogCode response, const QString& path, const QByteArray& data,
-    const std::function<void(bool)>& completion)
+    const ExportCompletion& completion)
 {
-    bool ok = false;
+    std::optional<FileWriteFailure> failure;
     if (response == QDialog::Accepted && !path.isEmpty()) {
-        const std::optional<QString> failure = writeAtomically(path, data);
+        failure = writeFileAtomically(path, data);
         if (failure)
-            logLine(QStringLiteral("export failed: %1").arg(*failure));
-        ok = !failure;
+            logLine(QStringLiteral("export failed: %1").arg(failure->logText()));
     }
+    const bool ok = response == QDialog::Accepted && !path.isEmpty() && !failure;
     if (completion)
-        completion(ok);
+        completion(ok, failure);
     return ok;
 }
 
@@ -74,26 +64,31 @@ std::optional<QString> writeTempPNG(const QImage& image, const std::optional<QSt
     return writeTempPNGData(PngEncoder::encode(image), destination);
 }
 
-std::optional<QString> writeTempPNGData(const QByteArray& png, const std::optional<QString>& destination)
+std::optional<QString> writeTempPNGData(
+    const QByteArray& png, const std::optional<QString>& destination, FileWriteFailure* failure)
 {
     if (png.isEmpty())
         return std::nullopt;
 
     QString path;
     std::optional<QString> madeFolder;
+    FileWriteFailure why;
     if (destination) {
         path = *destination;
     } else {
-        QString reason;
-        madeFolder = makeDragFolder(&reason);
+        madeFolder = makeDragFolder(&why);
         if (!madeFolder) {
-            logLine(QStringLiteral("temp file write failed: %1").arg(reason));
+            logLine(QStringLiteral("temp file write failed: %1").arg(why.logText()));
+            if (failure)
+                *failure = why;
             return std::nullopt;
         }
         path = *madeFolder + QStringLiteral("/Lumaforge ") + screenshotDateString() + QStringLiteral(".png");
     }
-    if (const std::optional<QString> failure = writeAtomically(path, png)) {
-        logLine(QStringLiteral("temp file write failed: %1").arg(*failure));
+    if (const std::optional<FileWriteFailure> written = writeFileAtomically(path, png)) {
+        logLine(QStringLiteral("temp file write failed: %1").arg(written->logText()));
+        if (failure)
+            *failure = *written;
         if (madeFolder)
             QDir().rmdir(*madeFolder);
         return std::nullopt;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <QByteArray>
 #include <QDialog>
 #include <QImage>
@@ -11,12 +13,16 @@
 // The current local date and time as used in file names: "yyyy-MM-dd 'at' HH.mm.ss".
 QString screenshotDateString();
 
+// Whether the export was written; when a write failed, why.
+using ExportCompletion = std::function<void(bool written, const std::optional<FileWriteFailure>& failure)>;
+
 // The export save dialog's completion. With the dialog accepted and a path chosen, writes `data`
 // there atomically (an existing file is replaced only once the new one is complete) and reports
-// true; a failed write logs "export failed: ..." and reports false, leaving any existing file as it
-// was. A cancelled dialog or no path writes nothing, logs nothing and reports false.
+// true; a failed write logs "export failed: ..." with the system's error and reports false with
+// the failure, leaving any existing file as it was. A cancelled dialog or no path writes nothing,
+// logs nothing and reports false without a failure.
 bool exportPNG(QDialog::DialogCode response, const QString& path, const QByteArray& data,
-    const std::function<void(bool)>& completion = {});
+    const ExportCompletion& completion = {});
 
 // Writes `image` as PNG for dragging out. Without a destination the file is
 // "Lumaforge <date>.png" in a new folder of its own inside the private temporary folder, so two
@@ -25,8 +31,10 @@ bool exportPNG(QDialog::DialogCode response, const QString& path, const QByteArr
 // with the log line "temp file write failed: ..."). Touches no shared state: safe off the main
 // thread.
 std::optional<QString> writeTempPNG(const QImage& image, const std::optional<QString>& destination = std::nullopt);
-// The same with the PNG bytes already encoded (empty bytes: encoding failed, nothing is written).
-std::optional<QString> writeTempPNGData(const QByteArray& png, const std::optional<QString>& destination = std::nullopt);
+// The same with the PNG bytes already encoded (empty bytes: encoding failed, nothing is written);
+// a failed write also says why in `failure`.
+std::optional<QString> writeTempPNGData(const QByteArray& png, const std::optional<QString>& destination = std::nullopt,
+    FileWriteFailure* failure = nullptr);
 
 // Removes a file written by writeTempPNG, and the folder made for it.
 void removeTempPNG(const QString& path);

@@ -2,6 +2,7 @@
 
 #include "capture/CaptureShortcutStore.h"
 #include "capture/GlobalHotkeys.h"
+#include "platform/HotkeyBackend.h"
 #include "platform/Keys.h"
 #include "settings/KeyCapView.h"
 #include "ui/Symbols.h"
@@ -126,9 +127,16 @@ ShortcutRecorder::ShortcutRecorder(CaptureAction action, CaptureShortcutStore& s
         // The portal settles a binding after the fact: what it decided shows under the row.
         connect(m_hotkeys, &GlobalHotkeys::desktopAnswered, this, [this](CaptureAction action) {
             if (action == m_action && !m_recording)
-                setNotice(desktopNotice());
+                setHotkeyNotice();
         });
-        m_notice = desktopNotice();
+        // A key refused at launch, or freed by another row's change, shows as it stands now; what
+        // this recorder itself refused stays until the user acts on the row.
+        connect(m_hotkeys, &GlobalHotkeys::registered, this, [this] {
+            if (!m_recording && (m_notice.isEmpty() || m_noticeFromHotkeys))
+                setHotkeyNotice();
+        });
+        m_notice = hotkeyNotice();
+        m_noticeFromHotkeys = true;
     }
     Theme::followColorScheme(this);
 }
@@ -170,7 +178,7 @@ void ShortcutRecorder::stopRecording()
         m_hotkeys->resume();
     // What was refused while recording is moot once the row shows its own key again.
     if (m_noticeWhileRecording || m_notice.isEmpty())
-        setNotice(desktopNotice());
+        setHotkeyNotice();
     Q_EMIT recordingChanged(false);
 }
 
@@ -276,18 +284,35 @@ void ShortcutRecorder::keepWorkingBinding(const CaptureShortcut& previous)
     setNotice(tr("Already used by another program"));
 }
 
-QString ShortcutRecorder::desktopNotice() const
+QString ShortcutRecorder::hotkeyNotice() const
 {
-    const auto answer = m_hotkeys ? m_hotkeys->desktopAnswer(m_action) : std::nullopt;
-    if (!answer || answer->asAsked)
+    if (!m_hotkeys)
         return {};
-    if (answer->trigger.isEmpty())
-        return tr("The desktop didn't accept this shortcut");
-    return tr("The desktop uses %1 for this instead").arg(answer->trigger);
+    if (const auto answer = m_hotkeys->desktopAnswer(m_action); answer && !answer->asAsked) {
+        if (answer->trigger.isEmpty())
+            return tr("The desktop didn't accept this shortcut");
+        return tr("The desktop uses %1 for this instead").arg(answer->trigger);
+    }
+    // Where no hot key can work at all, the tab says so once, above the rows.
+    const auto refusal = m_hotkeys->refusal(m_action);
+    if (!refusal || !m_hotkeys->unavailableReason().isEmpty())
+        return {};
+    if (refusal->sameKeyAs)
+        return tr("Already used by “%1”").arg(captureActionTitle(*refusal->sameKeyAs));
+    if (refusal->status == HotkeyBackend::unknownKeyStatus)
+        return tr("This key can't be used");
+    return tr("Already used by another program");
+}
+
+void ShortcutRecorder::setHotkeyNotice()
+{
+    setNotice(hotkeyNotice());
+    m_noticeFromHotkeys = true;
 }
 
 void ShortcutRecorder::setNotice(const QString& notice, bool whileRecording)
 {
+    m_noticeFromHotkeys = false;
     m_noticeWhileRecording = whileRecording && !notice.isEmpty();
     if (notice == m_notice)
         return;

@@ -23,7 +23,9 @@ class GlobalHotkeys;
 // cannot take (outside the key table) held with a modifier is refused too. notice() says why,
 // for the line under the row; what was refused while recording is dropped when recording ends
 // without a new key. Where the desktop settles bindings later (the portal), its refusal or the
-// other key it chose is the notice. Main thread only.
+// other key it chose is the notice; a key that could not be registered (at launch too: another
+// program held it, or stored settings gave two actions one key) says so until it is. Main thread
+// only.
 class ShortcutRecorder final : public QWidget {
     Q_OBJECT
 public:
@@ -59,7 +61,11 @@ private:
     // gives way to the previous binding.
     void keepWorkingBinding(const CaptureShortcut& previous);
     void setNotice(const QString& notice, bool whileRecording = false);
-    QString desktopNotice() const;
+    // What the hot keys say of this action now: the desktop's answer (the portal), else why its
+    // key was not registered (another program holds it, another action has it, the key cannot be
+    // taken); empty while it works.
+    QString hotkeyNotice() const;
+    void setHotkeyNotice();
 
     CaptureAction m_action;
     CaptureShortcutStore& m_store;
@@ -68,6 +74,7 @@ private:
     bool m_filterInstalled = false;
     QString m_notice;
     bool m_noticeWhileRecording = false;
+    bool m_noticeFromHotkeys = false; // the notice is hotkeyNotice(), not a refusal of our own
     QAbstractButton* m_button;
     QAbstractButton* m_reset;
 };

@@ -8,6 +8,7 @@
 #include "ui/Theme.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
@@ -16,10 +17,19 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 constexpr int kShowMs = 1600;
+// A failure is read, not glanced at: time to notice it, then to read it at a calm pace.
+constexpr int kNoticeMs = 1500;
+constexpr double kReadCharsPerSecond = 15.0; // about 150 words a minute
+constexpr int kLongestFailureMs = 15000;
+// A pointer resting on a failure holds it; once the pointer leaves, at least this much is left.
+constexpr int kAfterLeaveMs = 1600;
+// The panel lets the pointer through, so it never hears it enter: the pointer is looked at.
+constexpr int kPointerPollMs = 100;
 constexpr int kFadeInMs = 180;
 constexpr int kFadeOutMs = 250;
 constexpr qreal kSpacing = 9.0;
@@ -115,6 +125,10 @@ private:
 struct Presenter {
     QPointer<ToastPanel> panel;
     QTimer* hideWork = nullptr;
+    QTimer* pointerWatch = nullptr; // while a failure is up
+    QElapsedTimer shownFor;
+    int showMs = kShowMs;
+    bool held = false;
     QPropertyAnimation* fadeIn = nullptr;
     QPropertyAnimation* fadeOut = nullptr;
     QMetaObject::Connection fadeOutDone;
@@ -129,6 +143,8 @@ Presenter& presenter()
     return state;
 }
 
+void followPointer();
+
 void createPanel(Presenter& s)
 {
     // Kept for the rest of the run.
@@ -137,6 +153,9 @@ void createPanel(Presenter& s)
     s.hideWork->setSingleShot(true);
     s.hideWork->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5 % early
     QObject::connect(s.hideWork, &QTimer::timeout, s.panel, [] { hideToast(); });
+    s.pointerWatch = new QTimer(s.panel);
+    s.pointerWatch->setInterval(kPointerPollMs);
+    QObject::connect(s.pointerWatch, &QTimer::timeout, s.panel, [] { followPointer(); });
     s.fadeIn = new QPropertyAnimation(s.panel, "windowOpacity", s.panel);
     s.fadeIn->setDuration(kFadeInMs);
     s.fadeIn->setEasingCurve(QEasingCurve::InOutQuad);
@@ -151,6 +170,33 @@ QScreen* targetScreen()
     if (QScreen* screen = QGuiApplication::screenAt(QCursor::pos()))
         return screen;
     return QGuiApplication::primaryScreen();
+}
+
+// Holds a failure while the pointer rests on it, even once its fade-out has begun; lets it go
+// with what was left of its reading time, and never less than a short moment.
+void followPointer()
+{
+    Presenter& s = presenter();
+    if (!s.panel || !s.panel->isVisible()) {
+        s.pointerWatch->stop();
+        return;
+    }
+    const bool over = s.panel->frameGeometry().contains(QCursor::pos());
+    if (over && !s.held) {
+        s.held = true;
+        s.hideWork->stop();
+        if (s.fadeOut->state() == QAbstractAnimation::Running) {
+            s.fadeOut->stop();
+            QObject::disconnect(s.fadeOutDone);
+            s.fadeIn->stop();
+            s.fadeIn->setStartValue(s.panel->windowOpacity());
+            s.fadeIn->setEndValue(1.0);
+            s.fadeIn->start();
+        }
+    } else if (!over && s.held) {
+        s.held = false;
+        s.hideWork->start(std::max<qint64>(kAfterLeaveMs, s.showMs - s.shownFor.elapsed()));
+    }
 }
 
 void present(const QString& message, Kind kind)
@@ -184,8 +230,23 @@ void present(const QString& message, Kind kind)
     s.fadeIn->setStartValue(0.0);
     s.fadeIn->setEndValue(1.0);
     s.fadeIn->start();
-    s.hideWork->start(kShowMs);
+    s.held = false;
+    s.showMs = kind == Kind::failure ? failureToastMs(message) : kShowMs;
+    s.shownFor.start();
+    s.hideWork->start(s.showMs);
+    if (kind == Kind::failure) {
+        s.pointerWatch->start();
+        followPointer(); // shown under the pointer, it is held from the start
+    } else {
+        s.pointerWatch->stop();
+    }
 }
+}
+
+int failureToastMs(const QString& message)
+{
+    const double readingMs = 1000.0 * double(message.size()) / kReadCharsPerSecond;
+    return std::clamp(kNoticeMs + int(std::lround(readingMs)), kShowMs, kLongestFailureMs);
 }
 
 void showToast(const QString& message)
@@ -204,6 +265,7 @@ void hideToast()
     if (!s.panel)
         return;
     s.hideWork->stop();
+    s.held = false;
     s.fadeIn->stop();
     s.fadeOut->stop();
     QObject::disconnect(s.fadeOutDone);

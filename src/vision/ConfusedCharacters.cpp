@@ -443,6 +443,14 @@ void mendConfusedCharacters(RecognizedLine& line)
         dropInto(line, at, at + 1);
         return at + 1;
     });
+    // A blank read after an address's @ ("info@ bxx.org"): an @ glued to a name is followed by its
+    // host.
+    static const QRegularExpression blankAfterSign(QStringLiteral(R"([A-Za-z0-9._%+\-]@( )[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,}(?![A-Za-z0-9@]))"));
+    forEachMatch(line, blankAfterSign, [&](const QRegularExpressionMatch& m) {
+        const qsizetype at = m.capturedStart(1);
+        dropInto(line, at, at - 1);
+        return at;
+    });
     mendConfusedCharacters(line.text);
 }
 

@@ -13,33 +13,8 @@
 
 namespace {
 
-// A step between neighbouring pixels larger than this is an edge (anti-aliased glyph edges are
-// far steeper; gradients and compression noise are not).
-constexpr int kEdgeStep = 14;
 // The smallest flat area, in pixels across, that counts as a background.
 constexpr int kMinBackground = 56;
-
-// Whether `p` lies between the colours `a` and `b`, as the anti-aliased edge between two areas.
-bool isBlend(QRgb p, QRgb a, QRgb b)
-{
-    if (colourDistance(a, b) <= kInkContrast)
-        return false;
-    const int pc[3] = { qRed(p), qGreen(p), qBlue(p) };
-    const int ac[3] = { qRed(a), qGreen(a), qBlue(a) };
-    const int bc[3] = { qRed(b), qGreen(b), qBlue(b) };
-    double lo = 1, hi = 0;
-    for (int c = 0; c < 3; ++c) {
-        if (pc[c] < std::min(ac[c], bc[c]) - 8 || pc[c] > std::max(ac[c], bc[c]) + 8)
-            return false;
-        const int span = bc[c] - ac[c];
-        if (std::abs(span) < 24)
-            continue;
-        const double t = double(pc[c] - ac[c]) / span;
-        lo = std::min(lo, t);
-        hi = std::max(hi, t);
-    }
-    return hi - lo < 0.3;
-}
 
 int findRoot(std::vector<int>& parent, int i)
 {
@@ -50,6 +25,191 @@ int findRoot(std::vector<int>& parent, int i)
     return i;
 }
 
+// Fills smaller than a background: at least this tall, half again as wide, solid.
+constexpr int kMinFillHeight = 8;
+
+// A colour key of 5 bits a channel, for finding the commonest colour of an area.
+uint32_t colourKey(QRgb p) { return uint32_t(((qRed(p) >> 3) << 10) | ((qGreen(p) >> 3) << 5) | (qBlue(p) >> 3)); }
+
+// The mean colour of the commonest key among `pixels`, and the share of them it covers.
+std::pair<QRgb, double> commonestColour(const std::vector<QRgb>& pixels)
+{
+    if (pixels.empty())
+        return { qRgb(255, 255, 255), 0 };
+    std::unordered_map<uint32_t, int> votes;
+    for (QRgb p : pixels)
+        ++votes[colourKey(p)];
+    const auto best = std::max_element(votes.begin(), votes.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    long sums[3] = { 0, 0, 0 };
+    for (QRgb p : pixels)
+        if (colourKey(p) == best->first) {
+            sums[0] += qRed(p);
+            sums[1] += qGreen(p);
+            sums[2] += qBlue(p);
+        }
+    const int n = best->second;
+    return { qRgb(int(sums[0] / n), int(sums[1] / n), int(sums[2] / n)), double(n) / double(pixels.size()) };
+}
+
+// The text on the small fills in one blob of ink. A fill is a rectangle or a pill of one colour,
+// solid once its holes are filled, that differs from the colour around it and holds ink of its own
+// clear of its rim; a blob may hold several that touch (badges wrapped onto two rows). Letters
+// are no such fill: their gaps open to the outside ('m', 'w'), and even joined round letters
+// ("oo") fill too little of their box. What lies outside the fills stays ink. Components in page
+// pixels; none when the blob holds no fill.
+std::vector<InkMask::Component> textInFills(const QImage& page, const InkMask::Component& c, const std::vector<InkMask::Run>& runs)
+{
+    const int bw = c.w(), bh = c.h();
+    const size_t n = size_t(bw) * bh;
+    const auto at = [&](int x, int y) { return reinterpret_cast<const QRgb*>(page.constScanLine(c.y0 + y))[c.x0 + x]; };
+    std::vector<uint8_t> blob(n, 0);
+    for (const InkMask::Run& r : runs)
+        std::fill_n(blob.begin() + (size_t(r.y - c.y0) * bw + (r.x0 - c.x0)), r.x1 - r.x0, uint8_t(1));
+
+    // The colours that cover a small fill or more of the blob, commonest first.
+    std::unordered_map<uint32_t, int> votes;
+    for (int y = 0; y < bh; ++y)
+        for (int x = 0; x < bw; ++x)
+            if (blob[size_t(y) * bw + x])
+                ++votes[colourKey(at(x, y))];
+    std::vector<std::pair<int, uint32_t>> ranked;
+    for (const auto& [key, count] : votes)
+        if (count >= 3 * kMinFillHeight * kMinFillHeight && 40 * count >= c.area)
+            ranked.push_back({ count, key });
+    std::sort(ranked.begin(), ranked.end(), std::greater<>());
+    if (ranked.size() > 8)
+        ranked.resize(8);
+
+    std::vector<uint8_t> text(n, 0), taken(n, 0), where;
+    std::vector<int> stack;
+    bool found = false;
+    for (const auto& [count, key] : ranked) {
+        std::vector<QRgb> ofKey;
+        for (int y = 0; y < bh; ++y)
+            for (int x = 0; x < bw; ++x)
+                if (blob[size_t(y) * bw + x] && colourKey(at(x, y)) == key)
+                    ofKey.push_back(at(x, y));
+        const QRgb fill = commonestColour(ofKey).first;
+        // Where part of a fill is flat enough to be a background already, it is no ink: the fill
+        // is every pixel of its colour in the blob's box.
+        std::vector<uint8_t> ofFill(n, 0);
+        for (size_t i = 0; i < n; ++i)
+            ofFill[i] = !taken[i] && colourDistance(at(int(i % bw), int(i / bw)), fill) <= kEdgeStep;
+        const InkMask::Labelling regions = InkMask::label(ofFill, 1, bw, bh, false);
+        for (size_t k = 0; k < regions.components.size(); ++k) {
+            const InkMask::Component& r = regions.components[k];
+            if (r.h() < kMinFillHeight || 2 * r.w() < 3 * r.h())
+                continue;
+            // Within the region's box: 1 the fill and the blob's pixels within two of it (its rim),
+            // 2 outside (reached from the box's border), 0 a hole (the text on it).
+            const int rw = r.w(), rh = r.h();
+            where.assign(size_t(rw) * rh, 0);
+            for (size_t q = 0; q < regions.runs.size(); ++q) {
+                if (size_t(regions.componentOfRun[q]) != k)
+                    continue;
+                const InkMask::Run& run = regions.runs[q];
+                for (int y = std::max(r.y0, run.y - 2); y < std::min(r.y1, run.y + 3); ++y)
+                    for (int x = std::max(r.x0, run.x0 - 2); x < std::min(r.x1, run.x1 + 2); ++x)
+                        if (blob[size_t(y) * bw + x] || (y == run.y && x >= run.x0 && x < run.x1))
+                            where[size_t(y - r.y0) * rw + (x - r.x0)] = 1;
+            }
+            const auto reach = [&](int x, int y) {
+                const size_t i = size_t(y) * rw + x;
+                if (where[i] == 0) {
+                    where[i] = 2;
+                    stack.push_back(int(i));
+                }
+            };
+            for (int x = 0; x < rw; ++x) {
+                reach(x, 0);
+                reach(x, rh - 1);
+            }
+            for (int y = 0; y < rh; ++y) {
+                reach(0, y);
+                reach(rw - 1, y);
+            }
+            while (!stack.empty()) {
+                const int i = stack.back();
+                stack.pop_back();
+                const int x = i % rw, y = i / rw;
+                if (x > 0)
+                    reach(x - 1, y);
+                if (x + 1 < rw)
+                    reach(x + 1, y);
+                if (y > 0)
+                    reach(x, y - 1);
+                if (y + 1 < rh)
+                    reach(x, y + 1);
+            }
+            // What lies around the fill: its corners inside the box and a ring just outside it.
+            std::vector<QRgb> around;
+            qint64 filled = 0;
+            for (int y = 0; y < rh; ++y)
+                for (int x = 0; x < rw; ++x) {
+                    if (where[size_t(y) * rw + x] == 2)
+                        around.push_back(at(r.x0 + x, r.y0 + y));
+                    else
+                        ++filled;
+                }
+            if (filled < qint64(0.85 * rw * rh) || r.area < 0.4 * filled)
+                continue;
+            const int px0 = c.x0 + r.x0, py0 = c.y0 + r.y0;
+            for (int y = std::max(0, py0 - 2); y < std::min(page.height(), py0 + rh + 2); ++y) {
+                const QRgb* row = reinterpret_cast<const QRgb*>(page.constScanLine(y));
+                for (int x = std::max(0, px0 - 2); x < std::min(page.width(), px0 + rw + 2); ++x)
+                    if (y < py0 || y >= py0 + rh || x < px0 || x >= px0 + rw)
+                        around.push_back(row[x]);
+            }
+            const QRgb outside = commonestColour(around).first;
+            if (colourDistance(fill, outside) <= kInkContrast)
+                continue;
+            // The text: what differs from the fill, but not the rim, where the fill blends into
+            // the outside.
+            const auto nearOutside = [&](int x, int y, int d) {
+                for (int yy = y - d; yy <= y + d; ++yy)
+                    for (int xx = x - d; xx <= x + d; ++xx)
+                        if (xx < 0 || yy < 0 || xx >= rw || yy >= rh || where[size_t(yy) * rw + xx] == 2)
+                            return true;
+                return false;
+            };
+            std::vector<int> ink;
+            for (int y = 0; y < rh; ++y)
+                for (int x = 0; x < rw; ++x) {
+                    if (where[size_t(y) * rw + x] == 2)
+                        continue;
+                    const QRgb p = at(r.x0 + x, r.y0 + y);
+                    if (colourDistance(p, fill) <= kInkContrast || nearOutside(x, y, 1)
+                        || (nearOutside(x, y, 2) && isBlend(p, fill, outside)))
+                        continue;
+                    ink.push_back(int(size_t(r.y0 + y) * bw + (r.x0 + x)));
+                }
+            if (ink.size() < 8 || double(ink.size()) < 0.03 * double(filled) || double(ink.size()) > 0.6 * double(filled))
+                continue;
+            for (int i : ink)
+                text[size_t(i)] = 1;
+            for (int y = 0; y < rh; ++y)
+                for (int x = 0; x < rw; ++x)
+                    if (where[size_t(y) * rw + x] != 2)
+                        taken[size_t(r.y0 + y) * bw + (r.x0 + x)] = 1;
+            found = true;
+        }
+    }
+    if (!found)
+        return {};
+    // The text, and what of the blob no fill took.
+    for (size_t i = 0; i < n; ++i)
+        if (blob[i] && !taken[i])
+            text[i] = 1;
+    std::vector<InkMask::Component> parts = InkMask::label(text, 1, bw, bh, true).components;
+    for (InkMask::Component& part : parts) {
+        part.x0 += c.x0;
+        part.x1 += c.x0;
+        part.y0 += c.y0;
+        part.y1 += c.y0;
+    }
+    return parts;
+}
+
 // Ink: pixels near a steep step that differ from the colour of the nearest flat area (the
 // background) and from the flat areas beside it. Work is done in horizontal bands, each with a
 // margin of kBandMargin rows so that its results match those of the whole page: flat areas
@@ -58,7 +218,76 @@ constexpr int kBandMargin = kMinBackground + 8;
 
 } // namespace
 
+namespace {
+
+// Two chamfer passes over `source` (-1 where not yet reached, else the seed's index).
+void chamfer(std::vector<int32_t>& source, int w, int h)
+{
+    std::vector<uint16_t> dist(source.size());
+    for (size_t i = 0; i < source.size(); ++i)
+        dist[i] = source[i] >= 0 ? 0 : 0xffff;
+    const auto relax = [&](size_t i, size_t j) {
+        if (dist[j] != 0xffff && dist[j] + 1 < dist[i]) {
+            dist[i] = uint16_t(dist[j] + 1);
+            source[i] = source[j];
+        }
+    };
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * w + x;
+            if (dist[i] == 0)
+                continue;
+            if (x > 0)
+                relax(i, i - 1);
+            if (y > 0) {
+                relax(i, i - w);
+                if (x > 0)
+                    relax(i, i - w - 1);
+                if (x + 1 < w)
+                    relax(i, i - w + 1);
+            }
+        }
+    }
+    for (int y = h - 1; y >= 0; --y) {
+        for (int x = w - 1; x >= 0; --x) {
+            const size_t i = size_t(y) * w + x;
+            if (dist[i] == 0)
+                continue;
+            if (x + 1 < w)
+                relax(i, i + 1);
+            if (y + 1 < h) {
+                relax(i, i + w);
+                if (x + 1 < w)
+                    relax(i, i + w + 1);
+                if (x > 0)
+                    relax(i, i + w - 1);
+            }
+        }
+    }
+}
+
+} // namespace
+
 namespace InkMask {
+
+std::vector<int32_t> nearestOf(const std::vector<int32_t>& seeds, int w, int h)
+{
+    std::vector<int32_t> source(size_t(w) * h, -1);
+    for (int32_t i : seeds)
+        source[size_t(i)] = i;
+    chamfer(source, w, h);
+    return source;
+}
+
+std::vector<int32_t> nearestOf(const std::vector<uint8_t>& mask, uint8_t value, int w, int h)
+{
+    std::vector<int32_t> source(size_t(w) * h, -1);
+    for (size_t i = 0; i < source.size(); ++i)
+        if (mask[i] == value)
+            source[i] = int32_t(i);
+    chamfer(source, w, h);
+    return source;
+}
 
 Labelling label(const std::vector<uint8_t>& mask, uint8_t value, int w, int h, bool eightConnected)
 {
@@ -112,6 +341,38 @@ Labelling label(const std::vector<uint8_t>& mask, uint8_t value, int w, int h, b
         c.y1 = std::max(c.y1, r.y + 1);
         c.area += r.x1 - r.x0;
         out.componentOfRun[i] = it->second;
+    }
+    return out;
+}
+
+std::vector<Component> separateFills(const QImage& page, const Labelling& ink)
+{
+    const std::vector<Component>& comps = ink.components;
+    // Candidates only: tall enough, wider than tall, a good part of their box ink (the text on a
+    // fill may have the colour around it and leave holes), smaller than a background.
+    std::vector<int> slot(comps.size(), -1);
+    int candidates = 0;
+    for (size_t i = 0; i < comps.size(); ++i) {
+        const Component& c = comps[i];
+        if (c.h() >= kMinFillHeight && c.h() < kMinBackground + 8 && 2 * c.w() >= 3 * c.h() && 4 * c.area >= c.w() * c.h())
+            slot[i] = candidates++;
+    }
+    if (candidates == 0)
+        return comps;
+    std::vector<std::vector<Run>> runsOf(static_cast<size_t>(candidates));
+    for (size_t r = 0; r < ink.runs.size(); ++r)
+        if (const int s = slot[size_t(ink.componentOfRun[r])]; s >= 0)
+            runsOf[size_t(s)].push_back(ink.runs[r]);
+    std::vector<Component> out;
+    out.reserve(comps.size());
+    for (size_t i = 0; i < comps.size(); ++i) {
+        std::vector<Component> text;
+        if (slot[i] >= 0)
+            text = textInFills(page, comps[i], runsOf[size_t(slot[i])]);
+        if (text.empty())
+            out.push_back(comps[i]);
+        else
+            out.insert(out.end(), text.begin(), text.end());
     }
     return out;
 }
@@ -193,61 +454,13 @@ std::vector<uint8_t> find(const QImage& page, const std::function<void(int, cons
             std::fill_n(notFlat.begin() + (size_t(r.y) * w + r.x0), r.x1 - r.x0, uint8_t(1));
         }
 
-        // 3. The nearest flat pixel of every other pixel (two chamfer passes, chessboard distance).
-        constexpr uint16_t kFar = 0xffff;
-        std::vector<uint16_t> dist(n);
-        std::vector<int32_t> source(n, -1);
-        for (size_t i = 0; i < n; ++i) {
-            if (!notFlat[i]) {
-                dist[i] = 0;
-                source[i] = int32_t(offset + i);
-            } else {
-                dist[i] = kFar;
-            }
-        }
-        const auto relax = [&](size_t i, size_t j) {
-            if (dist[j] != kFar && dist[j] + 1 < dist[i]) {
-                dist[i] = uint16_t(dist[j] + 1);
-                source[i] = source[j];
-            }
-        };
-        for (int y = 0; y < rows; ++y) {
-            for (int x = 0; x < w; ++x) {
-                const size_t i = size_t(y) * w + x;
-                if (dist[i] == 0)
-                    continue;
-                if (x > 0)
-                    relax(i, i - 1);
-                if (y > 0) {
-                    relax(i, i - w);
-                    if (x > 0)
-                        relax(i, i - w - 1);
-                    if (x + 1 < w)
-                        relax(i, i - w + 1);
-                }
-            }
-        }
-        for (int y = rows - 1; y >= 0; --y) {
-            for (int x = w - 1; x >= 0; --x) {
-                const size_t i = size_t(y) * w + x;
-                if (dist[i] == 0)
-                    continue;
-                if (x + 1 < w)
-                    relax(i, i + 1);
-                if (y + 1 < rows) {
-                    relax(i, i + w);
-                    if (x + 1 < w)
-                        relax(i, i + w + 1);
-                    if (x > 0)
-                        relax(i, i + w - 1);
-                }
-            }
-        }
+        // 3. The nearest flat pixel of every other pixel.
+        const std::vector<int32_t> source = nearestOf(notFlat, 0, w, rows);
 
         // 4. Ink differs from that background colour, and from the backgrounds next to it: where
         // two flat areas meet (a selected row, a bubble, a button), their edge and its
         // anti-aliased blend are no ink.
-        const auto colourOf = [&](int32_t s) { return row(int(s / w))[s % w]; };
+        const auto colourOf = [&](int32_t s) { return row(top + int(s / w))[s % w]; };
         for (int y = from; y < to; ++y) {
             const QRgb* r = row(y);
             const int ly = y - top;

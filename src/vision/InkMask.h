@@ -27,6 +27,12 @@ struct Labelling {
     std::vector<Component> components;
 };
 
+// The nearest of `seeds` (indices into a w x h area) to every pixel of the area, by chessboard
+// distance (two chamfer passes); -1 everywhere without seeds.
+std::vector<int32_t> nearestOf(const std::vector<int32_t>& seeds, int w, int h);
+// The same with every pixel where mask == value a seed.
+std::vector<int32_t> nearestOf(const std::vector<uint8_t>& mask, uint8_t value, int w, int h);
+
 // Connected components of the pixels where mask == value, by runs and union-find.
 Labelling label(const std::vector<uint8_t>& mask, uint8_t value, int w, int h, bool eightConnected);
 
@@ -34,5 +40,10 @@ Labelling label(const std::vector<uint8_t>& mask, uint8_t value, int w, int h, b
 // background) and from the flat areas beside it; 1 for ink, 0 elsewhere, row by row.
 // `parallelFor(n, body)` runs body(i) for i in [0, n), possibly on several threads.
 std::vector<uint8_t> find(const QImage& page, const std::function<void(int, const std::function<void(int)>&)>& parallelFor);
+
+// The components of the ink, with each small fill that holds text (a badge, a tag, a tight button:
+// too small to count as a background, so `find` gives it as one solid blob) replaced by the
+// components of the text on it: inside the fill, the fill is the background.
+std::vector<Component> separateFills(const QImage& page, const Labelling& ink);
 
 } // namespace InkMask

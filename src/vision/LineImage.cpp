@@ -1,5 +1,6 @@
 #include "vision/LineImage.h"
 
+#include "vision/LineBackgrounds.h"
 #include "vision/PixelSteps.h"
 
 #include <unordered_map>
@@ -45,23 +46,50 @@ LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, i
     });
     const QRgb bg = count ? qRgb(int(sums[0] / count), int(sums[1] / count), int(sums[2] / count)) : qRgb(255, 255, 255);
 
-    // Distance from the background, stretched so the strongest ink is black.
+    // Distance from the background, stretched so the strongest ink is black. Where the line
+    // crosses a fill of another colour (a badge, a highlighted word), the fill is the background,
+    // and the ink on each background is stretched on its own, but never more than twice as much
+    // as the line's strongest: text that runs from a note onto a darker desktop stays as dark.
+    const LineBackgrounds backgrounds = LineBackgrounds::around(page, ring, bg, t);
     QImage grey(region.size(), QImage::Format_Grayscale8);
     int strongest = 1;
+    std::vector<int> strongestOn(size_t(backgrounds.empty() ? 0 : backgrounds.count()), 1);
+    std::vector<uint16_t> on(backgrounds.empty() ? 0 : size_t(region.width()) * region.height());
     for (int y = 0; y < region.height(); ++y) {
         const QRgb* src = reinterpret_cast<const QRgb*>(page.constScanLine(region.top() + y)) + region.left();
         uchar* dst = grey.scanLine(y);
         for (int x = 0; x < region.width(); ++x) {
-            const int d = std::max(0, colourDistance(src[x], bg) - noiseFloor);
+            int which = 0;
+            const int d = std::max(0, (backgrounds.empty() ? colourDistance(src[x], bg) : backgrounds.distance(region.left() + x, region.top() + y, src[x], &which)) - noiseFloor);
             dst[x] = uchar(d);
             strongest = std::max(strongest, d);
+            if (!backgrounds.empty()) {
+                on[size_t(y) * region.width() + x] = uint16_t(which);
+                strongestOn[size_t(which)] = std::max(strongestOn[size_t(which)], d);
+            }
         }
     }
+    // Where the background under the middle of the line changes colour.
+    QList<double> fillEdges;
+    if (!backgrounds.empty()) {
+        const int middle = std::clamp(line.box.center().y(), region.top(), region.bottom());
+        QRgb previous = 0;
+        for (int x = region.left(); x <= region.right(); ++x) {
+            const QRgb here = backgrounds.background(x, middle);
+            if (x > region.left() && colourDistance(here, previous) > kInkContrast)
+                fillEdges.append(x);
+            previous = here;
+        }
+    }
+    for (int& s : strongestOn)
+        s = std::max({ s, kInkContrast, strongest / 2 });
     const int full = std::max(strongest, kInkContrast);
     for (int y = 0, rows = grey.height(), columns = grey.width(); y < rows; ++y) {
         uchar* p = grey.scanLine(y);
-        for (int x = 0; x < columns; ++x)
-            p[x] = uchar(255 - std::min(255, p[x] * 255 / full));
+        for (int x = 0; x < columns; ++x) {
+            const int scale = backgrounds.empty() ? full : strongestOn[on[size_t(y) * columns + x]];
+            p[x] = uchar(255 - std::min(255, p[x] * 255 / scale));
+        }
     }
 
     const double scale = std::clamp(double(targetHeight) / t, 0.5, maxScale);
@@ -76,5 +104,6 @@ LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, i
     out.image = framed;
     out.scale = double(scaled.width()) / region.width();
     out.origin = QPointF(region.left() - padding / out.scale, region.top() - padding / out.scale);
+    out.fillEdges = fillEdges;
     return out;
 }

@@ -3,6 +3,7 @@
 #include "vision/TextLineFinder.h"
 
 #include <QImage>
+#include <QList>
 #include <QPointF>
 
 // The line's pixels as Tesseract reads best: grey, dark text on white, the local contrast
@@ -14,6 +15,9 @@ struct LineImage {
     QImage image; // Format_Grayscale8
     double scale = 1;
     QPointF origin;
+    // Page x positions where the line passes from one fill to another of another colour (a badge
+    // and the page beside it, two highlighted cells).
+    QList<double> fillEdges;
 };
 LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding,
     int noiseFloor = 0, double maxScale = 4.0);

@@ -4,6 +4,47 @@
 #include <emmintrin.h>
 #endif
 
+bool isBlend(QRgb p, QRgb a, QRgb b)
+{
+    if (colourDistance(a, b) <= kInkContrast)
+        return false;
+    const int pc[3] = { qRed(p), qGreen(p), qBlue(p) };
+    const int ac[3] = { qRed(a), qGreen(a), qBlue(a) };
+    const int bc[3] = { qRed(b), qGreen(b), qBlue(b) };
+    double lo = 1, hi = 0;
+    for (int c = 0; c < 3; ++c) {
+        if (pc[c] < std::min(ac[c], bc[c]) - 8 || pc[c] > std::max(ac[c], bc[c]) + 8)
+            return false;
+        const int span = bc[c] - ac[c];
+        if (std::abs(span) < 24)
+            continue;
+        const double t = double(pc[c] - ac[c]) / span;
+        lo = std::min(lo, t);
+        hi = std::max(hi, t);
+    }
+    return hi - lo < 0.3;
+}
+
+bool isNearBlend(QRgb p, QRgb a, QRgb b, int tolerance)
+{
+    if (colourDistance(a, b) <= kInkContrast)
+        return false;
+    const int pc[3] = { qRed(p), qGreen(p), qBlue(p) };
+    const int ac[3] = { qRed(a), qGreen(a), qBlue(a) };
+    const int bc[3] = { qRed(b), qGreen(b), qBlue(b) };
+    // The point of the segment from a to b nearest to p, by least squares.
+    double along = 0, length = 0;
+    for (int c = 0; c < 3; ++c) {
+        along += double(pc[c] - ac[c]) * (bc[c] - ac[c]);
+        length += double(bc[c] - ac[c]) * (bc[c] - ac[c]);
+    }
+    const double t = std::clamp(along / length, 0.0, 1.0);
+    for (int c = 0; c < 3; ++c)
+        if (std::abs(pc[c] - (ac[c] + t * (bc[c] - ac[c]))) > tolerance)
+            return false;
+    return true;
+}
+
 void markSteps(const QRgb* a, const QRgb* b, uint8_t* steps, int n, int threshold)
 {
     int x = 0;

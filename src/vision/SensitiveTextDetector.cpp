@@ -2,6 +2,8 @@
 
 #include "core/Async.h"
 #include "core/Log.h"
+#include "vision/EdgeCutTokens.h"
+#include "vision/MaskedAddresses.h"
 
 #include <QCoreApplication>
 #include <QMutex>
@@ -52,24 +54,6 @@ QRectF boxOfRange(const RecognizedLine& line, qsizetype start, qsizetype length)
         box = box.isNull() ? c : box.united(c);
     }
     return box.isNull() ? line.box : box;
-}
-
-// An address with stars after a letter in its token ("j***@e***.com" read as "j*xx@exxx.com"),
-// is one a page already masked: it shows nothing to hide, and hiding it would hide what the page
-// chose to show. A star before the whole address is a mark or a misread quote.
-bool maskedAddress(const QString& text, const SensitiveMatch& match)
-{
-    qsizetype from = match.start, to = match.start + match.length;
-    while (from > 0 && !text.at(from - 1).isSpace())
-        --from;
-    while (to < text.size() && !text.at(to).isSpace())
-        ++to;
-    for (qsizetype i = from + 1; i < to; ++i)
-        if (text.at(i) == u'*' && text.at(i - 1).isLetterOrNumber())
-            return true;
-    // Stars read as x ("l***@m***.de" as "laxx@mxxx.de"): the host is one letter and a run of x.
-    static const QRegularExpression starredHost(QStringLiteral(R"(@[A-Za-z][xX*]{2,}\.)"));
-    return starredHost.match(text.mid(match.start, match.length)).hasMatch();
 }
 
 // Digits in ones and twos ("4 4 44 44 44 44 4 4 4": the stars of a masked key read as digits)
@@ -184,9 +168,19 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
     for (const RecognizedLine& line : read)
         lines += cellsOf(line);
     for (const RecognizedLine& line : lines) {
-        for (const SensitiveMatch& match : findSensitiveMatches(line.text)) {
+        // What the patterns find, then what shows of items the image's edge cuts.
+        struct Found {
+            SensitiveMatch match;
+            int edge = 0; // -1 left, 1 right
+        };
+        QList<Found> found;
+        for (const SensitiveMatch& match : findSensitiveMatches(line.text))
+            found.append({ match });
+        for (const EdgeCutToken& token : findEdgeCutTokens(line))
+            found.append({ { token.kind, token.start, token.length }, token.leftEdge ? -1 : 1 });
+        for (const auto& [match, edge] : found) {
             // Dotted numbers after a plus sign are a phone's ("+1.555.010.1'700"), never an address.
-            if ((match.kind == RedactionKind::email && maskedAddress(line.text, match))
+            if ((match.kind == RedactionKind::email && maskedAddress(line, line.text.indexOf(u'@', match.start), edge < 0))
                 || (match.kind == RedactionKind::card && scatteredDigits(line.text, match))
                 || (match.kind == RedactionKind::ip && match.start > 0 && line.text.at(match.start - 1) == u'+'))
                 continue;
@@ -214,12 +208,19 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
             // The recogniser already reports a top-left origin, so the box only grows. The tail
             // of a comma or a descender may hang below a line bounded by its digits and capitals,
             // by about a third of their height, and an anti-aliased edge a pixel more.
-            // A quote mark glued to either end is covered as well: the engine sometimes gives the
-            // last glyph's place to the quote after it.
-            const auto quote = [&](qsizetype k) { return QStringView(u"\"'`\u2018\u2019\u201C\u201D").contains(t.at(k)); };
-            const qsizetype from = start > 0 && quote(start - 1) ? start - 1 : start;
-            const qsizetype to = end < t.size() && quote(end) ? end + 1 : end;
+            // A quote mark or a bracket glued to either end is covered as well: the engine sometimes
+            // gives the first or last glyph's place to the mark beside it ("(sam@north.co)").
+            const auto mark = [&](qsizetype k, QStringView brackets) {
+                return QStringView(u"\"'`\u2018\u2019\u201C\u201D").contains(t.at(k)) || brackets.contains(t.at(k));
+            };
+            const qsizetype from = start > 0 && mark(start - 1, u"([{<") ? start - 1 : start;
+            const qsizetype to = end < t.size() && mark(end, u")]}>") ? end + 1 : end;
             QRectF box = boxOfRange(line, from, to - from);
+            // Half a glyph at the edge is readable too.
+            if (edge < 0)
+                box.setLeft(std::min(box.left(), 0.0));
+            else if (edge > 0)
+                box.setRight(std::max(box.right(), 1.0));
             box.adjust(-0.004, -std::max(0.006, 0.15 * box.height()), 0.004, std::max(0.006, 0.4 * box.height()));
             // A doubtful line may come read twice: the same item found twice counts once, under
             // both boxes, since one reading may reach a character further than the other.

@@ -33,7 +33,9 @@ QString sensitivePattern(RedactionKind kind);
 // unless it opens before the match), or the line's box when they have none; grown by 0.004 left
 // and right, and by 0.006 or, where more, 0.15 of its height above and 0.4 below; not clamped.
 // A box over one already found for the kind (a line the recogniser read twice) is united with it
-// rather than added.
+// rather than added. Addresses the page already masked are left out; what shows of a card number,
+// key or address that the image's left or right edge cuts is found as well, after the line's
+// matches, its box reaching the edge.
 DetectionResult detectSensitiveText(const QList<RecognizedLine>& lines);
 
 // `settings` with every kind that `detections` found switched on: a style applied to a scanned

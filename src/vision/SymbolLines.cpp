@@ -1,6 +1,7 @@
 #include "vision/SymbolLines.h"
 
 #include "vision/ConfusedCharacters.h"
+#include "vision/SensitiveTextDetector.h"
 
 #include <QRegularExpression>
 
@@ -104,6 +105,63 @@ bool underscoreBetween(const LineImage& line, const QRectF& text, double fromX, 
     return inked * 10 >= (b - a) * 8;
 }
 
+// Whether the blank columns between page x `fromX` and `toX` (none of their ink reaches
+// `threshold`) hold a faint low rule, as a thin underscore the engine left out does: in most of
+// them some ink lies below 65 % of the text's height and none above it (the faint edges of the
+// glyphs beside a blank reach above it). An underline is none: it runs on under the glyphs beside
+// the blank, at the same rows.
+bool faintUnderscoreIn(const LineImage& line, const QRectF& text, const std::vector<uint8_t>& darkest, double fromX, double toX,
+    const QRectF& before, const QRectF& after, int threshold)
+{
+    constexpr int kFaint = 235;
+    const QImage& grey = line.image;
+    const int width = grey.width();
+    const int a = imageColumn(line, width, fromX, false), b = imageColumn(line, width, toX, true);
+    const int top = std::clamp(int((text.top() - line.origin.y()) * line.scale), 0, grey.height());
+    const int bottom = std::clamp(int(std::ceil((text.bottom() - line.origin.y()) * line.scale)), 0, grey.height());
+    const int low = top + int(0.65 * (bottom - top));
+    int blank = 0, ruled = 0, first = grey.height(), last = -1;
+    for (int x = a; x < b; ++x) {
+        if (darkest[size_t(x)] < threshold)
+            continue;
+        ++blank;
+        bool high = false, below = false;
+        int from = grey.height(), to = -1;
+        for (int y = 0; y < grey.height(); ++y) {
+            if (grey.constScanLine(y)[x] >= kFaint)
+                continue;
+            if (y < low) {
+                high = true;
+                break;
+            }
+            below = true;
+            from = std::min(from, y);
+            to = std::max(to, y);
+        }
+        if (below && !high) {
+            ++ruled;
+            first = std::min(first, from);
+            last = std::max(last, to);
+        }
+    }
+    if (ruled < 2 || ruled * 2 < blank)
+        return false;
+    // Under the middle of each neighbouring glyph, at the rule's rows.
+    const auto runsOn = [&](const QRectF& glyph) {
+        const int ga = imageColumn(line, width, glyph.left() + 0.3 * glyph.width(), false);
+        const int gb = imageColumn(line, width, glyph.right() - 0.3 * glyph.width(), true);
+        int inked = 0;
+        for (int x = ga; x < gb; ++x)
+            for (int y = first; y <= last; ++y)
+                if (grey.constScanLine(y)[x] < kFaint) {
+                    ++inked;
+                    break;
+                }
+        return gb > ga && inked * 10 >= (gb - ga) * 7;
+    };
+    return !(runsOn(before) && runsOn(after));
+}
+
 // The widest run of blank columns between two page x positions, in page pixels. Ink is what is
 // darker than halfway between white and the darkest ink of the two glyphs around (from `inkFrom`
 // to `inkTo`), and at least as dark as 140: a dim part of a line (a comment, a timestamp, tiny
@@ -152,16 +210,16 @@ double inkEdge(const std::vector<uint8_t>& darkest, const LineImage& line, doubl
     return step < 0 ? std::min(edge, page) : std::max(edge, page);
 }
 
-// Beside a thin glyph ('1', 'l', 'I') a blank on a narrow margin is often the glyph's own wide
-// side bearing: where dropping it makes an address, a dotted number or a phone number across it
-// ("10.206.1 17.122", "tbel l@globex.com"), it goes.
+// Beside a thin glyph ('1', 'l', 'I') or an @ a blank on a narrow margin is often the glyph's own
+// wide side bearing: where dropping it makes an address, a dotted number or a phone number across
+// it ("10.206.1 17.122", "tbel l@globex.com", "elena.brandt@ mailbox.net"), it goes.
 } // namespace
 
 bool blankSplitsAddressOrNumber(const QString& text, qsizetype at)
 {
     if (at <= 0 || at + 1 >= text.size())
         return false;
-    const auto thin = [](QChar c) { return c == u'1' || c == u'l' || c == u'I'; };
+    const auto thin = [](QChar c) { return c == u'1' || c == u'l' || c == u'I' || c == u'@'; };
     if (!thin(text.at(at - 1)) && !thin(text.at(at + 1)))
         return false;
     qsizetype from = at, to = at + 1;
@@ -169,12 +227,15 @@ bool blankSplitsAddressOrNumber(const QString& text, qsizetype at)
         --from;
     while (to < text.size() && !text.at(to).isSpace())
         ++to;
+    // An amount's currency sign may stand a blank before it ("$ 3,1 06.30").
+    if (from >= 2 && text.at(from - 1) == u' ' && QStringView(u"$\u00A3\u20AC").contains(text.at(from - 2)))
+        from -= 2;
     const QString joined = text.mid(from, at - from) + text.mid(at + 1, to - at - 1);
     const qsizetype blank = at - from;
     static const QRegularExpression across[] = {
         QRegularExpression(QStringLiteral(R"((?<![\d.])\d{1,3}\.\d{1,3}\.\d{1,3}\.\d{1,3}(?!\d|\.\d))")),
         QRegularExpression(QStringLiteral(R"([A-Za-z0-9._%+\-]+@[A-Za-z0-9.\-]+\.[A-Za-z]{2,})")),
-        QRegularExpression(QStringLiteral(u"[$\u00A3\u20AC]\\d[\\d,]*(?:\\.\\d{1,2})?(?![\\d.])")),
+        QRegularExpression(QStringLiteral(u"[$\u00A3\u20AC]\\s?\\d[\\d,]*(?:\\.\\d{1,2})?(?![\\d.])")),
     };
     for (const QRegularExpression& e : across) {
         auto it = e.globalMatch(joined);
@@ -185,11 +246,12 @@ bool blankSplitsAddressOrNumber(const QString& text, qsizetype at)
                 return true;
         }
     }
-    // A phone number alone in its cell, in groups of three and four.
+    // A phone number alone in its cell, in groups of three and four, that is none with the blank.
     static const QRegularExpression phone(QStringLiteral(R"(^\+?[\d\-. ()]{10,16}$)"));
     static const QRegularExpression groups(QStringLiteral(R"(\d{3}[\-.]\d{4}$)"));
+    static const QRegularExpression phoneAlready(sensitivePattern(RedactionKind::phone));
     const QString whole = text.left(at) + text.mid(at + 1);
-    return phone.match(whole).hasMatch() && groups.match(whole).hasMatch() && !groups.match(text).hasMatch();
+    return phone.match(whole).hasMatch() && groups.match(whole).hasMatch() && !phoneAlready.match(text).hasMatch();
 }
 
 namespace {
@@ -229,6 +291,62 @@ void joinSplitTokens(RecognizedLine& line, const std::vector<qsizetype>& doubtfu
             continue;
         line.text.remove(at, 1);
         line.charBoxes.removeAt(at);
+    }
+}
+
+// A blank over a faint low rule is an underscore the engine left out where putting it back makes
+// the address around it whole ("marcus laurent@umbrella.dev"): half an address would stay
+// readable beside the bar over the other half. Blanks beside an underscore that splits an
+// address go.
+void restoreUnderscores(RecognizedLine& line, const std::vector<std::pair<qsizetype, QRectF>>& blanks, QSizeF page)
+{
+    static const QRegularExpression address(QStringLiteral(R"([A-Za-z0-9._%+\-]+@[A-Za-z0-9.\-]+\.[A-Za-z]{2,})"));
+    for (const auto& [at, box] : blanks) {
+        if (at <= 0 || at + 1 >= line.text.size() || line.text.at(at) != u' ')
+            continue;
+        qsizetype from = at, to = at + 1;
+        while (from > 0 && !line.text.at(from - 1).isSpace())
+            --from;
+        while (to < line.text.size() && !line.text.at(to).isSpace())
+            ++to;
+        const QString joined = line.text.mid(from, at - from) + u'_' + line.text.mid(at + 1, to - at - 1);
+        const QRegularExpressionMatch m = address.match(joined);
+        if (!m.hasMatch() || m.capturedStart() > at - from || m.capturedEnd() <= at - from)
+            continue;
+        line.text[at] = u'_';
+        line.charBoxes[at] = QRectF(box.x() / page.width(), box.y() / page.height(), box.width() / page.width(), box.height() / page.height());
+    }
+    // An underscore read with blanks around it ("isla _ silva@mailbox.net") joins its address.
+    for (qsizetype at = line.text.size() - 2; at > 0; --at) {
+        if (line.text.at(at) != u' ' || (line.text.at(at - 1) != u'_' && line.text.at(at + 1) != u'_'))
+            continue;
+        qsizetype from = at, to = at + 1;
+        while (from > 0 && !line.text.at(from - 1).isSpace())
+            --from;
+        while (to < line.text.size() && !line.text.at(to).isSpace())
+            ++to;
+        const QString joined = line.text.mid(from, at - from) + line.text.mid(at + 1, to - at - 1);
+        const QRegularExpressionMatch m = address.match(joined);
+        if (!m.hasMatch() || m.capturedStart() >= at - from || m.capturedEnd() <= at - from)
+            continue;
+        line.text.remove(at, 1);
+        line.charBoxes.removeAt(at);
+    }
+}
+
+// A dotted address glued to the word before it ("Wifi192.168.1.20"): between two thin glyphs a
+// blank needs a wide gap, and a word with digits after it is seldom one token with them when the
+// digits make an address. Where a gap nearly wide enough for a blank parts them, the blank goes in.
+void partGluedAddresses(RecognizedLine& line, const std::vector<qsizetype>& nearBlanks)
+{
+    static const QRegularExpression address(QStringLiteral(R"(^\d{1,3}\.\d{1,3}\.\d{1,3}\.\d{1,3}(?![\d.]))"));
+    for (auto it = nearBlanks.rbegin(); it != nearBlanks.rend(); ++it) {
+        const qsizetype at = *it;
+        if (at <= 0 || at >= line.text.size() || !line.text.at(at - 1).isLetter()
+            || !address.match(QStringView(line.text).mid(at)).hasMatch())
+            continue;
+        line.text.insert(at, QLatin1Char(' '));
+        line.charBoxes.insert(at, QRectF());
     }
 }
 
@@ -427,11 +545,16 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
 
     RecognizedLine current;
     QRectF currentBox;
-    // Blanks placed on a narrow margin, by their position in the current line's text.
-    std::vector<qsizetype> doubtfulBlanks;
+    // Blanks placed on a narrow margin, by their position in the current line's text, and gaps
+    // nearly wide enough for one that got none.
+    std::vector<qsizetype> doubtfulBlanks, nearBlanks;
+    // Blanks over a faint low rule, with the rule's box.
+    std::vector<std::pair<qsizetype, QRectF>> underscoreBlanks;
     const auto flush = [&] {
         if (!current.text.isEmpty()) {
+            restoreUnderscores(current, underscoreBlanks, page);
             joinSplitTokens(current, doubtfulBlanks);
+            partGluedAddresses(current, nearBlanks);
             restoreAddressSigns(current, image, darkest, page);
             mendConfusedCharacters(current);
             current.box = currentBox;
@@ -440,6 +563,8 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
         current = {};
         currentBox = {};
         doubtfulBlanks.clear();
+        nearBlanks.clear();
+        underscoreBlanks.clear();
     };
     const auto fraction = [&](const QRectF& r) {
         return QRectF(r.x() / page.width(), r.y() / page.height(), r.width() / page.width(), r.height() / page.height());
@@ -501,7 +626,11 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
                     continue;
                 }
             }
-            if (gap > std::max(1.6 * h, 2.0 * pitch)) {
+            // Text on two fills (neighbouring badges or table cells) is two cells, whatever the gap.
+            const bool otherFill = std::any_of(image.fillEdges.begin(), image.fillEdges.end(), [&](double x) {
+                return x > symbols[i - 1].box.right() && x < s.box.left();
+            });
+            if (gap > std::max(1.6 * h, 2.0 * pitch) || (blank && otherFill)) {
                 flush();
             } else if (blank) {
                 // In neighbouring cells no blank fits: the gap is the side bearings of narrow glyphs
@@ -510,8 +639,15 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
                                                  : gap - (letterGap + 0.3 * pitch + extra);
                 if (margin < 0.35 * pitch)
                     doubtfulBlanks.push_back(current.text.size());
+                if (faintUnderscoreIn(image, QRectF(lineBox.box), darkest, symbols[i - 1].box.center().x(), s.box.center().x(),
+                        symbols[i - 1].box, s.box, inkThreshold(darkest, image, symbols[i - 1].box.left(), s.box.right())))
+                    underscoreBlanks.push_back({ current.text.size(),
+                        QRectF(symbols[i - 1].box.right(), symbols[i - 1].box.top(), std::max(1.0, s.box.left() - symbols[i - 1].box.right()),
+                            symbols[i - 1].box.height()) });
                 current.text += QLatin1Char(' ');
                 current.charBoxes.append(QRectF());
+            } else if (!monospaced && gap >= letterGap + 0.15 * pitch) {
+                nearBlanks.push_back(current.text.size());
             }
         }
         append(s.text, reach(i));

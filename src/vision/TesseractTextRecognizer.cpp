@@ -38,6 +38,8 @@ constexpr double kMaxScale = 4.0, kTinyMaxScale = 6.0;
 constexpr int kTinyGlyphHeight = 8;
 // Past this share of steep steps outside the found lines, the whole page is read as well.
 constexpr double kUnexplainedEdges = 0.01;
+// The engine refuses images wider or taller than this.
+constexpr int kMaxEngineSide = 32767;
 
 // The colour transparent pixels are flattened onto: white, unless what is opaque is mostly light
 // (white text on a transparent layer), which would vanish on white.
@@ -59,14 +61,16 @@ QColor flatteningColour(const QImage& page)
     return weight && sum / weight > 150 ? QColor(Qt::black) : QColor(Qt::white);
 }
 
-// The page as RGB32, flattened (see flatteningColour) and scaled down when enormous. Results are fractions
-// of the page, so they need no scaling back.
+// The page as RGB32, flattened (see flatteningColour) and scaled down when enormous or wider or
+// taller than the engine takes. Results are fractions of the page, so they need no scaling back.
 QImage preparePage(const QImage& image)
 {
     QImage page = image;
     const qint64 pixels = qint64(image.width()) * image.height();
-    if (pixels > TesseractTextRecognizer::kMaxPixels) {
-        const double f = std::sqrt(double(TesseractTextRecognizer::kMaxPixels) / double(pixels));
+    // The whole page is read in strips as wide as itself, which the engine must take.
+    const double across = double(kMaxEngineSide) / std::max(image.width(), image.height());
+    if (pixels > TesseractTextRecognizer::kMaxPixels || across < 1) {
+        const double f = std::min(std::sqrt(double(TesseractTextRecognizer::kMaxPixels) / double(pixels)), across);
         const QSize target(std::max(1, int(image.width() * f)), std::max(1, int(image.height() * f)));
         // Averaging every pixel of a giant image costs seconds; sampling down to twice the size
         // first keeps the result smooth. Not for images just past four times the limit: there
@@ -84,6 +88,39 @@ QImage preparePage(const QImage& image)
         return flat;
     }
     return page.format() == QImage::Format_RGB32 ? page : page.convertToFormat(QImage::Format_RGB32);
+}
+
+// The opaque window of a window shot (an opaque rectangle, its corners perhaps rounded, in a
+// transparent margin with a soft shadow); empty for any other image, an opaque one among them.
+QRect opaqueWindow(const QImage& image)
+{
+    if (!image.hasAlphaChannel())
+        return {};
+    const auto opaque = [&](int x, int y) { return qAlpha(image.pixel(x, y)) >= 250; };
+    const int w = image.width(), h = image.height();
+    if (opaque(0, 0) && opaque(w - 1, 0) && opaque(0, h - 1) && opaque(w - 1, h - 1))
+        return {};
+    const QImage argb = image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_ARGB32_Premultiplied
+        ? image
+        : image.convertToFormat(QImage::Format_ARGB32);
+    int x0 = w, y0 = h, x1 = -1, y1 = -1;
+    qint64 count = 0;
+    for (int y = 0; y < h; ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            if (qAlpha(row[x]) < 250)
+                continue;
+            ++count;
+            x0 = std::min(x0, x);
+            x1 = std::max(x1, x);
+            y0 = std::min(y0, y);
+            y1 = std::max(y1, y);
+        }
+    }
+    const QRect box(QPoint(x0, y0), QPoint(x1, y1));
+    if (x1 < 0 || box == image.rect() || count < 0.9 * double(box.width()) * box.height())
+        return {};
+    return box;
 }
 
 // Tesseract parallelises each line over OpenMP threads. We already run one line per core, and
@@ -355,6 +392,23 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
 {
     if (image.isNull() || image.width() <= 0 || image.height() <= 0)
         return TextRecognition::failure(QStringLiteral("the image is empty"));
+    // A window shot is read as the window alone: its transparent margin and shadow must not change
+    // what is found in it.
+    if (const QRect window = opaqueWindow(image); !window.isEmpty()) {
+        TextRecognition inside = recognize(image.copy(window));
+        const QSizeF size = image.size();
+        const auto place = [&](QRectF& r) {
+            if (!r.isNull())
+                r = QRectF((window.x() + r.x() * window.width()) / size.width(), (window.y() + r.y() * window.height()) / size.height(),
+                    r.width() * window.width() / size.width(), r.height() * window.height() / size.height());
+        };
+        for (RecognizedLine& line : inside.lines) {
+            place(line.box);
+            for (QRectF& c : line.charBoxes)
+                place(c);
+        }
+        return inside;
+    }
     const auto inParallel = [this](int n, const std::function<void(int)>& body) { parallelFor(n, body); };
     const QImage prepared = preparePage(image);
     if (prepared.isNull())
@@ -392,18 +446,24 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
         return boxes[a].box.width() * boxes[b].height > boxes[b].box.width() * boxes[a].height;
     });
     std::vector<QList<RecognizedLine>> results(size_t(boxes.size()));
-    std::atomic<bool> engineFailed { false };
-    QString engineError;
-    QMutex errorLock;
+    // A part of the page left unread fails the whole reading: a page whose lines were not all read
+    // must not pass for one without what they hold.
+    std::atomic<bool> failed { false };
+    QString failure;
+    QMutex failureLock;
+    const auto fail = [&](const QString& why) {
+        failed = true;
+        QMutexLocker locker(&failureLock);
+        if (failure.isEmpty())
+            failure = why;
+    };
     const QSizeF pageSize = page.size();
     parallelFor(int(order.size()), [&](int k) {
         const int index = order[size_t(k)];
         QString error;
         std::unique_ptr<Engine> engine = acquire(&error);
         if (!engine) {
-            engineFailed = true;
-            QMutexLocker locker(&errorLock);
-            engineError = error;
+            fail(error);
             return;
         }
         // What smoothing left of the grain would still speckle the line image: no stronger than
@@ -411,26 +471,38 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
         const int grain = grainAround(boxes[index]);
         const QImage& source = grain >= 2 ? smooth : page;
         const int noiseFloor = grain >= 2 ? grain * 6 / 5 : 0;
-        const auto read = [&](int targetHeight, double maxScale) {
-            const LineImage line = lineImageForRecognition(source, boxes[index], targetHeight, kLinePadding, noiseFloor, maxScale);
+        const auto read = [&](int targetHeight, double maxScale) -> std::optional<QList<RecognizedLine>> {
+            // The engine takes images up to kMaxEngineSide pixels across: a very long line is
+            // enlarged less.
+            const double fits = double(kMaxEngineSide - 2 * kLinePadding) / std::max(1, boxes[index].box.width() + 2);
+            const LineImage line = lineImageForRecognition(source, boxes[index], targetHeight, kLinePadding, noiseFloor,
+                std::min(maxScale, fits));
             engine->SetImage(line.image.constBits(), line.image.width(), line.image.height(), 1,
                 int(line.image.bytesPerLine()));
             engine->SetSourceResolution(300);
-            QList<RecognizedLine> lines;
+            std::optional<QList<RecognizedLine>> lines;
             if (engine->Recognize(nullptr) == 0)
                 lines = assembleLines(readSymbols(*engine, line), line, boxes[index], pageSize);
             engine->Clear();
             return lines;
         };
         QList<RecognizedLine>& lines = results[size_t(index)];
-        lines = read(kTargetGlyphHeight, kMaxScale);
+        const std::optional<QList<RecognizedLine>> first = read(kTargetGlyphHeight, kMaxScale);
+        if (!first) {
+            fail(QStringLiteral("the engine could not read a line of the page"));
+            release(std::move(engine));
+            return;
+        }
+        lines = *first;
         // A line that nearly reads as an address, a key or a number is read once more at another
         // scale; the detector takes what either reading finds. Tiny text, which the first reading
         // could not enlarge enough, is read again larger, whatever it read as; not under grain,
         // where enlarging it further reads the grain as much as the glyphs.
         const bool tiny = boxes[index].height < kTinyGlyphHeight && grain < 2;
         if (tiny || std::any_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return readsDoubtfully(l.text); })) {
-            const QList<RecognizedLine> again = tiny ? read(kTargetGlyphHeight, kTinyMaxScale) : read(kTargetGlyphHeight * 3 / 4, kMaxScale);
+            // A second reading that fails leaves the first, which stands on its own.
+            const QList<RecognizedLine> again = (tiny ? read(kTargetGlyphHeight, kTinyMaxScale) : read(kTargetGlyphHeight * 3 / 4, kMaxScale))
+                                                    .value_or(QList<RecognizedLine> {});
             for (RecognizedLine second : again) {
                 keepNumberSigns(second, lines);
                 if (std::none_of(lines.begin(), lines.end(), [&](const RecognizedLine& l) { return l.text == second.text; }))
@@ -439,37 +511,56 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
         }
         release(std::move(engine));
     });
-    if (engineFailed)
-        return TextRecognition::failure(engineError);
+    if (failed)
+        return TextRecognition::failure(failure);
 
     TextRecognition out;
     for (auto& lines : results)
         out.lines.append(std::move(lines));
     // Where the page has ink that no found line explains, read the whole page in strips as well,
     // keeping what lies outside the lines already read.
-    if (unexplainedEdges(smooth, boxes) > kUnexplainedEdges)
-        out.lines.append(readWholePage(smooth, boxes));
+    if (unexplainedEdges(smooth, boxes) > kUnexplainedEdges) {
+        QString why;
+        const std::optional<QList<RecognizedLine>> more = readWholePage(smooth, boxes, &why);
+        if (!more)
+            return TextRecognition::failure(why);
+        out.lines.append(*more);
+    }
     return out;
 }
 
-QList<RecognizedLine> TesseractTextRecognizer::readWholePage(const QImage& page, const QList<TextLineBox>& found)
+std::optional<QList<RecognizedLine>> TesseractTextRecognizer::readWholePage(const QImage& page, const QList<TextLineBox>& found,
+    QString* why)
 {
     const QImage grey = inkPage(page);
     constexpr int kStrip = 384, kOverlap = 96;
     const int strips = std::max(1, (page.height() - kOverlap + kStrip - kOverlap - 1) / (kStrip - kOverlap));
     std::vector<QList<std::pair<TextLineBox, QList<RecognizedLine>>>> results(static_cast<size_t>(strips));
     const QSizeF pageSize = page.size();
+    std::atomic<bool> failed { false };
+    QMutex failureLock;
+    const auto fail = [&](const QString& reason) {
+        failed = true;
+        QMutexLocker locker(&failureLock);
+        if (why->isEmpty())
+            *why = reason;
+    };
     parallelFor(strips, [&](int i) {
         const int top = i * (kStrip - kOverlap), height = std::min(kStrip, page.height() - top);
         if (height <= 0)
             return;
-        std::unique_ptr<Engine> engine = acquire(nullptr);
-        if (!engine)
+        QString error;
+        std::unique_ptr<Engine> engine = acquire(&error);
+        if (!engine) {
+            fail(error);
             return;
+        }
         engine->SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
         engine->SetImage(grey.constScanLine(top), grey.width(), height, 1, int(grey.bytesPerLine()));
         engine->SetSourceResolution(300);
-        if (engine->Recognize(nullptr) == 0) {
+        if (engine->Recognize(nullptr) != 0) {
+            fail(QStringLiteral("the engine could not read a part of the page"));
+        } else {
             std::unique_ptr<tesseract::ResultIterator> it(engine->GetIterator());
             if (it) {
                 do {
@@ -477,7 +568,7 @@ QList<RecognizedLine> TesseractTextRecognizer::readWholePage(const QImage& page,
                     if (!it->BoundingBox(tesseract::RIL_TEXTLINE, &l, &t, &r, &b) || r <= l || b <= t)
                         continue;
                     const TextLineBox box { QRect(l, top + t, r - l, b - t), b - t };
-                    LineImage image { grey.copy(box.box), 1.0, QPointF(l, top + t) };
+                    LineImage image { grey.copy(box.box), 1.0, QPointF(l, top + t), {} };
                     // The line's symbols, in page pixels.
                     std::vector<Symbol> symbols;
                     do {
@@ -497,6 +588,8 @@ QList<RecognizedLine> TesseractTextRecognizer::readWholePage(const QImage& page,
         engine->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
         release(std::move(engine));
     });
+    if (failed)
+        return std::nullopt;
     // A line read twice (in the overlap of two strips) or already read counts once.
     QList<RecognizedLine> out;
     QList<QRect> taken;

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tesseract {
@@ -49,8 +50,9 @@ public:
 private:
     using Engine = tesseract::TessBaseAPI;
     std::unique_ptr<Engine> acquire(QString* error);
-    // The lines of a whole-page reading in strips, but those over `found`.
-    QList<RecognizedLine> readWholePage(const QImage& page, const QList<TextLineBox>& found);
+    // The lines of a whole-page reading in strips, but those over `found`; none, with `why`, when
+    // a strip could not be read.
+    std::optional<QList<RecognizedLine>> readWholePage(const QImage& page, const QList<TextLineBox>& found, QString* why);
     void release(std::unique_ptr<Engine> engine);
 
     QString m_dataPath;

@@ -51,7 +51,7 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
 {
     const int w = page.width(), h = page.height();
     const std::vector<uint8_t> ink = InkMask::find(page, parallelFor);
-    std::vector<Component> comps = InkMask::label(ink, 1, w, h, true).components;
+    std::vector<Component> comps = InkMask::separateFills(page, InkMask::label(ink, 1, w, h, true));
 
     const int maxGlyphHeight = std::max(24, std::min(220, h / 3));
     std::vector<Component> seeds, small;
@@ -219,8 +219,10 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
         if (l.merged)
             continue;
         const double t = l.typical();
-        // A lone mark or a sliver is no line of text.
-        if (l.x1 - l.x0 < 0.6 * t || t < 5 || (l.glyphs < 2 && l.x1 - l.x0 < 1.5 * t))
+        // A lone mark or a sliver is no line of text, nor is one low mark far wider than tall (the
+        // gap between two fills stacked close).
+        if (l.x1 - l.x0 < 0.6 * t || t < 5 || (l.glyphs < 2 && l.x1 - l.x0 < 1.5 * t)
+            || (l.glyphs < 2 && t <= 6 && l.x1 - l.x0 > 8 * t))
             continue;
         out.append({ QRect(l.x0, l.y0, l.x1 - l.x0, l.y1 - l.y0), int(std::lround(t)) });
     }
@@ -353,9 +355,10 @@ QList<TextLineBox> findTextLines(const QImage& page, const ParallelFor& parallel
             // not cover finer lines of different rows.
             if (found.height < 7)
                 continue;
-            // Finer lines within it must be fragments: inside it, much shorter than its glyphs and
-            // over less than half its width. Otherwise the text was read already, and the coarse
-            // line is the outline of a bubble, a selected row or a button, or an edge.
+            // Finer lines within it must be fragments: inside it, much shorter than its glyphs,
+            // not a run of several glyphs of their own, and over less than half its width.
+            // Otherwise the text was read already, and the coarse line is the outline of a bubble,
+            // a selected row, a button or a box of small text, or an edge.
             const int glyphHeight = found.height * factor;
             bool fragmentsOnly = true;
             std::vector<uint8_t> covered(size_t(box.width()), 0);
@@ -363,7 +366,7 @@ QList<TextLineBox> findTextLines(const QImage& page, const ParallelFor& parallel
                 const QRect inside = line.box.intersected(box);
                 if (inside.isEmpty())
                     continue;
-                if (area(inside) < area(line.box) / 2 || line.height > 0.6 * glyphHeight) {
+                if (area(inside) < area(line.box) / 2 || line.height > 0.6 * glyphHeight || line.box.width() >= 4 * line.box.height()) {
                     fragmentsOnly = false;
                     break;
                 }

@@ -22,7 +22,7 @@ struct IdleMemoryTest : AppStateKit {
         makeApp([](const QImage&, QObject*, std::function<void(DetectionResult)> done) { done({}); },
             [](const EditorDocument&) { return filledImage({ 10, 10 }, Qt::gray); });
         notch = std::make_unique<NotchController>(*prefs, *presets, pasteboard, screens, NotchStyling {},
-            DragFileStore { [](const EncodedImage&, const std::optional<QString>&) { return std::optional<QString>(); },
+            DragFileStore { [](const EncodedImage&, const std::optional<QString>&, FileWriteFailure*) { return std::optional<QString>(); },
                 [](const QString&) {} });
     }
     void TearDown() override

@@ -1,6 +1,8 @@
 // Opening another shot over edits nobody copied or exported asks first; Return replaces, Escape
-// keeps the edits. The main window is the application's own, driven by keys and the pointer.
+// keeps the edits. Quitting asks the same way. The main window is the application's own, driven
+// by keys and the pointer.
 #include "AppStateKit.h"
+#include "QuestionAnswerer.h"
 
 #include "app/MainWindow.h"
 #include "editor/AnnotationEditingLayer.h"
@@ -19,30 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Answers the replace question with a key as soon as it is shown, and remembers what it said.
-struct Answerer {
-    Qt::Key key = Qt::Key_Return;
-    int asked = 0;
-    QString text;
-    QString defaultButton;
-    QTimer poll;
-
-    Answerer()
-    {
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || box->objectName() != QStringLiteral("replaceEditedShot") || !box->isVisible())
-                return;
-            ++asked;
-            text = box->text();
-            defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
-            QTest::keyClick(box, key);
-        });
-        poll.start();
-    }
-};
 
 struct ReplaceGuard : AppStateKit {
     std::unique_ptr<MainWindow> window;
@@ -107,7 +85,7 @@ TEST_F(ReplaceGuard, PastingOverEditsAsksAndEscapeKeepsThem)
     drawABox();
     ASSERT_EQ(edited->annotations().size(), 1);
 
-    Answerer answer;
+    QuestionAnswerer answer;
     answer.key = Qt::Key_Escape;
     paste(filledImage({ 500, 400 }, Qt::darkRed));
     EXPECT_EQ(answer.asked, 1);
@@ -127,7 +105,7 @@ TEST_F(ReplaceGuard, PastingOverEditsAsksAndEscapeKeepsThem)
 
 TEST_F(ReplaceGuard, ADocumentWithNothingToLoseIsReplacedAtOnce)
 {
-    Answerer answer;
+    QuestionAnswerer answer;
     paste(filledImage({ 300, 200 }, Qt::darkCyan));
     auto first = app->document();
     // Untouched.
@@ -163,6 +141,43 @@ TEST_F(ReplaceGuard, ADocumentWithNothingToLoseIsReplacedAtOnce)
     app->openShotInEditor(CapturedShot::make(filledImage({ 50, 30 }, Qt::gray)));
     EXPECT_EQ(answer.asked, 2);
     EXPECT_EQ(app->document(), kept);
+}
+
+TEST_F(ReplaceGuard, QuittingOverEditsAsksAndEscapeKeepsThem)
+{
+    int quits = 0;
+    app->setQuitAction([&] { ++quits; });
+    // Nothing to lose: Ctrl+Q quits at once.
+    press(Qt::Key_Q);
+    EXPECT_EQ(quits, 1);
+
+    paste(filledImage({ 300, 200 }, Qt::darkCyan));
+    auto edited = app->document();
+    drawABox();
+    QuestionAnswerer answer;
+    answer.question = QStringLiteral("quitWithEdits");
+    answer.key = Qt::Key_Escape;
+    press(Qt::Key_Q);
+    EXPECT_EQ(answer.asked, 1);
+    EXPECT_EQ(answer.text, "Quit Lumaforge? Your edits will be lost.");
+    EXPECT_EQ(answer.defaultButton, "Quit");
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(app->document(), edited);
+    EXPECT_EQ(edited->annotations().size(), 1);
+
+    // The File menu's item is the same command; Return quits.
+    answer.key = Qt::Key_Return;
+    auto* quit = window->findChild<QAction*>(QStringLiteral("quit"));
+    ASSERT_TRUE(quit);
+    quit->trigger();
+    EXPECT_EQ(answer.asked, 2);
+    EXPECT_EQ(quits, 2);
+
+    // Copied, the edits are safe: no question.
+    press(Qt::Key_C);
+    press(Qt::Key_Q);
+    EXPECT_EQ(answer.asked, 2);
+    EXPECT_EQ(quits, 3);
 }
 
 // An export counts what was rendered for the file; edits made while the dialog was open do not.

@@ -280,10 +280,15 @@ TEST_F(PopoverTest, OtherCommandsReachTheShellTheDialogAndTheFolder)
     }));
     dialog->close();
 
+    // Without xdg-open on the PATH the folder goes to Qt's launchers, where this handler takes it.
     UrlCatcher catcher;
+    QTemporaryDir noLaunchers;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(noLaunchers.path()));
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
     press(row("Show Screenshots"));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    qputenv("PATH", path);
     ASSERT_EQ(catcher.opened.size(), 1);
     EXPECT_TRUE(catcher.opened[0].isLocalFile());
     EXPECT_EQ(catcher.opened[0].toLocalFile(), dir.path());

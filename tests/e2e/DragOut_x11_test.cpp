@@ -26,21 +26,9 @@ bool xdotool(const QStringList& arguments)
     return code == 0;
 }
 
-// A window titled "Lumaforge" in the lower part of the screen: the toast.
-std::optional<QRect> toastFrame()
-{
-    const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
-    for (const QString& id : Desktop::findWindows("^Lumaforge$")) {
-        const auto geometry = Desktop::windowGeometry(id);
-        if (geometry && geometry->top() > screenHeight / 2 && geometry->height() < 200)
-            return geometry;
-    }
-    return std::nullopt;
-}
-
 bool toastShown()
 {
-    return toastFrame().has_value();
+    return Desktop::toastFrame().has_value();
 }
 
 void dropShot(const QString& name, QColor accent = QColor(52, 120, 246))
@@ -141,7 +129,7 @@ TEST(DragOut, ADragFileThatCannotBeWrittenIsToldAndNoEmptyDragStarts)
     // Told as a failure, not with a confirmation's check mark.
     ToastSymbol symbol = ToastSymbol::none;
     waitUntil([&] {
-        const auto frame = toastFrame();
+        const auto frame = Desktop::toastFrame();
         if (frame)
             symbol = toastSymbolIn(QGuiApplication::primaryScreen()->grabWindow(0, frame->x(), frame->y(), frame->width(), frame->height()).toImage());
         return symbol == ToastSymbol::warning;

@@ -5,10 +5,12 @@
 #include "model/BeautifySettings.h"
 #include "render/CanvasLayout.h"
 #include "support/ImageFiles.h"
+#include "support/PingProbe.h"
 #include "support/RunningApp.h"
 #include "support/Wait.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
 #include <QScopeGuard>
@@ -16,100 +18,14 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
-#include <xcb/xcb.h>
+#include <sys/stat.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <thread>
 
 namespace {
 
 constexpr qint64 kMB = 1000 * 1000;
-
-// Asks a window _NET_WM_PING again and again from a connection of its own and keeps the longest
-// wait for the answer, which the application's main thread gives.
-class PingProbe {
-public:
-    explicit PingProbe(uint32_t window)
-        : m_window(window)
-    {
-        m_thread = std::thread([this] { run(); });
-    }
-    ~PingProbe() { stop(); }
-
-    void stop()
-    {
-        m_running = false;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    int longestMs() const { return m_longestMs; }
-    int answered() const { return m_answered; }
-
-private:
-    void run()
-    {
-        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(c)) {
-            m_longestMs = 1 << 20;
-            return;
-        }
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        // Qt answers to the root window, to clients that take its structure events.
-        const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
-        const auto intern = [c](const char* name) {
-            auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-            const xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
-            std::free(reply);
-            return atom;
-        };
-        const xcb_atom_t protocols = intern("WM_PROTOCOLS");
-        const xcb_atom_t ping = intern("_NET_WM_PING");
-        uint32_t serial = 1;
-        while (m_running) {
-            xcb_client_message_event_t event {};
-            event.response_type = XCB_CLIENT_MESSAGE;
-            event.format = 32;
-            event.window = m_window;
-            event.type = protocols;
-            event.data.data32[0] = ping;
-            event.data.data32[1] = serial;
-            event.data.data32[2] = m_window;
-            xcb_send_event(c, 0, m_window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
-            xcb_flush(c);
-            QElapsedTimer waited;
-            waited.start();
-            bool answered = false;
-            while (!answered && waited.elapsed() < 5000) {
-                xcb_generic_event_t* e = xcb_poll_for_event(c);
-                if (!e) {
-                    QThread::usleep(500);
-                    continue;
-                }
-                if ((e->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
-                    const auto* reply = reinterpret_cast<xcb_client_message_event_t*>(e);
-                    answered = reply->window == root && reply->data.data32[0] == ping && reply->data.data32[1] == serial;
-                }
-                std::free(e);
-            }
-            m_longestMs = std::max(m_longestMs.load(), int(waited.elapsed()));
-            m_answered += answered ? 1 : 0;
-            ++serial;
-            QThread::msleep(50);
-        }
-        xcb_disconnect(c);
-    }
-
-    uint32_t m_window;
-    std::atomic<bool> m_running { true };
-    std::atomic<int> m_longestMs { 0 };
-    std::atomic<int> m_answered { 0 };
-    std::thread m_thread;
-};
 
 QImage shotOfSize(QSize size, QColor color)
 {
@@ -232,5 +148,103 @@ TEST(Intake, GermanFoldersSlowWritersAndBombsOnAnEnglishDesktop)
         EXPECT_EQ(log.count(name + QStringLiteral(": it is 16000 × 16000 pixels")) + log.count(QStringLiteral("skipping ") + into(name)), 1)
             << name.toStdString();
     }
+    EXPECT_TRUE(app.isRunning());
+}
+
+namespace {
+
+QString intoWatched(const QString& name)
+{
+    return RunningApp::screenshotFolder() + QLatin1Char('/') + name;
+}
+
+// Saved as most tools save: written beside the folder, then renamed over the name.
+bool saveRenamedIn(const QImage& image, const QString& name)
+{
+    const QString staging = QDir::homePath() + QStringLiteral("/.incoming.png");
+    return image.save(staging, "PNG") && ::rename(QFile::encodeName(staging).constData(), QFile::encodeName(intoWatched(name)).constData()) == 0;
+}
+
+}
+
+// Tools that always save under one name: each save is a new shot, and the clipboard serves the
+// newest, whether the file was renamed over or written again in place.
+TEST(Intake, AShotSavedAgainUnderItsNameIsTheOneOnTheClipboard)
+{
+    RunningApp app;
+    ASSERT_TRUE(app.start()) << app.log().toStdString();
+    const QSize sizes[] = { { 1400, 900 }, { 900, 1300 }, { 1600, 700 } };
+    ASSERT_TRUE(saveRenamedIn(shotOfSize(sizes[0], QColor(40, 120, 220)), QStringLiteral("screenshot.png")));
+    ASSERT_TRUE(waitUntil([&] { return clipboardHoldsShotOf(sizes[0]); }, 20000)) << app.log().toStdString();
+    ASSERT_TRUE(saveRenamedIn(shotOfSize(sizes[1], QColor(220, 80, 40)), QStringLiteral("screenshot.png")));
+    EXPECT_TRUE(waitUntil([&] { return clipboardHoldsShotOf(sizes[1]); }, 20000)) << app.log().toStdString();
+    ASSERT_TRUE(writeFile(intoWatched(QStringLiteral("screenshot.png")), encodeImage(shotOfSize(sizes[2], QColor(60, 180, 90)))));
+    EXPECT_TRUE(waitUntil([&] { return clipboardHoldsShotOf(sizes[2]); }, 20000)) << app.log().toStdString();
+}
+
+// A writer that pauses for 3 s mid-file, or keeps its file empty for 3 s, gets no failure toast:
+// the shot arrives, and nothing was said before it.
+TEST(Intake, AWriterThatPausesGetsNoFailureToastAndItsShotArrives)
+{
+    RunningApp app;
+    ASSERT_TRUE(app.start()) << app.log().toStdString();
+    // When a toast first showed during a pause, in ms from its start.
+    const auto pauseWatchingForToasts = [&](int ms) -> std::optional<qint64> {
+        QElapsedTimer paused;
+        paused.start();
+        while (paused.elapsed() < ms) {
+            if (Desktop::toastFrame())
+                return paused.elapsed();
+            QThread::msleep(100);
+        }
+        return std::nullopt;
+    };
+    const QSize sizes[] = { { 1200, 800 }, { 800, 1200 } };
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "paused mid-file" : "left empty");
+        const QByteArray png = encodeImage(shotOfSize(sizes[round], QColor(200, 60, 160)));
+        const qsizetype first = round == 0 ? png.size() / 2 : 0;
+        QFile out(intoWatched(QStringLiteral("Screenshot paused %1.png").arg(round)));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(png.left(first));
+        out.flush();
+        const auto toast = pauseWatchingForToasts(3000);
+        EXPECT_FALSE(toast) << "a toast " << toast.value_or(0) << " ms into the pause";
+        if (toast)
+            QThread::msleep(3000 - *toast);
+        out.write(png.mid(first));
+        out.close();
+        EXPECT_TRUE(waitUntil([&] { return clipboardHoldsShotOf(sizes[round]); }, 20000)) << app.log().toStdString();
+    }
+    EXPECT_FALSE(pauseWatchingForToasts(500));
+    EXPECT_FALSE(app.log().contains(QStringLiteral("Couldn't open"))) << app.log().toStdString();
+}
+
+// The screenshot folder made unreadable and readable again, or removed and made again, is
+// watched again without a restart.
+TEST(Intake, AScreenshotFolderUnreadableOrRemovedForAWhileIsWatchedAgain)
+{
+    RunningApp app;
+    app.dropPermissionOverrides();
+    ASSERT_TRUE(app.start()) << app.log().toStdString();
+    const QString folder = RunningApp::screenshotFolder();
+    const QByteArray native = QFile::encodeName(folder);
+    const auto restore = qScopeGuard([&] { ::chmod(native.constData(), 0755); });
+    ASSERT_EQ(::chmod(native.constData(), 0), 0);
+    ASSERT_TRUE(waitUntil([&] { return app.log().contains(QStringLiteral("access denied")); }, 5000)) << app.log().toStdString();
+    ASSERT_EQ(::chmod(native.constData(), 0755), 0);
+    const QSize first(1300, 800);
+    spin(300);
+    ASSERT_TRUE(saveRenamedIn(shotOfSize(first, QColor(30, 150, 200)), QStringLiteral("Screenshot after chmod.png")));
+    EXPECT_TRUE(waitUntil([&] { return clipboardHoldsShotOf(first); }, 20000)) << app.log().toStdString();
+
+    // Removed, and made again with a shot under a name the old folder held.
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    spin(300);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    spin(300);
+    const QSize second(1000, 1000);
+    ASSERT_TRUE(saveRenamedIn(shotOfSize(second, QColor(230, 160, 30)), QStringLiteral("Screenshot after chmod.png")));
+    EXPECT_TRUE(waitUntil([&] { return clipboardHoldsShotOf(second); }, 20000)) << app.log().toStdString();
     EXPECT_TRUE(app.isRunning());
 }

@@ -10,6 +10,7 @@
 #include "settings/ShortcutRecorder.h"
 #include "settings/ShortcutsTab.h"
 #include "support/RunningApp.h"
+#include "support/SettingsParts.h"
 #include "support/Wait.h"
 #include "support/XTestKeyboard.h"
 
@@ -34,12 +35,8 @@ struct Spots {
 };
 Spots spotsInSettingsWindow()
 {
-    QTemporaryDir dir;
-    FakeSettingsStore settings;
-    FakeLoginItem login;
-    FakeScreenshotSettings screenshots;
-    Preferences prefs(settings, login, screenshots, dir.path() + "/logo.png");
-    CaptureShortcutStore store(settings);
+    SettingsParts parts;
+    auto& [dir, settings, login, screenshots, prefs, store] = parts;
     PreferencesView view({ prefs, settings, store, nullptr, DesktopScreenshotKeys::forDesktop(QString()), QString() });
     view.show();
     QAbstractButton* tab = view.tabButtons()[PreferencesView::shortcuts];

@@ -402,45 +402,6 @@ TEST(AnnotationEditingLayerRepaint, RepaintingOnlyTheDirtyRegionMatchesAFullPain
     EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
-TEST_F(AnnotationEditingLayerTest, TheInlineFieldCoversTheDrawnText)
-{
-    // Pure red text on a white stage: where its pixels fall drawn by the layer, and typed in the
-    // field, should agree to a pixel or two.
-    QPalette palette = stage.palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    stage.setPalette(palette);
-    stage.setAutoFillBackground(true);
-    Annotation t = mark(Annotation::Kind::text, { 0.5, 0.5 }, { 0.5, 0.5 });
-    t.text = QStringLiteral("Wide Text");
-    t.fontFraction = 0.08;
-    t.colorHex = 0xFF0000;
-    doc->addAnnotation(t);
-    const auto inkBounds = [this] {
-        const QImage image = stage.grab().toImage();
-        QRect box;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor c = image.pixelColor(x, y);
-                if (c.red() > 200 && c.green() < 80 && c.blue() < 80)
-                    box |= QRect(x, y, 1, 1);
-            }
-        }
-        return box;
-    };
-    const QRect drawn = inkBounds();
-    ASSERT_FALSE(drawn.isEmpty());
-    doc->setSelectedAnnotation(std::nullopt);
-    QTest::mouseClick(layer, Qt::LeftButton, {}, QPoint(400, 250));
-    QTest::mouseClick(layer, Qt::LeftButton, {}, QPoint(400, 250));
-    ASSERT_EQ(layer->controller()->editingTextID(), t.id);
-    QApplication::processEvents();
-    const QRect typed = inkBounds();
-    EXPECT_NEAR(typed.left(), drawn.left(), 2);
-    EXPECT_NEAR(typed.right(), drawn.right(), 2);
-    EXPECT_NEAR(typed.top(), drawn.top(), 3);
-    EXPECT_NEAR(typed.bottom(), drawn.bottom(), 3);
-}
-
 TEST_F(AnnotationEditingLayerTest, TheStandardShapeBarEditsTheSelectedBox)
 {
     // The layer's own bars by default: typing a width into the selected box's bar reaches it.

@@ -2,6 +2,10 @@
 #include "editor/AnnotationEditController.h"
 #include "editor/AnnotationEditingLayer.h"
 #include "editor/EditingFloatingParts.h"
+#include "editor/FormatBarContainer.h"
+#include "editor/LineWidthField.h"
+#include "editor_window/EditorWindowKit.h"
+#include "editor_window/ToolDock.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -80,4 +84,91 @@ TEST_F(InlineTextFieldTest, TheFieldGrowsWithTextBeingComposedByAnInputMethod)
     EXPECT_EQ(text(), QStringLiteral("Hi 日本語"));
     const QFontMetricsF metrics(field->font());
     EXPECT_NEAR(field->width(), metrics.horizontalAdvance(text()) + 6, 2);
+}
+
+// Escape while typing, in the assembled editor window: typing ends, what was typed stays, the
+// keys go back to the canvas (where Delete deletes the selected mark), and nothing else is
+// deselected or closed.
+TEST_F(EditorWindowKit, EscapeEndsTypingInATextMark)
+{
+    click(centreOf(view->toolDock()->tile(AnnotationTool::text)));
+    click(canvasPoint({ 0.4, 0.4 }));
+    QLineEdit* field = layer()->textField();
+    ASSERT_TRUE(field->hasFocus());
+    QTest::keyClicks(keyTarget(), QStringLiteral("Note"));
+    ASSERT_EQ(doc->annotations().size(), 1);
+    const QUuid id = doc->annotations().first().id;
+    const int undoSteps = doc->undoCount();
+
+    key(Qt::Key_Escape);
+    EXPECT_EQ(doc->annotations().first().text, QStringLiteral("Note"));
+    EXPECT_FALSE(doc->isEditingText());
+    EXPECT_FALSE(doc->editingAnnotationID());
+    EXPECT_FALSE(layer()->controller()->editingTextID());
+    EXPECT_TRUE(field->isHidden());
+    EXPECT_EQ(QApplication::focusWidget(), layer());
+    EXPECT_EQ(doc->selectedAnnotation(), id);
+    EXPECT_EQ(doc->undoCount(), undoSteps);
+
+    // Keys no longer type; a second Escape changes nothing; Delete deletes the mark.
+    QTest::keyClicks(keyTarget(), QStringLiteral("xy"));
+    key(Qt::Key_Escape);
+    EXPECT_EQ(doc->annotations().first().text, QStringLiteral("Note"));
+    EXPECT_EQ(doc->selectedAnnotation(), id);
+    EXPECT_TRUE(view->isVisible());
+    key(Qt::Key_Delete);
+    EXPECT_TRUE(doc->annotations().isEmpty());
+
+    // Return, too, hands the keys to the canvas rather than to the next field in the window.
+    click(centreOf(view->toolDock()->tile(AnnotationTool::text)));
+    click(canvasPoint({ 0.4, 0.4 }));
+    QTest::keyClicks(keyTarget(), QStringLiteral("Two"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), layer());
+    key(Qt::Key_Backspace);
+    EXPECT_TRUE(doc->annotations().isEmpty());
+}
+
+TEST_F(EditorWindowKit, EscapeEndsTypingInTheLineWidthField)
+{
+    click(centreOf(view->toolDock()->tile(AnnotationTool::box)));
+    drag(canvasPoint({ 0.3, 0.3 }), canvasPoint({ 0.6, 0.6 }));
+    ASSERT_EQ(doc->annotations().size(), 1);
+    ASSERT_TRUE(layer()->formatBar());
+    auto* width = layer()->formatBar()->findChild<LineWidthField*>();
+    ASSERT_TRUE(width);
+    click(centreOf(width->lineEdit()));
+    ASSERT_TRUE(width->lineEdit()->hasFocus());
+    key(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(keyTarget(), QStringLiteral("7"));
+    const int undoSteps = doc->undoCount();
+
+    key(Qt::Key_Escape);
+    EXPECT_EQ(doc->annotations().first().lineWidthFraction, 7);
+    EXPECT_EQ(doc->undoCount(), undoSteps + 1);
+    EXPECT_EQ(width->lineEdit()->text(), QStringLiteral("7"));
+    EXPECT_EQ(QApplication::focusWidget(), layer());
+    EXPECT_TRUE(doc->selectedAnnotation());
+    EXPECT_EQ(layer()->formatBar()->findChild<LineWidthField*>(), width);
+
+    // The digits typed next go nowhere; Delete deletes the box, not a digit.
+    QTest::keyClicks(keyTarget(), QStringLiteral("9"));
+    EXPECT_EQ(width->lineEdit()->text(), QStringLiteral("7"));
+    key(Qt::Key_Escape);
+    EXPECT_EQ(doc->annotations().first().lineWidthFraction, 7);
+    key(Qt::Key_Delete);
+    EXPECT_TRUE(doc->annotations().isEmpty());
+
+    // Escape on a width that is no number puts the current one back, as Return does.
+    click(centreOf(view->toolDock()->tile(AnnotationTool::box)));
+    drag(canvasPoint({ 0.3, 0.3 }), canvasPoint({ 0.6, 0.6 }));
+    width = layer()->formatBar()->findChild<LineWidthField*>();
+    ASSERT_TRUE(width);
+    click(centreOf(width->lineEdit()));
+    key(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(keyTarget(), QStringLiteral("wide"));
+    key(Qt::Key_Escape);
+    EXPECT_EQ(width->lineEdit()->text(), QStringLiteral("3"));
+    EXPECT_EQ(doc->annotations().first().lineWidthFraction, 3);
+    EXPECT_EQ(QApplication::focusWidget(), layer());
 }

@@ -224,3 +224,35 @@ TEST(EditingOverlay, FloatingPartsStandWhereTheEdgesAllow)
     const Annotation high = mark(Annotation::Kind::highlight, { 0.0, 0.05 }, { 0.1, 0.2 });
     EXPECT_EQ(EditingOverlay::formatBarCenter(high, size), QPointF(130, 80 + 28));
 }
+
+TEST(EditingGeometryMirrored, AMirroredShotMapsPointsRectanglesDragsAndHandlesMirrored)
+{
+    EditingFrame f = frame();
+    f.flipH = true;
+    f.flipV = true;
+    // The shown image's top-left corner is the crop's bottom-right.
+    const QPointF corner = imagePointFromCanvas(f, QPointF(0.1, 0.2));
+    EXPECT_NEAR(corner.x(), 0.75, 1e-9);
+    EXPECT_NEAR(corner.y(), 1.0, 1e-9);
+    // A rectangle in the crop's top-left quarter shows in the shown image's bottom-right one, and
+    // its corners map back onto it.
+    const QRectF r(0.25, 0.0, 0.25, 0.5);
+    const QRectF v = viewRectFromImageRect(f, r);
+    expectRect(v, QRectF(500, 250, 400, 150));
+    const QPointF a = imagePointFromCanvas(f, QPointF(v.left() / 1000, v.top() / 500));
+    const QPointF b = imagePointFromCanvas(f, QPointF(v.right() / 1000, v.bottom() / 500));
+    expectRect(QRectF(a, b).normalized(), r);
+    // Dragging right and down on screen moves the rectangle left and up in the shot.
+    const QPointF d = *manualRedactionDelta(f, QPointF(0.08, 0.06));
+    EXPECT_NEAR(d.x(), -0.05, 1e-9);
+    EXPECT_NEAR(d.y(), -0.1, 1e-9);
+    EXPECT_NEAR(cropDelta(f, QPointF(0.08, 0.06))->x(), -0.1, 1e-9);
+    // The handle at the shown top-left corner is the rectangle's bottom-right one.
+    EXPECT_EQ(imageHandle(f, ResizeHandle::topLeft), ResizeHandle::bottomRight);
+    EXPECT_EQ(imageHandle(f, CropHandle::top), CropHandle::bottom);
+    EXPECT_EQ(imageHandle(f, CropHandle::inside), CropHandle::inside);
+    f.flipV = false;
+    EXPECT_EQ(imageHandle(f, ResizeHandle::bottomLeft), ResizeHandle::bottomRight);
+    EXPECT_EQ(imageHandle(f, ResizeHandle::top), ResizeHandle::top);
+    EXPECT_EQ(imageHandle(f, ResizeHandle::endPoint), ResizeHandle::endPoint);
+}

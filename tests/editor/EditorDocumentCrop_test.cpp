@@ -138,11 +138,54 @@ TEST_F(AnnotationCrop, AMirroredShotKeepsItsMarksThroughACrop)
     for (qsizetype i = 0; i < before.size(); ++i)
         expectNear(after[i], before[i]);
 
-    // Flipping alone leaves the marks on the canvas, as it always has.
-    const QList<Annotation> marks = doc->annotations();
+    // Unflipping mirrors the marks with the shot: each stays over its content.
     s.flipH = false;
     doc->setSettings(s);
-    EXPECT_EQ(doc->annotations(), marks);
+    const QList<QPointF> unflipped = imagePoints();
+    for (qsizetype i = 0; i < before.size(); ++i)
+        expectNear(unflipped[i], before[i]);
+}
+
+TEST_F(AnnotationCrop, AFlipOfAnOffCentreCroppedShotTakesItsMarksAlong)
+{
+    // The shot off the centre of a wider canvas, cropped: the mirror is about the shown part,
+    // not the canvas.
+    BeautifySettings s = doc->settings();
+    s.aspect = AspectRatioOption::r16_9;
+    s.balance = false;
+    s.shotOffset = QSizeF(0.12, -0.06);
+    s.cropRect = QRectF(0.1, 0.2, 0.75, 0.7);
+    doc->setSettings(s);
+    drawAroundALine();
+    const QList<QPointF> before = imagePoints();
+    const QList<Annotation> drawn = doc->annotations();
+    const double textBefore = textPoints();
+
+    doc->pushUndo();
+    s.flipH = true;
+    doc->setSettings(s);
+    for (qsizetype i = 0; i < before.size(); ++i)
+        expectNear(imagePoints()[i], before[i]);
+    // The arrow, drawn pointing left, points right with the mirrored shot; its head is its end.
+    const Annotation arrow = doc->annotations()[1];
+    ASSERT_LT(drawn[1].end.x(), drawn[1].start.x());
+    EXPECT_GT(arrow.end.x(), arrow.start.x());
+    EXPECT_NEAR(textPoints(), textBefore, 1e-9);
+
+    doc->pushUndo();
+    s.flipV = true;
+    doc->setSettings(s);
+    for (qsizetype i = 0; i < before.size(); ++i)
+        expectNear(imagePoints()[i], before[i]);
+
+    // Undo takes the marks back with the flips, redo forward again.
+    const QList<Annotation> bothFlipped = doc->annotations();
+    doc->undo();
+    doc->undo();
+    EXPECT_EQ(doc->annotations(), drawn);
+    doc->redo();
+    doc->redo();
+    EXPECT_EQ(doc->annotations(), bothFlipped);
 }
 
 TEST_F(AnnotationCrop, UndoOfACropRestoresTheMarksAsTheyWere)
@@ -186,7 +229,7 @@ TEST_F(AnnotationCrop, TheUncroppedViewShowsMarksOverTheSameContent)
     EXPECT_EQ(remappedAnnotations(size, s, s, marks).constData(), marks.constData());
 }
 
-TEST_F(AnnotationCrop, AStyleFromAPresetKeepsTheShotsOwnCropAndFoundKinds)
+TEST_F(AnnotationCrop, AStyleFromAPresetKeepsTheShotsOwnCropAndHiddenKinds)
 {
     const QRectF email(0.1, 0.1, 0.2, 0.05);
     auto found = makeDocument(scan, DetectionResult { { RedactionKind::email, { email } } });

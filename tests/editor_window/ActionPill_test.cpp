@@ -41,7 +41,7 @@ struct ExportKit : ::testing::Test {
             answer = std::move(done);
         };
         h.write = [this, real](QDialog::DialogCode code, const QString& path, const QByteArray& data,
-                      const std::function<void(bool)>& completion) {
+                      const ExportCompletion& completion) {
             ++writes;
             return real.write(code, path, data, completion);
         };
@@ -90,7 +90,8 @@ TEST_F(ExportKit, AFailedWriteIsLoggedOnceAndToasted)
     ASSERT_TRUE(answer);
     answer(blocker.fileName() + QStringLiteral("/shot.png"));
     EXPECT_EQ(log.count(QStringLiteral("export failed")), 1);
-    EXPECT_EQ(failureToasts, QStringList { QStringLiteral("Export failed") });
+    EXPECT_EQ(log.count(QStringLiteral("Not a directory")), 1);
+    EXPECT_EQ(failureToasts, QStringList { QStringLiteral("Couldn't export the image: the folder no longer exists") });
     EXPECT_TRUE(toasts.isEmpty()); // not beside a check mark
 }
 

@@ -273,7 +273,7 @@ TEST_F(EditorWindowKit, ZoomSpringsAndPanResetRecentres)
     EXPECT_DOUBLE_EQ(doc->zoom(), 0.75); // the token leaves the zoom alone
 }
 
-TEST_F(EditorWindowKit, CropToolShowsTheWholeImageAndTextIsLeftToTheLayer)
+TEST_F(EditorWindowKit, CropToolShowsTheWholeImageWithItsMarks)
 {
     BeautifySettings s = doc->settings();
     s.cropRect = QRectF(0.25, 0.25, 0.5, 0.5);
@@ -284,8 +284,8 @@ TEST_F(EditorWindowKit, CropToolShowsTheWholeImageAndTextIsLeftToTheLayer)
     doc->addAnnotation(mark(Annotation::Kind::pen, { 0.1, 0.1 }, { 0.2, 0.2 }));
     BeautifiedCanvas* canvas = view->stage()->canvas();
     EXPECT_EQ(canvas->content().settings.cropRect, s.cropRect);
-    ASSERT_EQ(canvas->content().annotations.size(), 1);
-    EXPECT_EQ(canvas->content().annotations.first().kind, Annotation::Kind::pen);
+    ASSERT_EQ(canvas->content().annotations.size(), 2);
+    EXPECT_EQ(canvas->content().annotations.first().kind, Annotation::Kind::text);
 
     doc->setTool(AnnotationTool::crop);
     EXPECT_EQ(canvas->content().settings.cropRect, QRectF(0, 0, 1, 1));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/AnnotationEditingLayer.h"
+#include "editor/DocumentRender.h"
 #include "editor/EditorDocumentTestKit.h"
 #include "editor_window/EditorView.h"
 #include "fakes/FakeLoginItem.h"
@@ -8,6 +9,7 @@
 #include "fakes/FakeSettingsStore.h"
 #include "model/Preferences.h"
 #include "model/PresetStore.h"
+#include "model/WatermarkConfig.h"
 
 #include <QApplication>
 #include <QSpontaneKeyEvent>
@@ -36,6 +38,9 @@ struct EditorWindowKit : ::testing::Test {
     QStringList toasts;
     QStringList failureToasts;
     int copies = 0;
+    // With keepCopies, each copy renders the document as the application's copy does, into copied.
+    bool keepCopies = false;
+    QImage copied;
     int copyAndCloses = 0;
     int settingsOpens = 0;
 
@@ -65,7 +70,11 @@ struct EditorWindowKit : ::testing::Test {
     void makeView(QSize size = { 1200, 800 })
     {
         EditorView::Hooks hooks;
-        hooks.copy = [this] { ++copies; };
+        hooks.copy = [this] {
+            ++copies;
+            if (keepCopies)
+                copied = renderDocumentImage(*doc, currentWatermarkConfig(*prefs));
+        };
         hooks.copyAndClose = [this] {
             ++copyAndCloses;
             return true;

@@ -2,22 +2,24 @@
 
 #include "platform/LoginItem.h"
 
+#include <cerrno>
+
 class FakeLoginItem final : public LoginItem {
 public:
-    bool apply(bool enabled, QString* error) override
+    bool apply(bool enabled, FileWriteFailure* failure) override
     {
         ++calls;
-        if (failWith.isEmpty()) {
+        if (failWith == 0) {
             registered = enabled;
             return true;
         }
-        if (error)
-            *error = failWith;
+        if (failure)
+            *failure = { failWith, QStringLiteral("/autostart/lumaforge.desktop") };
         return false;
     }
     bool isRegistered() const override { return registered; }
 
     bool registered = false;
     int calls = 0;
-    QString failWith;
+    int failWith = 0; // an errno value
 };

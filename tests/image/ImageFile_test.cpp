@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QFile>
 #include <QTemporaryDir>
@@ -170,4 +171,52 @@ TEST(ImageFileTest, EnormousFilesAndImagesAreRefusedWithoutReadingThem)
     EXPECT_FALSE(ImageFile::decode(png).ok());
 }
 
+
+qsizetype keptText(const QImage& image)
+{
+    qsizetype total = 0;
+    for (const QString& key : image.textKeys())
+        total += image.text(key).size();
+    return total;
+}
+
+// A JPEG with `count` comment segments of 64 KiB each right after its start.
+QByteArray jpegWithComments(const QByteArray& jpeg, int count)
+{
+    QByteArray segment("\xff\xfe\xff\xff", 4);
+    segment += QByteArray(0xffff - 2, 'c');
+    return jpeg.left(2) + segment.repeated(count) + jpeg.mid(2);
+}
+
+// Text is no part of a shot, and a recent shot keeps its image all day: a writer's megabytes of
+// text, or a few kilobytes that inflate to gigabytes, must not come with it.
+TEST(ImageFileTest, TextsOfAnyFormAreNotKept)
+{
+    const QImage image = makeTestImage(120, 90);
+    const QByteArray fast = encodeImage(image, "png"); // read by our own decoder
+    const QByteArray deep = encodeImage(image.convertToFormat(QImage::Format_RGBA64), "png"); // 16-bit: Qt's reader
+    const QByteArray plain = QByteArray("Comment", 8) + QByteArray(16 * 1024 * 1024, 'x');
+    // Each inflates to 7 MB, within what libpng inflates: 32 of them make 224 MB of text (twice
+    // that as Qt keeps it) from a quarter of a megabyte.
+    const QByteArray inflating = zlibCompressed(QByteArray(7000000, 'a'));
+    const QList<QByteArray> zTXt(32, QByteArray("Comment\0\0", 9) + inflating);
+    const QList<QByteArray> iTXt(32, QByteArray("Comment\0\x01\0\0\0", 12) + inflating);
+    for (const QByteArray& png : { fast, deep }) {
+        for (const QByteArray& withText : { withChunks(png, "tEXt", { plain }), withChunks(png, "zTXt", zTXt),
+                 withChunks(png, "iTXt", iTXt) }) {
+            QElapsedTimer timer;
+            timer.start();
+            const ImageFile::Result result = ImageFile::decode(withText);
+            ASSERT_TRUE(result.ok()) << result.error.toStdString();
+            EXPECT_EQ(result.image.convertToFormat(QImage::Format_RGB32), image);
+            EXPECT_EQ(keptText(result.image), 0);
+            EXPECT_LT(timer.elapsed(), 2000);
+        }
+    }
+
+    const ImageFile::Result jpeg = ImageFile::decode(jpegWithComments(encodeImage(image, "jpg"), 256));
+    ASSERT_TRUE(jpeg.ok()) << jpeg.error.toStdString();
+    EXPECT_EQ(jpeg.image.size(), image.size());
+    EXPECT_EQ(keptText(jpeg.image), 0);
+}
 }

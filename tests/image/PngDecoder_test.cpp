@@ -106,9 +106,8 @@ void expectSameAsQt(const QImage& ours, const QByteArray& data)
     EXPECT_TRUE(ours == qt);
     EXPECT_EQ(ours.dotsPerMeterX(), qt.dotsPerMeterX());
     EXPECT_EQ(ours.dotsPerMeterY(), qt.dotsPerMeterY());
-    EXPECT_EQ(ours.textKeys(), qt.textKeys());
-    for (const QString& key : qt.textKeys())
-        EXPECT_EQ(ours.text(key), qt.text(key)) << key.toStdString();
+    // Texts are skipped: nothing shows them, and a shot would carry them all day.
+    EXPECT_TRUE(ours.textKeys().isEmpty());
     EXPECT_EQ(ours.colorSpace(), qt.colorSpace());
 }
 
@@ -184,9 +183,6 @@ TEST(PngDecoder, LeavesOtherFormsAndPresentationChunksToTheReader)
         { "tRNS", withForm([](Form& s) { s.before = { chunk("tRNS", QByteArray(6, '\0')) }; }) },
         { "oFFs", withForm([](Form& s) { s.before = { chunk("oFFs", be32(5) + be32(6) + char(0)) }; }) },
         { "eXIf", withForm([](Form& s) { s.before = { chunk("eXIf", QByteArray("MM\0*\0\0\0\x08\0\0", 10)) }; }) },
-        { "zTXt", withForm([](Form& s) { s.after = { chunk("zTXt", QByteArray("k\0\0x", 4)) }; }) },
-        { "keyword with a leading space", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray(" k\0v", 4)) }; }) },
-        { "keyword with two spaces", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray("a  b\0v", 6)) }; }) },
         { "resolution past 31 bits", withForm([](Form& s) { s.before = { phys(3780, 0xffff0dc4u, 1) }; }) },
         { "wider than libpng's limit", withForm([](Form& s) { s.width = 1000001; s.height = 1; s.idatPiece = 1 << 20; }) },
         { "a small declared window", [&] {
@@ -197,7 +193,6 @@ TEST(PngDecoder, LeavesOtherFormsAndPresentationChunksToTheReader)
              const QByteArray typed = data.mid(z - 4, 4 + (quint32(uchar(data[z - 6])) << 8 | uchar(data[z - 5])));
              return data.left(z - 8) + chunk("IDAT", typed.mid(4)) + data.mid(z + typed.size());
          }() },
-        { "text with a second NUL", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray("k\0a\0b", 5)) }; }) },
         { "two resolutions", withForm([](Form& s) { s.before = { phys(3780, 3780, 1), phys(100, 100, 1) }; }) },
         { "resolution after the data", withForm([](Form& s) { s.after = { phys(1, 1, 1) }; }) },
     };
@@ -206,6 +201,19 @@ TEST(PngDecoder, LeavesOtherFormsAndPresentationChunksToTheReader)
         EXPECT_FALSE(PngDecoder::decode(data, kLimit).has_value());
         const ImageFile::Result viaFile = ImageFile::decode(data, "png");
         EXPECT_EQ(viaFile.image, qtRead(data));
+    }
+    // Texts of any form, well made or not, are skipped rather than left to the reader.
+    const QList<std::pair<const char*, QByteArray>> texts {
+        { "zTXt", withForm([](Form& s) { s.after = { chunk("zTXt", QByteArray("k\0\0x", 4)) }; }) },
+        { "iTXt", withForm([](Form& s) { s.before = { chunk("iTXt", QByteArray("k\0\0\0\0\0v", 7)) }; }) },
+        { "keyword with a leading space", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray(" k\0v", 4)) }; }) },
+        { "text with a second NUL", withForm([](Form& s) { s.before = { chunk("tEXt", QByteArray("k\0a\0b", 5)) }; }) },
+    };
+    for (const auto& [name, data] : texts) {
+        SCOPED_TRACE(name);
+        const std::optional<QImage> ours = PngDecoder::decode(data, kLimit);
+        ASSERT_TRUE(ours.has_value());
+        expectSameAsQt(*ours, data);
     }
 }
 

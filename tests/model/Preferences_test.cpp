@@ -9,7 +9,9 @@
 #include "support/LogCapture.h"
 #include "support/Wait.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThreadPool>
@@ -76,10 +78,12 @@ TEST_F(PreferencesFixture, TheStartUpSyncIsDoneBeforeThePreferencesGo)
 
 TEST_F(PreferencesFixture, FailedLoginItemIsLoggedAndSettingKept)
 {
-    loginItem.failWith = QStringLiteral("read-only folder");
+    loginItem.failWith = EROFS;
     LogCapture log;
     auto p = make();
-    EXPECT_EQ(log.count(QStringLiteral("Lumaforge: launch-at-login toggle failed: read-only folder")), 1);
+    EXPECT_EQ(log.count(QStringLiteral(
+                  "Lumaforge: launch-at-login toggle failed: cannot write /autostart/lumaforge.desktop: Read-only file system")),
+        1);
     EXPECT_TRUE(p->launchAtLogin());
 }
 
@@ -303,6 +307,74 @@ TEST_F(PreferencesFixture, ALargeLogoIsEncodedAndDecodedOffTheMainThread)
 
     auto q = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, logoPath());
     ASSERT_TRUE(waitUntil([&] { return !q->watermarkLogo().isNull(); }));
-    EXPECT_EQ(q->watermarkLogo().size(), large.size());
-    EXPECT_EQ(q->watermarkLogo().pixelColor(10, 10), large.pixelColor(10, 10));
+    const QColor read = q->watermarkLogo().pixelColor(10, 10);
+    EXPECT_NEAR(read.green(), 140, 2); // scaled through premultiplied alpha
+    EXPECT_EQ(read.alpha(), 200);
+}
+
+// A logo is drawn at most maxLogoSide pixels large: held larger, a 10000-pixel logo would cost
+// hundreds of megabytes all session. A logo stored large (by an earlier version) is stored again
+// at that size, so later starts need not decode it whole.
+TEST_F(PreferencesFixture, LogosAreKeptAtTheLargestSizeTheyAreDrawnAt)
+{
+    QImage stored(4000, 3000, QImage::Format_ARGB32);
+    stored.fill(QColor(200, 40, 40));
+    QDir().mkpath(QFileInfo(logoPath()).absolutePath());
+    ASSERT_TRUE(stored.save(logoPath()));
+    auto p = std::make_unique<Preferences>(settings, loginItem, screenshotSettings, logoPath());
+    ASSERT_TRUE(waitUntil([&] { return !p->watermarkLogo().isNull(); }));
+    EXPECT_EQ(p->watermarkLogo().size(), QSize(maxLogoSide, maxLogoSide * 3 / 4));
+    EXPECT_EQ(p->watermarkLogo().pixelColor(100, 100), QColor(200, 40, 40));
+    p->waitForFileWrites();
+    EXPECT_EQ(QImage(logoPath()).size(), QSize(maxLogoSide, maxLogoSide * 3 / 4));
+
+    // Chosen large: held as given for a moment, then at the drawn size, in memory and on disk.
+    QImage tall(1500, 3000, QImage::Format_ARGB32);
+    tall.fill(QColor(20, 40, 200, 128));
+    p->setWatermarkLogo(tall);
+    p->waitForFileWrites();
+    ASSERT_TRUE(waitUntil([&] { return p->watermarkLogo().size() != tall.size(); }));
+    EXPECT_EQ(p->watermarkLogo().size(), QSize(maxLogoSide / 2, maxLogoSide));
+    EXPECT_EQ(QImage(logoPath()).size(), QSize(maxLogoSide / 2, maxLogoSide));
+    // A newer choice is never replaced by the smaller form of an older one.
+    p->setWatermarkLogo(tall);
+    p->setWatermarkLogo(logo(Qt::green));
+    p->waitForFileWrites();
+    spin(100);
+    EXPECT_EQ(p->watermarkLogo().size(), logo(Qt::green).size());
+}
+
+TEST_F(PreferencesFixture, AnUnreadableStoredLogoIsToldOnceAndKeptAside)
+{
+    QDir().mkpath(QFileInfo(logoPath()).absolutePath());
+    const QByteArray damaged = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(200, 'x');
+    QFile file(logoPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(damaged);
+    file.close();
+
+    LogCapture log;
+    Preferences p(settings, loginItem, screenshotSettings, logoPath());
+    QStringList told;
+    QObject::connect(&p, &Preferences::watermarkLogoUnreadable,
+        [&](const QString& reason, const QString& keptAs) { told << reason << keptAs; });
+    ASSERT_TRUE(waitUntil([&] { return !told.isEmpty(); }));
+    EXPECT_FALSE(told[0].isEmpty());
+    EXPECT_TRUE(p.watermarkLogo().isNull());
+    // Kept, byte for byte, beside where it was.
+    QFile kept(told[1]);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly)) << told[1].toStdString();
+    EXPECT_EQ(kept.readAll(), damaged);
+    EXPECT_TRUE(told[1].startsWith(logoPath() + QStringLiteral(".corrupt-")));
+    EXPECT_FALSE(QFile::exists(logoPath()));
+    EXPECT_EQ(log.count(QStringLiteral("Lumaforge: the watermark logo")), 1);
+    p.waitForFileWrites();
+
+    // The next start has nothing to tell.
+    Preferences next(settings, loginItem, screenshotSettings, logoPath());
+    int toldAgain = 0;
+    QObject::connect(&next, &Preferences::watermarkLogoUnreadable, [&] { ++toldAgain; });
+    spin(200);
+    EXPECT_EQ(toldAgain, 0);
+    next.waitForFileWrites();
 }

@@ -161,3 +161,42 @@ TEST(PresetStore, SurvivesARestartOnDisk)
     EXPECT_EQ(store.presetForKey(uuidString(id))->settings.padding, 11);
     EXPECT_FALSE(store.presetForKey(QStringLiteral("auto")));
 }
+
+// Presets that cannot be read are left out of the menu; the user hears of them once, and again
+// only when what cannot be read changes.
+TEST(PresetStore, UnreadablePresetsAreToldOnceUntilTheyChange)
+{
+    FakeSettingsStore settings;
+    const StylePreset good { QUuid::createUuid(), QStringLiteral("Good"), withPadding(1) };
+    QJsonObject bad = good.toJson();
+    bad.remove(QStringLiteral("settings"));
+    const auto store = [&](const QJsonArray& array) {
+        settings.setValue(QStringLiteral("savedPresets"), QJsonDocument(array).toJson());
+        auto presets = std::make_unique<PresetStore>(settings);
+        presets->load();
+        return presets;
+    };
+
+    auto first = store({ good.toJson(), bad, bad });
+    EXPECT_EQ(first->unreadable().count, 2);
+    EXPECT_FALSE(first->unreadable().wholeList);
+    EXPECT_TRUE(first->takeUntoldUnreadable());
+    EXPECT_FALSE(first->takeUntoldUnreadable());
+    // Saving keeps them, and the next start has nothing new to tell.
+    first->add(QStringLiteral("New"), withPadding(2));
+    PresetStore restarted(settings);
+    restarted.load();
+    EXPECT_EQ(restarted.unreadable().count, 2);
+    EXPECT_FALSE(restarted.takeUntoldUnreadable());
+
+    QJsonObject otherBad = bad;
+    otherBad["name"] = QStringLiteral("Other");
+    EXPECT_TRUE(store({ good.toJson(), otherBad })->takeUntoldUnreadable());
+    EXPECT_FALSE(store({ good.toJson() })->takeUntoldUnreadable());
+
+    settings.setValue(QStringLiteral("savedPresets"), QStringLiteral("not data"));
+    PresetStore whole(settings);
+    whole.load();
+    EXPECT_TRUE(whole.unreadable().wholeList);
+    EXPECT_TRUE(whole.takeUntoldUnreadable());
+}

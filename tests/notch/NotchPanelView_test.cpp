@@ -104,12 +104,17 @@ TEST(NotchPanelView, HeaderFollowsTheRawStyledSwitch)
 }
 
 // A shot whose text could not be checked says so where the blur count would stand, in the
-// warning colour, and in full even on a narrow card (the detail before it gives way).
-TEST(NotchPanelView, AFailedTextCheckIsSaidInPlaceOfTheBlurCount)
+// warning colour, and in full even on a narrow card (the detail before it gives way). With every
+// secret in it readable, it is not copied by itself: what the user copied stays until they copy
+// from the panel.
+TEST(NotchPanelView, AFailedTextCheckIsSaidAndLeavesTheClipboardToTheUser)
 {
     NotchRig rig;
+    const QImage usersOwn = solidImage(QSize(10, 10), Qt::magenta);
+    rig.pasteboard.image = usersOwn; // copied by another program: not ours
     const QImage raw = solidImage(QSize(400, 1000), QColor(30, 90, 200)); // the narrowest card
-    auto session = makeSession(raw, solidImage(QSize(600, 1200), QColor(240, 120, 60)));
+    const QImage styled = solidImage(QSize(600, 1200), QColor(240, 120, 60));
+    auto session = makeSession(raw, styled);
     session->textCheckFailed = true;
     rig.controller->present(session);
     NotchPanelView* view = rig.controller->panel()->view();
@@ -118,8 +123,11 @@ TEST(NotchPanelView, AFailedTextCheckIsSaidInPlaceOfTheBlurCount)
     EXPECT_TRUE(rig.controller->textCheckFailed());
     EXPECT_TRUE(card->showsTextCheckFailure());
     EXPECT_FALSE(card->showsRedactionRow());
-    EXPECT_EQ(card->title(), QStringLiteral("Copied!"));
+    EXPECT_EQ(card->title(), QStringLiteral("Not copied"));
+    EXPECT_TRUE(card->statusDetail().isEmpty());
     EXPECT_EQ(card->redactionMessage(), QStringLiteral("Text check failed"));
+    EXPECT_TRUE(rig.pasteboard.writes.isEmpty());
+    EXPECT_EQ(rig.pasteboard.image, usersOwn);
 
     // Drawn in the warning colour, reaching as far as the whole words need.
     const QImage drawn = card->grab().toImage();
@@ -138,13 +146,48 @@ TEST(NotchPanelView, AFailedTextCheckIsSaidInPlaceOfTheBlurCount)
     const QFontMetricsF metrics(Theme::font(12, QFont::Medium));
     EXPECT_GT(rightmost - status.left(), metrics.horizontalAdvance(QStringLiteral("Text check failed")));
 
-    card->toggleButton()->click();
+    // A restyle is not a copy; discarding leaves the user's clipboard alone; the drag file is
+    // written all the same.
+    rig.controller->applyStyle(QStringLiteral("other"), BeautifySettings::defaults());
+    ASSERT_TRUE(waitUntil([&] { return rig.styling.rendered.size() == 1; }, 2000));
+    EXPECT_TRUE(rig.pasteboard.writes.isEmpty());
+    EXPECT_EQ(card->title(), QStringLiteral("Not copied"));
+    rig.controller->waitForFileWrites();
+    EXPECT_GE(rig.files.writes(), 1);
+
+    // The toggle copies what it shows, as the user asks.
+    QTest::mouseClick(card->toggleButton(), Qt::LeftButton);
+    ASSERT_EQ(rig.pasteboard.writes.size(), 1);
+    EXPECT_EQ(rig.pasteboard.writes.last(), raw);
+    EXPECT_EQ(card->title(), QStringLiteral("Original"));
     EXPECT_FALSE(card->showsTextCheckFailure());
     EXPECT_TRUE(card->redactionMessage().isEmpty());
+    QTest::mouseClick(card->toggleButton(), Qt::LeftButton);
+    ASSERT_EQ(rig.pasteboard.writes.size(), 2);
+    EXPECT_EQ(card->title(), QStringLiteral("Copied!"));
+    EXPECT_EQ(card->redactionMessage(), QStringLiteral("Text check failed")); // still unchecked
 
-    // The next shot, checked, says nothing of it.
+    // The next shot, checked, is copied and says nothing of it.
     presentAndSettle(rig);
     EXPECT_FALSE(rig.controller->textCheckFailed());
+    EXPECT_FALSE(rig.controller->copyWithheld());
+    EXPECT_EQ(rig.pasteboard.writes.size(), 3);
+}
+
+// A share circle copies the unchecked shot: the user asked for it.
+TEST(NotchPanelView, ASharedUncheckedShotIsCopied)
+{
+    NotchRig rig;
+    auto session = makeSession(solidImage(QSize(800, 500), Qt::blue), solidImage(QSize(900, 600), Qt::yellow));
+    session->textCheckFailed = true;
+    rig.controller->present(session);
+    NotchPanelView* view = rig.controller->panel()->view();
+    ASSERT_TRUE(waitUntil([&] { return rig.controller->phase() == NotchController::Phase::revealed && view->isSettled(); }, 3000));
+    ASSERT_FALSE(view->shareCircles().isEmpty());
+    EXPECT_TRUE(rig.pasteboard.writes.isEmpty());
+    QTest::mouseClick(view->shareCircles().first(), Qt::LeftButton);
+    ASSERT_EQ(rig.pasteboard.writes.size(), 1);
+    EXPECT_EQ(rig.pasteboard.writes.first().pixelColor(0, 0), QColor(Qt::yellow));
 }
 
 TEST(NotchPanelView, NoPillWithoutSomethingHiddenAndNoRowWithoutPlatforms)

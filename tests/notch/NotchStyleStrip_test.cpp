@@ -1,5 +1,6 @@
 // A preset chosen in the panel's style strip restyles the shot's own document, which keeps its
-// crop whatever shot the preset was saved from.
+// crop whatever shot the preset was saved from, and hides the preset's kinds of sensitive text
+// along with those hidden now.
 #include "notch/NotchTestKit.h"
 
 #include "editor/EditorDocument.h"
@@ -43,5 +44,42 @@ TEST(NotchStyleStrip, APresetChipRestylesTheShotWithoutItsSavedCrop)
     ASSERT_TRUE(waitUntil([&] { return !rig.controller->thumbnail().isNull() && rig.controller->thumbnail().width() > 40; }));
     const QSize full = canvasLayout(raw, session->document->settings()).canvasSize().toSize() * 2;
     EXPECT_EQ(rig.controller->thumbnail().size(), full);
+    view->handleHover(false);
+}
+
+TEST(NotchStyleStrip, APresetChipHidesItsKindsAndKeepsTheOnesSwitchedOffOff)
+{
+    NotchRig rig;
+    rig.controller = std::make_unique<NotchController>(*rig.prefs, *rig.presets, rig.pasteboard, rig.screens,
+        NotchStyling::canvas(), rig.files.store(), NotchHandlers {});
+    BeautifySettings saved = BeautifySettings::defaults();
+    saved.background = BackgroundPreset::snow;
+    saved.redactKinds = { RedactionKind::ip };
+    rig.presets->add(QStringLiteral("Addresses hidden"), saved);
+
+    // Found: an e-mail address, a phone number and an IP address; the phone number and the
+    // address were switched off for this shot.
+    const QRectF email(0.1, 0.1, 0.3, 0.05), phone(0.1, 0.3, 0.3, 0.05), ip(0.1, 0.5, 0.3, 0.05);
+    const QImage raw = solidImage(QSize(400, 300), QColor(20, 90, 160));
+    BeautifySettings shown = BeautifySettings::defaults();
+    shown.redactKinds = { RedactionKind::email };
+    auto session = makeSession(raw, solidImage(QSize(40, 30), Qt::red));
+    session->document = std::make_shared<EditorDocument>(raw, QStringLiteral("Shot.png"), shown,
+        DetectionResult { { RedactionKind::email, { email } }, { RedactionKind::phone, { phone } },
+            { RedactionKind::ip, { ip } } });
+    rig.controller->present(session);
+    NotchPanelView* view = rig.controller->panel()->view();
+    ASSERT_TRUE(waitUntil([&] { return view->isSettled(); }, 3000));
+    view->handleHover(true);
+    ASSERT_TRUE(waitUntil([&] { return view->isSettled() && view->card()->styleStrip()->isVisible(); }, 3000));
+
+    NotchStyleChip* chip = view->card()->styleStrip()->chips().last();
+    QTest::mouseClick(chip, Qt::LeftButton, {}, QPoint(12, chip->height() / 2));
+    EXPECT_EQ(session->document->settings().background, BackgroundPreset::snow);
+    EXPECT_EQ(session->document->settings().redactKinds,
+        (std::set<RedactionKind> { RedactionKind::email, RedactionKind::ip }));
+    QList<QRectF> hidden = session->document->redactionRects();
+    std::sort(hidden.begin(), hidden.end(), [](const QRectF& a, const QRectF& b) { return a.y() < b.y(); });
+    EXPECT_EQ(hidden, (QList<QRectF> { email, ip }));
     view->handleHover(false);
 }

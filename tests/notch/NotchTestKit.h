@@ -48,7 +48,8 @@ public:
 
     DragFileStore store()
     {
-        return { [this](const EncodedImage& encoded, const std::optional<QString>& destination) -> std::optional<QString> {
+        return { [this](const EncodedImage& encoded, const std::optional<QString>& destination,
+                     FileWriteFailure*) -> std::optional<QString> {
                     const QImage& image = encoded.image();
                     {
                         QMutexLocker locker(&m_lock);

@@ -28,9 +28,11 @@ TEST(AtomicFile, AFullDiskKeepsTheOldFileWhateverTheSizeOfTheWrite)
     // large write fails on the way.
     for (qsizetype size : { qsizetype(10), qsizetype(300 * 1024) }) {
         SCOPED_TRACE(size);
-        const std::optional<QString> failure = writeFileAtomically(path, QByteArray(size, 'x'));
+        const std::optional<FileWriteFailure> failure = writeFileAtomically(path, QByteArray(size, 'x'));
         ASSERT_TRUE(failure.has_value());
-        EXPECT_TRUE(failure->contains(disk.mounted() ? "No space left on device" : "File too large")) << failure->toStdString();
+        EXPECT_EQ(failure->logText(),
+            "cannot write " + path + (disk.mounted() ? ": No space left on device" : ": File too large"));
+        EXPECT_EQ(failure->reason(), disk.mounted() ? "the disk is full" : "the file is too large for that disk");
         EXPECT_EQ(contents(path), old);
     }
     disk.makeRoom();
@@ -46,7 +48,7 @@ TEST(AtomicFile, AReadOnlyFolderKeepsTheOldFileAndTheAutostartEntry)
     if (!disk.mounted())
         GTEST_SKIP() << "cannot mount a file system here";
     XdgAutostartLoginItem item(disk.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/lumaforge"));
-    QString error;
+    FileWriteFailure error;
     ASSERT_TRUE(item.apply(true, &error));
     const QByteArray entry = contents(item.filePath());
     ASSERT_TRUE(disk.setReadOnly(true));
@@ -54,9 +56,11 @@ TEST(AtomicFile, AReadOnlyFolderKeepsTheOldFileAndTheAutostartEntry)
 
     XdgAutostartLoginItem moved(disk.filePath(QStringLiteral("autostart")), QStringLiteral("/opt/lumaforge"));
     EXPECT_FALSE(moved.apply(true, &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error.reason(), "the disk is read-only");
     EXPECT_EQ(contents(item.filePath()), entry);
+    error = {};
     EXPECT_FALSE(item.apply(false, &error)); // nor can it be removed, and it says so
+    EXPECT_EQ(error.reason(), "the disk is read-only");
     EXPECT_TRUE(item.isRegistered());
     disk.setReadOnly(false);
 }

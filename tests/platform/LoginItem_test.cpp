@@ -13,8 +13,8 @@ TEST(XdgAutostartLoginItem, WritesAndRemovesTheAutostartEntry)
 {
     QTemporaryDir dir;
     XdgAutostartLoginItem item(dir.path() + QStringLiteral("/autostart"), QStringLiteral("/opt/My Apps/lumaforge"));
-    QString error;
-    ASSERT_TRUE(item.apply(true, &error)) << error.toStdString();
+    FileWriteFailure error;
+    ASSERT_TRUE(item.apply(true, &error)) << error.logText().toStdString();
     ASSERT_TRUE(item.isRegistered());
 
     QFile file(item.filePath());
@@ -39,9 +39,9 @@ TEST(XdgAutostartLoginItem, ReportsAFolderThatCannotBeMade)
     blocker.open(QIODevice::WriteOnly);
     blocker.close();
     XdgAutostartLoginItem item(blocker.fileName() + QStringLiteral("/sub"), QStringLiteral("lumaforge"));
-    QString error;
+    FileWriteFailure error;
     EXPECT_FALSE(item.apply(true, &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error.reason(), "the folder no longer exists"); // a file stands in a folder's place
 }
 
 TEST(AppPaths, PrivateTempDirIsOwnedAndClosed)

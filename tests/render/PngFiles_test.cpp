@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
@@ -46,7 +47,10 @@ TEST(PngFiles, ExportWritesOnlyWhenConfirmed)
     const QString path = dir.filePath(QStringLiteral("out.png"));
     LogCapture log;
     std::optional<bool> reported;
-    const auto completion = [&](bool ok) { reported = ok; };
+    const auto completion = [&](bool ok, const std::optional<FileWriteFailure>& failure) {
+        reported = ok;
+        EXPECT_FALSE(failure); // a cancel is no failure
+    };
 
     EXPECT_FALSE(exportPNG(QDialog::Rejected, path, "data", completion));
     EXPECT_EQ(reported, false);
@@ -81,13 +85,19 @@ TEST(PngFiles, FailedExportLogsAndKeepsTheExistingFile)
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
         LogCapture log;
         std::optional<bool> reported;
-        const bool ok = exportPNG(QDialog::Accepted, path, big, [&](bool r) { reported = r; });
+        std::optional<FileWriteFailure> failure;
+        const bool ok = exportPNG(QDialog::Accepted, path, big, [&](bool r, const std::optional<FileWriteFailure>& f) {
+            reported = r;
+            failure = f;
+        });
         ::setrlimit(RLIMIT_FSIZE, &saved);
         ::sigaction(SIGXFSZ, &previous, nullptr);
         EXPECT_FALSE(ok);
         EXPECT_EQ(reported, false);
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->error, EFBIG);
         ASSERT_EQ(log.lines.size(), 1);
-        EXPECT_TRUE(log.lines[0].startsWith(QStringLiteral("Lumaforge: export failed: "))) << log.lines[0].toStdString();
+        EXPECT_EQ(log.lines[0], "Lumaforge: export failed: cannot write " + path + ": File too large");
     }
     EXPECT_EQ(readAll(path), "precious");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { QStringLiteral("shot.png") });

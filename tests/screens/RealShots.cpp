@@ -81,7 +81,8 @@ RealShot loadRealShot(const QString& layoutPath)
     for (const QJsonValue& value : layout.value("runs").toArray()) {
         const QJsonObject run = value.toObject();
         // The left edges of the characters, then the right edge of the last one.
-        QString text = run.value("text").toString();
+        const QString full = run.value("text").toString();
+        QString text = full;
         const QJsonArray edges = run.value("x").toArray();
         if (edges.size() != text.size() + 1 || text.isEmpty())
             continue;
@@ -91,28 +92,51 @@ RealShot loadRealShot(const QString& layoutPath)
         // the side from the first character that does not show whole.
         if (top + height <= 0 || top >= image.height())
             continue;
-        QList<QRect> cellBoxes;
-        QRect runBox;
-        for (qsizetype i = 0; i < text.size(); ++i) {
+        QList<QRect> cells; // within the image
+        QList<bool> whole;
+        for (qsizetype i = 0; i < full.size(); ++i) {
             const double left = edges.at(i).toDouble(), right = edges.at(i + 1).toDouble();
-            const QRect cell = QRectF(left, top, std::max(0.0, right - left), height).toAlignedRect().intersected(image.rect());
-            if (left < 0 || right > image.width()) {
-                text.truncate(i);
-                break;
+            cells.append(QRectF(left, top, std::max(0.0, right - left), height).toAlignedRect().intersected(image.rect()));
+            whole.append(left >= 0 && right <= image.width());
+        }
+        const qsizetype firstCut = whole.indexOf(false);
+        if (firstCut >= 0)
+            text.truncate(firstCut);
+        QRect runBox, shownBox;
+        for (qsizetype i = 0; i < full.size(); ++i) {
+            (i < text.size() ? runBox : shownBox) |= cells.at(i);
+            shownBox |= cells.at(i);
+        }
+        if (shownBox.isEmpty())
+            continue;
+        const QRgb background = commonestColour(image, runBox.isEmpty() ? shownBox : runBox);
+        QList<QRect> glyphs;
+        for (qsizetype i = 0; i < full.size(); ++i)
+            glyphs.append(full.at(i).isSpace() || cells.at(i).isEmpty() ? QRect() : inkIn(image, cells.at(i), background));
+        // Of a match the side edge cuts, what shows: its whole characters, and the ink of the one
+        // cut in two. The run's other matches stay as the truncated text finds them.
+        if (firstCut >= 0) {
+            for (const SensitiveMatch& m : findSensitiveMatches(full)) {
+                PlantedItem item { m.kind, {}, {}, {} };
+                bool cut = false;
+                for (qsizetype i = m.start; i < m.start + m.length; ++i) {
+                    cut = cut || !whole.at(i);
+                    if (whole.at(i))
+                        item.text += full.at(i);
+                    if (!glyphs.at(i).isEmpty()) {
+                        item.glyphs.append(glyphs.at(i));
+                        item.box |= glyphs.at(i);
+                    }
+                }
+                if (cut && !item.text.trimmed().isEmpty() && !item.box.isEmpty())
+                    shot.cut.append(item);
             }
-            cellBoxes.append(cell);
-            runBox |= cell;
         }
         if (runBox.isEmpty() || text.trimmed().isEmpty())
             continue;
-        const QRgb background = commonestColour(image, runBox);
-        QList<QRect> glyphs;
         QRect inkBox;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QRect ink = text.at(i).isSpace() || cellBoxes.at(i).isEmpty() ? QRect() : inkIn(image, cellBoxes.at(i), background);
-            glyphs.append(ink);
-            inkBox |= ink;
-        }
+        for (qsizetype i = 0; i < text.size(); ++i)
+            inkBox |= glyphs.at(i);
         // Most of the line shows: a descender the edge clips leaves the text readable.
         const double shown = std::min(top + height, double(image.height())) - std::max(top, 0.0);
         if (shown < 0.8 * height && (inkBox.top() <= 0 || inkBox.bottom() >= image.height() - 1))

@@ -10,7 +10,8 @@
 // NAME.layout.json: runs of drawn text (a line of a block, a terminal row, cut at three blanks),
 // each with its top, height and the left edges of its characters in image pixels.
 // The truth is made here: cells are tightened to their ink, and what the detector's patterns find
-// in each run is planted, as for the generated shots.
+// in each run is planted, as for the generated shots; of a match that the shot's side edge cuts,
+// what shows goes to `cut`.
 struct RealShot {
     GeneratedShot shot;
     QString renderer; // "chromium", "xterm", "urxvt"

@@ -261,19 +261,7 @@ public:
         painter.drawText(origin, text);
         const QPointF at = origin + m_offset;
         texts.append({ text, QRectF(at.x(), top + m_offset.y(), fm.horizontalAdvance(text), height).toAlignedRect() });
-        for (const SensitiveMatch& m : findSensitiveMatches(text)) {
-            const qreal from = fm.horizontalAdvance(text.left(m.start));
-            const qreal to = fm.horizontalAdvance(text.left(m.start + m.length));
-            QList<QRect> glyphs;
-            for (qsizetype i = m.start; i < m.start + m.length; ++i) {
-                if (text.at(i).isSpace())
-                    continue;
-                const QRectF ink = fm.boundingRect(text.at(i));
-                glyphs.append(ink.translated(at + QPointF(fm.horizontalAdvance(text.left(i)), 0)).toAlignedRect());
-            }
-            planted.append({ m.kind, text.mid(m.start, m.length),
-                QRectF(at.x() + from, top + m_offset.y(), to - from, height).toAlignedRect(), glyphs });
-        }
+        planted += itemsDrawn(text, fm, at);
         return x + fm.horizontalAdvance(text) / m_scale;
     }
 
@@ -1000,6 +988,37 @@ QJsonObject rectJson(const QRect& r)
 
 } // namespace
 
+QList<QRect> glyphBoxes(const QString& text, const QFontMetricsF& metrics, QPointF origin)
+{
+    QList<QRect> glyphs;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isSpace()) {
+            glyphs.append(QRect());
+            continue;
+        }
+        const QRectF ink = metrics.boundingRect(text.at(i));
+        glyphs.append(ink.translated(origin + QPointF(metrics.horizontalAdvance(text.left(i)), 0)).toAlignedRect());
+    }
+    return glyphs;
+}
+
+QList<PlantedItem> itemsDrawn(const QString& text, const QFontMetricsF& metrics, QPointF origin)
+{
+    QList<PlantedItem> items;
+    const QList<QRect> glyphs = glyphBoxes(text, metrics, origin);
+    const qreal top = origin.y() - metrics.ascent(), height = metrics.ascent() + metrics.descent();
+    for (const SensitiveMatch& m : findSensitiveMatches(text)) {
+        const qreal from = metrics.horizontalAdvance(text.left(m.start));
+        const qreal to = metrics.horizontalAdvance(text.left(m.start + m.length));
+        QList<QRect> ink;
+        for (qsizetype i = m.start; i < m.start + m.length; ++i)
+            if (!glyphs.at(i).isNull())
+                ink.append(glyphs.at(i));
+        items.append({ m.kind, text.mid(m.start, m.length), QRectF(origin.x() + from, top, to - from, height).toAlignedRect(), ink });
+    }
+    return items;
+}
+
 QString shotName(const ShotRecipe& recipe)
 {
     return QStringLiteral("%1-%2-%3x-s%4%5%6")
@@ -1218,15 +1237,37 @@ DetectionScore scoreDetections(const GeneratedShot& shot, const DetectionResult&
                 hit = hit || boxCoversItem(toPixels(r), item.box);
         (hit ? score.found : score.missed).append(item);
     }
+    for (const PlantedItem& item : shot.cut) {
+        if (!worthHiding(item))
+            continue;
+        bool hit = false;
+        if (auto it = result.find(item.kind); it != result.end())
+            for (const QRectF& r : it->second)
+                hit = hit || boxCoversItem(toPixels(r), item.box);
+        (hit ? score.cutFound : score.cutMissed).append(item);
+    }
     for (const auto& [kind, rects] : result) {
         for (const QRectF& r : rects) {
             const QRectF px = toPixels(r);
-            const bool overItem = std::any_of(shot.planted.begin(), shot.planted.end(), [&](const PlantedItem& item) {
-                return item.kind == kind && px.intersects(QRectF(item.box));
-            });
-            if (!overItem)
+            const auto over = [&](const PlantedItem& item) { return item.kind == kind && px.intersects(QRectF(item.box)); };
+            if (std::none_of(shot.planted.begin(), shot.planted.end(), over) && std::none_of(shot.cut.begin(), shot.cut.end(), over))
                 score.falseDetections.append({ kind, px });
         }
     }
     return score;
+}
+
+bool worthHiding(const PlantedItem& cutItem)
+{
+    const QString& t = cutItem.text;
+    switch (cutItem.kind) {
+    case RedactionKind::card:
+        return std::count_if(t.begin(), t.end(), [](QChar c) { return c.isDigit(); }) >= 8;
+    case RedactionKind::apiKey:
+        return t.size() >= 8;
+    case RedactionKind::email:
+        return t.contains(u'@') && t.size() >= 2;
+    default:
+        return false;
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "model/RedactionKind.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QJsonObject>
 #include <QList>
@@ -51,9 +52,18 @@ struct GeneratedShot {
     QImage image;
     QList<TruthText> texts;
     QList<PlantedItem> planted;
+    // Items the image's left or right edge cuts: what shows of each (the characters that show
+    // whole, and the ink of those and of the one the edge cuts in two, within the image).
+    QList<PlantedItem> cut;
 };
 
 GeneratedShot generateShot(const ShotRecipe& recipe);
+
+// The ink box of each character of `text` drawn with `metrics` from `origin` (the left end of its
+// baseline, image pixels); a null box for blanks.
+QList<QRect> glyphBoxes(const QString& text, const QFontMetricsF& metrics, QPointF origin);
+// The items the detector's patterns find in `text` so drawn, each with its box and glyphs.
+QList<PlantedItem> itemsDrawn(const QString& text, const QFontMetricsF& metrics, QPointF origin);
 
 // A stable name for a recipe, usable as a file name ("mail-dark-2x-s3").
 QString shotName(const ShotRecipe& recipe);
@@ -85,11 +95,17 @@ QJsonObject truthJson(const GeneratedShot& shot);
 bool boxCoversItem(const QRectF& detection, const QRect& item);
 
 // A detection result held against a shot's truth: the planted items found and missed, and the
-// detections (in image pixels) over no planted item of their kind.
+// detections (in image pixels) over no planted item of their kind. Of the items the edge cuts,
+// those that show enough to be worth hiding (`worthHiding`) are found or missed apart; a detection
+// over any of them is no false one.
 struct DetectionScore {
     QList<PlantedItem> found, missed;
     QList<std::pair<RedactionKind, QRectF>> falseDetections;
+    QList<PlantedItem> cutFound, cutMissed;
 };
+// What shows of a cut item is worth hiding: eight digits of a card, eight characters of a key, an
+// address's @ with its name or its host.
+bool worthHiding(const PlantedItem& cutItem);
 DetectionScore scoreDetections(const GeneratedShot& shot, const DetectionResult& result);
 
 // The glyphs of a planted item that no detection box of its kind (image pixels) covers whole

@@ -9,6 +9,7 @@
 #include "support/Wait.h"
 #include "support/XTestKeyboard.h"
 
+#include <QLabel>
 #include <QTest>
 
 namespace {
@@ -164,6 +165,76 @@ TEST(SettingsOnX11, CtrlPrintTypedIntoTheRecorderBecomesAWorkingHotKey)
     user.tap({ XTestKeyboard::controlL, kPrint });
     ASSERT_TRUE(waitUntil([&] { return window.poster->posted.size() == 1; }, 3000));
     EXPECT_EQ(window.poster->posted[0].chord, window.keys.fullScreen);
+}
+
+
+// The line under a recorder's row, as the tab shows it.
+QLabel* rowNotice(const PreferencesView& view, CaptureAction action)
+{
+    return view.findChild<QLabel*>(QStringLiteral("notice-") + rawValue(action));
+}
+
+// Another program held Ctrl+Shift+6 before the hot keys were registered: the row says so (it does
+// not pretend the key works) until the key is registered, by a rebind or by Reset.
+TEST(SettingsOnX11, AKeyAnotherProgramHeldAtLaunchIsSaidUnderItsRowUntilItIsRegistered)
+{
+    XTestKeyboard user;
+    XTestKeyboard other;
+    ASSERT_TRUE(user.isConnected() && other.isConnected());
+    ASSERT_EQ(other.grab(kSix, 0x5), 0);
+    SettingsOnServer window;
+    ASSERT_TRUE(window.open());
+    QLabel* notice = rowNotice(*window.view, CaptureAction::selection);
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), "Already used by another program");
+    EXPECT_EQ(window.recorder(CaptureAction::selection)->shortcutButton()->text(), "Ctrl+Shift+6");
+    EXPECT_FALSE(rowNotice(*window.view, CaptureAction::window)->isVisible());
+    EXPECT_FALSE(rowNotice(*window.view, CaptureAction::fullScreen)->isVisible());
+
+    // Rebound to a free key, the row works and says nothing more.
+    ShortcutRecorder* selection = window.recorder(CaptureAction::selection);
+    QTest::mouseClick(selection->shortcutButton(), Qt::LeftButton);
+    user.tap({ XTestKeyboard::controlL, XTestKeyboard::altL, kNine });
+    ASSERT_TRUE(waitUntil([&] { return !selection->isRecording(); }, 3000));
+    EXPECT_FALSE(notice->isVisible());
+    user.tap({ XTestKeyboard::controlL, XTestKeyboard::altL, kNine });
+    ASSERT_TRUE(waitUntil([&] { return window.poster->posted.size() == 1; }, 3000));
+
+    // Reset while the program still holds the default is refused; once it let go, Reset takes it.
+    QTest::mouseClick(selection->resetButton(), Qt::LeftButton);
+    EXPECT_EQ(notice->text(), "Already used by another program");
+    other.ungrab(kSix, 0x5);
+    QTest::mouseClick(selection->resetButton(), Qt::LeftButton);
+    EXPECT_FALSE(notice->isVisible());
+    EXPECT_EQ(selection->shortcutButton()->text(), "Ctrl+Shift+6");
+    user.tap({ XTestKeyboard::controlL, XTestKeyboard::shiftL, kSix });
+    EXPECT_TRUE(waitUntil([&] { return window.poster->posted.size() == 2; }, 3000));
+}
+
+// Settings written before duplicates were refused gave the window capture the selection's key:
+// the row without the key says which action has it, until that action takes another key.
+TEST(SettingsOnX11, TwoActionsStoredWithOneKeyAreSaidUnderTheRowLeftWithout)
+{
+    XTestKeyboard user;
+    ASSERT_TRUE(user.isConnected());
+    SettingsOnServer window;
+    window.settings.setValue(shortcutDefaultsKey(CaptureAction::window), CaptureShortcut::defaultFor(CaptureAction::selection).toJson());
+    ASSERT_TRUE(window.open());
+    QLabel* notice = rowNotice(*window.view, CaptureAction::window);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), "Already used by “Capture selection”");
+    EXPECT_FALSE(rowNotice(*window.view, CaptureAction::selection)->isVisible());
+
+    ShortcutRecorder* selection = window.recorder(CaptureAction::selection);
+    QTest::mouseClick(selection->shortcutButton(), Qt::LeftButton);
+    user.tap({ XTestKeyboard::controlL, XTestKeyboard::altL, kNine });
+    ASSERT_TRUE(waitUntil([&] { return !selection->isRecording(); }, 3000));
+    EXPECT_FALSE(notice->isVisible());
+    // Ctrl+Shift+6 now starts the window capture.
+    user.tap({ XTestKeyboard::controlL, XTestKeyboard::shiftL, kSix });
+    ASSERT_TRUE(waitUntil([&] { return window.poster->posted.size() == 1; }, 3000));
+    EXPECT_EQ(window.poster->posted[0].chord, window.keys.window);
 }
 
 }

@@ -87,3 +87,21 @@ QByteArray pngDeclaring(int width, int height)
 {
     return header(width, height) + chunk("IDAT", QByteArray(8, '\x55')) + chunk("IEND", {});
 }
+
+QByteArray withChunks(const QByteArray& png, const char* type, const QList<QByteArray>& bodies)
+{
+    QByteArray chunks;
+    for (const QByteArray& body : bodies)
+        chunks += chunk(type, body);
+    // Right after IHDR (8 bytes of signature, 25 of IHDR).
+    return png.left(33) + chunks + png.mid(33);
+}
+
+QByteArray zlibCompressed(const QByteArray& data)
+{
+    uLongf size = compressBound(uLong(data.size()));
+    QByteArray out(qsizetype(size), Qt::Uninitialized);
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.constData()), uLong(data.size()), 9);
+    out.truncate(qsizetype(size));
+    return out;
+}

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QString>
 
 // Image files for tests: real encoded bytes, written where a test wants them.
@@ -17,3 +18,7 @@ QByteArray flatPng(int width, int height);
 // A PNG whose header declares width x height and whose data is a few bytes of nothing: complete in
 // form, but no image.
 QByteArray pngDeclaring(int width, int height);
+// The PNG with chunks of `type` holding `bodies` put right after its header (CRCs computed).
+QByteArray withChunks(const QByteArray& png, const char* type, const QList<QByteArray>& bodies);
+// zlib's stream of `data`, as zTXt and iTXt chunks hold compressed text.
+QByteArray zlibCompressed(const QByteArray& data);

@@ -10,6 +10,10 @@
 #include <QJsonObject>
 #include <QThread>
 
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 RunningApp::RunningApp() = default;
@@ -65,7 +69,13 @@ std::optional<int> RunningApp::waitForExit(int timeoutMs)
 bool RunningApp::launch()
 {
     m_process = std::make_unique<QProcess>();
-    m_process->setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/lumaforge"));
+    const QString binary = QCoreApplication::applicationDirPath() + QStringLiteral("/lumaforge");
+    if (m_launcher.isEmpty()) {
+        m_process->setProgram(binary);
+    } else {
+        m_process->setProgram(m_launcher.constFirst());
+        m_process->setArguments(m_launcher.mid(1) + QStringList { binary });
+    }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the application picks xcb itself
     env.insert(m_environment);
@@ -75,9 +85,40 @@ bool RunningApp::launch()
     return m_process->waitForStarted(5000);
 }
 
+void RunningApp::dropPermissionOverrides()
+{
+    // Taken out of the bounding set, root's capabilities do not come back when setpriv runs the
+    // application.
+    if (::geteuid() == 0)
+        setLauncher({ QStringLiteral("setpriv"), QStringLiteral("--bounding-set=-dac_override,-dac_read_search"), QStringLiteral("--") });
+}
+
 bool RunningApp::isRunning() const
 {
     return m_process && m_process->state() == QProcess::Running;
+}
+
+bool RunningApp::closeAlreadyRunningNotice()
+{
+    if (!waitUntil([&] { return log().contains("cannot be asked to come forward"); }, 15000))
+        return false;
+    QStringList notice;
+    const QString id = QString::number(pid());
+    if (!waitUntil([&] {
+            notice = QString::fromUtf8(Desktop::run("xdotool", { "search", "--onlyvisible", "--pid", id }))
+                         .split('\n', Qt::SkipEmptyParts);
+            return !notice.isEmpty();
+        }))
+        return false;
+    if (QString::fromUtf8(Desktop::run("xdotool", { "getwindowname", notice.first() })).trimmed() != "Lumaforge")
+        return false;
+    // Asked again until it goes: a request that comes while the box is still being set up can be missed.
+    if (!waitUntil([&] {
+            Desktop::closeWindow(notice.first());
+            return waitForExit(300).has_value();
+        }))
+        return false;
+    return waitForExit(0) == 0 && !log().contains("watcher set up");
 }
 
 namespace {
@@ -193,6 +234,17 @@ bool offerPngOnClipboard(const QString& path)
 {
     // xclip forks a server that lives until another client takes the clipboard.
     return QProcess::startDetached(QStringLiteral("xclip"), { "-selection", "clipboard", "-t", "image/png", "-i", path });
+}
+
+std::optional<QRect> toastFrame()
+{
+    const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
+    for (const QString& id : findWindows(QStringLiteral("^Lumaforge$"))) {
+        const auto geometry = windowGeometry(id);
+        if (geometry && geometry->top() > screenHeight / 2 && geometry->height() < 200)
+            return geometry;
+    }
+    return std::nullopt;
 }
 
 }

@@ -22,11 +22,22 @@ public:
     bool start(bool onboardingDone = true, bool makeScreenshotFolder = true);
     // An environment variable the next start() or launch() sets for the application.
     void setEnvironment(const QString& name, const QString& value) { m_environment.insert(name, value); }
+    // A program the application is started through (which then runs it with the arguments
+    // after), such as setpriv; none by default.
+    void setLauncher(const QStringList& command) { m_launcher = command; }
+    // Run as root, file permissions bind nobody: starts the application without the capabilities
+    // that override them, so that it meets them as a user's program does.
+    void dropPermissionOverrides();
     // Starts it over the settings file as it stands (or none), without waiting for anything.
     bool launch();
     // The process's exit code once it has ended within `timeoutMs`; none when it still runs.
     std::optional<int> waitForExit(int timeoutMs);
     bool isRunning() const;
+    // For a launch refused because Lumaforge already runs without a session bus to bring it
+    // forward: waits for its one window, the notice titled "Lumaforge", closes it as a person
+    // would and waits for the launch to end. True when it ended with code 0 without ever
+    // watching a folder.
+    bool closeAlreadyRunningNotice();
     qint64 pid() const { return m_process ? m_process->processId() : 0; }
     // Sends SIGTERM, as logging out does; the exit code when the application then ended on its
     // own within a few seconds, none when the signal killed it or it hung.
@@ -41,6 +52,7 @@ public:
 private:
     std::unique_ptr<QProcess> m_process;
     QProcessEnvironment m_environment;
+    QStringList m_launcher;
     QByteArray m_log;
 };
 
@@ -56,4 +68,6 @@ std::optional<QRect> windowGeometry(const QString& windowId);
 bool closeWindow(const QString& windowId);
 // Offers a PNG file on the clipboard through xclip (which keeps serving it in the background).
 bool offerPngOnClipboard(const QString& path);
+// The toast's frame: a window named "Lumaforge" in the lower half of the screen, low as a toast.
+std::optional<QRect> toastFrame();
 }

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -80,4 +81,14 @@ bool ScratchFileSystem::canWrite() const
     ::close(fd);
     ::unlink(probe.constData());
     return wrote;
+}
+
+bool ScratchFileSystem::makeUnwritable()
+{
+    if (m_mounted)
+        return setReadOnly(true) && !canWrite();
+    // Root writes through file modes.
+    if (::geteuid() == 0)
+        return false;
+    return ::chmod(QFile::encodeName(path()).constData(), 0500) == 0 && !canWrite();
 }

@@ -23,6 +23,9 @@ public:
     void makeRoom();
     // Makes the whole file system read-only (a remount), or writable again.
     bool setReadOnly(bool readOnly);
+    // Makes the folder unwritable for this process, root included: a read-only remount, else
+    // (not root) its mode. False when neither can hold for root; the test then skips.
+    bool makeUnwritable();
     // Whether a new file can be written here now: the test checks that it really could not.
     bool canWrite() const;
 

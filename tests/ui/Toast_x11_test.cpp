@@ -1,5 +1,5 @@
-// The toast on a real X server: timing, reuse, placement, click-through, its window hints and the
-// symbol beside each kind of message.
+// The toast on a real X server: timing, reuse, placement, click-through, its window hints, the
+// symbol beside each kind of message, and a failure held under the real pointer (XTest).
 #include "ui/Toast.h"
 
 #include "support/ToastSymbol.h"
@@ -21,10 +21,29 @@ bool toastVisible()
     return panel && panel->isVisible();
 }
 
-// Lets any running toast finish so each test starts from an empty screen.
+void movePointer(QPoint to)
+{
+    X11Probe::xdotool({ QStringLiteral("mousemove"), QString::number(to.x()), QString::number(to.y()) });
+}
+
+// Takes any toast away, and the pointer off where toasts show, so each test starts from an empty
+// screen.
 void settle()
 {
+    movePointer({ 5, 5 });
+    if (toastVisible())
+        hideToast();
     waitUntil([] { return !toastVisible(); }, 3000);
+}
+
+// How long the toast stays on screen from now, in ms; -1 when it outstays `limitMs`.
+qint64 timeOnScreen(int limitMs)
+{
+    QElapsedTimer shown;
+    shown.start();
+    if (!waitUntil([] { return !toastVisible(); }, limitMs))
+        return -1;
+    return shown.elapsed();
 }
 
 // What the screen shows where the toast is.
@@ -117,8 +136,64 @@ TEST(Toast, FailuresWearTheWarningTriangleAndEachMessageSwitchesTheSymbol)
     EXPECT_TRUE(showsOnScreen(panel, ToastSymbol::checkMark));
     showFailureToast(QStringLiteral("No image on the clipboard"));
     EXPECT_TRUE(showsOnScreen(panel, ToastSymbol::warning));
-    ASSERT_TRUE(waitUntil([] { return !toastVisible(); }, 2500));
+    ASSERT_TRUE(waitUntil([] { return !toastVisible(); }, 5000));
     EXPECT_GE(sinceFailure.elapsed(), 1600 + 1000);
+}
+
+// A failure of twenty words stays long enough to read at a brisk 200 words a minute (6 s), and
+// still goes by itself; a confirmation keeps its 1.6 s.
+TEST(Toast, AFailureStaysAsLongAsItTakesToRead)
+{
+    settle();
+    const QString sentence = QStringLiteral(
+        "Couldn't export the image to the folder you picked because the disk is full; free some space and try again");
+    ASSERT_EQ(sentence.split(' ').size(), 20);
+    showFailureToast(sentence);
+    const qint64 failureMs = timeOnScreen(16000 + 250 + 500);
+    EXPECT_GE(failureMs, 6000);
+    EXPECT_GT(failureMs, 0) << "never went";
+
+    showToast(QStringLiteral("Copied to clipboard"));
+    const qint64 confirmationMs = timeOnScreen(2500);
+    EXPECT_GE(confirmationMs, 1600);
+    EXPECT_LE(confirmationMs, 1600 + 250 + 400);
+}
+
+// The real pointer, moved through XTest: resting on a failure holds it past its time, on a
+// fading one brings it back; leaving lets it go after a short moment. A confirmation is not held.
+TEST(Toast, APointerRestingOnAFailureHoldsItAndLeavingLetsItGo)
+{
+    settle();
+    showFailureToast(QStringLiteral("Copy failed"));
+    QWidget* panel = toastPanel();
+    ASSERT_TRUE(waitUntil([&] { return panel->windowHandle() && panel->windowHandle()->isExposed(); }));
+    spin(400);
+    movePointer(panel->geometry().center());
+    spin(5000); // well past the time "Copy failed" takes to read
+    EXPECT_TRUE(toastVisible());
+    EXPECT_DOUBLE_EQ(panel->windowOpacity(), 1.0);
+    EXPECT_EQ(symbolOnScreen(panel), ToastSymbol::warning);
+
+    movePointer({ 5, 5 });
+    const qint64 afterLeaving = timeOnScreen(4000);
+    EXPECT_GE(afterLeaving, 1400);
+    EXPECT_LE(afterLeaving, 1600 + 250 + 600);
+
+    // Caught while fading out: it comes back and stays while the pointer rests there.
+    showFailureToast(QStringLiteral("Copy failed"));
+    ASSERT_TRUE(waitUntil([&] { return panel->windowOpacity() < 0.9; }, 5000));
+    movePointer(panel->geometry().center());
+    spin(1500);
+    EXPECT_TRUE(toastVisible());
+    EXPECT_DOUBLE_EQ(panel->windowOpacity(), 1.0);
+
+    // A confirmation under the pointer keeps its 1.6 s.
+    showToast(QStringLiteral("Copied to clipboard"));
+    movePointer(panel->geometry().center());
+    const qint64 confirmationMs = timeOnScreen(4000);
+    EXPECT_GE(confirmationMs, 1500);
+    EXPECT_LE(confirmationMs, 1600 + 250 + 400);
+    settle();
 }
 
 TEST(Toast, CentredNearTheBottomOfTheScreen)

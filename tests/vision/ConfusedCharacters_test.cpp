@@ -109,6 +109,18 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
     mendConfusedCharacters(bracket);
     EXPECT_EQ(bracket.text, "mail esharma93@mailbox.net");
     EXPECT_EQ(bracket.charBoxes.at(14), QRectF(140, 0, 18, 12));
+    // A blank read after an address's @ goes; one that stands apart from a name stays.
+    RecognizedLine blank = line(QStringLiteral("mail info@ bxx.org now"));
+    blank.charBoxes[10] = QRectF();
+    mendConfusedCharacters(blank);
+    EXPECT_EQ(blank.text, "mail info@bxx.org now");
+    ASSERT_EQ(blank.charBoxes.size(), blank.text.size());
+    EXPECT_EQ(blank.charBoxes.at(10), QRectF(110, 0, 8, 12));
+    for (const QString& apart : { QStringLiteral("meet me @ home.com"), QStringLiteral("ask @ acme.io"), QStringLiteral("cc: @ jane.doe") }) {
+        RecognizedLine kept = line(apart);
+        mendConfusedCharacters(kept);
+        EXPECT_EQ(kept.text, apart);
+    }
 
     // An access key read two characters long after its prefix: still one key over the same span.
     RecognizedLine twice = line(QStringLiteral("api_key=AKIAKI857051I801K11IZ0 ok"));

@@ -129,4 +129,71 @@ TEST(SymbolLines, ABlankBesideAThinGlyphGoesOnlyWhereItSplitsAnAddressOrNumber)
     EXPECT_FALSE(at("|tobias bell@globex.com"));
     EXPECT_FALSE(at("paid |$1 1.5.2 build"));
     EXPECT_FALSE(at("ends with a blank |"));
+
+    // Beside an @, and an amount's currency sign a blank before the number.
+    EXPECT_TRUE(at("|elena.brandt@ mailbox.net"));
+    EXPECT_TRUE(at("|jbrandt43 @northwind.co.uk"));
+    EXPECT_TRUE(at("Sent you $ |3,1 06.30 for dinner"));
+    EXPECT_FALSE(at("|meet @ noon"));
+    // A phone number split in its first group; but not one that is a phone number already.
+    EXPECT_TRUE(at("|81 0.470.7359"));
+    EXPECT_FALSE(at("|1 555 123 4567"));
+}
+
+// The engine drops a thin underscore and leaves a blank ("marcus laurent@umbrella.dev"): where a
+// faint low rule fills the blank and putting the underscore back makes the address whole, it goes
+// back, and the bar then covers the whole address. A blank under an underline, which runs on
+// under the letters, or over nothing stays a blank.
+TEST(SymbolLines, AnUnderscoreTheEngineDroppedFromAnAddressIsPutBack)
+{
+    // Glyphs are bars from page y 52 to 59 (the x-height); the rule lies below them.
+    const QStringList glyphs { "a", "b", "c", "d", "@", "e", "f", ".", "i", "o" };
+    QList<std::pair<double, double>> ink;
+    for (int i = 0, x = 100; i < glyphs.size(); ++i) {
+        const int w = i % 3 == 0 ? 5 : 4;
+        ink.append({ x, x + w });
+        x += w + 2 + (i == 1 ? 6 : 0);
+    }
+    enum class Rule { underscore, underline, none };
+    for (const Rule rule : { Rule::underscore, Rule::underline, Rule::none }) {
+        Bars bars({});
+        bars.line.image.fill(255);
+        QPainter p(&bars.line.image);
+        for (const auto& [from, to] : ink)
+            p.fillRect(QRectF((from - 90) * 2, 8, (to - from) * 2, 14), Qt::black);
+        const double gapFrom = ink[1].second, gapTo = ink[2].first;
+        if (rule == Rule::underscore)
+            p.fillRect(QRectF((gapFrom - 90) * 2 + 1, 24, (gapTo - gapFrom) * 2 - 2, 2), QColor(180, 180, 180));
+        else if (rule == Rule::underline)
+            p.fillRect(QRectF((ink.first().first - 90) * 2, 24, (ink.last().second - ink.first().first) * 2, 2), QColor(180, 180, 180));
+        p.end();
+        std::vector<Symbol> symbols;
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            symbols.push_back({ glyphs[i], QRectF(ink[i].first, 52, ink[i].second - ink[i].first, 7), i == 0 || i == 2 });
+        const RecognizedLine read = bars.read(symbols, rule == Rule::underscore ? "ab_cd@ef.io" : "ab cd@ef.io");
+        if (rule == Rule::underscore && !read.text.isEmpty()) {
+            EXPECT_FALSE(bars.pixels(read, 2).isEmpty()) << "the underscore has a box";
+        }
+    }
+}
+
+// Between two thin glyphs a blank needs a wide gap, and a word glued to a dotted address hides the
+// address from the detector ("Wifi192.168.1.20"): a gap nearly wide enough for a blank parts them,
+// but not a word from other digits.
+TEST(SymbolLines, AnAddressGluedToTheWordBeforeItIsPartedFromIt)
+{
+    const QList<std::pair<double, double>> ink { { 100, 104 }, { 106, 108 }, { 111.5, 113 }, { 115, 116 }, { 118, 122 },
+        { 124, 125 }, { 127, 131 }, { 133, 134 }, { 136, 140 } };
+    const Bars bars(ink);
+    const QStringList glyphs { "W", "i", "1", ".", "2", ".", "3", ".", "4" };
+    const auto symbols = [&](const QStringList& texts) {
+        std::vector<Symbol> out;
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            out.push_back(bars.symbol(texts[i], ink[i].first, ink[i].second, i == 0));
+        return out;
+    };
+    bars.read(symbols(glyphs), "Wi 1.2.3.4");
+    QStringList version = glyphs;
+    version[4] = "x";
+    bars.read(symbols(version), "Wi1.x.3.4");
 }

@@ -4,19 +4,26 @@
 #include "screens/RealShots.h"
 #include "screens/ScreenshotGenerator.h"
 #include "support/Wait.h"
+#include "vision/Grain.h"
 #include "vision/SensitiveTextDetector.h"
+#include "vision/TextLineFinder.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QPainter>
+#include <QPainterPath>
 #include <QThread>
 #include <QThreadPool>
 #include <QRandomGenerator>
 #include <QtConcurrent/QtConcurrentRun>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -106,6 +113,64 @@ TEST(TesseractTextRecognizer, FindsThePlantedItemsOfGeneratedScreenshotsOverThei
         EXPECT_GE(planted, 8) << name.toStdString();
         EXPECT_GE(s.found.size(), 0.9 * planted) << name.toStdString() << ": " << s.found.size() << " of " << planted;
         EXPECT_LE(s.falseDetections.size(), 1) << name.toStdString();
+    }
+}
+
+// Text on saturated fills as chat apps, tag lists and tables draw it, at 1x: a card number and a
+// dotted phone number in bright teal bubbles with dark text, and badges side by side in several
+// fills with light and dark text, on a light and on a dark page. A phone number alone on its badge
+// is alone in its line, though the badge beside it stands close.
+TEST(TesseractTextRecognizer, FindsItemsOnSaturatedFills)
+{
+    for (const QColor& background : { QColor(Qt::white), QColor(0x1e1e1e) }) {
+        QImage image(760, 170, QImage::Format_RGB32);
+        image.fill(background);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(14);
+        const auto fill = [&](const QRect& r, const QColor& colour, int radius) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(colour);
+            p.drawRoundedRect(r, radius, radius);
+        };
+        const auto text = [&](QPoint at, const QString& t, const QColor& colour, const QFont& font) {
+            p.setFont(font);
+            p.setPen(colour);
+            p.drawText(at, t);
+        };
+        fill(QRect(20, 14, 190, 32), QColor(0x2dd4bf), 16);
+        text({ 34, 35 }, QStringLiteral("4929 1873 0012 5563"), QColor(0x0b2f2a), f);
+        fill(QRect(20, 54, 150, 32), QColor(0x2dd4bf), 16);
+        text({ 34, 75 }, QStringLiteral("+1.203.247.1866"), QColor(0x0b2f2a), f);
+        QFont small = f;
+        small.setPixelSize(11);
+        small.setBold(true);
+        struct Badge {
+            QColor fill, ink;
+            QString text;
+        };
+        const Badge badges[] = { { QColor(0x7c3aed), Qt::white, "10.104.213.108" }, { QColor(0xfacc15), QColor(0x1f2328), "(842) 272-6764" },
+            { QColor(0x15803d), Qt::white, "$2,863.45" }, { QColor(0xf97316), background, "dana.smith@corp.io" } };
+        int x = 20;
+        for (const Badge& b : badges) {
+            const QRect r(x, 110, QFontMetrics(small).horizontalAdvance(b.text) + 16, 16);
+            fill(r, b.fill, 8);
+            text({ x + 8, 122 }, b.text, b.ink, small);
+            x = r.right() + 7;
+        }
+        p.end();
+        const TextRecognition r = recognizer().recognize(image);
+        ASSERT_TRUE(r.ok);
+        const DetectionResult found = detectSensitiveText(r.lines);
+        const std::string name = background.name().toStdString() + ": " + texts(r).join(QStringLiteral(" | ")).toStdString();
+        EXPECT_EQ(found.count(RedactionKind::card), 1u) << name;
+        EXPECT_EQ(found.count(RedactionKind::ip), 1u) << name;
+        EXPECT_EQ(found.count(RedactionKind::money), 1u) << name;
+        EXPECT_EQ(found.count(RedactionKind::email), 1u) << name;
+        ASSERT_EQ(found.count(RedactionKind::phone), 1u) << name;
+        EXPECT_EQ(found.at(RedactionKind::phone).size(), 2) << name;
     }
 }
 
@@ -215,6 +280,76 @@ TEST(TesseractTextRecognizer, AMissingModelIsAFailureNotAnEmptyPage)
     EXPECT_TRUE(d.error.startsWith("Tesseract could not load its English model")) << d.error.toStdString();
 }
 
+// A page part that cannot be read fails the whole check, as a missing model does, instead of
+// passing for a part without text. Here the model goes away once one engine has loaded (a package
+// upgrade under a running program): while that engine reads one strip of a busy page, the strips
+// read beside it can have none. The page gives the line finder nothing, so only strips are read.
+TEST(TesseractTextRecognizer, AStripThatCannotBeReadFailsTheCheck)
+{
+    const QStringList installed = QDir(QStringLiteral("/usr/share/tesseract-ocr")).entryList({ QStringLiteral("*") }, QDir::Dirs | QDir::NoDotAndDotDot);
+    QString model = qEnvironmentVariable("TESSDATA_PREFIX") + QStringLiteral("/eng.traineddata");
+    for (const QString& version : installed)
+        if (!QFileInfo(model).isFile())
+            model = QStringLiteral("/usr/share/tesseract-ocr/%1/tessdata/eng.traineddata").arg(version);
+    ASSERT_TRUE(QFileInfo(model).isFile()) << model.toStdString();
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("eng.traineddata"));
+    ASSERT_TRUE(QFile::copy(model, copy));
+
+    QImage busy(1000, 2400, QImage::Format_RGB32);
+    {
+        QPainter p(&busy);
+        QRandomGenerator random(11);
+        for (int y = 0; y < busy.height(); y += 3)
+            for (int x = 0; x < busy.width(); x += 3) {
+                const int v = 120 + int(random.bounded(90));
+                p.fillRect(x, y, 3, 3, QColor(v, v - 20, 90 + int(random.bounded(60))));
+            }
+    }
+    ASSERT_TRUE(findTextLines(smoothGrain(busy)).isEmpty());
+
+    TesseractTextRecognizer own(3, dir.path());
+    // With its model the page reads, as nothing; one engine is loaded for a blank page.
+    ASSERT_TRUE(own.recognize(textImage({ 300, 40 }, {})).ok);
+    ASSERT_EQ(own.engineCount(), 1);
+    ASSERT_TRUE(QFile::remove(copy));
+
+    QObject receiver;
+    std::optional<DetectionOutcome> outcome;
+    runSensitiveTextDetection(busy, &receiver, [&](DetectionOutcome o) { outcome = std::move(o); }, own);
+    ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }, 60000));
+    EXPECT_TRUE(outcome->didFail()) << outcome->why.toStdString();
+    EXPECT_EQ(outcome->why, QStringLiteral("the English model for Tesseract is missing: no file ") + copy);
+    EXPECT_TRUE(outcome->found.empty());
+}
+
+// The engine takes no image more than 32767 pixels across: a page wider than that is read scaled
+// down, and a very long line less enlarged, rather than failing for a part it cannot take.
+TEST(TesseractTextRecognizer, PagesAndLinesWiderThanTheEngineTakesAreRead)
+{
+    QImage wide(34000, 160, QImage::Format_RGB32);
+    wide.fill(QColor(0xf4f4f4));
+    {
+        QPainter p(&wide);
+        QRandomGenerator random(5);
+        // A busy strip, so the whole page is read as well as its lines.
+        for (int x = 0; x < 6000; x += 3)
+            for (int y = 0; y < 160; y += 3)
+                p.fillRect(x, y, 3, 3, QColor(120 + int(random.bounded(90)), 100, 90 + int(random.bounded(60))));
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(22);
+        p.setFont(f);
+        p.setPen(QColor(0x1d1d1f));
+        QString line = QStringLiteral("owner jane.doe@example.com");
+        while (line.size() < 1400)
+            line += QStringLiteral(" ticket 4821 resolved");
+        p.drawText(QPoint(8000, 90), line);
+    }
+    const TextRecognition r = recognizer().recognize(wide);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(detectSensitiveText(r.lines).count(RedactionKind::email), 1u) << texts(r).join(u'\n').left(200).toStdString();
+}
+
 // The engine that loads at start reports a missing model then, once; recognitions after it fail
 // with the same reason and add no line.
 TEST(TesseractTextRecognizer, AMissingModelFoundAtStartIsLoggedOnce)
@@ -301,6 +436,61 @@ TEST(TesseractTextRecognizer, TransparentAndOversizedPagesKeepTheirGeometry)
     const QRectF email = result.at(RedactionKind::email).first();
     EXPECT_NEAR(email.left() * 7000, 5250 + 170, 60);
     EXPECT_NEAR(email.center().y() * 4000, 2990, 30);
+}
+
+// A window shot as desktop tools save one: the opaque window, its top corners rounded, in a
+// transparent margin with a soft shadow that falls a little lower than it rises. The margin must
+// not change what is found, nor where: shots of terminals and a page whose findings it changed.
+TEST(TesseractTextRecognizer, AWindowShotsMarginChangesNothingFound)
+{
+    const auto windowShot = [](const QImage& content, int margin) {
+        QImage shot(content.width() + 2 * margin, content.height() + 2 * margin, QImage::Format_ARGB32_Premultiplied);
+        shot.fill(Qt::transparent);
+        QPainter p(&shot);
+        p.setRenderHint(QPainter::Antialiasing);
+        for (int k = margin; k > 0; --k)
+            p.fillRect(QRect(margin - k, margin - k + k / 3, content.width() + 2 * k, content.height() + 2 * k),
+                QColor(0, 0, 0, 15 * (margin - k) / margin));
+        QPainterPath window;
+        window.setFillRule(Qt::WindingFill);
+        window.addRoundedRect(QRectF(margin, margin, content.width(), content.height()), 8, 8);
+        window.addRect(QRectF(margin, margin + 8, content.width(), content.height() - 8));
+        p.setClipPath(window.simplified());
+        p.drawImage(margin, margin, content);
+        return shot;
+    };
+    const QStringList wanted { "xterm-dark-2x-39", "urxvt-dark-1x-46", "b-xterm-dark-1x-38", "chromium-sheet-light-1x-17" };
+    int seen = 0;
+    for (const QString& layout : realShotLayouts(QStringLiteral("tuning"))) {
+        if (std::none_of(wanted.begin(), wanted.end(), [&](const QString& w) { return layout.endsWith(u'/' + w + ".layout.json"); }))
+            continue;
+        ++seen;
+        const QImage content = loadRealShot(layout).shot.image;
+        const std::string name = QFileInfo(layout).fileName().toStdString();
+        const int margin = 48;
+        const QImage shot = windowShot(content, margin);
+        const DetectionResult alone = detectSensitiveText(recognizer().recognize(content).lines);
+        const DetectionResult framed = detectSensitiveText(recognizer().recognize(shot).lines);
+        ASSERT_FALSE(alone.empty()) << name;
+        ASSERT_EQ(framed.size(), alone.size()) << name;
+        for (const auto& [kind, boxes] : alone) {
+            ASSERT_EQ(framed.count(kind), 1u) << name;
+            const QList<QRectF>& other = framed.at(kind);
+            ASSERT_EQ(other.size(), boxes.size()) << name << ' ' << rawValue(kind).toStdString();
+            for (qsizetype i = 0; i < boxes.size(); ++i) {
+                // In the window's pixels: the same place, within a pixel.
+                const QRectF a(boxes[i].x() * content.width(), boxes[i].y() * content.height(), boxes[i].width() * content.width(),
+                    boxes[i].height() * content.height());
+                const QRectF b(other[i].x() * shot.width() - margin, other[i].y() * shot.height() - margin,
+                    other[i].width() * shot.width(), other[i].height() * shot.height());
+                EXPECT_NEAR(a.left(), b.left(), 1.0) << name;
+                EXPECT_NEAR(a.top(), b.top(), 1.0) << name;
+                EXPECT_NEAR(a.right(), b.right(), 1.0) << name;
+                EXPECT_NEAR(a.bottom(), b.bottom(), 1.0) << name;
+            }
+        }
+    }
+    EXPECT_EQ(seen, wanted.size());
 }
 
 TEST(TesseractTextRecognizer, EnginesComeBackAfterBeingReleased)
@@ -507,12 +697,14 @@ TEST(TesseractTextRecognizer, UnderscoresInMonospacedTextStayInTheirToken)
 // Shots drawn by Chromium and a terminal (committed under tests/data/real-shots): a spreadsheet
 // whose grid runs between the cells, an address whose @ the engine reads as letters, keys in a
 // face with dotted zeros, a vendor prefix whose hyphens read as long dashes, a terminal face whose
-// narrow glyphs leave a wide gap in a cell. The truth comes from the layout tightened to ink: every
+// narrow glyphs leave a wide gap in a cell, rows of badges in many fills, some wrapped onto a
+// second row that touches the first. The truth comes from the layout tightened to ink: every
 // planted glyph lies inside the image and inside its item.
 TEST(TesseractTextRecognizer, FindsThePlantedItemsOfShotsDrawnByRealPrograms)
 {
     const QStringList wanted { "chromium-sheet-light-1x-17", "chromium-profile-light-1x-26", "chromium-config-dark-1x-13",
-        "urxvt-dark-1x-46", "b-chromium-log-dark-2x-7", "b-xterm-light-2x-36" };
+        "urxvt-dark-1x-46", "b-chromium-log-dark-2x-7", "b-xterm-light-2x-36", "c-chromium-badges-dark-1x-13",
+        "d-chromium-tiles-light-1x-10" };
     // Items each of which one of those mends alone brings in.
     const QStringList mustFind { "sk-svcacct-AFDwsDmZVpje2P9BqtaRH8P", "marcus+scheduler@mail.acme.co.nz" };
     QStringList foundNow;

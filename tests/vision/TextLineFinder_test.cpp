@@ -192,6 +192,59 @@ TEST(TextLineFinder, LineImageIsDarkOnWhiteAndMapsBackToThePage)
     EXPECT_NEAR(corner.y(), lines[0].box.top() - 1, 1.0);
 }
 
+// Badges and tags are too small to be backgrounds: the text on each is a line of its own, as high
+// as the text, and its line image shows it dark on white whatever the fill and the page around
+// it, even when the text has the page's colour.
+TEST(TextLineFinder, TextOnSmallBadgesIsALineOfItsOwnDarkOnWhite)
+{
+    struct Badge {
+        QColor fill, ink;
+        QString text;
+    };
+    const std::pair<QColor, QList<Badge>> pages[] = {
+        { Qt::white, { { QColor(0x2dd4bf), QColor(0x0b2f2a), "10.4.213.108" }, { QColor(0x2563eb), Qt::white, "$7.29" },
+                         { QColor(0xfacc15), QColor(0x1f2328), "(842) 272-6764" } } },
+        { QColor(0x1e1e1e), { { QColor(0x22c55e), QColor(0x1e1e1e), "jane@acme.io" }, { QColor(0xf97316), QColor(0x2b1203), "\u00a3863" },
+                                { QColor(0x7c3aed), Qt::white, "192.168.4.59" } } },
+    };
+    for (const auto& [background, badges] : pages) {
+        QImage image = page({ 520, 80 }, background);
+        QFont f = font(11);
+        f.setBold(true);
+        QList<QRect> fills;
+        int x = 20;
+        for (const Badge& b : badges) {
+            const QRect fill(x, 30, QFontMetrics(f).horizontalAdvance(b.text) + 16, 16);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(b.fill);
+            p.drawRoundedRect(fill, 8, 8);
+            p.end();
+            draw(image, { x + 8, 42 }, b.text, b.ink, f);
+            fills.append(fill);
+            x = fill.right() + 7;
+        }
+        const QList<TextLineBox> lines = findTextLines(image);
+        ASSERT_EQ(lines.size(), badges.size()) << background.name().toStdString();
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const std::string name = badges[i].text.toStdString();
+            EXPECT_TRUE(fills[i].contains(lines[i].box)) << name;
+            EXPECT_LT(lines[i].box.height(), 14) << name << ": the badge is no glyph";
+            const LineImage line = lineImageForRecognition(image, lines[i], 40, 10);
+            int darkest = 255;
+            qint64 sum = 0;
+            for (int y = 0; y < line.image.height(); ++y)
+                for (int x = 0; x < line.image.width(); ++x) {
+                    darkest = std::min<int>(darkest, line.image.constScanLine(y)[x]);
+                    sum += line.image.constScanLine(y)[x];
+                }
+            EXPECT_LT(darkest, 60) << name;
+            EXPECT_GT(sum / (line.image.width() * line.image.height()), 180) << name << ": the fill became white";
+        }
+    }
+}
+
 // The finder splits its work into bands and runs its two scales side by side: the lines must not
 // depend on how many threads there are or which finishes first, nor on the alpha bytes of pixels
 // that are opaque by their format.
