@@ -5,7 +5,7 @@
 // and how many items ours found with a box that leaves a glyph uncovered; and apart, of the items
 // the image's edge cuts (real shots), how many ours hid.
 //
-//   lumaforge-eval [--set tuning|evaluation|real-tuning|real-evaluation] [--grain N] [--out DIR]
+//   lumaforge-eval [--set tuning|development|evaluation|real-tuning|real-evaluation] [--grain N] [--out DIR]
 //                  [--no-cli] [--only TEXT] [--verbose] [--overlay]
 //
 // DIR keeps the images and their ground truth (default: a temporary folder).
@@ -219,7 +219,7 @@ int main(int argc, char** argv)
     parser.addOption({ "verbose", "List every miss and false detection." });
     parser.addOption({ "overlay", "Also save each image with the found lines outlined." });
     parser.addOption({ "lines", "List every line ours read, with its box in pixels." });
-    parser.addOption({ "set", "Which shots: tuning, evaluation (default), real-tuning or real-evaluation.", "name", "evaluation" });
+    parser.addOption({ "set", "Which shots: tuning, development, evaluation (default), real-tuning or real-evaluation.", "name", "evaluation" });
     parser.addOption({ "grain", "Add uniform grain of +-N per channel.", "N", "0" });
     parser.process(app);
 
@@ -230,8 +230,8 @@ int main(int argc, char** argv)
 
     const QString set = parser.value("set");
     const bool real = set.startsWith(QStringLiteral("real-"));
-    if (set != "tuning" && set != "evaluation" && set != "real-tuning" && set != "real-evaluation") {
-        QTextStream(stderr) << "lumaforge-eval: --set is tuning, evaluation, real-tuning or real-evaluation\n";
+    if (set != "tuning" && set != "development" && set != "evaluation" && set != "real-tuning" && set != "real-evaluation") {
+        QTextStream(stderr) << "lumaforge-eval: --set is tuning, development, evaluation, real-tuning or real-evaluation\n";
         return 2;
     }
     QList<ShotRecipe> recipes;
@@ -243,7 +243,9 @@ int main(int argc, char** argv)
             return 1;
         }
     } else {
-        recipes = set == "tuning" ? tuningShotRecipes() : evaluationShotRecipes();
+        recipes = set == "tuning" ? tuningShotRecipes()
+            : set == "development" ? developmentShotRecipes()
+                                   : evaluationShotRecipes();
         if (set == "tuning")
             recipes.append(denseShotRecipe());
     }

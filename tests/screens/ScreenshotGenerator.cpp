@@ -1151,6 +1151,13 @@ QList<ShotRecipe> evaluationShotRecipes()
         evaluationUiFamilies, evaluationMonoFamilies, 500000, 5);
 }
 
+QList<ShotRecipe> developmentShotRecipes()
+{
+    return variedRecipes({ ShotLayout::mail, ShotLayout::terminal, ShotLayout::settings, ShotLayout::chat, ShotLayout::code,
+                             ShotLayout::table, ShotLayout::web, ShotLayout::log, ShotLayout::desktop, ShotLayout::dashboard },
+        tuningUiFamilies, tuningMonoFamilies, 900000, 6);
+}
+
 QImage withGrain(const QImage& image, int amplitude, quint32 seed)
 {
     QImage out = image.convertToFormat(QImage::Format_RGB32);

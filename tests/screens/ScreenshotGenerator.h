@@ -78,6 +78,9 @@ QList<ShotRecipe> tuningShotRecipes();
 // The held-out set, never tuned on: other seeds, other fonts (among them monospaced fonts with
 // dotted and slashed zeros), zooms and a layout the tuning set lacks.
 QList<ShotRecipe> evaluationShotRecipes();
+// Shots to try a change on before the held-out sets see it: every layout, the tuning fonts, seeds of
+// their own.
+QList<ShotRecipe> developmentShotRecipes();
 
 // Uniform grain of +-amplitude per channel, the same for the same seed (text over a photo or a
 // re-compressed shot).
