@@ -169,8 +169,8 @@ void tally(const GeneratedShot& shot, const TextRecognition& recognition, Tallie
         for (const QString& g : groupsOf(shot, item))
             ++groups[g].planted;
         if (verbose)
-            out << who << " miss " << shot.name << ' ' << rawValue(item.kind) << " \"" << item.text
-                << "\" read:" << readOver(recognition.lines, QRectF(item.box), shot.image.size()) << '\n';
+            out << who << " miss " << shot.name << ' ' << rawValue(item.kind) << " \"" << item.text << '"'
+                << (onColour(shot.image, item.box) ? " (on colour)" : "") << " read:" << readOver(recognition.lines, QRectF(item.box), shot.image.size()) << '\n';
     }
     // Items the image's edge cuts, counted apart: what shows of them is hidden, whole.
     for (const PlantedItem& item : score.cutFound) {

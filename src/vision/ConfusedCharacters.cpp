@@ -387,6 +387,23 @@ void mendConfusedCharacters(RecognizedLine& line)
             dropInto(line, 1, 0);
         line.text[0] = u'+';
     }
+    // A dotted address with a dot read twice, or read with a comma, colon or tick beside it
+    // ("192.168.43,.222", "172.16..231.62"): each such pair is one dot, over the boxes of both.
+    // A single comma stays a comma: "0.25,0.75" is two numbers.
+    static const QRegularExpression doubledDot(QStringLiteral(R"((?<![\d.])\d{1,3}(?:(?:\.[.,:;'`]|[,:;'`]\.|\.)\d{1,3}){3}(?!\d|\.\d))"));
+    forEachMatch(line, doubledDot, [&](const QRegularExpressionMatch& m) {
+        qsizetype end = m.capturedEnd();
+        for (qsizetype k = end - 2; k > m.capturedStart(); --k) {
+            const QChar here = line.text.at(k), before = line.text.at(k - 1);
+            if (here.isDigit() || before.isDigit())
+                continue;
+            const qsizetype drop = here == u'.' ? k - 1 : k;
+            dropInto(line, drop, drop == k ? k - 1 : k);
+            --end;
+            --k;
+        }
+        return end;
+    });
     // A dotted address with one part of four digits, where dropping one of them leaves a part of
     // at most 255: the engine read a sliver of a glyph as a digit of its own ("10.170.209.2356").
     // The digit whose box is narrowest goes.

@@ -130,21 +130,41 @@ QList<SensitiveMatch> findSensitiveMatches(const QString& line)
 
 namespace {
 
+// A mark standing alone at either end of a cell: the rim of a bubble or a badge read as a dash, a
+// slash or a tilde, or a list's bullet.
+bool strayMark(QChar c)
+{
+    return QStringView(u"-\u2013\u2014\\/|~`'\",.:;*\u2022\u00B7_=^").contains(c);
+}
+
 // A bar standing alone between blanks is a table's rule or a divider the line finder could not
 // part from the text: each cell it bounds is a line of its own, so that a phone number alone in
-// its cell is alone in its line.
+// its cell is alone in its line; so is one behind a stray mark ("- 535.044.8975").
 QList<RecognizedLine> cellsOf(const RecognizedLine& line)
 {
     const QString& t = line.text;
-    if (line.charBoxes.size() != t.size() || !t.contains(u'|'))
+    if (line.charBoxes.size() != t.size())
         return { line };
     QList<RecognizedLine> cells;
     qsizetype from = 0;
+    bool parted = false;
     const auto cut = [&](qsizetype to) {
         while (from < to && t.at(from).isSpace())
             ++from;
         while (to > from && t.at(to - 1).isSpace())
             --to;
+        if (to - from > 2 && strayMark(t.at(from)) && t.at(from + 1).isSpace()) {
+            parted = true;
+            from += 2;
+            while (from < to && t.at(from).isSpace())
+                ++from;
+        }
+        if (to - from > 2 && strayMark(t.at(to - 1)) && t.at(to - 2).isSpace()) {
+            parted = true;
+            to -= 2;
+            while (to > from && t.at(to - 1).isSpace())
+                --to;
+        }
         if (to > from)
             cells.append({ t.mid(from, to - from), boxOfRange(line, from, to - from), line.charBoxes.mid(from, to - from) });
     };
@@ -152,11 +172,12 @@ QList<RecognizedLine> cellsOf(const RecognizedLine& line)
         const bool alone = t.at(i) == u'|' && (i == 0 || t.at(i - 1).isSpace()) && (i + 1 == t.size() || t.at(i + 1).isSpace());
         if (!alone)
             continue;
+        parted = true;
         cut(i);
         from = i + 1;
     }
     cut(t.size());
-    return cells;
+    return parted ? cells : QList<RecognizedLine> { line };
 }
 
 } // namespace

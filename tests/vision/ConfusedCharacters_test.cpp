@@ -157,6 +157,12 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
     mendConfusedCharacters(sliver);
     EXPECT_EQ(sliver.text, "ip=\"10.170.209.236\"");
     EXPECT_EQ(sliver.charBoxes.at(16), QRectF(160, 0, 12, 12));
+    // A dot read twice, or with a comma or colon beside it, is one dot over both boxes.
+    RecognizedLine doubledDot = line(QStringLiteral("from 192.168.43,.222 and 172.16..231.62:"));
+    mendConfusedCharacters(doubledDot);
+    EXPECT_EQ(doubledDot.text, "from 192.168.43.222 and 172.16.231.62:");
+    EXPECT_EQ(doubledDot.charBoxes.at(15), QRectF(150, 0, 18, 12));
+    EXPECT_EQ(doubledDot.charBoxes.size(), doubledDot.text.size());
 
     // Too short to be a key, or no key prefix: left as read.
     for (const QString& text : { QStringLiteral(u"ask\u2014me later about it all please"), QStringLiteral(u"sk\u2014short one"),
@@ -165,7 +171,9 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
              // Hyphenated words and dates, phone numbers that only look dotted, parts too large either way.
              QStringLiteral(u"state-of-the-art\u2014implementationsofthings"), QStringLiteral(u"risk-\u2014averseandcarefulpeopleallround"),
              QStringLiteral("+1.203.247.1866"), QStringLiteral("1.203.247.1866"), QStringLiteral("v1.2.3.4567"), QStringLiteral("10.1.2.3456"),
-             QStringLiteral("*1.555.010.4477 ext"), QStringLiteral("10.0.1024.2048") }) {
+             QStringLiteral("*1.555.010.4477 ext"), QStringLiteral("10.0.1024.2048"),
+             // Lists of decimals and times keep their single commas and colons.
+             QStringLiteral("[0.25,0.75]"), QStringLiteral("1.5,2.5,3"), QStringLiteral("at 10:41:07.5,9"), QStringLiteral("v1..2") }) {
         RecognizedLine l = line(text);
         mendConfusedCharacters(l);
         EXPECT_EQ(l.text, text) << text.toStdString();

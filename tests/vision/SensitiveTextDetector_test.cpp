@@ -290,7 +290,7 @@ TEST(DetectSensitiveText, StarsReadAsDigitsAreNoCardNumber)
 // A table rule the line finder left in a row is read as a bar standing between blanks: each cell
 // is a line of its own, so a phone number alone in its cell is found and its box stays in the cell.
 // Dotted numbers after a plus sign are a phone's, never an address.
-TEST(DetectSensitiveText, BarsBetweenBlanksPartCellsAndAPlusMakesNoAddress)
+TEST(DetectSensitiveText, BarsAndStrayMarksPartCellsAndAPlusMakesNoAddress)
 {
     // 46 units of 0.01 from x 0.1; the phone is units 0..15.
     const QString row = "+61 738 319 9880 | 5029852902604764 | $5,854.83";
@@ -304,5 +304,17 @@ TEST(DetectSensitiveText, BarsBetweenBlanksPartCellsAndAPlusMakesNoAddress)
     EXPECT_EQ(detectSensitiveText({ lineOf("echo 10.0.0.1 | nc host") }).at(RedactionKind::ip).size(), 1);
 
     EXPECT_TRUE(detectSensitiveText({ lineOf("call +1.555.010.1'700 now") }).empty());
+
+    // A bubble's rim read as a mark beside a phone number alone in it is no word of a sentence;
+    // the bar covers the number, not the rim.
+    for (const QString& bubble : { QStringLiteral("- 535.044.8975"), QStringLiteral("\\ 535.044.8975 ~"), QStringLiteral("535.044.8975 ,") }) {
+        const DetectionResult found = detectSensitiveText({ lineOf(bubble, QRectF(0.1, 0.1, 0.01 * bubble.size(), 0.02)) });
+        ASSERT_EQ(found.count(RedactionKind::phone), 1u) << bubble.toStdString();
+        const qsizetype at = bubble.indexOf(u'5');
+        EXPECT_NEAR(found.at(RedactionKind::phone)[0].left(), 0.1 + 0.01 * at - 0.004, 1e-9) << bubble.toStdString();
+    }
+    // A word or a sign before the number is still a sentence, or an amount.
+    EXPECT_TRUE(detectSensitiveText({ lineOf("- call 535.044.8975") }).count(RedactionKind::phone) == 0);
+    EXPECT_TRUE(detectSensitiveText({ lineOf("a 535.044.8975") }).count(RedactionKind::phone) == 0);
     EXPECT_EQ(detectSensitiveText({ lineOf("from 1.155.010.170 now") }).count(RedactionKind::ip), 1u);
 }
