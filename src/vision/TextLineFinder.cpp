@@ -102,7 +102,10 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
             // only a line that has letters, not a lone tall mark such as the edge of a field.
             if (ratio > (thin(c) ? 1.5 : 2.3) || (ratio < 0.45 && l.glyphs < 2))
                 continue;
-            const double need = 0.5 * std::min<double>(c.h(), typical);
+            // A glyph far shorter than a line of one or two marks lies within their height: one
+            // that only grazes a tall mark (a badge left whole beside two rows of text) belongs
+            // to a row of its own.
+            const double need = ratio < 0.6 && l.glyphs <= 2 ? 0.8 * c.h() : 0.5 * std::min<double>(c.h(), typical);
             if (ov < need)
                 continue;
             const double score = double(ov) / c.h() - 0.01 * std::max(0.0, gap) / typical;

@@ -245,6 +245,27 @@ TEST(TextLineFinder, TextOnSmallBadgesIsALineOfItsOwnDarkOnWhite)
     }
 }
 
+// A mail's sidebar count ("Inbox 45") on a pill, left whole as one blob, stands level with the gap
+// between the header's address and the subject under it: neither row may be joined to it and so
+// to the other, or the address is read as a jumble of both.
+TEST(TextLineFinder, ACountBadgeBesideTwoRowsJoinsNeither)
+{
+    int checked = 0;
+    for (const ShotRecipe& recipe : developmentShotRecipes()) {
+        if (recipe.seed != 900002 && recipe.seed != 900005)
+            continue;
+        const GeneratedShot shot = generateShot(recipe);
+        const PlantedItem& address = shot.planted.constFirst();
+        ASSERT_EQ(address.kind, RedactionKind::email) << shot.name.toStdString();
+        const QList<TextLineBox> lines = findTextLines(shot.image.convertToFormat(QImage::Format_RGB32));
+        const auto line = std::find_if(lines.begin(), lines.end(), [&](const TextLineBox& l) { return covers(l.box, address.box); });
+        ASSERT_NE(line, lines.end()) << shot.name.toStdString();
+        EXPECT_LT(line->box.height(), address.box.height() * 3 / 2) << shot.name.toStdString();
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2);
+}
+
 // The finder splits its work into bands and runs its two scales side by side: the lines must not
 // depend on how many threads there are or which finishes first, nor on the alpha bytes of pixels
 // that are opaque by their format.
