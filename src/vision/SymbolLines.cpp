@@ -210,6 +210,17 @@ double inkEdge(const std::vector<uint8_t>& darkest, const LineImage& line, doubl
     return step < 0 ? std::min(edge, page) : std::max(edge, page);
 }
 
+// From the start of the word before the blank at `at` to the end of the word after it.
+std::pair<qsizetype, qsizetype> wordsAround(const QString& text, qsizetype at)
+{
+    qsizetype from = at, to = at + 1;
+    while (from > 0 && !text.at(from - 1).isSpace())
+        --from;
+    while (to < text.size() && !text.at(to).isSpace())
+        ++to;
+    return { from, to };
+}
+
 // Beside a thin glyph ('1', 'l', 'I') or an @ a blank on a narrow margin is often the glyph's own
 // wide side bearing: where dropping it makes an address, a dotted number or a phone number across
 // it ("10.206.1 17.122", "tbel l@globex.com", "elena.brandt@ mailbox.net"), it goes.
@@ -222,11 +233,7 @@ bool blankSplitsAddressOrNumber(const QString& text, qsizetype at)
     const auto thin = [](QChar c) { return c == u'1' || c == u'l' || c == u'I' || c == u'@'; };
     if (!thin(text.at(at - 1)) && !thin(text.at(at + 1)))
         return false;
-    qsizetype from = at, to = at + 1;
-    while (from > 0 && !text.at(from - 1).isSpace())
-        --from;
-    while (to < text.size() && !text.at(to).isSpace())
-        ++to;
+    auto [from, to] = wordsAround(text, at);
     // An amount's currency sign may stand a blank before it ("$ 3,1 06.30").
     if (from >= 2 && text.at(from - 1) == u' ' && QStringView(u"$\u00A3\u20AC").contains(text.at(from - 2)))
         from -= 2;
@@ -304,11 +311,7 @@ void restoreUnderscores(RecognizedLine& line, const std::vector<std::pair<qsizet
     for (const auto& [at, box] : blanks) {
         if (at <= 0 || at + 1 >= line.text.size() || line.text.at(at) != u' ')
             continue;
-        qsizetype from = at, to = at + 1;
-        while (from > 0 && !line.text.at(from - 1).isSpace())
-            --from;
-        while (to < line.text.size() && !line.text.at(to).isSpace())
-            ++to;
+        const auto [from, to] = wordsAround(line.text, at);
         const QString joined = line.text.mid(from, at - from) + u'_' + line.text.mid(at + 1, to - at - 1);
         const QRegularExpressionMatch m = address.match(joined);
         if (!m.hasMatch() || m.capturedStart() > at - from || m.capturedEnd() <= at - from)
@@ -320,11 +323,7 @@ void restoreUnderscores(RecognizedLine& line, const std::vector<std::pair<qsizet
     for (qsizetype at = line.text.size() - 2; at > 0; --at) {
         if (line.text.at(at) != u' ' || (line.text.at(at - 1) != u'_' && line.text.at(at + 1) != u'_'))
             continue;
-        qsizetype from = at, to = at + 1;
-        while (from > 0 && !line.text.at(from - 1).isSpace())
-            --from;
-        while (to < line.text.size() && !line.text.at(to).isSpace())
-            ++to;
+        const auto [from, to] = wordsAround(line.text, at);
         const QString joined = line.text.mid(from, at - from) + line.text.mid(at + 1, to - at - 1);
         const QRegularExpressionMatch m = address.match(joined);
         if (!m.hasMatch() || m.capturedStart() >= at - from || m.capturedEnd() <= at - from)
