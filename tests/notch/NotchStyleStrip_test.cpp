@@ -14,6 +14,26 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+namespace {
+
+// Presents the session, rests the pointer on the panel until its style strip shows and clicks the
+// strip's last chip (the newest preset) as a person does.
+bool clickLastPresetChip(NotchRig& rig, const std::shared_ptr<NotchSession>& session)
+{
+    rig.controller->present(session);
+    NotchPanelView* view = rig.controller->panel()->view();
+    if (!waitUntil([&] { return view->isSettled(); }, 3000))
+        return false;
+    view->handleHover(true);
+    if (!waitUntil([&] { return view->isSettled() && view->card()->styleStrip()->isVisible(); }, 3000))
+        return false;
+    NotchStyleChip* chip = view->card()->styleStrip()->chips().last();
+    QTest::mouseClick(chip, Qt::LeftButton, {}, QPoint(12, chip->height() / 2));
+    return true;
+}
+
+} // namespace
+
 TEST(NotchStyleStrip, APresetChipRestylesTheShotWithoutItsSavedCrop)
 {
     NotchRig rig;
@@ -29,14 +49,7 @@ TEST(NotchStyleStrip, APresetChipRestylesTheShotWithoutItsSavedCrop)
     auto session = makeSession(raw, solidImage(QSize(40, 30), Qt::red));
     session->document = std::make_shared<EditorDocument>(
         raw, QStringLiteral("Shot.png"), BeautifySettings::defaults(), DetectionResult {});
-    rig.controller->present(session);
-    NotchPanelView* view = rig.controller->panel()->view();
-    ASSERT_TRUE(waitUntil([&] { return view->isSettled(); }, 3000));
-    view->handleHover(true);
-    ASSERT_TRUE(waitUntil([&] { return view->isSettled() && view->card()->styleStrip()->isVisible(); }, 3000));
-
-    NotchStyleChip* chip = view->card()->styleStrip()->chips().last();
-    QTest::mouseClick(chip, Qt::LeftButton, {}, QPoint(12, chip->height() / 2));
+    ASSERT_TRUE(clickLastPresetChip(rig, session));
     EXPECT_EQ(rig.controller->currentStyleKey(), uuidString(rig.presets->presets().first().id));
     EXPECT_EQ(session->document->settings().background, BackgroundPreset::snow);
     EXPECT_EQ(session->document->settings().cropRect, QRectF(0, 0, 1, 1));
@@ -44,7 +57,7 @@ TEST(NotchStyleStrip, APresetChipRestylesTheShotWithoutItsSavedCrop)
     ASSERT_TRUE(waitUntil([&] { return !rig.controller->thumbnail().isNull() && rig.controller->thumbnail().width() > 40; }));
     const QSize full = canvasLayout(raw, session->document->settings()).canvasSize().toSize() * 2;
     EXPECT_EQ(rig.controller->thumbnail().size(), full);
-    view->handleHover(false);
+    rig.controller->panel()->view()->handleHover(false);
 }
 
 TEST(NotchStyleStrip, APresetChipHidesItsKindsAndKeepsTheOnesSwitchedOffOff)
@@ -67,19 +80,12 @@ TEST(NotchStyleStrip, APresetChipHidesItsKindsAndKeepsTheOnesSwitchedOffOff)
     session->document = std::make_shared<EditorDocument>(raw, QStringLiteral("Shot.png"), shown,
         DetectionResult { { RedactionKind::email, { email } }, { RedactionKind::phone, { phone } },
             { RedactionKind::ip, { ip } } });
-    rig.controller->present(session);
-    NotchPanelView* view = rig.controller->panel()->view();
-    ASSERT_TRUE(waitUntil([&] { return view->isSettled(); }, 3000));
-    view->handleHover(true);
-    ASSERT_TRUE(waitUntil([&] { return view->isSettled() && view->card()->styleStrip()->isVisible(); }, 3000));
-
-    NotchStyleChip* chip = view->card()->styleStrip()->chips().last();
-    QTest::mouseClick(chip, Qt::LeftButton, {}, QPoint(12, chip->height() / 2));
+    ASSERT_TRUE(clickLastPresetChip(rig, session));
     EXPECT_EQ(session->document->settings().background, BackgroundPreset::snow);
     EXPECT_EQ(session->document->settings().redactKinds,
         (std::set<RedactionKind> { RedactionKind::email, RedactionKind::ip }));
     QList<QRectF> hidden = session->document->redactionRects();
     std::sort(hidden.begin(), hidden.end(), [](const QRectF& a, const QRectF& b) { return a.y() < b.y(); });
     EXPECT_EQ(hidden, (QList<QRectF> { email, ip }));
-    view->handleHover(false);
+    rig.controller->panel()->view()->handleHover(false);
 }
