@@ -310,6 +310,24 @@ void AppState::copyBeautifiedImage()
         showToast(tr("Copied to clipboard"));
 }
 
+namespace {
+// Linux has no application-wide hide: put the windows the application opened away.
+// The toast (a tool window) stays to say what happened. Window types share flag bits, so
+// compare whole types. Qt's tray icon on an XEmbed tray host is a top-level widget of its own,
+// living inside the host's panel: hidden, the host shrinks it to a sliver that takes no clicks.
+void hideApplicationWindows()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = window->windowType();
+        if (!window->isVisible() || type == Qt::ToolTip || type == Qt::Tool || type == Qt::Popup)
+            continue;
+        if (window->inherits("QSystemTrayIconSys"))
+            continue;
+        window->hide();
+    }
+}
+}
+
 bool AppState::instantCopyBeautified()
 {
     const auto image = renderForCopy();
@@ -321,13 +339,6 @@ bool AppState::instantCopyBeautified()
     }
     showToast(tr("Copied — see you next shot"));
     setDocument(nullptr);
-    // Linux has no application-wide hide: put the application's windows away.
-    // The toast (a tool window) stays to say what happened. Window types share flag bits, so
-    // compare whole types.
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        const Qt::WindowType type = window->windowType();
-        if (window->isVisible() && type != Qt::ToolTip && type != Qt::Tool && type != Qt::Popup)
-            window->hide();
-    }
+    hideApplicationWindows();
     return true;
 }

@@ -177,6 +177,7 @@ void NotchController::present(std::shared_ptr<NotchSession> session)
     removeTempFile(); // the previous shot's drag file
     m_session = std::move(session);
     m_shownStyleKey = m_session->currentStyleKey;
+    m_panelCopy = 0;
 
     setPresets(m_presetStore.presets());
     setDefaultPresetID(m_prefs.defaultPresetID());
@@ -318,8 +319,10 @@ void NotchController::show(const QImage& image)
     const EncodedImage encoded = EncodedImage::start(image, PngEncoder::encode);
     // Switched off in Settings: what the user copied stays; they copy from the panel by a drag
     // or a share circle, or from the editor.
-    if (copiesShownImage() && !m_copyWithheld)
+    if (copiesShownImage() && !m_copyWithheld) {
         m_pasteboard.writeEncoded(encoded);
+        m_panelCopy = m_pasteboard.writeCount();
+    }
     writeTempFile(encoded, m_session);
 }
 
@@ -522,6 +525,7 @@ void NotchController::shareToSocial(SocialPlatform platform, const QImage& image
 {
     setCopyWithheld(false);
     m_pasteboard.writeImage(image);
+    m_panelCopy = m_pasteboard.writeCount();
     // Without a browser to open the page, telling the user to paste there would send them looking
     // for a window that never came.
     const QUrl page = shareURL(platform);
@@ -545,8 +549,9 @@ void NotchController::shareShownImage(SocialPlatform platform)
 
 void NotchController::discard()
 {
-    // Only our own copy goes: whatever the user copied since stays on the clipboard.
-    if (m_pasteboard.ownsClipboard())
+    // Only the panel's own copy goes: whatever the user copied since, here or in another program,
+    // stays on the clipboard, and so does an earlier copy when the panel made none.
+    if (m_panelCopy != 0 && m_pasteboard.writeCount() == m_panelCopy && m_pasteboard.ownsClipboard())
         m_pasteboard.clear();
     dismiss();
 }

@@ -237,6 +237,8 @@ private:
     std::optional<RedactionSummary> m_redactionSummary;
     bool m_textCheckFailed = false;
     bool m_copyWithheld = false;
+    // The pasteboard's write that holds the panel's copy; 0 while the panel made none.
+    quint64 m_panelCopy = 0;
     bool m_dismissHeld = false;
     QList<SocialPlatform> m_socialPlatforms;
     Phase m_phase = Phase::hidden;

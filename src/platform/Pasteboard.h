@@ -38,8 +38,18 @@ public:
     virtual bool ownsClipboard() const = 0;
     // Empties the clipboard.
     virtual void clear() = 0;
+    // Numbers the writes made here (0 before the first), so that a writer can tell its own copy
+    // from a later one made elsewhere in the application.
+    quint64 writeCount() const { return m_writes; }
 
     static Pasteboard& shared();
+
+protected:
+    // Each write of an implementation counts itself once.
+    void countWrite() { ++m_writes; }
+
+private:
+    quint64 m_writes = 0;
 };
 
 // Qt's own PNG writer.

@@ -116,6 +116,7 @@ void QtPasteboard::writeEncoded(const EncodedImage& encoded)
     m_clipboard->clear();
     m_clipboard->setMimeData(mime);
     m_written = mime;
+    countWrite();
 }
 
 bool QtPasteboard::ownsClipboard() const

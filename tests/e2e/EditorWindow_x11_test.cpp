@@ -4,6 +4,7 @@
 #include "model/BeautifySettings.h"
 #include "render/CanvasLayout.h"
 #include "support/RunningApp.h"
+#include "support/TrayHost.h"
 #include "support/Wait.h"
 
 #include <QGuiApplication>
@@ -59,9 +60,14 @@ struct EditorSession : ::testing::Test {
     void openPastedShot()
     {
         ASSERT_TRUE(app.start());
-        QStringList windows;
-        ASSERT_TRUE(waitUntil([&] { return !(windows = Desktop::findWindows(QStringLiteral("^Lumaforge$"))).isEmpty(); }));
-        window = windows.first();
+        // The main window, not the tray icon that shares its name.
+        ASSERT_TRUE(waitUntil([&] {
+            for (const QString& id : Desktop::findWindows(QStringLiteral("^Lumaforge$"))) {
+                if (Desktop::windowGeometry(id).value_or(QRect()).width() > 300)
+                    window = id;
+            }
+            return !window.isEmpty();
+        }));
         xdotool({ "windowsize", "--sync", window, "1300", "840" });
         const QString file = dir.filePath(QStringLiteral("pasted.png"));
         ASSERT_TRUE(shot.save(file));
@@ -186,6 +192,29 @@ TEST_F(EditorSession, DoubleClickOnTheBackgroundCopiesAndCloses)
     EXPECT_EQ(styled.size(), styledSize(shot.size())) << app.log().toStdString();
     // The document closed and the application's windows went away.
     EXPECT_TRUE(waitUntil([&] { return Desktop::findWindows(QStringLiteral("^Lumaforge$")).isEmpty(); }, 5000));
+}
+
+TEST_F(EditorSession, CopyAndCloseLeavesTheTrayIconWholeAndClickable)
+{
+    TrayHost tray;
+    ASSERT_TRUE(tray.running());
+    openPastedShot();
+    std::optional<ListedWindow> icon;
+    ASSERT_TRUE(waitUntil([&] { return (icon = Tray::iconWindow()).has_value(); }, 8000)) << app.log().toStdString();
+    const QSize embedded = icon->frame.size();
+    ASSERT_GE(embedded.width(), 16);
+
+    const QPoint c = canvasCentre();
+    const CanvasLayout layout = canvasLayout(QSizeF(shot.size()), BeautifySettings::defaults());
+    click(QPoint(c.x() + int(layout.canvasWidth / 2) + 30, c.y()), 2);
+    ASSERT_TRUE(waitUntil([&] { return !Desktop::findWindows(QStringLiteral("^Lumaforge$")).contains(window); }, 5000))
+        << app.log().toStdString();
+    spin(1000); // the host lays its icons out again when one of them goes
+
+    icon = Tray::iconWindow();
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->frame.size(), embedded);
+    EXPECT_TRUE(Tray::openPopover()) << app.log().toStdString();
 }
 
 TEST_F(EditorSession, DeleteRemovesAHandDrawnBlurArea)

@@ -3,6 +3,7 @@
 // reaches its Recent row, newest first. This test stands in for the desktop's tool: it holds the
 // screenshot key, as the tool does, and looks at the screen when the key arrives.
 #include "support/RunningApp.h"
+#include "support/TrayHost.h"
 #include "support/Wait.h"
 
 #include <QDir>
@@ -10,8 +11,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
 #include <gtest/gtest.h>
@@ -25,77 +24,9 @@ namespace {
 
 constexpr uint32_t kPrint = 0xff61;
 
-class TrayHost {
-public:
-    TrayHost()
-    {
-        m_process.start(QStringLiteral("trayer"), { "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "200" });
-    }
-    ~TrayHost()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000))
-            m_process.kill();
-        m_process.waitForFinished(1000);
-    }
-    bool running() { return m_process.waitForStarted(5000); }
-
-private:
-    QProcess m_process;
-};
-
-// A window of the application as xwininfo lists it: its id and where it is on the screen.
-struct ListedWindow {
-    uint32_t id = 0;
-    QRect frame;
-};
-
-// The application's icon inside the tray host, and its popup: windows named "Lumaforge" that sit
-// in trayer's panel, and a top-level one as wide as the popover.
-std::optional<ListedWindow> findWindow(bool inTray)
-{
-    const QString tree = QString::fromUtf8(Desktop::run(QStringLiteral("xwininfo"), { "-root", "-tree" }));
-    static const QRegularExpression line(
-        QStringLiteral(R"(^(\s*)(0x[0-9a-f]+) "Lumaforge": \("lumaforge" "Lumaforge"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))"));
-    int panelIndent = -1;
-    for (const QString& text : tree.split(u'\n')) {
-        const int indent = int(text.size() - text.trimmed().size());
-        if (text.contains(QStringLiteral("(\"panel\" \"trayer\")"))) {
-            panelIndent = indent;
-            continue;
-        }
-        if (panelIndent >= 0 && indent <= panelIndent)
-            panelIndent = -1;
-        const QRegularExpressionMatch m = line.match(text);
-        if (!m.hasMatch())
-            continue;
-        const QRect frame(m.captured(5).toInt(), m.captured(6).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
-        const bool tray = panelIndent >= 0;
-        if (tray == inTray && (inTray || frame.width() == 324))
-            return ListedWindow { m.captured(2).toUInt(nullptr, 16), frame };
-    }
-    return std::nullopt;
-}
-
 void click(QPoint at)
 {
     Desktop::run(QStringLiteral("xdotool"), { "mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1" });
-}
-
-// Clicks the tray icon until the popover shows; its window. (A click that comes while the host
-// is still embedding the icon is lost.)
-std::optional<ListedWindow> openPopover()
-{
-    std::optional<ListedWindow> popup;
-    for (int attempt = 0; attempt < 4 && !popup; ++attempt) {
-        std::optional<ListedWindow> icon;
-        if (!waitUntil([&] { return (icon = findWindow(true)).has_value(); }, 8000))
-            return std::nullopt;
-        click(icon->frame.center());
-        waitUntil([&] { return (popup = findWindow(false)).has_value(); }, 1500);
-    }
-    spin(300); // drawn
-    return popup;
 }
 
 // The desktop's screenshot tool as far as this test needs one: it holds Print (with any
@@ -189,7 +120,7 @@ TEST(TrayPopover, ACaptureRowTakesThePopoverOffTheScreenBeforeTheToolIsAsked)
     RunningApp app;
     app.setEnvironment(QStringLiteral("XDG_CURRENT_DESKTOP"), QString()); // Print takes the whole screen
     ASSERT_TRUE(app.start()) << app.log().toStdString();
-    const std::optional<ListedWindow> popup = openPopover();
+    const std::optional<ListedWindow> popup = Tray::openPopover();
     ASSERT_TRUE(popup) << app.log().toStdString();
     ASSERT_GT(coveredShare(QGuiApplication::primaryScreen()->grabWindow(0, popup->frame.x(), popup->frame.y(),
                                popup->frame.width(), popup->frame.height()).toImage()),
@@ -227,7 +158,7 @@ TEST(TrayPopover, EveryShotOfABurstReachesRecentNewestFirst)
     ASSERT_GE(app.log().count(QStringLiteral("a newer screenshot arrived")), 1) << app.log().toStdString();
     spin(1500);
 
-    const std::optional<ListedWindow> popup = openPopover();
+    const std::optional<ListedWindow> popup = Tray::openPopover();
     ASSERT_TRUE(popup) << app.log().toStdString();
     // The Recent row: where each shot's colour shows, left to right.
     const QImage shown = QGuiApplication::primaryScreen()

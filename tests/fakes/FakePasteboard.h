@@ -19,6 +19,7 @@ public:
         writes.append(written);
         image = written;
         owned = true;
+        countWrite();
     }
     void writeEncoded(const EncodedImage& encoded) override
     {

@@ -282,7 +282,7 @@ TEST(NotchController, ToggleDefaultAndActionsWithoutASession)
     EXPECT_EQ(c.defaultPresetID(), QString());
 }
 
-TEST(NotchController, DiscardClearsTheClipboardOnlyWhileItHoldsOurImage)
+TEST(NotchController, DiscardClearsTheClipboardOnlyWhileItHoldsThePanelsCopy)
 {
     NotchRig rig;
     NotchController& c = *rig.controller;
@@ -299,6 +299,23 @@ TEST(NotchController, DiscardClearsTheClipboardOnlyWhileItHoldsOurImage)
     EXPECT_EQ(rig.pasteboard.clears, 1);
     EXPECT_EQ(rig.pasteboard.image.pixelColor(0, 0), QColor(Qt::magenta));
     ASSERT_TRUE(waitUntil([&] { return dismissed(c); }, 1000));
+
+    // Copied since in this application (the editor's Copy): ours, but not the panel's copy.
+    c.present(makeSession(kRaw, kStyled));
+    rig.pasteboard.writeImage(solidImage(QSize(5, 5), Qt::cyan));
+    c.discard();
+    EXPECT_EQ(rig.pasteboard.clears, 1);
+    EXPECT_EQ(rig.pasteboard.image.pixelColor(0, 0), QColor(Qt::cyan));
+    ASSERT_TRUE(waitUntil([&] { return dismissed(c); }, 1000));
+
+    // With copying off the panel copies nothing: this application's earlier copy stays.
+    rig.pasteboard.writeImage(solidImage(QSize(5, 5), Qt::yellow));
+    rig.prefs->setCopyAfterCapture(false);
+    const int clears = rig.pasteboard.clears;
+    c.present(makeSession(kRaw, kStyled));
+    c.discard();
+    EXPECT_EQ(rig.pasteboard.clears, clears);
+    EXPECT_EQ(rig.pasteboard.image.pixelColor(0, 0), QColor(Qt::yellow));
 }
 
 TEST(NotchController, SharingCopiesTheShownImageOpensTheComposePageAndDismisses)
