@@ -119,8 +119,8 @@ void GlobalHotkeys::retryRefused()
         if (!mayBeFreedLater(action) || m_refByAction.count(action))
             continue;
         const CaptureShortcut binding = m_store.shortcut(action);
-        // Still held: quiet, or every tick would say it again.
         const quint32 id = m_nextID++;
+        // Still held: quiet, or every tick would say so again.
         if (m_backend->registerHotKey(id, { stableName(action), captureActionTitle(action), binding.keyCode, binding.carbonModifiers }) != 0)
             continue;
         m_refByAction[action] = id;
@@ -154,7 +154,7 @@ QString GlobalHotkeys::unavailableReason() const
     return m_backend->unavailableReason();
 }
 
-bool GlobalHotkeys::registerHotKey(CaptureAction action, quint32 keyCode, quint32 modifiers)
+void GlobalHotkeys::registerHotKey(CaptureAction action, quint32 keyCode, quint32 modifiers)
 {
     const quint32 id = m_nextID++;
     const int status = m_backend->registerHotKey(id, { stableName(action), captureActionTitle(action), keyCode, modifiers });
@@ -162,11 +162,10 @@ bool GlobalHotkeys::registerHotKey(CaptureAction action, quint32 keyCode, quint3
         m_refByAction[action] = id;
         m_actionByID[id] = action;
         m_pendingByID[id] = action;
-        return true;
+        return;
     }
     logLine(QStringLiteral("failed to register global hotkey for %1 (status %2)").arg(rawValue(action)).arg(status));
     m_refusals[action] = { status, std::nullopt };
-    return false;
 }
 
 void GlobalHotkeys::suspend()

@@ -88,7 +88,7 @@ private:
     bool mayBeFreedLater(CaptureAction action) const;
     void updateRetry();
     void logRegisteredCount() const;
-    bool registerHotKey(CaptureAction action, quint32 keyCode, quint32 modifiers);
+    void registerHotKey(CaptureAction action, quint32 keyCode, quint32 modifiers);
     void handlePressed(quint32 id);
     void handleAnswered(quint32 id, const QString& trigger, bool asAsked);
 
