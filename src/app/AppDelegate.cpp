@@ -168,8 +168,10 @@ void AppDelegate::applicationShouldHandleReopen()
 
 void AppDelegate::showSettings()
 {
+    GlobalHotkeys& hotkeys = GlobalHotkeys::shared();
+    // A key another program held may be free by now: the Shortcuts tab then shows it taken.
+    hotkeys.retryRefused();
     if (!m_settingsWindow) {
-        GlobalHotkeys& hotkeys = GlobalHotkeys::shared();
         m_settingsWindow = new PreferencesView({ Preferences::shared(), SettingsStore::shared(),
             CaptureShortcutStore::shared(), &hotkeys,
             DesktopScreenshotKeys::forSession(), hotkeys.unavailableReason() });

@@ -12,6 +12,8 @@ GlobalHotkeys::GlobalHotkeys(std::unique_ptr<HotkeyBackend> backend, CaptureShor
     , m_store(store)
 {
     connect(m_backend.get(), &HotkeyBackend::answered, this, &GlobalHotkeys::handleAnswered);
+    m_retry.setInterval(retryIntervalMs);
+    connect(&m_retry, &QTimer::timeout, this, &GlobalHotkeys::retryRefused);
 }
 
 GlobalHotkeys::~GlobalHotkeys()
@@ -53,8 +55,10 @@ void GlobalHotkeys::reregisterAll()
     m_actionByID.clear();
     m_pendingByID.clear();
     m_answers.clear();
-    if (m_suspended > 0)
+    if (m_suspended > 0) {
+        m_retry.stop();
         return;
+    }
     m_refusals.clear();
     std::map<CaptureAction, CaptureShortcut> taken;
     for (CaptureAction action : allCases<CaptureAction>) {
@@ -74,8 +78,61 @@ void GlobalHotkeys::reregisterAll()
         taken[action] = binding;
         registerHotKey(action, binding.keyCode, binding.carbonModifiers);
     }
+    logRegisteredCount();
+    updateRetry();
+    Q_EMIT registered();
+}
+
+void GlobalHotkeys::logRegisteredCount() const
+{
     // Says when the keys are live, so whoever started us knows when a key press will count.
     logLine(QStringLiteral("global hot keys registered: %1 of %2").arg(m_refByAction.size()).arg(std::size(allCases<CaptureAction>)));
+}
+
+bool GlobalHotkeys::mayBeFreedLater(CaptureAction action) const
+{
+    const auto it = m_refusals.find(action);
+    // A key the backend cannot name, or one another action keeps, stays refused whatever
+    // other programs do.
+    return it != m_refusals.end() && !it->second.sameKeyAs && it->second.status != 0
+        && it->second.status != HotkeyBackend::unknownKeyStatus;
+}
+
+void GlobalHotkeys::updateRetry()
+{
+    // Asking the portal again may make the desktop ask the user again: only grabs are retried.
+    const bool missing = m_suspended == 0 && m_backend->grabsKeys() && m_backend->unavailableReason().isEmpty()
+        && std::any_of(std::begin(allCases<CaptureAction>), std::end(allCases<CaptureAction>),
+            [this](CaptureAction action) { return mayBeFreedLater(action); });
+    if (!missing)
+        m_retry.stop();
+    else if (!m_retry.isActive())
+        m_retry.start();
+}
+
+void GlobalHotkeys::retryRefused()
+{
+    if (m_suspended > 0 || m_actionHandlers.empty() || !m_backend->grabsKeys())
+        return;
+    bool taken = false;
+    for (CaptureAction action : allCases<CaptureAction>) {
+        if (!mayBeFreedLater(action) || m_refByAction.count(action))
+            continue;
+        const CaptureShortcut binding = m_store.shortcut(action);
+        const quint32 id = m_nextID++;
+        // Still held: quiet, or every tick would say so again.
+        if (m_backend->registerHotKey(id, { stableName(action), captureActionTitle(action), binding.keyCode, binding.carbonModifiers }) != 0)
+            continue;
+        m_refByAction[action] = id;
+        m_actionByID[id] = action;
+        m_refusals.erase(action);
+        logLine(QStringLiteral("global hotkey for %1 taken now that another program let go of it").arg(rawValue(action)));
+        taken = true;
+    }
+    updateRetry();
+    if (!taken)
+        return;
+    logRegisteredCount();
     Q_EMIT registered();
 }
 
@@ -122,6 +179,7 @@ void GlobalHotkeys::suspend()
     m_refByAction.clear();
     m_actionByID.clear();
     m_pendingByID.clear();
+    m_retry.stop();
     logLine(QStringLiteral("global hot keys released while a shortcut is recorded"));
 }
 

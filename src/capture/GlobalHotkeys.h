@@ -4,6 +4,7 @@
 #include "capture/CaptureShortcut.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -31,6 +32,14 @@ public:
     // Releases every hot key and registers the three again with the store's current bindings.
     // A refused binding is logged; that action has no hot key until the next call.
     void reregisterAll();
+
+    // Asks again for each key the backend refused because another program held it, as the
+    // retry timer does while one is missing (and Settings does when it opens): a program that
+    // let go of it since gives it back. Only for a backend that grabs keys, and not while
+    // suspended. Emits registered() when one is taken.
+    void retryRefused();
+    bool isRetrying() const { return m_retry.isActive(); }
+    static constexpr int retryIntervalMs = 3000;
 
     // Releases every hot key until the matching resume(), so a combination typed into a shortcut
     // recorder reaches it instead of firing; changes meanwhile take effect on resume. Nested calls
@@ -75,6 +84,10 @@ Q_SIGNALS:
     void registered();
 
 private:
+    // Whether the action's hot key is missing only because another program held its key.
+    bool mayBeFreedLater(CaptureAction action) const;
+    void updateRetry();
+    void logRegisteredCount() const;
     void registerHotKey(CaptureAction action, quint32 keyCode, quint32 modifiers);
     void handlePressed(quint32 id);
     void handleAnswered(quint32 id, const QString& trigger, bool asAsked);
@@ -90,4 +103,6 @@ private:
     std::map<CaptureAction, DesktopAnswer> m_answers;
     std::map<CaptureAction, Refusal> m_refusals;
     quint32 m_nextID = 1;
+    // Runs only while a key another program held is missing.
+    QTimer m_retry;
 };

@@ -8,6 +8,7 @@
 #include "editor_window/ToolDock.h"
 #include "ui/BeautifiedCanvas.h"
 #include "ui/Theme.h"
+#include "ui/Toast.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -108,6 +109,8 @@ EditorView::EditorView(std::shared_ptr<EditorDocument> document, Preferences& pr
     m_stage->monitor().keepWheelOver(m_inspector);
     m_pill = new ActionPill(doc, hooks.copy, [this](const std::function<void()>& change) { m_stage->animateZoom(change); },
         hooks.exportHooks ? *hooks.exportHooks : ExportHooks::standard(hooks.toast, hooks.failureToast), m_body);
+    // Failures and hints come up while the user works: the pill stays usable under them.
+    keepToastsClearOf(m_pill);
     m_hint = new QLabel(tr("Double-click the background to copy & close"), m_body);
     m_hint->setObjectName(QStringLiteral("hint"));
     m_hint->setFont(Theme::font(10.5));

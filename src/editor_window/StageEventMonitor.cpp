@@ -76,22 +76,32 @@ bool StageEventMonitor::inEditorWindow(QObject* target) const
     return widget && m_stage && widget->window() == m_stage->window();
 }
 
-bool StageEventMonitor::wheelPans(QWidget* target, QPointF position) const
+bool StageEventMonitor::keptFromPanning(QWidget* from, const QWidget* window) const
 {
-    // Decided by what lies under the pointer, not by the receiver: a wheel event that a scroll
-    // area at its end leaves unused travels on to the panel's parents, and must not pan there.
-    QWidget* window = target->window();
-    QWidget* under = window->childAt(target->mapTo(window, position).toPoint());
-    for (QWidget* w = under ? under : target; w; w = w->parentWidget()) {
+    for (QWidget* w = from; w; w = w->parentWidget()) {
         if (qobject_cast<QAbstractScrollArea*>(w))
-            return false;
+            return true;
         for (const QPointer<QWidget>& kept : m_wheelKept)
             if (kept == w)
-                return false;
+                return true;
         if (w == window)
             break;
     }
-    return true;
+    return false;
+}
+
+bool StageEventMonitor::wheelPans(QWidget* target, QPointF globalPosition) const
+{
+    // Decided by what lies under the pointer, found from the global position: a wheel event that
+    // a scroll area at its end leaves unused travels on to the panel's parents, and the scroll
+    // area hands the very event, still in its viewport's coordinates, to its scroll bar, so the
+    // event's local position means a different point at each receiver. A receiver inside the
+    // panel never pans either.
+    QWidget* window = target->window();
+    if (keptFromPanning(target, window))
+        return false;
+    QWidget* under = window->childAt(window->mapFromGlobal(globalPosition).toPoint());
+    return !under || !keptFromPanning(under, window);
 }
 
 bool StageEventMonitor::handle(QObject* target, QEvent* event)
@@ -116,7 +126,7 @@ bool StageEventMonitor::handle(QObject* target, QEvent* event)
         if (!inEditorWindow(target))
             return false;
         const auto* wheel = static_cast<QWheelEvent*>(event);
-        if (!wheelPans(static_cast<QWidget*>(target), wheel->position()))
+        if (!wheelPans(static_cast<QWidget*>(target), wheel->globalPosition()))
             return false;
         QPointF delta = wheel->pixelDelta();
         if (delta.isNull())

@@ -38,7 +38,9 @@ protected:
 
 private:
     bool inEditorWindow(QObject* target) const;
-    bool wheelPans(QWidget* target, QPointF position) const;
+    // Whether `from` or a parent of it up to the window is a scroll area or a kept panel.
+    bool keptFromPanning(QWidget* from, const QWidget* window) const;
+    bool wheelPans(QWidget* target, QPointF globalPosition) const;
     void endMiddleDrag();
 
     QPointer<QWidget> m_stage;

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QList>
 #include <QPainter>
 #include <QPointer>
 #include <QPropertyAnimation>
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 constexpr int kShowMs = 1600;
@@ -38,6 +40,8 @@ constexpr qreal kPadY = 12.0;
 constexpr qreal kTextSize = 13.0;
 constexpr qreal kSymbolSize = 13.0; // the symbol takes the default text size
 constexpr qreal kBottomFraction = 0.16;
+// The gap between a toast and a control it stands clear of.
+constexpr int kClearGap = 8;
 // The panel's own shadow, drawn in its margins where a compositor blends them.
 constexpr qreal kShadowRadius = 10.0;
 const QPointF kShadowOffset(0.0, 3.0);
@@ -135,6 +139,7 @@ struct Presenter {
     // Bumped by every showToast: a fade-out that began for an older toast must not take a newer
     // one off screen when it ends.
     quint64 generation = 0;
+    QList<QPointer<QWidget>> keptClear;
 };
 
 Presenter& presenter()
@@ -144,6 +149,29 @@ Presenter& presenter()
 }
 
 void followPointer();
+
+// The panel's place at `at`, raised above every kept widget it would cover.
+QPoint clearOfKeptWidgets(Presenter& s, QPoint at, QSize size)
+{
+    s.keptClear.removeAll(nullptr);
+    QRect toast(at, size);
+    // Raised above one, it may land on another: go on until it covers none (a bounded walk).
+    for (int round = 0; round <= s.keptClear.size(); ++round) {
+        bool moved = false;
+        for (const QPointer<QWidget>& widget : std::as_const(s.keptClear)) {
+            if (!widget || !widget->isVisible())
+                continue;
+            const QRect kept(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+            if (!toast.intersects(kept))
+                continue;
+            toast.moveBottom(kept.top() - kClearGap);
+            moved = true;
+        }
+        if (!moved)
+            break;
+    }
+    return toast.topLeft();
+}
 
 void createPanel(Presenter& s)
 {
@@ -219,7 +247,7 @@ void present(const QString& message, Kind kind)
         const qreal capsuleBottom = frame.top() + frame.height() * (1.0 - kBottomFraction);
         const qreal x = frame.left() + frame.width() / 2.0 - capsule.width() / 2.0 - capsule.left();
         const qreal y = capsuleBottom - capsule.height() - capsule.top();
-        panel->move(int(std::lround(x)), int(std::lround(y)));
+        panel->move(clearOfKeptWidgets(s, QPoint(int(std::lround(x)), int(std::lround(y))), panel->size()));
     }
 
     ++s.generation;
@@ -278,6 +306,13 @@ void hideToast()
     s.fadeOut->setStartValue(s.panel->windowOpacity());
     s.fadeOut->setEndValue(0.0);
     s.fadeOut->start();
+}
+
+void keepToastsClearOf(QWidget* widget)
+{
+    Presenter& s = presenter();
+    if (widget && !s.keptClear.contains(widget))
+        s.keptClear.append(widget);
 }
 
 QWidget* toastPanel()

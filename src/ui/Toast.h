@@ -25,5 +25,10 @@ int failureToastMs(const QString& message);
 // failure the pointer comes to rest on.
 void hideToast();
 
+// Toasts stand clear of the widget (a control that must stay usable while one is up, such as the
+// editor's Copy / Export pill): a toast that would cover it rises to just above it. Kept until
+// the widget is destroyed; a hidden widget is not in the way.
+void keepToastsClearOf(QWidget* widget);
+
 // The one panel that shows toasts, created by the first showToast (null before).
 QWidget* toastPanel();

@@ -109,6 +109,57 @@ TEST_F(GlobalHotkeysTest, ARefusedBindingIsLoggedAndLeavesTheOthersWorking)
     ASSERT_TRUE(waitUntil([&] { return ran[2] == 1; }));
 }
 
+TEST_F(GlobalHotkeysTest, AKeyAnotherProgramHeldIsTakenOnceItLetsGoAndTheTriesThenStop)
+{
+    LogCapture log;
+    backend->refused.insert({ 26, 768 });
+    registerCounting();
+    int registered = 0;
+    QObject::connect(hotkeys.get(), &GlobalHotkeys::registered, [&] { ++registered; });
+    EXPECT_TRUE(hotkeys->isRetrying());
+
+    // Still held: nothing changes, and the log is not filled with one line a try.
+    hotkeys->retryRefused();
+    EXPECT_FALSE(hotkeys->registeredID(CaptureAction::window));
+    EXPECT_TRUE(hotkeys->refusal(CaptureAction::window));
+    EXPECT_EQ(registered, 0);
+    EXPECT_EQ(log.count(QStringLiteral("failed to register global hotkey for window (status 10)")), 1);
+
+    // While a recorder has the keys let go nothing is tried; afterwards the tries go on.
+    hotkeys->suspend();
+    EXPECT_FALSE(hotkeys->isRetrying());
+    hotkeys->retryRefused();
+    EXPECT_TRUE(backend->active.empty());
+    hotkeys->resume();
+    EXPECT_TRUE(hotkeys->isRetrying());
+    registered = 0; // resuming registers all three again
+
+    // The other program lets go: the timer takes the key, says so, and stops.
+    backend->refused.clear();
+    ASSERT_TRUE(waitUntil([&] { return hotkeys->registeredID(CaptureAction::window).has_value(); },
+        GlobalHotkeys::retryIntervalMs + 2000));
+    EXPECT_FALSE(hotkeys->refusal(CaptureAction::window));
+    EXPECT_EQ(registered, 1);
+    EXPECT_FALSE(hotkeys->isRetrying());
+    EXPECT_EQ(backend->active.size(), 3u);
+    EXPECT_EQ(log.count(QStringLiteral("global hot keys registered: 3 of 3")), 1);
+    backend->press(*hotkeys->registeredID(CaptureAction::window));
+    ASSERT_TRUE(waitUntil([&] { return ran[1] == 1; }));
+    EXPECT_EQ(ran[0] + ran[2], 0);
+}
+
+TEST_F(GlobalHotkeysTest, KeysThatNoWaitingCanFreeAreNotTriedAgain)
+{
+    // The desktop's shortcuts (the portal): asking again may make it ask the user again.
+    backend->grabs = false;
+    backend->refused.insert({ 26, 768 });
+    registerCounting();
+    EXPECT_FALSE(hotkeys->isRetrying());
+    const int calls = backend->registerCalls;
+    hotkeys->retryRefused();
+    EXPECT_EQ(backend->registerCalls, calls);
+}
+
 TEST_F(GlobalHotkeysTest, RegisteringAgainReplacesTheHandlersWithoutDoublingPresses)
 {
     registerCounting();

@@ -247,6 +247,14 @@ TEST_F(EditorSession, TheWheelOverTheInspectorNeverPansTheCanvas)
     xdotool({ "click", "--repeat", "40", "--delay", "10", "5" });
     spin(600);
     EXPECT_EQ(differingPixels(onScreen(stage), before), 0);
+    // Near the panel's left edge, where its check boxes are, it scrolls back up just the same.
+    const QPoint leftEdge = geometry.topLeft() + QPoint(geometry.width() - 20 - 312 + 14, geometry.height() / 2);
+    const QImage scrolledDown = onScreen(QRect(geometry.width() - 332, bodyTop(), 312, geometry.height() - bodyTop() - 60));
+    xdotool({ "mousemove", "--sync", QString::number(leftEdge.x()), QString::number(leftEdge.y()) });
+    xdotool({ "click", "--repeat", "5", "--delay", "30", "4" });
+    spin(600);
+    EXPECT_EQ(differingPixels(onScreen(stage), before), 0);
+    EXPECT_GT(differingPixels(onScreen(QRect(geometry.width() - 332, bodyTop(), 312, geometry.height() - bodyTop() - 60)), scrolledDown), 1000);
     // Over the canvas the wheel does pan.
     const QPoint c = canvasCentre();
     xdotool({ "mousemove", "--sync", QString::number(c.x()), QString::number(c.y()) });

@@ -15,6 +15,7 @@
 #include "support/XTestKeyboard.h"
 
 #include <QAbstractButton>
+#include <QThread>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -22,6 +23,8 @@
 namespace {
 
 constexpr uint32_t kSix = 0x36;
+constexpr uint32_t kPrint = 0xff61;
+constexpr uint16_t kShift = 0x1;
 constexpr uint16_t kControlShift = 0x5;
 
 bool xdotool(const QStringList& arguments)
@@ -100,4 +103,53 @@ TEST(ShortcutsTab, AKeyAnotherProgramHeldAtLaunchIsSaidUnderItsRow)
         << said.toStdString();
     EXPECT_EQ(app.terminate(), 0);
     other.ungrab(kSix, kControlShift);
+}
+
+TEST(ShortcutsTab, AKeyAnotherProgramLetsGoOfIsTakenAndItsLineGoes)
+{
+    auto other = std::make_unique<XTestKeyboard>();
+    ASSERT_TRUE(other->isConnected());
+    ASSERT_EQ(other->grab(kSix, kControlShift), 0);
+    // The desktop's screenshot tool, bound to its region key (Shift+Print here): what the
+    // selection capture presses.
+    XTestKeyboard desktop;
+    ASSERT_EQ(desktop.grab(kPrint, kShift), 0);
+    RunningApp app;
+    ASSERT_TRUE(app.start()) << app.log().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return app.log().contains(QStringLiteral("global hot keys registered: 2 of 3")); }))
+        << app.log().toStdString();
+    const std::optional<QRect> notice = openRowNotice(CaptureAction::selection);
+    ASSERT_TRUE(notice);
+    QString said;
+    ASSERT_TRUE(waitUntil([&] { return readsAs(said = textOnScreen(*notice), QStringLiteral("already used by another program")); }, 4000))
+        << said.toStdString();
+
+    // The other program exits: the server drops its grab with its connection.
+    other.reset();
+    ASSERT_TRUE(waitUntil([&] { return app.log().contains(QStringLiteral("global hot keys registered: 3 of 3")); },
+        GlobalHotkeys::retryIntervalMs + 4000))
+        << app.log().toStdString();
+    // The line under the row goes, with the settings window left open (the rows below move up
+    // into its place).
+    EXPECT_TRUE(waitUntil([&] { return !readsAs(said = textOnScreen(*notice), QStringLiteral("another program")); }, 4000))
+        << said.toStdString();
+
+    // Typed as a person types it, the key now starts a selection capture.
+    XTestKeyboard user;
+    const auto typing = [] { QThread::msleep(70); };
+    user.press(XTestKeyboard::controlL);
+    typing();
+    user.press(XTestKeyboard::shiftL);
+    typing();
+    user.press(kSix);
+    typing();
+    user.release(kSix);
+    typing();
+    user.release(XTestKeyboard::shiftL);
+    user.release(XTestKeyboard::controlL);
+    int regionPresses = 0;
+    for (const auto& event : desktop.readKeyEvents(3000))
+        regionPresses += event.press && event.keycode == desktop.keycode(kPrint);
+    EXPECT_EQ(regionPresses, 1) << app.log().toStdString();
+    EXPECT_EQ(app.terminate(), 0);
 }

@@ -14,6 +14,11 @@
 #include "inspector/InspectorField.h"
 #include "inspector/InspectorFrameSection.h"
 #include "inspector/InspectorPresetsButton.h"
+#include "inspector/InspectorCheckbox.h"
+#include "inspector/InspectorChip.h"
+#include "inspector/InspectorRedactionSection.h"
+#include "inspector/InspectorView.h"
+#include "inspector/InspectorWatermarkSection.h"
 #include "support/Wait.h"
 
 #include <QLineEdit>
@@ -303,6 +308,54 @@ TEST_F(EditorWindowKit, TheWheelOverTheInspectorNeverPans)
     EXPECT_TRUE(wheel(backgroundPoint(), QPoint(-120, 0)));
     EXPECT_EQ(stage()->pan().offset(),
         QSizeF(-StageEventMonitor::wheelStepPoints, -StageEventMonitor::wheelStepPoints));
+}
+
+TEST_F(EditorWindowKit, TheWheelAnywhereOverTheInspectorScrollsItAfterEachSectionThatGrowsIt)
+{
+    view.reset();
+    makeView({ 1000, 660 });
+    InspectorView* inspector = view->inspector();
+    QScrollArea* scroll = inspector->scrollArea();
+    QScrollBar* bar = scroll->verticalScrollBar();
+    const QRect viewport(scroll->viewport()->mapTo(view.get(), QPoint()), scroll->viewport()->size());
+    // Across the panel's width: its left edge (where the section's check boxes are), the middle,
+    // and beside the scroll bar.
+    const QList<int> across { viewport.left() + 4, viewport.left() + 14, viewport.left() + 24, viewport.center().x(),
+        viewport.right() - 12 };
+    const auto scrollsEverywhere = [&](const char* after) {
+        for (const int x : across) {
+            const QPoint at(x, viewport.center().y());
+            bar->setValue(0);
+            wheel(at, QPoint(0, -120));
+            EXPECT_GT(bar->value(), 0) << after << ", x " << x - viewport.left();
+            EXPECT_EQ(stage()->pan().offset(), QSizeF(0, 0)) << after << ", x " << x - viewport.left();
+            const int down = bar->value();
+            wheel(at, QPoint(0, 120));
+            EXPECT_LT(bar->value(), down) << after << ", x " << x - viewport.left();
+            EXPECT_EQ(stage()->pan().offset(), QSizeF(0, 0)) << after << ", x " << x - viewport.left();
+        }
+    };
+    const auto clickInPanel = [&](QWidget* control) {
+        scroll->ensureWidgetVisible(control);
+        click(centreOf(control));
+    };
+
+    clickInPanel(inspector->watermarkSection()->watermarkToggle());
+    ASSERT_TRUE(doc->settings().watermark);
+    scrollsEverywhere("watermark");
+
+    BeautifySettings s = doc->settings();
+    s.windowFrame = WindowFrameStyle::light;
+    doc->setSettings(s);
+    clickInPanel(inspector->frameSection()->urlToggle());
+    ASSERT_TRUE(inspector->frameSection()->urlField()->isVisible());
+    scrollsEverywhere("URL bar");
+
+    doc->addManualRedaction(QRectF(0.1, 0.1, 0.3, 0.1));
+    InspectorRedactionSection* redaction = inspector->redactionSection();
+    ASSERT_TRUE(redaction->styleControls()->isVisible());
+    clickInPanel(redaction->styleButtons().at(1));
+    scrollsEverywhere("redaction style");
 }
 
 TEST_F(EditorWindowKit, TheMiddleButtonPansButNotOverATextFieldAndItsHandGoesWithTheStage)

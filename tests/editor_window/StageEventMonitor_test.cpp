@@ -48,7 +48,9 @@ struct Windows : ::testing::Test {
     }
     bool wheel(QObject* target, QPoint angle, QPoint pixels = {}, QPointF at = { 10, 10 })
     {
-        QWheelEvent e(at, at, pixels, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        const auto* widget = qobject_cast<QWidget*>(target);
+        const QPointF global = widget ? widget->mapToGlobal(at) : at;
+        QWheelEvent e(at, global, pixels, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         return monitor.handle(target, &e);
     }
     bool mouse(QObject* target, QEvent::Type type, Qt::MouseButton button, QPointF global)
