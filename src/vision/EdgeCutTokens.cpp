@@ -131,7 +131,8 @@ std::optional<Span> headOrTail(const QString& t, qsizetype at, bool left)
     // Of an address, the left edge leaves its host with the @ (and a blank the engine may put after
     // it, and whatever it read of the name's rest before it), the right edge its name with the @ (and no host that starts with a digit: "…PxTT@50Qv5"
     // is a key whose zero was read as an @). Numbers run over digits, blanks, hyphens, dots and
-    // brackets, and stop at a letter (a date's T); a head keeps its country code ("+] 650-555"). A key's body may hold one misread character:
+    // brackets, and stop at a letter (a date's T); a head keeps its country code ("+] 650-555"),
+    // and an amount's tail ("$1,234.5") is none. A key's body may hold one misread character:
     // such an @, a nine read as a per cent sign, a seven or an l read as a slash or a bar.
     static const QRegularExpression leftPatterns[] = {
         QRegularExpression(QStringLiteral(R"([^\s@]*@ ?[A-Za-z0-9\-]+\.[A-Za-z0-9.\-]*[A-Za-z0-9](?![A-Za-z0-9_%+\-@]))")),
@@ -140,8 +141,15 @@ std::optional<Span> headOrTail(const QString& t, qsizetype at, bool left)
     };
     static const QRegularExpression rightPatterns[] = {
         QRegularExpression(QStringLiteral(R"((?<![A-Za-z0-9._%+\-@])[A-Za-z0-9._%+\-]*[A-Za-z0-9]@(?:[A-Za-z][A-Za-z0-9.\-]*)?$)")),
-        QRegularExpression(QStringLiteral(R"((?<![A-Za-z0-9.])(?:\+\S{0,2} ?)?[(+]?\d(?:[ \-.()]{0,2}\d)+$)")),
+        QRegularExpression(QStringLiteral(R"((?<![A-Za-z0-9.,$\x{00A3}\x{20AC}])(?:\+\S{0,2} ?)?[(+]?\d(?:[ \-.()]{0,2}\d)+$)")),
         QRegularExpression(QStringLiteral(R"((?<![A-Za-z0-9_\-@%])[A-Za-z0-9_\-@%]+(?:[/|][A-Za-z0-9_\-@%]+)?$)")),
+    };
+    // A shell's prompt ("dev@pod-7f9c2:~$"): a name and a host without a dot, then a colon and a
+    // path. An address's host has its dot ("git@github.com:org/repo" is one).
+    const auto prompt = [&](qsizetype start, qsizetype end) {
+        const qsizetype sign = t.indexOf(u'@', start);
+        return sign >= 0 && sign < end && !QStringView(t).mid(sign + 1, end - sign - 1).contains(u'.') && end + 1 < t.size()
+            && t.at(end) == u':' && (t.at(end + 1) == u'~' || t.at(end + 1) == u'/');
     };
     for (int k = 0; k < 3; ++k) {
         QRegularExpressionMatch m;
@@ -150,7 +158,7 @@ std::optional<Span> headOrTail(const QString& t, qsizetype at, bool left)
         } else {
             m = rightPatterns[k].match(QStringView(t).left(at));
         }
-        if (!m.hasMatch())
+        if (!m.hasMatch() || prompt(m.capturedStart(), m.capturedEnd()))
             continue;
         const QStringView token = m.capturedView();
         const Span span { RedactionKind::email, m.capturedStart(), m.capturedEnd() };
@@ -209,11 +217,14 @@ QList<EdgeCutToken> findEdgeCutTokens(const RecognizedLine& line, TextCutByEdges
     const QString& t = line.text;
     for (const bool left : { true, false }) {
         // Whole glyphs a border's width in are cut by nothing, however near the edge they stand;
-        // but where the edge cuts through text, it may fall between two glyphs of an item too.
-        if (!(left ? line.inkAtLeftEdge || image.left : line.inkAtRightEdge || image.right))
-            continue;
+        // but where the edge cuts through text, it may fall between two glyphs of an item too,
+        // and so it plainly did where a token runs into it with a dot or a hyphen ("192.168.1.").
         const qsizetype outer = glyphNearEdge(line, left);
         if (outer < 0)
+            continue;
+        const qsizetype next = left ? outer + 1 : outer - 1;
+        const bool runsOn = next >= 0 && next < t.size() && QStringView(u".-").contains(t.at(outer)) && t.at(next).isLetterOrNumber();
+        if (!(left ? line.inkAtLeftEdge || image.left : line.inkAtRightEdge || image.right) && !runsOn)
             continue;
         // Where the token may begin (left edge) or end (right edge): at the outermost glyph, after
         // one stray glyph glued to it, or past up to three stray marks and blanks at the edge or

@@ -122,6 +122,9 @@ TEST(EdgeCutTokens, WholeTokensAndOrdinaryTextStay)
         "modified: src/main.cpp", "0-555-0158", "PERVDJREHDMFYFF" };
     for (const QString& text : terminal)
         EXPECT_TRUE(detectSensitiveText({ lineAt(text, 0.002, 0.4, false) }).empty()) << text.toStdString() << " a border's width in";
+    // A token that runs into the edge with a dot or a hyphen goes on past it, ink or none.
+    EXPECT_EQ(cutTokens(lineAt("to 192.168.115.", 0.7, 0.998, false)), (Found { { RedactionKind::ip, "192.168.115." } }));
+    EXPECT_TRUE(cutTokens(lineAt("total=$11.34", 0.7, 1.0)).isEmpty());
     // 19 characters over 0.3: an advance of 0.0158; the first glyph's ink starts 0.1 of it in.
     // Ink at the edge with the first glyph read a whole advance off belongs to no glyph of the token.
     EXPECT_TRUE(cutTokens(lineAt("1111 1111 1111 paid", 0.02, 0.32)).isEmpty());
@@ -134,6 +137,13 @@ TEST(EdgeCutTokens, WholeTokensAndOrdinaryTextStay)
         EXPECT_TRUE(cutTokens(lineAt(text, 0.6, 1.0)).isEmpty()) << text.toStdString() << " at the right edge";
         EXPECT_TRUE(cutTokens(lineAt(text, 0.0, 0.4)).isEmpty()) << text.toStdString() << " at the left edge";
     }
+    // A shell's prompt is no address and no key, cut or not; an address followed by a colon is one.
+    for (const QString& text : { "ingrid@devbox:~$", "ls dev@pod-7f9c2:~$", "root@web01:/var/log#" }) {
+        EXPECT_TRUE(cutTokens(lineAt(text, 0.6, 1.0)).isEmpty()) << text.toStdString() << " at the right edge";
+        EXPECT_TRUE(cutTokens(lineAt(text, 0.0, 0.4)).isEmpty()) << text.toStdString() << " at the left edge";
+    }
+    EXPECT_EQ(cutTokens(lineAt("ssh ingrid@devbox.example.org:~", 0.6, 1.0)), (Found { { RedactionKind::email, "ingrid@devbox.example.org:~" } }));
+    EXPECT_EQ(detectSensitiveText({ lineAt("omar@corp.example.net:~/src$ ls", 0.3, 0.8) }).count(RedactionKind::email), 1u);
     // A masked address at the edge is as masked as anywhere.
     EXPECT_TRUE(detectSensitiveText({ lineAt("user=j**n@exa", 0.7, 1.0) }).empty());
 }
