@@ -28,8 +28,8 @@ double medianPitch(const RecognizedLine& line)
 // ("2026-07-20T17", "2024-O1-26T17") hold two letters at most; camel-cased names
 // ("getElementById") put one capital before each run of small letters, where a random body has
 // capitals side by side and single small letters between them. Random letters hold a vowel in
-// five and stack consonants; words hold about two in five and seldom stack five consonants
-// ("strengths"), or four in a word as sparing with vowels.
+// five and stack consonants; words hold about two vowels in five and seldom stack five consonants
+// ("strengths"), or four where vowels are as scarce.
 bool keyBody(QStringView body)
 {
     if (body.startsWith(u"sk-") || body.startsWith(u"AKIA"))
@@ -129,8 +129,9 @@ struct Span {
 std::optional<Span> headOrTail(const QString& t, qsizetype at, bool left)
 {
     // Of an address, the left edge leaves its host with the @ (and a blank the engine may put after
-    // it, and whatever it read of the name's rest before it), the right edge its name with the @ (and no host that starts with a digit: "…PxTT@50Qv5"
-    // is a key whose zero was read as an @). Numbers run over digits, blanks, hyphens, dots and
+    // it, and whatever it read of the name's rest before it), the right edge its name with the @
+    // (and no host that starts with a digit: "…PxTT@50Qv5" is a key whose zero was read as an @),
+    // unless it is a prompt's (see below). Numbers run over digits, blanks, hyphens, dots and
     // brackets, and stop at a letter (a date's T); a head keeps its country code ("+] 650-555"),
     // and an amount's tail ("$1,234.5") is none. A key's body may hold one misread character:
     // such an @, a nine read as a per cent sign, a seven or an l read as a slash or a bar.

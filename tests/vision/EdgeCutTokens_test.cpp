@@ -142,7 +142,8 @@ TEST(EdgeCutTokens, WholeTokensAndOrdinaryTextStay)
         EXPECT_TRUE(cutTokens(lineAt(text, 0.6, 1.0)).isEmpty()) << text.toStdString() << " at the right edge";
         EXPECT_TRUE(cutTokens(lineAt(text, 0.0, 0.4)).isEmpty()) << text.toStdString() << " at the left edge";
     }
-    EXPECT_EQ(cutTokens(lineAt("ssh ingrid@devbox.example.org:~", 0.6, 1.0)), (Found { { RedactionKind::email, "ingrid@devbox.example.org:~" } }));
+    EXPECT_EQ(cutTokens(lineAt("ssh ingrid@devbox.example.org:~", 0.6, 1.0)),
+        (Found { { RedactionKind::email, "ingrid@devbox.example.org:~" } }));
     EXPECT_EQ(detectSensitiveText({ lineAt("omar@corp.example.net:~/src$ ls", 0.3, 0.8) }).count(RedactionKind::email), 1u);
     // A masked address at the edge is as masked as anywhere.
     EXPECT_TRUE(detectSensitiveText({ lineAt("user=j**n@exa", 0.7, 1.0) }).empty());
@@ -251,7 +252,9 @@ TEST(EdgeCutTokens, EveryRemnantOfItemsCutByTheEdgeIsHidden)
                                                      << readOver(r, QRectF(item.box), shot.image.size()).toStdString();
                 }
                 for (const auto& [kind, box] : scoreDetections(shot, result).falseDetections) {
-                    const auto overCut = std::any_of(shot.cut.begin(), shot.cut.end(), [&](const PlantedItem& i) { return box.intersects(QRectF(i.box)); });
+                    // A remnant too short to count may be hidden as well, under another kind.
+                    const auto overCut = std::any_of(shot.cut.begin(), shot.cut.end(),
+                        [&](const PlantedItem& i) { return box.intersects(QRectF(i.box)); });
                     if (!overCut)
                         ADD_FAILURE() << name << ": " << rawValue(kind).toStdString() << " blurred over"
                                       << readOver(r, box, shot.image.size()).toStdString();
@@ -259,5 +262,5 @@ TEST(EdgeCutTokens, EveryRemnantOfItemsCutByTheEdgeIsHidden)
             }
         }
     }
-    EXPECT_GE(remnants, 16 * 40);
+    EXPECT_EQ(remnants, 16 * 49);
 }
