@@ -530,7 +530,10 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
             return TextRecognition::failure(why);
         out.lines.append(*more);
     }
-    markEdgeInk(page, out.lines);
+    // On the image as it came where the page was scaled down: there a border's two pixels would
+    // blur into the edge. (A transparent one is judged as flattened.)
+    const bool scaled = page.size() != image.size();
+    markEdgeInk(scaled && !image.hasAlphaChannel() ? image : page, out.lines);
     return out;
 }
 
