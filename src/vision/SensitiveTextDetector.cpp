@@ -185,20 +185,30 @@ QList<RecognizedLine> cellsOf(const RecognizedLine& line)
 DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
 {
     DetectionResult result;
-    QList<RecognizedLine> lines;
-    for (const RecognizedLine& line : read)
-        lines += cellsOf(line);
-    for (const RecognizedLine& line : lines) {
-        // What the patterns find, then what shows of items the image's edge cuts.
+    // The patterns look at each cell; what shows of items the image's edge cuts is looked for in
+    // whole lines, whose outermost glyph (a stray bar among them) is the one at the edge.
+    QList<std::pair<RecognizedLine, bool>> pieces;
+    for (const RecognizedLine& line : read) {
+        for (const RecognizedLine& cell : cellsOf(line))
+            pieces.append({ cell, false });
+        pieces.append({ line, true });
+    }
+    const TextCutByEdges cutByEdges = textCutByEdges(read);
+    for (const auto& piece : pieces) {
+        const RecognizedLine& line = piece.first;
+        const bool atEdges = piece.second;
         struct Found {
             SensitiveMatch match;
             int edge = 0; // -1 left, 1 right
         };
         QList<Found> found;
-        for (const SensitiveMatch& match : findSensitiveMatches(line.text))
-            found.append({ match });
-        for (const EdgeCutToken& token : findEdgeCutTokens(line))
-            found.append({ { token.kind, token.start, token.length }, token.leftEdge ? -1 : 1 });
+        if (!atEdges) {
+            for (const SensitiveMatch& match : findSensitiveMatches(line.text))
+                found.append({ match });
+        } else {
+            for (const EdgeCutToken& token : findEdgeCutTokens(line, cutByEdges))
+                found.append({ { token.kind, token.start, token.length }, token.leftEdge ? -1 : 1 });
+        }
         for (const auto& [match, edge] : found) {
             // Dotted numbers after a plus sign are a phone's ("+1.555.010.1'700"), never an address.
             if ((match.kind == RedactionKind::email && maskedAddress(line, line.text.indexOf(u'@', match.start), edge < 0))

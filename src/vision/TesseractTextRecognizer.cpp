@@ -3,6 +3,7 @@
 #include "core/ParallelFor.h"
 
 #include "vision/ConfusedCharacters.h"
+#include "vision/EdgeInk.h"
 #include "vision/Grain.h"
 #include "vision/LineImage.h"
 #include "vision/PixelSteps.h"
@@ -406,6 +407,9 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
             place(line.box);
             for (QRectF& c : line.charBoxes)
                 place(c);
+            // The window's edge is no edge of the image where the margin lies beyond it.
+            line.inkAtLeftEdge = line.inkAtLeftEdge && window.left() == 0;
+            line.inkAtRightEdge = line.inkAtRightEdge && window.right() == image.width() - 1;
         }
         return inside;
     }
@@ -526,6 +530,10 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
             return TextRecognition::failure(why);
         out.lines.append(*more);
     }
+    // On the image as it came where the page was scaled down: there a border's two pixels would
+    // blur into the edge. (A transparent one is judged as flattened.)
+    const bool scaled = page.size() != image.size();
+    markEdgeInk(scaled && !image.hasAlphaChannel() ? image : page, out.lines);
     return out;
 }
 

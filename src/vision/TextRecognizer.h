@@ -8,10 +8,15 @@
 // One line of recognised text. Geometry is in fractions 0 to 1 of the image, origin at the top
 // left. `charBoxes` holds one rectangle per UTF-16 unit of `text`; a unit without ink of its own
 // (the blank between two words) has an empty rectangle.
+// `inkAtLeftEdge` and `inkAtRightEdge` say whether ink lies in the image's outermost pixel
+// columns within the line's rows: a glyph there is cut by the edge, while text that merely starts
+// a border's width in (a terminal in a window shot) is whole.
 struct RecognizedLine {
     QString text;
     QRectF box;
     QList<QRectF> charBoxes;
+    bool inkAtLeftEdge = false;
+    bool inkAtRightEdge = false;
 
     bool operator==(const RecognizedLine& other) const = default;
 };

@@ -70,3 +70,58 @@ TEST(EdgeCutTokens, ItemsCutByTheShotsEdgeAreHiddenInTheCopiedShot)
     EXPECT_FALSE(after.contains(QStringLiteral("FODNN"))) << after.toStdString();
     EXPECT_TRUE(app.isRunning());
 }
+
+// A terminal's window shot, its text two pixels from the image's edges as xterm draws it: the
+// panel counts only the two secrets as blurred, and the prompts, pod names and device paths still
+// read in the PNG it copies.
+TEST(EdgeCutTokens, TextABordersWidthFromAWindowShotsEdgeIsLeftReadable)
+{
+    const QStringList rows {
+        "dev@pod-7f9c2:~$ kubectl get pods",
+        "api-gateway-7f9c8d6b5-x2kqp   1/1   Running",
+        "worker-5d4b9c7f8-qz7lm        1/1   Running",
+        "root@web01:~# df -h /dev/nvme0n1p1",
+        "/dev/nvme0n1p1   468G  212G  233G  48%",
+        "modified:   src/vision/EdgeInk.cpp",
+        "export OPENAI_API_KEY=sk-a1B2c3D4e5F6g7H8i9J0kLmN",
+        "Author: Omar Silva <omar.silva@corp.example.net>",
+        "dev@pod-7f9c2:~$",
+    };
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPixelSize(15);
+    const QFontMetrics fm(font);
+    QImage shot(2 + fm.horizontalAdvance(rows.at(6)) + 40, 2 + fm.height() * int(rows.size()) + 2, QImage::Format_RGB32);
+    shot.fill(QColor(0x1e1e1e));
+    {
+        QPainter p(&shot);
+        p.setFont(font);
+        p.setPen(QColor(0xd0d0d0));
+        for (int i = 0; i < rows.size(); ++i)
+            p.drawText(2, 2 + fm.height() * i + fm.ascent(), rows.at(i));
+        // A status line that runs to the right border.
+        const QString status = QStringLiteral("payments-api-6d8f7b9c4-lk2jx");
+        p.drawText(shot.width() - 2 - fm.horizontalAdvance(status), 2 + fm.height() * int(rows.size() - 1) + fm.ascent(), status);
+    }
+    TesseractTextRecognizer reader(2);
+
+    RunningApp app;
+    ASSERT_TRUE(app.start()) << app.log().toStdString();
+    const QString incoming = QDir::homePath() + QStringLiteral("/.incoming.png");
+    ASSERT_TRUE(shot.save(incoming, "PNG"));
+    ASSERT_TRUE(QFile::rename(incoming, RunningApp::screenshotFolder() + QStringLiteral("/Screenshot from 2026-12-08 09-20-00.png")));
+
+    QImage copied;
+    ASSERT_TRUE(waitUntil([&] { return !(copied = Desktop::clipboardPng()).isNull() && copied.width() > shot.width(); }, 20000))
+        << app.log().toStdString();
+    QString panel;
+    // The panel is read off the screen: a read that drops the count is read again.
+    waitUntil([&] { return (panel = panelTexts(reader)).contains(QStringLiteral("2 items blurred")); }, 6000);
+    EXPECT_TRUE(panel.contains(QStringLiteral("2 items blurred"))) << panel.toStdString();
+
+    const QString after = readText(reader, copied);
+    for (const QString& harmless : { "pod-7f9c2", "gateway", "worker", "/dev/nvme", "modified", "payments" })
+        EXPECT_TRUE(after.contains(harmless)) << harmless.toStdString() << " blurred:\n" << after.toStdString();
+    EXPECT_FALSE(after.contains(QStringLiteral("a1B2c3"))) << after.toStdString();
+    EXPECT_FALSE(after.contains(QStringLiteral("corp.example"))) << after.toStdString();
+    EXPECT_TRUE(app.isRunning());
+}

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -1270,6 +1271,10 @@ bool worthHiding(const PlantedItem& cutItem)
     switch (cutItem.kind) {
     case RedactionKind::card:
         return std::count_if(t.begin(), t.end(), [](QChar c) { return c.isDigit(); }) >= 8;
+    case RedactionKind::phone:
+        return std::count_if(t.begin(), t.end(), [](QChar c) { return c.isDigit(); }) >= 7;
+    case RedactionKind::ip:
+        return t.contains(QRegularExpression(QStringLiteral(R"(\d\.\d)")));
     case RedactionKind::apiKey:
         return t.size() >= 8;
     case RedactionKind::email:

@@ -106,8 +106,9 @@ struct DetectionScore {
     QList<std::pair<RedactionKind, QRectF>> falseDetections;
     QList<PlantedItem> cutFound, cutMissed;
 };
-// What shows of a cut item is worth hiding: eight digits of a card, eight characters of a key, an
-// address's @ with its name or its host.
+// What shows of a cut item is worth hiding: eight digits of a card, seven of a phone number, two
+// groups of an IP address with the dot between, eight characters of a key, an address's @ with its
+// name or its host.
 bool worthHiding(const PlantedItem& cutItem);
 DetectionScore scoreDetections(const GeneratedShot& shot, const DetectionResult& result);
 

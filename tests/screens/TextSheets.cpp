@@ -19,8 +19,8 @@ GeneratedShot generateSheet(const SheetRecipe& recipe)
     QFont font(recipe.family);
     font.setPixelSize(qRound(recipe.pixelSize * recipe.scale));
     const QFontMetricsF fm(font);
-    const qreal pitch = std::ceil(fm.height() * 1.8);
-    const qreal margin = 24 * recipe.scale;
+    const qreal pitch = std::ceil(fm.height() * recipe.lineSpacing);
+    const qreal margin = recipe.border > 0 ? recipe.border : 24 * recipe.scale;
     GeneratedShot shot;
     shot.name = sheetName(recipe);
     shot.image = QImage(qRound(recipe.width * recipe.scale), qRound(pitch * (recipe.lines.size() + 1)), QImage::Format_RGB32);
@@ -35,7 +35,7 @@ GeneratedShot generateSheet(const SheetRecipe& recipe)
         const QString& text = line.text;
         const auto advance = [&](qsizetype n) { return fm.horizontalAdvance(text.left(n)); };
         // Whole pixels, so the edge cuts where it is meant to.
-        qreal x = margin;
+        qreal x = line.alignRight ? page.width() - margin - std::ceil(advance(text.size())) : margin;
         if (line.cutLeft > 0)
             x = -std::round(advance(line.cutLeft - 1) + fm.horizontalAdvance(text.at(line.cutLeft - 1)) / 2);
         else if (line.cutRight > 0)
