@@ -345,6 +345,40 @@ Labelling label(const std::vector<uint8_t>& mask, uint8_t value, int w, int h, b
     return out;
 }
 
+std::vector<Component> offRules(const Labelling& ink, int minRule)
+{
+    std::vector<Component> out;
+    std::vector<uint8_t> mask;
+    for (size_t c = 0; c < ink.components.size(); ++c) {
+        const Component& frame = ink.components[c];
+        if (frame.w() < minRule || frame.area >= 0.25 * double(frame.w()) * frame.h())
+            continue;
+        const int w = frame.w(), h = frame.h();
+        mask.assign(size_t(w) * h, 0);
+        bool any = false;
+        for (size_t i = 0; i < ink.runs.size(); ++i) {
+            const Run& r = ink.runs[i];
+            if (ink.componentOfRun[i] != int(c) || r.x1 - r.x0 >= minRule)
+                continue;
+            std::fill(mask.begin() + (size_t(r.y - frame.y0) * w + (r.x0 - frame.x0)), mask.begin() + (size_t(r.y - frame.y0) * w + (r.x1 - frame.x0)), uint8_t(1));
+            any = true;
+        }
+        if (!any)
+            continue;
+        for (Component piece : label(mask, 1, w, h, true).components) {
+            // An upright rule's sliver, or the frame's own sides and rounded corners.
+            if (piece.w() <= 4 || piece.x0 == 0 || piece.y0 == 0 || piece.x1 == w || piece.y1 == h)
+                continue;
+            piece.x0 += frame.x0;
+            piece.x1 += frame.x0;
+            piece.y0 += frame.y0;
+            piece.y1 += frame.y0;
+            out.push_back(piece);
+        }
+    }
+    return out;
+}
+
 std::vector<Component> separateFills(const QImage& page, const Labelling& ink)
 {
     const std::vector<Component>& comps = ink.components;

@@ -36,6 +36,12 @@ std::vector<int32_t> nearestOf(const std::vector<uint8_t>& mask, uint8_t value, 
 // Connected components of the pixels where mask == value, by runs and union-find.
 Labelling label(const std::vector<uint8_t>& mask, uint8_t value, int w, int h, bool eightConnected);
 
+// Glyphs that touch a rule of a frame (a descender resting on a table's grid line), which labels
+// them as part of the frame: the pieces of each hollow component wider than `minRule` left when
+// its horizontal runs of `minRule` pixels or more are taken away, but for slivers of upright rules
+// and the frame's own outline.
+std::vector<Component> offRules(const Labelling& ink, int minRule);
+
 // Ink: pixels near a steep step that differ from the colour of the nearest flat area (the
 // background) and from the flat areas beside it; 1 for ink, 0 elsewhere, row by row.
 // `parallelFor(n, body)` runs body(i) for i in [0, n), possibly on several threads.

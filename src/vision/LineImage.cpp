@@ -3,7 +3,62 @@
 #include "vision/LineBackgrounds.h"
 #include "vision/PixelSteps.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <unordered_map>
+
+namespace {
+
+// Whether the line was drawn without smoothing (an X core bitmap face): next to its ink, hardly
+// a pixel lies between ink and background. `grey` is dark ink on white.
+bool drawnCrisp(const QImage& grey)
+{
+    qint64 ink = 0, between = 0;
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* p = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x) {
+            ink += p[x] < 128;
+            between += p[x] >= 48 && p[x] < 208;
+        }
+    }
+    return ink > 0 && between * 5 < ink;
+}
+
+// A crisp line enlarged `factor` times: every pixel a block, the blocks' corners rounded and the
+// strokes thickened a little by averaging over half a block each way and cutting at two thirds of
+// the way to white. Smoothly enlarged, a bitmap face's one-pixel strokes come out faint and its
+// square dots read as commas; the engine knows glyphs drawn like this.
+QImage enlargeCrisp(const QImage& grey, int factor)
+{
+    const QImage blocks = grey.scaled(grey.width() * factor, grey.height() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const int w = blocks.width(), h = blocks.height(), r = std::max(1, factor / 2), n = (2 * r + 1) * (2 * r + 1);
+    // Sums over the rows of each pixel's window, then over its columns.
+    std::vector<int> across(size_t(w) * h);
+    for (int y = 0; y < h; ++y) {
+        const uchar* p = blocks.constScanLine(y);
+        int sum = 0;
+        for (int x = -r; x <= r; ++x)
+            sum += p[std::clamp(x, 0, w - 1)];
+        for (int x = 0; x < w; ++x) {
+            across[size_t(y) * w + x] = sum;
+            sum += p[std::min(x + r + 1, w - 1)] - p[std::max(x - r, 0)];
+        }
+    }
+    QImage out(w, h, QImage::Format_Grayscale8);
+    for (int x = 0; x < w; ++x) {
+        int sum = 0;
+        for (int y = -r; y <= r; ++y)
+            sum += across[size_t(std::clamp(y, 0, h - 1)) * w + x];
+        for (int y = 0; y < h; ++y) {
+            out.scanLine(y)[x] = sum < 170 * n ? 0 : 255;
+            sum += across[size_t(std::min(y + r + 1, h - 1)) * w + x] - across[size_t(std::max(y - r, 0)) * w + x];
+        }
+    }
+    return out;
+}
+
+} // namespace
 
 LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, int targetHeight, int padding, int noiseFloor,
     double maxScale)
@@ -92,10 +147,18 @@ LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, i
         }
     }
 
-    const double scale = std::clamp(double(targetHeight) / t, 0.5, maxScale);
-    const QSize scaledSize(std::max(1, int(std::lround(region.width() * scale))),
-        std::max(1, int(std::lround(region.height() * scale))));
-    const QImage scaled = scale == 1.0 ? grey : grey.scaled(scaledSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double scale = std::clamp(double(targetHeight) / t, 0.5, maxScale);
+    QImage scaled;
+    // A crisp line is enlarged by whole pixels, so each of its pixels becomes a block like its
+    // neighbours'.
+    if (const int factor = std::min(int(std::lround(scale)), int(maxScale)); factor >= 2 && drawnCrisp(grey)) {
+        scale = factor;
+        scaled = enlargeCrisp(grey, factor);
+    } else {
+        const QSize scaledSize(std::max(1, int(std::lround(region.width() * scale))),
+            std::max(1, int(std::lround(region.height() * scale))));
+        scaled = scale == 1.0 ? grey : grey.scaled(scaledSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
     QImage framed(scaled.width() + 2 * padding, scaled.height() + 2 * padding, QImage::Format_Grayscale8);
     framed.fill(255);
     for (int y = 0; y < scaled.height(); ++y)

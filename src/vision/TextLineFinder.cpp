@@ -51,9 +51,13 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
 {
     const int w = page.width(), h = page.height();
     const std::vector<uint8_t> ink = InkMask::find(page, parallelFor);
-    std::vector<Component> comps = InkMask::separateFills(page, InkMask::label(ink, 1, w, h, true));
-
+    const InkMask::Labelling labelled = InkMask::label(ink, 1, w, h, true);
+    std::vector<Component> comps = InkMask::separateFills(page, labelled);
     const int maxGlyphHeight = std::max(24, std::min(220, h / 3));
+    // A rule: a run far longer than a glyph's stroke.
+    const std::vector<Component> loose = InkMask::offRules(labelled, std::max(48, maxGlyphHeight / 2));
+    comps.insert(comps.end(), loose.begin(), loose.end());
+
     std::vector<Component> seeds, small;
     for (const Component& c : comps) {
         if (!isGlyphLike(c, maxGlyphHeight, coarse))

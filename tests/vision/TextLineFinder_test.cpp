@@ -142,6 +142,33 @@ TEST(TextLineFinder, TheRulesOfATableSplitItsRows)
     }
 }
 
+// Descenders that rest on a table's grid line (small cells, a tight padding) join it in the ink; the
+// glyphs stay in their line all the same, so the address in the cell is read whole. Rows may be
+// highlighted with a fill.
+TEST(TextLineFinder, GlyphsRestingOnATablesRuleStayInTheirLine)
+{
+    for (const bool lit : { false, true }) {
+        QImage image = page({ 420, 80 }, Qt::white);
+        const QFont mono = font(11, QStringLiteral("DejaVu Sans Mono"));
+        const QFontMetrics fm(mono);
+        const int baseline = 40, rule = baseline + 2;
+        QPainter p(&image);
+        if (lit)
+            p.fillRect(QRect(4, 8, 396, rule - 8 - 20), QColor(0xec4899));
+        p.setPen(QColor(0x6e7781));
+        for (int y : { 8, rule, 70 })
+            p.drawLine(4, y, 400, y);
+        for (int x : { 4, 200, 400 })
+            p.drawLine(x, 8, x, 70);
+        p.end();
+        const QRect email = draw(image, { 12, baseline }, QStringLiteral("priya+notify@example.com"), QColor(0x1f2328), mono);
+        draw(image, { 208, baseline }, QStringLiteral("358.621.7523"), QColor(0x1f2328), font(11));
+        const QRect glyphs = email.adjusted(0, fm.ascent() - fm.capHeight(), 0, -fm.descent());
+        const QList<TextLineBox> lines = findTextLines(image);
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [&](const TextLineBox& l) { return covers(l.box, glyphs); }), 1) << lit;
+    }
+}
+
 // In tiny text the short letters (a, c, e, n, u) are too low to start a line; a run of them
 // between two taller ones ("clien|t", "amoun|t") must not split the line there.
 TEST(TextLineFinder, TinyTextIsOneLineThroughRunsOfShortLetters)
