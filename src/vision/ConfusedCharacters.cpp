@@ -7,10 +7,12 @@
 
 namespace {
 
-// Slashed and dotted zeros come out as @.
-bool isDigitLike(QChar c) { return c == u'O' || c == u'o' || c == u'I' || c == u'l' || c == u'|' || c == u'@'; }
+// Slashed and dotted zeros come out as @, Ø or ø.
+bool isZeroLike(QChar c) { return QStringView(u"Oo@\u00D8\u00F8").contains(c); }
 
-QChar asDigit(QChar c) { return c == u'O' || c == u'o' || c == u'@' ? u'0' : u'1'; }
+bool isDigitLike(QChar c) { return isZeroLike(c) || c == u'I' || c == u'l' || c == u'|'; }
+
+QChar asDigit(QChar c) { return isZeroLike(c) ? u'0' : u'1'; }
 
 bool isHexDigit(QChar c) { return c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f'); }
 
@@ -120,8 +122,8 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
     static const QString strays = QStringLiteral(u"\u00E9\u00E8\u00A2\u00A5/|\u00A3\u20AC$][\u00AE");
     static const QString meant = QStringLiteral(u"eecY7lfeSjl0");
     static const QString dashes = QStringLiteral(u"~\u2010\u2011\u2012\u2013\u2014\u2015\u2212");
-    static const QString hashStrays = QStringLiteral(u"@%");
-    static const QString hashMeant = QStringLiteral(u"09");
+    static const QString hashStrays = QStringLiteral(u"@%\u00D8\u00F8");
+    static const QString hashMeant = QStringLiteral(u"0900");
     int odd = 0, hashOdd = 0, dashed = 0, alnum = 0, hex = 0, digits = 0, capitals = 0;
     for (qsizetype i = from; i < to; ++i) {
         const QChar c = line.at(i);
@@ -336,6 +338,105 @@ void forEachMatch(RecognizedLine& line, const QRegularExpression& pattern, Mend 
     }
 }
 
+// A face with wide, round dots puts the engine's blank after a dot ("10. 4. 118. 168"). Where the
+// groups joined make a whole dotted address (four parts of at most 255) or a dotted phone number
+// (three, three and four digits behind an optional country code), the blanks go; sentences and
+// lists ("version 4. Then 118. items", "1. 2. 3. 4.") keep theirs.
+void joinDotGaps(RecognizedLine& line)
+{
+    static const QRegularExpression gapped(QStringLiteral(R"((?<![\d.])(?<!\d\. )\+?\d{1,4}(?:\. ?\d{1,4}){2,3}(?!\d|\.\d|\. \d))"));
+    forEachMatch(line, gapped, [&](const QRegularExpressionMatch& m) {
+        const QString found = m.captured();
+        const qsizetype blanks = found.count(u' ');
+        if (blanks == 0)
+            return m.capturedEnd();
+        QStringList parts = found.split(u'.');
+        for (QString& part : parts)
+            part = part.trimmed();
+        const bool plus = parts.first().startsWith(u'+');
+        if (plus)
+            parts.first().remove(0, 1);
+        const auto sizes = [&](std::initializer_list<qsizetype> wanted, qsizetype from) {
+            qsizetype i = from;
+            for (qsizetype w : wanted)
+                if (parts.at(i++).size() != w)
+                    return false;
+            return true;
+        };
+        bool address = !plus && parts.size() == 4;
+        bool longer = false;
+        for (const QString& part : parts) {
+            address = address && part.size() <= 3 && part.toInt() <= 255;
+            longer = longer || part.size() > 1;
+        }
+        // With a blank after every dot, one-digit parts or a dot after the last are a list's.
+        const qsizetype end = m.capturedEnd();
+        if (address && blanks == 3 && (!longer || (end < line.text.size() && line.text.at(end) == u'.')))
+            address = false;
+        const bool phone = (parts.size() == 3 && sizes({ 3, 3, 4 }, 0))
+            || (parts.size() == 4 && parts.first().size() <= 3 && sizes({ 3, 3, 4 }, 1));
+        if (!address && !phone)
+            return end;
+        for (qsizetype k = end - 1; k > m.capturedStart(); --k)
+            if (line.text.at(k) == u' ' && line.text.at(k - 1) == u'.')
+                dropInto(line, k, k - 1);
+        return end - blanks;
+    });
+}
+
+// A bitmap face's dot read as a comma, colon, tick or L, or small grey print's as an L, in a
+// number with two other dots that makes a whole dotted address or phone number with it
+// ("54.99,252.55", "10'4.118.168", "+1.555.010L4477"). A comma, colon or semicolon between the
+// middle parts of an address could also part two decimals ("0.25,0.75", "47.6;122.3"): there only
+// a mark no taller than a dot standing on the digits' baseline is one. A zero's stroke read as a
+// mark of its own after it (a combining stroke) goes with it.
+void mendDotLookAlikes(RecognizedLine& line)
+{
+    static const QRegularExpression stroke(QStringLiteral(u"(?<=0)[\u0338\u0337]"));
+    forEachMatch(line, stroke, [&](const QRegularExpressionMatch& m) {
+        dropInto(line, m.capturedStart(), m.capturedStart() - 1);
+        return m.capturedStart();
+    });
+    static const QRegularExpression dotted(QStringLiteral(
+        R"((?<![\w.,:;'`])\+?\d{1,3}[.,:;'`L]\d{1,3}[.,:;'`L]\d{1,3}[.,:;'`L]\d{1,4}(?![\w]|[.,:;'`]\d))"));
+    forEachMatch(line, dotted, [&](const QRegularExpressionMatch& m) {
+        const qsizetype end = m.capturedEnd();
+        std::vector<qsizetype> separators;
+        QStringList parts { QString() };
+        for (qsizetype k = m.capturedStart(); k < end; ++k) {
+            const QChar c = line.text.at(k);
+            if (c.isDigit() || c == u'+') {
+                parts.last() += c;
+            } else {
+                separators.push_back(k);
+                parts.append(QString());
+            }
+        }
+        const auto odd = std::find_if(separators.begin(), separators.end(), [&](qsizetype k) { return line.text.at(k) != u'.'; });
+        if (odd == separators.end() || std::count_if(separators.begin(), separators.end(), [&](qsizetype k) { return line.text.at(k) != u'.'; }) != 1)
+            return end;
+        const bool plus = parts.first().startsWith(u'+');
+        bool address = !plus;
+        for (const QString& part : parts)
+            address = address && part.size() <= 3 && part.toInt() <= 255;
+        const bool phone = parts.at(1).size() == 3 && parts.at(2).size() == 3 && parts.at(3).size() == 4;
+        if (!address && !phone)
+            return end;
+        const qsizetype at = *odd;
+        if (!phone && at == separators[1] && QStringView(u",:;").contains(line.text.at(at))) {
+            if (line.charBoxes.size() != line.text.size())
+                return end;
+            const QRectF mark = line.charBoxes.at(at), left = line.charBoxes.at(at - 1), right = line.charBoxes.at(at + 1);
+            const double digitHeight = std::min(left.height(), right.height());
+            const double base = std::max(left.bottom(), right.bottom());
+            if (mark.isEmpty() || digitHeight <= 0 || mark.height() > 0.35 * digitHeight || mark.bottom() > base + 0.1 * digitHeight)
+                return end;
+        }
+        line.text[at] = u'.';
+        return end;
+    });
+}
+
 } // namespace
 
 void mendConfusedCharacters(RecognizedLine& line)
@@ -387,6 +488,8 @@ void mendConfusedCharacters(RecognizedLine& line)
             dropInto(line, 1, 0);
         line.text[0] = u'+';
     }
+    joinDotGaps(line);
+    mendDotLookAlikes(line);
     // A dotted address with a dot read twice, or read with a comma, colon or tick beside it
     // ("192.168.43,.222", "172.16..231.62"): each such pair is one dot, over the boxes of both.
     // A single comma stays a comma: "0.25,0.75" is two numbers.

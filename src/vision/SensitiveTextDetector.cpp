@@ -180,6 +180,24 @@ QList<RecognizedLine> cellsOf(const RecognizedLine& line)
     return parted ? cells : QList<RecognizedLine> { line };
 }
 
+// A list's bullet before a phone number alone in its cell comes out as any mark ("•", "◦" and
+// "‣" read as "¢", "©", "°", "»", "*", "+", "#"), one or two of them, glued or
+// spaced, or as a lone "e" or "o": the anchored pattern then holds for what follows it. The box
+// takes the marks in too, since they may be the number's own misread ("+] 608 210 4058").
+std::optional<SensitiveMatch> phoneBehindBullet(const QString& text)
+{
+    static const QRegularExpression bullet(QStringLiteral(R"(^(?:[^\p{L}\p{N}\s(]{1,2}|[eo](?=[\s(+\d]))\s*)"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch m = bullet.match(text);
+    if (!m.hasMatch() || m.capturedLength() == 0 || m.capturedEnd() >= text.size())
+        return std::nullopt;
+    const std::optional<QRegularExpression> phone = compiledPattern(RedactionKind::phone);
+    const QString rest = text.mid(m.capturedEnd());
+    if (!phone || !phone->match(rest).hasMatch())
+        return std::nullopt;
+    return SensitiveMatch { RedactionKind::phone, 0, text.size() };
+}
+
 } // namespace
 
 DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
@@ -197,6 +215,9 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
         QList<Found> found;
         for (const SensitiveMatch& match : findSensitiveMatches(line.text))
             found.append({ match });
+        const bool phone = std::any_of(found.begin(), found.end(), [](const auto& f) { return f.match.kind == RedactionKind::phone; });
+        if (const std::optional<SensitiveMatch> behind = phoneBehindBullet(line.text); !phone && behind)
+            found.append({ *behind });
         for (const EdgeCutToken& token : findEdgeCutTokens(line))
             found.append({ { token.kind, token.start, token.length }, token.leftEdge ? -1 : 1 });
         for (const auto& [match, edge] : found) {
