@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-// Screenshots drawn by real programs (headless Chromium, xterm, rxvt-unicode), rendered by
+// Screenshots drawn by real programs (headless Chromium, xterm, rxvt-unicode, st), rendered by
 // scripts/render-real-shots and kept under tests/data/real-shots/<split>/ as NAME.png beside
 // NAME.layout.json: runs of drawn text (a line of a block, a terminal row, cut at three blanks),
 // each with its top, height and the left edges of its characters in image pixels.
@@ -14,14 +14,14 @@
 // what shows goes to `cut`.
 struct RealShot {
     GeneratedShot shot;
-    QString renderer; // "chromium", "xterm", "urxvt"
+    QString renderer; // "chromium", "xterm", "urxvt", "st"
     QString theme;    // "light", "dark"
     qreal scale = 1;
     QString face;
     QString png;      // the image file, for the command-line tool
 };
 
-// The folder holding the splits ("tuning", "evaluation").
+// The folder holding the splits ("tuning", "evaluation", "heldout").
 QString realShotsFolder();
 // The layout files of a split, sorted by name; empty when the split is missing.
 QStringList realShotLayouts(const QString& split);
