@@ -198,6 +198,24 @@ std::optional<SensitiveMatch> phoneBehindBullet(const QString& text)
     return SensitiveMatch { RedactionKind::phone, 0, text.size() };
 }
 
+// An access key read a character short or long, or with a mark for one of its capitals or digits
+// ("AKIAIE6T869J6E4FYW2)", "AKIABTYISXFQITURQ?IQ", "AKTIAQ2XJ7MZ5STLOW3VBD"): no other token starts
+// with its prefix and runs on in capitals and digits for about sixteen characters more.
+QList<SensitiveMatch> misreadAccessKeys(const QString& text)
+{
+    static const QRegularExpression key(QStringLiteral(R"((?<![A-Za-z0-9])AK[I1lT|]{1,2}A[0-9A-Za-z?)(/|\[\]{}@~!%&*#$]{15,19}(?![A-Za-z0-9]))"));
+    QList<SensitiveMatch> keys;
+    auto it = key.globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const QString body = m.captured();
+        if (std::count_if(body.begin(), body.end(), [](QChar c) { return c.isLower(); }) > 2)
+            continue;
+        keys.append({ RedactionKind::apiKey, m.capturedStart(), m.capturedLength() });
+    }
+    return keys;
+}
+
 } // namespace
 
 DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
@@ -218,6 +236,13 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
         const bool phone = std::any_of(found.begin(), found.end(), [](const auto& f) { return f.match.kind == RedactionKind::phone; });
         if (const std::optional<SensitiveMatch> behind = phoneBehindBullet(line.text); !phone && behind)
             found.append({ *behind });
+        for (const SensitiveMatch& key : misreadAccessKeys(line.text)) {
+            const bool already = std::any_of(found.begin(), found.end(), [&](const auto& f) {
+                return f.match.kind == RedactionKind::apiKey && f.match.start < key.start + key.length && key.start < f.match.start + f.match.length;
+            });
+            if (!already)
+                found.append({ key });
+        }
         for (const EdgeCutToken& token : findEdgeCutTokens(line))
             found.append({ { token.kind, token.start, token.length }, token.leftEdge ? -1 : 1 });
         for (const auto& [match, edge] : found) {
