@@ -100,8 +100,9 @@ def held_page(c, k, kind, ui, mono, dark, size):
         for i in range(13):
             bullet = c.pick(['•', '◦', '‣'])
             who = f'{c.pick(k.first).title()} {c.pick(k.last).title()}'
-            body.append(f'<div style="margin:3px 0">{bullet} {esc(c.phone())}'
-                        f'<span class=dim style="margin-left:14px">{esc(who)}{esc(c.pick(["", ", " + c.email()]))}</span></div>')
+            # The bullet and the name are boxes of their own: the phone number is a run alone, and planted.
+            body.append(f'<div style="margin:3px 0"><span style="display:inline-block">{bullet}</span> {esc(c.phone())}'
+                        f'<span class=dim style="display:inline-block;margin-left:14px">{esc(who)}{esc(c.pick(["", ", " + c.email()]))}</span></div>')
     elif kind == 'keycard':
         body.append('<h3>Access keys</h3>')
         card = '#f1f3f5' if not dark else '#2a2f36'
@@ -168,7 +169,8 @@ def tune_page(c, k, kind, ui, mono, dark, size):
         for i in range(14):
             bullet = c.pick(['•', '◦', '‣', '·', '–', '▪'])
             body.append(f'<div style="margin:2px 0">{c.pick(k.first).title()} {bullet} {esc(c.phone())}</div>'
-                        if c.r.random() < 0.3 else f'<div style="margin:2px 0">{bullet} {esc(c.phone())} <span class=dim>{c.pick(k.words)}</span></div>')
+                        if c.r.random() < 0.3 else f'<div style="margin:2px 0"><span style="display:inline-block">{bullet}</span> {esc(c.phone())}'
+                        f'<span class=dim style="display:inline-block;margin-left:18px">{c.pick(k.words)}</span></div>')
     else:  # tokens: monospaced keys on grey cards and tiles
         card = c.pick(['#e5e7eb', '#f3f4f6', '#eceff1']) if not dark else c.pick(['#30363d', '#262c36'])
         for i in range(5):
@@ -206,4 +208,32 @@ def shell_session(c, k, hosts):
         lines.append(f'{c.pick(k.first):<9}pts/{c.r.randint(0, 3)}        {c.ip():<16} Mon Dec  {c.r.randint(1, 7)} 0{c.r.randint(7, 9)}:{c.r.randint(10, 59)}   still logged in')
     lines += [prompt + f'stripe charges retrieve ch_{c.chars(6, "0123456789abcdef")} | grep card',
               f'  "card": "{c.card()}", "amount": "{c.money()}"', prompt]
+    return lines
+
+
+def tune_session(c, k, hosts):
+    """Another session for the tuning shots: a prompt with a path, pods with their IPs, mounts,
+    staged git changes, credentials and a table of contacts."""
+    prompt = f'{c.pick(k.first)}@{c.pick(hosts)}:~/src/{c.pick(k.words)}$ '
+    lines = [prompt + 'git status', f'On branch {c.pick(k.words)}', 'Changes to be committed:',
+             f'        modified:   {c.pick(k.words)}/handler.go', f'        new file:   {c.pick(k.words)}/{c.pick(k.words)}_test.go',
+             prompt + 'kubectl get pods -o wide | head -3', 'NAME                                 READY   IP              NODE']
+    for i in range(2):
+        pod = f'{c.pick(k.words)}-{c.pick(k.words)}-{c.chars(10, "0123456789abcdef")}-{c.chars(5, "bcdfghjklmnpqrstvwxz2456789")}'
+        lines.append(f'{pod:<37}1/1     {c.ip():<16}edge-{c.r.randint(1, 9)}')
+    lines += [prompt + 'mount | grep nvme', f'/dev/nvme0n1p2 on / type ext4 (rw,relatime)',
+              f'/dev/nvme1n1p1 on /srv/{c.pick(k.words)} type xfs (rw,noatime)']
+    lines += [prompt + 'cat ~/.aws/credentials', '[default]',
+              f'aws_access_key_id = AKIA{c.chars(16, "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567")}',
+              f'aws_secret_access_key = {c.chars(40, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")}']
+    # Columns three blanks apart: each cell is a run of its own, as the detector parts them.
+    lines += [prompt + 'column -t -s, users.csv | head -4', 'email   phone   card']
+    for i in range(3):
+        lines.append(f'{c.email()}   {c.phone()}   {c.card(True)}')
+    lines += [prompt + 'kubectl logs deploy/gateway --tail 3']
+    for i in range(3):
+        lines.append(c.pick([f'{c.pick(["INFO", "WARN"])} login ok user={c.email()} ip={c.ip()}',
+                             f'WARN charge failed amount={c.money()} card={c.card(True)}',
+                             f'INFO token issued {c.key()}', f'INFO callback to {c.phone()} queued']))
+    lines += [prompt]
     return lines
