@@ -397,42 +397,68 @@ void mendDotLookAlikes(RecognizedLine& line)
         dropInto(line, m.capturedStart(), m.capturedStart() - 1);
         return m.capturedStart();
     });
+    // Up to four groups of digits parted by dots or their look-alikes, and blanks, which only a
+    // phone number's groups may stand apart by.
     static const QRegularExpression dotted(QStringLiteral(
-        R"((?<![\w.,:;'`])\+?\d{1,3}[.,:;'`L]\d{1,3}[.,:;'`L]\d{1,3}[.,:;'`L]\d{1,4}(?![\w]|[.,:;'`]\d))"));
+        R"((?<![\w.,:;'`$\x{00A3}\x{20AC}(\[{])(?<!\d )\+?\d{1,3}(?:[.,:;'`L ]\d{1,4}){2,3}(?![\w)\]}]|[.,:;'` ]\d))"));
     forEachMatch(line, dotted, [&](const QRegularExpressionMatch& m) {
         const qsizetype end = m.capturedEnd();
-        std::vector<qsizetype> separators;
+        std::vector<qsizetype> odd;
         QStringList parts { QString() };
+        int dots = 0, blanks = 0, commas = 0;
         for (qsizetype k = m.capturedStart(); k < end; ++k) {
             const QChar c = line.text.at(k);
             if (c.isDigit() || c == u'+') {
                 parts.last() += c;
-            } else {
-                separators.push_back(k);
-                parts.append(QString());
+                continue;
             }
+            parts.append(QString());
+            dots += c == u'.';
+            blanks += c == u' ';
+            commas += c == u',';
+            if (c != u'.' && c != u' ')
+                odd.push_back(k);
         }
-        const auto odd = std::find_if(separators.begin(), separators.end(), [&](qsizetype k) { return line.text.at(k) != u'.'; });
-        if (odd == separators.end() || std::count_if(separators.begin(), separators.end(), [&](qsizetype k) { return line.text.at(k) != u'.'; }) != 1)
+        if (odd.empty())
             return end;
         const bool plus = parts.first().startsWith(u'+');
-        bool address = !plus;
+        const auto sized = [&](qsizetype from, std::initializer_list<qsizetype> sizes) {
+            for (qsizetype size : sizes)
+                if (parts.at(from++).size() != size)
+                    return false;
+            return true;
+        };
+        // Three, three and four digits behind an optional country code: no number is grouped so,
+        // whatever marks part the groups.
+        const bool phone = (parts.size() == 3 && !plus && sized(0, { 3, 3, 4 })) || (parts.size() == 4 && sized(1, { 3, 3, 4 }));
+        bool address = !plus && parts.size() == 4 && blanks == 0;
         for (const QString& part : parts)
-            address = address && part.size() <= 3 && part.toInt() <= 255;
-        const bool phone = parts.at(1).size() == 3 && parts.at(2).size() == 3 && parts.at(3).size() == 4;
-        if (!address && !phone)
+            address = address && part.size() <= 3 && part.toInt() <= 255 && !(part.size() > 1 && part.startsWith(u'0'));
+        if (!phone && !address)
             return end;
-        const qsizetype at = *odd;
-        if (!phone && at == separators[1] && QStringView(u",:;").contains(line.text.at(at))) {
-            if (line.charBoxes.size() != line.text.size())
-                return end;
-            const QRectF mark = line.charBoxes.at(at), left = line.charBoxes.at(at - 1), right = line.charBoxes.at(at + 1);
-            const double digitHeight = std::min(left.height(), right.height());
-            const double base = std::max(left.bottom(), right.bottom());
-            if (mark.isEmpty() || digitHeight <= 0 || mark.height() > 0.35 * digitHeight || mark.bottom() > base + 0.1 * digitHeight)
+        if (!phone && odd.size() == 1 && dots == 2) {
+            // One look-alike among dots. Between an address's middle parts a comma, colon or
+            // semicolon could part two decimals instead: only one the size of a dot on the digits'
+            // baseline is a dot there.
+            const qsizetype at = odd.front();
+            if (at - m.capturedStart() == parts.at(0).size() + parts.at(1).size() + 1 && QStringView(u",:;").contains(line.text.at(at))) {
+                if (line.charBoxes.size() != line.text.size())
+                    return end;
+                const QRectF mark = line.charBoxes.at(at), left = line.charBoxes.at(at - 1), right = line.charBoxes.at(at + 1);
+                const double digitHeight = std::min(left.height(), right.height());
+                const double base = std::max(left.bottom(), right.bottom());
+                if (mark.isEmpty() || digitHeight <= 0 || mark.height() > 0.35 * digitHeight || mark.bottom() > base + 0.1 * digitHeight)
+                    return end;
+            }
+        } else if (!phone) {
+            // A face that reads every dot as a comma ("192,168,115,99"): only commas, and a list
+            // of small numbers has the same shape, so not a bracketed one ("(0,0,120,80)"). A
+            // round number grouped in thousands has a part with a leading zero.
+            if (commas != qsizetype(odd.size()))
                 return end;
         }
-        line.text[at] = u'.';
+        for (qsizetype at : odd)
+            line.text[at] = u'.';
         return end;
     });
 }

@@ -289,7 +289,15 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
     EXPECT_EQ(mendedLine(drawnLine(QStringLiteral(u"ping 10.4.118.1\u00F88"))), "ping 10.4.118.108");
     EXPECT_EQ(mendedLine(drawnLine(QStringLiteral(u"ping 10\u0338.4.118.168"))), "ping 10.4.118.168");
     EXPECT_EQ(mendedLine(drawnLine(QStringLiteral(u"AKIA\u00D8ZKISYSIASIZOKYI"))), "AKIA0ZKISYSIASIZOKYI");
-    // A comma with its tail is a comma: two decimals, not an address; so is one in a longer number.
-    for (const QString line : { "w=[0.25,0.75]", "at 47.6,122.3 now", "at 47.6;122.3 now", "from 54.99,252.55", "1,234.56", "12,5.1.2.3", "LOL 1.2.3" })
+    // A bitmap face may read every dot as a comma, and a phone number's groups may stand apart.
+    EXPECT_EQ(mendedLine(drawnLine("ip=90,194,123,113 ok")), "ip=90.194.123.113 ok");
+    EXPECT_EQ(mendedLine(drawnLine("192.168,56,229")), "192.168.56.229");
+    EXPECT_EQ(mendedLine(drawnLine("+1,656,337,2077")), "+1.656.337.2077");
+    EXPECT_EQ(mendedLine(drawnLine("693,200,2725")), "693.200.2725");
+    EXPECT_EQ(mendedLine(drawnLine("504,800 2573")), "504.800 2573");
+    // A comma with its tail is a comma: two decimals, not an address; so is one in a longer number,
+    // in a bracketed list, in an amount or in a round number.
+    for (const QString line : { "rect(0,0,120,80)", "[12,34,56,78]", "$192,168,115,99", "total 1,000,000,000", "12, 34, 56, 78",
+             "1,234,567", "at 10 4,118,168",  "w=[0.25,0.75]", "at 47.6,122.3 now", "at 47.6;122.3 now", "from 54.99,252.55", "1,234.56", "12,5.1.2.3", "LOL 1.2.3" })
         EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
 }
