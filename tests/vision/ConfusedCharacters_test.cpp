@@ -298,6 +298,6 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
     // A comma with its tail is a comma: two decimals, not an address; so is one in a longer number,
     // in a bracketed list, in an amount or in a round number.
     for (const QString line : { "rect(0,0,120,80)", "[12,34,56,78]", "$192,168,115,99", "total 1,000,000,000", "12, 34, 56, 78",
-             "1,234,567", "at 10 4,118,168",  "w=[0.25,0.75]", "at 47.6,122.3 now", "at 47.6;122.3 now", "from 54.99,252.55", "1,234.56", "12,5.1.2.3", "LOL 1.2.3" })
+             "1,234,567", "at 10 4,118,168", "at 12:30,15,45",  "w=[0.25,0.75]", "at 47.6,122.3 now", "at 47.6;122.3 now", "from 54.99,252.55", "1,234.56", "12,5.1.2.3", "LOL 1.2.3" })
         EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
 }

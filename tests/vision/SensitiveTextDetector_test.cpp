@@ -1,6 +1,7 @@
 #include "vision/SensitiveTextDetector.h"
 
 #include "fakes/FakeTextRecognizer.h"
+#include "screens/RealShots.h"
 #include "support/LogCapture.h"
 #include "support/Wait.h"
 
@@ -389,4 +390,27 @@ TEST(DetectSensitiveText, FindsItemsInFacesThatMisreadThem)
     // Sentences and lists in the same faces stay unblurred.
     const DetectionResult prose = detectedIn("B612 Mono", 16, { "version 4. Then 118. items", QStringLiteral(u"\u2022 call me at noon") });
     EXPECT_TRUE(prose.empty());
+}
+
+// xterm's default bitmap face, drawn by xterm itself: the engine reads its dots as commas in every
+// address and phone number.
+TEST(DetectSensitiveText, FindsAddressesAndPhonesInXtermsBitmapFace)
+{
+    const QStringList wanted { "192.168.115.99", "192.168.43.48", "+1.656.337.2077", "10.30.120.65", "+1.686.304.1822" };
+    QStringList found;
+    int seen = 0;
+    for (const QString& layout : realShotLayouts(QStringLiteral("tuning"))) {
+        if (!layout.endsWith(u"/f-xterm-dark-1x-33.layout.json") && !layout.endsWith(u"/f-xterm-light-1x-26.layout.json"))
+            continue;
+        ++seen;
+        const RealShot real = loadRealShot(layout);
+        ASSERT_FALSE(real.shot.image.isNull()) << layout.toStdString();
+        const TextRecognition r = TextRecognizer::shared().recognize(real.shot.image);
+        ASSERT_TRUE(r.ok);
+        for (const PlantedItem& item : scoreDetections(real.shot, detectSensitiveText(r.lines)).found)
+            found.append(item.text);
+    }
+    EXPECT_EQ(seen, 2);
+    for (const QString& item : wanted)
+        EXPECT_TRUE(found.contains(item)) << item.toStdString();
 }
