@@ -60,6 +60,24 @@ void mendCardSlash(QString& line, qsizetype from, qsizetype to)
         line[slash] = u'7';
 }
 
+// A card's number holds no letters: an S or a B among a dozen digits or more is a 5 or an 8
+// ("6976156177449S507").
+void mendCardLetters(QString& line, qsizetype from, qsizetype to)
+{
+    qsizetype digits = 0, letter = -1;
+    for (qsizetype i = from; i < to; ++i) {
+        const QChar c = line.at(i);
+        if (c.isDigit())
+            ++digits;
+        else if ((c == u'S' || c == u'B') && letter < 0 && i > from && i + 1 < to && line.at(i - 1).isDigit() && line.at(i + 1).isDigit())
+            letter = i;
+        else if (!QStringView(u" -").contains(c) || i == from || i + 1 == to)
+            return;
+    }
+    if (letter >= 0 && digits >= 12)
+        line[letter] = line.at(letter) == u'S' ? u'5' : u'8';
+}
+
 // The ending of an address's domain is letters only: digits there are misread letters.
 void mendDomainEnding(QString& line, qsizetype from, qsizetype to)
 {
@@ -119,8 +137,8 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
     const bool accessKey = to - from == 20 && QStringView(line).mid(from, 2) == u"AK";
     if (to - from < 24 && !accessKey)
         return;
-    static const QString strays = QStringLiteral(u"\u00E9\u00E8\u00A2\u00A5/|\u00A3\u20AC$][\u00AE");
-    static const QString meant = QStringLiteral(u"eecY7lfeSjl0");
+    static const QString strays = QStringLiteral(u"\u00E9\u00E8\u00A2\u00A5/|\u00A3\u20AC$][\u00AE&");
+    static const QString meant = QStringLiteral(u"eecY7lfeSjl08");
     static const QString dashes = QStringLiteral(u"~\u2010\u2011\u2012\u2013\u2014\u2015\u2212");
     static const QString hashStrays = QStringLiteral(u"@%\u00D8\u00F8");
     static const QString hashMeant = QStringLiteral(u"0900");
@@ -274,6 +292,7 @@ void mendConfusedCharacters(QString& line)
             }
             j = std::max(k, j + 1);
         }
+        mendCardLetters(line, start, i);
         mendDomainEnding(line, start, i);
         {
             // The key without the quotes or brackets around it.
@@ -298,6 +317,18 @@ void mendConfusedCharacters(QString& line)
     }
     mendAddressSign(line);
     mendSevensAndZerosBeforeAt(line);
+    // A bitmap face's dots read as commas in an address's host, before a common ending
+    // ("liam_doe@oscorp,dev"); a list of addresses parts them before a name and its @.
+    static const QRegularExpression commaHost(QStringLiteral(
+        R"((?<=[A-Za-z0-9._%+\-]@)[A-Za-z0-9\-]+(?:[.,][A-Za-z0-9\-]+)*,(?:com|org|net|io|dev|co|uk|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl)(?![A-Za-z0-9@._%+\-]))"),
+        QRegularExpression::CaseInsensitiveOption);
+    auto hosts = commaHost.globalMatch(line);
+    while (hosts.hasNext()) {
+        const QRegularExpressionMatch m = hosts.next();
+        for (qsizetype k = m.capturedStart(); k < m.capturedEnd(); ++k)
+            if (line.at(k) == u',')
+                line[k] = u'.';
+    }
     static const QRegularExpression accessKey(QStringLiteral("(?<![A-Za-z0-9])AK[T1l|]A(?=[0-9A-Z]{16}(?![A-Za-z0-9]))"));
     auto it = accessKey.globalMatch(line);
     while (it.hasNext())

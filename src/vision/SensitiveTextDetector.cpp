@@ -199,11 +199,11 @@ std::optional<SensitiveMatch> phoneBehindBullet(const QString& text)
 }
 
 // An access key read a character short or long, or with a mark for one of its capitals or digits
-// ("AKIAIE6T869J6E4FYW2)", "AKIABTYISXFQITURQ?IQ", "AKTIAQ2XJ7MZ5STLOW3VBD"): no other token starts
+// ("AKIAIE6T869J6E4FYW2)", "AKIABTYISXFQITURQ?IQ", "AKIAZ¥TU6JOZNYVCWXIDC"): no other token starts
 // with its prefix and runs on in capitals and digits for about sixteen characters more.
 QList<SensitiveMatch> misreadAccessKeys(const QString& text)
 {
-    static const QRegularExpression key(QStringLiteral(R"((?<![A-Za-z0-9])AK[I1lT|]{1,2}A[0-9A-Za-z?)(/|\[\]{}@~!%&*#$]{15,19}(?![A-Za-z0-9]))"));
+    static const QRegularExpression key(QStringLiteral(R"((?<![A-Za-z0-9])AK[I1lT|]{1,2}A[0-9A-Za-z?)(/|\[\]{}@~!%&*#$\x{00A5}\x{00A3}\x{20AC}\x{00A2}\x{00A7}\x{00AE}\x{00A9}]{15,19}(?![A-Za-z0-9]))"));
     QList<SensitiveMatch> keys;
     auto it = key.globalMatch(text);
     while (it.hasNext()) {
