@@ -315,6 +315,18 @@ void mendConfusedCharacters(QString& line)
             a = b + 1;
         }
     }
+    // A straight-stemmed 7 read as a slash after a digit of a phone number ("51/-475-0542"): no
+    // date or path is grouped three, three and four.
+    static const QRegularExpression phoneSlash(QStringLiteral(
+        R"((?<![\w/.\-])(?:\+?\d{1,3}[-. ])?\(?[\d/]{3}\)?[-. ]?[\d/]{3}[-. ][\d/]{4}(?![\w/]|[.\-]\d))"));
+    auto slashes = phoneSlash.globalMatch(line);
+    while (slashes.hasNext()) {
+        const QRegularExpressionMatch m = slashes.next();
+        const QString found = m.captured();
+        const qsizetype at = found.indexOf(u'/');
+        if (at > 0 && found.count(u'/') == 1 && found.at(at - 1).isDigit())
+            line[m.capturedStart() + at] = u'7';
+    }
     mendAddressSign(line);
     mendSevensAndZerosBeforeAt(line);
     // A bitmap face's dots read as commas in an address's host, before a common ending
