@@ -1,5 +1,8 @@
 #include "vision/ConfusedCharacters.h"
 
+#include "vision/DottedNumbers.h"
+#include "vision/RecognizedLineEdits.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -7,10 +10,12 @@
 
 namespace {
 
-// Slashed and dotted zeros come out as @.
-bool isDigitLike(QChar c) { return c == u'O' || c == u'o' || c == u'I' || c == u'l' || c == u'|' || c == u'@'; }
+// Slashed and dotted zeros come out as @, Ø or ø.
+bool isZeroLike(QChar c) { return QStringView(u"Oo@\u00D8\u00F8").contains(c); }
 
-QChar asDigit(QChar c) { return c == u'O' || c == u'o' || c == u'@' ? u'0' : u'1'; }
+bool isDigitLike(QChar c) { return isZeroLike(c) || c == u'I' || c == u'l' || c == u'|'; }
+
+QChar asDigit(QChar c) { return isZeroLike(c) ? u'0' : u'1'; }
 
 bool isHexDigit(QChar c) { return c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f'); }
 
@@ -56,6 +61,24 @@ void mendCardSlash(QString& line, qsizetype from, qsizetype to)
     }
     if (slash >= 0 && digits >= 12)
         line[slash] = u'7';
+}
+
+// A card's number holds no letters: an S or a B among a dozen digits or more is a 5 or an 8
+// ("6976156177449S507").
+void mendCardLetters(QString& line, qsizetype from, qsizetype to)
+{
+    qsizetype digits = 0, letter = -1;
+    for (qsizetype i = from; i < to; ++i) {
+        const QChar c = line.at(i);
+        if (c.isDigit())
+            ++digits;
+        else if ((c == u'S' || c == u'B') && letter < 0 && i > from && i + 1 < to && line.at(i - 1).isDigit() && line.at(i + 1).isDigit())
+            letter = i;
+        else if (!QStringView(u" -").contains(c) || i == from || i + 1 == to)
+            return;
+    }
+    if (letter >= 0 && digits >= 12)
+        line[letter] = line.at(letter) == u'S' ? u'5' : u'8';
 }
 
 // The ending of an address's domain is letters only: digits there are misread letters.
@@ -117,11 +140,11 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
     const bool accessKey = to - from == 20 && QStringView(line).mid(from, 2) == u"AK";
     if (to - from < 24 && !accessKey)
         return;
-    static const QString strays = QStringLiteral(u"\u00E9\u00E8\u00A2\u00A5/|\u00A3\u20AC$][\u00AE");
-    static const QString meant = QStringLiteral(u"eecY7lfeSjl0");
+    static const QString strays = QStringLiteral(u"\u00E9\u00E8\u00A2\u00A5/|\u00A3\u20AC$][\u00AE&");
+    static const QString meant = QStringLiteral(u"eecY7lfeSjl08");
     static const QString dashes = QStringLiteral(u"~\u2010\u2011\u2012\u2013\u2014\u2015\u2212");
-    static const QString hashStrays = QStringLiteral(u"@%");
-    static const QString hashMeant = QStringLiteral(u"09");
+    static const QString hashStrays = QStringLiteral(u"@%\u00D8\u00F8");
+    static const QString hashMeant = QStringLiteral(u"0900");
     int odd = 0, hashOdd = 0, dashed = 0, alnum = 0, hex = 0, digits = 0, capitals = 0;
     for (qsizetype i = from; i < to; ++i) {
         const QChar c = line.at(i);
@@ -272,6 +295,7 @@ void mendConfusedCharacters(QString& line)
             }
             j = std::max(k, j + 1);
         }
+        mendCardLetters(line, start, i);
         mendDomainEnding(line, start, i);
         {
             // The key without the quotes or brackets around it.
@@ -294,8 +318,32 @@ void mendConfusedCharacters(QString& line)
             a = b + 1;
         }
     }
+    // A straight-stemmed 7 read as a slash after a digit of a phone number ("51/-475-0542"): no
+    // date or path is grouped three, three and four.
+    static const QRegularExpression phoneSlash(QStringLiteral(
+        R"((?<![\w/.\-])(?:\+?\d{1,3}[-. ])?\(?[\d/]{3}\)?[-. ]?[\d/]{3}[-. ][\d/]{4}(?![\w/]|[.\-]\d))"));
+    auto slashes = phoneSlash.globalMatch(line);
+    while (slashes.hasNext()) {
+        const QRegularExpressionMatch m = slashes.next();
+        const QString found = m.captured();
+        const qsizetype at = found.indexOf(u'/');
+        if (at > 0 && found.count(u'/') == 1 && found.at(at - 1).isDigit())
+            line[m.capturedStart() + at] = u'7';
+    }
     mendAddressSign(line);
     mendSevensAndZerosBeforeAt(line);
+    // A bitmap face's dots read as commas in an address's host, before a common ending
+    // ("liam_doe@oscorp,dev"); a list of addresses parts them before a name and its @.
+    static const QRegularExpression commaHost(QStringLiteral(
+        R"((?<=[A-Za-z0-9._%+\-]@)[A-Za-z0-9\-]+(?:[.,][A-Za-z0-9\-]+)*,(?:com|org|net|io|dev|co|uk|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl)(?![A-Za-z0-9@._%+\-]))"),
+        QRegularExpression::CaseInsensitiveOption);
+    auto hosts = commaHost.globalMatch(line);
+    while (hosts.hasNext()) {
+        const QRegularExpressionMatch m = hosts.next();
+        for (qsizetype k = m.capturedStart(); k < m.capturedEnd(); ++k)
+            if (line.at(k) == u',')
+                line[k] = u'.';
+    }
     static const QRegularExpression accessKey(QStringLiteral("(?<![A-Za-z0-9])AK[T1l|]A(?=[0-9A-Z]{16}(?![A-Za-z0-9]))"));
     auto it = accessKey.globalMatch(line);
     while (it.hasNext())
@@ -310,33 +358,6 @@ void mendConfusedCharacters(QString& line)
     while (signs.hasNext())
         line[signs.next().capturedStart()] = u'$';
 }
-
-namespace {
-
-// Drops the character at `at`; its box joins the box of the character at `into`, so what the
-// dropped character covered stays covered.
-void dropInto(RecognizedLine& line, qsizetype at, qsizetype into)
-{
-    if (line.charBoxes.size() == line.text.size()) {
-        line.charBoxes[into] = line.charBoxes.at(into).united(line.charBoxes.at(at));
-        line.charBoxes.removeAt(at);
-    }
-    line.text.remove(at, 1);
-}
-
-// Runs `mend` on each match of `pattern`, searching on after the place it returns.
-template <typename Mend>
-void forEachMatch(RecognizedLine& line, const QRegularExpression& pattern, Mend mend)
-{
-    for (qsizetype from = 0; from < line.text.size();) {
-        const QRegularExpressionMatch m = pattern.match(line.text, from);
-        if (!m.hasMatch())
-            break;
-        from = std::max(from + 1, mend(m));
-    }
-}
-
-} // namespace
 
 void mendConfusedCharacters(RecognizedLine& line)
 {
@@ -387,6 +408,7 @@ void mendConfusedCharacters(RecognizedLine& line)
             dropInto(line, 1, 0);
         line.text[0] = u'+';
     }
+    mendDottedNumbers(line);
     // A dotted address with a dot read twice, or read with a comma, colon or tick beside it
     // ("192.168.43,.222", "172.16..231.62"): each such pair is one dot, over the boxes of both.
     // A single comma stays a comma: "0.25,0.75" is two numbers.

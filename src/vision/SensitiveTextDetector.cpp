@@ -180,6 +180,42 @@ QList<RecognizedLine> cellsOf(const RecognizedLine& line)
     return parted ? cells : QList<RecognizedLine> { line };
 }
 
+// A list's bullet before a phone number alone in its cell comes out as any mark ("•", "◦" and
+// "‣" read as "¢", "©", "°", "»", "*", "+", "#"), one or two of them, glued or
+// spaced, or as a lone "e" or "o": the anchored pattern then holds for what follows it. The box
+// takes the marks in too, since they may be the number's own misread ("+] 608 210 4058").
+std::optional<SensitiveMatch> phoneBehindBullet(const QString& text)
+{
+    static const QRegularExpression bullet(QStringLiteral(R"(^(?:[^\p{L}\p{N}\s(]{1,2}|[eo](?=[\s(+\d]))\s*)"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch m = bullet.match(text);
+    if (!m.hasMatch() || m.capturedLength() == 0 || m.capturedEnd() >= text.size())
+        return std::nullopt;
+    const std::optional<QRegularExpression> phone = compiledPattern(RedactionKind::phone);
+    const QString rest = text.mid(m.capturedEnd());
+    if (!phone || !phone->match(rest).hasMatch())
+        return std::nullopt;
+    return SensitiveMatch { RedactionKind::phone, 0, text.size() };
+}
+
+// An access key read a character short or long, or with a mark for one of its capitals or digits
+// ("AKIAIE6T869J6E4FYW2)", "AKIABTYISXFQITURQ?IQ", "AKIAZ¥TU6JOZNYVCWXIDC"): no other token starts
+// with its prefix and runs on in capitals and digits for about sixteen characters more.
+QList<SensitiveMatch> misreadAccessKeys(const QString& text)
+{
+    static const QRegularExpression key(QStringLiteral(R"((?<![A-Za-z0-9])AK[I1lT|]{1,2}A[0-9A-Za-z?)(/|\[\]{}@~!%&*#$\x{00A5}\x{00A3}\x{20AC}\x{00A2}\x{00A7}\x{00AE}\x{00A9}]{15,19}(?![A-Za-z0-9]))"));
+    QList<SensitiveMatch> keys;
+    auto it = key.globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const QString body = m.captured();
+        if (std::count_if(body.begin(), body.end(), [](QChar c) { return c.isLower(); }) > 2)
+            continue;
+        keys.append({ RedactionKind::apiKey, m.capturedStart(), m.capturedLength() });
+    }
+    return keys;
+}
+
 } // namespace
 
 DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
@@ -205,6 +241,16 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
         if (!atEdges) {
             for (const SensitiveMatch& match : findSensitiveMatches(line.text))
                 found.append({ match });
+            const bool phone = std::any_of(found.begin(), found.end(), [](const auto& f) { return f.match.kind == RedactionKind::phone; });
+            if (const std::optional<SensitiveMatch> behind = phoneBehindBullet(line.text); !phone && behind)
+                found.append({ *behind });
+            for (const SensitiveMatch& key : misreadAccessKeys(line.text)) {
+                const bool already = std::any_of(found.begin(), found.end(), [&](const auto& f) {
+                    return f.match.kind == RedactionKind::apiKey && f.match.start < key.start + key.length && key.start < f.match.start + f.match.length;
+                });
+                if (!already)
+                    found.append({ key });
+            }
         } else {
             for (const EdgeCutToken& token : findEdgeCutTokens(line, cutByEdges))
                 found.append({ { token.kind, token.start, token.length }, token.leftEdge ? -1 : 1 });

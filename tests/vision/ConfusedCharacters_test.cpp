@@ -224,3 +224,90 @@ TEST(ConfusedCharacters, ASecondReadingKeepsTheFirstReadingsNumberSign)
     keepNumberSigns(elsewhere, first);
     EXPECT_EQ(elsewhere.text, "Order $66205");
 }
+
+namespace {
+// A line whose glyphs stand 10 units apart, digits and letters 12 tall on a baseline at 12; dots,
+// commas and ticks where such marks stand.
+RecognizedLine drawnLine(const QString& text)
+{
+    RecognizedLine l { text, {}, {} };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const double x = i * 10;
+        if (c == u' ')
+            l.charBoxes.append(QRectF());
+        else if (c == u'.')
+            l.charBoxes.append(QRectF(x + 3, 10, 2, 2));
+        else if (c == u',' || c == u';')
+            l.charBoxes.append(QRectF(x + 3, 10, 2, 5)); // a tail below the baseline
+        else if (c == u'\'')
+            l.charBoxes.append(QRectF(x + 3, 0, 2, 4));
+        else
+            l.charBoxes.append(QRectF(x, 0, 8, 12));
+    }
+    return l;
+}
+
+QString mendedLine(RecognizedLine line)
+{
+    mendConfusedCharacters(line);
+    EXPECT_EQ(line.charBoxes.size(), line.text.size()) << line.text.toStdString();
+    return line.text;
+}
+}
+
+// Wide, round dots put the engine's blank after each dot; a whole address or dotted phone number
+// loses them, sentences and numbered lists keep theirs.
+TEST(ConfusedCharacters, BlanksAfterTheDotsOfAnAddressOrPhoneNumberGo)
+{
+    EXPECT_EQ(mendedLine(drawnLine("ssh 10. 4. 118. 168 ok")), "ssh 10.4.118.168 ok");
+    EXPECT_EQ(mendedLine(drawnLine("from 10.4. 118. 168")), "from 10.4.118.168");
+    EXPECT_EQ(mendedLine(drawnLine("555. 010. 4477")), "555.010.4477");
+    EXPECT_EQ(mendedLine(drawnLine("+1. 555. 010. 4477")), "+1.555.010.4477");
+    RecognizedLine joined = drawnLine("at 10. 4. 118. 168");
+    mendConfusedCharacters(joined);
+    // The blank's place joins the dot's box: nothing between the parts is left out.
+    EXPECT_EQ(joined.charBoxes.at(5), QRectF(53, 10, 2, 2));
+    for (const QString line : { "version 4. Then 118. items", "Steps 1. 2. 3. 4.", "see 1. 2. 3. 4", "at 300. 1. 22. 3",
+             "10. 4. 118. 168. 5 more", "rev 4. 10.4.118.168", "ids 55. 010. 4477", "2. 10. 4. 118. 168" })
+        EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
+}
+
+// Bitmap faces and small grey print read a dot as a comma, colon, tick or L, and a slashed zero as
+// a letter or a zero with a stroke of its own, by context: between the digits of a dotted number.
+TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
+{
+    // Between an address's middle parts only a mark the size of a dot on the baseline is one.
+    RecognizedLine dotSized = drawnLine("from 54.99,252.55");
+    dotSized.charBoxes[10] = QRectF(103, 10, 2, 2);
+    EXPECT_EQ(mendedLine(dotSized), "from 54.99.252.55");
+    EXPECT_EQ(mendedLine(drawnLine("from 54,99.252.55")), "from 54.99.252.55");
+    EXPECT_EQ(mendedLine(drawnLine("ip 10'4.118.168")), "ip 10.4.118.168");
+    EXPECT_EQ(mendedLine(drawnLine("ip 10.4.118L168")), "ip 10.4.118.168");
+    EXPECT_EQ(mendedLine(drawnLine("+1.555.010,4477")), "+1.555.010.4477");
+    EXPECT_EQ(mendedLine(drawnLine(QStringLiteral(u"ping 1\u00D8.4.118.168"))), "ping 10.4.118.168");
+    EXPECT_EQ(mendedLine(drawnLine(QStringLiteral(u"ping 10.4.118.1\u00F88"))), "ping 10.4.118.108");
+    EXPECT_EQ(mendedLine(drawnLine(QStringLiteral(u"ping 10\u0338.4.118.168"))), "ping 10.4.118.168");
+    EXPECT_EQ(mendedLine(drawnLine(QStringLiteral(u"AKIA\u00D8ZKISYSIASIZOKYI"))), "AKIA0ZKISYSIASIZOKYI");
+    // A bitmap face may read every dot as a comma, and a phone number's groups may stand apart.
+    EXPECT_EQ(mendedLine(drawnLine("ip=90,194,123,113 ok")), "ip=90.194.123.113 ok");
+    EXPECT_EQ(mendedLine(drawnLine("192.168,56,229")), "192.168.56.229");
+    EXPECT_EQ(mendedLine(drawnLine("+1,656,337,2077")), "+1.656.337.2077");
+    EXPECT_EQ(mendedLine(drawnLine("693,200,2725")), "693.200.2725");
+    EXPECT_EQ(mendedLine(drawnLine("504,800 2573")), "504.800 2573");
+    // The same face's dots in an address's host, and a card's 5 or 8 read as a letter, a key's 8 as &.
+    EXPECT_EQ(mended("phone | liam_doe@oscorp,dev"), "phone | liam_doe@oscorp.dev");
+    EXPECT_EQ(mended("tobias@wonka,co,uk"), "tobias@wonka.co.uk");
+    EXPECT_EQ(mended("51/-475-0542"), "517-475-0542");
+    EXPECT_EQ(mended("(212) 5/5-0143"), "(212) 575-0143");
+    EXPECT_EQ(mended("card 6976156177449S507"), "card 69761561774495507");
+    EXPECT_EQ(mended("4111-1111-1111-11B1"), "4111-1111-1111-1181");
+    EXPECT_EQ(mended("key = tV\u00A5xhIN7LX8FIQV&3Freaxyaivt48e4D8XWTyAV7"), "key = tVYxhIN7LX8FIQV83Freaxyaivt48e4D8XWTyAV7");
+    for (const QString line : { "to=a@x.com,b@y.com", "to=jo@host,me@other.org", "GET /555-010-4477", "12/31-555-0143", "1/2/3-456-7890", "(/12) 555-0143", "55/-0/0-4477", "ID12345678901S23", "jane@acme,Sales,2024", "mail a@b, com", "SKU 123S45", "S1234567890123", "Tom&Jerry" })
+        EXPECT_EQ(mended(line), line) << line.toStdString();
+    // A comma with its tail is a comma: two decimals, not an address; so is one in a longer number,
+    // in a bracketed list, in an amount or in a round number.
+    for (const QString line : { "rect(0,0,120,80)", "[12,34,56,78]", "$192,168,115,99", "total 1,000,000,000", "12, 34, 56, 78",
+             "1,234,567", "at 10 4,118,168", "at 12:30,15,45",  "w=[0.25,0.75]", "at 47.6,122.3 now", "at 47.6;122.3 now", "from 54.99,252.55", "1,234.56", "12,5.1.2.3", "LOL 1.2.3" })
+        EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
+}

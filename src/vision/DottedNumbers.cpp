@@ -1,0 +1,143 @@
+#include "vision/DottedNumbers.h"
+
+#include "vision/RecognizedLineEdits.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// A face with wide, round dots puts the engine's blank after a dot ("10. 4. 118. 168"). Where the
+// groups joined make a whole dotted address (four parts of at most 255) or a dotted phone number
+// (three, three and four digits behind an optional country code), the blanks go; sentences and
+// lists ("version 4. Then 118. items", "1. 2. 3. 4.") keep theirs.
+void joinDotGaps(RecognizedLine& line)
+{
+    static const QRegularExpression gapped(QStringLiteral(R"((?<![\d.])(?<!\d\. )\+?\d{1,4}(?:\. ?\d{1,4}){2,3}(?!\d|\.\d|\. \d))"));
+    forEachMatch(line, gapped, [&](const QRegularExpressionMatch& m) {
+        const QString found = m.captured();
+        const qsizetype blanks = found.count(u' ');
+        if (blanks == 0)
+            return m.capturedEnd();
+        QStringList parts = found.split(u'.');
+        for (QString& part : parts)
+            part = part.trimmed();
+        const bool plus = parts.first().startsWith(u'+');
+        if (plus)
+            parts.first().remove(0, 1);
+        const auto sizes = [&](std::initializer_list<qsizetype> wanted, qsizetype from) {
+            qsizetype i = from;
+            for (qsizetype w : wanted)
+                if (parts.at(i++).size() != w)
+                    return false;
+            return true;
+        };
+        bool address = !plus && parts.size() == 4;
+        bool longer = false;
+        for (const QString& part : parts) {
+            address = address && part.size() <= 3 && part.toInt() <= 255;
+            longer = longer || part.size() > 1;
+        }
+        // With a blank after every dot, one-digit parts or a dot after the last are a list's.
+        const qsizetype end = m.capturedEnd();
+        if (address && blanks == 3 && (!longer || (end < line.text.size() && line.text.at(end) == u'.')))
+            address = false;
+        const bool phone = (parts.size() == 3 && sizes({ 3, 3, 4 }, 0))
+            || (parts.size() == 4 && parts.first().size() <= 3 && sizes({ 3, 3, 4 }, 1));
+        if (!address && !phone)
+            return end;
+        for (qsizetype k = end - 1; k > m.capturedStart(); --k)
+            if (line.text.at(k) == u' ' && line.text.at(k - 1) == u'.')
+                dropInto(line, k, k - 1);
+        return end - blanks;
+    });
+}
+
+// A bitmap face's dot read as a comma, colon, tick or L, or small grey print's as an L, in a
+// number with two other dots that makes a whole dotted address or phone number with it
+// ("54.99,252.55", "10'4.118.168", "+1.555.010L4477"). A comma, colon or semicolon between the
+// middle parts of an address could also part two decimals ("0.25,0.75", "47.6;122.3"): there only
+// a mark no taller than a dot standing on the digits' baseline is one. A zero's stroke read as a
+// mark of its own after it (a combining stroke) goes with it.
+void mendDotLookAlikes(RecognizedLine& line)
+{
+    static const QRegularExpression stroke(QStringLiteral(u"(?<=0)[\u0338\u0337]"));
+    forEachMatch(line, stroke, [&](const QRegularExpressionMatch& m) {
+        dropInto(line, m.capturedStart(), m.capturedStart() - 1);
+        return m.capturedStart();
+    });
+    // Up to four groups of digits parted by dots or their look-alikes, and blanks, which only a
+    // phone number's groups may stand apart by.
+    static const QRegularExpression dotted(QStringLiteral(
+        R"((?<![\w.,:;'`$\x{00A3}\x{20AC}(\[{])(?<!\d )\+?\d{1,3}(?:[.,:;'`L ]\d{1,4}){2,3}(?![\w)\]}]|[.,:;'` ]\d))"));
+    forEachMatch(line, dotted, [&](const QRegularExpressionMatch& m) {
+        const qsizetype end = m.capturedEnd();
+        std::vector<qsizetype> odd;
+        QStringList parts { QString() };
+        int dots = 0, blanks = 0, commas = 0;
+        for (qsizetype k = m.capturedStart(); k < end; ++k) {
+            const QChar c = line.text.at(k);
+            if (c.isDigit() || c == u'+') {
+                parts.last() += c;
+                continue;
+            }
+            parts.append(QString());
+            dots += c == u'.';
+            blanks += c == u' ';
+            commas += c == u',';
+            if (c != u'.' && c != u' ')
+                odd.push_back(k);
+        }
+        if (odd.empty())
+            return end;
+        const bool plus = parts.first().startsWith(u'+');
+        const auto sized = [&](qsizetype from, std::initializer_list<qsizetype> sizes) {
+            for (qsizetype size : sizes)
+                if (parts.at(from++).size() != size)
+                    return false;
+            return true;
+        };
+        // Three, three and four digits behind an optional country code: no number is grouped so,
+        // whatever marks part the groups.
+        const bool phone = (parts.size() == 3 && !plus && sized(0, { 3, 3, 4 })) || (parts.size() == 4 && sized(1, { 3, 3, 4 }));
+        bool address = !plus && parts.size() == 4 && blanks == 0;
+        for (const QString& part : parts)
+            address = address && part.size() <= 3 && part.toInt() <= 255 && !(part.size() > 1 && part.startsWith(u'0'));
+        if (!phone && !address)
+            return end;
+        if (!phone && odd.size() == 1 && dots == 2) {
+            // One look-alike among dots. Between an address's middle parts a comma, colon or
+            // semicolon could part two decimals instead: only one the size of a dot on the digits'
+            // baseline is a dot there.
+            const qsizetype at = odd.front();
+            if (at - m.capturedStart() == parts.at(0).size() + parts.at(1).size() + 1 && QStringView(u",:;").contains(line.text.at(at))) {
+                if (line.charBoxes.size() != line.text.size())
+                    return end;
+                const QRectF mark = line.charBoxes.at(at), left = line.charBoxes.at(at - 1), right = line.charBoxes.at(at + 1);
+                const double digitHeight = std::min(left.height(), right.height());
+                const double base = std::max(left.bottom(), right.bottom());
+                if (mark.isEmpty() || digitHeight <= 0 || mark.height() > 0.35 * digitHeight || mark.bottom() > base + 0.1 * digitHeight)
+                    return end;
+            }
+        } else if (!phone) {
+            // A face that reads every dot as a comma ("192,168,115,99"): only commas, and a list
+            // of small numbers has the same shape, so not a bracketed one ("(0,0,120,80)"). A
+            // round number grouped in thousands has a part with a leading zero.
+            if (commas != qsizetype(odd.size()))
+                return end;
+        }
+        for (qsizetype at : odd)
+            line.text[at] = u'.';
+        return end;
+    });
+}
+
+} // namespace
+
+void mendDottedNumbers(RecognizedLine& line)
+{
+    joinDotGaps(line);
+    mendDotLookAlikes(line);
+}
