@@ -411,16 +411,47 @@ void mendConfusedCharacters(RecognizedLine& line)
     mendDottedNumbers(line);
     // A dotted address with a dot read twice, or read with a comma, colon or tick beside it
     // ("192.168.43,.222", "172.16..231.62"): each such pair is one dot, over the boxes of both.
-    // A single comma stays a comma: "0.25,0.75" is two numbers.
-    static const QRegularExpression doubledDot(QStringLiteral(R"((?<![\d.])\d{1,3}(?:(?:\.[.,:;'`]|[,:;'`]\.|\.)\d{1,3}){3}(?!\d|\.\d))"));
+    // A face that does so reads its other dots as the same mark alone ("192,168.115,.99"): where
+    // such a pair stands among them, that mark between the parts of a whole address is a dot too.
+    // Otherwise a single comma stays a comma: "0.25,0.75" is two numbers, "[1,2..3,4]" a list.
+    static const QRegularExpression doubledDot(QStringLiteral(
+        R"((?<![\d.,$\x{00A3}\x{20AC}])\d{1,3}(?:(?:\.[.,:;'`]|[,:;'`]\.|[.,:;'`])\d{1,3}){3}(?![\d.,:;'`]\d|\d))"));
     forEachMatch(line, doubledDot, [&](const QRegularExpressionMatch& m) {
         qsizetype end = m.capturedEnd();
+        const QString found = m.captured();
+        // The marks the face put beside a dot, and those standing alone for one.
+        QString pairedMarks, singleMarks;
+        bool paired = false;
+        for (qsizetype k = 0; k < found.size(); ++k) {
+            if (found.at(k).isDigit())
+                continue;
+            const bool pair = !found.at(k + 1).isDigit();
+            paired = paired || pair;
+            if (pair)
+                pairedMarks += found.mid(k, 2);
+            else if (found.at(k) != u'.')
+                singleMarks += found.at(k);
+            k += pair ? 1 : 0;
+        }
+        if (!paired || std::any_of(singleMarks.begin(), singleMarks.end(), [&](QChar c) { return !pairedMarks.contains(c); }))
+            return end;
+        if (!singleMarks.isEmpty()) {
+            static const QRegularExpression marks(QStringLiteral("[.,:;'`]+"));
+            for (const QString& part : found.split(marks))
+                if (part.toInt() > 255 || (part.size() > 1 && part.startsWith(u'0')))
+                    return end;
+        }
         for (qsizetype k = end - 2; k > m.capturedStart(); --k) {
             const QChar here = line.text.at(k), before = line.text.at(k - 1);
-            if (here.isDigit() || before.isDigit())
+            if (here.isDigit())
                 continue;
+            if (before.isDigit()) {
+                line.text[k] = u'.';
+                continue;
+            }
             const qsizetype drop = here == u'.' ? k - 1 : k;
             dropInto(line, drop, drop == k ? k - 1 : k);
+            line.text[k - 1] = u'.';
             --end;
             --k;
         }

@@ -163,6 +163,12 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
     EXPECT_EQ(doubledDot.text, "from 192.168.43.222 and 172.16.231.62:");
     EXPECT_EQ(doubledDot.charBoxes.at(15), QRectF(150, 0, 18, 12));
     EXPECT_EQ(doubledDot.charBoxes.size(), doubledDot.text.size());
+    // The face that reads a dot as ",." reads its other dots as a lone comma.
+    RecognizedLine commas = line(QStringLiteral("ip 192,168.115,.99 up"));
+    mendConfusedCharacters(commas);
+    EXPECT_EQ(commas.text, "ip 192.168.115.99 up");
+    EXPECT_EQ(commas.charBoxes.at(14), QRectF(140, 0, 18, 12));
+    EXPECT_EQ(commas.charBoxes.size(), commas.text.size());
 
     // Too short to be a key, or no key prefix: left as read.
     for (const QString& text : { QStringLiteral(u"ask\u2014me later about it all please"), QStringLiteral(u"sk\u2014short one"),
@@ -173,7 +179,8 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
              QStringLiteral("+1.203.247.1866"), QStringLiteral("1.203.247.1866"), QStringLiteral("v1.2.3.4567"), QStringLiteral("10.1.2.3456"),
              QStringLiteral("*1.555.010.4477 ext"), QStringLiteral("10.0.1024.2048"),
              // Lists of decimals and times keep their single commas and colons.
-             QStringLiteral("[0.25,0.75]"), QStringLiteral("1.5,2.5,3"), QStringLiteral("at 10:41:07.5,9"), QStringLiteral("v1..2") }) {
+             QStringLiteral("[0.25,0.75]"), QStringLiteral("1.5,2.5,3"), QStringLiteral("at 10:41:07.5,9"), QStringLiteral("v1..2"),
+             QStringLiteral("[1,2..3,4]"), QStringLiteral("$1,2,.3,4"), QStringLiteral("1,300,.5,7"), QStringLiteral("10,1,.5,2.0") }) {
         RecognizedLine l = line(text);
         mendConfusedCharacters(l);
         EXPECT_EQ(l.text, text) << text.toStdString();
