@@ -21,7 +21,7 @@ struct RealShot {
     QString png;      // the image file, for the command-line tool
 };
 
-// The folder holding the splits ("tuning", "evaluation", "heldout").
+// The folder holding the splits ("tuning", "evaluation", "heldout", "heldout-b").
 QString realShotsFolder();
 // The layout files of a split, sorted by name; empty when the split is missing.
 QStringList realShotLayouts(const QString& split);
