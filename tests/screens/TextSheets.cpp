@@ -71,3 +71,14 @@ GeneratedShot generateSheet(const SheetRecipe& recipe)
     }
     return shot;
 }
+
+QString readOver(const TextRecognition& r, const QRectF& pixels, QSizeF size)
+{
+    QString seen;
+    for (const RecognizedLine& l : r.lines) {
+        const QRectF box(l.box.x() * size.width(), l.box.y() * size.height(), l.box.width() * size.width(), l.box.height() * size.height());
+        if (box.intersects(pixels))
+            seen += QStringLiteral(" | ") + l.text;
+    }
+    return seen;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "screens/ScreenshotGenerator.h"
+#include "vision/TextRecognizer.h"
 
 #include <QList>
 #include <QString>
@@ -37,3 +38,6 @@ GeneratedShot generateSheet(const SheetRecipe& recipe);
 
 // "DejaVu Sans Mono-15-2x-dark".
 QString sheetName(const SheetRecipe& recipe);
+
+// What the recogniser read in the lines over an area of the image (in pixels), for a failure's message.
+QString readOver(const TextRecognition& r, const QRectF& pixels, QSizeF size);

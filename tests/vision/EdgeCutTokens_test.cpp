@@ -38,17 +38,6 @@ TextRecognizer& recognizer()
     return TextRecognizer::shared();
 }
 
-QString readOver(const TextRecognition& r, const QRectF& pixels, QSizeF size)
-{
-    QString seen;
-    for (const RecognizedLine& l : r.lines) {
-        const QRectF box(l.box.x() * size.width(), l.box.y() * size.height(), l.box.width() * size.width(), l.box.height() * size.height());
-        if (box.intersects(pixels))
-            seen += QStringLiteral(" | ") + l.text;
-    }
-    return seen;
-}
-
 // The glyphs of an item that no box of any kind covers: a phone number's remnant hidden as a
 // card's is hidden all the same.
 QList<QRect> uncoveredByAny(const GeneratedShot& shot, const PlantedItem& item, const DetectionResult& result)
