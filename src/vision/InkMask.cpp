@@ -56,8 +56,9 @@ std::pair<QRgb, double> commonestColour(const std::vector<QRgb>& pixels)
 // clear of its rim; a blob may hold several that touch (badges wrapped onto two rows). Letters
 // are no such fill: their gaps open to the outside ('m', 'w'), and even joined round letters
 // ("oo") fill too little of their box. What lies outside the fills stays ink. Components in page
-// pixels; none when the blob holds no fill.
-std::vector<InkMask::Component> textInFills(const QImage& page, const InkMask::Component& c, const std::vector<InkMask::Run>& runs)
+// pixels; none when the blob holds no fill. `stacked`: the blob is taller than one fill, fills
+// sharing their rims one above the next.
+std::vector<InkMask::Component> textInFills(const QImage& page, const InkMask::Component& c, const std::vector<InkMask::Run>& runs, bool stacked)
 {
     const int bw = c.w(), bh = c.h();
     const size_t n = size_t(bw) * bh;
@@ -95,7 +96,29 @@ std::vector<InkMask::Component> textInFills(const QImage& page, const InkMask::C
         std::vector<uint8_t> ofFill(n, 0);
         for (size_t i = 0; i < n; ++i)
             ofFill[i] = !taken[i] && colourDistance(at(int(i % bw), int(i / bw)), fill) <= kEdgeStep;
-        const InkMask::Labelling regions = InkMask::label(ofFill, 1, bw, bh, false);
+        // Two fills stacked so close that they share a rim meet at most where their rounded
+        // corners blend into the fill's colour: a pixel or two across, which no fill is. (Only
+        // across: the fill above and below tall glyphs is often that thin.)
+        std::vector<uint8_t> neck(n, 0);
+        const auto markShortRuns = [&](int lines, int length, size_t lineStep, size_t step) {
+            for (int l = 0; l < lines; ++l)
+                for (int k = 0; k < length;) {
+                    const size_t start = size_t(l) * lineStep + size_t(k) * step;
+                    int run = 0;
+                    while (k + run < length && ofFill[start + size_t(run) * step])
+                        ++run;
+                    if (run > 0 && run < 3)
+                        for (int q = 0; q < run; ++q)
+                            neck[start + size_t(q) * step] = 1;
+                    k += std::max(run, 1);
+                }
+        };
+        if (stacked)
+            markShortRuns(bh, bw, size_t(bw), 1);
+        std::vector<uint8_t> cut(n, 0);
+        for (size_t i = 0; i < n; ++i)
+            cut[i] = ofFill[i] && !neck[i];
+        const InkMask::Labelling regions = InkMask::label(cut, 1, bw, bh, false);
         for (size_t k = 0; k < regions.components.size(); ++k) {
             const InkMask::Component& r = regions.components[k];
             if (r.h() < kMinFillHeight || 2 * r.w() < 3 * r.h())
@@ -104,7 +127,7 @@ std::vector<InkMask::Component> textInFills(const QImage& page, const InkMask::C
             // 2 outside (reached from the box's border), 0 a hole (the text on it).
             const int rw = r.w(), rh = r.h();
             where.assign(size_t(rw) * rh, 0);
-            for (size_t q = 0; q < regions.runs.size(); ++q) {
+            for (size_t q = 0; q < regions.runs.size() && !stacked; ++q) {
                 if (size_t(regions.componentOfRun[q]) != k)
                     continue;
                 const InkMask::Run& run = regions.runs[q];
@@ -113,6 +136,16 @@ std::vector<InkMask::Component> textInFills(const QImage& page, const InkMask::C
                         if (blob[size_t(y) * bw + x] || (y == run.y && x >= run.x0 && x < run.x1))
                             where[size_t(y - r.y0) * rw + (x - r.x0)] = 1;
             }
+            // Of stacked fills, every pixel of the colour in the box, the slivers cut off included.
+            for (int fy = r.y0; fy < r.y1 && stacked; ++fy)
+                for (int fx = r.x0; fx < r.x1; ++fx) {
+                    if (!ofFill[size_t(fy) * bw + fx])
+                        continue;
+                    for (int y = std::max(r.y0, fy - 2); y < std::min(r.y1, fy + 3); ++y)
+                        for (int x = std::max(r.x0, fx - 2); x < std::min(r.x1, fx + 3); ++x)
+                            if (blob[size_t(y) * bw + x] || (y == fy && x == fx))
+                                where[size_t(y - r.y0) * rw + (x - r.x0)] = 1;
+                }
             const auto reach = [&](int x, int y) {
                 const size_t i = size_t(y) * rw + x;
                 if (where[i] == 0) {
@@ -141,15 +174,24 @@ std::vector<InkMask::Component> textInFills(const QImage& page, const InkMask::C
                 if (y + 1 < rh)
                     reach(x, y + 1);
             }
-            // What lies around the fill: its corners inside the box and a ring just outside it.
-            std::vector<QRgb> around;
+            // What lies around the fill: its corners inside the box and a ring just outside it;
+            // of stacked fills, the pixels clear of the blob alone where there are enough, since
+            // the rims and fills of neighbours are no colour around it.
+            std::vector<QRgb> around, clear;
+            const auto inBlob = [&](int x, int y) {
+                const int bx = x - c.x0, by = y - c.y0;
+                return bx >= 0 && by >= 0 && bx < bw && by < bh && blob[size_t(by) * bw + bx];
+            };
             qint64 filled = 0;
             for (int y = 0; y < rh; ++y)
                 for (int x = 0; x < rw; ++x) {
-                    if (where[size_t(y) * rw + x] == 2)
+                    if (where[size_t(y) * rw + x] == 2) {
                         around.push_back(at(r.x0 + x, r.y0 + y));
-                    else
+                        if (!blob[size_t(r.y0 + y) * bw + (r.x0 + x)])
+                            clear.push_back(around.back());
+                    } else {
                         ++filled;
+                    }
                 }
             if (filled < qint64(0.85 * rw * rh) || r.area < 0.4 * filled)
                 continue;
@@ -157,10 +199,13 @@ std::vector<InkMask::Component> textInFills(const QImage& page, const InkMask::C
             for (int y = std::max(0, py0 - 2); y < std::min(page.height(), py0 + rh + 2); ++y) {
                 const QRgb* row = reinterpret_cast<const QRgb*>(page.constScanLine(y));
                 for (int x = std::max(0, px0 - 2); x < std::min(page.width(), px0 + rw + 2); ++x)
-                    if (y < py0 || y >= py0 + rh || x < px0 || x >= px0 + rw)
+                    if (y < py0 || y >= py0 + rh || x < px0 || x >= px0 + rw) {
                         around.push_back(row[x]);
+                        if (!inBlob(x, y))
+                            clear.push_back(row[x]);
+                    }
             }
-            const QRgb outside = commonestColour(around).first;
+            const QRgb outside = commonestColour(stacked && clear.size() >= size_t(2 * rh) ? clear : around).first;
             if (colourDistance(fill, outside) <= kInkContrast)
                 continue;
             // The text: what differs from the fill, but not the rim, where the fill blends into
@@ -381,6 +426,12 @@ std::vector<Component> offRules(const Labelling& ink, int minRule)
 
 std::vector<Component> separateFills(const QImage& page, const Labelling& ink)
 {
+    const auto oneFill = [](const Component& c) { return c.h() < kMinBackground + 8 && 2 * c.w() >= 3 * c.h(); };
+    // Fills stacked a pixel or two apart (the code boxes of a list, one a row) join into one
+    // blob far taller than any of them.
+    const auto stacked = [](const Component& c) {
+        return c.h() >= 3 * kMinFillHeight && c.h() <= 4 * kMinBackground && c.w() >= 3 * kMinFillHeight;
+    };
     const std::vector<Component>& comps = ink.components;
     // Candidates only: tall enough, wider than tall, a good part of their box ink (the text on a
     // fill may have the colour around it and leave holes), smaller than a background.
@@ -388,7 +439,7 @@ std::vector<Component> separateFills(const QImage& page, const Labelling& ink)
     int candidates = 0;
     for (size_t i = 0; i < comps.size(); ++i) {
         const Component& c = comps[i];
-        if (c.h() >= kMinFillHeight && c.h() < kMinBackground + 8 && 2 * c.w() >= 3 * c.h() && 4 * c.area >= c.w() * c.h())
+        if (c.h() >= kMinFillHeight && 4 * c.area >= c.w() * c.h() && (oneFill(c) || stacked(c)))
             slot[i] = candidates++;
     }
     if (candidates == 0)
@@ -402,7 +453,7 @@ std::vector<Component> separateFills(const QImage& page, const Labelling& ink)
     for (size_t i = 0; i < comps.size(); ++i) {
         std::vector<Component> text;
         if (slot[i] >= 0)
-            text = textInFills(page, comps[i], runsOf[size_t(slot[i])]);
+            text = textInFills(page, comps[i], runsOf[size_t(slot[i])], !oneFill(comps[i]));
         if (text.empty())
             out.push_back(comps[i]);
         else

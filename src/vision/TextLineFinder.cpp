@@ -46,6 +46,57 @@ int overlap(int a0, int a1, int b0, int b1) { return std::min(a1, b1) - std::max
 
 using ParallelFor = std::function<void(int, const std::function<void(int)>&)>;
 
+// In a terminal's tight rows a descender may touch the glyph under it ('g' over 'l'): the two are
+// one mark two rows tall, which then gathers both rows into one line. A mark about twice as tall
+// as the page's glyphs and no wider than a glyph or two is parted where, in its middle, its ink
+// narrows to a pixel or two.
+void splitRowsJoined(std::vector<Component>& seeds, const std::vector<uint8_t>& ink, int w)
+{
+    if (seeds.size() < 8)
+        return;
+    std::vector<int> heights;
+    heights.reserve(seeds.size());
+    for (const Component& c : seeds)
+        heights.push_back(c.h());
+    std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
+    const int typical = heights[heights.size() / 2];
+    std::vector<int> count;
+    const size_t n = seeds.size();
+    for (size_t k = 0; k < n; ++k) {
+        const Component c = seeds[k];
+        if (c.h() < 1.8 * typical || c.h() > 2.6 * typical || c.w() > 1.5 * typical)
+            continue;
+        count.assign(size_t(c.h()), 0);
+        for (int y = c.y0; y < c.y1; ++y)
+            for (int x = c.x0; x < c.x1; ++x)
+                count[size_t(y - c.y0)] += ink[size_t(y) * w + x];
+        const int from = c.h() * 35 / 100, to = c.h() - c.h() * 35 / 100;
+        int cut = -1;
+        for (int y = from; y < to; ++y)
+            if (cut < 0 || count[size_t(y)] < count[size_t(cut)])
+                cut = y;
+        const int widest = *std::max_element(count.begin(), count.end());
+        if (cut < 0 || count[size_t(cut)] > 2 || 3 * count[size_t(cut)] > widest)
+            continue;
+        const auto part = [&](int y0, int y1) {
+            Component p { c.x1, c.y0 + y0, c.x0, c.y0 + y1, 0 };
+            for (int y = p.y0; y < p.y1; ++y)
+                for (int x = c.x0; x < c.x1; ++x)
+                    if (ink[size_t(y) * w + x]) {
+                        p.x0 = std::min(p.x0, x);
+                        p.x1 = std::max(p.x1, x + 1);
+                        ++p.area;
+                    }
+            return p;
+        };
+        const Component top = part(0, cut), bottom = part(cut + 1, c.h());
+        if (top.area == 0 || bottom.area == 0)
+            continue;
+        seeds[k] = top;
+        seeds.push_back(bottom);
+    }
+}
+
 // The lines of one scale of the page, in no particular order.
 QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelFor, bool coarse)
 {
@@ -64,6 +115,7 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
             continue;
         (c.h() >= 5 ? seeds : small).push_back(c);
     }
+    splitRowsJoined(seeds, ink, w);
     // Thin upright marks (the edge of a field, a separator, but also l, 1 and |) come second, so
     // that they join lines of letters their height instead of gathering letters around them.
     const auto thin = [](const Component& c) { return c.w() * 4 <= c.h() && c.h() >= 10; };

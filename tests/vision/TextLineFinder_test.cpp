@@ -1,5 +1,6 @@
 #include "vision/LineImage.h"
 #include "vision/TextLineFinder.h"
+#include "vision/TextRecognizer.h"
 
 #include "core/ParallelFor.h"
 #include "screens/ScreenshotGenerator.h"
@@ -336,4 +337,32 @@ TEST(TextLineFinder, SameLinesWhateverTheThreadsAndAlphaBytes)
             row[x] = (row[x] & 0x00ffffff) | (random.bounded(256u) << 24);
     }
     EXPECT_TRUE(sameLines(findTextLines(noisyAlpha), serial));
+}
+
+// In a terminal's tight rows the descender of a 'g' touches the 'l' under it; the two glyphs are
+// one mark two rows tall, which gathered both rows into one line, read as one row, the other lost.
+TEST(TextLineFinder, ADescenderTouchingTheRowBelowKeepsTheRowsApart)
+{
+    const QFont mono = font(15, QStringLiteral("DejaVu Sans Mono"));
+    const QFontMetrics fm(mono);
+    const QStringList rows { QStringLiteral("$ kubectl logs deploy/gateway --tail 3"),
+        QStringLiteral("INFO login ok user=jane@oscorp.dev ip=141.37.181.35"),
+        QStringLiteral("INFO callback to +61 672 011 9009 queued"), QStringLiteral("INFO token issued for deploy") };
+    QImage image = page({ 560, 120 }, QColor(0x1e1e1e));
+    // The rows closer than the face's ascent and descent: 'g' of "login" over 'l' of
+    // "callback" (the same column) join.
+    const int pitch = fm.ascent() + fm.descent() - 3;
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        draw(image, QPoint(4, 8 + fm.ascent() + pitch * int(i)), rows[i], QColor(0xd0d0d0), mono);
+
+    for (const TextLineBox& line : findTextLines(image))
+        EXPECT_LT(line.box.height(), 1.5 * pitch) << line.box.y() << " " << line.box.height();
+    TextRecognizer& recognizer = TextRecognizer::shared();
+    recognizer.warmUp();
+    const TextRecognition r = recognizer.recognize(image);
+    QString all;
+    for (const RecognizedLine& line : r.lines)
+        all += line.text + QLatin1Char('\n');
+    EXPECT_TRUE(all.contains(QStringLiteral("jane@oscorp.dev"))) << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("INFO callback to"))) << all.toStdString();
 }
