@@ -137,14 +137,37 @@ bool strayMark(QChar c)
     return QStringView(u"-\u2013\u2014\\/|~`'\",.:;*\u2022\u00B7_=^").contains(c);
 }
 
+// A flat mark alone between blanks whose box stands taller than the line's letters and digits
+// may have no ink of its own: the engine read the wide gap between two cells as a mark
+// ("(351) 109-5170 = mailer", "+61 897 136 6984 _ session", "5073 8151 4529 6780 = (626) ...").
+// A drawn dash or bullet after a name is boxed as tall ("Ingrid - 975-624-0091"), and a name
+// with its number is one cell: only a mark after a number parts the line.
+bool markReadInAGap(const RecognizedLine& line, qsizetype from, qsizetype i, double glyphHeight)
+{
+    const QString& t = line.text;
+    const bool alone = i > 0 && i + 1 < t.size() && t.at(i - 1).isSpace() && t.at(i + 1).isSpace();
+    if (!alone || glyphHeight <= 0 || !QStringView(u"=_-~\u2013\u2014.,:;'`\"*\u00B7\u2022\u00B0").contains(t.at(i))
+        || line.charBoxes.at(i).height() <= 1.25 * glyphHeight)
+        return false;
+    const QStringView before = QStringView(t).mid(from, i - from);
+    return std::any_of(before.begin(), before.end(), [](QChar c) { return c.isDigit(); });
+}
+
 // A bar standing alone between blanks is a table's rule or a divider the line finder could not
 // part from the text: each cell it bounds is a line of its own, so that a phone number alone in
-// its cell is alone in its line; so is one behind a stray mark ("- 535.044.8975").
+// its cell is alone in its line; so is one behind a stray mark ("- 535.044.8975"), and one before
+// a gap the engine read as a mark.
 QList<RecognizedLine> cellsOf(const RecognizedLine& line)
 {
     const QString& t = line.text;
     if (line.charBoxes.size() != t.size())
         return { line };
+    QList<double> heights;
+    for (qsizetype i = 0; i < t.size(); ++i)
+        if (t.at(i).isLetterOrNumber() && !line.charBoxes.at(i).isEmpty())
+            heights.append(line.charBoxes.at(i).height());
+    std::sort(heights.begin(), heights.end());
+    const double glyphHeight = heights.isEmpty() ? 0 : heights.at(heights.size() / 2);
     QList<RecognizedLine> cells;
     qsizetype from = 0;
     bool parted = false;
@@ -170,7 +193,7 @@ QList<RecognizedLine> cellsOf(const RecognizedLine& line)
     };
     for (qsizetype i = 0; i < t.size(); ++i) {
         const bool alone = t.at(i) == u'|' && (i == 0 || t.at(i - 1).isSpace()) && (i + 1 == t.size() || t.at(i + 1).isSpace());
-        if (!alone)
+        if (!alone && !markReadInAGap(line, from, i, glyphHeight))
             continue;
         parted = true;
         cut(i);

@@ -169,6 +169,9 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
     EXPECT_EQ(commas.text, "ip 192.168.115.99 up");
     EXPECT_EQ(commas.charBoxes.at(14), QRectF(140, 0, 18, 12));
     EXPECT_EQ(commas.charBoxes.size(), commas.text.size());
+    RecognizedLine phone = line(QStringLiteral("+1.922.730,.0663"));
+    mendConfusedCharacters(phone);
+    EXPECT_EQ(phone.text, "+1.922.730.0663");
 
     // Too short to be a key, or no key prefix: left as read.
     for (const QString& text : { QStringLiteral(u"ask\u2014me later about it all please"), QStringLiteral(u"sk\u2014short one"),
@@ -180,7 +183,8 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
              QStringLiteral("*1.555.010.4477 ext"), QStringLiteral("10.0.1024.2048"),
              // Lists of decimals and times keep their single commas and colons.
              QStringLiteral("[0.25,0.75]"), QStringLiteral("1.5,2.5,3"), QStringLiteral("at 10:41:07.5,9"), QStringLiteral("v1..2"),
-             QStringLiteral("[1,2..3,4]"), QStringLiteral("$1,2,.3,4"), QStringLiteral("1,300,.5,7"), QStringLiteral("10,1,.5,2.0") }) {
+             QStringLiteral("[1,2..3,4]"), QStringLiteral("$1,2,.3,4"), QStringLiteral("1,300,.5,7"), QStringLiteral("10,1,.5,2.0"),
+             QStringLiteral("+1.922.73,.0663"), QStringLiteral("2024.10,.15") }) {
         RecognizedLine l = line(text);
         mendConfusedCharacters(l);
         EXPECT_EQ(l.text, text) << text.toStdString();

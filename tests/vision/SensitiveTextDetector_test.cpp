@@ -321,6 +321,32 @@ TEST(DetectSensitiveText, BarsAndStrayMarksPartCellsAndAPlusMakesNoAddress)
     EXPECT_EQ(detectSensitiveText({ lineOf("from 1.155.010.170 now") }).count(RedactionKind::ip), 1u);
 }
 
+// The wide gap between two cells may come read as a flat mark boxed taller than the line's glyphs:
+// after a number it parts the cells, so a phone number alone in its cell is found and its box
+// stays in it. A drawn mark is no taller than the digits, and a name with its number is one cell.
+TEST(DetectSensitiveText, AGapReadAsAMarkPartsCells)
+{
+    const auto withGap = [](const QString& text, double markHeight) {
+        RecognizedLine line = lineOf(text, QRectF(0.1, 0.1, 0.01 * text.size(), 0.02));
+        const qsizetype at = text.indexOf(QRegularExpression(QStringLiteral(R"(\s[=_\-]\s)"))) + 1;
+        line.charBoxes[at] = QRectF(line.charBoxes.at(at).x(), 0.095, 0.01, markHeight);
+        return line;
+    };
+    for (const auto& [text, phone] : { std::pair { QStringLiteral("(351) 109-5170 = mailer"), QStringLiteral("(351) 109-5170") },
+             std::pair { QStringLiteral("+61 897 136 6984 _ session"), QStringLiteral("+61 897 136 6984") },
+             std::pair { QStringLiteral("5073 8151 4529 6780 = (626) 186-9780"), QStringLiteral("(626) 186-9780") } }) {
+        const DetectionResult found = detectSensitiveText({ withGap(text, 0.03) });
+        ASSERT_EQ(found.count(RedactionKind::phone), 1u) << text.toStdString();
+        const QRectF box = found.at(RedactionKind::phone).first();
+        const qsizetype start = text.indexOf(phone);
+        EXPECT_NEAR(box.left(), 0.1 + 0.01 * start - 0.004, 1e-9) << text.toStdString();
+        EXPECT_NEAR(box.right(), 0.1 + 0.01 * (start + phone.size()) + 0.004, 1e-9) << text.toStdString();
+    }
+    for (const auto& [text, height] : { std::pair { QStringLiteral("(351) 109-5170 = mailer"), 0.02 },
+             std::pair { QStringLiteral("Ingrid - 975-624-0091"), 0.03 } })
+        EXPECT_EQ(detectSensitiveText({ withGap(text, height) }).count(RedactionKind::phone), 0u) << text.toStdString();
+}
+
 // A list's bullet before a phone number alone in its line is read as any mark, glued or spaced, or
 // as a lone e or o: the number is still found, and its box takes the bullet in. A word before it is
 // no bullet, and a key's prefix read a character long or short, or with a mark in it, is still a key.
@@ -411,6 +437,35 @@ TEST(DetectSensitiveText, FindsAddressesAndPhonesInXtermsBitmapFace)
             found.append(item.text);
     }
     EXPECT_EQ(seen, 2);
+    for (const QString& item : wanted)
+        EXPECT_TRUE(found.contains(item)) << item.toStdString();
+}
+
+// A phone book whose rows hold a number and, a gap away, a grey word: the engine reads the gap as
+// a mark, and the number is found all the same; a name with a bullet and its number is one cell,
+// never a secret of its own.
+TEST(DetectSensitiveText, FindsPhonesBeforeAWordInAPhoneBook)
+{
+    const QStringList wanted { "765-549-8408", "(210) 797-1497", "(351) 109-5170", "+61 897 136 6984" };
+    QStringList found;
+    int seen = 0, falseDetections = 0;
+    for (const QString& layout : realShotLayouts(QStringLiteral("tuning"))) {
+        const QString name = layout.section(u'/', -1);
+        if (name != u"f-chromium-phonebook-dark-1x-19.layout.json" && name != u"f-chromium-phonebook-light-1x-17.layout.json"
+            && name != u"f-chromium-phonebook-light-2x-18.layout.json")
+            continue;
+        ++seen;
+        const RealShot real = loadRealShot(layout);
+        ASSERT_FALSE(real.shot.image.isNull()) << layout.toStdString();
+        const TextRecognition r = TextRecognizer::shared().recognize(real.shot.image);
+        ASSERT_TRUE(r.ok);
+        const DetectionScore score = scoreDetections(real.shot, detectSensitiveText(r.lines));
+        for (const PlantedItem& item : score.found)
+            found.append(item.text);
+        falseDetections += score.falseDetections.size();
+    }
+    EXPECT_EQ(seen, 3);
+    EXPECT_EQ(falseDetections, 0);
     for (const QString& item : wanted)
         EXPECT_TRUE(found.contains(item)) << item.toStdString();
 }
