@@ -330,6 +330,15 @@ void mendConfusedCharacters(QString& line)
         if (at > 0 && found.count(u'/') == 1 && found.at(at - 1).isDigit())
             line[m.capturedStart() + at] = u'7';
     }
+    // A phone number's area code closed or opened by a brace or a square bracket ("(961} 234-3945"):
+    // a bracket of the other kind never pairs with a round one.
+    static const QRegularExpression areaCode(QStringLiteral(R"((?<![\w(\[{])(?:\(\d{3}[}\]]|[{\[]\d{3}\))(?= ?\d{3}[-. ]\d{4}(?![\w\-])))"));
+    auto codes = areaCode.globalMatch(line);
+    while (codes.hasNext()) {
+        const QRegularExpressionMatch m = codes.next();
+        line[m.capturedStart()] = u'(';
+        line[m.capturedEnd() - 1] = u')';
+    }
     mendAddressSign(line);
     mendSevensAndZerosBeforeAt(line);
     // A bitmap face's dots read as commas in an address's host, before a common ending

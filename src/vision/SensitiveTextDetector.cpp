@@ -221,12 +221,28 @@ std::optional<SensitiveMatch> phoneBehindBullet(const QString& text)
     return SensitiveMatch { RedactionKind::phone, 0, text.size() };
 }
 
+// A field's amount whose currency sign the face cannot draw or the engine could not read: the
+// sign's cell comes out blank or as an underscore right after the field's equals sign
+// ("amount= 314.95", "amount=_421.06"), where a value is glued to its name. Only an amount
+// written with cents; "x = 12.34" with blanks either side is an assignment.
+QList<SensitiveMatch> amountsWithoutTheirSign(const QString& text)
+{
+    static const QRegularExpression amount(QStringLiteral(R"((?<=[A-Za-z_]=)[ _](?:\d{1,3}(?:,\d{3})+|\d+)\.\d{2}(?![\d.,]?\d))"));
+    QList<SensitiveMatch> amounts;
+    auto it = amount.globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        amounts.append({ RedactionKind::money, m.capturedStart(), m.capturedLength() });
+    }
+    return amounts;
+}
+
 // An access key read a character short or long, or with a mark for one of its capitals or digits
-// ("AKIAIE6T869J6E4FYW2)", "AKIABTYISXFQITURQ?IQ", "AKIAZ¥TU6JOZNYVCWXIDC"): no other token starts
+// ("AKjAVMXVLMFVZF7FJEOE", "AKIAIE6T869J6E4FYW2)", "AKIABTYISXFQITURQ?IQ", "AKIAZ¥TU6JOZNYVCWXIDC"): no other token starts
 // with its prefix and runs on in capitals and digits for about sixteen characters more.
 QList<SensitiveMatch> misreadAccessKeys(const QString& text)
 {
-    static const QRegularExpression key(QStringLiteral(R"((?<![A-Za-z0-9])AK[I1lT|]{1,2}A[0-9A-Za-z?)(/|\[\]{}@~!%&*#$\x{00A5}\x{00A3}\x{20AC}\x{00A2}\x{00A7}\x{00AE}\x{00A9}]{15,19}(?![A-Za-z0-9]))"));
+    static const QRegularExpression key(QStringLiteral(R"((?<![A-Za-z0-9])AK[I1lTj|]{1,2}A[0-9A-Za-z?)(/|\[\]{}@~!%&*#$\x{00A5}\x{00A3}\x{20AC}\x{00A2}\x{00A7}\x{00AE}\x{00A9}]{15,19}(?![A-Za-z0-9]))"));
     QList<SensitiveMatch> keys;
     auto it = key.globalMatch(text);
     while (it.hasNext()) {
@@ -267,6 +283,8 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
             const bool phone = std::any_of(found.begin(), found.end(), [](const auto& f) { return f.match.kind == RedactionKind::phone; });
             if (const std::optional<SensitiveMatch> behind = phoneBehindBullet(line.text); !phone && behind)
                 found.append({ *behind });
+            for (const SensitiveMatch& amount : amountsWithoutTheirSign(line.text))
+                found.append({ amount });
             for (const SensitiveMatch& key : misreadAccessKeys(line.text)) {
                 const bool already = std::any_of(found.begin(), found.end(), [&](const auto& f) {
                     return f.match.kind == RedactionKind::apiKey && f.match.start < key.start + key.length && key.start < f.match.start + f.match.length;

@@ -310,11 +310,14 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
     EXPECT_EQ(mended("phone | liam_doe@oscorp,dev"), "phone | liam_doe@oscorp.dev");
     EXPECT_EQ(mended("tobias@wonka,co,uk"), "tobias@wonka.co.uk");
     EXPECT_EQ(mended("51/-475-0542"), "517-475-0542");
+    EXPECT_EQ(mended("call (961} 234-3945"), "call (961) 234-3945");
+    EXPECT_EQ(mended("[961) 234-3945"), "(961) 234-3945");
     EXPECT_EQ(mended("(212) 5/5-0143"), "(212) 575-0143");
     EXPECT_EQ(mended("card 6976156177449S507"), "card 69761561774495507");
     EXPECT_EQ(mended("4111-1111-1111-11B1"), "4111-1111-1111-1181");
     EXPECT_EQ(mended("key = tV\u00A5xhIN7LX8FIQV&3Freaxyaivt48e4D8XWTyAV7"), "key = tVYxhIN7LX8FIQV83Freaxyaivt48e4D8XWTyAV7");
-    for (const QString line : { "to=a@x.com,b@y.com", "to=jo@host,me@other.org", "GET /555-010-4477", "12/31-555-0143", "1/2/3-456-7890", "(/12) 555-0143", "55/-0/0-4477", "ID12345678901S23", "jane@acme,Sales,2024", "mail a@b, com", "SKU 123S45", "S1234567890123", "Tom&Jerry" })
+    for (const QString line : { "to=a@x.com,b@y.com", "to=jo@host,me@other.org", "GET /555-010-4477", "12/31-555-0143", "1/2/3-456-7890", "(/12) 555-0143", "55/-0/0-4477", "ID12345678901S23", "jane@acme,Sales,2024", "mail a@b, com", "SKU 123S45", "S1234567890123", "Tom&Jerry",
+             "{961} 234-3945", "a[961) 234-3945", "(961} 234-39456", "[961] 234-3945" })
         EXPECT_EQ(mended(line), line) << line.toStdString();
     // A comma with its tail is a comma: two decimals, not an address; so is one in a longer number,
     // in a bracketed list, in an amount or in a round number.
