@@ -130,6 +130,26 @@ void mendWord(QString& line, qsizetype from, qsizetype to)
         line[from] = u'l';
 }
 
+// The slash at `at` stands inside a run of at least eight hex digits, letters and digits both,
+// that dashes, underscores or the token's ends bound: a hash's 7, never a path's parting.
+bool insideHexRun(const QString& line, qsizetype at, qsizetype from, qsizetype to)
+{
+    qsizetype a = at, b = at + 1;
+    while (a > from && !QStringView(u"-_").contains(line.at(a - 1)))
+        --a;
+    while (b < to && !QStringView(u"-_").contains(line.at(b)))
+        ++b;
+    int digits = 0, letters = 0;
+    for (qsizetype i = a; i < b; ++i) {
+        if (i == at)
+            continue;
+        if (!isHexDigit(line.at(i)))
+            return false;
+        (line.at(i).isDigit() ? digits : letters) += 1;
+    }
+    return digits + letters >= 8 && digits > 0 && letters > 0;
+}
+
 // Inside a long key or hash, a stray symbol is a misread letter or digit: a bracket is the hook
 // of a j or an l, a tilde or a long dash a hyphen. In a hash (nearly all hex digits) an @ is a
 // slashed or dotted zero and a % a 9; so is an @ in a key with capitals and digits and no dot
@@ -181,8 +201,9 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
         }
         const qsizetype k = strays.indexOf(line.at(i));
         // A slash between digits is a 7 ("6516/74fe"), and anywhere in an access key, which holds
-        // no slash; elsewhere it may be a path's.
-        if (k < 0 || (line.at(i) == u'/' && !accessKey && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit())))
+        // no slash, and inside a run of hex digits between a key's dashes ("billing-c/6ff7eade-");
+        // elsewhere it may be a path's.
+        if (k < 0 || (line.at(i) == u'/' && !accessKey && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit()) && !insideHexRun(line, i, from, to)))
             continue;
         line[i] = meant.at(k);
     }
@@ -510,6 +531,26 @@ void mendConfusedCharacters(RecognizedLine& line)
         if (drop < 0)
             return m.capturedEnd();
         dropInto(line, drop, drop == at ? drop + 1 : drop - 1);
+        return m.capturedEnd() - 1;
+    });
+    // A phone number with one group a digit long where that group holds two zeros side by side
+    // ("+1.5000.791.3709"): a slashed zero read as two. One of them goes, its box to the other.
+    static const QRegularExpression longGroup(QStringLiteral(R"((?<![\w.\-+])(\+\d{1,3}[-. ])?\(?(\d{3,4})\)?[-. ](\d{3,4})[-. ](\d{4,5})(?![\w]|[.\-]\d))"));
+    forEachMatch(line, longGroup, [&](const QRegularExpressionMatch& m) {
+        qsizetype at = -1, longer = 0;
+        for (int g = 2; g <= 4; ++g) {
+            if (m.capturedLength(g) == (g == 4 ? 5 : 4)) {
+                ++longer;
+                at = m.capturedStart(g);
+            }
+        }
+        if (longer != 1)
+            return m.capturedEnd();
+        const qsizetype zeros = line.text.indexOf(QStringLiteral("00"), at);
+        const qsizetype groupEnd = at + (m.capturedStart(4) == at ? 5 : 4);
+        if (zeros < 0 || zeros + 2 > groupEnd)
+            return m.capturedEnd();
+        dropInto(line, zeros + 1, zeros);
         return m.capturedEnd() - 1;
     });
     // An access key read a character long, in its prefix ("AKITA", "AKTIA"), or up to three long
