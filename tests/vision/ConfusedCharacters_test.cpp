@@ -319,6 +319,9 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
     EXPECT_EQ(mended("tobias@wonka,co,uk"), "tobias@wonka.co.uk");
     EXPECT_EQ(mended("51/-475-0542"), "517-475-0542");
     EXPECT_EQ(mended("call (961} 234-3945"), "call (961) 234-3945");
+    EXPECT_EQ(mended("// contact jane_tanakafimailbox.net"), "// contact jane_tanaka@imailbox.net");
+    EXPECT_EQ(mended("{\"user\":\"emoretti18fmailbox.net\"}"), "{\"user\":\"emoretti18@mailbox.net\"}");
+    EXPECT_EQ(mended("ingrid.doeffabrikam.dev"), "ingrid.doe@fabrikam.dev");
     EXPECT_EQ(mended("pod gateway-billing-c/6ff7eade-ltjt8 up"), "pod gateway-billing-c76ff7eade-ltjt8 up");
     EXPECT_EQ(mended("4006c7acb/6ccdebf5b3612e6b4543568f1e1ac9"), "4006c7acb76ccdebf5b3612e6b4543568f1e1ac9");
     EXPECT_EQ(mended("[961) 234-3945"), "(961) 234-3945");
@@ -328,7 +331,8 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
     EXPECT_EQ(mended("key = tV\u00A5xhIN7LX8FIQV&3Freaxyaivt48e4D8XWTyAV7"), "key = tVYxhIN7LX8FIQV83Freaxyaivt48e4D8XWTyAV7");
     for (const QString line : { "to=a@x.com,b@y.com", "to=jo@host,me@other.org", "GET /555-010-4477", "12/31-555-0143", "1/2/3-456-7890", "(/12) 555-0143", "55/-0/0-4477", "ID12345678901S23", "jane@acme,Sales,2024", "mail a@b, com", "SKU 123S45", "S1234567890123", "Tom&Jerry",
              "{961} 234-3945", "a[961) 234-3945", "(961} 234-39456", "[961] 234-3945",
-             ".git/objects/4b/825dc642cb6eb9a060e54bf8d69288fbee4904", "src/deadbeef/cafe1234-feed/0123abcd", "build-cache/abcdef12/ab34-x" })
+             ".git/objects/4b/825dc642cb6eb9a060e54bf8d69288fbee4904", "src/deadbeef/cafe1234-feed/0123abcd", "build-cache/abcdef12/ab34-x",
+             "docs.firefox.com", "self.info", "coffee.com", "my_cafe.de", "x_firefox.com", "felixfexample.com" })
         EXPECT_EQ(mended(line), line) << line.toStdString();
     // A comma with its tail is a comma: two decimals, not an address; so is one in a longer number,
     // in a bracketed list, in an amount or in a round number.

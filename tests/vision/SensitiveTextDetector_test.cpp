@@ -507,3 +507,12 @@ TEST(DetectSensitiveText, FindsAmountsWhoseSignXtermsFaceCannotDraw)
     for (const QString item : { QStringLiteral(u"\u20AC314.95"), QStringLiteral(u"\u20AC421.06"), QStringLiteral(u"\u20AC33.09") })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
+
+// xterm's bitmap face at 2x reads an address's @ as an f, or as "ft": the address is found.
+TEST(DetectSensitiveText, FindsAddressesWhoseSignWasReadAsAnF)
+{
+    const RealShotFindings findings = findingsIn({ "f-xterm-dark-2x-38", "f-xterm-light-2x-31" });
+    EXPECT_EQ(findings.shots, 2);
+    for (const QString item : { "felix.silva@oscorp.dev", "hannah.doe@massive.io" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
