@@ -130,6 +130,26 @@ void mendWord(QString& line, qsizetype from, qsizetype to)
         line[from] = u'l';
 }
 
+// The slash at `at` stands inside a run of at least eight hex digits, letters and digits both,
+// that dashes, underscores or the token's ends bound: a hash's 7, never a path's parting.
+bool insideHexRun(const QString& line, qsizetype at, qsizetype from, qsizetype to)
+{
+    qsizetype a = at, b = at + 1;
+    while (a > from && !QStringView(u"-_").contains(line.at(a - 1)))
+        --a;
+    while (b < to && !QStringView(u"-_").contains(line.at(b)))
+        ++b;
+    int digits = 0, letters = 0;
+    for (qsizetype i = a; i < b; ++i) {
+        if (i == at)
+            continue;
+        if (!isHexDigit(line.at(i)))
+            return false;
+        (line.at(i).isDigit() ? digits : letters) += 1;
+    }
+    return digits + letters >= 8 && digits > 0 && letters > 0;
+}
+
 // Inside a long key or hash, a stray symbol is a misread letter or digit: a bracket is the hook
 // of a j or an l, a tilde or a long dash a hyphen. In a hash (nearly all hex digits) an @ is a
 // slashed or dotted zero and a % a 9; so is an @ in a key with capitals and digits and no dot
@@ -181,10 +201,37 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
         }
         const qsizetype k = strays.indexOf(line.at(i));
         // A slash between digits is a 7 ("6516/74fe"), and anywhere in an access key, which holds
-        // no slash; elsewhere it may be a path's.
-        if (k < 0 || (line.at(i) == u'/' && !accessKey && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit())))
+        // no slash, and inside a run of hex digits between a key's dashes ("billing-c/6ff7eade-");
+        // elsewhere it may be a path's.
+        if (k < 0 || (line.at(i) == u'/' && !accessKey && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit()) && !insideHexRun(line, i, from, to)))
             continue;
         line[i] = meant.at(k);
+    }
+}
+
+// An address's @ read as an f, or as a ligature that starts with one ("jane_tanakafimailbox.net",
+// "ingrid.doeffabrikam.dev", "emoretti18fimailbox.net"): a lower-case token without an @ that
+// ends in a common top-level domain, whose name before the f holds a dot, an underscore, a plus
+// or a digit as a user's name does, and whose rest is a host. A host's own dotted name
+// ("docs.firefox.com") has its dot right before the f.
+void mendAddressSignReadAsF(QString& line, const QString& domains)
+{
+    static const QRegularExpression token(QStringLiteral(R"((?<![A-Za-z0-9._%+\-@])[a-z0-9._%+\-]+\.(?:%1)(?![A-Za-z0-9@.]))").arg(domains));
+    static const QRegularExpression host(QStringLiteral(R"(^[a-z0-9][a-z0-9\-]{2,}(?:\.[a-z0-9\-]+)*\.(?:%1)$)").arg(domains));
+    auto it = token.globalMatch(line);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const QString t = m.captured();
+        for (qsizetype p = 2; p + 1 < t.size(); ++p) {
+            if (t.at(p) != u'f' || !t.at(p - 1).isLetterOrNumber())
+                continue;
+            const QStringView user = QStringView(t).left(p);
+            const bool named = std::any_of(user.begin() + 1, user.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); });
+            if (named && host.match(t.mid(p + 1)).hasMatch()) {
+                line[m.capturedStart() + p] = u'@';
+                break;
+            }
+        }
     }
 }
 
@@ -199,6 +246,7 @@ void mendAddressSign(QString& line)
     auto it = misread.globalMatch(line);
     while (it.hasNext())
         line[it.next().capturedStart(1)] = u'@';
+    mendAddressSignReadAsF(line, domains);
     // In capitals ("VICTOR.SILVAGEXAMPLE.COM") only a dotted name before the domain tells where the
     // address's @ stood: a single G or B inside a middle part, with two letters either side.
     static const QRegularExpression capitals(QStringLiteral(
@@ -330,6 +378,15 @@ void mendConfusedCharacters(QString& line)
         if (at > 0 && found.count(u'/') == 1 && found.at(at - 1).isDigit())
             line[m.capturedStart() + at] = u'7';
     }
+    // A phone number's area code closed or opened by a brace or a square bracket ("(961} 234-3945"):
+    // a bracket of the other kind never pairs with a round one.
+    static const QRegularExpression areaCode(QStringLiteral(R"((?<![\w(\[{])(?:\(\d{3}[}\]]|[{\[]\d{3}\))(?= ?\d{3}[-. ]\d{4}(?![\w\-])))"));
+    auto codes = areaCode.globalMatch(line);
+    while (codes.hasNext()) {
+        const QRegularExpressionMatch m = codes.next();
+        line[m.capturedStart()] = u'(';
+        line[m.capturedEnd() - 1] = u')';
+    }
     mendAddressSign(line);
     mendSevensAndZerosBeforeAt(line);
     // A bitmap face's dots read as commas in an address's host, before a common ending
@@ -409,54 +466,7 @@ void mendConfusedCharacters(RecognizedLine& line)
         line.text[0] = u'+';
     }
     mendDottedNumbers(line);
-    // A dotted address with a dot read twice, or read with a comma, colon or tick beside it
-    // ("192.168.43,.222", "172.16..231.62"): each such pair is one dot, over the boxes of both.
-    // A face that does so reads its other dots as the same mark alone ("192,168.115,.99"): where
-    // such a pair stands among them, that mark between the parts of a whole address is a dot too.
-    // Otherwise a single comma stays a comma: "0.25,0.75" is two numbers, "[1,2..3,4]" a list.
-    static const QRegularExpression doubledDot(QStringLiteral(
-        R"((?<![\d.,$\x{00A3}\x{20AC}])\d{1,3}(?:(?:\.[.,:;'`]|[,:;'`]\.|[.,:;'`])\d{1,3}){3}(?![\d.,:;'`]\d|\d))"));
-    forEachMatch(line, doubledDot, [&](const QRegularExpressionMatch& m) {
-        qsizetype end = m.capturedEnd();
-        const QString found = m.captured();
-        // The marks the face put beside a dot, and those standing alone for one.
-        QString pairedMarks, singleMarks;
-        bool paired = false;
-        for (qsizetype k = 0; k < found.size(); ++k) {
-            if (found.at(k).isDigit())
-                continue;
-            const bool pair = !found.at(k + 1).isDigit();
-            paired = paired || pair;
-            if (pair)
-                pairedMarks += found.mid(k, 2);
-            else if (found.at(k) != u'.')
-                singleMarks += found.at(k);
-            k += pair ? 1 : 0;
-        }
-        if (!paired || std::any_of(singleMarks.begin(), singleMarks.end(), [&](QChar c) { return !pairedMarks.contains(c); }))
-            return end;
-        if (!singleMarks.isEmpty()) {
-            static const QRegularExpression marks(QStringLiteral("[.,:;'`]+"));
-            for (const QString& part : found.split(marks))
-                if (part.toInt() > 255 || (part.size() > 1 && part.startsWith(u'0')))
-                    return end;
-        }
-        for (qsizetype k = end - 2; k > m.capturedStart(); --k) {
-            const QChar here = line.text.at(k), before = line.text.at(k - 1);
-            if (here.isDigit())
-                continue;
-            if (before.isDigit()) {
-                line.text[k] = u'.';
-                continue;
-            }
-            const qsizetype drop = here == u'.' ? k - 1 : k;
-            dropInto(line, drop, drop == k ? k - 1 : k);
-            line.text[k - 1] = u'.';
-            --end;
-            --k;
-        }
-        return end;
-    });
+    mendDoubledDots(line);
     // A dotted address with one part of four digits, where dropping one of them leaves a part of
     // at most 255: the engine read a sliver of a glyph as a digit of its own ("10.170.209.2356").
     // The digit whose box is narrowest goes.
@@ -489,6 +499,26 @@ void mendConfusedCharacters(RecognizedLine& line)
         if (drop < 0)
             return m.capturedEnd();
         dropInto(line, drop, drop == at ? drop + 1 : drop - 1);
+        return m.capturedEnd() - 1;
+    });
+    // A phone number with one group a digit long where that group holds two zeros side by side
+    // ("+1.5000.791.3709"): a slashed zero read as two. One of them goes, its box to the other.
+    static const QRegularExpression longGroup(QStringLiteral(R"((?<![\w.\-+])(\+\d{1,3}[-. ])?\(?(\d{3,4})\)?[-. ](\d{3,4})[-. ](\d{4,5})(?![\w]|[.\-]\d))"));
+    forEachMatch(line, longGroup, [&](const QRegularExpressionMatch& m) {
+        qsizetype at = -1, longer = 0;
+        for (int g = 2; g <= 4; ++g) {
+            if (m.capturedLength(g) == (g == 4 ? 5 : 4)) {
+                ++longer;
+                at = m.capturedStart(g);
+            }
+        }
+        if (longer != 1)
+            return m.capturedEnd();
+        const qsizetype zeros = line.text.indexOf(QStringLiteral("00"), at);
+        const qsizetype groupEnd = at + (m.capturedStart(4) == at ? 5 : 4);
+        if (zeros < 0 || zeros + 2 > groupEnd)
+            return m.capturedEnd();
+        dropInto(line, zeros + 1, zeros);
         return m.capturedEnd() - 1;
     });
     // An access key read a character long, in its prefix ("AKITA", "AKTIA"), or up to three long

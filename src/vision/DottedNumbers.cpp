@@ -136,6 +136,70 @@ void mendDotLookAlikes(RecognizedLine& line)
 
 } // namespace
 
+// A dotted address or phone number with a dot read twice, or read with a comma, colon or tick
+// beside it ("192.168.43,.222", "172.16..231.62", "+1.922.730,.0663"): each such pair is one
+// dot, over the boxes of both. A face that does so reads its other dots as the same mark alone
+// ("192,168.115,.99"): where such a pair stands among them, that mark is a dot too. Otherwise a
+// single comma stays a comma: "0.25,0.75" is two numbers, "[1,2..3,4]" a list.
+void mendDoubledDots(RecognizedLine& line)
+{
+    static const QRegularExpression doubledDot(QStringLiteral(
+        R"((?<![\d.,$\x{00A3}\x{20AC}])\+?\d{1,4}(?:(?:\.[.,:;'`]|[,:;'`]\.|[.,:;'`])\d{1,4}){2,3}(?![\d.,:;'`]\d|\d))"));
+    forEachMatch(line, doubledDot, [&](const QRegularExpressionMatch& m) {
+        qsizetype end = m.capturedEnd();
+        const QString found = m.captured();
+        // The marks the face put beside a dot, and those standing alone for one.
+        QString pairedMarks, singleMarks;
+        bool paired = false;
+        for (qsizetype k = 0; k < found.size(); ++k) {
+            if (found.at(k).isDigit() || found.at(k) == u'+')
+                continue;
+            const bool pair = !found.at(k + 1).isDigit();
+            paired = paired || pair;
+            if (pair)
+                pairedMarks += found.mid(k, 2);
+            else if (found.at(k) != u'.')
+                singleMarks += found.at(k);
+            k += pair ? 1 : 0;
+        }
+        if (!paired || std::any_of(singleMarks.begin(), singleMarks.end(), [&](QChar c) { return !pairedMarks.contains(c); }))
+            return end;
+        static const QRegularExpression marks(QStringLiteral("[.,:;'`]+"));
+        QStringList parts = found.split(marks);
+        const bool plus = parts.first().startsWith(u'+');
+        if (plus)
+            parts.first().remove(0, 1);
+        const auto sized = [&](qsizetype from, std::initializer_list<qsizetype> sizes) {
+            for (qsizetype size : sizes)
+                if (parts.at(from++).size() != size)
+                    return false;
+            return true;
+        };
+        bool address = !plus && parts.size() == 4;
+        for (const QString& part : parts)
+            address = address && part.size() <= 3 && part.toInt() <= 255 && !(part.size() > 1 && part.startsWith(u'0'));
+        const bool phone = (parts.size() == 3 && !plus && sized(0, { 3, 3, 4 }))
+            || (parts.size() == 4 && parts.first().size() <= 3 && sized(1, { 3, 3, 4 }));
+        if (!address && !phone)
+            return end;
+        for (qsizetype k = end - 2; k > m.capturedStart(); --k) {
+            const QChar here = line.text.at(k), before = line.text.at(k - 1);
+            if (here.isDigit())
+                continue;
+            if (before.isDigit()) {
+                line.text[k] = u'.';
+                continue;
+            }
+            const qsizetype drop = here == u'.' ? k - 1 : k;
+            dropInto(line, drop, drop == k ? k - 1 : k);
+            line.text[k - 1] = u'.';
+            --end;
+            --k;
+        }
+        return end;
+    });
+}
+
 void mendDottedNumbers(RecognizedLine& line)
 {
     joinDotGaps(line);

@@ -137,14 +137,37 @@ bool strayMark(QChar c)
     return QStringView(u"-\u2013\u2014\\/|~`'\",.:;*\u2022\u00B7_=^").contains(c);
 }
 
+// A flat mark alone between blanks whose box stands taller than the line's letters and digits
+// may have no ink of its own: the engine read the wide gap between two cells as a mark
+// ("(351) 109-5170 = mailer", "+61 897 136 6984 _ session", "5073 8151 4529 6780 = (626) ...").
+// A drawn dash or bullet after a name is boxed as tall ("Ingrid - 975-624-0091"), and a name
+// with its number is one cell: only a mark after a number parts the line.
+bool markReadInAGap(const RecognizedLine& line, qsizetype from, qsizetype i, double glyphHeight)
+{
+    const QString& t = line.text;
+    const bool alone = i > 0 && i + 1 < t.size() && t.at(i - 1).isSpace() && t.at(i + 1).isSpace();
+    if (!alone || glyphHeight <= 0 || !QStringView(u"=_-~\u2013\u2014.,:;'`\"*\u00B7\u2022\u00B0").contains(t.at(i))
+        || line.charBoxes.at(i).height() <= 1.25 * glyphHeight)
+        return false;
+    const QStringView before = QStringView(t).mid(from, i - from);
+    return std::any_of(before.begin(), before.end(), [](QChar c) { return c.isDigit(); });
+}
+
 // A bar standing alone between blanks is a table's rule or a divider the line finder could not
 // part from the text: each cell it bounds is a line of its own, so that a phone number alone in
-// its cell is alone in its line; so is one behind a stray mark ("- 535.044.8975").
+// its cell is alone in its line; so is one behind a stray mark ("- 535.044.8975"), and one before
+// a gap the engine read as a mark.
 QList<RecognizedLine> cellsOf(const RecognizedLine& line)
 {
     const QString& t = line.text;
     if (line.charBoxes.size() != t.size())
         return { line };
+    QList<double> heights;
+    for (qsizetype i = 0; i < t.size(); ++i)
+        if (t.at(i).isLetterOrNumber() && !line.charBoxes.at(i).isEmpty())
+            heights.append(line.charBoxes.at(i).height());
+    std::sort(heights.begin(), heights.end());
+    const double glyphHeight = heights.isEmpty() ? 0 : heights.at(heights.size() / 2);
     QList<RecognizedLine> cells;
     qsizetype from = 0;
     bool parted = false;
@@ -170,7 +193,7 @@ QList<RecognizedLine> cellsOf(const RecognizedLine& line)
     };
     for (qsizetype i = 0; i < t.size(); ++i) {
         const bool alone = t.at(i) == u'|' && (i == 0 || t.at(i - 1).isSpace()) && (i + 1 == t.size() || t.at(i + 1).isSpace());
-        if (!alone)
+        if (!alone && !markReadInAGap(line, from, i, glyphHeight))
             continue;
         parted = true;
         cut(i);
@@ -198,12 +221,28 @@ std::optional<SensitiveMatch> phoneBehindBullet(const QString& text)
     return SensitiveMatch { RedactionKind::phone, 0, text.size() };
 }
 
+// A field's amount whose currency sign the face cannot draw or the engine could not read: the
+// sign's cell comes out blank or as an underscore right after the field's equals sign
+// ("amount= 314.95", "amount=_421.06"), where a value is glued to its name. Only an amount
+// written with cents; "x = 12.34" with blanks either side is an assignment.
+QList<SensitiveMatch> amountsWithoutTheirSign(const QString& text)
+{
+    static const QRegularExpression amount(QStringLiteral(R"((?<=[A-Za-z_]=)[ _](?:\d{1,3}(?:,\d{3})+|\d+)\.\d{2}(?![\d.,]?\d))"));
+    QList<SensitiveMatch> amounts;
+    auto it = amount.globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        amounts.append({ RedactionKind::money, m.capturedStart(), m.capturedLength() });
+    }
+    return amounts;
+}
+
 // An access key read a character short or long, or with a mark for one of its capitals or digits
-// ("AKIAIE6T869J6E4FYW2)", "AKIABTYISXFQITURQ?IQ", "AKIAZ¥TU6JOZNYVCWXIDC"): no other token starts
+// ("AKjAVMXVLMFVZF7FJEOE", "AKIAIE6T869J6E4FYW2)", "AKIABTYISXFQITURQ?IQ", "AKIAZ¥TU6JOZNYVCWXIDC"): no other token starts
 // with its prefix and runs on in capitals and digits for about sixteen characters more.
 QList<SensitiveMatch> misreadAccessKeys(const QString& text)
 {
-    static const QRegularExpression key(QStringLiteral(R"((?<![A-Za-z0-9])AK[I1lT|]{1,2}A[0-9A-Za-z?)(/|\[\]{}@~!%&*#$\x{00A5}\x{00A3}\x{20AC}\x{00A2}\x{00A7}\x{00AE}\x{00A9}]{15,19}(?![A-Za-z0-9]))"));
+    static const QRegularExpression key(QStringLiteral(R"((?<![A-Za-z0-9])AK[I1lTj|]{1,2}A[0-9A-Za-z?)(/|\[\]{}@~!%&*#$\x{00A5}\x{00A3}\x{20AC}\x{00A2}\x{00A7}\x{00AE}\x{00A9}]{15,19}(?![A-Za-z0-9]))"));
     QList<SensitiveMatch> keys;
     auto it = key.globalMatch(text);
     while (it.hasNext()) {
@@ -244,6 +283,8 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
             const bool phone = std::any_of(found.begin(), found.end(), [](const auto& f) { return f.match.kind == RedactionKind::phone; });
             if (const std::optional<SensitiveMatch> behind = phoneBehindBullet(line.text); !phone && behind)
                 found.append({ *behind });
+            for (const SensitiveMatch& amount : amountsWithoutTheirSign(line.text))
+                found.append({ amount });
             for (const SensitiveMatch& key : misreadAccessKeys(line.text)) {
                 const bool already = std::any_of(found.begin(), found.end(), [&](const auto& f) {
                     return f.match.kind == RedactionKind::apiKey && f.match.start < key.start + key.length && key.start < f.match.start + f.match.length;

@@ -169,6 +169,16 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
     EXPECT_EQ(commas.text, "ip 192.168.115.99 up");
     EXPECT_EQ(commas.charBoxes.at(14), QRectF(140, 0, 18, 12));
     EXPECT_EQ(commas.charBoxes.size(), commas.text.size());
+    RecognizedLine doubledZero = line(QStringLiteral("call +1.5000.791.3709 now"));
+    mendConfusedCharacters(doubledZero);
+    EXPECT_EQ(doubledZero.text, "call +1.500.791.3709 now");
+    EXPECT_EQ(doubledZero.charBoxes.at(9), QRectF(90, 0, 18, 12));
+    RecognizedLine lastGroup = line(QStringLiteral("(555) 010-00477"));
+    mendConfusedCharacters(lastGroup);
+    EXPECT_EQ(lastGroup.text, "(555) 010-0477");
+    RecognizedLine phone = line(QStringLiteral("+1.922.730,.0663"));
+    mendConfusedCharacters(phone);
+    EXPECT_EQ(phone.text, "+1.922.730.0663");
 
     // Too short to be a key, or no key prefix: left as read.
     for (const QString& text : { QStringLiteral(u"ask\u2014me later about it all please"), QStringLiteral(u"sk\u2014short one"),
@@ -180,7 +190,9 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
              QStringLiteral("*1.555.010.4477 ext"), QStringLiteral("10.0.1024.2048"),
              // Lists of decimals and times keep their single commas and colons.
              QStringLiteral("[0.25,0.75]"), QStringLiteral("1.5,2.5,3"), QStringLiteral("at 10:41:07.5,9"), QStringLiteral("v1..2"),
-             QStringLiteral("[1,2..3,4]"), QStringLiteral("$1,2,.3,4"), QStringLiteral("1,300,.5,7"), QStringLiteral("10,1,.5,2.0") }) {
+             QStringLiteral("[1,2..3,4]"), QStringLiteral("$1,2,.3,4"), QStringLiteral("1,300,.5,7"), QStringLiteral("10,1,.5,2.0"),
+             QStringLiteral("+1.922.73,.0663"), QStringLiteral("2024.10,.15"),
+             QStringLiteral("+1.5000.7910.3709"), QStringLiteral("1.5000.791.3709"), QStringLiteral("(555) 010-14477"), QStringLiteral("2024-1005-1234") }) {
         RecognizedLine l = line(text);
         mendConfusedCharacters(l);
         EXPECT_EQ(l.text, text) << text.toStdString();
@@ -306,11 +318,21 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
     EXPECT_EQ(mended("phone | liam_doe@oscorp,dev"), "phone | liam_doe@oscorp.dev");
     EXPECT_EQ(mended("tobias@wonka,co,uk"), "tobias@wonka.co.uk");
     EXPECT_EQ(mended("51/-475-0542"), "517-475-0542");
+    EXPECT_EQ(mended("call (961} 234-3945"), "call (961) 234-3945");
+    EXPECT_EQ(mended("// contact jane_tanakafimailbox.net"), "// contact jane_tanaka@imailbox.net");
+    EXPECT_EQ(mended("{\"user\":\"emoretti18fmailbox.net\"}"), "{\"user\":\"emoretti18@mailbox.net\"}");
+    EXPECT_EQ(mended("ingrid.doeffabrikam.dev"), "ingrid.doe@fabrikam.dev");
+    EXPECT_EQ(mended("pod gateway-billing-c/6ff7eade-ltjt8 up"), "pod gateway-billing-c76ff7eade-ltjt8 up");
+    EXPECT_EQ(mended("4006c7acb/6ccdebf5b3612e6b4543568f1e1ac9"), "4006c7acb76ccdebf5b3612e6b4543568f1e1ac9");
+    EXPECT_EQ(mended("[961) 234-3945"), "(961) 234-3945");
     EXPECT_EQ(mended("(212) 5/5-0143"), "(212) 575-0143");
     EXPECT_EQ(mended("card 6976156177449S507"), "card 69761561774495507");
     EXPECT_EQ(mended("4111-1111-1111-11B1"), "4111-1111-1111-1181");
     EXPECT_EQ(mended("key = tV\u00A5xhIN7LX8FIQV&3Freaxyaivt48e4D8XWTyAV7"), "key = tVYxhIN7LX8FIQV83Freaxyaivt48e4D8XWTyAV7");
-    for (const QString line : { "to=a@x.com,b@y.com", "to=jo@host,me@other.org", "GET /555-010-4477", "12/31-555-0143", "1/2/3-456-7890", "(/12) 555-0143", "55/-0/0-4477", "ID12345678901S23", "jane@acme,Sales,2024", "mail a@b, com", "SKU 123S45", "S1234567890123", "Tom&Jerry" })
+    for (const QString line : { "to=a@x.com,b@y.com", "to=jo@host,me@other.org", "GET /555-010-4477", "12/31-555-0143", "1/2/3-456-7890", "(/12) 555-0143", "55/-0/0-4477", "ID12345678901S23", "jane@acme,Sales,2024", "mail a@b, com", "SKU 123S45", "S1234567890123", "Tom&Jerry",
+             "{961} 234-3945", "a[961) 234-3945", "(961} 234-39456", "[961] 234-3945",
+             ".git/objects/4b/825dc642cb6eb9a060e54bf8d69288fbee4904", "src/deadbeef/cafe1234-feed/0123abcd", "build-cache/abcdef12/ab34-x",
+             "docs.firefox.com", "self.info", "coffee.com", "my_cafe.de", "x_firefox.com", "felixfexample.com" })
         EXPECT_EQ(mended(line), line) << line.toStdString();
     // A comma with its tail is a comma: two decimals, not an address; so is one in a longer number,
     // in a bracketed list, in an amount or in a round number.

@@ -321,6 +321,47 @@ TEST(DetectSensitiveText, BarsAndStrayMarksPartCellsAndAPlusMakesNoAddress)
     EXPECT_EQ(detectSensitiveText({ lineOf("from 1.155.010.170 now") }).count(RedactionKind::ip), 1u);
 }
 
+// The wide gap between two cells may come read as a flat mark boxed taller than the line's glyphs:
+// after a number it parts the cells, so a phone number alone in its cell is found and its box
+// stays in it. A drawn mark is no taller than the digits, and a name with its number is one cell.
+TEST(DetectSensitiveText, AGapReadAsAMarkPartsCells)
+{
+    const auto withGap = [](const QString& text, double markHeight) {
+        RecognizedLine line = lineOf(text, QRectF(0.1, 0.1, 0.01 * text.size(), 0.02));
+        const qsizetype at = text.indexOf(QRegularExpression(QStringLiteral(R"(\s[=_\-]\s)"))) + 1;
+        line.charBoxes[at] = QRectF(line.charBoxes.at(at).x(), 0.095, 0.01, markHeight);
+        return line;
+    };
+    for (const auto& [text, phone] : { std::pair { QStringLiteral("(351) 109-5170 = mailer"), QStringLiteral("(351) 109-5170") },
+             std::pair { QStringLiteral("+61 897 136 6984 _ session"), QStringLiteral("+61 897 136 6984") },
+             std::pair { QStringLiteral("5073 8151 4529 6780 = (626) 186-9780"), QStringLiteral("(626) 186-9780") } }) {
+        const DetectionResult found = detectSensitiveText({ withGap(text, 0.03) });
+        ASSERT_EQ(found.count(RedactionKind::phone), 1u) << text.toStdString();
+        const QRectF box = found.at(RedactionKind::phone).first();
+        const qsizetype start = text.indexOf(phone);
+        EXPECT_NEAR(box.left(), 0.1 + 0.01 * start - 0.004, 1e-9) << text.toStdString();
+        EXPECT_NEAR(box.right(), 0.1 + 0.01 * (start + phone.size()) + 0.004, 1e-9) << text.toStdString();
+    }
+    for (const auto& [text, height] : { std::pair { QStringLiteral("(351) 109-5170 = mailer"), 0.02 },
+             std::pair { QStringLiteral("Ingrid - 975-624-0091"), 0.03 } })
+        EXPECT_EQ(detectSensitiveText({ withGap(text, height) }).count(RedactionKind::phone), 0u) << text.toStdString();
+}
+
+// A face without a glyph for the currency sign leaves its cell blank, or the engine reads it as an
+// underscore: an amount with cents glued to its field's name is an amount all the same.
+TEST(DetectSensitiveText, AmountsWhoseSignIsLostAfterAFieldsNameAreFound)
+{
+    for (const QString text : { "WARN charge failed amount= 314.95 card=5582", "amount=_421.06", "total= 1,204.50," }) {
+        const RecognizedLine line = lineOf(text);
+        const DetectionResult result = detectSensitiveText({ line });
+        ASSERT_EQ(result.count(RedactionKind::money), 1u) << text.toStdString();
+        const qsizetype last = text.lastIndexOf(QRegularExpression(QStringLiteral(R"(\d\.\d\d)"))) + 3;
+        EXPECT_GE(result.at(RedactionKind::money).first().right(), line.charBoxes.at(last).right()) << text.toStdString();
+    }
+    for (const QString text : { "x = 12.34", "ratio= 0.255", "amount= 314.9", "elapsed: 12.34", "version= 1.2.34", "v= 10.20.30" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 0u) << text.toStdString();
+}
+
 // A list's bullet before a phone number alone in its line is read as any mark, glued or spaced, or
 // as a lone e or o: the number is still found, and its box takes the bullet in. A word before it is
 // no bullet, and a key's prefix read a character long or short, or with a mark in it, is still a key.
@@ -340,7 +381,7 @@ TEST(DetectSensitiveText, PhonesBehindBulletsAndMisreadAccessKeysAreFound)
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::phone), 0u) << text.toStdString();
 
     for (const QString text : { "webhook secret: AKIAIE6T869J6E4FYW2)", "key-AKIABTYISXFQITURQ?IQ client",
-             "AKTIAQ2XJ7MZ5STLOW3VBD", "AWS_ACCESS_KEY_ID=AKIA6FiAZBMOAIR3LHE10", "AKIAZ\u00A5TU6JOZNYVCWXIDC" })
+             "AKTIAQ2XJ7MZ5STLOW3VBD", "AWS_ACCESS_KEY_ID=AKIA6FiAZBMOAIR3LHE10", "aws_access_key_id = AKjAVMXVLMFVZF7FJEOE", "AKIAZ\u00A5TU6JOZNYVCWXIDC" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::apiKey), 1u) << text.toStdString();
     for (const QString text : { "AKIAbcdefghijklmnop)", "AKIA1234 short", "AKIAQ2XJ7MZ5TLOW3VBD12345" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::apiKey), 0u) << text.toStdString();
@@ -413,4 +454,65 @@ TEST(DetectSensitiveText, FindsAddressesAndPhonesInXtermsBitmapFace)
     EXPECT_EQ(seen, 2);
     for (const QString& item : wanted)
         EXPECT_TRUE(found.contains(item)) << item.toStdString();
+}
+
+namespace {
+
+// The items the real recogniser and the detector find in the named tuning shots of real programs,
+// and the detections that cover no item.
+struct RealShotFindings {
+    QStringList found;
+    int shots = 0, falseDetections = 0;
+};
+
+RealShotFindings findingsIn(const QStringList& names)
+{
+    RealShotFindings findings;
+    for (const QString& layout : realShotLayouts(QStringLiteral("tuning"))) {
+        if (!names.contains(layout.section(u'/', -1).section(u'.', 0, 0)))
+            continue;
+        ++findings.shots;
+        const RealShot real = loadRealShot(layout);
+        const TextRecognition r = TextRecognizer::shared().recognize(real.shot.image);
+        if (real.shot.image.isNull() || !r.ok)
+            continue;
+        const DetectionScore score = scoreDetections(real.shot, detectSensitiveText(r.lines));
+        for (const PlantedItem& item : score.found)
+            findings.found.append(item.text);
+        findings.falseDetections += score.falseDetections.size();
+    }
+    return findings;
+}
+
+} // namespace
+
+// A phone book whose rows hold a number and, a gap away, a grey word: the engine reads the gap as
+// a mark, and the number is found all the same; a name with a bullet and its number is one cell,
+// never a secret of its own.
+TEST(DetectSensitiveText, FindsPhonesBeforeAWordInAPhoneBook)
+{
+    const RealShotFindings findings = findingsIn({ "f-chromium-phonebook-dark-1x-19", "f-chromium-phonebook-light-1x-17", "f-chromium-phonebook-light-2x-18" });
+    EXPECT_EQ(findings.shots, 3);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "765-549-8408", "(210) 797-1497", "(351) 109-5170", "+61 897 136 6984" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// xterm's bitmap face has no euro sign: the amount after "amount=" shows with a blank before it.
+TEST(DetectSensitiveText, FindsAmountsWhoseSignXtermsFaceCannotDraw)
+{
+    const RealShotFindings findings = findingsIn({ "f-xterm-dark-1x-35", "f-xterm-light-1x-28" });
+    EXPECT_EQ(findings.shots, 2);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { QStringLiteral(u"\u20AC314.95"), QStringLiteral(u"\u20AC421.06"), QStringLiteral(u"\u20AC33.09") })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// xterm's bitmap face at 2x reads an address's @ as an f, or as "ft": the address is found.
+TEST(DetectSensitiveText, FindsAddressesWhoseSignWasReadAsAnF)
+{
+    const RealShotFindings findings = findingsIn({ "f-xterm-dark-2x-38", "f-xterm-light-2x-31" });
+    EXPECT_EQ(findings.shots, 2);
+    for (const QString item : { "felix.silva@oscorp.dev", "hannah.doe@massive.io" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
