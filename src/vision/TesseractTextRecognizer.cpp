@@ -157,6 +157,10 @@ bool readsDoubtfully(const QString& text)
         QRegularExpression(QStringLiteral(R"(\b[A-Z0-9._%+\-]{2,}G[A-Z0-9\-]{2,}\.[A-Z]{2,}\b)")),
         QRegularExpression(QStringLiteral(R"([A-Za-z0-9_\-]{8,}[^\sA-Za-z0-9_\-.@:/=,"'()\[\]{}<>;][A-Za-z0-9_\-]{8,})")),
         QRegularExpression(QStringLiteral(R"(\d{1,3}\.\d{1,3}\.\d{1,3}[ ,;:]\s?\d{1,3}|\d{1,3}[ ,;:]\s?\d{1,3}\.\d{1,3}\.\d{1,3})")),
+        // A dot lost in small print: dotted numbers with two groups run together, or an address
+        // whose domain runs into its ending.
+        QRegularExpression(QStringLiteral(R"((?<![\d.])\d{1,3}\.(?:\d{4,6}\.\d{1,3}|\d{1,3}\.\d{4,6})(?![\d.]))")),
+        QRegularExpression(QStringLiteral(R"(@[A-Za-z0-9\-]{3,}(?:com|COM|dev|DEV|org|ORG|net|NET|io|IO)(?![A-Za-z0-9.\-]))")),
     };
     if (text.contains(u'@'))
         return std::any_of(std::begin(signs) + 2, std::end(signs), [&](const QRegularExpression& e) { return e.match(text).hasMatch(); });

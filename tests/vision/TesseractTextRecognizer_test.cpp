@@ -698,15 +698,18 @@ TEST(TesseractTextRecognizer, UnderscoresInMonospacedTextStayInTheirToken)
 // whose grid runs between the cells, an address whose @ the engine reads as letters, keys in a
 // face with dotted zeros, a vendor prefix whose hyphens read as long dashes, a terminal face whose
 // narrow glyphs leave a wide gap in a cell, rows of badges in many fills, some wrapped onto a
-// second row that touches the first. The truth comes from the layout tightened to ink: every
-// planted glyph lies inside the image and inside its item.
+// second row that touches the first, addresses and dotted numbers in small print whose dot is lost
+// at one size. The truth comes from the layout tightened to ink: every planted glyph lies inside
+// the image and inside its item.
 TEST(TesseractTextRecognizer, FindsThePlantedItemsOfShotsDrawnByRealPrograms)
 {
     const QStringList wanted { "chromium-sheet-light-1x-17", "chromium-profile-light-1x-26", "chromium-config-dark-1x-13",
         "urxvt-dark-1x-46", "b-chromium-log-dark-2x-7", "b-xterm-light-2x-36", "c-chromium-badges-dark-1x-13",
-        "d-chromium-tiles-light-1x-10" };
+        "d-chromium-tiles-light-1x-10", "f-chromium-ledger-dark-1x-15", "f-chromium-ledger-light-1x-13",
+        "c-chromium-badges-dark-1x-14" };
     // Items each of which one of those mends alone brings in.
-    const QStringList mustFind { "sk-svcacct-AFDwsDmZVpje2P9BqtaRH8P", "marcus+scheduler@mail.acme.co.nz" };
+    const QStringList mustFind { "sk-svcacct-AFDwsDmZVpje2P9BqtaRH8P", "marcus+scheduler@mail.acme.co.nz", "mbell83@piedpiper.com",
+        "SCHMIDT.SOFIA@OSCORP.DEV", "192.168.124.59" };
     QStringList foundNow;
     const QStringList layouts = realShotLayouts(QStringLiteral("tuning"));
     int seen = 0;
