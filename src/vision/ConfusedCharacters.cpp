@@ -502,8 +502,9 @@ void mendConfusedCharacters(RecognizedLine& line)
         return m.capturedEnd() - 1;
     });
     // A phone number with one group a digit long where that group holds two zeros side by side
-    // ("+1.5000.791.3709"): a slashed zero read as two. One of them goes, its box to the other.
-    static const QRegularExpression longGroup(QStringLiteral(R"((?<![\w.\-+])(\+\d{1,3}[-. ])?\(?(\d{3,4})\)?[-. ](\d{3,4})[-. ](\d{4,5})(?![\w]|[.\-]\d))"));
+    // ("+1.5000.791.3709", "+1.500@.791.3709"): a slashed zero read as two, the second maybe as an
+    // @. One of them goes, its box to the other.
+    static const QRegularExpression longGroup(QStringLiteral(R"((?<![\w.\-+@])(\+\d{1,3}[-. ])?\(?([\d@]{3,4})\)?[-. ]([\d@]{3,4})[-. ]([\d@]{4,5})(?![\w@]|[.\-]\d))"));
     forEachMatch(line, longGroup, [&](const QRegularExpressionMatch& m) {
         qsizetype at = -1, longer = 0;
         for (int g = 2; g <= 4; ++g) {
@@ -514,11 +515,17 @@ void mendConfusedCharacters(RecognizedLine& line)
         }
         if (longer != 1)
             return m.capturedEnd();
-        const qsizetype zeros = line.text.indexOf(QStringLiteral("00"), at);
         const qsizetype groupEnd = at + (m.capturedStart(4) == at ? 5 : 4);
-        if (zeros < 0 || zeros + 2 > groupEnd)
-            return m.capturedEnd();
-        dropInto(line, zeros + 1, zeros);
+        const auto zeroAt = [&](qsizetype k) { return k >= at && k < groupEnd && line.text.at(k) == u'0'; };
+        // The @ goes into the zero beside it; of two zeros, the second into the first.
+        if (const qsizetype sign = line.text.indexOf(u'@', at); sign >= 0 && sign < groupEnd && (zeroAt(sign - 1) || zeroAt(sign + 1))) {
+            dropInto(line, sign, zeroAt(sign - 1) ? sign - 1 : sign + 1);
+        } else {
+            const qsizetype zeros = line.text.indexOf(QStringLiteral("00"), at);
+            if (zeros < 0 || zeros + 2 > groupEnd)
+                return m.capturedEnd();
+            dropInto(line, zeros + 1, zeros);
+        }
         return m.capturedEnd() - 1;
     });
     // An access key read a character long, in its prefix ("AKITA", "AKTIA"), or up to three long

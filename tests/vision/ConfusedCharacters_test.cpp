@@ -173,6 +173,11 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
     mendConfusedCharacters(doubledZero);
     EXPECT_EQ(doubledZero.text, "call +1.500.791.3709 now");
     EXPECT_EQ(doubledZero.charBoxes.at(9), QRectF(90, 0, 18, 12));
+    // The second half of a slashed zero read as an @: the @ goes, not a digit.
+    RecognizedLine zeroAndSign = line(QStringLiteral("+1.500@.791.3709"));
+    mendConfusedCharacters(zeroAndSign);
+    EXPECT_EQ(zeroAndSign.text, "+1.500.791.3709");
+    EXPECT_EQ(zeroAndSign.charBoxes.at(5), QRectF(50, 0, 18, 12));
     RecognizedLine lastGroup = line(QStringLiteral("(555) 010-00477"));
     mendConfusedCharacters(lastGroup);
     EXPECT_EQ(lastGroup.text, "(555) 010-0477");
