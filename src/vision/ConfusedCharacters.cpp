@@ -465,6 +465,11 @@ void mendConfusedCharacters(RecognizedLine& line)
             dropInto(line, 1, 0);
         line.text[0] = u'+';
     }
+    // A euro or pound sign read as an e or a c, in a cell that holds nothing but the amount ("e407",
+    // "4158979601257081 | c18.20"): no word is one such letter and a number.
+    static const QRegularExpression cellAmount(QStringLiteral(R"((?:^|(?<=\| ))[ec](?=\d{2,3}(?:,\d{3})*(?:\.\d{2})?(?:$| \|)))"));
+    for (auto it = cellAmount.globalMatch(line.text); it.hasNext();)
+        line.text[it.next().capturedStart()] = QChar(0x20AC);
     mendDottedNumbers(line);
     mendDoubledDots(line);
     // A dotted address with one part of four digits, where dropping one of them leaves a part of

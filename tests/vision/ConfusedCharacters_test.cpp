@@ -297,6 +297,18 @@ TEST(ConfusedCharacters, BlanksAfterTheDotsOfAnAddressOrPhoneNumberGo)
         EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
 }
 
+// A sheet's cell read on its own, or parted from the next by its rule: a euro or pound sign read as
+// an e or a c before nothing but an amount.
+TEST(ConfusedCharacters, ACurrencySignReadAsALetterAloneInACellBeforeAnAmount)
+{
+    EXPECT_EQ(mendedLine(drawnLine("e407")), u"\u20AC407");
+    EXPECT_EQ(mendedLine(drawnLine("4158979601257081 | e99")), u"4158979601257081 | \u20AC99");
+    EXPECT_EQ(mendedLine(drawnLine("c12,250.40 | paid")), u"\u20AC12,250.40 | paid");
+    // Words, hex, a chess move and letters inside a longer cell stay.
+    for (const QString line : { "e4", "e407ab", "cafe 12", "see c12 first", "id e4071234", "x | e12.5 |", "code e407" })
+        EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
+}
+
 // Bitmap faces and small grey print read a dot as a comma, colon, tick or L, and a slashed zero as
 // a letter or a zero with a stroke of its own, by context: between the digits of a dotted number.
 TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
