@@ -212,21 +212,26 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
 // An address's @ read as an f, or as a ligature that starts with one ("jane_tanakafimailbox.net",
 // "ingrid.doeffabrikam.dev", "emoretti18fimailbox.net"): a lower-case token without an @ that
 // ends in a common top-level domain, whose name before the f holds a dot, an underscore, a plus
-// or a digit as a user's name does, and whose rest is a host. A host's own dotted name
-// ("docs.firefox.com") has its dot right before the f.
+// or a digit as a user's name does (or that stands as the value of a field that holds an
+// address), and whose rest is a host. A host's own dotted name ("docs.firefox.com") has its dot
+// right before the f.
 void mendAddressSignReadAsF(QString& line, const QString& domains)
 {
     static const QRegularExpression token(QStringLiteral(R"((?<![A-Za-z0-9._%+\-@])[a-z0-9._%+\-]+\.(?:%1)(?![A-Za-z0-9@.]))").arg(domains));
     static const QRegularExpression host(QStringLiteral(R"(^[a-z0-9][a-z0-9\-]{2,}(?:\.[a-z0-9\-]+)*\.(?:%1)$)").arg(domains));
+    static const QRegularExpression fieldBefore(QStringLiteral(R"((?:(?<![A-Za-z])(?:to|from|e?mail|user|cc)["']?\s?[=:]\s?["']?|<)$)"), QRegularExpression::CaseInsensitiveOption);
     auto it = token.globalMatch(line);
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
         const QString t = m.captured();
+        // The value of a field that holds an address ("to=", "\"user\":\"", "<...>") needs no
+        // such sign in its name.
+        const bool field = fieldBefore.match(line.left(m.capturedStart())).hasMatch();
         for (qsizetype p = 2; p + 1 < t.size(); ++p) {
             if (t.at(p) != u'f' || !t.at(p - 1).isLetterOrNumber())
                 continue;
             const QStringView user = QStringView(t).left(p);
-            const bool named = std::any_of(user.begin() + 1, user.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); });
+            const bool named = field || std::any_of(user.begin() + 1, user.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); });
             if (named && host.match(t.mid(p + 1)).hasMatch()) {
                 line[m.capturedStart() + p] = u'@';
                 break;

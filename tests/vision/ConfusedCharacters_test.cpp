@@ -339,6 +339,10 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
     EXPECT_EQ(mended("// contact jane_tanakafimailbox.net"), "// contact jane_tanaka@imailbox.net");
     EXPECT_EQ(mended("{\"user\":\"emoretti18fmailbox.net\"}"), "{\"user\":\"emoretti18@mailbox.net\"}");
     EXPECT_EQ(mended("ingrid.doeffabrikam.dev"), "ingrid.doe@fabrikam.dev");
+    // A field that holds an address needs no sign in the user's name.
+    EXPECT_EQ(mended("sent to=carlosflacme.io status=250"), "sent to=carlos@lacme.io status=250");
+    EXPECT_EQ(mended("{\"user\":\"felixfexample.com\"}"), "{\"user\":\"felix@example.com\"}");
+    EXPECT_EQ(mended("Reply-To: <amarafnorthwind.co.uk>"), "Reply-To: <amara@northwind.co.uk>");
     EXPECT_EQ(mended("pod gateway-billing-c/6ff7eade-ltjt8 up"), "pod gateway-billing-c76ff7eade-ltjt8 up");
     EXPECT_EQ(mended("4006c7acb/6ccdebf5b3612e6b4543568f1e1ac9"), "4006c7acb76ccdebf5b3612e6b4543568f1e1ac9");
     EXPECT_EQ(mended("[961) 234-3945"), "(961) 234-3945");
@@ -349,7 +353,8 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
     for (const QString line : { "to=a@x.com,b@y.com", "to=jo@host,me@other.org", "GET /555-010-4477", "12/31-555-0143", "1/2/3-456-7890", "(/12) 555-0143", "55/-0/0-4477", "ID12345678901S23", "jane@acme,Sales,2024", "mail a@b, com", "SKU 123S45", "S1234567890123", "Tom&Jerry",
              "{961} 234-3945", "a[961) 234-3945", "(961} 234-39456", "[961] 234-3945",
              ".git/objects/4b/825dc642cb6eb9a060e54bf8d69288fbee4904", "src/deadbeef/cafe1234-feed/0123abcd", "build-cache/abcdef12/ab34-x",
-             "docs.firefox.com", "self.info", "coffee.com", "my_cafe.de", "x_firefox.com", "felixfexample.com" })
+             "docs.firefox.com", "self.info", "coffee.com", "my_cafe.de", "x_firefox.com", "felixfexample.com",
+             "via netflix.com", "autoto=netflix.com", "host=netflix.com" })
         EXPECT_EQ(mended(line), line) << line.toStdString();
     // A comma with its tail is a comma: two decimals, not an address; so is one in a longer number,
     // in a bracketed list, in an amount or in a round number.
