@@ -252,6 +252,13 @@ void mendAddressSign(QString& line)
     while (it.hasNext())
         line[it.next().capturedStart(1)] = u'@';
     mendAddressSignReadAsF(line, domains);
+    // In capitals, a single round lower-case letter between capitals ("HANNAH.SHARMAgGLOBEX.COM") is
+    // the @: no capitals address holds a small letter.
+    static const QRegularExpression smallSign(QStringLiteral(
+        R"((?<![A-Za-z0-9._%+\-@])[A-Z0-9._%+\-]*[A-Z0-9]([gaeo])[A-Z][A-Z0-9\-]*(?:\.[A-Z0-9\-]+)*\.(?:%1)(?![A-Za-z0-9@]))")
+            .arg(domains.toUpper()));
+    for (auto small = smallSign.globalMatch(line); small.hasNext();)
+        line[small.next().capturedStart(1)] = u'@';
     // In capitals ("VICTOR.SILVAGEXAMPLE.COM") only a dotted name before the domain tells where the
     // address's @ stood: a single G or B inside a middle part, with two letters either side.
     static const QRegularExpression capitals(QStringLiteral(

@@ -339,6 +339,8 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
     EXPECT_EQ(mended("// contact jane_tanakafimailbox.net"), "// contact jane_tanaka@imailbox.net");
     EXPECT_EQ(mended("{\"user\":\"emoretti18fmailbox.net\"}"), "{\"user\":\"emoretti18@mailbox.net\"}");
     EXPECT_EQ(mended("ingrid.doeffabrikam.dev"), "ingrid.doe@fabrikam.dev");
+    EXPECT_EQ(mended("to HANNAH.SHARMAgGLOBEX.COM now"), "to HANNAH.SHARMA@GLOBEX.COM now");
+    EXPECT_EQ(mended("LIAM_DOEaACME.IO"), "LIAM_DOE@ACME.IO");
     // A field that holds an address needs no sign in the user's name.
     EXPECT_EQ(mended("sent to=carlosflacme.io status=250"), "sent to=carlos@lacme.io status=250");
     EXPECT_EQ(mended("{\"user\":\"felixfexample.com\"}"), "{\"user\":\"felix@example.com\"}");
@@ -354,7 +356,7 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
              "{961} 234-3945", "a[961) 234-3945", "(961} 234-39456", "[961] 234-3945",
              ".git/objects/4b/825dc642cb6eb9a060e54bf8d69288fbee4904", "src/deadbeef/cafe1234-feed/0123abcd", "build-cache/abcdef12/ab34-x",
              "docs.firefox.com", "self.info", "coffee.com", "my_cafe.de", "x_firefox.com", "felixfexample.com",
-             "via netflix.com", "autoto=netflix.com", "host=netflix.com" })
+             "via netflix.com", "autoto=netflix.com", "host=netflix.com", "McDONALDS.COM", "WWW.eGLOBEX.COM" })
         EXPECT_EQ(mended(line), line) << line.toStdString();
     // A comma with its tail is a comma: two decimals, not an address; so is one in a longer number,
     // in a bracketed list, in an amount or in a round number.
