@@ -212,21 +212,26 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
 // An address's @ read as an f, or as a ligature that starts with one ("jane_tanakafimailbox.net",
 // "ingrid.doeffabrikam.dev", "emoretti18fimailbox.net"): a lower-case token without an @ that
 // ends in a common top-level domain, whose name before the f holds a dot, an underscore, a plus
-// or a digit as a user's name does, and whose rest is a host. A host's own dotted name
-// ("docs.firefox.com") has its dot right before the f.
+// or a digit as a user's name does (or that stands as the value of a field that holds an
+// address), and whose rest is a host. A host's own dotted name ("docs.firefox.com") has its dot
+// right before the f.
 void mendAddressSignReadAsF(QString& line, const QString& domains)
 {
     static const QRegularExpression token(QStringLiteral(R"((?<![A-Za-z0-9._%+\-@])[a-z0-9._%+\-]+\.(?:%1)(?![A-Za-z0-9@.]))").arg(domains));
     static const QRegularExpression host(QStringLiteral(R"(^[a-z0-9][a-z0-9\-]{2,}(?:\.[a-z0-9\-]+)*\.(?:%1)$)").arg(domains));
+    static const QRegularExpression fieldBefore(QStringLiteral(R"((?:(?<![A-Za-z])(?:to|from|e?mail|user|cc)["']?\s?[=:]\s?["']?|<)$)"), QRegularExpression::CaseInsensitiveOption);
     auto it = token.globalMatch(line);
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
         const QString t = m.captured();
+        // The value of a field that holds an address ("to=", "\"user\":\"", "<...>") needs no
+        // such sign in its name.
+        const bool field = fieldBefore.match(line.left(m.capturedStart())).hasMatch();
         for (qsizetype p = 2; p + 1 < t.size(); ++p) {
             if (t.at(p) != u'f' || !t.at(p - 1).isLetterOrNumber())
                 continue;
             const QStringView user = QStringView(t).left(p);
-            const bool named = std::any_of(user.begin() + 1, user.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); });
+            const bool named = field || std::any_of(user.begin() + 1, user.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); });
             if (named && host.match(t.mid(p + 1)).hasMatch()) {
                 line[m.capturedStart() + p] = u'@';
                 break;
@@ -247,6 +252,13 @@ void mendAddressSign(QString& line)
     while (it.hasNext())
         line[it.next().capturedStart(1)] = u'@';
     mendAddressSignReadAsF(line, domains);
+    // In capitals, a single round lower-case letter between capitals ("HANNAH.SHARMAgGLOBEX.COM") is
+    // the @: no capitals address holds a small letter.
+    static const QRegularExpression smallSign(QStringLiteral(
+        R"((?<![A-Za-z0-9._%+\-@])[A-Z0-9._%+\-]*[A-Z0-9]([gaeo])[A-Z][A-Z0-9\-]*(?:\.[A-Z0-9\-]+)*\.(?:%1)(?![A-Za-z0-9@]))")
+            .arg(domains.toUpper()));
+    for (auto small = smallSign.globalMatch(line); small.hasNext();)
+        line[small.next().capturedStart(1)] = u'@';
     // In capitals ("VICTOR.SILVAGEXAMPLE.COM") only a dotted name before the domain tells where the
     // address's @ stood: a single G or B inside a middle part, with two letters either side.
     static const QRegularExpression capitals(QStringLiteral(
@@ -465,6 +477,11 @@ void mendConfusedCharacters(RecognizedLine& line)
             dropInto(line, 1, 0);
         line.text[0] = u'+';
     }
+    // A euro or pound sign read as an e or a c, in a cell that holds nothing but the amount ("e407",
+    // "4158979601257081 | c18.20"): no word is one such letter and a number.
+    static const QRegularExpression cellAmount(QStringLiteral(R"((?:^|(?<=\| ))[ec](?=\d{2,3}(?:,\d{3})*(?:\.\d{2})?(?:$| \|)))"));
+    for (auto it = cellAmount.globalMatch(line.text); it.hasNext();)
+        line.text[it.next().capturedStart()] = QChar(0x20AC);
     mendDottedNumbers(line);
     mendDoubledDots(line);
     // A dotted address with one part of four digits, where dropping one of them leaves a part of
@@ -502,8 +519,9 @@ void mendConfusedCharacters(RecognizedLine& line)
         return m.capturedEnd() - 1;
     });
     // A phone number with one group a digit long where that group holds two zeros side by side
-    // ("+1.5000.791.3709"): a slashed zero read as two. One of them goes, its box to the other.
-    static const QRegularExpression longGroup(QStringLiteral(R"((?<![\w.\-+])(\+\d{1,3}[-. ])?\(?(\d{3,4})\)?[-. ](\d{3,4})[-. ](\d{4,5})(?![\w]|[.\-]\d))"));
+    // ("+1.5000.791.3709", "+1.500@.791.3709"): a slashed zero read as two, the second maybe as an
+    // @. One of them goes, its box to the other.
+    static const QRegularExpression longGroup(QStringLiteral(R"((?<![\w.\-+@])(\+\d{1,3}[-. ])?\(?([\d@]{3,4})\)?[-. ]([\d@]{3,4})[-. ]([\d@]{4,5})(?![\w@]|[.\-]\d))"));
     forEachMatch(line, longGroup, [&](const QRegularExpressionMatch& m) {
         qsizetype at = -1, longer = 0;
         for (int g = 2; g <= 4; ++g) {
@@ -514,11 +532,17 @@ void mendConfusedCharacters(RecognizedLine& line)
         }
         if (longer != 1)
             return m.capturedEnd();
-        const qsizetype zeros = line.text.indexOf(QStringLiteral("00"), at);
         const qsizetype groupEnd = at + (m.capturedStart(4) == at ? 5 : 4);
-        if (zeros < 0 || zeros + 2 > groupEnd)
-            return m.capturedEnd();
-        dropInto(line, zeros + 1, zeros);
+        const auto zeroAt = [&](qsizetype k) { return k >= at && k < groupEnd && line.text.at(k) == u'0'; };
+        // The @ goes into the zero beside it; of two zeros, the second into the first.
+        if (const qsizetype sign = line.text.indexOf(u'@', at); sign >= 0 && sign < groupEnd && (zeroAt(sign - 1) || zeroAt(sign + 1))) {
+            dropInto(line, sign, zeroAt(sign - 1) ? sign - 1 : sign + 1);
+        } else {
+            const qsizetype zeros = line.text.indexOf(QStringLiteral("00"), at);
+            if (zeros < 0 || zeros + 2 > groupEnd)
+                return m.capturedEnd();
+            dropInto(line, zeros + 1, zeros);
+        }
         return m.capturedEnd() - 1;
     });
     // An access key read a character long, in its prefix ("AKITA", "AKTIA"), or up to three long

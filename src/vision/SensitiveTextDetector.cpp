@@ -257,6 +257,33 @@ QList<SensitiveMatch> misreadAccessKeys(const QString& text)
 
 } // namespace
 
+// A phone number's area code in brackets, found as a line of its own before the rest of the
+// number on the same row ("(886)" and "256-9958"): the line finder parted them at the blank,
+// wide in a terminal's face. The two are read as one line again.
+QList<RecognizedLine> areaCodesParted(const QList<RecognizedLine>& read)
+{
+    static const QRegularExpression areaCode(QStringLiteral(R"(^\(\d{3}\)$)"));
+    static const QRegularExpression number(QStringLiteral(R"(^\d{3}[-. ]\d{4}(?![\w\-.]))"));
+    QList<RecognizedLine> joined;
+    for (const RecognizedLine& code : read) {
+        if (!areaCode.match(code.text).hasMatch() || code.charBoxes.size() != code.text.size())
+            continue;
+        for (const RecognizedLine& rest : read) {
+            const double gap = rest.box.left() - code.box.right();
+            const bool sameRow = std::abs(rest.box.center().y() - code.box.center().y()) < code.box.height() / 2;
+            // No wider than the bracketed code itself: farther off, the number is another column's.
+            if (!sameRow || gap < 0 || gap > code.box.width() || rest.charBoxes.size() != rest.text.size()
+                || !number.match(rest.text).hasMatch())
+                continue;
+            RecognizedLine line { code.text + u' ' + rest.text, code.box.united(rest.box), code.charBoxes };
+            line.charBoxes.append(QRectF(code.box.right(), code.box.top(), gap, code.box.height()));
+            line.charBoxes.append(rest.charBoxes);
+            joined.append(line);
+        }
+    }
+    return joined;
+}
+
 DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
 {
     DetectionResult result;
@@ -268,6 +295,8 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
             pieces.append({ cell, false });
         pieces.append({ line, true });
     }
+    for (const RecognizedLine& line : areaCodesParted(read))
+        pieces.append({ line, false });
     const TextCutByEdges cutByEdges = textCutByEdges(read);
     for (const auto& piece : pieces) {
         const RecognizedLine& line = piece.first;

@@ -173,6 +173,11 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
     mendConfusedCharacters(doubledZero);
     EXPECT_EQ(doubledZero.text, "call +1.500.791.3709 now");
     EXPECT_EQ(doubledZero.charBoxes.at(9), QRectF(90, 0, 18, 12));
+    // The second half of a slashed zero read as an @: the @ goes, not a digit.
+    RecognizedLine zeroAndSign = line(QStringLiteral("+1.500@.791.3709"));
+    mendConfusedCharacters(zeroAndSign);
+    EXPECT_EQ(zeroAndSign.text, "+1.500.791.3709");
+    EXPECT_EQ(zeroAndSign.charBoxes.at(5), QRectF(50, 0, 18, 12));
     RecognizedLine lastGroup = line(QStringLiteral("(555) 010-00477"));
     mendConfusedCharacters(lastGroup);
     EXPECT_EQ(lastGroup.text, "(555) 010-0477");
@@ -292,6 +297,18 @@ TEST(ConfusedCharacters, BlanksAfterTheDotsOfAnAddressOrPhoneNumberGo)
         EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
 }
 
+// A sheet's cell read on its own, or parted from the next by its rule: a euro or pound sign read as
+// an e or a c before nothing but an amount.
+TEST(ConfusedCharacters, ACurrencySignReadAsALetterAloneInACellBeforeAnAmount)
+{
+    EXPECT_EQ(mendedLine(drawnLine("e407")), u"\u20AC407");
+    EXPECT_EQ(mendedLine(drawnLine("4158979601257081 | e99")), u"4158979601257081 | \u20AC99");
+    EXPECT_EQ(mendedLine(drawnLine("c12,250.40 | paid")), u"\u20AC12,250.40 | paid");
+    // Words, hex, a chess move and letters inside a longer cell stay.
+    for (const QString line : { "e4", "e407ab", "cafe 12", "see c12 first", "id e4071234", "x | e12.5 |", "code e407" })
+        EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
+}
+
 // Bitmap faces and small grey print read a dot as a comma, colon, tick or L, and a slashed zero as
 // a letter or a zero with a stroke of its own, by context: between the digits of a dotted number.
 TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
@@ -322,6 +339,12 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
     EXPECT_EQ(mended("// contact jane_tanakafimailbox.net"), "// contact jane_tanaka@imailbox.net");
     EXPECT_EQ(mended("{\"user\":\"emoretti18fmailbox.net\"}"), "{\"user\":\"emoretti18@mailbox.net\"}");
     EXPECT_EQ(mended("ingrid.doeffabrikam.dev"), "ingrid.doe@fabrikam.dev");
+    EXPECT_EQ(mended("to HANNAH.SHARMAgGLOBEX.COM now"), "to HANNAH.SHARMA@GLOBEX.COM now");
+    EXPECT_EQ(mended("LIAM_DOEaACME.IO"), "LIAM_DOE@ACME.IO");
+    // A field that holds an address needs no sign in the user's name.
+    EXPECT_EQ(mended("sent to=carlosflacme.io status=250"), "sent to=carlos@lacme.io status=250");
+    EXPECT_EQ(mended("{\"user\":\"felixfexample.com\"}"), "{\"user\":\"felix@example.com\"}");
+    EXPECT_EQ(mended("Reply-To: <amarafnorthwind.co.uk>"), "Reply-To: <amara@northwind.co.uk>");
     EXPECT_EQ(mended("pod gateway-billing-c/6ff7eade-ltjt8 up"), "pod gateway-billing-c76ff7eade-ltjt8 up");
     EXPECT_EQ(mended("4006c7acb/6ccdebf5b3612e6b4543568f1e1ac9"), "4006c7acb76ccdebf5b3612e6b4543568f1e1ac9");
     EXPECT_EQ(mended("[961) 234-3945"), "(961) 234-3945");
@@ -332,7 +355,8 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
     for (const QString line : { "to=a@x.com,b@y.com", "to=jo@host,me@other.org", "GET /555-010-4477", "12/31-555-0143", "1/2/3-456-7890", "(/12) 555-0143", "55/-0/0-4477", "ID12345678901S23", "jane@acme,Sales,2024", "mail a@b, com", "SKU 123S45", "S1234567890123", "Tom&Jerry",
              "{961} 234-3945", "a[961) 234-3945", "(961} 234-39456", "[961] 234-3945",
              ".git/objects/4b/825dc642cb6eb9a060e54bf8d69288fbee4904", "src/deadbeef/cafe1234-feed/0123abcd", "build-cache/abcdef12/ab34-x",
-             "docs.firefox.com", "self.info", "coffee.com", "my_cafe.de", "x_firefox.com", "felixfexample.com" })
+             "docs.firefox.com", "self.info", "coffee.com", "my_cafe.de", "x_firefox.com", "felixfexample.com",
+             "via netflix.com", "autoto=netflix.com", "host=netflix.com", "McDONALDS.COM", "WWW.eGLOBEX.COM" })
         EXPECT_EQ(mended(line), line) << line.toStdString();
     // A comma with its tail is a comma: two decimals, not an address; so is one in a longer number,
     // in a bracketed list, in an amount or in a round number.

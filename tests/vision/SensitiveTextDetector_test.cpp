@@ -321,6 +321,22 @@ TEST(DetectSensitiveText, BarsAndStrayMarksPartCellsAndAPlusMakesNoAddress)
     EXPECT_EQ(detectSensitiveText({ lineOf("from 1.155.010.170 now") }).count(RedactionKind::ip), 1u);
 }
 
+// A terminal's wide blank may part a bracketed area code from the rest of its number into two
+// lines of the same row: the number is found over both. Another row's or column's number is not.
+TEST(DetectSensitiveText, AnAreaCodeFoundAsALineOfItsOwnJoinsTheNumberBesideIt)
+{
+    const RecognizedLine code = lineOf("(886)", QRectF(0.1, 0.1, 0.05, 0.02));
+    const DetectionResult found = detectSensitiveText({ code, lineOf("256-9958", QRectF(0.18, 0.1, 0.08, 0.02)) });
+    ASSERT_EQ(found.count(RedactionKind::phone), 1u);
+    ASSERT_EQ(found.at(RedactionKind::phone).size(), 1);
+    const QRectF box = found.at(RedactionKind::phone).first();
+    EXPECT_LT(box.left(), 0.1);
+    EXPECT_GT(box.right(), 0.26);
+    for (const RecognizedLine& rest : { lineOf("256-9958", QRectF(0.18, 0.14, 0.08, 0.02)), lineOf("256-9958", QRectF(0.4, 0.1, 0.08, 0.02)),
+             lineOf("256-99581", QRectF(0.18, 0.1, 0.09, 0.02)), lineOf("256-9958", QRectF(0.0, 0.1, 0.08, 0.02)) })
+        EXPECT_EQ(detectSensitiveText({ code, rest }).count(RedactionKind::phone), 0u) << rest.box.x() << " " << rest.text.toStdString();
+}
+
 // The wide gap between two cells may come read as a flat mark boxed taller than the line's glyphs:
 // after a number it parts the cells, so a phone number alone in its cell is found and its box
 // stays in it. A drawn mark is no taller than the digits, and a name with its number is one cell.
