@@ -214,7 +214,7 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
 // ends in a common top-level domain, whose name before the f holds a dot, an underscore, a plus
 // or a digit as a user's name does (or that stands as the value of a field that holds an
 // address), and whose rest is a host. A host's own dotted name ("docs.firefox.com") has its dot
-// right before the f.
+// right before the f; a web address's is read as one.
 void mendAddressSignReadAsF(QString& line, const QString& domains)
 {
     static const QRegularExpression token(QStringLiteral(R"((?<![A-Za-z0-9._%+\-@])[a-z0-9._%+\-]+\.(?:%1)(?![A-Za-z0-9@.]))").arg(domains));
@@ -224,6 +224,9 @@ void mendAddressSignReadAsF(QString& line, const QString& domains)
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
         const QString t = m.captured();
+        // A web address's host ("www.netflix.com", "https://api.netflix.com/v1") is no mail address.
+        if (t.startsWith(u"www.") || (m.capturedStart() > 0 && line.at(m.capturedStart() - 1) == u'/'))
+            continue;
         // The value of a field that holds an address ("to=", "\"user\":\"", "<...>") needs no
         // such sign in its name.
         const bool field = fieldBefore.match(line.left(m.capturedStart())).hasMatch();

@@ -356,7 +356,7 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
              "{961} 234-3945", "a[961) 234-3945", "(961} 234-39456", "[961] 234-3945",
              ".git/objects/4b/825dc642cb6eb9a060e54bf8d69288fbee4904", "src/deadbeef/cafe1234-feed/0123abcd", "build-cache/abcdef12/ab34-x",
              "docs.firefox.com", "self.info", "coffee.com", "my_cafe.de", "x_firefox.com", "felixfexample.com",
-             "via netflix.com", "autoto=netflix.com", "host=netflix.com", "McDONALDS.COM", "WWW.eGLOBEX.COM" })
+             "via netflix.com", "autoto=netflix.com", "host=netflix.com", "see www.netflix.com", "https://api.netflix.com/v1", "McDONALDS.COM", "WWW.eGLOBEX.COM" })
         EXPECT_EQ(mended(line), line) << line.toStdString();
     // A comma with its tail is a comma: two decimals, not an address; so is one in a longer number,
     // in a bracketed list, in an amount or in a round number.
