@@ -112,6 +112,21 @@ QString sensitivePattern(RedactionKind kind)
     return {};
 }
 
+namespace {
+
+// Every match of an expression in a line, as items of one kind.
+QList<SensitiveMatch> matchesOf(const QRegularExpression& expression, const QString& text, RedactionKind kind)
+{
+    QList<SensitiveMatch> matches;
+    for (auto it = expression.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        matches.append({ kind, m.capturedStart(), m.capturedLength() });
+    }
+    return matches;
+}
+
+} // namespace
+
 QList<SensitiveMatch> findSensitiveMatches(const QString& line)
 {
     QList<SensitiveMatch> matches;
@@ -119,11 +134,7 @@ QList<SensitiveMatch> findSensitiveMatches(const QString& line)
         const std::optional<QRegularExpression> expression = compiledPattern(kind);
         if (!expression)
             continue;
-        auto it = expression->globalMatch(line);
-        while (it.hasNext()) {
-            const QRegularExpressionMatch m = it.next();
-            matches.append({ kind, m.capturedStart(), m.capturedLength() });
-        }
+        matches += matchesOf(*expression, line, kind);
     }
     return matches;
 }
@@ -228,13 +239,7 @@ std::optional<SensitiveMatch> phoneBehindBullet(const QString& text)
 QList<SensitiveMatch> amountsWithoutTheirSign(const QString& text)
 {
     static const QRegularExpression amount(QStringLiteral(R"((?<=[A-Za-z_]=)[ _](?:\d{1,3}(?:,\d{3})+|\d+)\.\d{2}(?![\d.,]?\d))"));
-    QList<SensitiveMatch> amounts;
-    auto it = amount.globalMatch(text);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        amounts.append({ RedactionKind::money, m.capturedStart(), m.capturedLength() });
-    }
-    return amounts;
+    return matchesOf(amount, text, RedactionKind::money);
 }
 
 // An access key read a character short or long, or with a mark for one of its capitals or digits
