@@ -1,5 +1,7 @@
 #include "image/HeifCodedSize.h"
 
+#include <QHash>
+#include <QList>
 #include <QtEndian>
 
 #include <algorithm>
@@ -32,6 +34,12 @@ void boxes(const QByteArray& data, qsizetype begin, qsizetype end, const Visit& 
         visit(data.constData() + i + 4, i + header, i + qsizetype(size));
         i += qsizetype(size);
     }
+}
+
+void keepLarger(QSize& largest, QSize size)
+{
+    if (qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
+        largest = size;
 }
 
 // Bits of a parameter set's payload, its emulation-prevention bytes (00 00 03) taken out.
@@ -123,14 +131,159 @@ void hvcCSizes(const QByteArray& data, qsizetype begin, qsizetype end, QSize& la
             i += 2;
             if (length > end - i)
                 return;
-            if (type == 33) {
-                const QSize size = spsSize(p + i, length);
-                if (qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
-                    largest = size;
-            }
+            if (type == 33)
+                keepLarger(largest, spsSize(p + i, length));
             i += length;
         }
     }
+}
+
+// Reads big-endian fields of up to 8 bytes from [begin, end); past the end it reads nothing and
+// says so.
+class Fields {
+public:
+    Fields(const QByteArray& data, qsizetype begin, qsizetype end)
+        : m_p(reinterpret_cast<const uchar*>(data.constData()))
+        , m_pos(begin)
+        , m_end(end)
+    {
+    }
+    bool ok() const { return m_ok; }
+    quint64 read(int bytes)
+    {
+        if (bytes == 0)
+            return 0;
+        if (!m_ok || bytes < 0 || bytes > 8 || m_end - m_pos < bytes) {
+            m_ok = false;
+            return 0;
+        }
+        quint64 value = 0;
+        for (int i = 0; i < bytes; ++i)
+            value = (value << 8) | m_p[m_pos + i];
+        m_pos += bytes;
+        return value;
+    }
+
+private:
+    const uchar* m_p;
+    qsizetype m_pos, m_end;
+    bool m_ok = true;
+};
+
+// Where an item's data starts: in the file, or in the meta box's idat.
+struct Location {
+    int method = 0; // 0: offset in the file, 1: offset in idat
+    quint64 offset = 0;
+};
+
+// The first extent of each item in an iloc box (ISO/IEC 14496-12 8.11.3).
+QHash<quint32, Location> locations(const QByteArray& data, qsizetype begin, qsizetype end)
+{
+    QHash<quint32, Location> found;
+    Fields f(data, begin, end);
+    const int version = int(f.read(1));
+    f.read(3);
+    const int sizes = int(f.read(1)), more = int(f.read(1));
+    const int offsetSize = sizes >> 4, lengthSize = sizes & 15, baseSize = more >> 4;
+    const int indexSize = version == 1 || version == 2 ? more & 15 : 0;
+    if (version > 2)
+        return found;
+    const quint64 items = f.read(version < 2 ? 2 : 4);
+    for (quint64 i = 0; i < items && f.ok(); ++i) {
+        const auto id = quint32(f.read(version < 2 ? 2 : 4));
+        Location location;
+        if (version >= 1)
+            location.method = int(f.read(2) & 15);
+        f.read(2); // data reference
+        const quint64 base = f.read(baseSize);
+        const quint64 extents = f.read(2);
+        for (quint64 e = 0; e < extents && f.ok(); ++e) {
+            f.read(indexSize);
+            const quint64 offset = f.read(offsetSize);
+            f.read(lengthSize);
+            if (e == 0)
+                location.offset = base + offset;
+        }
+        if (f.ok() && extents > 0)
+            found.insert(id, location);
+    }
+    return found;
+}
+
+// The ids of the items of the given type in an iinf box (infe versions 2 and 3 name a type).
+QList<quint32> itemsOfType(const QByteArray& data, qsizetype begin, qsizetype end, const char* wanted)
+{
+    QList<quint32> ids;
+    const int version = end - begin >= 1 ? uchar(data[begin]) : 0;
+    boxes(data, begin + 4 + (version == 0 ? 2 : 4), end, [&](const char* type, qsizetype begin, qsizetype end) {
+        if (std::memcmp(type, "infe", 4) != 0)
+            return;
+        Fields f(data, begin, end);
+        const int infeVersion = int(f.read(1));
+        f.read(3);
+        if (infeVersion < 2)
+            return;
+        const auto id = quint32(f.read(infeVersion == 2 ? 2 : 4));
+        f.read(2); // protection
+        const quint64 itemType = f.read(4);
+        if (f.ok() && itemType == qFromBigEndian<quint32>(wanted))
+            ids.append(id);
+    });
+    return ids;
+}
+
+// The canvas a grid or an overlay item declares (ISO/IEC 23008-12 6.6.2.3 and 6.6.2.2): libheif
+// allocates it before it looks at a single tile.
+QSize canvasSize(const QByteArray& data, qsizetype begin, qsizetype end, bool overlay)
+{
+    Fields f(data, begin, end);
+    f.read(1); // version
+    const bool wide = f.read(1) & 1;
+    f.read(overlay ? 8 : 2); // fill colour, or rows and columns
+    const quint64 width = f.read(wide ? 4 : 2), height = f.read(wide ? 4 : 2);
+    if (!f.ok() || width == 0 || height == 0)
+        return {};
+    return QSize(int(std::min<quint64>(width, INT_MAX)), int(std::min<quint64>(height, INT_MAX)));
+}
+
+// The canvases of the grid and overlay items in a meta box's body.
+void canvasSizes(const QByteArray& data, qsizetype begin, qsizetype end, QSize& largest)
+{
+    QHash<quint32, Location> where;
+    QList<quint32> grids, overlays;
+    qsizetype idat = -1, idatEnd = -1;
+    boxes(data, begin, end, [&](const char* type, qsizetype begin, qsizetype end) {
+        if (std::memcmp(type, "iloc", 4) == 0) {
+            where = locations(data, begin, end);
+        } else if (std::memcmp(type, "iinf", 4) == 0) {
+            grids = itemsOfType(data, begin, end, "grid");
+            overlays = itemsOfType(data, begin, end, "iovl");
+        } else if (std::memcmp(type, "idat", 4) == 0) {
+            idat = begin;
+            idatEnd = end;
+        }
+    });
+    const auto measure = [&](quint32 id, bool overlay) {
+        const auto it = where.constFind(id);
+        if (it == where.constEnd())
+            return;
+        qsizetype from = 0, to = data.size();
+        if (it->method == 1) {
+            if (idat < 0)
+                return;
+            from = idat;
+            to = idatEnd;
+        } else if (it->method != 0) {
+            return;
+        }
+        if (it->offset >= quint64(to - from))
+            return;
+        keepLarger(largest, canvasSize(data, from + qsizetype(it->offset), to, overlay));
+    };
+    for (const quint32 id : std::as_const(grids))
+        measure(id, false);
+    for (const quint32 id : std::as_const(overlays))
+        measure(id, true);
 }
 
 }
@@ -142,6 +295,7 @@ QSize largest(const QByteArray& heif)
         if (std::memcmp(type, "meta", 4) != 0)
             return;
         // A full box: version and flags come first.
+        canvasSizes(heif, begin + 4, end, found);
         boxes(heif, begin + 4, end, [&](const char* type, qsizetype begin, qsizetype end) {
             if (std::memcmp(type, "iprp", 4) != 0)
                 return;

@@ -130,8 +130,8 @@ Outcome decode(const QByteArray& data, qint64 maxPixels, qint64 maxImageBytes)
         return failed(Outcome::Failure::damaged);
     if (qint64(declared.width()) * declared.height() > maxPixels || qint64(declared.width()) * 4 > maxImageBytes / declared.height())
         return failed(Outcome::Failure::tooLarge, declared);
-    // The codec allocates what the stream says, whatever the header declared; coded sizes are
-    // rounded up to whole blocks of up to 64 pixels.
+    // The codec and libheif allocate what the stream and the grid or overlay say, whatever the
+    // header declared; coded sizes are rounded up to whole blocks of up to 64 pixels.
     if (const QSize coded = HeifCodedSize::largest(data);
         coded.isValid() && qint64(std::max(coded.width() - 64, 1)) * std::max(coded.height() - 64, 1) > maxPixels)
         return failed(Outcome::Failure::tooLarge, coded);

@@ -160,3 +160,73 @@ TEST(HeifDecoder, ACodedPicturePastTheCapIsRefusedWhateverTheHeaderDeclares)
         EXPECT_LT(coded.height(), 40 + 64) << name;
     }
 }
+
+// A damaged file whose item claims to be a grid with a vast canvas: libheif allocates the canvas
+// before it reads a single tile.
+TEST(HeifDecoder, AGridOrOverlayCanvasPastTheCapIsRefusedBeforeItIsMade)
+{
+    const QByteArray grid = heic("vast-grid.heic");
+    ASSERT_FALSE(grid.isEmpty());
+    EXPECT_EQ(HeifCodedSize::largest(grid), QSize(55551, 55551));
+    const ImageFile::Result result = ImageFile::decode(grid);
+    EXPECT_TRUE(result.permanent);
+    EXPECT_EQ(result.error, QStringLiteral("it is 55551 × 55551 pixels, more than the 100 megapixels Lumaforge opens"));
+}
+
+namespace {
+
+QByteArray box(const char* type, const QByteArray& body)
+{
+    QByteArray size(4, '\0');
+    qToBigEndian(quint32(8 + body.size()), size.data());
+    return size + type + body;
+}
+
+QByteArray be(quint64 value, int bytes)
+{
+    QByteArray out;
+    for (int i = bytes - 1; i >= 0; --i)
+        out.append(char(value >> (8 * i)));
+    return out;
+}
+
+}
+
+// The canvas is read where the item's location says: in idat or in the file, with 16- or 32-bit
+// sides, for grids and overlays alike; every other item's data is no canvas.
+TEST(HeifDecoder, CanvasSizesAreReadFromTheItemsOwnData)
+{
+    const QByteArray grid32 = be(0, 1) + be(1, 1) + be(0x0101, 2) + be(70000, 4) + be(5000, 4);
+    const QByteArray overlay16 = be(0, 1) + be(0, 1) + QByteArray(8, '\xff') + be(30000, 2) + be(9000, 2);
+    const QByteArray picture = be(0x12345678, 4) + be(0x12345678, 4);
+    const QByteArray items = box("infe", be(0x02000000, 4) + be(1, 2) + be(0, 2) + "grid" + '\0')
+        + box("infe", be(0x02000000, 4) + be(2, 2) + be(0, 2) + "iovl" + '\0')
+        + box("infe", be(0x02000000, 4) + be(3, 2) + be(0, 2) + "hvc1" + '\0');
+    const auto file = [&](int overlayMethod) {
+        // Version 1, offsets and lengths of 4 bytes, no base offsets: the grid in idat, the overlay
+        // in idat or after the meta box, the picture in idat.
+        const auto location = [](quint32 id, int method, quint32 offset, quint32 length) {
+            return be(id, 2) + be(method, 2) + be(0, 2) + be(1, 2) + be(offset, 4) + be(length, 4);
+        };
+        const QByteArray ftyp = box("ftyp", QByteArray("heic") + be(0, 4) + "mif1heic");
+        const auto meta = [&](quint32 overlayOffset) {
+            return box("meta",
+                be(0, 4) + box("iinf", be(0, 4) + be(3, 2) + items)
+                    + box("iloc",
+                        be(0x01000000, 4) + be(0x44, 1) + be(0x00, 1) + be(3, 2)
+                            + location(1, 1, 0, quint32(grid32.size()))
+                            + location(2, overlayMethod, overlayOffset, quint32(overlay16.size()))
+                            + location(3, 1, quint32(grid32.size() + overlay16.size()), quint32(picture.size())))
+                    + box("idat", grid32 + overlay16 + picture));
+        };
+        const quint32 after = quint32(ftyp.size() + meta(0).size());
+        return ftyp + meta(overlayMethod == 1 ? quint32(grid32.size()) : after) + (overlayMethod == 1 ? QByteArray() : overlay16);
+    };
+    EXPECT_EQ(HeifCodedSize::largest(file(1)), QSize(70000, 5000));
+    EXPECT_EQ(HeifCodedSize::largest(file(0)), QSize(70000, 5000));
+    QByteArray overlayOnly = file(0);
+    overlayOnly.replace("grid", "hvc1");
+    EXPECT_EQ(HeifCodedSize::largest(overlayOnly), QSize(30000, 9000));
+    overlayOnly.replace("iovl", "hvc1");
+    EXPECT_FALSE(HeifCodedSize::largest(overlayOnly).isValid());
+}
