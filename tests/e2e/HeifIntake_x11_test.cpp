@@ -146,6 +146,11 @@ TEST(HeifIntake, AHeicSavedIntoTheWatchedFolderIsStyledAndCopiedUpright)
     EXPECT_TRUE(waitUntil([&] {
         return app.log().contains("09-00-02.heic: it is 12000 × 9000 pixels, more than the 100 megapixels Lumaforge opens");
     }, 10000)) << app.log().toStdString();
+    // A grid whose canvas is vast: refused before libheif would allocate gigabytes for it.
+    saveInto(folder, QStringLiteral("Screenshot from 2026-12-08 09-00-03.heic"), heic("vast-grid.heic"));
+    EXPECT_TRUE(waitUntil([&] {
+        return app.log().contains("09-00-03.heic: it is 55551 × 55551 pixels, more than the 100 megapixels Lumaforge opens");
+    }, 10000)) << app.log().toStdString();
     EXPECT_TRUE(app.isRunning());
 }
 
