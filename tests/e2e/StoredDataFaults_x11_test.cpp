@@ -101,6 +101,8 @@ TEST(StoredDataFaults, AnUnreadableLogoIsToldOnceAndKeptAside)
         RunningApp app;
         ASSERT_TRUE(app.start()) << app.log().toStdString();
         EXPECT_TRUE(waitUntil([&] { return windowsNamedLumaforge() == before + 2; })) << app.log().toStdString();
+        // The window may map before the log line reaches us through the pipe.
+        EXPECT_TRUE(waitUntil([&] { return app.log().contains("the watermark logo"); })) << app.log().toStdString();
         EXPECT_EQ(app.log().count("the watermark logo"), 1) << app.log().toStdString();
         EXPECT_EQ(app.terminate(), 0);
     }
