@@ -524,23 +524,34 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
         bottoms.push_back(s.box.bottom());
     }
     const double bodyTop = median(tops, 0), bodyBottom = median(bottoms, 0);
-    const auto emptyCellBetween = [&](size_t i) {
+    // What the middle of cell `c` holds, between symbols i - 1 and i: nothing, a dot on the baseline
+    // (a narrow glyph the engine left out), or some other glyph's ink.
+    enum class CellInk { none, dot, glyph };
+    const auto inkInCell = [&](size_t i, int c) {
         const int threshold = inkThreshold(darkest, image, symbols[i - 1].box.left(), symbols[i].box.right());
         const QImage& grey = image.image;
         const int top = std::clamp(int((bodyTop - image.origin.y()) * image.scale), 0, grey.height());
         const int bottom = std::clamp(int(std::ceil((bodyBottom - image.origin.y()) * image.scale)), 0, grey.height());
-        for (int c = cell[i - 1] + 1; c < cell[i]; ++c) {
-            const double middle = cells.origin + c * grid;
-            const int from = imageColumn(image, grey.width(), middle - 0.2 * grid, false);
-            const int to = imageColumn(image, grey.width(), middle + 0.2 * grid, true);
-            bool ink = false;
-            for (int y = top; y < bottom && !ink; ++y) {
-                const uchar* row = grey.constScanLine(y);
-                ink = std::any_of(row + from, row + to, [&](uchar v) { return v < threshold; });
+        const double middle = cells.origin + c * grid;
+        const int from = imageColumn(image, grey.width(), middle - 0.2 * grid, false);
+        const int to = imageColumn(image, grey.width(), middle + 0.2 * grid, true);
+        int inkTop = -1, inkBottom = -1;
+        for (int y = top; y < bottom; ++y) {
+            const uchar* row = grey.constScanLine(y);
+            if (std::any_of(row + from, row + to, [&](uchar v) { return v < threshold; })) {
+                inkTop = inkTop < 0 ? y : inkTop;
+                inkBottom = y;
             }
-            if (!ink)
-                return true;
         }
+        if (inkTop < 0)
+            return CellInk::none;
+        const int body = bottom - top;
+        return inkTop >= top + 0.6 * body && inkBottom - inkTop < 0.35 * body ? CellInk::dot : CellInk::glyph;
+    };
+    const auto emptyCellBetween = [&](size_t i) {
+        for (int c = cell[i - 1] + 1; c < cell[i]; ++c)
+            if (inkInCell(i, c) == CellInk::none)
+                return true;
         return false;
     };
     // A blank adds about half a character to the usual gap between two letters of the line.
@@ -640,6 +651,13 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
                     append(s.text, reach(i));
                     continue;
                 }
+            }
+            // A cell the engine skipped with a dot in it held a dot ("130.85 23.84").
+            if (cells.proven && cell[i] - cell[i - 1] == 2 && inkInCell(i, cell[i - 1] + 1) == CellInk::dot) {
+                const double middle = cells.origin + (cell[i - 1] + 1) * grid;
+                append(QStringLiteral("."), QRectF(middle - 0.5 * grid, bodyTop, grid, bodyBottom - bodyTop));
+                append(s.text, reach(i));
+                continue;
             }
             // Text on two fills (neighbouring badges or table cells) is two cells, whatever the gap.
             const bool otherFill = std::any_of(image.fillEdges.begin(), image.fillEdges.end(), [&](double x) {

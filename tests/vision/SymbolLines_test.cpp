@@ -256,8 +256,13 @@ TEST(SymbolLines, InAFixedPitchABlankIsAWholeEmptyCell)
     EXPECT_EQ(Cells("charge failed now", "^      ^  ^   ^").read(), "charge failed now");
     EXPECT_EQ(Cells("lucia wonka", "^  ^  ^").read(), "lucia wonka");
     EXPECT_EQ(Cells("wonka co uk", "^     ^  ^").read(), "wonka co uk");
-    // The engine left the dots out; their ink stays in the cells.
-    EXPECT_EQ(Cells("lucia co uk", "^     ^  ^", "     .  .").read(), "luciacouk");
+    // The engine left glyphs out; their ink stays in the cells. A dot on the baseline is put back;
+    // another glyph's ink is no blank.
+    Cells dots(QStringLiteral("lucia co uk"), QStringLiteral("^     ^  ^"));
+    for (int c : { 5, 8 })
+        QPainter(&dots.bars.line.image).fillRect(QRectF((Cells::middle(c) - 0.75 - 90) * 2, 25, 3, 3), Qt::black);
+    EXPECT_EQ(dots.read(), "lucia.co.uk");
+    EXPECT_EQ(Cells("lucia co uk", "^     ^  ^", "     l  l").read(), "luciacouk");
     // Ink of the rows above and below, which the line's image takes in, leaves a cell blank.
     Cells tight(QStringLiteral("lucia co uk"), QStringLiteral("^     ^  ^"));
     QPainter(&tight.bars.line.image).fillRect(QRectF((Cells::middle(5) - 2 - 90) * 2, 0, 8, 6), Qt::black);
