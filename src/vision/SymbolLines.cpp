@@ -1,5 +1,6 @@
 #include "vision/SymbolLines.h"
 
+#include "vision/CellGrid.h"
 #include "vision/ConfusedCharacters.h"
 #include "vision/SensitiveTextDetector.h"
 
@@ -32,6 +33,7 @@ std::vector<Symbol> readSymbols(tesseract::TessBaseAPI& api, const LineImage& li
         if (s.text.isEmpty())
             continue;
         s.startsWord = it->IsAtBeginningOf(tesseract::RIL_WORD);
+        s.confidence = it->Confidence(level);
         s.box = QRectF(line.origin.x() + l / line.scale, line.origin.y() + t / line.scale, (r - l) / line.scale,
             (b - t) / line.scale);
         symbols.push_back(std::move(s));
@@ -487,48 +489,70 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
             pitches.push_back(symbols[i].box.center().x() - symbols[i - 1].box.center().x());
     const double h = std::max(1.0, double(lineBox.height));
     const double pitch = std::max(1.0, median(pitches, 0.55 * h));
-    double grid = pitch;
-    // In a monospaced line every character sits in a cell of one pitch, so the cells between two
-    // symbols count the blanks better than the ink does (narrow glyphs such as '.', '1' and 'l'
-    // leave wide gaps). The grid is fitted to the symbols' centres; a proportional line does not
-    // fit it.
-    std::vector<int> cell(symbols.size(), 0);
-    bool monospaced = false;
-    if (symbols.size() >= 6) {
-        const double c0 = symbols.front().box.center().x();
-        for (int round = 0; round < 2; ++round) {
-            double sk = 0, sc = 0, skk = 0, skc = 0;
-            for (size_t i = 0; i < symbols.size(); ++i) {
-                cell[i] = int(std::lround((symbols[i].box.center().x() - c0) / grid));
-                sk += cell[i];
-                sc += symbols[i].box.center().x();
-                skk += double(cell[i]) * cell[i];
-                skc += double(cell[i]) * symbols[i].box.center().x();
-            }
-            const double n = double(symbols.size());
-            const double denominator = n * skk - sk * sk;
-            if (denominator > 0)
-                grid = std::max(1.0, (n * skc - sk * sc) / denominator);
-        }
-        const double offset = [&] {
-            std::vector<double> r;
-            for (size_t i = 0; i < symbols.size(); ++i)
-                r.push_back(symbols[i].box.center().x() - c0 - cell[i] * grid);
-            return median(r, 0);
-        }();
-        int fitting = 0;
-        bool increasing = true;
+    const CellGrid cells = fitCells(symbols, pitch, h);
+    // A glyph read twice within one cell is one: the reading the engine is surer of stays.
+    if (!cells.doubled.empty()) {
+        std::vector<Symbol> once;
+        once.reserve(symbols.size());
+        bool wordStarts = false;
         for (size_t i = 0; i < symbols.size(); ++i) {
-            cell[i] = int(std::lround((symbols[i].box.center().x() - c0 - offset) / grid));
-            fitting += std::abs(symbols[i].box.center().x() - c0 - offset - cell[i] * grid) < 0.22 * grid;
-            increasing = increasing && (i == 0 || cell[i] > cell[i - 1]);
+            if (std::find(cells.doubled.begin(), cells.doubled.end(), i) != cells.doubled.end()) {
+                // A word the engine began with the dropped reading begins with the kept one after it.
+                wordStarts = symbols[i].startsWord && i + 1 < symbols.size() && symbols[i + 1].box.left() < symbols[i].box.right();
+                continue;
+            }
+            once.push_back(symbols[i]);
+            once.back().startsWord = once.back().startsWord || wordStarts;
+            wordStarts = false;
         }
-        monospaced = increasing && fitting >= 0.9 * double(symbols.size()) && grid < 1.2 * h && std::abs(grid - pitch) < 0.25 * pitch;
+        return assembleLines(once, image, lineBox, page);
     }
+    const bool monospaced = cells.monospaced;
+    const double grid = cells.grid;
+    const std::vector<int>& cell = cells.cell;
     const std::vector<uint8_t> darkest = darkestInColumns(image.image);
     const auto blankRun = [&](size_t i) {
         return blankBetween(darkest, image, symbols[i - 1].box.center().x(), symbols[i].box.center().x(),
             symbols[i - 1].box.left(), symbols[i].box.right());
+    };
+    // Whether a cell between symbols i - 1 and i has no ink in its middle, between the line's usual
+    // glyph top and bottom: in tight rows a line image takes in the descenders of the row above and
+    // the tops of the row below.
+    std::vector<double> tops, bottoms;
+    for (const Symbol& s : symbols) {
+        tops.push_back(s.box.top());
+        bottoms.push_back(s.box.bottom());
+    }
+    const double bodyTop = median(tops, 0), bodyBottom = median(bottoms, 0);
+    // What the middle of cell `c` holds, between symbols i - 1 and i: nothing, a dot on the baseline
+    // (a narrow glyph the engine left out), or some other glyph's ink.
+    enum class CellInk { none, dot, glyph };
+    const auto inkInCell = [&](size_t i, int c) {
+        const int threshold = inkThreshold(darkest, image, symbols[i - 1].box.left(), symbols[i].box.right());
+        const QImage& grey = image.image;
+        const int top = std::clamp(int((bodyTop - image.origin.y()) * image.scale), 0, grey.height());
+        const int bottom = std::clamp(int(std::ceil((bodyBottom - image.origin.y()) * image.scale)), 0, grey.height());
+        const double middle = cells.origin + c * grid;
+        const int from = imageColumn(image, grey.width(), middle - 0.2 * grid, false);
+        const int to = imageColumn(image, grey.width(), middle + 0.2 * grid, true);
+        int inkTop = -1, inkBottom = -1;
+        for (int y = top; y < bottom; ++y) {
+            const uchar* row = grey.constScanLine(y);
+            if (std::any_of(row + from, row + to, [&](uchar v) { return v < threshold; })) {
+                inkTop = inkTop < 0 ? y : inkTop;
+                inkBottom = y;
+            }
+        }
+        if (inkTop < 0)
+            return CellInk::none;
+        const int body = bottom - top;
+        return inkTop >= top + 0.6 * body && inkBottom - inkTop < 0.35 * body ? CellInk::dot : CellInk::glyph;
+    };
+    const auto emptyCellBetween = [&](size_t i) {
+        for (int c = cell[i - 1] + 1; c < cell[i]; ++c)
+            if (inkInCell(i, c) == CellInk::none)
+                return true;
+        return false;
     };
     // A blank adds about half a character to the usual gap between two letters of the line.
     std::vector<double> letterGaps;
@@ -611,8 +635,11 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
             const double extra = punctuationBeside ? 0.25 * pitch : thin(before) && thin(s.text) ? 0.1 * pitch : 0;
             // Tabular digits make a proportional line look monospaced ("Card 4111 1111"): there a
             // blank is narrower than a cell, but still a clear gap between two wide glyphs.
+            // Where narrow glyphs prove the pitch, a blank is a whole empty cell and nothing less; a
+            // skipped cell with ink in its middle holds a glyph the engine left out.
             const bool blank = monospaced
-                ? cell[i] - cell[i - 1] >= 2 || (s.startsWord && !punctuationBeside && gap >= (narrow ? 0.6 : 0.5) * grid)
+                ? (cell[i] - cell[i - 1] >= 2 && (!cells.proven || emptyCellBetween(i)))
+                    || (!cells.proven && s.startsWord && !punctuationBeside && gap >= (narrow ? 0.6 : 0.5) * grid)
                 : s.startsWord            ? gap >= letterGap + 0.3 * pitch + extra
                                           : gap > letterGap + 0.4 * pitch + extra;
             // A cell the engine skipped over a low rule held an underscore ("elena_silva").
@@ -624,6 +651,13 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
                     append(s.text, reach(i));
                     continue;
                 }
+            }
+            // A cell the engine skipped with a dot in it held a dot ("130.85 23.84").
+            if (cells.proven && cell[i] - cell[i - 1] == 2 && inkInCell(i, cell[i - 1] + 1) == CellInk::dot) {
+                const double middle = cells.origin + (cell[i - 1] + 1) * grid;
+                append(QStringLiteral("."), QRectF(middle - 0.5 * grid, bodyTop, grid, bodyBottom - bodyTop));
+                append(s.text, reach(i));
+                continue;
             }
             // Text on two fills (neighbouring badges or table cells) is two cells, whatever the gap.
             const bool otherFill = std::any_of(image.fillEdges.begin(), image.fillEdges.end(), [&](double x) {

@@ -18,6 +18,7 @@ struct Symbol {
     QString text;
     QRectF box;
     bool startsWord = false;
+    float confidence = 100; // the engine's, in percent
 };
 
 // The symbols of the engine's last recognition of `line`, in page pixels.

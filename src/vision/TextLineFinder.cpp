@@ -34,13 +34,79 @@ bool isGlyphLike(const Component& c, int maxGlyphHeight, bool solidOnly)
     return true;
 }
 
+// A glyph's columns and height.
+struct Mark {
+    int x0, x1, h;
+};
+
 struct Line {
     int x0, y0, x1, y1;
     double heightSum = 0;
     int glyphs = 0;
     bool merged = false; // taken into the line to its left
+    std::vector<Mark> marks;
     double typical() const { return glyphs ? heightSum / glyphs : y1 - y0; }
 };
+
+// The cells of a line drawn in a fixed pitch (a terminal's, a code block's): its glyphs' centres
+// lie on a grid of one width. Letters of two heights must be among them: a row of digits alone may
+// be the tabular digits of a proportional face. Empty for any other line.
+struct Cells {
+    double pitch = 0, origin = 0;
+    bool onGrid(double x) const
+    {
+        const double k = (x - origin) / pitch;
+        return pitch > 0 && std::abs(k - std::round(k)) < 0.25;
+    }
+};
+
+Cells cellsOf(std::vector<Mark> marks, double typical)
+{
+    if (marks.size() < 6)
+        return {};
+    std::sort(marks.begin(), marks.end(), [](const Mark& a, const Mark& b) { return a.x0 < b.x0; });
+    const auto centre = [&](size_t k) { return 0.5 * (marks[k].x0 + marks[k].x1); };
+    std::vector<double> steps;
+    int tallest = 0;
+    for (size_t k = 0; k < marks.size(); ++k) {
+        tallest = std::max(tallest, marks[k].h);
+        if (k > 0)
+            steps.push_back(centre(k) - centre(k - 1));
+    }
+    std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
+    double pitch = steps[steps.size() / 2];
+    if (pitch < 0.3 * typical || pitch > 1.5 * typical)
+        return {};
+    std::vector<long> cell(marks.size());
+    const double c0 = centre(0);
+    for (int round = 0; round < 2; ++round) {
+        double sk = 0, sc = 0, skk = 0, skc = 0;
+        for (size_t k = 0; k < marks.size(); ++k) {
+            cell[k] = std::lround((centre(k) - c0) / pitch);
+            sk += cell[k];
+            sc += centre(k);
+            skk += double(cell[k]) * cell[k];
+            skc += double(cell[k]) * centre(k);
+        }
+        const double n = double(marks.size()), denominator = n * skk - sk * sk;
+        if (denominator <= 0)
+            return {};
+        pitch = (n * skc - sk * sc) / denominator;
+        if (pitch < 0.3 * typical || pitch > 1.5 * typical)
+            return {};
+    }
+    std::vector<double> residual;
+    for (size_t k = 0; k < marks.size(); ++k)
+        residual.push_back(centre(k) - c0 - cell[k] * pitch);
+    std::nth_element(residual.begin(), residual.begin() + residual.size() / 2, residual.end());
+    const Cells out { pitch, c0 + residual[residual.size() / 2] };
+    size_t fitting = 0, short_ = 0;
+    for (size_t k = 0; k < marks.size(); ++k) {
+        fitting += out.onGrid(centre(k));
+        short_ += marks[k].h < 0.8 * tallest;
+    }
+    return fitting >= 0.85 * double(marks.size()) && short_ >= 2 && short_ < marks.size() ? out : Cells {};
+}
 
 int overlap(int a0, int a1, int b0, int b1) { return std::min(a1, b1) - std::max(a0, b0); }
 
@@ -171,7 +237,7 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
             }
         }
         if (best < 0) {
-            lines.push_back({ c.x0, c.y0, c.x1, c.y1, double(c.h()), 1 });
+            lines.push_back({ c.x0, c.y0, c.x1, c.y1, double(c.h()), 1, false, { { c.x0, c.x1, c.h() } } });
             registerLine(int(lines.size()) - 1, c.y0, c.y1);
             continue;
         }
@@ -185,6 +251,7 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
         if (glyph) {
             l.heightSum += c.h();
             ++l.glyphs;
+            l.marks.push_back({ c.x0, c.x1, c.h() });
         }
         if (l.y0 < oldY0 || l.y1 > oldY1)
             registerLine(best, l.y0, l.y1);
@@ -246,6 +313,9 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
     std::sort(byLeft.begin(), byLeft.end(), [&](int a, int b) { return lines[a].x0 < lines[b].x0; });
     for (int a : byLeft) {
         Line& left = lines[a];
+        // Measured when first needed, again after each merge.
+        Cells leftCells;
+        bool measured = false;
         for (bool more = !left.merged; more;) {
             more = false;
             candidates.clear();
@@ -257,14 +327,27 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
                     continue;
                 const double t = std::max(left.typical(), right.typical());
                 const double ratio = left.typical() / right.typical();
-                if (right.x0 - left.x1 > 0.8 * t || right.x0 < left.x1 - 0.5 * t || ratio > 1.6 || ratio < 1 / 1.6
+                if (right.x0 < left.x1 - 0.5 * t || ratio > 1.6 || ratio < 1 / 1.6
                     || overlap(left.y0, left.y1, right.y0, right.y1) < 0.6 * std::min(left.y1 - left.y0, right.y1 - right.y0))
                     continue;
+                // In a line of fixed pitch a gap narrower than two cells is one blank beside narrow
+                // glyphs ("massive. io"), not the space between two columns.
+                if (right.x0 - left.x1 > 0.8 * t) {
+                    if (!measured)
+                        leftCells = cellsOf(left.marks, left.typical());
+                    measured = true;
+                    const bool oneBlank = leftCells.pitch > 0 && right.x0 - left.x1 < 2 * leftCells.pitch && !right.marks.empty()
+                        && std::all_of(right.marks.begin(), right.marks.end(), [&](const Mark& m) { return leftCells.onGrid(0.5 * (m.x0 + m.x1)); });
+                    if (!oneBlank)
+                        continue;
+                }
                 left.x1 = std::max(left.x1, right.x1);
                 left.y0 = std::min(left.y0, right.y0);
                 left.y1 = std::max(left.y1, right.y1);
                 left.heightSum += right.heightSum;
                 left.glyphs += right.glyphs;
+                left.marks.insert(left.marks.end(), right.marks.begin(), right.marks.end());
+                measured = false;
                 right.merged = true;
                 registerLine(a, left.y0, left.y1);
                 more = true;

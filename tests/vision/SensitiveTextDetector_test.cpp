@@ -532,3 +532,17 @@ TEST(DetectSensitiveText, FindsAddressesWhoseSignWasReadAsAnF)
     for (const QString item : { "felix.silva@oscorp.dev", "hannah.doe@massive.io" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
+
+// st draws its face in cells wide enough for every glyph: a narrow glyph leaves a wide gap in its
+// cell, which is no blank ("fai led", "mass ive"), nor a reason to part the line ("massive. io");
+// the engine reads a glyph twice within one cell ("24494" for 244); the pod names whose glyphs
+// it reads twice ("al1lbf31c26") are no keys.
+TEST(DetectSensitiveText, FindsItemsInATerminalsCellsWithNarrowGlyphs)
+{
+    const RealShotFindings findings = findingsIn({ "f-st-dark-1x-47", "f-st-dark-1x-49", "f-st-dark-2x-50", "f-st-light-2x-45" });
+    EXPECT_EQ(findings.shots, 4);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "5590133322641148", "10.181.244.193", "6974569198205625", "dtanaka69@piedpiper.com", "victor@massive.io",
+             "ksharma79@massive.io", "vBqqlayedjelYvpYtxKnZCsuV3kFa6vRsm4VXzDh" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}

@@ -197,3 +197,132 @@ TEST(SymbolLines, AnAddressGluedToTheWordBeforeItIsPartedFromIt)
     version[4] = "x";
     bars.read(symbols(version), "Wi1.x.3.4");
 }
+
+namespace {
+
+// A line in cells six page pixels wide from page x 100: each glyph's ink is a bar in the middle of
+// its cell, three pixels wide or, for a narrow glyph, one. A blank is a cell without a symbol.
+struct Cells {
+    static constexpr double kPitch = 6;
+    static double middle(int cell) { return 100 + kPitch * cell + kPitch / 2; }
+    static std::pair<double, double> ink(int cell, bool narrow) { return { middle(cell) - (narrow ? 0.5 : 1.5), middle(cell) + (narrow ? 0.5 : 1.5) }; }
+
+    // `text` one character a cell, blanks where it has them; `words` marks where the engine
+    // began a word, `dropped` a glyph whose ink is there but which the engine left out.
+    Cells(const QString& text, const QString& words, const QString& dropped = {})
+        : bars(inkOf(text, dropped))
+    {
+        for (qsizetype k = 0; k < text.size(); ++k) {
+            if (text.at(k) == u' ')
+                continue;
+            const auto [from, to] = ink(int(k), narrow(text.at(k)));
+            symbols.push_back(bars.symbol(text.at(k), from, to, k < words.size() && words.at(k) == u'^'));
+        }
+    }
+
+    static bool narrow(QChar c) { return QStringView(u"il1.").contains(c); }
+    static QList<std::pair<double, double>> inkOf(const QString& text, const QString& dropped)
+    {
+        QList<std::pair<double, double>> out;
+        for (qsizetype k = 0; k < std::max(text.size(), dropped.size()); ++k) {
+            const QChar c = k < text.size() && text.at(k) != u' ' ? text.at(k) : k < dropped.size() ? dropped.at(k) : QChar(u' ');
+            if (c != u' ')
+                out.append(ink(int(k), narrow(c)));
+        }
+        return out;
+    }
+
+    QString read() const
+    {
+        const QList<RecognizedLine> lines = assembleLines(symbols, bars.line, bars.box, bars.page);
+        QStringList out;
+        for (const RecognizedLine& l : lines)
+            out << l.text;
+        return out.join(u'|');
+    }
+
+    Bars bars;
+    std::vector<Symbol> symbols;
+};
+
+} // namespace
+
+// In a line of fixed pitch a blank is a whole empty cell: the wide margins of a narrow glyph are no
+// blank, even where the engine began a word there, and a cell that holds ink is no blank either
+// (the engine left its glyph out). A line of digits alone may be a proportional face's tabular
+// digits, whose blanks are narrower than a cell: there a word the engine began keeps its blank.
+TEST(SymbolLines, InAFixedPitchABlankIsAWholeEmptyCell)
+{
+    EXPECT_EQ(Cells("charge failed now", "^      ^  ^   ^").read(), "charge failed now");
+    EXPECT_EQ(Cells("lucia wonka", "^  ^  ^").read(), "lucia wonka");
+    EXPECT_EQ(Cells("wonka co uk", "^     ^  ^").read(), "wonka co uk");
+    // The engine left glyphs out; their ink stays in the cells. A dot on the baseline is put back;
+    // another glyph's ink is no blank.
+    Cells dots(QStringLiteral("lucia co uk"), QStringLiteral("^     ^  ^"));
+    for (int c : { 5, 8 })
+        QPainter(&dots.bars.line.image).fillRect(QRectF((Cells::middle(c) - 0.75 - 90) * 2, 25, 3, 3), Qt::black);
+    EXPECT_EQ(dots.read(), "lucia.co.uk");
+    EXPECT_EQ(Cells("lucia co uk", "^     ^  ^", "     l  l").read(), "luciacouk");
+    // Ink of the rows above and below, which the line's image takes in, leaves a cell blank.
+    Cells tight(QStringLiteral("lucia co uk"), QStringLiteral("^     ^  ^"));
+    QPainter(&tight.bars.line.image).fillRect(QRectF((Cells::middle(5) - 2 - 90) * 2, 0, 8, 6), Qt::black);
+    QPainter(&tight.bars.line.image).fillRect(QRectF((Cells::middle(8) - 0.5 - 90) * 2, 30, 2, 6), Qt::black);
+    EXPECT_EQ(tight.read(), "lucia co uk");
+
+    // Tabular digits: the blank is as narrow as half a digit, so the digits after it stand half a
+    // cell off the grid; the engine's word start is the only sign of it.
+    std::vector<Symbol> digits;
+    const Bars bars({ { 100, 104 }, { 106, 110 }, { 112, 116 }, { 118, 122 }, { 127, 131 }, { 133, 137 }, { 139, 143 }, { 145, 149 } });
+    for (qsizetype k = 0; k < bars.ink.size(); ++k)
+        digits.push_back(bars.symbol(QStringLiteral("4111 1111").remove(u' ').at(k), bars.ink[k].first, bars.ink[k].second, k == 0 || k == 4));
+    const QList<RecognizedLine> lines = assembleLines(digits, bars.line, bars.box, bars.page);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines[0].text, "4111 1111");
+}
+
+// Two overlapping symbols in one cell are one glyph read twice: one of them stays, an ASCII one
+// before a mark or an accented letter, else the one the engine is surer of. A symbol whose box
+// spans two cells is no second reading of its neighbour.
+TEST(SymbolLines, AGlyphReadTwiceInOneCellIsReadOnce)
+{
+    const auto twice = [](const QString& text, qsizetype at, const Symbol& extra, float keptConfidence) {
+        Cells cells(text, QStringLiteral("^"));
+        cells.symbols[size_t(at)].confidence = keptConfidence;
+        cells.symbols.insert(cells.symbols.begin() + at + 1, extra);
+        return cells.read();
+    };
+    const auto symbol = [](const QString& text, double from, double to, float confidence) {
+        Symbol s { text, QRectF(from, 52, to - from, 10), false };
+        s.confidence = confidence;
+        return s;
+    };
+    // "4" at 94 % and a "9" over its right half at 92 %; then the other way round.
+    const double four = Cells::middle(4);
+    EXPECT_EQ(twice("card4x41148", 4, symbol("9", four - 0.5, four + 2.5, 92), 94), "card4x41148");
+    EXPECT_EQ(twice("card4x41148", 4, symbol("9", four - 0.5, four + 2.5, 97), 94), "card9x41148");
+    // An accented letter beside a digit, however sure the engine is of it; but a currency sign
+    // is no letter.
+    const double six = Cells::middle(5);
+    EXPECT_EQ(twice("obell6piedp", 5, symbol(QStringLiteral(u"\u00e9"), six - 2, six, 96), 89), "obell6piedp");
+    EXPECT_EQ(twice("totalE355xy", 5, symbol(QStringLiteral(u"\u00a3"), six - 0.5, six + 2, 96), 91), QStringLiteral(u"total\u00a3355xy"));
+    // A dot whose box the next glyph's box grazes is a glyph of its own; so are two glyphs the
+    // engine is sure of whose boxes it pushed together.
+    Cells dot(QStringLiteral("acme.iox"), QStringLiteral("^"));
+    dot.symbols[5] = symbol("i", Cells::middle(4) + 0.3, Cells::middle(5) - 0.5, 90);
+    EXPECT_EQ(dot.read(), "acme.iox");
+    Cells sure(QStringLiteral("acme.iox"), QStringLiteral("^"));
+    sure.symbols[5] = symbol("i", Cells::middle(5) - 0.4, Cells::middle(5) + 6.6, 99);
+    EXPECT_EQ(sure.read(), "acme.iox");
+    // A sliver at the edge of a glyph is the engine's box of the next one, not a second reading.
+    Cells sliver(QStringLiteral("gatewayktjt"), QStringLiteral("^"));
+    sliver.symbols[7].confidence = 93;
+    sliver.symbols[8] = symbol("t", Cells::middle(7), Cells::middle(7) + 0.2, 99);
+    EXPECT_EQ(sliver.read(), "gatewayktjt");
+
+    // An "m" boxed over the cell before it as well: both stay.
+    Cells wide(QStringLiteral("larsenxassive"), QStringLiteral("^"));
+    wide.symbols[6] = symbol(QStringLiteral("@"), Cells::middle(6) - 2, Cells::middle(6) + 2, 95);
+    wide.symbols.insert(wide.symbols.begin() + 7, symbol(QStringLiteral("m"), Cells::middle(6) - 2.5, Cells::middle(7) + 1, 96));
+    wide.symbols.erase(wide.symbols.begin() + 8); // the "a" of cell 7 is the "m"
+    EXPECT_TRUE(wide.read().contains(QStringLiteral("@m"))) << wide.read().toStdString();
+}

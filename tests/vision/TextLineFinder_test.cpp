@@ -366,3 +366,29 @@ TEST(TextLineFinder, ADescenderTouchingTheRowBelowKeepsTheRowsApart)
     EXPECT_TRUE(all.contains(QStringLiteral("jane@oscorp.dev"))) << all.toStdString();
     EXPECT_TRUE(all.contains(QStringLiteral("INFO callback to"))) << all.toStdString();
 }
+
+// A terminal's line is one line through a blank beside narrow glyphs ("massive. io"), which in a
+// fixed pitch is wider than a proportional face's blank; two blanks or more part its columns.
+TEST(TextLineFinder, AFixedPitchLineIsPartedOnlyBetweenColumns)
+{
+    const std::pair<const char*, int> faces[] = { { "DejaVu Sans Mono", 13 }, { "Liberation Mono", 15 }, { "DejaVu Sans Mono", 26 },
+        { "Liberation Mono", 30 } };
+    for (const auto& [family, pixels] : faces) {
+        const QFont mono = font(pixels, QString::fromLatin1(family));
+        const int row = QFontMetrics(mono).height() + 4;
+        QImage image = page({ 60 * pixels, 4 * row }, QColor(0x1e1f29));
+        const QColor ink(0xd8dae0);
+        const QRect whole = draw(image, { 6, row }, QStringLiteral("victor@massive. io"), ink, mono);
+        const QRect name = draw(image, { 6, 3 * row }, QStringLiteral("api-7f9c"), ink, mono);
+        const QRect status = draw(image, { 6 + QFontMetrics(mono).horizontalAdvance(QStringLiteral("api-7f9c   ")), 3 * row },
+            QStringLiteral("Running"), ink, mono);
+        const QList<TextLineBox> lines = findTextLines(image);
+        const auto count = [&](const QRect& r) {
+            return std::count_if(lines.begin(), lines.end(), [&](const TextLineBox& l) { return covers(l.box, r); });
+        };
+        EXPECT_EQ(count(whole), 1) << family << ' ' << pixels;
+        EXPECT_EQ(count(name), 1) << family << ' ' << pixels;
+        EXPECT_EQ(count(status), 1) << family << ' ' << pixels;
+        EXPECT_EQ(lines.size(), 3) << family << ' ' << pixels;
+    }
+}
