@@ -2,6 +2,7 @@
 
 #include "vision/CellGrid.h"
 #include "vision/ConfusedCharacters.h"
+#include "vision/LineInk.h"
 #include "vision/SensitiveTextDetector.h"
 
 #include <QRegularExpression>
@@ -13,6 +14,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+
+using namespace LineInk;
 
 std::vector<Symbol> readSymbols(tesseract::TessBaseAPI& api, const LineImage& line)
 {
@@ -42,175 +45,6 @@ std::vector<Symbol> readSymbols(tesseract::TessBaseAPI& api, const LineImage& li
 }
 
 namespace {
-
-double median(std::vector<double> values, double fallback)
-{
-    if (values.empty())
-        return fallback;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
-}
-
-// The darkest grey of each column of a line image.
-std::vector<uint8_t> darkestInColumns(const QImage& grey)
-{
-    const int w = grey.width(), h = grey.height();
-    std::vector<uint8_t> darkest(size_t(w), 255);
-    for (int y = 0; y < h; ++y) {
-        const uchar* row = grey.constScanLine(y);
-        for (int x = 0; x < w; ++x)
-            darkest[size_t(x)] = std::min(darkest[size_t(x)], row[x]);
-    }
-    return darkest;
-}
-
-int imageColumn(const LineImage& line, int width, double x, bool up)
-{
-    const double c = (x - line.origin.x()) * line.scale;
-    return std::clamp(int(up ? std::ceil(c) : std::floor(c)), 0, width);
-}
-
-// What is ink around the glyphs from page x `inkFrom` to `inkTo`: darker than halfway between
-// white and their darkest ink, and at least as dark as 140.
-int inkThreshold(const std::vector<uint8_t>& darkest, const LineImage& line, double inkFrom, double inkTo)
-{
-    const int width = int(darkest.size());
-    int local = 255;
-    for (int x = imageColumn(line, width, inkFrom, false), end = imageColumn(line, width, inkTo, true); x < end; ++x)
-        local = std::min<int>(local, darkest[size_t(x)]);
-    return std::max(140, (255 + local) / 2);
-}
-
-// Whether the ink from page x `fromX` to `toX` is a low rule across most of the span, as an
-// underscore the engine left out, and nothing else.
-bool underscoreBetween(const LineImage& line, const QRectF& text, double fromX, double toX, int threshold)
-{
-    const QImage& grey = line.image;
-    const int a = imageColumn(line, grey.width(), fromX, false), b = imageColumn(line, grey.width(), toX, true);
-    const int top = std::clamp(int((text.top() - line.origin.y()) * line.scale), 0, grey.height());
-    const int bottom = std::clamp(int(std::ceil((text.bottom() - line.origin.y()) * line.scale)), 0, grey.height());
-    const int low = top + int(0.65 * (bottom - top));
-    if (b - a < 2 || bottom - top < 4)
-        return false;
-    int inked = 0;
-    for (int x = a; x < b; ++x) {
-        bool any = false;
-        for (int y = 0; y < grey.height(); ++y) {
-            if (grey.constScanLine(y)[x] >= threshold)
-                continue;
-            if (y < low)
-                return false;
-            any = true;
-        }
-        inked += any;
-    }
-    return inked * 10 >= (b - a) * 8;
-}
-
-// Whether the blank columns between page x `fromX` and `toX` (none of their ink reaches
-// `threshold`) hold a faint low rule, as a thin underscore the engine left out does: in most of
-// them some ink lies below 65 % of the text's height and none above it (the faint edges of the
-// glyphs beside a blank reach above it). An underline is none: it runs on under the glyphs beside
-// the blank, at the same rows.
-bool faintUnderscoreIn(const LineImage& line, const QRectF& text, const std::vector<uint8_t>& darkest, double fromX, double toX,
-    const QRectF& before, const QRectF& after, int threshold)
-{
-    constexpr int kFaint = 235;
-    const QImage& grey = line.image;
-    const int width = grey.width();
-    const int a = imageColumn(line, width, fromX, false), b = imageColumn(line, width, toX, true);
-    const int top = std::clamp(int((text.top() - line.origin.y()) * line.scale), 0, grey.height());
-    const int bottom = std::clamp(int(std::ceil((text.bottom() - line.origin.y()) * line.scale)), 0, grey.height());
-    const int low = top + int(0.65 * (bottom - top));
-    int blank = 0, ruled = 0, first = grey.height(), last = -1;
-    for (int x = a; x < b; ++x) {
-        if (darkest[size_t(x)] < threshold)
-            continue;
-        ++blank;
-        bool high = false, below = false;
-        int from = grey.height(), to = -1;
-        for (int y = 0; y < grey.height(); ++y) {
-            if (grey.constScanLine(y)[x] >= kFaint)
-                continue;
-            if (y < low) {
-                high = true;
-                break;
-            }
-            below = true;
-            from = std::min(from, y);
-            to = std::max(to, y);
-        }
-        if (below && !high) {
-            ++ruled;
-            first = std::min(first, from);
-            last = std::max(last, to);
-        }
-    }
-    if (ruled < 2 || ruled * 2 < blank)
-        return false;
-    // Under the middle of each neighbouring glyph, at the rule's rows.
-    const auto runsOn = [&](const QRectF& glyph) {
-        const int ga = imageColumn(line, width, glyph.left() + 0.3 * glyph.width(), false);
-        const int gb = imageColumn(line, width, glyph.right() - 0.3 * glyph.width(), true);
-        int inked = 0;
-        for (int x = ga; x < gb; ++x)
-            for (int y = first; y <= last; ++y)
-                if (grey.constScanLine(y)[x] < kFaint) {
-                    ++inked;
-                    break;
-                }
-        return gb > ga && inked * 10 >= (gb - ga) * 7;
-    };
-    return !(runsOn(before) && runsOn(after));
-}
-
-// The widest run of blank columns between two page x positions, in page pixels. Ink is what is
-// darker than halfway between white and the darkest ink of the two glyphs around (from `inkFrom`
-// to `inkTo`), and at least as dark as 140: a dim part of a line (a comment, a timestamp, tiny
-// text) is stretched less than its brightest part, and its thin strokes would read as blanks.
-double blankBetween(const std::vector<uint8_t>& darkest, const LineImage& line, double fromX, double toX,
-    double inkFrom, double inkTo)
-{
-    const int width = int(darkest.size());
-    const auto column = [&](double x, bool up) { return imageColumn(line, width, x, up); };
-    const int threshold = inkThreshold(darkest, line, inkFrom, inkTo);
-    const int a = column(fromX, false), b = column(toX, true);
-    int best = 0, run = 0;
-    for (int x = a; x < b; ++x) {
-        run = darkest[size_t(x)] < threshold ? 0 : run + 1;
-        best = std::max(best, run);
-    }
-    return best / line.scale;
-}
-
-// How far the ink of a token runs past page x `edge`, leftwards (`step` -1) or rightwards (+1):
-// the engine's boxes of a token's first and last symbols often stop short of the glyph, and what
-// they leave out stays readable beside a redaction. The ink runs on over gaps narrower than
-// `gap` page pixels and never past page x `limit`.
-double inkEdge(const std::vector<uint8_t>& darkest, const LineImage& line, double edge, double limit, int step,
-    double gap, int threshold)
-{
-    const int width = int(darkest.size());
-    if (width == 0)
-        return edge;
-    const int end = imageColumn(line, width, limit, step < 0);
-    const int allowed = std::max(1, int(std::ceil(gap * line.scale)));
-    // A box at the image's edge starts on its last or first column, not past it.
-    int x = std::clamp(imageColumn(line, width, edge, step > 0) - (step > 0 ? 1 : 0), 0, width - 1);
-    int last = -1, run = 0;
-    for (; step < 0 ? x >= std::max(0, end) : x < std::min(width, end); x += step) {
-        if (darkest[size_t(x)] < threshold) {
-            last = x;
-            run = 0;
-        } else if (++run > allowed) {
-            break;
-        }
-    }
-    if (last < 0)
-        return edge;
-    const double page = line.origin.x() + (step < 0 ? last : last + 1) / line.scale;
-    return step < 0 ? std::min(edge, page) : std::max(edge, page);
-}
 
 // From the start of the word before the blank at `at` to the end of the word after it.
 std::pair<qsizetype, qsizetype> wordsAround(const QString& text, qsizetype at)
@@ -349,43 +183,6 @@ void partGluedAddresses(RecognizedLine& line, const std::vector<qsizetype>& near
         line.text.insert(at, QLatin1Char(' '));
         line.charBoxes.insert(at, QRectF());
     }
-}
-
-// The ink of a stretch of a line image from page x `from` to `to`: its top and bottom rows, its
-// width in columns and its mass (the sum of its darkness), in line image pixels; and how many of
-// its columns hold ink above row `high` and below row `low`.
-struct InkExtent {
-    int top = -1, bottom = -1, width = 0, above = 0, below = 0;
-    double mass = 0;
-};
-
-InkExtent inkExtent(const LineImage& line, const std::vector<uint8_t>& darkest, double from, double to, int high = -1,
-    int low = std::numeric_limits<int>::max())
-{
-    const QImage& grey = line.image;
-    const int a = imageColumn(line, grey.width(), from, false), b = imageColumn(line, grey.width(), to, true);
-    const int threshold = inkThreshold(darkest, line, from, to);
-    InkExtent e;
-    int left = -1, right = -1;
-    for (int x = a; x < b; ++x) {
-        bool up = false, down = false;
-        for (int y = 0; y < grey.height(); ++y) {
-            const uchar v = grey.constScanLine(y)[x];
-            e.mass += 255 - v;
-            if (v >= threshold)
-                continue;
-            e.top = e.top < 0 ? y : std::min(e.top, y);
-            e.bottom = std::max(e.bottom, y);
-            left = left < 0 ? x : left;
-            right = x;
-            up = up || y < high;
-            down = down || y > low;
-        }
-        e.above += up;
-        e.below += down;
-    }
-    e.width = left < 0 ? 0 : right - left + 1;
-    return e;
 }
 
 // An address's @ that the engine read as one or two letters ("felix.silvafiexample.com",
