@@ -532,3 +532,24 @@ TEST(DetectSensitiveText, FindsAddressesWhoseSignWasReadAsAnF)
     for (const QString item : { "felix.silva@oscorp.dev", "hannah.doe@massive.io" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
+
+// Sony's bitmap face hangs its dot below the baseline: the engine reads a comma, with a blank after
+// some. The addresses and the e-mail addresses with a dot before the @ are found.
+TEST(DetectSensitiveText, FindsAddressesWhoseDotsABitmapFaceHangsBelowTheLine)
+{
+    const RealShotFindings findings = findingsIn({ "g-xterm-dark-1x-9", "g-xterm-light-1x-2" });
+    EXPECT_EQ(findings.shots, 2);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "192.168.62.246", "10.15.134.54", "10.88.214.14", "petrova.e@umbrella.dev", "larsen.l@umbrella.dev" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// Small bitmap faces draw a 5 with a flat top that the engine reads as a dollar sign: a phone
+// number is found, and cards' numbers are no amounts. Left over is one line read as noise in each.
+TEST(DetectSensitiveText, FindsNumbersWhoseFiveABitmapFaceDrawsLikeADollarSign)
+{
+    const RealShotFindings findings = findingsIn({ "g-xterm-light-1x-3", "g-xterm-light-1x-4" });
+    EXPECT_EQ(findings.shots, 2);
+    EXPECT_LE(findings.falseDetections, 2);
+    EXPECT_TRUE(findings.found.contains("548-289-6737"));
+}
