@@ -553,3 +553,15 @@ TEST(DetectSensitiveText, FindsNumbersWhoseFiveABitmapFaceDrawsLikeADollarSign)
     EXPECT_LE(findings.falseDetections, 2);
     EXPECT_TRUE(findings.found.contains("548-289-6737"));
 }
+
+// Bitmap faces of mid sizes (Courier at 25 pixels, a terminal face, xterm's 2x faces), enlarged by
+// whole pixels: read at the size smooth text is read at, their blocks come out as other glyphs
+// (a plus as "4#", a 7 as a slash, a stray digit in a phone number's last group).
+TEST(DetectSensitiveText, FindsItemsInBitmapFacesOfMidSizes)
+{
+    const RealShotFindings findings = findingsIn({ "g-xterm-light-2x-6", "g-xterm-dark-2x-14", "f-xterm-dark-2x-37" });
+    EXPECT_EQ(findings.shots, 3);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "+61 641 959 9647", "OqtTUUyl6J0cAZdjsFgDnNFeXUrGgXhnZqzQLAz6", "+1.202.324.1277", "24.76.56.205" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
