@@ -338,8 +338,8 @@ TEST(DetectSensitiveText, AnAreaCodeFoundAsALineOfItsOwnJoinsTheNumberBesideIt)
 }
 
 // The wide gap between two cells may come read as a flat mark boxed taller than the line's glyphs:
-// after a number it parts the cells, so a phone number alone in its cell is found and its box
-// stays in it. A drawn mark is no taller than the digits, and a name with its number is one cell.
+// after a number or an e-mail address it parts the cells, so a phone number alone in its cell is
+// found and its box stays in it. A drawn mark is no taller than the digits, and a name with its number is one cell.
 TEST(DetectSensitiveText, AGapReadAsAMarkPartsCells)
 {
     const auto withGap = [](const QString& text, double markHeight) {
@@ -350,7 +350,8 @@ TEST(DetectSensitiveText, AGapReadAsAMarkPartsCells)
     };
     for (const auto& [text, phone] : { std::pair { QStringLiteral("(351) 109-5170 = mailer"), QStringLiteral("(351) 109-5170") },
              std::pair { QStringLiteral("+61 897 136 6984 _ session"), QStringLiteral("+61 897 136 6984") },
-             std::pair { QStringLiteral("5073 8151 4529 6780 = (626) 186-9780"), QStringLiteral("(626) 186-9780") } }) {
+             std::pair { QStringLiteral("5073 8151 4529 6780 = (626) 186-9780"), QStringLiteral("(626) 186-9780") },
+             std::pair { QStringLiteral("noor_oconnor@umbrella.dev = 222-307-8510"), QStringLiteral("222-307-8510") } }) {
         const DetectionResult found = detectSensitiveText({ withGap(text, 0.03) });
         ASSERT_EQ(found.count(RedactionKind::phone), 1u) << text.toStdString();
         const QRectF box = found.at(RedactionKind::phone).first();
