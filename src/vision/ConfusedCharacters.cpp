@@ -1,6 +1,7 @@
 #include "vision/ConfusedCharacters.h"
 
 #include "vision/DottedNumbers.h"
+#include "vision/NumberSevens.h"
 #include "vision/RecognizedLineEdits.h"
 
 #include <QRegularExpression>
@@ -583,6 +584,7 @@ void mendConfusedCharacters(RecognizedLine& line)
         dropInto(line, at, at - 1);
         return at;
     });
+    mendSevensReadAsQuestionMarks(line);
     mendConfusedCharacters(line.text);
 }
 

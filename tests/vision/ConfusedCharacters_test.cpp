@@ -393,3 +393,16 @@ TEST(ConfusedCharacters, AFiveReadAsADollarSignBeforeACardOrPhoneNumber)
              "$48-289-67371", "$97.77", "$1,000,000" })
         EXPECT_EQ(mended(line), line) << line.toStdString();
 }
+
+// A small bitmap face curls the top of its 7: the engine reads a question mark, or a 7 and a
+// question mark. Inside a number that the mended digits make whole it is a 7; questions stay.
+TEST(ConfusedCharacters, ASevenReadAsAQuestionMarkInsideANumber)
+{
+    EXPECT_EQ(mendedLine(drawnLine("(733) 013-560?")), "(733) 013-5607");
+    EXPECT_EQ(mendedLine(drawnLine("WARN card=485324377526752? ok")), "WARN card=4853243775267527 ok");
+    EXPECT_EQ(mendedLine(drawnLine("card 4259762239924467?")), "card 4259762239924467");
+    EXPECT_EQ(mendedLine(drawnLine("ip=10.?.155.2")), "ip=10.7.155.2");
+    for (const QString line : { "is it 2024?", "call (555) 010-0143?", "Is 4111111111111111?", "ok? 12", "id a12345678901234?",
+             "$?8804512728913", "x?7y", "12?34" })
+        EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
+}
