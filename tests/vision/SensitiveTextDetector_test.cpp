@@ -555,15 +555,27 @@ TEST(DetectSensitiveText, FindsNumbersWhoseFiveABitmapFaceDrawsLikeADollarSign)
     EXPECT_TRUE(findings.found.contains("548-289-6737"));
 }
 
-// Bitmap faces of mid sizes (Courier at 25 pixels, a terminal face, xterm's 2x faces), enlarged by
-// whole pixels: read at the size smooth text is read at, their blocks come out as other glyphs
-// (a plus as "4#", a 7 as a slash, a stray digit in a phone number's last group).
+// Bitmap faces of mid sizes (Courier at 24 and 25 pixels, xterm's 2x faces), enlarged by whole
+// pixels: read at the size smooth text is read at, their blocks come out as other glyphs (a zero
+// as a Q, a 4 as an A, an @ as a bracket, a stray digit in a phone number's last group).
 TEST(DetectSensitiveText, FindsItemsInBitmapFacesOfMidSizes)
 {
-    const RealShotFindings findings = findingsIn({ "g-xterm-light-2x-6", "g-xterm-dark-2x-14", "f-xterm-dark-2x-37" });
+    const RealShotFindings findings = findingsIn({ "g-xterm-light-2x-6", "h-xterm-dark-2x-14", "h-xterm-light-2x-7" });
     EXPECT_EQ(findings.shots, 3);
     EXPECT_EQ(findings.falseDetections, 0);
-    for (const QString item : { "+61 641 959 9647", "OqtTUUyl6J0cAZdjsFgDnNFeXUrGgXhnZqzQLAz6", "+1.202.324.1277", "24.76.56.205" })
+    for (const QString item : { "+61 641 959 9647", "OqtTUUyl6J0cAZdjsFgDnNFeXUrGgXhnZqzQLAz6", "+61 901 792 0409", "4336611130063259",
+             "cbrandt44@hooli.com" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// Small bitmap faces (7x13 here) keep their fourfold enlargement: read a size smaller, their
+// one-pixel dots come out as commas in addresses and dotted phone numbers.
+TEST(DetectSensitiveText, FindsDottedItemsInSmallBitmapFaces)
+{
+    const RealShotFindings findings = findingsIn({ "h-xterm-light-1x-1" });
+    EXPECT_EQ(findings.shots, 1);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "210.218.62.86", "292.350.3644", "felix.sharma@acme.io", "10.128.124.254" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
