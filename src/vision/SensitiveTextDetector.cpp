@@ -235,11 +235,12 @@ std::optional<SensitiveMatch> phoneBehindBullet(const QString& text)
 
 // A field's amount whose currency sign the face cannot draw or the engine could not read: the
 // sign's cell comes out blank or as an underscore right after the field's equals sign
-// ("amount= 314.95", "amount=_421.06"), where a value is glued to its name. Only an amount
-// written with cents; "x = 12.34" with blanks either side is an assignment.
+// ("amount= 314.95", "amount=_421.06"), or as the thin mark a bitmap face draws for a glyph it
+// lacks ("amount=:661.19", "amount=i661.19", "amount=!'310.49"), where a value is glued to its
+// name. Only an amount written with cents; "x = 12.34" with blanks either side is an assignment.
 QList<SensitiveMatch> amountsWithoutTheirSign(const QString& text)
 {
-    static const QRegularExpression amount(QStringLiteral(R"((?<=[A-Za-z_]=)[ _](?:\d{1,3}(?:,\d{3})+|\d+)\.\d{2}(?![\d.,]?\d))"));
+    static const QRegularExpression amount(QStringLiteral(R"((?<=[A-Za-z_]=)(?:[ _]|[:;!i|]'?)(?:\d{1,3}(?:,\d{3})+|\d+)\.\d{2}(?![\d.,]?\d))"));
     return matchesOf(amount, text, RedactionKind::money);
 }
 

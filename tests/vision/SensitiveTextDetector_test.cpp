@@ -364,18 +364,21 @@ TEST(DetectSensitiveText, AGapReadAsAMarkPartsCells)
         EXPECT_EQ(detectSensitiveText({ withGap(text, height) }).count(RedactionKind::phone), 0u) << text.toStdString();
 }
 
-// A face without a glyph for the currency sign leaves its cell blank, or the engine reads it as an
-// underscore: an amount with cents glued to its field's name is an amount all the same.
+// A face without a glyph for the currency sign leaves its cell blank or draws a thin mark, or the
+// engine reads it as an underscore: an amount with cents glued to its field's name is an amount
+// all the same.
 TEST(DetectSensitiveText, AmountsWhoseSignIsLostAfterAFieldsNameAreFound)
 {
-    for (const QString text : { "WARN charge failed amount= 314.95 card=5582", "amount=_421.06", "total= 1,204.50," }) {
+    for (const QString text : { "WARN charge failed amount= 314.95 card=5582", "amount=_421.06", "total= 1,204.50,",
+             "WARN charge failed amount=i661.19 card=5137", "amount=:661.19", "amount=!'310.49 card=5310" }) {
         const RecognizedLine line = lineOf(text);
         const DetectionResult result = detectSensitiveText({ line });
         ASSERT_EQ(result.count(RedactionKind::money), 1u) << text.toStdString();
         const qsizetype last = text.lastIndexOf(QRegularExpression(QStringLiteral(R"(\d\.\d\d)"))) + 3;
         EXPECT_GE(result.at(RedactionKind::money).first().right(), line.charBoxes.at(last).right()) << text.toStdString();
     }
-    for (const QString text : { "x = 12.34", "ratio= 0.255", "amount= 314.9", "elapsed: 12.34", "version= 1.2.34", "v= 10.20.30" })
+    for (const QString text : { "x = 12.34", "ratio= 0.255", "amount= 314.9", "elapsed: 12.34", "version= 1.2.34", "v= 10.20.30",
+             "amount=i314.9", "x=ii12.34", "v=:1.2.34", "at=!12:34" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 0u) << text.toStdString();
 }
 
