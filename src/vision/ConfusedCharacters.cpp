@@ -1,6 +1,7 @@
 #include "vision/ConfusedCharacters.h"
 
 #include "vision/DottedNumbers.h"
+#include "vision/NumberSevens.h"
 #include "vision/RecognizedLineEdits.h"
 
 #include <QRegularExpression>
@@ -302,6 +303,11 @@ void mendCurrencySigns(QString& line)
         if (before.isDigit() || (before == u'-' && i >= 2 && line.at(i - 2).isLetterOrNumber()))
             line[i] = meant.at(k);
     }
+    // Nor before fifteen digits without a separator (no amount is written so) or a phone number's
+    // groups ("$465144109852895", "$48-289-6737"): a bitmap face's flat-topped 5, read as the sign.
+    static const QRegularExpression five(QStringLiteral(R"((?<![\w$.,])\$(?=\d{15}(?![\d.,])|\d{2}-\d{3}-\d{4}(?![\d\-])))"));
+    for (auto it = five.globalMatch(line); it.hasNext();)
+        line[it.next().capturedStart()] = u'5';
 }
 
 // Before an address's @, a slashed zero read as a second @ ("npetroval@@umbrella.dev") and a 7
@@ -578,6 +584,7 @@ void mendConfusedCharacters(RecognizedLine& line)
         dropInto(line, at, at - 1);
         return at;
     });
+    mendSevensReadAsQuestionMarks(line);
     mendConfusedCharacters(line.text);
 }
 

@@ -134,6 +134,68 @@ void mendDotLookAlikes(RecognizedLine& line)
     });
 }
 
+// A bitmap face whose dot hangs below the baseline reads each as a comma, some with a blank after
+// it and some without ("192, 168,62, 246", "10,88, 214, 14"). Where the groups make a whole dotted
+// address or phone number, each mark is a dot and the blanks go. A list's commas are spaced alike
+// ("10, 15, 134, 54", "1,2,3,4"): only marks spaced both ways are read so.
+void joinCommaGaps(RecognizedLine& line)
+{
+    static const QRegularExpression gapped(QStringLiteral(
+        R"((?<![\w.,:;'`$\x{00A3}\x{20AC}(\[{])(?<!\d )\+?\d{1,3}(?:[.,] ?\d{1,4}){2,3}(?![\w)\]}]|[.,] ?\d))"));
+    forEachMatch(line, gapped, [&](const QRegularExpressionMatch& m) {
+        const QString found = m.captured();
+        const qsizetype end = m.capturedEnd(), blanks = found.count(u' '), commas = found.count(u',');
+        const qsizetype marks = commas + found.count(u'.');
+        if (commas == 0 || blanks == 0 || blanks == marks)
+            return end;
+        static const QRegularExpression mark(QStringLiteral("[.,] ?"));
+        QStringList parts = found.split(mark);
+        const bool plus = parts.first().startsWith(u'+');
+        if (plus)
+            parts.first().remove(0, 1);
+        bool address = !plus && parts.size() == 4;
+        for (const QString& part : parts)
+            address = address && part.size() <= 3 && part.toInt() <= 255 && !(part.size() > 1 && part.startsWith(u'0'));
+        const auto sized = [&](qsizetype from, std::initializer_list<qsizetype> sizes) {
+            for (qsizetype size : sizes)
+                if (parts.at(from++).size() != size)
+                    return false;
+            return true;
+        };
+        const bool phone = (parts.size() == 3 && !plus && sized(0, { 3, 3, 4 })) || (parts.size() == 4 && sized(1, { 3, 3, 4 }));
+        if (!address && !phone)
+            return end;
+        for (qsizetype k = m.capturedStart(); k < end; ++k)
+            if (line.text.at(k) == u',')
+                line.text[k] = u'.';
+        for (qsizetype k = end - 1; k > m.capturedStart(); --k)
+            if (line.text.at(k) == u' ')
+                dropInto(line, k, k - 1);
+        return end - blanks;
+    });
+}
+
+// The same faces' dots read as commas inside an e-mail address ("petrova,e@umbrella.dev",
+// "jane@globex,co.uk"): no address holds a comma between two of its letters or digits. Only in a
+// token with one @ whose host, so mended, ends in a dot and a top-level domain.
+void mendAddressCommas(RecognizedLine& line)
+{
+    static const QRegularExpression address(QStringLiteral(R"((?<![\w.,+%\-@])[\w.+%\-]+(?:,[\w.+%\-]+)*@[\w\-]+(?:[.,][\w\-]+)+(?![\w\-@]|[.,][\w\-]))"));
+    static const QRegularExpression host(QStringLiteral(R"(@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,}$)"));
+    forEachMatch(line, address, [&](const QRegularExpressionMatch& m) {
+        const qsizetype start = m.capturedStart(), end = m.capturedEnd();
+        QString mended = m.captured();
+        for (qsizetype k = 1; k + 1 < mended.size(); ++k)
+            if (mended.at(k) == u',' && mended.at(k - 1).isLetterOrNumber() && mended.at(k + 1).isLetterOrNumber())
+                mended[k] = u'.';
+        if (mended == m.captured() || mended.contains(u',') || !host.match(mended).hasMatch())
+            return end;
+        for (qsizetype k = 0; k < mended.size(); ++k)
+            line.text[start + k] = mended.at(k);
+        return end;
+    });
+}
+
 } // namespace
 
 // A dotted address or phone number with a dot read twice, or read with a comma, colon or tick
@@ -203,5 +265,7 @@ void mendDoubledDots(RecognizedLine& line)
 void mendDottedNumbers(RecognizedLine& line)
 {
     joinDotGaps(line);
+    joinCommaGaps(line);
+    mendAddressCommas(line);
     mendDotLookAlikes(line);
 }

@@ -152,7 +152,8 @@ bool strayMark(QChar c)
 // may have no ink of its own: the engine read the wide gap between two cells as a mark
 // ("(351) 109-5170 = mailer", "+61 897 136 6984 _ session", "5073 8151 4529 6780 = (626) ...").
 // A drawn dash or bullet after a name is boxed as tall ("Ingrid - 975-624-0091"), and a name
-// with its number is one cell: only a mark after a number parts the line.
+// with its number is one cell: only a mark after a number or an e-mail address parts the line
+// ("noor@acme.io = 222-307-8510").
 bool markReadInAGap(const RecognizedLine& line, qsizetype from, qsizetype i, double glyphHeight)
 {
     const QString& t = line.text;
@@ -161,7 +162,7 @@ bool markReadInAGap(const RecognizedLine& line, qsizetype from, qsizetype i, dou
         || line.charBoxes.at(i).height() <= 1.25 * glyphHeight)
         return false;
     const QStringView before = QStringView(t).mid(from, i - from);
-    return std::any_of(before.begin(), before.end(), [](QChar c) { return c.isDigit(); });
+    return std::any_of(before.begin(), before.end(), [](QChar c) { return c.isDigit() || c == u'@'; });
 }
 
 // A bar standing alone between blanks is a table's rule or a divider the line finder could not
@@ -234,11 +235,12 @@ std::optional<SensitiveMatch> phoneBehindBullet(const QString& text)
 
 // A field's amount whose currency sign the face cannot draw or the engine could not read: the
 // sign's cell comes out blank or as an underscore right after the field's equals sign
-// ("amount= 314.95", "amount=_421.06"), where a value is glued to its name. Only an amount
-// written with cents; "x = 12.34" with blanks either side is an assignment.
+// ("amount= 314.95", "amount=_421.06"), or as the thin mark a bitmap face draws for a glyph it
+// lacks ("amount=:661.19", "amount=i661.19", "amount=!'310.49"), where a value is glued to its
+// name. Only an amount written with cents; "x = 12.34" with blanks either side is an assignment.
 QList<SensitiveMatch> amountsWithoutTheirSign(const QString& text)
 {
-    static const QRegularExpression amount(QStringLiteral(R"((?<=[A-Za-z_]=)[ _](?:\d{1,3}(?:,\d{3})+|\d+)\.\d{2}(?![\d.,]?\d))"));
+    static const QRegularExpression amount(QStringLiteral(R"((?<=[A-Za-z_]=)(?:[ _]|[:;!i|]'?)(?:\d{1,3}(?:,\d{3})+|\d+)\.\d{2}(?![\d.,]?\d))"));
     return matchesOf(amount, text, RedactionKind::money);
 }
 

@@ -364,3 +364,45 @@ TEST(ConfusedCharacters, DotsAndZerosInsideDottedNumbersAreMendedByContext)
              "1,234,567", "at 10 4,118,168", "at 12:30,15,45",  "w=[0.25,0.75]", "at 47.6,122.3 now", "at 47.6;122.3 now", "from 54.99,252.55", "1,234.56", "12,5.1.2.3", "LOL 1.2.3" })
         EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
 }
+
+// A face whose dot hangs below the baseline reads it as a comma, with a blank after some of them:
+// a whole address or phone number gets its dots back and loses the blanks, lists spaced alike keep
+// theirs. Inside an e-mail address the same comma is a dot.
+TEST(ConfusedCharacters, CommasWithAndWithoutABlankInsideDottedNumbersAndAddresses)
+{
+    EXPECT_EQ(mendedLine(drawnLine("192, 168,62, 246 edge-5")), "192.168.62.246 edge-5");
+    EXPECT_EQ(mendedLine(drawnLine("ip=10,88, 214, 14")), "ip=10.88.214.14");
+    EXPECT_EQ(mendedLine(drawnLine("call 598, 241,8172")), "call 598.241.8172");
+    EXPECT_EQ(mendedLine(drawnLine("10, 15, 134,54")), "10.15.134.54");
+    EXPECT_EQ(mendedLine(drawnLine("user=petrova,e@umbrella.dev ok")), "user=petrova.e@umbrella.dev ok");
+    EXPECT_EQ(mendedLine(drawnLine("BRANDT,ISLA@UMBRELLA.DEV")), "BRANDT.ISLA@UMBRELLA.DEV");
+    EXPECT_EQ(mendedLine(drawnLine("dmitri,okafor@acme,io")), "dmitri.okafor@acme.io");
+    for (const QString line : { "10, 15, 134, 54", "12, 34, 56, 78", "$12, 150,200, 30", "at 10, 200,300, 4",
+             "v1, 168,62, 246", "to=jo@host,me@other.org", "a@x.com,b@y.com", "jane@acme,Sales,2024", "mail a,b@c, com",
+             "x,y@host", "jo,@x.com" })
+        EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
+}
+
+// A bitmap face's flat-topped 5 reads as a dollar sign before a card's number or a phone number's
+// groups; amounts, written with separators or cents, keep their sign.
+TEST(ConfusedCharacters, AFiveReadAsADollarSignBeforeACardOrPhoneNumber)
+{
+    EXPECT_EQ(mended("card=$465144109852895 ok"), "card=5465144109852895 ok");
+    EXPECT_EQ(mended("call $48-289-6737 now"), "call 548-289-6737 now");
+    for (const QString line : { "$465,144,109,852.89", "$46514410985289", "$4651441098528951", "$465144109852895.00", "US$465144109852895",
+             "$48-289-67371", "$97.77", "$1,000,000" })
+        EXPECT_EQ(mended(line), line) << line.toStdString();
+}
+
+// A small bitmap face curls the top of its 7: the engine reads a question mark, or a 7 and a
+// question mark. Inside a number that the mended digits make whole it is a 7; questions stay.
+TEST(ConfusedCharacters, ASevenReadAsAQuestionMarkInsideANumber)
+{
+    EXPECT_EQ(mendedLine(drawnLine("(733) 013-560?")), "(733) 013-5607");
+    EXPECT_EQ(mendedLine(drawnLine("WARN card=485324377526752? ok")), "WARN card=4853243775267527 ok");
+    EXPECT_EQ(mendedLine(drawnLine("card 4259762239924467?")), "card 4259762239924467");
+    EXPECT_EQ(mendedLine(drawnLine("ip=10.?.155.2")), "ip=10.7.155.2");
+    for (const QString line : { "is it 2024?", "call (555) 010-0143?", "Is 4111111111111111?", "ok? 12", "id a12345678901234?",
+             "$?8804512728913", "x?7y", "12?34" })
+        EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
+}

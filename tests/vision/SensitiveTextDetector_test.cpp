@@ -338,8 +338,8 @@ TEST(DetectSensitiveText, AnAreaCodeFoundAsALineOfItsOwnJoinsTheNumberBesideIt)
 }
 
 // The wide gap between two cells may come read as a flat mark boxed taller than the line's glyphs:
-// after a number it parts the cells, so a phone number alone in its cell is found and its box
-// stays in it. A drawn mark is no taller than the digits, and a name with its number is one cell.
+// after a number or an e-mail address it parts the cells, so a phone number alone in its cell is
+// found and its box stays in it. A drawn mark is no taller than the digits, and a name with its number is one cell.
 TEST(DetectSensitiveText, AGapReadAsAMarkPartsCells)
 {
     const auto withGap = [](const QString& text, double markHeight) {
@@ -350,7 +350,8 @@ TEST(DetectSensitiveText, AGapReadAsAMarkPartsCells)
     };
     for (const auto& [text, phone] : { std::pair { QStringLiteral("(351) 109-5170 = mailer"), QStringLiteral("(351) 109-5170") },
              std::pair { QStringLiteral("+61 897 136 6984 _ session"), QStringLiteral("+61 897 136 6984") },
-             std::pair { QStringLiteral("5073 8151 4529 6780 = (626) 186-9780"), QStringLiteral("(626) 186-9780") } }) {
+             std::pair { QStringLiteral("5073 8151 4529 6780 = (626) 186-9780"), QStringLiteral("(626) 186-9780") },
+             std::pair { QStringLiteral("noor_oconnor@umbrella.dev = 222-307-8510"), QStringLiteral("222-307-8510") } }) {
         const DetectionResult found = detectSensitiveText({ withGap(text, 0.03) });
         ASSERT_EQ(found.count(RedactionKind::phone), 1u) << text.toStdString();
         const QRectF box = found.at(RedactionKind::phone).first();
@@ -363,18 +364,21 @@ TEST(DetectSensitiveText, AGapReadAsAMarkPartsCells)
         EXPECT_EQ(detectSensitiveText({ withGap(text, height) }).count(RedactionKind::phone), 0u) << text.toStdString();
 }
 
-// A face without a glyph for the currency sign leaves its cell blank, or the engine reads it as an
-// underscore: an amount with cents glued to its field's name is an amount all the same.
+// A face without a glyph for the currency sign leaves its cell blank or draws a thin mark, or the
+// engine reads it as an underscore: an amount with cents glued to its field's name is an amount
+// all the same.
 TEST(DetectSensitiveText, AmountsWhoseSignIsLostAfterAFieldsNameAreFound)
 {
-    for (const QString text : { "WARN charge failed amount= 314.95 card=5582", "amount=_421.06", "total= 1,204.50," }) {
+    for (const QString text : { "WARN charge failed amount= 314.95 card=5582", "amount=_421.06", "total= 1,204.50,",
+             "WARN charge failed amount=i661.19 card=5137", "amount=:661.19", "amount=!'310.49 card=5310" }) {
         const RecognizedLine line = lineOf(text);
         const DetectionResult result = detectSensitiveText({ line });
         ASSERT_EQ(result.count(RedactionKind::money), 1u) << text.toStdString();
         const qsizetype last = text.lastIndexOf(QRegularExpression(QStringLiteral(R"(\d\.\d\d)"))) + 3;
         EXPECT_GE(result.at(RedactionKind::money).first().right(), line.charBoxes.at(last).right()) << text.toStdString();
     }
-    for (const QString text : { "x = 12.34", "ratio= 0.255", "amount= 314.9", "elapsed: 12.34", "version= 1.2.34", "v= 10.20.30" })
+    for (const QString text : { "x = 12.34", "ratio= 0.255", "amount= 314.9", "elapsed: 12.34", "version= 1.2.34", "v= 10.20.30",
+             "amount=i314.9", "x=ii12.34", "v=:1.2.34", "at=!12:34" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 0u) << text.toStdString();
 }
 
@@ -545,4 +549,57 @@ TEST(DetectSensitiveText, FindsItemsInATerminalsCellsWithNarrowGlyphs)
     for (const QString item : { "5590133322641148", "10.181.244.193", "6974569198205625", "dtanaka69@piedpiper.com", "victor@massive.io",
              "ksharma79@massive.io", "vBqqlayedjelYvpYtxKnZCsuV3kFa6vRsm4VXzDh" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// Sony's bitmap face hangs its dot below the baseline: the engine reads a comma, with a blank after
+// some. The addresses and the e-mail addresses with a dot before the @ are found.
+TEST(DetectSensitiveText, FindsAddressesWhoseDotsABitmapFaceHangsBelowTheLine)
+{
+    const RealShotFindings findings = findingsIn({ "g-xterm-dark-1x-9", "g-xterm-light-1x-2" });
+    EXPECT_EQ(findings.shots, 2);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "192.168.62.246", "10.15.134.54", "10.88.214.14", "petrova.e@umbrella.dev", "larsen.l@umbrella.dev" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// Small bitmap faces draw a 5 with a flat top that the engine reads as a dollar sign: a phone
+// number is found, and cards' numbers are no amounts. Left over is one line read as noise in each.
+TEST(DetectSensitiveText, FindsNumbersWhoseFiveABitmapFaceDrawsLikeADollarSign)
+{
+    const RealShotFindings findings = findingsIn({ "g-xterm-light-1x-3", "g-xterm-light-1x-4" });
+    EXPECT_EQ(findings.shots, 2);
+    EXPECT_LE(findings.falseDetections, 2);
+    EXPECT_TRUE(findings.found.contains("548-289-6737"));
+}
+
+// Bitmap faces of mid sizes (Courier at 24 and 25 pixels, xterm's 2x faces), enlarged by whole
+// pixels: read at the size smooth text is read at, their blocks come out as other glyphs (a zero
+// as a Q, a 4 as an A, an @ as a bracket, a stray digit in a phone number's last group).
+TEST(DetectSensitiveText, FindsItemsInBitmapFacesOfMidSizes)
+{
+    const RealShotFindings findings = findingsIn({ "g-xterm-light-2x-6", "h-xterm-dark-2x-14", "h-xterm-light-2x-7" });
+    EXPECT_EQ(findings.shots, 3);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "+61 641 959 9647", "OqtTUUyl6J0cAZdjsFgDnNFeXUrGgXhnZqzQLAz6", "+61 901 792 0409", "4336611130063259",
+             "cbrandt44@hooli.com" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// Small bitmap faces (7x13 here) keep their fourfold enlargement: read a size smaller, their
+// one-pixel dots come out as commas in addresses and dotted phone numbers.
+TEST(DetectSensitiveText, FindsDottedItemsInSmallBitmapFaces)
+{
+    const RealShotFindings findings = findingsIn({ "h-xterm-light-1x-1" });
+    EXPECT_EQ(findings.shots, 1);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "210.218.62.86", "292.350.3644", "felix.sharma@acme.io", "10.128.124.254" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// Misc-fixed at 6x9 curls its 7's top: the engine reads a question mark at a phone number's end.
+TEST(DetectSensitiveText, FindsNumbersWhoseSevenASmallBitmapFaceCurls)
+{
+    const RealShotFindings findings = findingsIn({ "g-xterm-light-1x-4" });
+    EXPECT_EQ(findings.shots, 1);
+    EXPECT_TRUE(findings.found.contains("(733) 013-5607"));
 }
