@@ -55,6 +55,30 @@ void joinDotGaps(RecognizedLine& line)
     });
 }
 
+// What groups of digits parted by dots (or their look-alikes) make whole: a phone number (three,
+// three and four digits behind an optional country code: no number is grouped so, whatever marks
+// part the groups) or an address (four parts of up to 255, none with a leading zero). `plus`: the
+// first group came after a plus sign.
+struct DottedGroups {
+    bool phone = false, address = false;
+};
+
+DottedGroups dottedGroups(const QStringList& parts, bool plus)
+{
+    const auto sized = [&](qsizetype from, std::initializer_list<qsizetype> sizes) {
+        for (qsizetype size : sizes)
+            if (parts.at(from++).size() != size)
+                return false;
+        return true;
+    };
+    DottedGroups groups;
+    groups.phone = (parts.size() == 3 && !plus && sized(0, { 3, 3, 4 })) || (parts.size() == 4 && sized(1, { 3, 3, 4 }));
+    groups.address = !plus && parts.size() == 4;
+    for (const QString& part : parts)
+        groups.address = groups.address && part.size() <= 3 && part.toInt() <= 255 && !(part.size() > 1 && part.startsWith(u'0'));
+    return groups;
+}
+
 // A bitmap face's dot read as a comma, colon, tick or L, or small grey print's as an L, in a
 // number with two other dots that makes a whole dotted address or phone number with it
 // ("54.99,252.55", "10'4.118.168", "+1.555.010L4477"). A comma, colon or semicolon between the
@@ -92,19 +116,9 @@ void mendDotLookAlikes(RecognizedLine& line)
         }
         if (odd.empty())
             return end;
-        const bool plus = parts.first().startsWith(u'+');
-        const auto sized = [&](qsizetype from, std::initializer_list<qsizetype> sizes) {
-            for (qsizetype size : sizes)
-                if (parts.at(from++).size() != size)
-                    return false;
-            return true;
-        };
-        // Three, three and four digits behind an optional country code: no number is grouped so,
-        // whatever marks part the groups.
-        const bool phone = (parts.size() == 3 && !plus && sized(0, { 3, 3, 4 })) || (parts.size() == 4 && sized(1, { 3, 3, 4 }));
-        bool address = !plus && parts.size() == 4 && blanks == 0;
-        for (const QString& part : parts)
-            address = address && part.size() <= 3 && part.toInt() <= 255 && !(part.size() > 1 && part.startsWith(u'0'));
+        const DottedGroups groups = dottedGroups(parts, parts.first().startsWith(u'+'));
+        // Only a phone number's groups may stand apart by blanks.
+        const bool phone = groups.phone, address = groups.address && blanks == 0;
         if (!phone && !address)
             return end;
         if (!phone && odd.size() == 1 && dots == 2) {
@@ -153,17 +167,7 @@ void joinCommaGaps(RecognizedLine& line)
         const bool plus = parts.first().startsWith(u'+');
         if (plus)
             parts.first().remove(0, 1);
-        bool address = !plus && parts.size() == 4;
-        for (const QString& part : parts)
-            address = address && part.size() <= 3 && part.toInt() <= 255 && !(part.size() > 1 && part.startsWith(u'0'));
-        const auto sized = [&](qsizetype from, std::initializer_list<qsizetype> sizes) {
-            for (qsizetype size : sizes)
-                if (parts.at(from++).size() != size)
-                    return false;
-            return true;
-        };
-        const bool phone = (parts.size() == 3 && !plus && sized(0, { 3, 3, 4 })) || (parts.size() == 4 && sized(1, { 3, 3, 4 }));
-        if (!address && !phone)
+        if (const DottedGroups groups = dottedGroups(parts, plus); !groups.address && !groups.phone)
             return end;
         for (qsizetype k = m.capturedStart(); k < end; ++k)
             if (line.text.at(k) == u',')
@@ -231,17 +235,8 @@ void mendDoubledDots(RecognizedLine& line)
         const bool plus = parts.first().startsWith(u'+');
         if (plus)
             parts.first().remove(0, 1);
-        const auto sized = [&](qsizetype from, std::initializer_list<qsizetype> sizes) {
-            for (qsizetype size : sizes)
-                if (parts.at(from++).size() != size)
-                    return false;
-            return true;
-        };
-        bool address = !plus && parts.size() == 4;
-        for (const QString& part : parts)
-            address = address && part.size() <= 3 && part.toInt() <= 255 && !(part.size() > 1 && part.startsWith(u'0'));
-        const bool phone = (parts.size() == 3 && !plus && sized(0, { 3, 3, 4 }))
-            || (parts.size() == 4 && parts.first().size() <= 3 && sized(1, { 3, 3, 4 }));
+        const DottedGroups groups = dottedGroups(parts, plus);
+        const bool address = groups.address, phone = groups.phone && (parts.size() != 4 || parts.first().size() <= 3);
         if (!address && !phone)
             return end;
         for (qsizetype k = end - 2; k > m.capturedStart(); --k) {
