@@ -153,7 +153,7 @@ LineImage lineImageForRecognition(const QImage& page, const TextLineBox& line, i
     // neighbours'. Such blocks read best a size smaller than smooth text: a bitmap face's mid sizes
     // (glyphs 11 to 20 pixels tall) aim at three quarters of the height, a whole factor less. Small
     // faces keep four times: a one-pixel dot in a smaller block reads as a comma.
-    const int whole = std::min(int(std::lround(double(targetHeight) / t)), int(maxScale));
+    const int whole = std::min(int(std::lround(scale)), int(maxScale));
     const int factor = whole >= 4 ? whole : std::min(int(std::lround(0.75 * targetHeight / t)), int(maxScale));
     if (factor >= 2 && drawnCrisp(grey)) {
         scale = factor;
