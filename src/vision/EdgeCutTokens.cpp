@@ -241,6 +241,18 @@ QList<EdgeCutToken> findEdgeCutTokens(const RecognizedLine& line, TextCutByEdges
             if (k != from)
                 starts.push_back(k);
         }
+        // Or past the cut glyph read as up to three thin strokes ("11", "l|") and the blank the
+        // engine put after them.
+        {
+            qsizetype k = at(0);
+            while (inside(k) && std::abs(k - at(0)) < 3 && QStringView(u"1lIi|!'").contains(t.at(k)))
+                k += step;
+            if (k != at(0) && inside(k) && t.at(k).isSpace()) {
+                while (inside(k) && t.at(k).isSpace())
+                    k += step;
+                starts.push_back(k);
+            }
+        }
         for (const qsizetype s : starts) {
             if (!inside(s) || t.at(s).isSpace())
                 continue;

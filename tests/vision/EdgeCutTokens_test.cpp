@@ -79,6 +79,10 @@ TEST(EdgeCutTokens, HeadsAndTailsOfItemsAtTheEdgeAreFound)
     EXPECT_EQ(cutTokens(lineAt("12)761-0478", 0.0, 0.2)), (Found { { RedactionKind::phone, "12)761-0478" } }));
     EXPECT_EQ(cutTokens(lineAt("0-555-0158", 0.0, 0.2)), (Found { { RedactionKind::phone, "0-555-0158" } }));
     EXPECT_EQ(cutTokens(lineAt(".8.125 is up", 0.0, 0.3)), (Found { { RedactionKind::ip, ".8.125" } }));
+    // The cut glyph read as thin strokes with a blank after them (st's face, a crop through a key).
+    EXPECT_EQ(cutTokens(lineAt("11 iGbZ6CHjEhiVnciaEnxSRzPxNP3sj", 0.0, 0.5)),
+        (Found { { RedactionKind::apiKey, "11 iGbZ6CHjEhiVnciaEnxSRzPxNP3sj" } }));
+    EXPECT_EQ(cutTokens(lineAt("CHjEhi6Vncia l|", 0.7, 1.0)), (Found { { RedactionKind::apiKey, "CHjEhi6Vncia l|" } }));
 
     // Through the detector the box reaches the edge.
     const DetectionResult right = detectSensitiveText({ lineAt("Card 4111 1111 1111", 0.7, 1.0) });
@@ -121,7 +125,7 @@ TEST(EdgeCutTokens, WholeTokensAndOrdinaryTextStay)
 
     const QStringList atTheEdge { "see Settings and Preferences", "at 2024-04-25T22:49:32Z", "2024-O1-26T17:42:45Z WARN",
         "call getElementById", "tail 1234567", "build 4f2a9c1 v2.14.9", "mail jane.doe", "@channel please", "example.org is up",
-        "on 2024-04-25", "2024-04-25 WARN", "CONFIGURATION", "Version 3.14159" };
+        "on 2024-04-25", "2024-04-25 WARN", "CONFIGURATION", "Version 3.14159", "11 items to Preferences l|" };
     for (const QString& text : atTheEdge) {
         EXPECT_TRUE(cutTokens(lineAt(text, 0.6, 1.0)).isEmpty()) << text.toStdString() << " at the right edge";
         EXPECT_TRUE(cutTokens(lineAt(text, 0.0, 0.4)).isEmpty()) << text.toStdString() << " at the left edge";
