@@ -187,8 +187,13 @@ TEST(PanelDiscard, LeavesACopyMadeSinceInTheEditor)
         const QSize size = Desktop::clipboardPng().size();
         return size.isValid() && size != editorCopy;
     }, 10000)) << app.log().toStdString();
-    keys(main, "ctrl+c");
-    ASSERT_TRUE(waitUntil([&] { return Desktop::clipboardPng().size() == editorCopy; }, 5000));
+    // As above: under load the first key may reach the editor before it has the focus back.
+    bool copiedAgain = false;
+    for (int attempt = 0; attempt < 5 && !copiedAgain; ++attempt) {
+        keys(main, "ctrl+c");
+        copiedAgain = waitUntil([&] { return Desktop::clipboardPng().size() == editorCopy; }, 1500);
+    }
+    ASSERT_TRUE(copiedAgain) << app.log().toStdString();
     clickHere();
     ASSERT_TRUE(waitUntil([] { return !panelShown(); }, 5000));
     spin(500);
