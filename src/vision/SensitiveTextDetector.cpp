@@ -165,6 +165,34 @@ bool markReadInAGap(const RecognizedLine& line, qsizetype from, qsizetype i, dou
     return std::any_of(before.begin(), before.end(), [](QChar c) { return c.isDigit() || c == u'@'; });
 }
 
+std::optional<SensitiveMatch> phoneBehindBullet(const QString& text);
+
+// A blank wider than nearly three of a phone number's own characters after it (behind a list's
+// bullet or not) is a column's gap, as between a contact's number and a grey word beside it: the
+// line finder takes words that far apart into one line, and the anchored pattern would fail on
+// it. Two blanks of a monospaced face are narrower, and stay inside a cell.
+bool gapAfterPhone(const RecognizedLine& line, qsizetype from, qsizetype i)
+{
+    const QString& t = line.text;
+    if (!t.at(i).isSpace() || i == 0 || !t.at(i - 1).isDigit())
+        return false;
+    qsizetype next = i;
+    while (next < t.size() && t.at(next).isSpace())
+        ++next;
+    qsizetype first = from;
+    while (first < i && !t.at(first).isDigit() && t.at(first) != u'+' && t.at(first) != u'(')
+        ++first;
+    if (next == t.size() || i - first < 7 || line.charBoxes.at(first).isEmpty() || line.charBoxes.at(i - 1).isEmpty()
+        || line.charBoxes.at(next).isEmpty())
+        return false;
+    const double advance = (line.charBoxes.at(i - 1).right() - line.charBoxes.at(first).left()) / double(i - first);
+    if (line.charBoxes.at(next).left() - line.charBoxes.at(i - 1).right() <= 2.7 * advance)
+        return false;
+    const std::optional<QRegularExpression> phone = compiledPattern(RedactionKind::phone);
+    const QString before = t.mid(from, i - from).trimmed();
+    return (phone && phone->match(before).hasMatch()) || phoneBehindBullet(before);
+}
+
 // A bar standing alone between blanks is a table's rule or a divider the line finder could not
 // part from the text: each cell it bounds is a line of its own, so that a phone number alone in
 // its cell is alone in its line; so is one behind a stray mark ("- 535.044.8975"), and one before
@@ -205,7 +233,7 @@ QList<RecognizedLine> cellsOf(const RecognizedLine& line)
     };
     for (qsizetype i = 0; i < t.size(); ++i) {
         const bool alone = t.at(i) == u'|' && (i == 0 || t.at(i - 1).isSpace()) && (i + 1 == t.size() || t.at(i + 1).isSpace());
-        if (!alone && !markReadInAGap(line, from, i, glyphHeight))
+        if (!alone && !markReadInAGap(line, from, i, glyphHeight) && !gapAfterPhone(line, from, i))
             continue;
         parted = true;
         cut(i);

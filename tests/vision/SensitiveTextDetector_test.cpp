@@ -603,3 +603,23 @@ TEST(DetectSensitiveText, FindsNumbersWhoseSevenASmallBitmapFaceCurls)
     EXPECT_EQ(findings.shots, 1);
     EXPECT_TRUE(findings.found.contains("(733) 013-5607"));
 }
+
+
+// A contact's number with a grey word a column's gap beside it, which the line finder takes into
+// the number's line: the number is a cell of its own, behind a bullet or not. Two blanks of a
+// monospaced face are no column's gap, and a number after a label is no cell of its own.
+TEST(DetectSensitiveText, PartsAPhoneNumberFromAWordAColumnsGapAway)
+{
+    for (const QString text : { "415-555-0182   notify", "\u2022 (415) 555-0182    Rafael", "+61 763 591 7295     report" }) {
+        const DetectionResult result = detectSensitiveText({ lineOf(text) });
+        EXPECT_TRUE(result.contains(RedactionKind::phone)) << text.toStdString();
+    }
+    for (const QString text : { "415-555-0182  notify", "Call 415-555-0182   notify" })
+        EXPECT_FALSE(detectSensitiveText({ lineOf(text) }).contains(RedactionKind::phone)) << text.toStdString();
+    const RealShotFindings findings = findingsIn({ "i-chromium-contacts-light-1x-5" });
+    EXPECT_EQ(findings.shots, 1);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "+61 763 591 7295", "+61 634 145 5644", "453-979-5232" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
