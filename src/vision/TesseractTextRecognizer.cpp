@@ -7,6 +7,7 @@
 #include "vision/Grain.h"
 #include "vision/LineImage.h"
 #include "vision/PixelSteps.h"
+#include "vision/SensitiveTextDetector.h"
 #include "vision/SymbolLines.h"
 #include "vision/TextLineFinder.h"
 
@@ -137,6 +138,46 @@ void keepOpenMpSerial()
         set(0);
         done = true;
     }
+}
+
+// Digit groups that nearly make a phone number or an IP address: a digit read as a letter or a
+// bracket ("G64.071.4723", "+6] 646 457 0288", "+1.605.657f327"), an area code a digit short
+// ("(78) 616-1212"), one of an address's dots read as another mark ("13.85.213-107",
+// "192.168:8.170"). Small print on and under highlighted rows and in pills comes out so; read
+// larger, it often comes out whole.
+bool nearlyPhoneOrAddress(const QString& text)
+{
+    static const QRegularExpression dotted(QStringLiteral(R"((?<![\w.,:\-])\d{1,3}([.,:;\-])\d{1,3}([.,:;\-])\d{1,3}([.,:;\-])\d{1,3}(?![\w]|[.,:\-]\d))"));
+    for (auto it = dotted.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const int dots = int(m.captured(1) == u".") + int(m.captured(2) == u".") + int(m.captured(3) == u".");
+        if (dots == 2)
+            return true;
+    }
+    static const QRegularExpression shortCode(QStringLiteral(R"((?<![\w(])\(\d{2}\) ?\d{3}[-. ]\d{4}(?![\w\-]))"));
+    if (shortCode.match(text).hasMatch())
+        return true;
+    // A phone number's groups with one or two glyphs that are no digits, each beside a digit (a
+    // name before the number is no misread), among eight digits or more.
+    static const QRegularExpression grouped(QStringLiteral(
+        R"((?<![\w.\-])(?:\+?[\w\]\[|]{1,3}[-. ]?)?\(?[\w\]\[|]{2,3}\)?[-. ]?[\w\]\[|]{3}[-. ]?[\w\]\[|]{3,4}(?![\w]))"));
+    static const QRegularExpression phone(sensitivePattern(RedactionKind::phone));
+    for (auto it = grouped.globalMatch(text); it.hasNext();) {
+        const QString found = it.next().captured();
+        int digits = 0, others = 0;
+        bool besideDigits = true;
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            if (found.at(i).isDigit()) {
+                ++digits;
+            } else if (found.at(i).isLetter() || QStringView(u"[]|_").contains(found.at(i))) {
+                ++others;
+                besideDigits = besideDigits && ((i > 0 && found.at(i - 1).isDigit()) || (i + 1 < found.size() && found.at(i + 1).isDigit()));
+            }
+        }
+        if (digits >= 8 && others >= 1 && others <= 2 && besideDigits && !phone.match(found).hasMatch())
+            return true;
+    }
+    return false;
 }
 
 // Whether a line reads like a misread address, key or number: an address whose @ came out as
@@ -507,16 +548,21 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
         // could not enlarge enough, is read again larger, whatever it read as; not under grain,
         // where enlarging it further reads the grain as much as the glyphs.
         const bool tiny = boxes[index].height < kTinyGlyphHeight && grain < 2;
-        if (tiny || std::any_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return readsDoubtfully(l.text); })) {
-            // A second reading that fails leaves the first, which stands on its own.
-            const QList<RecognizedLine> again = (tiny ? read(kTargetGlyphHeight, kTinyMaxScale) : read(kTargetGlyphHeight * 3 / 4, kMaxScale))
-                                                    .value_or(QList<RecognizedLine> {});
-            for (RecognizedLine second : again) {
+        // A second reading that fails leaves the first, which stands on its own.
+        const auto readAgain = [&](int targetHeight, double maxScale) {
+            for (RecognizedLine second : read(targetHeight, maxScale).value_or(QList<RecognizedLine> {})) {
                 keepNumberSigns(second, lines);
                 if (std::none_of(lines.begin(), lines.end(), [&](const RecognizedLine& l) { return l.text == second.text; }))
                     lines.append(second);
             }
-        }
+        };
+        if (tiny)
+            readAgain(kTargetGlyphHeight, kTinyMaxScale);
+        else if (std::any_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return readsDoubtfully(l.text); }))
+            readAgain(kTargetGlyphHeight * 3 / 4, kMaxScale);
+        // Digits that nearly make a number are read larger still, as tiny lines are.
+        if (!tiny && std::any_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return nearlyPhoneOrAddress(l.text); }))
+            readAgain(kTargetGlyphHeight * 3 / 2, kTinyMaxScale);
         release(std::move(engine));
     });
     if (failed)

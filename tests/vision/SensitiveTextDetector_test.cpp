@@ -623,3 +623,13 @@ TEST(DetectSensitiveText, PartsAPhoneNumberFromAWordAColumnsGapAway)
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
+// Small condensed print on a highlighted row and in a status pill: an area code read a digit
+// short, an address's last dot read as a dash. Read again larger, each comes out whole.
+TEST(DetectSensitiveText, FindsNearlyWholeNumbersInSmallPrintReadAgainLarger)
+{
+    const RealShotFindings findings = findingsIn({ "i-chromium-picked-dark-1x-23", "i-chromium-router-dark-1x-15" });
+    EXPECT_EQ(findings.shots, 2);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "(578) 514-1212", "13.85.213.107" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
