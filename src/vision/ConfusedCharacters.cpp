@@ -408,6 +408,18 @@ void mendConfusedCharacters(QString& line)
         line[m.capturedStart()] = u'(';
         line[m.capturedEnd() - 1] = u')';
     }
+    // A 1 whose flag and foot the engine reads as a closing square bracket, after a digit of a
+    // phone number's groups ("+6] 646 457 0288", "415-55] 0182"): no bracket closes there.
+    static const QRegularExpression phoneBracket(QStringLiteral(
+        R"((?<![\w\[\].\-])(?:\+?[\d\]]{1,3}[-. ])?\(?[\d\]]{3}\)?[-. ]?[\d\]]{3}[-. ][\d\]]{4}(?![\w\[\]]|[.\-]\d))"));
+    auto brackets = phoneBracket.globalMatch(line);
+    while (brackets.hasNext()) {
+        const QRegularExpressionMatch m = brackets.next();
+        const QString found = m.captured();
+        const qsizetype at = found.indexOf(u']');
+        if (at > 0 && found.count(u']') == 1 && found.at(at - 1).isDigit())
+            line[m.capturedStart() + at] = u'1';
+    }
     mendAddressSign(line);
     mendSevensAndZerosBeforeAt(line);
     // A bitmap face's dots read as commas in an address's host, before a common ending

@@ -406,3 +406,14 @@ TEST(ConfusedCharacters, ASevenReadAsAQuestionMarkInsideANumber)
              "$?8804512728913", "x?7y", "12?34" })
         EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
 }
+
+// A 1 read as a closing square bracket inside a phone number's groups is a 1; brackets around a
+// footnote's number, an index or an area code stay brackets.
+TEST(ConfusedCharacters, AOneReadAsASquareBracketInsideAPhoneNumber)
+{
+    EXPECT_EQ(mended("+6] 646 457 0288"), "+61 646 457 0288");
+    EXPECT_EQ(mended("Mobile 415-55] 0182"), "Mobile 415-551 0182");
+    EXPECT_EQ(mended("call (961} 234-3945"), "call (961) 234-3945");
+    for (const QString line : { "[12] 555-0182 4567", "see [3] 555 123 4567", "a[1] 415 555 0182", "v[2]] 555-555-0182" })
+        EXPECT_EQ(mended(line), line) << line.toStdString();
+}
