@@ -377,12 +377,16 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
                 box.setRight(std::max(box.right(), 1.0));
             box.adjust(-0.004, -std::max(0.006, 0.15 * box.height()), 0.004, std::max(0.006, 0.4 * box.height()));
             // A doubtful line may come read twice: the same item found twice counts once, under
-            // both boxes, since one reading may reach a character further than the other.
+            // both boxes, since one reading may reach a character further than the other. Two
+            // readings of one line stand as tall as each other; a big figure's grown box reaching
+            // over the small print under it (a dashboard's card, a price and its terms) is another
+            // item, and one box over both would hide the words between them.
             QList<QRectF>& boxes = result[match.kind];
             const auto again = std::find_if(boxes.begin(), boxes.end(), [&](const QRectF& other) {
                 const QRectF overlap = other.intersected(box);
                 const double smaller = std::min(other.width() * other.height(), box.width() * box.height());
-                return overlap.width() * overlap.height() > 0.6 * smaller;
+                return overlap.width() * overlap.height() > 0.6 * smaller
+                    && std::min(other.height(), box.height()) >= 0.6 * std::max(other.height(), box.height());
             });
             if (again != boxes.end())
                 *again = again->united(box);

@@ -248,6 +248,22 @@ TEST(DetectSensitiveText, BoxCoversTheWholeTokenAndAnItemReadTwiceCountsOnce)
     EXPECT_EQ(two.at(RedactionKind::ip).size(), 2);
 }
 
+// A dashboard card: a big figure with its change in small print just under it. The big box, grown
+// below its baseline, reaches over the small amount; still they are two items, and the small one's
+// box stays its own height rather than spanning the card down from the figure.
+TEST(DetectSensitiveText, SmallPrintUnderABigFigureIsAnItemOfItsOwn)
+{
+    const RecognizedLine figure = lineOf("$29.49", QRectF(0.26, 0.04, 0.07, 0.055));
+    const RecognizedLine change = lineOf(QStringLiteral(u"+\u00A34,577.93 vs last month"), QRectF(0.26, 0.1, 0.11, 0.019));
+    const DetectionResult result = detectSensitiveText({ figure, change });
+    ASSERT_EQ(result.count(RedactionKind::money), 1u);
+    const QList<QRectF>& boxes = result.at(RedactionKind::money);
+    ASSERT_EQ(boxes.size(), 2);
+    const QRectF small = boxes[0].top() > boxes[1].top() ? boxes[0] : boxes[1];
+    EXPECT_GT(small.top(), 0.09);
+    EXPECT_LT(small.height(), 3 * change.box.height());
+}
+
 // What a box leaves out stays readable: a misread bracket glued inside a key does not end the
 // token, a call's name before it is not swallowed, and a tall line's box reaches the tail of a
 // comma hanging below its digits.
