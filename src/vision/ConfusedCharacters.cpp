@@ -106,8 +106,20 @@ void mendDomainEnding(QString& line, qsizetype from, qsizetype to)
         else
             return;
     }
-    if (!digits || (!upper && !lower))
+    if (!digits)
         return;
+    if (!upper && !lower) {
+        // An ending of digits alone ("ACME.10", "acme.10") is the narrow i and round o of ".io",
+        // where the host before it is named in letters; an address's host is never a number, but
+        // a dotted number after an @ ("deploy@10.0.4.10") is one.
+        const QStringView host = QStringView(line).mid(at + 1, dot - at - 1);
+        if (QStringView(line).mid(dot + 1, end - dot - 1) != u"10" || host.isEmpty() || !host.back().isLetter())
+            return;
+        const bool capitals = std::none_of(host.begin(), host.end(), [](QChar c) { return c.isLower(); });
+        line[dot + 1] = capitals ? u'I' : u'i';
+        line[dot + 2] = capitals ? u'O' : u'o';
+        return;
+    }
     for (qsizetype i = dot + 1; i < end; ++i) {
         const QChar c = line.at(i);
         if (c == u'0')
@@ -432,12 +444,19 @@ void mendConfusedCharacters(QString& line)
             if (line.at(k) == u'_')
                 line[k] = u'.';
     }
-    // An l read as a bar inside an address's user name ("doe.|@brightwave.io"): a bar glued
-    // between the name's characters, or to its @, is a letter.
+    // An l read as a bar or a closing bracket inside an address's user name ("doe.|@brightwave.io",
+    // "romero.]@acme.io"): one glued between the name's characters, or to its @, is a letter,
+    // unless a bracket it closes stands before it.
     static const QRegularExpression barInUser(QStringLiteral(
-        R"((?<=[A-Za-z0-9._%+\-])\|(?=[A-Za-z0-9._%+\-]*@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,}))"));
-    for (auto bars = barInUser.globalMatch(line); bars.hasNext();)
-        line[bars.next().capturedStart()] = u'l';
+        R"((?<=[A-Za-z0-9._%+\-])[|\]](?=[A-Za-z0-9._%+\-]*@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,}))"));
+    for (auto bars = barInUser.globalMatch(line); bars.hasNext();) {
+        const qsizetype at = bars.next().capturedStart();
+        qsizetype from = at;
+        while (from > 0 && !line.at(from - 1).isSpace())
+            --from;
+        if (line.at(at) == u'|' || !QStringView(line).mid(from, at - from).contains(u'['))
+            line[at] = u'l';
+    }
     static const QRegularExpression accessKey(QStringLiteral("(?<![A-Za-z0-9])AK[T1l|]A(?=[0-9A-Z]{16}(?![A-Za-z0-9]))"));
     auto it = accessKey.globalMatch(line);
     while (it.hasNext())

@@ -67,7 +67,11 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     EXPECT_EQ(mended("write to brandt.f@mail_northfield.org."), "write to brandt.f@mail.northfield.org.");
     EXPECT_EQ(mended("ops@eu_west_mail.corp.io"), "ops@eu.west.mail.corp.io");
     EXPECT_EQ(mended("doe.|@brightwave.io"), "doe.l@brightwave.io");
+    // A ".io" ending read as digits, in capitals and in lower case.
+    EXPECT_EQ(mended("KELLER.AMARA@ACME.10"), "KELLER.AMARA@ACME.IO");
+    EXPECT_EQ(mended("user=liam+sync@acme.10 ip=10.1.2.3"), "user=liam+sync@acme.io ip=10.1.2.3");
     EXPECT_EQ(mended("to a|ice.doe@harbor.dev now"), "to alice.doe@harbor.dev now");
+    EXPECT_EQ(mended("user=romero.]@acme.io ip"), "user=romero.l@acme.io ip");
     EXPECT_EQ(mended(QStringLiteral(u"+\u00A7878 and -\u00A712.40")), "+$878 and -$12.40");
 }
 
@@ -247,7 +251,7 @@ TEST(ConfusedCharacters, LeavesWordsKeysAndRealDigitsAlone)
              "ratio 1920/1080 of", "size=S12", "SKU:S12.5",
              // Underscores of a user's name or a file, bars of a table, sections cited.
              "mail jane_doe@acme.io", "snake_case.py", "run@host_name", "a | b@acme.io", "|jane@acme.io",
-             "under \u00A7823 and \u00A7 12" }) {
+             "under \u00A7823 and \u00A7 12", "a[0]@b.io", "ssh deploy@10.0.4.10", "ssh root@node-10.10", "v1@2.10" }) {
         EXPECT_EQ(mended(line), line) << line.toStdString();
     }
     const QString mixed = QStringLiteral("from 172.l6.O.1 via a@b.c0 and 1s");
