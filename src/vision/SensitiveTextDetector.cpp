@@ -348,9 +348,11 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
             const auto glued = [&](qsizetype k) {
                 return k > 0 && k + 1 < t.size() && t.at(k - 1).isLetterOrNumber() && t.at(k + 1).isLetterOrNumber();
             };
+            // So is a semicolon or a comma glued inside an address's user name ("mokafor;7@...").
             const auto joins = [&](qsizetype k, bool before) {
                 const QChar c = t.at(k);
-                if (QStringView(before ? u")]}>" : u"([{<)]}>").contains(c))
+                if (QStringView(before ? u")]}>" : u"([{<)]}>").contains(c)
+                    || (before && match.kind == RedactionKind::email && (c == u';' || c == u',')))
                     return glued(k);
                 return !c.isSpace() && !QStringView(u"\"'=,:;(){}[]<>`").contains(c);
             };

@@ -288,6 +288,14 @@ TEST(DetectSensitiveText, BoxReachesPastMisreadBracketsAndBelowTheBaseline)
     EXPECT_NEAR(quoted.at(RedactionKind::apiKey)[0].left(), 0.1 - 0.004, 1e-9);
     EXPECT_NEAR(quoted.at(RedactionKind::apiKey)[0].right(), 0.31 + 0.004, 1e-9);
 
+    // A digit of an address's user name read as a semicolon: the name before it is covered, the
+    // field's label before the colon is not (30 units of 0.01 from x 0.1; the name is units 10..29).
+    const DetectionResult user = detectSensitiveText({ lineOf("Questions:mokafor;7@harbor.dev", QRectF(0.1, 0.3, 0.3, 0.02)) });
+    ASSERT_EQ(user.at(RedactionKind::email).size(), 1);
+    EXPECT_NEAR(user.at(RedactionKind::email)[0].left(), 0.2 - 0.004, 1e-9);
+    const DetectionResult listed = detectSensitiveText({ lineOf("cc: a@b.io; c7@harbor.dev", QRectF(0.1, 0.3, 0.25, 0.02)) });
+    ASSERT_EQ(listed.at(RedactionKind::email).size(), 2);
+
     const DetectionResult tall = detectSensitiveText({ lineOf("€5642,62", QRectF(0.3, 0.4, 0.2, 0.1)) });
     ASSERT_EQ(tall.at(RedactionKind::money).size(), 1);
     EXPECT_NEAR(tall.at(RedactionKind::money)[0].top(), 0.4 - 0.015, 1e-9);
