@@ -106,8 +106,20 @@ void mendDomainEnding(QString& line, qsizetype from, qsizetype to)
         else
             return;
     }
-    if (!digits || (!upper && !lower))
+    if (!digits)
         return;
+    if (!upper && !lower) {
+        // An ending of digits alone ("ACME.10", "acme.10") is the narrow i and round o of ".io",
+        // where the host before it is named in letters; an address's host is never a number, but
+        // a dotted number after an @ ("deploy@10.0.4.10") is one.
+        const QStringView host = QStringView(line).mid(at + 1, dot - at - 1);
+        if (QStringView(line).mid(dot + 1, end - dot - 1) != u"10" || host.isEmpty() || !host.back().isLetter())
+            return;
+        const bool capitals = std::none_of(host.begin(), host.end(), [](QChar c) { return c.isLower(); });
+        line[dot + 1] = capitals ? u'I' : u'i';
+        line[dot + 2] = capitals ? u'O' : u'o';
+        return;
+    }
     for (qsizetype i = dot + 1; i < end; ++i) {
         const QChar c = line.at(i);
         if (c == u'0')
@@ -434,6 +446,29 @@ void mendConfusedCharacters(QString& line)
             if (line.at(k) == u',')
                 line[k] = u'.';
     }
+    // A host's dot read low, as an underscore ("brandt.f@mail_northfield.org"): no host name holds
+    // one, and an address's host ends in a dotted ending.
+    static const QRegularExpression lowDotHost(QStringLiteral(
+        R"((?<=[A-Za-z0-9._%+\-]@)[A-Za-z0-9\-]+(?:[._][A-Za-z0-9\-]+)*\.[A-Za-z]{2,}(?![A-Za-z0-9@_%+\-]|\.[A-Za-z0-9]))"));
+    for (auto lowDots = lowDotHost.globalMatch(line); lowDots.hasNext();) {
+        const QRegularExpressionMatch m = lowDots.next();
+        for (qsizetype k = m.capturedStart(); k < m.capturedEnd(); ++k)
+            if (line.at(k) == u'_')
+                line[k] = u'.';
+    }
+    // An l read as a bar or a closing bracket inside an address's user name ("doe.|@brightwave.io",
+    // "romero.]@acme.io"): one glued between the name's characters, or to its @, is a letter,
+    // unless a bracket it closes stands before it.
+    static const QRegularExpression barInUser(QStringLiteral(
+        R"((?<=[A-Za-z0-9._%+\-])[|\]](?=[A-Za-z0-9._%+\-]*@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,}))"));
+    for (auto bars = barInUser.globalMatch(line); bars.hasNext();) {
+        const qsizetype at = bars.next().capturedStart();
+        qsizetype from = at;
+        while (from > 0 && !line.at(from - 1).isSpace())
+            --from;
+        if (line.at(at) == u'|' || !QStringView(line).mid(from, at - from).contains(u'['))
+            line[at] = u'l';
+    }
     static const QRegularExpression accessKey(QStringLiteral("(?<![A-Za-z0-9])AK[T1l|]A(?=[0-9A-Z]{16}(?![A-Za-z0-9]))"));
     auto it = accessKey.globalMatch(line);
     while (it.hasNext())
@@ -441,9 +476,10 @@ void mendConfusedCharacters(QString& line)
     // Last, once look-alike letters around it have become digits ("322l€2").
     mendCurrencySigns(line);
     // A dollar sign read as a section sign, or as an S standing alone or glued to a field's name,
-    // before an amount written with cents ("§ 1,847.07", "S 5,624.31", "total=S17.18").
+    // before an amount written with cents ("§ 1,847.07", "S 5,624.31", "total=S17.18"); a section
+    // sign after a plus or minus, as statements sign amounts ("+§878"), cites no law.
     static const QRegularExpression dollar(QStringLiteral(
-        R"((?<![A-Za-z0-9])(?:\x{00A7}(?=\s?\d{1,3}(?:,?\d{3})*\.\d{2}(?![\d.]))|S(?=\s?\d{1,3}(?:,\d{3})+\.\d{2}(?![\d.]))|(?<=[=:])S(?=\d{1,3}(?:,\d{3})*\.\d{2}(?![\d.]))))"));
+        R"((?<![A-Za-z0-9])(?:\x{00A7}(?=\s?\d{1,3}(?:,?\d{3})*\.\d{2}(?![\d.]))|(?<=[+\-\x{2212}(])\x{00A7}(?=\d)|S(?=\s?\d{1,3}(?:,\d{3})+\.\d{2}(?![\d.]))|(?<=[=:])S(?=\d{1,3}(?:,\d{3})*\.\d{2}(?![\d.]))))"));
     auto signs = dollar.globalMatch(line);
     while (signs.hasNext())
         line[signs.next().capturedStart()] = u'$';
@@ -595,6 +631,22 @@ void mendConfusedCharacters(RecognizedLine& line)
         const qsizetype at = m.capturedStart(1);
         dropInto(line, at, at - 1);
         return at;
+    });
+    // Blanks read around the plus of a tagged address ("sofia + invoice@harbor.dev"): a plus
+    // between a word and a name glued to its @ and host joins them; the engine widens the gaps
+    // either side of a plus in proportional faces.
+    static const QRegularExpression spacedPlus(QStringLiteral(R"((?<![A-Za-z0-9._%+\-])[A-Za-z0-9._%\-]+( ?)\+( ?)[A-Za-z0-9._%\-]+@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,}(?![A-Za-z0-9@]))"));
+    forEachMatch(line, spacedPlus, [&](const QRegularExpressionMatch& m) {
+        qsizetype end = m.capturedEnd();
+        if (m.capturedLength(2) > 0) {
+            dropInto(line, m.capturedStart(2), m.capturedStart(2) - 1);
+            --end;
+        }
+        if (m.capturedLength(1) > 0) {
+            dropInto(line, m.capturedStart(1), m.capturedStart(1) + 1);
+            --end;
+        }
+        return end;
     });
     mendSevensReadAsQuestionMarks(line);
     mendConfusedCharacters(line.text);

@@ -274,10 +274,12 @@ QList<SensitiveMatch> amountsWithoutTheirSign(const QString& text)
 
 // An access key read a character short or long, or with a mark for one of its capitals or digits
 // ("AKjAVMXVLMFVZF7FJEOE", "AKIAIE6T869J6E4FYW2)", "AKIABTYISXFQITURQ?IQ", "AKIAZ¥TU6JOZNYVCWXIDC"): no other token starts
-// with its prefix and runs on in capitals and digits for about sixteen characters more.
+// with its prefix and runs on in capitals and digits for about sixteen characters more. The blank
+// before it may be lost in a narrow face ("Your keyAKIA..."): a lower-case word glued to its prefix
+// does not hide it.
 QList<SensitiveMatch> misreadAccessKeys(const QString& text)
 {
-    static const QRegularExpression key(QStringLiteral(R"((?<![A-Za-z0-9])AK[I1lTj|]{1,2}A[0-9A-Za-z?)(/|\[\]{}@~!%&*#$\x{00A5}\x{00A3}\x{20AC}\x{00A2}\x{00A7}\x{00AE}\x{00A9}]{15,19}(?![A-Za-z0-9]))"));
+    static const QRegularExpression key(QStringLiteral(R"((?<![A-Z0-9])AK[I1lTj|]{1,2}A[0-9A-Za-z?)(/|\[\]{}@~!%&*#$\x{00A5}\x{00A3}\x{20AC}\x{00A2}\x{00A7}\x{00AE}\x{00A9}]{15,19}(?![A-Za-z0-9]))"));
     QList<SensitiveMatch> keys;
     auto it = key.globalMatch(text);
     while (it.hasNext()) {
@@ -374,9 +376,11 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
             const auto glued = [&](qsizetype k) {
                 return k > 0 && k + 1 < t.size() && t.at(k - 1).isLetterOrNumber() && t.at(k + 1).isLetterOrNumber();
             };
+            // So is a semicolon or a comma glued inside an address's user name ("mokafor;7@...").
             const auto joins = [&](qsizetype k, bool before) {
                 const QChar c = t.at(k);
-                if (QStringView(before ? u")]}>" : u"([{<)]}>").contains(c))
+                if (QStringView(before ? u")]}>" : u"([{<)]}>").contains(c)
+                    || (before && match.kind == RedactionKind::email && (c == u';' || c == u',')))
                     return glued(k);
                 return !c.isSpace() && !QStringView(u"\"'=,:;(){}[]<>`").contains(c);
             };
@@ -405,12 +409,16 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
                 box.setRight(std::max(box.right(), 1.0));
             box.adjust(-0.004, -std::max(0.006, 0.15 * box.height()), 0.004, std::max(0.006, 0.4 * box.height()));
             // A doubtful line may come read twice: the same item found twice counts once, under
-            // both boxes, since one reading may reach a character further than the other.
+            // both boxes, since one reading may reach a character further than the other. Two
+            // readings of one line stand as tall as each other; a big figure's grown box reaching
+            // over the small print under it (a dashboard's card, a price and its terms) is another
+            // item, and one box over both would hide the words between them.
             QList<QRectF>& boxes = result[match.kind];
             const auto again = std::find_if(boxes.begin(), boxes.end(), [&](const QRectF& other) {
                 const QRectF overlap = other.intersected(box);
                 const double smaller = std::min(other.width() * other.height(), box.width() * box.height());
-                return overlap.width() * overlap.height() > 0.6 * smaller;
+                return overlap.width() * overlap.height() > 0.6 * smaller
+                    && std::min(other.height(), box.height()) >= 0.6 * std::max(other.height(), box.height());
             });
             if (again != boxes.end())
                 *again = again->united(box);

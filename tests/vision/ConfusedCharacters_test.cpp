@@ -62,6 +62,17 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     // An access key is capitals and digits only: every @ in it is a zero, however many, digits or none.
     EXPECT_EQ(mended("\"AKTA@ZKISYSIASIZOKYI\""), "\"AKIA0ZKISYSIASIZOKYI\"");
     EXPECT_EQ(mended("\"AKTA@Z101I@@L@IKLB52\""), "\"AKIA0Z101I00L0IKLB52\"");
+    // A host's dot read as an underscore, an l read as a bar in a user's name, and a dollar sign
+    // read as a section sign after the plus or minus of a statement's amount.
+    EXPECT_EQ(mended("write to brandt.f@mail_northfield.org."), "write to brandt.f@mail.northfield.org.");
+    EXPECT_EQ(mended("ops@eu_west_mail.corp.io"), "ops@eu.west.mail.corp.io");
+    EXPECT_EQ(mended("doe.|@brightwave.io"), "doe.l@brightwave.io");
+    // A ".io" ending read as digits, in capitals and in lower case.
+    EXPECT_EQ(mended("KELLER.AMARA@ACME.10"), "KELLER.AMARA@ACME.IO");
+    EXPECT_EQ(mended("user=liam+sync@acme.10 ip=10.1.2.3"), "user=liam+sync@acme.io ip=10.1.2.3");
+    EXPECT_EQ(mended("to a|ice.doe@harbor.dev now"), "to alice.doe@harbor.dev now");
+    EXPECT_EQ(mended("user=romero.]@acme.io ip"), "user=romero.l@acme.io ip");
+    EXPECT_EQ(mended(QStringLiteral(u"+\u00A7878 and -\u00A712.40")), "+$878 and -$12.40");
 }
 
 TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOneBox)
@@ -117,6 +128,21 @@ TEST(ConfusedCharacters, AKeyPrefixReadWithALongOrDoubledDashGetsItsHyphenAndOne
     ASSERT_EQ(blank.charBoxes.size(), blank.text.size());
     EXPECT_EQ(blank.charBoxes.at(10), QRectF(110, 0, 8, 12));
     for (const QString& apart : { QStringLiteral("meet me @ home.com"), QStringLiteral("ask @ acme.io"), QStringLiteral("cc: @ jane.doe") }) {
+        RecognizedLine kept = line(apart);
+        mendConfusedCharacters(kept);
+        EXPECT_EQ(kept.text, apart);
+    }
+    // Blanks read around the plus of a tagged address go, their boxes joining the plus's; a plus
+    // in a sum or before a bare word stays spaced.
+    for (const QString& spaced : { QStringLiteral("to sofia + invoice@harbor.dev now"), QStringLiteral("to sofia+ invoice@harbor.dev now"),
+             QStringLiteral("to sofia +invoice@harbor.dev now") }) {
+        RecognizedLine tagged = line(spaced);
+        mendConfusedCharacters(tagged);
+        EXPECT_EQ(tagged.text, "to sofia+invoice@harbor.dev now") << spaced.toStdString();
+        ASSERT_EQ(tagged.charBoxes.size(), tagged.text.size());
+        EXPECT_EQ(tagged.charBoxes.at(8).left(), 80) << spaced.toStdString();
+    }
+    for (const QString& apart : { QStringLiteral("2 + 3 = 5"), QStringLiteral("cash + cards"), QStringLiteral("sofia + invoice today") }) {
         RecognizedLine kept = line(apart);
         mendConfusedCharacters(kept);
         EXPECT_EQ(kept.text, apart);
@@ -222,7 +248,10 @@ TEST(ConfusedCharacters, LeavesWordsKeysAndRealDigitsAlone)
              "WWW.GOOGLE.COM", "API.GITHUB.COM", "ORGANIC.COM", "MAIL.GMX.NET",
              // Slashes of dates, fractions, ports and paths, and a letter before a slash and an @.
              "due 12/31/2026", "3/4 done, 13/80 ports", "https://x.io/@user/a@b.io", "user/@example.com",
-             "ratio 1920/1080 of", "size=S12", "SKU:S12.5" }) {
+             "ratio 1920/1080 of", "size=S12", "SKU:S12.5",
+             // Underscores of a user's name or a file, bars of a table, sections cited.
+             "mail jane_doe@acme.io", "snake_case.py", "run@host_name", "a | b@acme.io", "|jane@acme.io",
+             "under \u00A7823 and \u00A7 12", "a[0]@b.io", "ssh deploy@10.0.4.10", "ssh root@node-10.10", "v1@2.10" }) {
         EXPECT_EQ(mended(line), line) << line.toStdString();
     }
     const QString mixed = QStringLiteral("from 172.l6.O.1 via a@b.c0 and 1s");

@@ -248,6 +248,22 @@ TEST(DetectSensitiveText, BoxCoversTheWholeTokenAndAnItemReadTwiceCountsOnce)
     EXPECT_EQ(two.at(RedactionKind::ip).size(), 2);
 }
 
+// A dashboard card: a big figure with its change in small print just under it. The big box, grown
+// below its baseline, reaches over the small amount; still they are two items, and the small one's
+// box stays its own height rather than spanning the card down from the figure.
+TEST(DetectSensitiveText, SmallPrintUnderABigFigureIsAnItemOfItsOwn)
+{
+    const RecognizedLine figure = lineOf("$29.49", QRectF(0.26, 0.04, 0.07, 0.055));
+    const RecognizedLine change = lineOf(QStringLiteral(u"+\u00A34,577.93 vs last month"), QRectF(0.26, 0.1, 0.11, 0.019));
+    const DetectionResult result = detectSensitiveText({ figure, change });
+    ASSERT_EQ(result.count(RedactionKind::money), 1u);
+    const QList<QRectF>& boxes = result.at(RedactionKind::money);
+    ASSERT_EQ(boxes.size(), 2);
+    const QRectF small = boxes[0].top() > boxes[1].top() ? boxes[0] : boxes[1];
+    EXPECT_GT(small.top(), 0.09);
+    EXPECT_LT(small.height(), 3 * change.box.height());
+}
+
 // What a box leaves out stays readable: a misread bracket glued inside a key does not end the
 // token, a call's name before it is not swallowed, and a tall line's box reaches the tail of a
 // comma hanging below its digits.
@@ -271,6 +287,14 @@ TEST(DetectSensitiveText, BoxReachesPastMisreadBracketsAndBelowTheBaseline)
     ASSERT_EQ(quoted.at(RedactionKind::apiKey).size(), 1);
     EXPECT_NEAR(quoted.at(RedactionKind::apiKey)[0].left(), 0.1 - 0.004, 1e-9);
     EXPECT_NEAR(quoted.at(RedactionKind::apiKey)[0].right(), 0.31 + 0.004, 1e-9);
+
+    // A digit of an address's user name read as a semicolon: the name before it is covered, the
+    // field's label before the colon is not (30 units of 0.01 from x 0.1; the name is units 10..29).
+    const DetectionResult user = detectSensitiveText({ lineOf("Questions:mokafor;7@harbor.dev", QRectF(0.1, 0.3, 0.3, 0.02)) });
+    ASSERT_EQ(user.at(RedactionKind::email).size(), 1);
+    EXPECT_NEAR(user.at(RedactionKind::email)[0].left(), 0.2 - 0.004, 1e-9);
+    const DetectionResult listed = detectSensitiveText({ lineOf("cc: a@b.io; c7@harbor.dev", QRectF(0.1, 0.3, 0.25, 0.02)) });
+    ASSERT_EQ(listed.at(RedactionKind::email).size(), 2);
 
     const DetectionResult tall = detectSensitiveText({ lineOf("€5642,62", QRectF(0.3, 0.4, 0.2, 0.1)) });
     ASSERT_EQ(tall.at(RedactionKind::money).size(), 1);
@@ -401,9 +425,11 @@ TEST(DetectSensitiveText, PhonesBehindBulletsAndMisreadAccessKeysAreFound)
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::phone), 0u) << text.toStdString();
 
     for (const QString text : { "webhook secret: AKIAIE6T869J6E4FYW2)", "key-AKIABTYISXFQITURQ?IQ client",
-             "AKTIAQ2XJ7MZ5STLOW3VBD", "AWS_ACCESS_KEY_ID=AKIA6FiAZBMOAIR3LHE10", "aws_access_key_id = AKjAVMXVLMFVZF7FJEOE", "AKIAZ\u00A5TU6JOZNYVCWXIDC" })
+             "AKTIAQ2XJ7MZ5STLOW3VBD", "AWS_ACCESS_KEY_ID=AKIA6FiAZBMOAIR3LHE10", "aws_access_key_id = AKjAVMXVLMFVZF7FJEOE", "AKIAZ\u00A5TU6JOZNYVCWXIDC",
+             "YourkeyAKIASOI7Z6EABO20SGMC", "Your keyAKIA4VTKKQE7TPYKOVCT" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::apiKey), 1u) << text.toStdString();
-    for (const QString text : { "AKIAbcdefghijklmnop)", "AKIA1234 short", "AKIAQ2XJ7MZ5TLOW3VBD12345" })
+    for (const QString text : { "AKIAbcdefghijklmnop)", "AKIA1234 short", "AKIAQ2XJ7MZ5TLOW3VBD12345", "XAKIAQ2XJ7MZ5TLOW3VBD",
+             "useAKIAKeysForTheAccount" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::apiKey), 0u) << text.toStdString();
 }
 
