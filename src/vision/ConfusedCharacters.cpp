@@ -388,15 +388,17 @@ void mendConfusedCharacters(QString& line)
         }
     }
     // A straight-stemmed 7 read as a slash after a digit of a phone number ("51/-475-0542"): no
-    // date or path is grouped three, three and four.
+    // date or path is grouped three, three and four. An address with its prefix length
+    // ("108.112.165.4/32") is grouped so too, and keeps its slash.
     static const QRegularExpression phoneSlash(QStringLiteral(
         R"((?<![\w/.\-])(?:\+?\d{1,3}[-. ])?\(?[\d/]{3}\)?[-. ]?[\d/]{3}[-. ][\d/]{4}(?![\w/]|[.\-]\d))"));
+    static const QRegularExpression prefixed(QStringLiteral(R"(^(?:\d{1,3}\.){3}\d{1,3}/\d{1,2}$)"));
     auto slashes = phoneSlash.globalMatch(line);
     while (slashes.hasNext()) {
         const QRegularExpressionMatch m = slashes.next();
         const QString found = m.captured();
         const qsizetype at = found.indexOf(u'/');
-        if (at > 0 && found.count(u'/') == 1 && found.at(at - 1).isDigit())
+        if (at > 0 && found.count(u'/') == 1 && found.at(at - 1).isDigit() && !prefixed.match(found).hasMatch())
             line[m.capturedStart() + at] = u'7';
     }
     // A phone number's area code closed or opened by a brace or a square bracket ("(961} 234-3945"):

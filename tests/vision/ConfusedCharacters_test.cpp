@@ -406,3 +406,27 @@ TEST(ConfusedCharacters, ASevenReadAsAQuestionMarkInsideANumber)
              "$?8804512728913", "x?7y", "12?34" })
         EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
 }
+
+// Small bitmap faces draw a colon as a 3 and a slash as a 7, so an address runs on into its port
+// or prefix length; the same faces read its dots as commas.
+TEST(ConfusedCharacters, AnAddresssPortOrPrefixWhoseMarkWasReadAsADigit)
+{
+    EXPECT_EQ(mendedLine(drawnLine("ESTAB 0 0 192,168,117,21633310")), "ESTAB 0 0 192.168.117.216:3310");
+    EXPECT_EQ(mendedLine(drawnLine("192,168,38,1603443 x")), "192.168.38.160:443 x");
+    EXPECT_EQ(mendedLine(drawnLine("45.40,250,263443")), "45.40.250.26:443");
+    EXPECT_EQ(mendedLine(drawnLine("wg0 UNKNOWN 108.112.165.4732")), "wg0 UNKNOWN 108.112.165.4/32");
+    EXPECT_EQ(mendedLine(drawnLine("10,228,170,150:21591")), "10.228.170.150:21591");
+    // No whole address before the mark, a port out of range, a prefix too long, a number or an
+    // amount grouped in thousands, a version: left as read.
+    for (const QString line : { "10.20.30.4000", "300.1.2.33443", "10.1.2.3370000", "10.1.2.4733", "$1,234,567,2371",
+             "v1.2.3.4", "1.2.3.13", "id 10.1.02.3443", "10.0.0.1:8080" })
+        EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
+}
+
+// An address with its prefix length is grouped like a dotted phone number with a slash for a 7.
+TEST(ConfusedCharacters, AnAddressWithItsPrefixLengthKeepsItsSlash)
+{
+    for (const QString line : { "inet 192.168.100.5/24 brd", "wg0 108.112.165.4/32", "10.4.118.1/8" })
+        EXPECT_EQ(mended(line), line) << line.toStdString();
+    EXPECT_EQ(mended("call 555.01/.4477"), "call 555.017.4477");
+}
