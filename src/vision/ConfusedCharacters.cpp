@@ -152,17 +152,17 @@ bool insideHexRun(const QString& line, qsizetype at, qsizetype from, qsizetype t
 }
 
 // Inside a long key or hash, a stray symbol is a misread letter or digit: a bracket is the hook
-// of a j or an l, a tilde or a long dash a hyphen. In a hash (nearly all hex digits) an @ is a
-// slashed or dotted zero and a % a 9; so is an @ in a key with capitals and digits and no dot
-// after it (an address's host has one), and in an access key ("AKIA@751RE2...") whatever its
-// length; elsewhere an @ may join a user to a host.
+// of a j or an l, a question mark a 7, a tilde or a long dash a hyphen. In a hash (nearly all hex
+// digits) an @ is a slashed or dotted zero and a % a 9; so is an @ in a key with capitals and
+// digits and no dot after it (an address's host has one), and in an access key ("AKIA@751RE2...")
+// whatever its length; elsewhere an @ may join a user to a host.
 void mendKey(QString& line, qsizetype from, qsizetype to)
 {
     const bool accessKey = to - from == 20 && QStringView(line).mid(from, 2) == u"AK";
     if (to - from < 24 && !accessKey)
         return;
-    static const QString strays = QStringLiteral(u"\u00E9\u00E8\u00A2\u00A5/|\u00A3\u20AC$][\u00AE&");
-    static const QString meant = QStringLiteral(u"eecY7lfeSjl08");
+    static const QString strays = QStringLiteral(u"\u00E9\u00E8\u00A2\u00A5/|\u00A3\u20AC$])[\u00AE&?");
+    static const QString meant = QStringLiteral(u"eecY7lfeSjjl087");
     static const QString dashes = QStringLiteral(u"~\u2010\u2011\u2012\u2013\u2014\u2015\u2212");
     static const QString hashStrays = QStringLiteral(u"@%\u00D8\u00F8");
     static const QString hashMeant = QStringLiteral(u"0900");
@@ -245,12 +245,13 @@ void mendAddressSignReadAsF(QString& line, const QString& domains)
 }
 
 // An address's @ read as a capital G inside lower-case text ("felix_okaforGexample.com"), where
-// what follows ends in a common top-level domain. No @ stands in such a token, so it is no address yet.
+// what follows ends in a common top-level domain, its dots maybe read as commas (a bitmap face's,
+// mended below once the @ stands). No @ stands in such a token, so it is no address yet.
 void mendAddressSign(QString& line)
 {
     static const QString domains = QStringLiteral("com|org|net|io|dev|co|uk|xyz|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl");
     static const QRegularExpression misread(QStringLiteral(
-        R"((?<![A-Za-z0-9._%+\-@])[A-Za-z0-9._%+\-]*[a-z0-9](G)[a-z][A-Za-z0-9\-]*(?:\.[A-Za-z0-9\-]+)*\.(?:%1)(?![A-Za-z0-9@]))")
+        R"((?<![A-Za-z0-9._%+\-@])[A-Za-z0-9._%+\-]*[a-z0-9](G)[a-z][A-Za-z0-9\-]*(?:[.,][A-Za-z0-9\-]+)*[.,](?:%1)(?![A-Za-z0-9@]))")
             .arg(domains));
     auto it = misread.globalMatch(line);
     while (it.hasNext())
@@ -264,7 +265,8 @@ void mendAddressSign(QString& line)
     for (auto small = smallSign.globalMatch(line); small.hasNext();)
         line[small.next().capturedStart(1)] = u'@';
     // In capitals ("VICTOR.SILVAGEXAMPLE.COM") only a dotted name before the domain tells where the
-    // address's @ stood: a single G or B inside a middle part, with two letters either side.
+    // address's @ stood: a single G inside a middle part, with two letters either side, or without
+    // any G a single B there (names hold B's too: "TOBIASGWONKA").
     static const QRegularExpression capitals(QStringLiteral(
         R"((?<![A-Za-z0-9._%+\-@])[A-Z0-9_%+\-]+(?:\.[A-Z0-9_%+\-]+)+\.(?:%1)(?![A-Za-z0-9@]))")
             .arg(domains.toUpper()));
@@ -274,18 +276,22 @@ void mendAddressSign(QString& line)
         const QStringList parts = m.captured().split(u'.');
         if (parts.size() < 3)
             continue;
-        qsizetype at = -1, candidates = 0, offset = m.capturedStart() + parts.first().size() + 1;
-        for (qsizetype p = 1; p + 1 < parts.size(); ++p) {
-            const QString& part = parts.at(p);
-            for (qsizetype k = 0; k < part.size(); ++k)
-                if (part.at(k) == u'G' || part.at(k) == u'B') {
-                    ++candidates;
-                    at = k >= 2 && k + 2 < part.size() ? offset + k : -1;
-                }
-            offset += part.size() + 1;
+        for (const QChar sign : { u'G', u'B' }) {
+            qsizetype at = -1, candidates = 0, offset = m.capturedStart() + parts.first().size() + 1;
+            for (qsizetype p = 1; p + 1 < parts.size(); ++p) {
+                const QString& part = parts.at(p);
+                for (qsizetype k = 0; k < part.size(); ++k)
+                    if (part.at(k) == sign) {
+                        ++candidates;
+                        at = k >= 2 && k + 2 < part.size() ? offset + k : -1;
+                    }
+                offset += part.size() + 1;
+            }
+            if (candidates == 1 && at >= 0)
+                line[at] = u'@';
+            if (candidates > 0)
+                break;
         }
-        if (candidates == 1 && at >= 0)
-            line[at] = u'@';
     }
 }
 
@@ -585,6 +591,23 @@ void mendConfusedCharacters(RecognizedLine& line)
         const qsizetype at = m.capturedStart(1);
         dropInto(line, at, at - 1);
         return at;
+    });
+    // An address's top-level domain read as digits, maybe with a blank after its dot as wide dots
+    // come out ("liam@acme. 10", "JO@ACME.10"): no domain ends in digits alone, and hosts whose
+    // every label holds a letter are no numbers. The host's own case tells the letters'.
+    static const QRegularExpression digitEnding(QStringLiteral(
+        R"([A-Za-z0-9._%+\-]@((?:[A-Za-z0-9\-]*[A-Za-z][A-Za-z0-9\-]*\.)+)( ?)([015]{2,3})(?![\w.@\-]))"));
+    forEachMatch(line, digitEnding, [&](const QRegularExpressionMatch& m) {
+        const QString host = m.captured(1);
+        const bool lower = std::any_of(host.begin(), host.end(), [](QChar c) { return c.isLower(); });
+        for (qsizetype k = m.capturedStart(3); k < m.capturedEnd(3); ++k) {
+            const QChar c = line.text.at(k);
+            const QChar letter = c == u'0' ? u'o' : c == u'1' ? u'i' : u's';
+            line.text[k] = lower ? letter : letter.toUpper();
+        }
+        if (m.capturedLength(2) > 0)
+            dropInto(line, m.capturedStart(2), m.capturedStart(2) - 1);
+        return m.capturedEnd() - m.capturedLength(2);
     });
     mendSevensReadAsQuestionMarks(line);
     mendConfusedCharacters(line.text);
