@@ -64,8 +64,8 @@ void mendCardSlash(QString& line, qsizetype from, qsizetype to)
         line[slash] = u'7';
 }
 
-// A card's number holds no letters: an S or a B among a dozen digits or more is a 5 or an 8
-// ("6976156177449S507").
+// A card's number holds no letters: an S, a B or a d among a dozen digits or more is a 5, an 8 or
+// a 4 ("6976156177449S507", "4503853277679d22").
 void mendCardLetters(QString& line, qsizetype from, qsizetype to)
 {
     qsizetype digits = 0, letter = -1;
@@ -73,13 +73,13 @@ void mendCardLetters(QString& line, qsizetype from, qsizetype to)
         const QChar c = line.at(i);
         if (c.isDigit())
             ++digits;
-        else if ((c == u'S' || c == u'B') && letter < 0 && i > from && i + 1 < to && line.at(i - 1).isDigit() && line.at(i + 1).isDigit())
+        else if ((c == u'S' || c == u'B' || c == u'd') && letter < 0 && i > from && i + 1 < to && line.at(i - 1).isDigit() && line.at(i + 1).isDigit())
             letter = i;
         else if (!QStringView(u" -").contains(c) || i == from || i + 1 == to)
             return;
     }
     if (letter >= 0 && digits >= 12)
-        line[letter] = line.at(letter) == u'S' ? u'5' : u'8';
+        line[letter] = line.at(letter) == u'S' ? u'5' : line.at(letter) == u'B' ? u'8' : u'4';
 }
 
 // The ending of an address's domain is letters only: digits there are misread letters.
@@ -151,6 +151,26 @@ bool insideHexRun(const QString& line, qsizetype at, qsizetype from, qsizetype t
     return digits + letters >= 8 && digits > 0 && letters > 0;
 }
 
+// The slash at `at` is the only one of a token of letters and digits (and dashes or underscores)
+// at least 32 long, with eight or more either side, capitals, small letters and digits all in it.
+bool lonelyKeySlash(const QString& line, qsizetype at, qsizetype from, qsizetype to)
+{
+    if (to - from < 32 || at - from < 8 || to - at - 1 < 8)
+        return false;
+    bool upper = false, lower = false, digit = false;
+    for (qsizetype i = from; i < to; ++i) {
+        const QChar c = line.at(i);
+        if (i == at)
+            continue;
+        if (c.unicode() >= 128 || !(c.isLetterOrNumber() || c == u'-' || c == u'_'))
+            return false;
+        upper = upper || c.isUpper();
+        lower = lower || c.isLower();
+        digit = digit || c.isDigit();
+    }
+    return upper && lower && digit;
+}
+
 // Inside a long key or hash, a stray symbol is a misread letter or digit: a bracket is the hook
 // of a j or an l, a question mark a 7, a tilde or a long dash a hyphen. In a hash (nearly all hex
 // digits) an @ is a slashed or dotted zero and a % a 9; so is an @ in a key with capitals and
@@ -202,9 +222,12 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
         }
         const qsizetype k = strays.indexOf(line.at(i));
         // A slash between digits is a 7 ("6516/74fe"), and anywhere in an access key, which holds
-        // no slash, and inside a run of hex digits between a key's dashes ("billing-c/6ff7eade-");
-        // elsewhere it may be a path's.
-        if (k < 0 || (line.at(i) == u'/' && !accessKey && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit()) && !insideHexRun(line, i, from, to)))
+        // no slash, inside a run of hex digits between a key's dashes ("billing-c/6ff7eade-"), at
+        // the start of a part after a dash ("dd3f9dad9c-/xyjl") and as the one slash of a key that
+        // mixes capitals, small letters and digits with long parts either side (no path's words
+        // are written so); elsewhere it may be a path's.
+        if (k < 0 || (line.at(i) == u'/' && !accessKey && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit()) && !insideHexRun(line, i, from, to)
+                && line.at(i - 1) != u'-' && !lonelyKeySlash(line, i, from, to)))
             continue;
         line[i] = meant.at(k);
     }
@@ -256,6 +279,17 @@ void mendAddressSign(QString& line)
     auto it = misread.globalMatch(line);
     while (it.hasNext())
         line[it.next().capturedStart(1)] = u'@';
+    // Or as a capital E or B between small letters ("larsen.vEpiedpiper.com"), only where the name
+    // before it holds a dot, an underscore, a plus or a digit: a brand's capital ("eBay.com") has none.
+    static const QRegularExpression capitalSign(QStringLiteral(
+        R"((?<![A-Za-z0-9._%+\-@])([a-z0-9._%+\-]*[a-z0-9])([EB])[a-z][a-z0-9\-]*(?:[.,][a-z0-9\-]+)*[.,](?:%1)(?![A-Za-z0-9@]))")
+            .arg(domains));
+    for (auto it = capitalSign.globalMatch(line); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString name = m.captured(1);
+        if (!name.startsWith(u"www.") && std::any_of(name.begin(), name.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); }))
+            line[m.capturedStart(2)] = u'@';
+    }
     mendAddressSignReadAsF(line, domains);
     // In capitals, a single round lower-case letter between capitals ("HANNAH.SHARMAgGLOBEX.COM") is
     // the @: no capitals address holds a small letter.
