@@ -603,3 +603,13 @@ TEST(DetectSensitiveText, FindsNumbersWhoseSevenASmallBitmapFaceCurls)
     EXPECT_EQ(findings.shots, 1);
     EXPECT_TRUE(findings.found.contains("(733) 013-5607"));
 }
+
+// A shell prompt ends in a dollar sign; a command starting with a digit after it ("7z", or "ss"
+// read as "3s" in a small face) is no amount. Amounts after other marks keep theirs.
+TEST(DetectSensitiveText, APromptsDollarSignBeforeADigitIsNoAmount)
+{
+    for (const QString text : { "elena@node4:~$ 7z x backup.7z", "elena@node42%$ 3s -tn | head -3", "root@box:/srv/$ 2to3 -w app.py" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 0u) << text.toStdString();
+    for (const QString text : { "total: $3,072.46", "price=$94.37", "(US$ 12.50)" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 1u) << text.toStdString();
+}
