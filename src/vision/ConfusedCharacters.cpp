@@ -441,6 +441,11 @@ void mendConfusedCharacters(QString& line)
         if (at > 0 && found.count(u'/') == 1 && found.at(at - 1).isDigit() && !prefixed.match(found).hasMatch())
             line[m.capturedStart() + at] = u'7';
     }
+    // A phone number's opening bracket read as a currency sign ("€741) 646-7375", "C741) 646-7375"): no
+    // amount is closed by a bracket and followed by a phone number's groups.
+    static const QRegularExpression signedAreaCode(QStringLiteral(u"(?<![\\w(\\[{])[$\u00A3\u20ACC](?=\\d{3}\\) ?\\d{3}[-. ]\\d{4}(?![\\w\\-]))"));
+    for (auto it = signedAreaCode.globalMatch(line); it.hasNext();)
+        line[it.next().capturedStart()] = u'(';
     // A phone number's area code closed or opened by a brace or a square bracket ("(961} 234-3945"):
     // a bracket of the other kind never pairs with a round one.
     static const QRegularExpression areaCode(QStringLiteral(R"((?<![\w(\[{])(?:\(\d{3}[}\]]|[{\[]\d{3}\))(?= ?\d{3}[-. ]\d{4}(?![\w\-])))"));

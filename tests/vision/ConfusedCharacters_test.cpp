@@ -461,3 +461,12 @@ TEST(ConfusedCharacters, AFourReadAsADInACardAndASevenReadAsASlashInAKey)
              "deployment-worker-config/settings-production", "see src/components/ImageEditorToolbar2.tsx" })
         EXPECT_EQ(mended(line), line) << line.toStdString();
 }
+
+// A phone number's opening bracket read as a currency sign or a C; amounts keep their signs.
+TEST(ConfusedCharacters, APhonesOpeningBracketReadAsACurrencySign)
+{
+    EXPECT_EQ(mended(QStringLiteral(u"callback to \u20AC741) 646-7375 queued")), "callback to (741) 646-7375 queued");
+    EXPECT_EQ(mended("C741) 646-7375"), "(741) 646-7375");
+    for (const QString line : { QStringLiteral(u"paid \u20AC741 (646-7375)"), QStringLiteral("total $741) 646"), QStringLiteral("ABC741) 646-7375") })
+        EXPECT_EQ(mended(line), line) << line.toStdString();
+}
