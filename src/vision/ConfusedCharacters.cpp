@@ -1,5 +1,6 @@
 #include "vision/ConfusedCharacters.h"
 
+#include "vision/AddressSigns.h"
 #include "vision/DottedNumbers.h"
 #include "vision/NumberSevens.h"
 #include "vision/RecognizedLineEdits.h"
@@ -64,8 +65,8 @@ void mendCardSlash(QString& line, qsizetype from, qsizetype to)
         line[slash] = u'7';
 }
 
-// A card's number holds no letters: an S or a B among a dozen digits or more is a 5 or an 8
-// ("6976156177449S507").
+// A card's number holds no letters: an S, a B or a d among a dozen digits or more is a 5, an 8 or
+// a 4 ("6976156177449S507", "4503853277679d22").
 void mendCardLetters(QString& line, qsizetype from, qsizetype to)
 {
     qsizetype digits = 0, letter = -1;
@@ -73,13 +74,13 @@ void mendCardLetters(QString& line, qsizetype from, qsizetype to)
         const QChar c = line.at(i);
         if (c.isDigit())
             ++digits;
-        else if ((c == u'S' || c == u'B') && letter < 0 && i > from && i + 1 < to && line.at(i - 1).isDigit() && line.at(i + 1).isDigit())
+        else if ((c == u'S' || c == u'B' || c == u'd') && letter < 0 && i > from && i + 1 < to && line.at(i - 1).isDigit() && line.at(i + 1).isDigit())
             letter = i;
         else if (!QStringView(u" -").contains(c) || i == from || i + 1 == to)
             return;
     }
     if (letter >= 0 && digits >= 12)
-        line[letter] = line.at(letter) == u'S' ? u'5' : u'8';
+        line[letter] = line.at(letter) == u'S' ? u'5' : line.at(letter) == u'B' ? u'8' : u'4';
 }
 
 // The ending of an address's domain is letters only: digits there are misread letters.
@@ -163,18 +164,38 @@ bool insideHexRun(const QString& line, qsizetype at, qsizetype from, qsizetype t
     return digits + letters >= 8 && digits > 0 && letters > 0;
 }
 
+// The slash at `at` is the only one of a token of letters and digits (and dashes or underscores)
+// at least 32 long, with eight or more either side, capitals, small letters and digits all in it.
+bool lonelyKeySlash(const QString& line, qsizetype at, qsizetype from, qsizetype to)
+{
+    if (to - from < 32 || at - from < 8 || to - at - 1 < 8)
+        return false;
+    bool upper = false, lower = false, digit = false;
+    for (qsizetype i = from; i < to; ++i) {
+        const QChar c = line.at(i);
+        if (i == at)
+            continue;
+        if (c.unicode() >= 128 || !(c.isLetterOrNumber() || c == u'-' || c == u'_'))
+            return false;
+        upper = upper || c.isUpper();
+        lower = lower || c.isLower();
+        digit = digit || c.isDigit();
+    }
+    return upper && lower && digit;
+}
+
 // Inside a long key or hash, a stray symbol is a misread letter or digit: a bracket is the hook
-// of a j or an l, a tilde or a long dash a hyphen. In a hash (nearly all hex digits) an @ is a
-// slashed or dotted zero and a % a 9; so is an @ in a key with capitals and digits and no dot
-// after it (an address's host has one), and in an access key ("AKIA@751RE2...") whatever its
-// length; elsewhere an @ may join a user to a host.
+// of a j or an l, a question mark a 7, a tilde or a long dash a hyphen. In a hash (nearly all hex
+// digits) an @ is a slashed or dotted zero and a % a 9; so is an @ in a key with capitals and
+// digits and no dot after it (an address's host has one), and in an access key ("AKIA@751RE2...")
+// whatever its length; elsewhere an @ may join a user to a host.
 void mendKey(QString& line, qsizetype from, qsizetype to)
 {
     const bool accessKey = to - from == 20 && QStringView(line).mid(from, 2) == u"AK";
     if (to - from < 24 && !accessKey)
         return;
-    static const QString strays = QStringLiteral(u"\u00E9\u00E8\u00A2\u00A5/|\u00A3\u20AC$][\u00AE&");
-    static const QString meant = QStringLiteral(u"eecY7lfeSjl08");
+    static const QString strays = QStringLiteral(u"\u00E9\u00E8\u00A2\u00A5/|\u00A3\u20AC$])[\u00AE&?");
+    static const QString meant = QStringLiteral(u"eecY7lfeSjjl087");
     static const QString dashes = QStringLiteral(u"~\u2010\u2011\u2012\u2013\u2014\u2015\u2212");
     static const QString hashStrays = QStringLiteral(u"@%\u00D8\u00F8");
     static const QString hashMeant = QStringLiteral(u"0900");
@@ -214,90 +235,14 @@ void mendKey(QString& line, qsizetype from, qsizetype to)
         }
         const qsizetype k = strays.indexOf(line.at(i));
         // A slash between digits is a 7 ("6516/74fe"), and anywhere in an access key, which holds
-        // no slash, and inside a run of hex digits between a key's dashes ("billing-c/6ff7eade-");
-        // elsewhere it may be a path's.
-        if (k < 0 || (line.at(i) == u'/' && !accessKey && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit()) && !insideHexRun(line, i, from, to)))
+        // no slash, inside a run of hex digits between a key's dashes ("billing-c/6ff7eade-"), at
+        // the start of a part after a dash ("dd3f9dad9c-/xyjl") and as the one slash of a key that
+        // mixes capitals, small letters and digits with long parts either side (no path's words
+        // are written so); elsewhere it may be a path's.
+        if (k < 0 || (line.at(i) == u'/' && !accessKey && !(line.at(i - 1).isDigit() && line.at(i + 1).isDigit()) && !insideHexRun(line, i, from, to)
+                && line.at(i - 1) != u'-' && !lonelyKeySlash(line, i, from, to)))
             continue;
         line[i] = meant.at(k);
-    }
-}
-
-// An address's @ read as an f, or as a ligature that starts with one ("jane_tanakafimailbox.net",
-// "ingrid.doeffabrikam.dev", "emoretti18fimailbox.net"): a lower-case token without an @ that
-// ends in a common top-level domain, whose name before the f holds a dot, an underscore, a plus
-// or a digit as a user's name does (or that stands as the value of a field that holds an
-// address), and whose rest is a host. A host's own dotted name ("docs.firefox.com") has its dot
-// right before the f; a web address's is read as one.
-void mendAddressSignReadAsF(QString& line, const QString& domains)
-{
-    static const QRegularExpression token(QStringLiteral(R"((?<![A-Za-z0-9._%+\-@])[a-z0-9._%+\-]+\.(?:%1)(?![A-Za-z0-9@.]))").arg(domains));
-    static const QRegularExpression host(QStringLiteral(R"(^[a-z0-9][a-z0-9\-]{2,}(?:\.[a-z0-9\-]+)*\.(?:%1)$)").arg(domains));
-    static const QRegularExpression fieldBefore(QStringLiteral(R"((?:(?<![A-Za-z])(?:to|from|e?mail|user|cc)["']?\s?[=:]\s?["']?|<)$)"), QRegularExpression::CaseInsensitiveOption);
-    auto it = token.globalMatch(line);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        const QString t = m.captured();
-        // A web address's host ("www.netflix.com", "https://api.netflix.com/v1") is no mail address.
-        if (t.startsWith(u"www.") || (m.capturedStart() > 0 && line.at(m.capturedStart() - 1) == u'/'))
-            continue;
-        // The value of a field that holds an address ("to=", "\"user\":\"", "<...>") needs no
-        // such sign in its name.
-        const bool field = fieldBefore.match(line.left(m.capturedStart())).hasMatch();
-        for (qsizetype p = 2; p + 1 < t.size(); ++p) {
-            if (t.at(p) != u'f' || !t.at(p - 1).isLetterOrNumber())
-                continue;
-            const QStringView user = QStringView(t).left(p);
-            const bool named = field || std::any_of(user.begin() + 1, user.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); });
-            if (named && host.match(t.mid(p + 1)).hasMatch()) {
-                line[m.capturedStart() + p] = u'@';
-                break;
-            }
-        }
-    }
-}
-
-// An address's @ read as a capital G inside lower-case text ("felix_okaforGexample.com"), where
-// what follows ends in a common top-level domain. No @ stands in such a token, so it is no address yet.
-void mendAddressSign(QString& line)
-{
-    static const QString domains = QStringLiteral("com|org|net|io|dev|co|uk|xyz|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl");
-    static const QRegularExpression misread(QStringLiteral(
-        R"((?<![A-Za-z0-9._%+\-@])[A-Za-z0-9._%+\-]*[a-z0-9](G)[a-z][A-Za-z0-9\-]*(?:\.[A-Za-z0-9\-]+)*\.(?:%1)(?![A-Za-z0-9@]))")
-            .arg(domains));
-    auto it = misread.globalMatch(line);
-    while (it.hasNext())
-        line[it.next().capturedStart(1)] = u'@';
-    mendAddressSignReadAsF(line, domains);
-    // In capitals, a single round lower-case letter between capitals ("HANNAH.SHARMAgGLOBEX.COM") is
-    // the @: no capitals address holds a small letter.
-    static const QRegularExpression smallSign(QStringLiteral(
-        R"((?<![A-Za-z0-9._%+\-@])[A-Z0-9._%+\-]*[A-Z0-9]([gaeo])[A-Z][A-Z0-9\-]*(?:\.[A-Z0-9\-]+)*\.(?:%1)(?![A-Za-z0-9@]))")
-            .arg(domains.toUpper()));
-    for (auto small = smallSign.globalMatch(line); small.hasNext();)
-        line[small.next().capturedStart(1)] = u'@';
-    // In capitals ("VICTOR.SILVAGEXAMPLE.COM") only a dotted name before the domain tells where the
-    // address's @ stood: a single G or B inside a middle part, with two letters either side.
-    static const QRegularExpression capitals(QStringLiteral(
-        R"((?<![A-Za-z0-9._%+\-@])[A-Z0-9_%+\-]+(?:\.[A-Z0-9_%+\-]+)+\.(?:%1)(?![A-Za-z0-9@]))")
-            .arg(domains.toUpper()));
-    auto caps = capitals.globalMatch(line);
-    while (caps.hasNext()) {
-        const QRegularExpressionMatch m = caps.next();
-        const QStringList parts = m.captured().split(u'.');
-        if (parts.size() < 3)
-            continue;
-        qsizetype at = -1, candidates = 0, offset = m.capturedStart() + parts.first().size() + 1;
-        for (qsizetype p = 1; p + 1 < parts.size(); ++p) {
-            const QString& part = parts.at(p);
-            for (qsizetype k = 0; k < part.size(); ++k)
-                if (part.at(k) == u'G' || part.at(k) == u'B') {
-                    ++candidates;
-                    at = k >= 2 && k + 2 < part.size() ? offset + k : -1;
-                }
-            offset += part.size() + 1;
-        }
-        if (candidates == 1 && at >= 0)
-            line[at] = u'@';
     }
 }
 
@@ -320,29 +265,6 @@ void mendCurrencySigns(QString& line)
     static const QRegularExpression five(QStringLiteral(R"((?<![\w$.,])\$(?=\d{15}(?![\d.,])|\d{2}-\d{3}-\d{4}(?![\d\-])))"));
     for (auto it = five.globalMatch(line); it.hasNext();)
         line[it.next().capturedStart()] = u'5';
-}
-
-// Before an address's @, a slashed zero read as a second @ ("npetroval@@umbrella.dev") and a 7
-// read as a slash after a digit ("isharma3/@acme.co.nz"); after a currency sign, a 7 read as a
-// slash ("€/10.53"). Neither an address's user nor an amount holds such signs there.
-void mendSevensAndZerosBeforeAt(QString& line)
-{
-    static const QRegularExpression beforeAt(QStringLiteral(R"((?<=[A-Za-z0-9._%+\-])(@|/{1,2})@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,})"));
-    auto it = beforeAt.globalMatch(line);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        const qsizetype at = m.capturedStart(1);
-        if (line.at(at) == u'@') {
-            line[at] = u'0';
-        } else if (m.capturedLength(1) == 2 || line.at(at - 1).isDigit()) {
-            for (qsizetype k = at; k < m.capturedEnd(1); ++k)
-                line[k] = u'7';
-        }
-    }
-    static const QRegularExpression afterSign(QStringLiteral(u"[$\u00A3\u20AC](/)(?=\\d)"));
-    auto signs = afterSign.globalMatch(line);
-    while (signs.hasNext())
-        line[signs.next().capturedStart(1)] = u'7';
 }
 
 } // namespace
@@ -400,17 +322,24 @@ void mendConfusedCharacters(QString& line)
         }
     }
     // A straight-stemmed 7 read as a slash after a digit of a phone number ("51/-475-0542"): no
-    // date or path is grouped three, three and four.
+    // date or path is grouped three, three and four. An address with its prefix length
+    // ("108.112.165.4/32") is grouped so too, and keeps its slash.
     static const QRegularExpression phoneSlash(QStringLiteral(
         R"((?<![\w/.\-])(?:\+?\d{1,3}[-. ])?\(?[\d/]{3}\)?[-. ]?[\d/]{3}[-. ][\d/]{4}(?![\w/]|[.\-]\d))"));
+    static const QRegularExpression prefixed(QStringLiteral(R"(^(?:\d{1,3}\.){3}\d{1,3}/\d{1,2}$)"));
     auto slashes = phoneSlash.globalMatch(line);
     while (slashes.hasNext()) {
         const QRegularExpressionMatch m = slashes.next();
         const QString found = m.captured();
         const qsizetype at = found.indexOf(u'/');
-        if (at > 0 && found.count(u'/') == 1 && found.at(at - 1).isDigit())
+        if (at > 0 && found.count(u'/') == 1 && found.at(at - 1).isDigit() && !prefixed.match(found).hasMatch())
             line[m.capturedStart() + at] = u'7';
     }
+    // A phone number's opening bracket read as a currency sign ("€741) 646-7375", "C741) 646-7375"): no
+    // amount is closed by a bracket and followed by a phone number's groups.
+    static const QRegularExpression signedAreaCode(QStringLiteral(u"(?<![\\w(\\[{])[$\u00A3\u20ACC](?=\\d{3}\\) ?\\d{3}[-. ]\\d{4}(?![\\w\\-]))"));
+    for (auto it = signedAreaCode.globalMatch(line); it.hasNext();)
+        line[it.next().capturedStart()] = u'(';
     // A phone number's area code closed or opened by a brace or a square bracket ("(961} 234-3945"):
     // a bracket of the other kind never pairs with a round one.
     static const QRegularExpression areaCode(QStringLiteral(R"((?<![\w(\[{])(?:\(\d{3}[}\]]|[{\[]\d{3}\))(?= ?\d{3}[-. ]\d{4}(?![\w\-])))"));
@@ -647,6 +576,23 @@ void mendConfusedCharacters(RecognizedLine& line)
             --end;
         }
         return end;
+    });
+    // An address's top-level domain read as digits, maybe with a blank after its dot as wide dots
+    // come out ("liam@acme. 10", "JO@ACME.10"): no domain ends in digits alone, and hosts whose
+    // every label holds a letter are no numbers. The host's own case tells the letters'.
+    static const QRegularExpression digitEnding(QStringLiteral(
+        R"([A-Za-z0-9._%+\-]@((?:[A-Za-z0-9\-]*[A-Za-z][A-Za-z0-9\-]*\.)+)( ?)([015]{2,3})(?![\w.@\-]))"));
+    forEachMatch(line, digitEnding, [&](const QRegularExpressionMatch& m) {
+        const QString host = m.captured(1);
+        const bool lower = std::any_of(host.begin(), host.end(), [](QChar c) { return c.isLower(); });
+        for (qsizetype k = m.capturedStart(3); k < m.capturedEnd(3); ++k) {
+            const QChar c = line.text.at(k);
+            const QChar letter = c == u'0' ? u'o' : c == u'1' ? u'i' : u's';
+            line.text[k] = lower ? letter : letter.toUpper();
+        }
+        if (m.capturedLength(2) > 0)
+            dropInto(line, m.capturedStart(2), m.capturedStart(2) - 1);
+        return m.capturedEnd() - m.capturedLength(2);
     });
     mendSevensReadAsQuestionMarks(line);
     mendConfusedCharacters(line.text);

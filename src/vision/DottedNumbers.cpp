@@ -200,6 +200,48 @@ void mendAddressCommas(RecognizedLine& line)
     });
 }
 
+// An address followed by its port or prefix length whose colon or slash came out as a digit, as
+// small bitmap faces draw them: a colon as a 3, a slash as a 7 ("192,168,38,1603443" for
+// "192.168.38.160:443", "10.8.0.4732" for "10.8.0.4/32"). The last part then runs on into the
+// suffix and no address is read. Where the run parts into a last part of at most 255 and a 3 and
+// a port (two to five digits, at most 65535; five characters at least, a part one digit too long
+// being a sliver read as a digit) or a 7 and a prefix length (up to 32), the digit is the mark;
+// the longest last part wins. The same faces read the address's dots as commas: in such an
+// address they are dots too.
+void mendAddressSuffix(RecognizedLine& line)
+{
+    static const QRegularExpression run(QStringLiteral(
+        R"((?<![\w.,:;'`$\x{00A3}\x{20AC}(\[{+\-])\d{1,3}[.,]\d{1,3}[.,]\d{1,3}[.,](\d{1,3})([37:/]?)(\d{1,6})(?![\w.,:/]))"));
+    const auto plain = [](QStringView digits, int most) {
+        return !digits.isEmpty() && !(digits.size() > 1 && digits.startsWith(u'0')) && digits.toInt() <= most;
+    };
+    forEachMatch(line, run, [&](const QRegularExpressionMatch& m) {
+        const qsizetype start = m.capturedStart(), end = m.capturedEnd(), last = m.capturedStart(1);
+        const QString tail = line.text.mid(last, end - last);
+        static const QRegularExpression dot(QStringLiteral("[.,]"));
+        const QStringList head = line.text.mid(start, last - 1 - start).split(dot);
+        if (!std::all_of(head.begin(), head.end(), [&](const QString& part) { return plain(part, 255); }))
+            return end;
+        qsizetype mark = -1;
+        for (qsizetype k = std::min<qsizetype>(3, tail.size() - 2); k >= 1 && mark < 0; --k) {
+            const QStringView part = QStringView(tail).left(k), rest = QStringView(tail).mid(k + 1);
+            const QChar c = tail.at(k);
+            if (!plain(part, 255))
+                continue;
+            if (((c == u'3' || c == u':') && rest.size() >= 2 && rest.size() <= 5 && tail.size() >= 5 && plain(rest, 65535))
+                || ((c == u'7' || c == u'/') && rest.size() <= 2 && plain(rest, 32)))
+                mark = last + k;
+        }
+        if (mark < 0)
+            return end;
+        line.text[mark] = line.text.at(mark) == u'3' ? u':' : line.text.at(mark) == u'7' ? u'/' : line.text.at(mark);
+        for (qsizetype k = start; k < last; ++k)
+            if (line.text.at(k) == u',')
+                line.text[k] = u'.';
+        return end;
+    });
+}
+
 } // namespace
 
 // A dotted address or phone number with a dot read twice, or read with a comma, colon or tick
@@ -259,6 +301,7 @@ void mendDoubledDots(RecognizedLine& line)
 
 void mendDottedNumbers(RecognizedLine& line)
 {
+    mendAddressSuffix(line);
     joinDotGaps(line);
     joinCommaGaps(line);
     mendAddressCommas(line);

@@ -364,9 +364,13 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
         }
         for (const auto& [match, edge] : found) {
             // Dotted numbers after a plus sign are a phone's ("+1.555.010.1'700"), never an address.
+            // A dollar sign glued to a path's end ("~$", "/$", or "%$" as small faces read ":~$") is
+            // a shell prompt's, and the command after it no amount.
             if ((match.kind == RedactionKind::email && maskedAddress(line, line.text.indexOf(u'@', match.start), edge < 0))
                 || (match.kind == RedactionKind::card && scatteredDigits(line.text, match))
-                || (match.kind == RedactionKind::ip && match.start > 0 && line.text.at(match.start - 1) == u'+'))
+                || (match.kind == RedactionKind::ip && match.start > 0 && line.text.at(match.start - 1) == u'+')
+                || (match.kind == RedactionKind::money && match.start > 0 && line.text.at(match.start) == u'$'
+                    && QStringView(u"~/%").contains(line.text.at(match.start - 1))))
                 continue;
             // A misread character can cut a match short ("4111-1111-1111-11110", "a£9f..."): the
             // box covers the rest of the token the match lies in, so nothing of it stays readable.

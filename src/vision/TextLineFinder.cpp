@@ -45,6 +45,7 @@ struct Line {
     int glyphs = 0;
     bool merged = false; // taken into the line to its left
     std::vector<Mark> marks;
+    int shortLetters = 0; // marks under the seeds' height, but four pixels or more, that joined
     double typical() const { return glyphs ? heightSum / glyphs : y1 - y0; }
 };
 
@@ -295,6 +296,7 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
         l.x1 = std::max(l.x1, c.x1);
         l.y0 = std::min(l.y0, c.y0);
         l.y1 = std::max(l.y1, c.y1);
+        l.shortLetters += c.h() >= 4 && c.w() >= 2;
         joined[k] = 1;
         return true;
     };
@@ -346,6 +348,7 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
                 left.y1 = std::max(left.y1, right.y1);
                 left.heightSum += right.heightSum;
                 left.glyphs += right.glyphs;
+                left.shortLetters += right.shortLetters;
                 left.marks.insert(left.marks.end(), right.marks.begin(), right.marks.end());
                 measured = false;
                 right.merged = true;
@@ -362,9 +365,12 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
             continue;
         const double t = l.typical();
         // A lone mark or a sliver is no line of text, nor is one low mark far wider than tall (the
-        // gap between two fills stacked close).
-        if (l.x1 - l.x0 < 0.6 * t || t < 5 || (l.glyphs < 2 && l.x1 - l.x0 < 1.5 * t)
-            || (l.glyphs < 2 && t <= 6 && l.x1 - l.x0 > 8 * t))
+        // gap between two fills stacked close). The smallest bitmap faces (5x8, 6x9) draw their
+        // short letters four pixels tall, under the seeds' height: a row of them with a single
+        // taller glyph ("noor@acme.io") is a line when several joined it.
+        const bool letters = l.glyphs + (l.shortLetters >= 3 ? l.shortLetters : 0) >= 2;
+        if (l.x1 - l.x0 < 0.6 * t || t < 5 || (!letters && l.x1 - l.x0 < 1.5 * t)
+            || (!letters && t <= 6 && l.x1 - l.x0 > 8 * t))
             continue;
         out.append({ QRect(l.x0, l.y0, l.x1 - l.x0, l.y1 - l.y0), int(std::lround(t)) });
     }

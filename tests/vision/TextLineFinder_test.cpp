@@ -3,6 +3,7 @@
 #include "vision/TextRecognizer.h"
 
 #include "core/ParallelFor.h"
+#include "screens/RealShots.h"
 #include "screens/ScreenshotGenerator.h"
 
 #include <QFont>
@@ -391,4 +392,18 @@ TEST(TextLineFinder, AFixedPitchLineIsPartedOnlyBetweenColumns)
         EXPECT_EQ(count(status), 1) << family << ' ' << pixels;
         EXPECT_EQ(lines.size(), 3) << family << ' ' << pixels;
     }
+}
+
+// xterm in the 6x9 bitmap face draws short letters four pixels tall: a row of them with a single
+// taller glyph ("noor@acme.io" beside a phone and a card number) is a line too.
+TEST(TextLineFinder, ARowOfFourPixelLettersInATinyBitmapFaceIsALine)
+{
+    const RealShot real = loadRealShot(realShotsFolder() + QStringLiteral("/tuning/g-xterm-dark-1x-11.layout.json"));
+    ASSERT_FALSE(real.shot.image.isNull());
+    const QImage image = real.shot.image.convertToFormat(QImage::Format_RGB32);
+    const QRect address(2, 182, 72, 9); // the run's cells
+    const QList<TextLineBox> lines = findTextLines(image);
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const TextLineBox& l) {
+        return l.box.intersects(address) && l.box.left() <= address.left() + 2 && l.box.right() >= address.right() - 2;
+    }));
 }

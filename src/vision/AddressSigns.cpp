@@ -1,0 +1,128 @@
+#include "vision/AddressSigns.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+// An address's @ read as an f, or as a ligature that starts with one ("jane_tanakafimailbox.net",
+// "ingrid.doeffabrikam.dev", "emoretti18fimailbox.net"): a lower-case token without an @ that
+// ends in a common top-level domain, whose name before the f holds a dot, an underscore, a plus
+// or a digit as a user's name does (or that stands as the value of a field that holds an
+// address), and whose rest is a host. A host's own dotted name ("docs.firefox.com") has its dot
+// right before the f; a web address's is read as one.
+void mendAddressSignReadAsF(QString& line, const QString& domains)
+{
+    static const QRegularExpression token(QStringLiteral(R"((?<![A-Za-z0-9._%+\-@])[a-z0-9._%+\-]+\.(?:%1)(?![A-Za-z0-9@.]))").arg(domains));
+    static const QRegularExpression host(QStringLiteral(R"(^[a-z0-9][a-z0-9\-]{2,}(?:\.[a-z0-9\-]+)*\.(?:%1)$)").arg(domains));
+    static const QRegularExpression fieldBefore(QStringLiteral(R"((?:(?<![A-Za-z])(?:to|from|e?mail|user|cc)["']?\s?[=:]\s?["']?|<)$)"), QRegularExpression::CaseInsensitiveOption);
+    auto it = token.globalMatch(line);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const QString t = m.captured();
+        // A web address's host ("www.netflix.com", "https://api.netflix.com/v1") is no mail address.
+        if (t.startsWith(u"www.") || (m.capturedStart() > 0 && line.at(m.capturedStart() - 1) == u'/'))
+            continue;
+        // The value of a field that holds an address ("to=", "\"user\":\"", "<...>") needs no
+        // such sign in its name.
+        const bool field = fieldBefore.match(line.left(m.capturedStart())).hasMatch();
+        for (qsizetype p = 2; p + 1 < t.size(); ++p) {
+            if (t.at(p) != u'f' || !t.at(p - 1).isLetterOrNumber())
+                continue;
+            const QStringView user = QStringView(t).left(p);
+            const bool named = field || std::any_of(user.begin() + 1, user.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); });
+            if (named && host.match(t.mid(p + 1)).hasMatch()) {
+                line[m.capturedStart() + p] = u'@';
+                break;
+            }
+        }
+    }
+}
+
+} // namespace
+
+// An address's @ read as a capital G inside lower-case text ("felix_okaforGexample.com"), where
+// what follows ends in a common top-level domain, its dots maybe read as commas (a bitmap face's,
+// mended below once the @ stands). No @ stands in such a token, so it is no address yet.
+void mendAddressSign(QString& line)
+{
+    static const QString domains = QStringLiteral("com|org|net|io|dev|co|uk|xyz|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl");
+    static const QRegularExpression misread(QStringLiteral(
+        R"((?<![A-Za-z0-9._%+\-@])[A-Za-z0-9._%+\-]*[a-z0-9](G)[a-z][A-Za-z0-9\-]*(?:[.,][A-Za-z0-9\-]+)*[.,](?:%1)(?![A-Za-z0-9@]))")
+            .arg(domains));
+    auto it = misread.globalMatch(line);
+    while (it.hasNext())
+        line[it.next().capturedStart(1)] = u'@';
+    // Or as a capital E or B between small letters ("larsen.vEpiedpiper.com"), only where the name
+    // before it holds a dot, an underscore, a plus or a digit: a brand's capital ("eBay.com") has none.
+    static const QRegularExpression capitalSign(QStringLiteral(
+        R"((?<![A-Za-z0-9._%+\-@])([a-z0-9._%+\-]*[a-z0-9])([EB])[a-z][a-z0-9\-]*(?:[.,][a-z0-9\-]+)*[.,](?:%1)(?![A-Za-z0-9@]))")
+            .arg(domains));
+    for (auto it = capitalSign.globalMatch(line); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString name = m.captured(1);
+        if (!name.startsWith(u"www.") && std::any_of(name.begin(), name.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); }))
+            line[m.capturedStart(2)] = u'@';
+    }
+    mendAddressSignReadAsF(line, domains);
+    // In capitals, a single round lower-case letter between capitals ("HANNAH.SHARMAgGLOBEX.COM") is
+    // the @: no capitals address holds a small letter.
+    static const QRegularExpression smallSign(QStringLiteral(
+        R"((?<![A-Za-z0-9._%+\-@])[A-Z0-9._%+\-]*[A-Z0-9]([gaeo])[A-Z][A-Z0-9\-]*(?:\.[A-Z0-9\-]+)*\.(?:%1)(?![A-Za-z0-9@]))")
+            .arg(domains.toUpper()));
+    for (auto small = smallSign.globalMatch(line); small.hasNext();)
+        line[small.next().capturedStart(1)] = u'@';
+    // In capitals ("VICTOR.SILVAGEXAMPLE.COM") only a dotted name before the domain tells where the
+    // address's @ stood: a single G inside a middle part, with two letters either side, or without
+    // any G a single B there (names hold B's too: "TOBIASGWONKA").
+    static const QRegularExpression capitals(QStringLiteral(
+        R"((?<![A-Za-z0-9._%+\-@])[A-Z0-9_%+\-]+(?:\.[A-Z0-9_%+\-]+)+\.(?:%1)(?![A-Za-z0-9@]))")
+            .arg(domains.toUpper()));
+    auto caps = capitals.globalMatch(line);
+    while (caps.hasNext()) {
+        const QRegularExpressionMatch m = caps.next();
+        const QStringList parts = m.captured().split(u'.');
+        if (parts.size() < 3)
+            continue;
+        for (const QChar sign : { u'G', u'B' }) {
+            qsizetype at = -1, candidates = 0, offset = m.capturedStart() + parts.first().size() + 1;
+            for (qsizetype p = 1; p + 1 < parts.size(); ++p) {
+                const QString& part = parts.at(p);
+                for (qsizetype k = 0; k < part.size(); ++k)
+                    if (part.at(k) == sign) {
+                        ++candidates;
+                        at = k >= 2 && k + 2 < part.size() ? offset + k : -1;
+                    }
+                offset += part.size() + 1;
+            }
+            if (candidates == 1 && at >= 0)
+                line[at] = u'@';
+            if (candidates > 0)
+                break;
+        }
+    }
+}
+
+// Before an address's @, a slashed zero read as a second @ ("npetroval@@umbrella.dev") and a 7
+// read as a slash after a digit ("isharma3/@acme.co.nz"); after a currency sign, a 7 read as a
+// slash ("€/10.53"). Neither an address's user nor an amount holds such signs there.
+void mendSevensAndZerosBeforeAt(QString& line)
+{
+    static const QRegularExpression beforeAt(QStringLiteral(R"((?<=[A-Za-z0-9._%+\-])(@|/{1,2})@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,})"));
+    auto it = beforeAt.globalMatch(line);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const qsizetype at = m.capturedStart(1);
+        if (line.at(at) == u'@') {
+            line[at] = u'0';
+        } else if (m.capturedLength(1) == 2 || line.at(at - 1).isDigit()) {
+            for (qsizetype k = at; k < m.capturedEnd(1); ++k)
+                line[k] = u'7';
+        }
+    }
+    static const QRegularExpression afterSign(QStringLiteral(u"[$\u00A3\u20AC](/)(?=\\d)"));
+    auto signs = afterSign.globalMatch(line);
+    while (signs.hasNext())
+        line[signs.next().capturedStart(1)] = u'7';
+}
