@@ -393,7 +393,7 @@ TEST(DetectSensitiveText, AGapReadAsAMarkPartsCells)
 // all the same.
 TEST(DetectSensitiveText, AmountsWhoseSignIsLostAfterAFieldsNameAreFound)
 {
-    for (const QString& text : { "WARN charge failed amount= 314.95 card=5582", "amount=_421.06", "total= 1,204.50,",
+    for (const QString text : { "WARN charge failed amount= 314.95 card=5582", "amount=_421.06", "total= 1,204.50,",
              "WARN charge failed amount=i661.19 card=5137", "amount=:661.19", "amount=!'310.49 card=5310" }) {
         const RecognizedLine line = lineOf(text);
         const DetectionResult result = detectSensitiveText({ line });
@@ -401,7 +401,7 @@ TEST(DetectSensitiveText, AmountsWhoseSignIsLostAfterAFieldsNameAreFound)
         const qsizetype last = text.lastIndexOf(QRegularExpression(QStringLiteral(R"(\d\.\d\d)"))) + 3;
         EXPECT_GE(result.at(RedactionKind::money).first().right(), line.charBoxes.at(last).right()) << text.toStdString();
     }
-    for (const QString& text : { "x = 12.34", "ratio= 0.255", "amount= 314.9", "elapsed: 12.34", "version= 1.2.34", "v= 10.20.30",
+    for (const QString text : { "x = 12.34", "ratio= 0.255", "amount= 314.9", "elapsed: 12.34", "version= 1.2.34", "v= 10.20.30",
              "amount=i314.9", "x=ii12.34", "v=:1.2.34", "at=!12:34" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 0u) << text.toStdString();
 }
@@ -421,14 +421,14 @@ TEST(DetectSensitiveText, PhonesBehindBulletsAndMisreadAccessKeysAreFound)
         ASSERT_EQ(result.at(RedactionKind::phone).size(), 1) << text.toStdString();
         EXPECT_LE(result.at(RedactionKind::phone).first().left(), line.charBoxes.first().left()) << text.toStdString();
     }
-    for (const QString& text : { "call 555-010-4477", "ab 555-010-4477", "x 555-010-4477", "e 555-010-4477 today" })
+    for (const QString text : { "call 555-010-4477", "ab 555-010-4477", "x 555-010-4477", "e 555-010-4477 today" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::phone), 0u) << text.toStdString();
 
-    for (const QString& text : { "webhook secret: AKIAIE6T869J6E4FYW2)", "key-AKIABTYISXFQITURQ?IQ client",
+    for (const QString text : { "webhook secret: AKIAIE6T869J6E4FYW2)", "key-AKIABTYISXFQITURQ?IQ client",
              "AKTIAQ2XJ7MZ5STLOW3VBD", "AWS_ACCESS_KEY_ID=AKIA6FiAZBMOAIR3LHE10", "aws_access_key_id = AKjAVMXVLMFVZF7FJEOE", "AKIAZ\u00A5TU6JOZNYVCWXIDC",
              "YourkeyAKIASOI7Z6EABO20SGMC", "Your keyAKIA4VTKKQE7TPYKOVCT" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::apiKey), 1u) << text.toStdString();
-    for (const QString& text : { "AKIAbcdefghijklmnop)", "AKIA1234 short", "AKIAQ2XJ7MZ5TLOW3VBD12345", "XAKIAQ2XJ7MZ5TLOW3VBD",
+    for (const QString text : { "AKIAbcdefghijklmnop)", "AKIA1234 short", "AKIAQ2XJ7MZ5TLOW3VBD12345", "XAKIAQ2XJ7MZ5TLOW3VBD",
              "useAKIAKeysForTheAccount" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::apiKey), 0u) << text.toStdString();
 }
@@ -540,7 +540,7 @@ TEST(DetectSensitiveText, FindsPhonesBeforeAWordInAPhoneBook)
     const RealShotFindings findings = findingsIn({ "f-chromium-phonebook-dark-1x-19", "f-chromium-phonebook-light-1x-17", "f-chromium-phonebook-light-2x-18" });
     EXPECT_EQ(findings.shots, 3);
     EXPECT_EQ(findings.falseDetections, 0);
-    for (const QString& item : { "765-549-8408", "(210) 797-1497", "(351) 109-5170", "+61 897 136 6984" })
+    for (const QString item : { "765-549-8408", "(210) 797-1497", "(351) 109-5170", "+61 897 136 6984" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
@@ -559,7 +559,7 @@ TEST(DetectSensitiveText, FindsAddressesWhoseSignWasReadAsAnF)
 {
     const RealShotFindings findings = findingsIn({ "f-xterm-dark-2x-38", "f-xterm-light-2x-31" });
     EXPECT_EQ(findings.shots, 2);
-    for (const QString& item : { "felix.silva@oscorp.dev", "hannah.doe@massive.io" })
+    for (const QString item : { "felix.silva@oscorp.dev", "hannah.doe@massive.io" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
@@ -572,7 +572,7 @@ TEST(DetectSensitiveText, FindsItemsInATerminalsCellsWithNarrowGlyphs)
     const RealShotFindings findings = findingsIn({ "f-st-dark-1x-47", "f-st-dark-1x-49", "f-st-dark-2x-50", "f-st-light-2x-45" });
     EXPECT_EQ(findings.shots, 4);
     EXPECT_EQ(findings.falseDetections, 0);
-    for (const QString& item : { "5590133322641148", "10.181.244.193", "6974569198205625", "dtanaka69@piedpiper.com", "victor@massive.io",
+    for (const QString item : { "5590133322641148", "10.181.244.193", "6974569198205625", "dtanaka69@piedpiper.com", "victor@massive.io",
              "ksharma79@massive.io", "vBqqlayedjelYvpYtxKnZCsuV3kFa6vRsm4VXzDh" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
@@ -584,7 +584,7 @@ TEST(DetectSensitiveText, FindsAddressesWhoseDotsABitmapFaceHangsBelowTheLine)
     const RealShotFindings findings = findingsIn({ "g-xterm-dark-1x-9", "g-xterm-light-1x-2" });
     EXPECT_EQ(findings.shots, 2);
     EXPECT_EQ(findings.falseDetections, 0);
-    for (const QString& item : { "192.168.62.246", "10.15.134.54", "10.88.214.14", "petrova.e@umbrella.dev", "larsen.l@umbrella.dev" })
+    for (const QString item : { "192.168.62.246", "10.15.134.54", "10.88.214.14", "petrova.e@umbrella.dev", "larsen.l@umbrella.dev" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
@@ -606,7 +606,7 @@ TEST(DetectSensitiveText, FindsItemsInBitmapFacesOfMidSizes)
     const RealShotFindings findings = findingsIn({ "g-xterm-light-2x-6", "h-xterm-dark-2x-14", "h-xterm-light-2x-7" });
     EXPECT_EQ(findings.shots, 3);
     EXPECT_EQ(findings.falseDetections, 0);
-    for (const QString& item : { "+61 641 959 9647", "OqtTUUyl6J0cAZdjsFgDnNFeXUrGgXhnZqzQLAz6", "+61 901 792 0409", "4336611130063259",
+    for (const QString item : { "+61 641 959 9647", "OqtTUUyl6J0cAZdjsFgDnNFeXUrGgXhnZqzQLAz6", "+61 901 792 0409", "4336611130063259",
              "cbrandt44@hooli.com" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
@@ -618,7 +618,7 @@ TEST(DetectSensitiveText, FindsDottedItemsInSmallBitmapFaces)
     const RealShotFindings findings = findingsIn({ "h-xterm-light-1x-1" });
     EXPECT_EQ(findings.shots, 1);
     EXPECT_EQ(findings.falseDetections, 0);
-    for (const QString& item : { "210.218.62.86", "292.350.3644", "felix.sharma@acme.io", "10.128.124.254" })
+    for (const QString item : { "210.218.62.86", "292.350.3644", "felix.sharma@acme.io", "10.128.124.254" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
@@ -635,16 +635,16 @@ TEST(DetectSensitiveText, FindsNumbersWhoseSevenASmallBitmapFaceCurls)
 // monospaced face are no column's gap, and a number after a label is no cell of its own.
 TEST(DetectSensitiveText, PartsAPhoneNumberFromAWordAColumnsGapAway)
 {
-    for (const QString& text : { "415-555-0182   notify", "\u2022 (415) 555-0182    Rafael", "+61 763 591 7295     report" }) {
+    for (const QString text : { "415-555-0182   notify", "\u2022 (415) 555-0182    Rafael", "+61 763 591 7295     report" }) {
         const DetectionResult result = detectSensitiveText({ lineOf(text) });
         EXPECT_TRUE(result.contains(RedactionKind::phone)) << text.toStdString();
     }
-    for (const QString& text : { "415-555-0182  notify", "Call 415-555-0182   notify" })
+    for (const QString text : { "415-555-0182  notify", "Call 415-555-0182   notify" })
         EXPECT_FALSE(detectSensitiveText({ lineOf(text) }).contains(RedactionKind::phone)) << text.toStdString();
     const RealShotFindings findings = findingsIn({ "i-chromium-contacts-light-1x-5" });
     EXPECT_EQ(findings.shots, 1);
     EXPECT_EQ(findings.falseDetections, 0);
-    for (const QString& item : { "+61 763 591 7295", "+61 634 145 5644", "453-979-5232" })
+    for (const QString item : { "+61 763 591 7295", "+61 634 145 5644", "453-979-5232" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
@@ -655,7 +655,7 @@ TEST(DetectSensitiveText, FindsNearlyWholeNumbersInSmallPrintReadAgainLarger)
     const RealShotFindings findings = findingsIn({ "i-chromium-picked-dark-1x-23", "i-chromium-router-dark-1x-15" });
     EXPECT_EQ(findings.shots, 2);
     EXPECT_EQ(findings.falseDetections, 0);
-    for (const QString& item : { "(578) 514-1212", "13.85.213.107" })
+    for (const QString item : { "(578) 514-1212", "13.85.213.107" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
@@ -663,8 +663,8 @@ TEST(DetectSensitiveText, FindsNearlyWholeNumbersInSmallPrintReadAgainLarger)
 // read as "3s" in a small face) is no amount. Amounts after other marks keep theirs.
 TEST(DetectSensitiveText, APromptsDollarSignBeforeADigitIsNoAmount)
 {
-    for (const QString& text : { "elena@node4:~$ 7z x backup.7z", "elena@node42%$ 3s -tn | head -3", "root@box:/srv/$ 2to3 -w app.py" })
+    for (const QString text : { "elena@node4:~$ 7z x backup.7z", "elena@node42%$ 3s -tn | head -3", "root@box:/srv/$ 2to3 -w app.py" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 0u) << text.toStdString();
-    for (const QString& text : { "total: $3,072.46", "price=$94.37", "(US$ 12.50)" })
+    for (const QString text : { "total: $3,072.46", "price=$94.37", "(US$ 12.50)" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 1u) << text.toStdString();
 }
