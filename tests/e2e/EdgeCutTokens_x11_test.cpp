@@ -119,7 +119,7 @@ TEST(EdgeCutTokens, TextABordersWidthFromAWindowShotsEdgeIsLeftReadable)
     EXPECT_TRUE(panel.contains(QStringLiteral("2 items blurred"))) << panel.toStdString();
 
     const QString after = readText(reader, copied);
-    for (const QString& harmless : { "pod-7f9c2", "gateway", "worker", "/dev/nvme", "modified", "payments" })
+    for (const QString harmless : { "pod-7f9c2", "gateway", "worker", "/dev/nvme", "modified", "payments" })
         EXPECT_TRUE(after.contains(harmless)) << harmless.toStdString() << " blurred:\n" << after.toStdString();
     EXPECT_FALSE(after.contains(QStringLiteral("a1B2c3"))) << after.toStdString();
     EXPECT_FALSE(after.contains(QStringLiteral("corp.example"))) << after.toStdString();

@@ -142,7 +142,7 @@ TEST(SettingsFaults, ACorruptFileIsKeptAsideToldAndNoAutostartEntryAppears)
     ASSERT_TRUE(waitUntil([&] { return app.log().contains("watcher set up"); }, 15000)) << app.log().toStdString();
     EXPECT_TRUE(app.log().contains("kept as")) << app.log().toStdString();
     // The main window, and the notice beside it.
-    EXPECT_TRUE(waitUntil([&] { return Desktop::findWindows("^Lumaforge$").size() >= size_t(windowsBefore + 2); }))
+    EXPECT_TRUE(waitUntil([&] { return Desktop::findWindows("^Lumaforge$").size() >= windowsBefore + 2; }))
         << app.log().toStdString();
     EXPECT_FALSE(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart/lumaforge.desktop"));
     EXPECT_EQ(QDir(QFileInfo(settingsPath()).absolutePath()).entryList({ "settings.json.corrupt-*" }).size(), 1);

@@ -298,8 +298,9 @@ TEST(AnnotationEditingLayerRepaint, RepaintingOnlyTheDirtyRegionMatchesAFullPain
     AnnotationEditController* c = layer.controller();
     // At the screen's ratio, as the window shows it (2 under QT_SCALE_FACTOR=2).
     const qreal ratio = layer.devicePixelRatioF();
-    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
         ASSERT_EQ(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    }
     const auto image = [&] {
         QImage i(layer.size() * ratio, QImage::Format_ARGB32_Premultiplied);
         i.setDevicePixelRatio(ratio);

@@ -24,7 +24,7 @@ TEST_F(SavePresetDialogTest, NamesWithNothingVisibleAreNotSaved)
         click(dialog->saveButton());
         EXPECT_FALSE(dialog->isVisible());
     };
-    for (const QString name : { QStringLiteral("\u00A0\u00A0"), QStringLiteral("\u3000"), QStringLiteral(" \u200B\u2003\t"),
+    for (const QString& name : { QStringLiteral("\u00A0\u00A0"), QStringLiteral("\u3000"), QStringLiteral(" \u200B\u2003\t"),
              QStringLiteral("\uFEFF"), QStringLiteral("\u00A0\n\u3000") })
         typeAndSave(name);
     EXPECT_TRUE(presets.presets().isEmpty());
