@@ -3,11 +3,7 @@
 # router's dashboard with addresses in tables, pills and code boxes, a settings page in small grey
 # print, rows under a highlighted row, chat bubbles of saturated hues, and numbers in parentheses,
 # after labels and at a line's start. For scripts/render-real-shots (`probe` templates).
-from html import escape
-
-
-def esc(t):
-    return escape(t, quote=False)
+from real_shot_templates import esc, wrap
 
 
 def theme(dark):
@@ -15,11 +11,6 @@ def theme(dark):
     if dark:
         return '#e6edf3', '#111418', '#8d96a0', '#1b2027', '#272e37', '#3d4652'
     return '#1d2125', '#fbfbfc', '#6f7680', '#eceef1', '#f1f3f5', '#cfd5dc'
-
-
-def wrap(k, style, body):
-    return (f'<!doctype html><html><head><meta charset=utf-8><style>{style}</style></head><body>'
-            f'{"".join(l + chr(10) for l in body)}{k.truth}</body></html>')
 
 
 def number(c):

@@ -267,6 +267,17 @@ void mendCurrencySigns(QString& line)
         line[it.next().capturedStart()] = u'5';
 }
 
+// Every `from` within a match of the expression becomes `to`; lengths stay, so boxes stay.
+void replaceWithinMatches(QString& line, const QRegularExpression& expression, QChar from, QChar to)
+{
+    for (auto it = expression.globalMatch(line); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        for (qsizetype k = m.capturedStart(); k < m.capturedEnd(); ++k)
+            if (line.at(k) == from)
+                line[k] = to;
+    }
+}
+
 } // namespace
 
 void mendConfusedCharacters(QString& line)
@@ -368,23 +379,12 @@ void mendConfusedCharacters(QString& line)
     static const QRegularExpression commaHost(QStringLiteral(
         R"((?<=[A-Za-z0-9._%+\-]@)[A-Za-z0-9\-]+(?:[.,][A-Za-z0-9\-]+)*,(?:com|org|net|io|dev|co|uk|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl)(?![A-Za-z0-9@._%+\-]))"),
         QRegularExpression::CaseInsensitiveOption);
-    auto hosts = commaHost.globalMatch(line);
-    while (hosts.hasNext()) {
-        const QRegularExpressionMatch m = hosts.next();
-        for (qsizetype k = m.capturedStart(); k < m.capturedEnd(); ++k)
-            if (line.at(k) == u',')
-                line[k] = u'.';
-    }
+    replaceWithinMatches(line, commaHost, u',', u'.');
     // A host's dot read low, as an underscore ("brandt.f@mail_northfield.org"): no host name holds
     // one, and an address's host ends in a dotted ending.
     static const QRegularExpression lowDotHost(QStringLiteral(
         R"((?<=[A-Za-z0-9._%+\-]@)[A-Za-z0-9\-]+(?:[._][A-Za-z0-9\-]+)*\.[A-Za-z]{2,}(?![A-Za-z0-9@_%+\-]|\.[A-Za-z0-9]))"));
-    for (auto lowDots = lowDotHost.globalMatch(line); lowDots.hasNext();) {
-        const QRegularExpressionMatch m = lowDots.next();
-        for (qsizetype k = m.capturedStart(); k < m.capturedEnd(); ++k)
-            if (line.at(k) == u'_')
-                line[k] = u'.';
-    }
+    replaceWithinMatches(line, lowDotHost, u'_', u'.');
     // An l read as a bar or a closing bracket inside an address's user name ("doe.|@brightwave.io",
     // "romero.]@acme.io"): one glued between the name's characters, or to its @, is a letter,
     // unless a bracket it closes stands before it.
