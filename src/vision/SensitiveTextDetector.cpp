@@ -193,6 +193,49 @@ bool gapAfterPhone(const RecognizedLine& line, qsizetype from, qsizetype i)
     return (phone && phone->match(before).hasMatch()) || phoneBehindBullet(before);
 }
 
+// The same gap before a phone number whose cell runs to the line's end or to the next such gap
+// ("omar   415-555-0182   omar@acme.io"): a terminal's columns, or a name and its number in a
+// contact's row, that the line finder kept as one line.
+bool gapBeforePhone(const RecognizedLine& line, qsizetype from, qsizetype i)
+{
+    const QString& t = line.text;
+    if (!t.at(i).isSpace() || i == from || t.at(i - 1).isSpace() || line.charBoxes.at(i - 1).isEmpty())
+        return false;
+    qsizetype first = i;
+    while (first < t.size() && t.at(first).isSpace())
+        ++first;
+    // The cell's end: the last character before a blank wider than nearly three of the number's
+    // own characters, or the line's end.
+    static const QString phoneMarks = QStringLiteral("+()-. ");
+    qsizetype last = first;
+    double advance = 0;
+    for (qsizetype k = first; k < t.size(); ++k) {
+        const QChar c = t.at(k);
+        if (c.isSpace()) {
+            qsizetype next = k;
+            while (next < t.size() && t.at(next).isSpace())
+                ++next;
+            if (next == t.size())
+                break;
+            if (!line.charBoxes.at(next).isEmpty() && advance > 0
+                && line.charBoxes.at(next).left() - line.charBoxes.at(last).right() > 2.7 * advance)
+                break;
+            k = next - 1;
+            continue;
+        }
+        if (!c.isDigit() && !phoneMarks.contains(c))
+            return false;
+        if (line.charBoxes.at(k).isEmpty())
+            return false;
+        last = k;
+        advance = (line.charBoxes.at(last).right() - line.charBoxes.at(first).left()) / double(last - first + 1);
+    }
+    if (last - first < 9 || advance <= 0 || line.charBoxes.at(first).left() - line.charBoxes.at(i - 1).right() <= 2.7 * advance)
+        return false;
+    const std::optional<QRegularExpression> phone = compiledPattern(RedactionKind::phone);
+    return phone && phone->match(t.mid(first, last - first + 1)).hasMatch();
+}
+
 // A bar standing alone between blanks is a table's rule or a divider the line finder could not
 // part from the text: each cell it bounds is a line of its own, so that a phone number alone in
 // its cell is alone in its line; so is one behind a stray mark ("- 535.044.8975"), and one before
@@ -233,7 +276,7 @@ QList<RecognizedLine> cellsOf(const RecognizedLine& line)
     };
     for (qsizetype i = 0; i < t.size(); ++i) {
         const bool alone = t.at(i) == u'|' && (i == 0 || t.at(i - 1).isSpace()) && (i + 1 == t.size() || t.at(i + 1).isSpace());
-        if (!alone && !markReadInAGap(line, from, i, glyphHeight) && !gapAfterPhone(line, from, i))
+        if (!alone && !markReadInAGap(line, from, i, glyphHeight) && !gapAfterPhone(line, from, i) && !gapBeforePhone(line, from, i))
             continue;
         parted = true;
         cut(i);

@@ -631,15 +631,21 @@ TEST(DetectSensitiveText, FindsNumbersWhoseSevenASmallBitmapFaceCurls)
 }
 
 // A contact's number with a grey word a column's gap beside it, which the line finder takes into
-// the number's line: the number is a cell of its own, behind a bullet or not. Two blanks of a
-// monospaced face are no column's gap, and a number after a label is no cell of its own.
+// the number's line: the number is a cell of its own, behind a bullet or not, and so is one a
+// column's gap after a word. Two blanks of a monospaced face are no column's gap, and a number
+// after a label is no cell of its own.
 TEST(DetectSensitiveText, PartsAPhoneNumberFromAWordAColumnsGapAway)
 {
     for (const QString text : { "415-555-0182   notify", "\u2022 (415) 555-0182    Rafael", "+61 763 591 7295     report" }) {
         const DetectionResult result = detectSensitiveText({ lineOf(text) });
         EXPECT_TRUE(result.contains(RedactionKind::phone)) << text.toStdString();
     }
-    for (const QString text : { "415-555-0182  notify", "Call 415-555-0182   notify" })
+    // The same gap before the number: a terminal's columns, a name and its number in a row.
+    for (const QString text : { "omar   415-555-0182", "omar   (415) 555-0182   omar@acme.io", "Omar Haddad   +1 415 555 0182   notify" }) {
+        const DetectionResult result = detectSensitiveText({ lineOf(text) });
+        EXPECT_TRUE(result.contains(RedactionKind::phone)) << text.toStdString();
+    }
+    for (const QString text : { "415-555-0182  notify", "Call 415-555-0182   notify", "jane  415.555.0182", "id   415-555-0182x" })
         EXPECT_FALSE(detectSensitiveText({ lineOf(text) }).contains(RedactionKind::phone)) << text.toStdString();
     const RealShotFindings findings = findingsIn({ "i-chromium-contacts-light-1x-5" });
     EXPECT_EQ(findings.shots, 1);
