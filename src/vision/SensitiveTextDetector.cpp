@@ -424,10 +424,11 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
                 return k > 0 && k + 1 < t.size() && t.at(k - 1).isLetterOrNumber() && t.at(k + 1).isLetterOrNumber();
             };
             // So is a semicolon or a comma glued inside an address's user name ("mokafor;7@...").
+            // A lambda may not capture a structured binding before C++20's fix (clang 14 refuses it).
+            const bool address = match.kind == RedactionKind::email;
             const auto joins = [&](qsizetype k, bool before) {
                 const QChar c = t.at(k);
-                if (QStringView(before ? u")]}>" : u"([{<)]}>").contains(c)
-                    || (before && match.kind == RedactionKind::email && (c == u';' || c == u',')))
+                if (QStringView(before ? u")]}>" : u"([{<)]}>").contains(c) || (before && address && (c == u';' || c == u',')))
                     return glued(k);
                 return !c.isSpace() && !QStringView(u"\"'=,:;(){}[]<>`").contains(c);
             };
