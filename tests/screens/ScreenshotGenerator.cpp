@@ -1254,8 +1254,10 @@ DetectionScore scoreDetections(const GeneratedShot& shot, const DetectionResult&
                 hit = hit || boxCoversItem(toPixels(r), item.box);
         (hit ? score.cutFound : score.cutMissed).append(item);
     }
-    for (const auto& [kind, rects] : result) {
-        for (const QRectF& r : rects) {
+    for (const auto& entry : result) {
+        // Named, not bound: clang 14 refuses a lambda that captures a structured binding.
+        const RedactionKind kind = entry.first;
+        for (const QRectF& r : entry.second) {
             const QRectF px = toPixels(r);
             const auto over = [&](const PlantedItem& item) { return item.kind == kind && px.intersects(QRectF(item.box)); };
             if (std::none_of(shot.planted.begin(), shot.planted.end(), over) && std::none_of(shot.cut.begin(), shot.cut.end(), over))
