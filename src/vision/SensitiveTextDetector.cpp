@@ -167,10 +167,18 @@ bool markReadInAGap(const RecognizedLine& line, qsizetype from, qsizetype i, dou
 
 std::optional<SensitiveMatch> phoneBehindBullet(const QString& text);
 
+// Whether the blank between the characters at `left` and `right` is a column's gap: wider than
+// nearly three of a phone number's own characters (`advance`). Two blanks of a monospaced face are
+// narrower, and stay inside a cell.
+bool columnGap(const RecognizedLine& line, qsizetype left, qsizetype right, double advance)
+{
+    return advance > 0 && line.charBoxes.at(right).left() - line.charBoxes.at(left).right() > 2.7 * advance;
+}
+
 // A blank wider than nearly three of a phone number's own characters after it (behind a list's
 // bullet or not) is a column's gap, as between a contact's number and a grey word beside it: the
 // line finder takes words that far apart into one line, and the anchored pattern would fail on
-// it. Two blanks of a monospaced face are narrower, and stay inside a cell.
+// it.
 bool gapAfterPhone(const RecognizedLine& line, qsizetype from, qsizetype i)
 {
     const QString& t = line.text;
@@ -186,7 +194,7 @@ bool gapAfterPhone(const RecognizedLine& line, qsizetype from, qsizetype i)
         || line.charBoxes.at(next).isEmpty())
         return false;
     const double advance = (line.charBoxes.at(i - 1).right() - line.charBoxes.at(first).left()) / double(i - first);
-    if (line.charBoxes.at(next).left() - line.charBoxes.at(i - 1).right() <= 2.7 * advance)
+    if (!columnGap(line, i - 1, next, advance))
         return false;
     const std::optional<QRegularExpression> phone = compiledPattern(RedactionKind::phone);
     const QString before = t.mid(from, i - from).trimmed();
@@ -204,8 +212,7 @@ bool gapBeforePhone(const RecognizedLine& line, qsizetype from, qsizetype i)
     qsizetype first = i;
     while (first < t.size() && t.at(first).isSpace())
         ++first;
-    // The cell's end: the last character before a blank wider than nearly three of the number's
-    // own characters, or the line's end.
+    // The cell's end: the last character before a column's gap, or the line's end.
     static const QString phoneMarks = QStringLiteral("+()-. ");
     qsizetype last = first;
     double advance = 0;
@@ -217,8 +224,7 @@ bool gapBeforePhone(const RecognizedLine& line, qsizetype from, qsizetype i)
                 ++next;
             if (next == t.size())
                 break;
-            if (!line.charBoxes.at(next).isEmpty() && advance > 0
-                && line.charBoxes.at(next).left() - line.charBoxes.at(last).right() > 2.7 * advance)
+            if (!line.charBoxes.at(next).isEmpty() && columnGap(line, last, next, advance))
                 break;
             k = next - 1;
             continue;
@@ -230,7 +236,7 @@ bool gapBeforePhone(const RecognizedLine& line, qsizetype from, qsizetype i)
         last = k;
         advance = (line.charBoxes.at(last).right() - line.charBoxes.at(first).left()) / double(last - first + 1);
     }
-    if (last - first < 9 || advance <= 0 || line.charBoxes.at(first).left() - line.charBoxes.at(i - 1).right() <= 2.7 * advance)
+    if (last - first < 9 || !columnGap(line, i - 1, first, advance))
         return false;
     const std::optional<QRegularExpression> phone = compiledPattern(RedactionKind::phone);
     return phone && phone->match(t.mid(first, last - first + 1)).hasMatch();
