@@ -83,13 +83,17 @@ void mendCardLetters(QString& line, qsizetype from, qsizetype to)
         line[letter] = line.at(letter) == u'S' ? u'5' : line.at(letter) == u'B' ? u'8' : u'4';
 }
 
-// The ending of an address's domain is letters only: digits there are misread letters.
+// The ending of an address's domain is letters only: digits there are misread letters. The host
+// ends where a character no host holds (nor a misread dot) stands: a table's bar or bracket glued
+// to the next field ("omar@duff.i0]+1.969.197.0669") is no part of it.
 void mendDomainEnding(QString& line, qsizetype from, qsizetype to)
 {
     const qsizetype at = line.indexOf(u'@', from);
     if (at < 0 || at >= to)
         return;
-    qsizetype end = to;
+    qsizetype end = at + 1;
+    while (end < to && (line.at(end).isLetterOrNumber() || QStringView(u".-_").contains(line.at(end))))
+        ++end;
     while (end > at && !line.at(end - 1).isLetterOrNumber())
         --end;
     const qsizetype dot = line.lastIndexOf(u'.', end - 1);

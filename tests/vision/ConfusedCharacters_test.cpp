@@ -70,6 +70,10 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     // A ".io" ending read as digits, in capitals and in lower case.
     EXPECT_EQ(mended("KELLER.AMARA@ACME.10"), "KELLER.AMARA@ACME.IO");
     EXPECT_EQ(mended("user=liam+sync@acme.10 ip=10.1.2.3"), "user=liam+sync@acme.io ip=10.1.2.3");
+    // Where a table's bar or bracket glues the next field on, the host ends before it (the bar
+    // before the user is an l as in any user name).
+    EXPECT_EQ(mended("Liam|omar.Laurent@duff.i0]+1.969.197.0669"), "Liamlomar.Laurent@duff.io]+1.969.197.0669");
+    EXPECT_EQ(mended("dmitri|ng.m@duff.i0|+61 797 683 4385"), "dmitrilng.m@duff.io|+61 797 683 4385");
     EXPECT_EQ(mended("to a|ice.doe@harbor.dev now"), "to alice.doe@harbor.dev now");
     EXPECT_EQ(mended("user=romero.]@acme.io ip"), "user=romero.l@acme.io ip");
     EXPECT_EQ(mended(QStringLiteral(u"+\u00A7878 and -\u00A712.40")), "+$878 and -$12.40");
