@@ -184,4 +184,41 @@ InkExtent inkExtent(const LineImage& line, const std::vector<uint8_t>& darkest, 
     return e;
 }
 
+bool solidBlob(const LineImage& line, const std::vector<uint8_t>& darkest, double from, double to, int* height)
+{
+    const QImage& grey = line.image;
+    const int a = imageColumn(line, grey.width(), from, false), b = imageColumn(line, grey.width(), to, true);
+    const int threshold = inkThreshold(darkest, line, from, to);
+    int top = -1, bottom = -1, left = -1, right = -1, area = 0;
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        int runs = 0;
+        for (int x = a; x < b; ++x) {
+            if (row[x] >= threshold)
+                continue;
+            ++area;
+            runs += x == a || row[x - 1] >= threshold;
+            top = top < 0 ? y : top;
+            bottom = y;
+            left = left < 0 ? x : std::min(left, x);
+            right = std::max(right, x);
+        }
+        if (runs > 1)
+            return false;
+    }
+    if (top < 0)
+        return false;
+    for (int x = left; x <= right; ++x) {
+        int runs = 0;
+        for (int y = top; y <= bottom; ++y)
+            runs += grey.constScanLine(y)[x] < threshold && (y == top || grey.constScanLine(y - 1)[x] >= threshold);
+        if (runs != 1)
+            return false;
+    }
+    const int w = right - left + 1, h = bottom - top + 1;
+    if (height)
+        *height = h;
+    return w >= 0.5 * h && w <= 2.0 * h && area >= 0.45 * w * h;
+}
+
 }

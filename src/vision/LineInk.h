@@ -63,4 +63,10 @@ double inkEdge(const std::vector<uint8_t>& darkest, const LineImage& line, doubl
 InkExtent inkExtent(const LineImage& line, const std::vector<uint8_t>& darkest, double from, double to, int high = -1,
     int low = std::numeric_limits<int>::max());
 
+// Whether the ink from page x `from` to `to` is one solid shape, as a list's bullet (a disc, a
+// square, a triangle) is and no letter or digit: every row and every column of it crosses the ink
+// once, it is about as wide as tall, and it fills much of its bounding box. Its height in line
+// image pixels goes to `height`.
+bool solidBlob(const LineImage& line, const std::vector<uint8_t>& darkest, double from, double to, int* height = nullptr);
+
 }

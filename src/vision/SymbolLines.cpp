@@ -2,6 +2,7 @@
 
 #include "vision/CellGrid.h"
 #include "vision/ConfusedCharacters.h"
+#include "vision/InkMarks.h"
 #include "vision/LineInk.h"
 #include "vision/SensitiveTextDetector.h"
 
@@ -376,6 +377,9 @@ QList<RecognizedLine> assembleLines(const std::vector<Symbol>& symbols, const Li
             joinSplitTokens(current, doubtfulBlanks);
             partGluedAddresses(current, nearBlanks);
             restoreAddressSigns(current, image, darkest, page);
+            restoreBullets(current, image, darkest, page);
+            restoreDots(current, image, darkest, page);
+            restoreLostDots(current, image, darkest, page);
             mendConfusedCharacters(current);
             current.box = currentBox;
             out.append(current);

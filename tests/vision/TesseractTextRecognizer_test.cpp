@@ -73,8 +73,9 @@ TEST(TesseractTextRecognizer, ReadsLinesExactlyWithABoxPerCharacter)
         ASSERT_EQ(line.charBoxes.size(), line.text.size());
         for (qsizetype i = 0; i < line.text.size(); ++i) {
             EXPECT_EQ(line.charBoxes[i].isEmpty(), line.text[i] == u' ');
-            if (!line.charBoxes[i].isEmpty())
+            if (!line.charBoxes[i].isEmpty()) {
                 EXPECT_TRUE(line.box.adjusted(-1e-6, -1e-6, 1e-6, 1e-6).contains(line.charBoxes[i]));
+            }
         }
         // Characters run left to right inside the line, in image fractions.
         EXPECT_LT(line.charBoxes.first().center().x(), line.charBoxes.last().center().x());
