@@ -36,6 +36,70 @@ Body bodyOf(const RecognizedLine& line, const LineImage& image, QSizeF page, QSt
     return { median(bottoms, 0), median(heights, 0), int(bottoms.size()), glyphs.front() == u'0' };
 }
 
+// The box of a dot between the glyphs at `k` and `next` (the next glyph, or the one after a blank),
+// in fractions of the page, or none: a small blob on the baseline, about as tall as wide, with blank
+// columns on either side (a 1 without a foot, in a proportional face's digits, may touch it).
+QRectF dotBetween(const RecognizedLine& line, const LineImage& image, const std::vector<uint8_t>& darkest, QSizeF page,
+    const Body& body, qsizetype k, qsizetype next)
+{
+    const QString& t = line.text;
+    const QImage& grey = image.image;
+    const QRectF left = line.charBoxes.at(k), right = line.charBoxes.at(next);
+    if (!t.at(k).isLetterOrNumber() || !t.at(next).isLetterOrNumber() || left.isEmpty() || right.isEmpty())
+        return {};
+    const int a = imageColumn(image, grey.width(), left.center().x() * page.width(), false);
+    const int b = imageColumn(image, grey.width(), right.center().x() * page.width(), true);
+    const int threshold = inkThreshold(darkest, image, left.left() * page.width(), right.right() * page.width());
+    const int middle = std::clamp(int(body.base - 0.75 * body.height), 0, grey.height());
+    const int low = std::clamp(int(body.base - 0.35 * body.height), 0, grey.height());
+    const int bottom = std::clamp(int(body.base + 0.15 * body.height) + 1, 0, grey.height());
+    const auto ink = [&](int x, int from, int to) {
+        int first = -1, last = -1;
+        for (int y = from; y < to; ++y)
+            if (grey.constScanLine(y)[x] < threshold) {
+                first = first < 0 ? y : first;
+                last = y;
+            }
+        return std::pair { first, last };
+    };
+    // Each column: 0 blank, 1 ink on the baseline only, 2 ink through the glyphs' middle
+    // (what stands above it, an arm or an ascender, may overhang a dot).
+    std::vector<int> kind;
+    for (int x = a; x < b; ++x)
+        kind.push_back(ink(x, middle, low).first >= 0 ? 2 : ink(x, low, bottom).first >= 0 ? 1 : 0);
+    // A dot stands apart from the glyphs beside it: the foot of a 7 or an l, or the bar of an L
+    // or a 2, touches its own glyph. Only a 1 without a foot (a digit of a proportional face)
+    // has the dot kerned against it.
+    const bool thinLeft = body.digits && t.at(k) == u'1', thinRight = body.digits && t.at(next) == u'1';
+    for (size_t r = 1; r < kind.size();) {
+        if (kind[r] != 1) {
+            ++r;
+            continue;
+        }
+        size_t e = r;
+        while (e < kind.size() && kind[e] == 1)
+            ++e;
+        if (e == kind.size())
+            break;
+        // It reaches the baseline, is about as tall as wide, and is no wider than a dot.
+        int top = grey.height(), last = -1;
+        for (size_t x = r; x < e; ++x) {
+            const auto [first, end] = ink(a + int(x), low, bottom);
+            top = std::min(top, first);
+            last = std::max(last, end);
+        }
+        const int width = int(e - r), height = last - top + 1;
+        const bool apart = (kind[r - 1] == 0 || thinLeft) && (kind[e] == 0 || thinRight);
+        if (apart && last >= body.base - 0.1 * body.height && height >= 0.1 * body.height && height >= 0.6 * width
+            && width <= 0.45 * body.height) {
+            const double x0 = image.origin.x() + (a + int(r)) / image.scale, x1 = image.origin.x() + (a + int(e)) / image.scale;
+            return QRectF(x0 / page.width(), left.top(), (x1 - x0) / page.width(), left.height());
+        }
+        r = e;
+    }
+    return {};
+    }
+
 } // namespace
 
 void restoreBullets(RecognizedLine& line, const LineImage& image, const std::vector<uint8_t>& darkest, QSizeF page)
@@ -71,7 +135,7 @@ void restoreBullets(RecognizedLine& line, const LineImage& image, const std::vec
 void restoreDots(RecognizedLine& line, const LineImage& image, const std::vector<uint8_t>& darkest, QSizeF page)
 {
     const QString& t = line.text;
-    if (!t.contains(u',') || line.charBoxes.size() != t.size())
+    if (line.charBoxes.size() != t.size() || !(t.contains(u',') || t.contains(u' ')))
         return;
     const Body body = bodyOf(line, image, page, u"0123456789");
     if (body.glyphs < 4)
@@ -140,24 +204,40 @@ void restoreDots(RecognizedLine& line, const LineImage& image, const std::vector
         return (t.at(i) == u'.' || t.at(i) == u',') && i + 1 < t.size()
             && (t.at(i + 1).isDigit() || (t.at(i + 1) == u' ' && i + 2 < t.size() && t.at(i + 2).isDigit()));
     };
+    // A dot the engine took for a blank ("98 203, 203, 175") shows as a dot between the digits.
+    const auto dotForBlank = [&](qsizetype i) {
+        return t.at(i) == u' ' && i > 0 && i + 1 < t.size() && t.at(i - 1).isDigit() && t.at(i + 1).isDigit()
+            ? dotBetween(line, image, darkest, page, body, i - 1, i + 1)
+            : QRectF();
+    };
     for (qsizetype k = 0; k < t.size();) {
         if (!t.at(k).isDigit()) {
             ++k;
             continue;
         }
+        std::vector<std::pair<qsizetype, QRectF>> dots;
         qsizetype end = k;
-        while (end < t.size() && (t.at(end).isDigit() || mark(end) || (t.at(end) == u' ' && mark(end - 1))))
+        while (end < t.size()) {
+            if (const QRectF dot = dotForBlank(end); !dot.isNull())
+                dots.push_back({ end, dot });
+            else if (!(t.at(end).isDigit() || mark(end) || (t.at(end) == u' ' && mark(end - 1))))
+                break;
             ++end;
+        }
         QString run = t.mid(k, end - k);
-        std::vector<qsizetype> commas;
+        for (const auto& dot : dots)
+            run[dot.first - k] = u'.';
         for (qsizetype i = k; i < end; ++i)
             if (t.at(i) == u',' && dotShaped(i)) {
                 run[i - k] = u'.';
-                commas.push_back(i);
+                dots.push_back({ i, {} });
             }
-        if (!commas.empty() && dotted.match(run.remove(u' ')).hasMatch())
-            for (qsizetype i : commas)
+        if (!dots.empty() && dotted.match(QString(run).remove(u' ')).hasMatch())
+            for (const auto& [i, box] : dots) {
                 line.text[i] = u'.';
+                if (!box.isNull())
+                    line.charBoxes[i] = box;
+            }
         k = end;
     }
 }
@@ -208,64 +288,7 @@ void restoreLostDots(RecognizedLine& line, const LineImage& image, const std::ve
         return;
     const Body digits = bodyOf(line, image, page, u"0123456789");
     const Body letters = bodyOf(line, image, page, u"acemnorsuvwxz");
-    const QImage& grey = image.image;
     // The dot's box between the glyphs at `k` and `k + 1`, or none.
-    const auto dotBetween = [&](qsizetype k, const Body& body) -> QRectF {
-        const QRectF left = line.charBoxes.at(k), right = line.charBoxes.at(k + 1);
-        if (!t.at(k).isLetterOrNumber() || !t.at(k + 1).isLetterOrNumber() || left.isEmpty() || right.isEmpty())
-            return {};
-        const int a = imageColumn(image, grey.width(), left.center().x() * page.width(), false);
-        const int b = imageColumn(image, grey.width(), right.center().x() * page.width(), true);
-        const int threshold = inkThreshold(darkest, image, left.left() * page.width(), right.right() * page.width());
-        const int middle = std::clamp(int(body.base - 0.75 * body.height), 0, grey.height());
-        const int low = std::clamp(int(body.base - 0.35 * body.height), 0, grey.height());
-        const int bottom = std::clamp(int(body.base + 0.15 * body.height) + 1, 0, grey.height());
-        const auto ink = [&](int x, int from, int to) {
-            int first = -1, last = -1;
-            for (int y = from; y < to; ++y)
-                if (grey.constScanLine(y)[x] < threshold) {
-                    first = first < 0 ? y : first;
-                    last = y;
-                }
-            return std::pair { first, last };
-        };
-        // Each column: 0 blank, 1 ink on the baseline only, 2 ink through the glyphs' middle
-        // (what stands above it, an arm or an ascender, may overhang a dot).
-        std::vector<int> kind;
-        for (int x = a; x < b; ++x)
-            kind.push_back(ink(x, middle, low).first >= 0 ? 2 : ink(x, low, bottom).first >= 0 ? 1 : 0);
-        // A dot stands apart from the glyphs beside it: the foot of a 7 or an l, or the bar of an L
-        // or a 2, touches its own glyph. Only a 1 without a foot (a digit of a proportional face)
-        // has the dot kerned against it.
-        const bool thinLeft = body.digits && t.at(k) == u'1', thinRight = body.digits && t.at(k + 1) == u'1';
-        for (size_t r = 1; r < kind.size();) {
-            if (kind[r] != 1) {
-                ++r;
-                continue;
-            }
-            size_t e = r;
-            while (e < kind.size() && kind[e] == 1)
-                ++e;
-            if (e == kind.size())
-                break;
-            // It reaches the baseline, is about as tall as wide, and is no wider than a dot.
-            int top = grey.height(), last = -1;
-            for (size_t x = r; x < e; ++x) {
-                const auto [first, end] = ink(a + int(x), low, bottom);
-                top = std::min(top, first);
-                last = std::max(last, end);
-            }
-            const int width = int(e - r), height = last - top + 1;
-            const bool apart = (kind[r - 1] == 0 || thinLeft) && (kind[e] == 0 || thinRight);
-            if (apart && last >= body.base - 0.1 * body.height && height >= 0.1 * body.height && height >= 0.6 * width
-                && width <= 0.45 * body.height) {
-                const double x0 = image.origin.x() + (a + int(r)) / image.scale, x1 = image.origin.x() + (a + int(e)) / image.scale;
-                return QRectF(x0 / page.width(), left.top(), (x1 - x0) / page.width(), left.height());
-            }
-            r = e;
-        }
-        return {};
-    };
     // From the line's end, so that what is put in moves no token still to look at.
     for (auto token = tokens.rbegin(); token != tokens.rend(); ++token) {
         const Body& body = token->digits ? digits : letters;
@@ -275,7 +298,7 @@ void restoreLostDots(RecognizedLine& line, const LineImage& image, const std::ve
         QRectF dot;
         int found = 0;
         for (qsizetype k = token->from; k + 1 < token->to; ++k)
-            if (const QRectF box = dotBetween(k, body); !box.isNull()) {
+            if (const QRectF box = dotBetween(line, image, darkest, page, body, k, k + 1); !box.isNull()) {
                 ++found;
                 place = k + 1;
                 dot = box;

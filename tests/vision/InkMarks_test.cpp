@@ -96,7 +96,7 @@ TEST(InkMarks, ASolidShapeReadAsLettersBeforeANumberIsABullet)
     EXPECT_EQ(shortNumber.after(restoreBullets), "m 12 items");
 }
 
-// A dot read as a comma between digits is a dot again; a comma whose tail hangs below the
+// A dot read as a comma or a blank between digits is a dot again, where they make an address; a comma whose tail hangs below the
 // digits stays a comma, in thousands and in a list alike.
 TEST(InkMarks, ADotReadAsACommaBetweenDigitsIsADot)
 {
@@ -105,6 +105,13 @@ TEST(InkMarks, ADotReadAsACommaBetweenDigitsIsADot)
         address.append({ QString(c), c == u'.' ? QStringLiteral(",") : QString(c) });
     DrawnLine dots("DejaVu Sans Mono", joined(asRead("from "), address));
     EXPECT_EQ(dots.after(restoreDots), "from 98.203.203.175");
+    // One of them taken for a blank.
+    address[2].second = " ";
+    DrawnLine blank("DejaVu Sans Mono", joined(asRead("from "), address));
+    EXPECT_EQ(blank.after(restoreDots), "from 98.203.203.175");
+    // A blank between digits with no dot in it stays, and so do marks that make no address.
+    DrawnLine date("DejaVu Sans Mono", asRead("at 2026-12-08 09:53"));
+    EXPECT_EQ(date.after(restoreDots), "at 2026-12-08 09:53");
     DrawnLine thousands("DejaVu Sans", asRead("total 1,234,567.89"));
     EXPECT_EQ(thousands.after(restoreDots), "total 1,234,567.89");
     DrawnLine list("Liberation Sans", asRead("ids 12, 45, 200, 7"));
