@@ -449,6 +449,12 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
                 while (end < t.size() && joins(end, false))
                     ++end;
             }
+            // A sentence's full stop or comma after the token may hold the last glyph's place, so it
+            // is covered; but its box may be a sliver of a code box's border, as tall as the box, and
+            // the box is as tall as the token without it.
+            qsizetype core = end;
+            while (core > match.start + match.length && QStringView(u".,;:").contains(t.at(core - 1)))
+                --core;
             // The recogniser already reports a top-left origin, so the box only grows. The tail
             // of a comma or a descender may hang below a line bounded by its digits and capitals,
             // by about a third of their height, and an anti-aliased edge a pixel more.
@@ -460,6 +466,11 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
             const qsizetype from = start > 0 && mark(start - 1, u"([{<") ? start - 1 : start;
             const qsizetype to = end < t.size() && mark(end, u")]}>") ? end + 1 : end;
             QRectF box = boxOfRange(line, from, to - from);
+            if (core < end) {
+                const QRectF body = boxOfRange(line, from, core - from);
+                box.setTop(body.top());
+                box.setBottom(body.bottom());
+            }
             // Half a glyph at the edge is readable too.
             if (edge < 0)
                 box.setLeft(std::min(box.left(), 0.0));

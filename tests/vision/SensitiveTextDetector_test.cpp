@@ -301,6 +301,16 @@ TEST(DetectSensitiveText, BoxReachesPastMisreadBracketsAndBelowTheBaseline)
     ASSERT_EQ(row.at(RedactionKind::email).size(), 1);
     EXPECT_NEAR(row.at(RedactionKind::email)[0].right(), 0.35 + 0.004, 1e-9);
 
+    // A full stop after a code box whose border the engine boxed with it: the amount's box covers
+    // the stop but is as tall as the amount (12 units of 0.01 from x 0.1; the stop spans y 0.28-0.34).
+    RecognizedLine stop = lineOf(QStringLiteral(u"not \u20AC618.08."), QRectF(0.1, 0.3, 0.12, 0.02));
+    stop.charBoxes.last() = QRectF(0.21, 0.28, 0.01, 0.06);
+    const DetectionResult stopped = detectSensitiveText({ stop });
+    ASSERT_EQ(stopped.at(RedactionKind::money).size(), 1);
+    EXPECT_NEAR(stopped.at(RedactionKind::money)[0].right(), 0.22 + 0.004, 1e-9);
+    EXPECT_NEAR(stopped.at(RedactionKind::money)[0].top(), 0.3 - 0.006, 1e-9);
+    EXPECT_NEAR(stopped.at(RedactionKind::money)[0].bottom(), 0.32 + 0.008, 1e-9);
+
     const DetectionResult tall = detectSensitiveText({ lineOf("€5642,62", QRectF(0.3, 0.4, 0.2, 0.1)) });
     ASSERT_EQ(tall.at(RedactionKind::money).size(), 1);
     EXPECT_NEAR(tall.at(RedactionKind::money)[0].top(), 0.4 - 0.015, 1e-9);
