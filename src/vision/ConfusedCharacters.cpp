@@ -83,6 +83,27 @@ void mendCardLetters(QString& line, qsizetype from, qsizetype to)
         line[letter] = line.at(letter) == u'S' ? u'5' : line.at(letter) == u'B' ? u'8' : u'4';
 }
 
+// An address's user name is plain Latin: an accented letter in it is a misread digit or letter
+// ("tlarsendé@mail.bluth.co" for "tlarsen48@..."), and the pattern would stop at it. It becomes
+// its plain letter where a host follows the @, so the address is found and covered whole.
+void mendAddressUser(QString& line, qsizetype from, qsizetype to)
+{
+    const qsizetype at = line.indexOf(u'@', from);
+    if (at <= from || at >= to)
+        return;
+    static const QRegularExpression host(QStringLiteral(R"(^[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,})"));
+    if (!host.match(QStringView(line).mid(at + 1, to - at - 1)).hasMatch())
+        return;
+    for (qsizetype i = at - 1; i >= from && !line.at(i).isSpace(); --i) {
+        const QChar c = line.at(i);
+        if (c.unicode() < 0x80 || !c.isLetter() || c.decompositionTag() != QChar::Canonical)
+            continue;
+        const QChar plain = c.decomposition().at(0);
+        if (plain.unicode() < 0x80)
+            line[i] = plain;
+    }
+}
+
 // The ending of an address's domain is letters only: digits there are misread letters. The host
 // ends where a character no host holds (nor a misread dot) stands: a table's bar or bracket glued
 // to the next field ("omar@duff.i0]+1.969.197.0669") is no part of it.
@@ -314,6 +335,7 @@ void mendConfusedCharacters(QString& line)
             j = std::max(k, j + 1);
         }
         mendCardLetters(line, start, i);
+        mendAddressUser(line, start, i);
         mendDomainEnding(line, start, i);
         {
             // The key without the quotes or brackets around it.

@@ -74,6 +74,9 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     // before the user is an l as in any user name).
     EXPECT_EQ(mended("Liam|omar.Laurent@duff.i0]+1.969.197.0669"), "Liamlomar.Laurent@duff.io]+1.969.197.0669");
     EXPECT_EQ(mended("dmitri|ng.m@duff.i0|+61 797 683 4385"), "dmitrilng.m@duff.io|+61 797 683 4385");
+    // An accented letter in a user name is a misread one; a word with one before no host stays.
+    EXPECT_EQ(mended(QStringLiteral(u"user=tlarsend\u00E9@mail.bluth.co")), "user=tlarsende@mail.bluth.co");
+    EXPECT_EQ(mended(QStringLiteral(u"caf\u00E9 @ noon")), QStringLiteral(u"caf\u00E9 @ noon"));
     EXPECT_EQ(mended("to a|ice.doe@harbor.dev now"), "to alice.doe@harbor.dev now");
     EXPECT_EQ(mended("user=romero.]@acme.io ip"), "user=romero.l@acme.io ip");
     EXPECT_EQ(mended(QStringLiteral(u"+\u00A7878 and -\u00A712.40")), "+$878 and -$12.40");
