@@ -538,3 +538,19 @@ TEST(ConfusedCharacters, ASevenReadAsAQuestionMarkInBlankPartedGroups)
     for (const QString line : { "call 555 010 0143?", "rows 12 345 678?", "is 555 010 014 ok?" })
         EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
 }
+
+// An address's @ read twice, as an accented e or a registered sign before the @ itself: the mark
+// goes and its box joins the @'s, so the whole address is found and covered.
+TEST(ConfusedCharacters, AnAddresssSignReadTwiceLosesTheMarkBeforeIt)
+{
+    RecognizedLine line = drawnLine(QStringLiteral(u"NOTIFY_MAIL=plarsen89\u00E9@umbrella.dev"));
+    const qsizetype mark = line.text.indexOf(u'\u00E9');
+    const QRectF both = line.charBoxes.at(mark).united(line.charBoxes.at(mark + 1));
+    mendConfusedCharacters(line);
+    EXPECT_EQ(line.text, "NOTIFY_MAIL=plarsen89@umbrella.dev");
+    ASSERT_EQ(line.charBoxes.size(), line.text.size());
+    EXPECT_EQ(line.charBoxes.at(mark), both);
+    EXPECT_EQ(mendedLine(drawnLine(QStringLiteral(u"to omar_r\u00AE@acme.io"))), "to omar_r@acme.io");
+    for (const QString text : { QStringLiteral(u"caf\u00E9 @ home.com"), QStringLiteral(u"\u00E9@acme.io"), QStringLiteral(u"Acme\u00AE@ 2026") })
+        EXPECT_EQ(mendedLine(drawnLine(text)), text) << text.toStdString();
+}
