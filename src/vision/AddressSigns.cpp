@@ -66,6 +66,19 @@ void mendAddressSign(QString& line)
             line[m.capturedStart(2)] = u'@';
     }
     mendAddressSignReadAsF(line, domains);
+    // As a registered or copyright sign, which no name or host holds ("omar_romero®umbrella.dev"),
+    // or as an accented e after a user's name that holds a dot, an underscore, a plus or a digit
+    // ("nschmidt67éumbrella.dev"), before a host with a common ending.
+    static const QRegularExpression markSign(QStringLiteral(
+        u"(?<![A-Za-z0-9._%+\\-@])([A-Za-z0-9._%+\\-]*[A-Za-z0-9])([\u00AE\u00A9\u00E9\u00E8])[A-Za-z0-9][A-Za-z0-9\\-]*(?:\\.[A-Za-z0-9\\-]+)*\\.(?:%1)(?![A-Za-z0-9@])")
+            .arg(domains), QRegularExpression::CaseInsensitiveOption);
+    for (auto marks = markSign.globalMatch(line); marks.hasNext();) {
+        const QRegularExpressionMatch m = marks.next();
+        const QString name = m.captured(1);
+        const bool accent = m.captured(2) == u"\u00E9" || m.captured(2) == u"\u00E8";
+        if (!accent || std::any_of(name.begin(), name.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); }))
+            line[m.capturedStart(2)] = u'@';
+    }
     // In capitals, a single round lower-case letter between capitals ("HANNAH.SHARMAgGLOBEX.COM") is
     // the @: no capitals address holds a small letter.
     static const QRegularExpression smallSign(QStringLiteral(

@@ -621,6 +621,15 @@ void mendConfusedCharacters(RecognizedLine& line)
         return m.capturedEnd() - m.capturedLength(2);
     });
     mendSevensReadAsQuestionMarks(line);
+    // An address's @ read twice, as an accented e (or a registered sign) and the @ itself
+    // ("plarsen89\u00E9@umbrella.dev"): the pattern finds no user glued to a letter it does not
+    // know, so the mark goes and its box joins the @'s.
+    static const QRegularExpression doubledSign(QStringLiteral(
+        u"(?<=[A-Za-z0-9._%+\\-])[\u00E9\u00E8\u00AE\u00A9](?=@[A-Za-z0-9\\-]+(?:\\.[A-Za-z0-9\\-]+)*\\.[A-Za-z]{2,})"));
+    forEachMatch(line, doubledSign, [&](const QRegularExpressionMatch& m) {
+        dropInto(line, m.capturedStart(), m.capturedStart() + 1);
+        return m.capturedStart();
+    });
     mendConfusedCharacters(line.text);
 }
 

@@ -13,8 +13,10 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -73,6 +75,28 @@ bool scatteredDigits(const QString& text, const SensitiveMatch& match)
         run = 0;
     }
     return groups >= 4 && short_ * 2 > groups;
+}
+
+// A rule of dashes or box lines read as letters ("eeeeeeeeeepeeeeeeiep", "wwewwnwwwewoee"): a
+// long token nearly all of three characters or fewer is no key, whose characters are drawn at
+// random from dozens.
+bool ruleReadAsLetters(const QString& text, const SensitiveMatch& match)
+{
+    std::map<char16_t, int> counts;
+    int symbols = 0;
+    for (qsizetype i = match.start; i < match.start + match.length; ++i)
+        if (text.at(i).isLetterOrNumber()) {
+            ++counts[text.at(i).unicode()];
+            ++symbols;
+        }
+    std::vector<int> most;
+    for (const auto& entry : counts)
+        most.push_back(entry.second);
+    std::sort(most.begin(), most.end(), std::greater<>());
+    int top = 0;
+    for (size_t k = 0; k < std::min<size_t>(3, most.size()); ++k)
+        top += most[k];
+    return symbols >= 24 && top * 20 >= symbols * 17;
 }
 
 // Detections wait here, not in the global pool, so that a burst of them never starves the
@@ -417,6 +441,7 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
             // a shell prompt's, and the command after it no amount.
             if ((match.kind == RedactionKind::email && maskedAddress(line, line.text.indexOf(u'@', match.start), edge < 0))
                 || (match.kind == RedactionKind::card && scatteredDigits(line.text, match))
+                || (match.kind == RedactionKind::apiKey && ruleReadAsLetters(line.text, match))
                 || (match.kind == RedactionKind::ip && match.start > 0 && line.text.at(match.start - 1) == u'+')
                 || (match.kind == RedactionKind::money && match.start > 0 && line.text.at(match.start) == u'$'
                     && QStringView(u"~/%").contains(line.text.at(match.start - 1))))

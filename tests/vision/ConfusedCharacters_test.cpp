@@ -517,3 +517,43 @@ TEST(ConfusedCharacters, APhonesOpeningBracketReadAsACurrencySign)
     for (const QString& line : { QStringLiteral(u"paid \u20AC741 (646-7375)"), QStringLiteral("total $741) 646"), QStringLiteral("ABC741) 646-7375") })
         EXPECT_EQ(mended(line), line) << line.toStdString();
 }
+
+// An address's @ read as a registered or copyright sign, or as an accented e after a user's name
+// that holds a digit, a dot, an underscore or a plus; a brand, a name with an accent and a host
+// without a common ending stay as read.
+TEST(ConfusedCharacters, AnAddresssSignReadAsARegisteredSignOrAnAccentedE)
+{
+    EXPECT_EQ(mended(QStringLiteral(u"NOTIFY_MAIL=omar_romero\u00AEumbrella.dev")), "NOTIFY_MAIL=omar_romero@umbrella.dev");
+    EXPECT_EQ(mended(QStringLiteral(u"405848a 2026-05-17 hannah\u00AEmassive.io")), "405848a 2026-05-17 hannah@massive.io");
+    EXPECT_EQ(mended(QStringLiteral(u"olivia.Larsen\u00A9wonka.co.uk")), "olivia.Larsen@wonka.co.uk");
+    EXPECT_EQ(mended(QStringLiteral(u"to nschmidt67\u00E9umbrella.dev")), "to nschmidt67@umbrella.dev");
+    for (const QString line : { QStringLiteral(u"Acme\u00AE Cloud.com"), QStringLiteral(u"visit caf\u00E9bar.com"),
+             QStringLiteral(u"ren\u00E9.io"), QStringLiteral(u"Lumaforge\u00A9 2026"), QStringLiteral(u"jo\u00AEhost.local") })
+        EXPECT_EQ(mended(line), line) << line.toStdString();
+}
+
+// A 7 read as a question mark inside a phone number written in groups parted by blanks.
+TEST(ConfusedCharacters, ASevenReadAsAQuestionMarkInBlankPartedGroups)
+{
+    EXPECT_EQ(mendedLine(drawnLine("+61 7?4 216 6616")), "+61 774 216 6616");
+    EXPECT_EQ(mendedLine(drawnLine("+61 289 393 753?")), "+61 289 393 7537");
+    EXPECT_EQ(mendedLine(drawnLine("call 555 010 014?")), "call 555 010 0147");
+    for (const QString line : { "call 555 010 0143?", "rows 12 345 678?", "is 555 010 014 ok?" })
+        EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
+}
+
+// An address's @ read twice, as an accented e or a registered sign before the @ itself: the mark
+// goes and its box joins the @'s, so the whole address is found and covered.
+TEST(ConfusedCharacters, AnAddresssSignReadTwiceLosesTheMarkBeforeIt)
+{
+    RecognizedLine line = drawnLine(QStringLiteral(u"NOTIFY_MAIL=plarsen89\u00E9@umbrella.dev"));
+    const qsizetype mark = line.text.indexOf(u'\u00E9');
+    const QRectF both = line.charBoxes.at(mark).united(line.charBoxes.at(mark + 1));
+    mendConfusedCharacters(line);
+    EXPECT_EQ(line.text, "NOTIFY_MAIL=plarsen89@umbrella.dev");
+    ASSERT_EQ(line.charBoxes.size(), line.text.size());
+    EXPECT_EQ(line.charBoxes.at(mark), both);
+    EXPECT_EQ(mendedLine(drawnLine(QStringLiteral(u"to omar_r\u00AE@acme.io"))), "to omar_r@acme.io");
+    for (const QString text : { QStringLiteral(u"caf\u00E9 @ home.com"), QStringLiteral(u"\u00E9@acme.io"), QStringLiteral(u"Acme\u00AE@ 2026") })
+        EXPECT_EQ(mendedLine(drawnLine(text)), text) << text.toStdString();
+}
