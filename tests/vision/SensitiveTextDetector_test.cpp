@@ -730,3 +730,14 @@ TEST(DetectSensitiveText, ARuleReadAsRepeatedLettersIsNoKey)
     for (const QString text : { "STRIPE_KEY=Em1fE50rzVJmFEQZw3guH0iBE8PaWbMqGWEQhUix", "3f0a9c1e7b2d4a6f8e0c1b3d5f7a9e2c" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::apiKey), 1u) << text.toStdString();
 }
+
+// A column of amounts in a bitmap face whose dollar signs reach above and below the digits and
+// touch from row to row: each amount keeps its sign.
+TEST(DetectSensitiveText, FindsAmountsWhoseSignsTouchInAColumn)
+{
+    const RealShotFindings findings = findingsIn({ "n-xterm-light-1x-3" });
+    EXPECT_EQ(findings.shots, 1);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "$273.23", "$95.25" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
