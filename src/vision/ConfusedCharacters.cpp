@@ -438,6 +438,10 @@ void mendConfusedCharacters(QString& line)
     auto signs = dollar.globalMatch(line);
     while (signs.hasNext())
         line[signs.next().capturedStart()] = u'$';
+    // An amount's first 8 read as a B ("£B29"): no word starts with a currency sign glued to it.
+    static const QRegularExpression eight(QStringLiteral(u"(?<![A-Za-z0-9])[$\u00A3\u20AC]B(?=[.,]?\\d)"));
+    for (auto it = eight.globalMatch(line); it.hasNext();)
+        line[it.next().capturedStart() + 1] = u'8';
 }
 
 void mendConfusedCharacters(RecognizedLine& line)
@@ -496,6 +500,19 @@ void mendConfusedCharacters(RecognizedLine& line)
         line.text[it.next().capturedStart()] = QChar(0x20AC);
     mendDottedNumbers(line);
     mendDoubledDots(line);
+    // A blank the engine put after a host's dot beside a narrow glyph ("mdoe06@acme. io"): before a
+    // common ending, in the address's own case, the host goes on after its dot.
+    static const QRegularExpression spacedEnding(QStringLiteral(
+        R"([A-Za-z0-9._%+\-]@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\. (com|org|net|io|dev|co|uk|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl)(?![A-Za-z0-9@_%+\-]))"),
+        QRegularExpression::CaseInsensitiveOption);
+    forEachMatch(line, spacedEnding, [&](const QRegularExpressionMatch& m) {
+        const QString ending = m.captured(1);
+        if (ending != ending.toLower() && ending != ending.toUpper())
+            return m.capturedEnd();
+        const qsizetype blank = m.capturedStart(1) - 1;
+        dropInto(line, blank, blank - 1);
+        return m.capturedEnd() - 1;
+    });
     // A dotted address with one part of four digits, where dropping one of them leaves a part of
     // at most 255: the engine read a sliver of a glyph as a digit of its own ("10.170.209.2356").
     // The digit whose box is narrowest goes.

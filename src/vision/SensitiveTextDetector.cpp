@@ -58,6 +58,42 @@ QRectF boxOfRange(const RecognizedLine& line, qsizetype start, qsizetype length)
     return box.isNull() ? line.box : box;
 }
 
+// A dollar sign ending a path ("~$", "/$", "%$" as small faces read ":~$", or "~/src$") is a
+// shell prompt's: the command after it, its first letter read as a digit ("$ 1sblk") or the
+// cursor's block read as one ("$ 0"), is no amount.
+bool promptsDollar(const QString& text, const SensitiveMatch& match)
+{
+    if (match.start == 0 || text.at(match.start) != u'$')
+        return false;
+    if (text.at(match.start - 1) == u'%')
+        return true;
+    qsizetype from = match.start;
+    while (from > 0 && !text.at(from - 1).isSpace())
+        --from;
+    const QStringView path = QStringView(text).mid(from, match.start - from);
+    return path.contains(u'/') || path.contains(u'~');
+}
+
+// A currency sign inside a short hexadecimal word is a digit of a commit's or an object's id the
+// engine misread ("5e€593b1", "cdaae$2"): the word is nothing but such digits and the sign.
+bool signInsideHexWord(const QString& text, const SensitiveMatch& match)
+{
+    const auto sign = [](QChar c) { return QStringView(u"$\u00A3\u20AC\u00A7\u00A2").contains(c); };
+    qsizetype from = match.start, to = match.start;
+    while (from > 0 && !text.at(from - 1).isSpace())
+        --from;
+    while (to < text.size() && !text.at(to).isSpace())
+        ++to;
+    bool letter = false;
+    for (qsizetype i = from; i < to; ++i) {
+        const QChar c = text.at(i);
+        letter = letter || (c >= u'a' && c <= u'f');
+        if (!c.isDigit() && !(c >= u'a' && c <= u'f') && !sign(c))
+            return false;
+    }
+    return letter && to - from >= 7;
+}
+
 // Digits in ones and twos ("4 4 44 44 44 44 4 4 4": the stars of a masked key read as digits)
 // are no card number: cards are printed in groups of four to six, or in one run.
 bool scatteredDigits(const QString& text, const SensitiveMatch& match)
@@ -77,26 +113,28 @@ bool scatteredDigits(const QString& text, const SensitiveMatch& match)
     return groups >= 4 && short_ * 2 > groups;
 }
 
-// A rule of dashes or box lines read as letters ("eeeeeeeeeepeeeeeeiep", "wwewwnwwwewoee"): a
-// long token nearly all of three characters or fewer is no key, whose characters are drawn at
-// random from dozens.
+// A rule of dashes or box lines read as letters ("eeeeeeeeeepeeeeeeiep", "wwewwnwwwewoee",
+// "iwwpnwwweeweeeeeeeepeeee") is no key, whose characters are drawn at random from dozens: one
+// character makes up much of it, or three of them nearly all of a long one.
 bool ruleReadAsLetters(const QString& text, const SensitiveMatch& match)
 {
     std::map<char16_t, int> counts;
-    int symbols = 0;
-    for (qsizetype i = match.start; i < match.start + match.length; ++i)
-        if (text.at(i).isLetterOrNumber()) {
-            ++counts[text.at(i).unicode()];
-            ++symbols;
-        }
+    int symbols = 0, top = 0;
+    for (qsizetype i = match.start; i < match.start + match.length; ++i) {
+        top = std::max(top, ++counts[text.at(i).unicode()]);
+        symbols += text.at(i).isLetterOrNumber();
+    }
+    if (match.length >= 16 && top * 5 > match.length * 2)
+        return true;
     std::vector<int> most;
     for (const auto& entry : counts)
-        most.push_back(entry.second);
+        if (QChar(entry.first).isLetterOrNumber())
+            most.push_back(entry.second);
     std::sort(most.begin(), most.end(), std::greater<>());
-    int top = 0;
+    int three = 0;
     for (size_t k = 0; k < std::min<size_t>(3, most.size()); ++k)
-        top += most[k];
-    return symbols >= 24 && top * 20 >= symbols * 17;
+        three += most[k];
+    return symbols >= 24 && three * 20 >= symbols * 17;
 }
 
 // Detections wait here, not in the global pool, so that a burst of them never starves the
@@ -437,14 +475,11 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
         }
         for (const auto& [match, edge] : found) {
             // Dotted numbers after a plus sign are a phone's ("+1.555.010.1'700"), never an address.
-            // A dollar sign glued to a path's end ("~$", "/$", or "%$" as small faces read ":~$") is
-            // a shell prompt's, and the command after it no amount.
             if ((match.kind == RedactionKind::email && maskedAddress(line, line.text.indexOf(u'@', match.start), edge < 0))
                 || (match.kind == RedactionKind::card && scatteredDigits(line.text, match))
                 || (match.kind == RedactionKind::apiKey && ruleReadAsLetters(line.text, match))
                 || (match.kind == RedactionKind::ip && match.start > 0 && line.text.at(match.start - 1) == u'+')
-                || (match.kind == RedactionKind::money && match.start > 0 && line.text.at(match.start) == u'$'
-                    && QStringView(u"~/%").contains(line.text.at(match.start - 1))))
+                || (match.kind == RedactionKind::money && (promptsDollar(line.text, match) || signInsideHexWord(line.text, match))))
                 continue;
             // A misread character can cut a match short ("4111-1111-1111-11110", "a£9f..."): the
             // box covers the rest of the token the match lies in, so nothing of it stays readable.

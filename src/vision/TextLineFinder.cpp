@@ -116,7 +116,8 @@ using ParallelFor = std::function<void(int, const std::function<void(int)>&)>;
 // In a terminal's tight rows a descender may touch the glyph under it ('g' over 'l'): the two are
 // one mark two rows tall, which then gathers both rows into one line. A mark about twice as tall
 // as the page's glyphs and no wider than a glyph or two is parted where, in its middle, its ink
-// narrows to a pixel or two.
+// narrows to a pixel or two. Signs that reach above and below the digits (a '$' over a '$' in a
+// column of amounts) make such a mark up to three times as tall.
 void splitRowsJoined(std::vector<Component>& seeds, const std::vector<uint8_t>& ink, int w)
 {
     if (seeds.size() < 8)
@@ -131,7 +132,7 @@ void splitRowsJoined(std::vector<Component>& seeds, const std::vector<uint8_t>& 
     const size_t n = seeds.size();
     for (size_t k = 0; k < n; ++k) {
         const Component c = seeds[k];
-        if (c.h() < 1.8 * typical || c.h() > 2.6 * typical || c.w() > 1.5 * typical)
+        if (c.h() < 1.8 * typical || c.h() > 3.2 * typical || c.w() > 1.5 * typical)
             continue;
         count.assign(size_t(c.h()), 0);
         for (int y = c.y0; y < c.y1; ++y)

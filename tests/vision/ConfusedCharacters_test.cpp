@@ -38,6 +38,9 @@ TEST(ConfusedCharacters, MendsLookAlikesWhereTheContextLeavesNoDoubt)
     EXPECT_EQ(mended("{\"user\":\"KENJI.SHARMABCONTOSO.ORG\"}"), "{\"user\":\"KENJI.SHARMA@CONTOSO.ORG\"}");
     EXPECT_EQ(mended("notify JANE.OKAFORGHOOLI.CO.UK now"), "notify JANE.OKAFOR@HOOLI.CO.UK now");
     EXPECT_EQ(mended("{\"amount\":\"\u00A7 1,847.07\"}"), "{\"amount\":\"$ 1,847.07\"}");
+    EXPECT_EQ(mended(QStringLiteral(u"Expenses:cache   \u00A3B29")), QStringLiteral(u"Expenses:cache   \u00A3829"));
+    EXPECT_EQ(mended("total $B,044.63 due"), "total $8,044.63 due");
+    EXPECT_EQ(mended("ABC$B12 x"), "ABC$B12 x");
     // Keys in faces with slashed or dotted zeros, brackets for the hook of a j, tildes for hyphens.
     EXPECT_EQ(mended("STRIPE_SECRET_KEY=AKIAXZL7Z@QL1BK@AY0O"), "STRIPE_SECRET_KEY=AKIAXZL7Z0QL1BK0AY0O");
     EXPECT_EQ(mended("AWS_ACCESS_KEY_ID=AKIANBPX6K\u00AEM51C14GL3"), "AWS_ACCESS_KEY_ID=AKIANBPX6K0M51C14GL3");
@@ -324,12 +327,16 @@ TEST(ConfusedCharacters, BlanksAfterTheDotsOfAnAddressOrPhoneNumberGo)
     EXPECT_EQ(mendedLine(drawnLine("from 10.4. 118. 168")), "from 10.4.118.168");
     EXPECT_EQ(mendedLine(drawnLine("555. 010. 4477")), "555.010.4477");
     EXPECT_EQ(mendedLine(drawnLine("+1. 555. 010. 4477")), "+1.555.010.4477");
+    EXPECT_EQ(mendedLine(drawnLine("REPLY_TO=mdoe06@acme. io")), "REPLY_TO=mdoe06@acme.io");
+    EXPECT_EQ(mendedLine(drawnLine("to JANE@HOOLI. COM now")), "to JANE@HOOLI.COM now");
+    EXPECT_EQ(mendedLine(drawnLine("at bob@mail.globex. co.uk")), "at bob@mail.globex.co.uk");
     RecognizedLine joined = drawnLine("at 10. 4. 118. 168");
     mendConfusedCharacters(joined);
     // The blank's place joins the dot's box: nothing between the parts is left out.
     EXPECT_EQ(joined.charBoxes.at(5), QRectF(53, 10, 2, 2));
     for (const QString line : { "version 4. Then 118. items", "Steps 1. 2. 3. 4.", "see 1. 2. 3. 4", "at 300. 1. 22. 3",
-             "10. 4. 118. 168. 5 more", "rev 4. 10.4.118.168", "ids 55. 010. 4477", "2. 10. 4. 118. 168" })
+             "10. 4. 118. 168. 5 more", "rev 4. 10.4.118.168", "ids 55. 010. 4477", "2. 10. 4. 118. 168",
+             "write to jane@acme. Me too", "ask jane@acme. it is", "from jane@acme. iota" })
         EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
 }
 

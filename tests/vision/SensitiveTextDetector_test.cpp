@@ -681,12 +681,26 @@ TEST(DetectSensitiveText, FindsNearlyWholeNumbersInSmallPrintReadAgainLarger)
 }
 
 // A shell prompt ends in a dollar sign; a command starting with a digit after it ("7z", or "ss"
-// read as "3s" in a small face) is no amount. Amounts after other marks keep theirs.
+// read as "3s" in a small face, "lsblk" as "1sb1k") is no amount, nor is the cursor's block read
+// as a digit, whatever the folder the prompt names. Amounts after other marks keep theirs.
 TEST(DetectSensitiveText, APromptsDollarSignBeforeADigitIsNoAmount)
 {
-    for (const QString text : { "elena@node4:~$ 7z x backup.7z", "elena@node42%$ 3s -tn | head -3", "root@box:/srv/$ 2to3 -w app.py" })
+    for (const QString text : { "elena@node4:~$ 7z x backup.7z", "elena@node42%$ 3s -tn | head -3", "root@box:/srv/$ 2to3 -w app.py",
+             "amara@ws-22:~/retry$ 1sb1k -o NAME,SIZE", "carlos@relay:~/scheduler$ 0", "omar@coldstore:*/session$ 1s -la" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 0u) << text.toStdString();
-    for (const QString text : { "total: $3,072.46", "price=$94.37", "(US$ 12.50)" })
+    for (const QString text : { "total: $3,072.46", "price=$94.37", "(US$ 12.50)", "Expenses:cache $8,044.63", "cost/unit $4.20" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 1u) << text.toStdString();
+}
+
+// A commit's short id with a digit misread as a currency sign is no amount; a word of other
+// letters glued to a sign, or an amount with a suffix, still is one.
+TEST(DetectSensitiveText, ASignInsideAHexadecimalIdIsNoAmount)
+{
+    for (const QString& text : { QStringLiteral(u"5e\u20AC593b1 bump gateway to v6.11.8"), QStringLiteral(u"24f\u00A37d3f bump mailer"),
+             QStringLiteral("cdaae$2 report: retry"), QStringLiteral(u"\u00A7$395d63 retry: cache") })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 0u) << text.toStdString();
+    for (const QString& text : { QStringLiteral("costs$5 today"), QStringLiteral("raised $250k"), QStringLiteral(u"fee \u20AC1200"),
+             QStringLiteral("fee:ab$12") })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 1u) << text.toStdString();
 }
 
@@ -729,5 +743,38 @@ TEST(DetectSensitiveText, FindsItemsInTerminalsDrawingCjkFaces)
     EXPECT_EQ(findings.falseDetections, 0);
     for (const QString item : { "omar_romero@umbrella.dev", "olivia.larsen@wonka.co.uk", "hannah@massive.io", "nschmidt67@umbrella.dev",
              "+61 289 393 7537", "+61 646 799 6127", "+61 774 210 6016", "plarsen89@umbrella.dev" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// xterm in bitmap faces: commit ids with a digit read as a currency sign, prompts naming a folder
+// before a command read with a digit first, and a psql table's rule read as a run of letters are
+// no amounts and no key; the table's cards and the ledger's amounts are still found.
+TEST(DetectSensitiveText, PromptsCommitIdsAndTableRulesInBitmapFacesAreNoItems)
+{
+    const RealShotFindings findings = findingsIn({ "n-xterm-dark-1x-21", "n-xterm-light-1x-6", "n-xterm-light-1x-8" });
+    EXPECT_EQ(findings.shots, 3);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "5082508696138605", "5224390092376606", "$3,248.50" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// A rule of dashes read as letters repeats a few of them; a key's characters are random, even a
+// key of few distinct ones such as a hexadecimal one.
+TEST(DetectSensitiveText, ARuleReadAsRepeatedLettersIsNoKey)
+{
+    for (const QString text : { "iwwpnwwweeweeeeeeeepeeeeeeeeeeeeeeeeee", "wewwwwnwpwonooaaeneeeeeeeeeeeeeeeee" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::apiKey), 0u) << text.toStdString();
+    for (const QString text : { "STRIPE_KEY=Em1fE50rzVJmFEQZw3guH0iBE8PaWbMqGWEQhUix", "3f0a9c1e7b2d4a6f8e0c1b3d5f7a9e2c" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::apiKey), 1u) << text.toStdString();
+}
+
+// A column of amounts in a bitmap face whose dollar signs reach above and below the digits and
+// touch from row to row: each amount keeps its sign.
+TEST(DetectSensitiveText, FindsAmountsWhoseSignsTouchInAColumn)
+{
+    const RealShotFindings findings = findingsIn({ "n-xterm-light-1x-3" });
+    EXPECT_EQ(findings.shots, 1);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "$273.23", "$95.25" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
