@@ -683,6 +683,16 @@ TEST(DetectSensitiveText, FindsCardsInRowsOfTwoFacesTheEngineSaidHeldNoText)
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
+// An international phone number with a digit read twice has as many digits as a card, but a card
+// is never written after a plus sign. Cards after other marks stay cards.
+TEST(DetectSensitiveText, APhoneNumberReadADigitLongIsNoCard)
+{
+    for (const QString text : { "+61 499 3522 2441", "call +44 20 7946 09581 now", "+1 555 0100 12345" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::card), 0u) << text.toStdString();
+    for (const QString text : { "card=4111 1111 1111 1111", "(5500-0000-0000-0004)", "Visa 4012888888881881" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::card), 1u) << text.toStdString();
+}
+
 // A shell prompt ends in a dollar sign; a command starting with a digit after it ("7z", or "ss"
 // read as "3s" in a small face) is no amount. Amounts after other marks keep theirs.
 TEST(DetectSensitiveText, APromptsDollarSignBeforeADigitIsNoAmount)
