@@ -65,8 +65,8 @@ void mendCardSlash(QString& line, qsizetype from, qsizetype to)
         line[slash] = u'7';
 }
 
-// A card's number holds no letters: an S, a B or a d among a dozen digits or more is a 5, an 8 or
-// a 4 ("6976156177449S507", "4503853277679d22").
+// A card's number holds no letters: an S, a B, a d or a U among a dozen digits or more is a 5, an
+// 8 or a 4 ("6976156177449S507", "4503853277679d22", an open 4 in "4U64884433363704").
 void mendCardLetters(QString& line, qsizetype from, qsizetype to)
 {
     qsizetype digits = 0, letter = -1;
@@ -74,7 +74,7 @@ void mendCardLetters(QString& line, qsizetype from, qsizetype to)
         const QChar c = line.at(i);
         if (c.isDigit())
             ++digits;
-        else if ((c == u'S' || c == u'B' || c == u'd') && letter < 0 && i > from && i + 1 < to && line.at(i - 1).isDigit() && line.at(i + 1).isDigit())
+        else if ((c == u'S' || c == u'B' || c == u'd' || c == u'U') && letter < 0 && i > from && i + 1 < to && line.at(i - 1).isDigit() && line.at(i + 1).isDigit())
             letter = i;
         else if (!QStringView(u" -").contains(c) || i == from || i + 1 == to)
             return;

@@ -474,11 +474,13 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
                 found.append({ { token.kind, token.start, token.length }, token.leftEdge ? -1 : 1 });
         }
         for (const auto& [match, edge] : found) {
-            // Dotted numbers after a plus sign are a phone's ("+1.555.010.1'700"), never an address.
+            // Dotted numbers after a plus sign are a phone's ("+1.555.010.1'700"), never an address;
+            // so are grouped ones, read a digit long ("+61 499 3522 2441"), never a card.
             if ((match.kind == RedactionKind::email && maskedAddress(line, line.text.indexOf(u'@', match.start), edge < 0))
                 || (match.kind == RedactionKind::card && scatteredDigits(line.text, match))
                 || (match.kind == RedactionKind::apiKey && ruleReadAsLetters(line.text, match))
-                || (match.kind == RedactionKind::ip && match.start > 0 && line.text.at(match.start - 1) == u'+')
+                || ((match.kind == RedactionKind::ip || match.kind == RedactionKind::card) && match.start > 0
+                    && line.text.at(match.start - 1) == u'+')
                 || (match.kind == RedactionKind::money && (promptsDollar(line.text, match) || signInsideHexWord(line.text, match))))
                 continue;
             // A misread character can cut a match short ("4111-1111-1111-11110", "a£9f..."): the

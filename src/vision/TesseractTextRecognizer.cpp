@@ -140,6 +140,12 @@ void keepOpenMpSerial()
     }
 }
 
+// Nothing but blanks, or no line at all.
+bool readsNothing(const QList<RecognizedLine>& lines)
+{
+    return std::all_of(lines.begin(), lines.end(), [](const RecognizedLine& l) { return l.text.trimmed().isEmpty(); });
+}
+
 // Steep steps outside the found lines, as a share of the sampled pixels: text the line finder
 // could not place (on a photo, a pattern, a busy wallpaper) leaves many; flat panels, frames and
 // gradients few.
@@ -458,13 +464,37 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
             const double fits = double(kMaxEngineSide - 2 * kLinePadding) / std::max(1, boxes[index].box.width() + 2);
             const LineImage line = lineImageForRecognition(source, boxes[index], targetHeight, kLinePadding, noiseFloor,
                 std::min(maxScale, fits));
-            engine->SetImage(line.image.constBits(), line.image.width(), line.image.height(), 1,
-                int(line.image.bytesPerLine()));
-            engine->SetSourceResolution(300);
-            std::optional<QList<RecognizedLine>> lines;
-            if (engine->Recognize(nullptr) == 0)
-                lines = assembleLines(readSymbols(*engine, line), line, boxes[index], pageSize);
-            engine->Clear();
+            const auto recognize = [&](bool asItStands) -> std::optional<QList<RecognizedLine>> {
+                engine->SetImage(line.image.constBits(), line.image.width(), line.image.height(), 1,
+                    int(line.image.bytesPerLine()));
+                engine->SetSourceResolution(300);
+                std::optional<QList<RecognizedLine>> lines;
+                if (engine->Recognize(nullptr) == 0) {
+                    std::vector<Symbol> symbols = readSymbols(*engine, line);
+                    // Read as it stands, a glyph's box may reach over the whole image, padding and
+                    // all: it is kept within the line's ink.
+                    const QRectF ink = QRectF(boxes[index].box).adjusted(0, -1, 0, 1);
+                    for (Symbol& symbol : symbols) {
+                        if (!asItStands)
+                            break;
+                        const double top = std::max(symbol.box.top(), ink.top()), bottom = std::min(symbol.box.bottom(), ink.bottom());
+                        symbol.box = QRectF(symbol.box.left(), top, symbol.box.width(), std::max(1.0, bottom - top));
+                    }
+                    lines = assembleLines(symbols, line, boxes[index], pageSize);
+                }
+                engine->Clear();
+                return lines;
+            };
+            std::optional<QList<RecognizedLine>> lines = recognize(false);
+            // The engine's own look at a line's layout sometimes finds no text in a plain one (words
+            // of two faces on different baselines, a card number in a table row): the line was found
+            // for its ink, so it is taken as one line of text as it stands. Not a few glyphs' worth
+            // (a window's buttons, a row of dots): those are mostly no text, and reading them twice costs.
+            if (lines && readsNothing(*lines) && boxes[index].box.width() >= 8 * std::max(1, boxes[index].height)) {
+                engine->SetPageSegMode(tesseract::PSM_RAW_LINE);
+                lines = recognize(true);
+                engine->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+            }
             return lines;
         };
         QList<RecognizedLine>& lines = results[size_t(index)];

@@ -508,10 +508,11 @@ TEST(ConfusedCharacters, AnAddresssSignAndEndingAndAKeysSevenReadAsOtherMarks)
 TEST(ConfusedCharacters, AFourReadAsADInACardAndASevenReadAsASlashInAKey)
 {
     EXPECT_EQ(mended("visa   4503853277679d22   12/29"), "visa   4503853277679422   12/29");
+    EXPECT_EQ(mended("| 4U64884433363704"), "| 4464884433363704");
     EXPECT_EQ(mended("gateway-invoice-dd3f9dad9c-/xyjl"), "gateway-invoice-dd3f9dad9c-7xyjl");
     EXPECT_EQ(mended("INFO token issued ShdvdvaDb/nuxuoilidEFzxceYxlPZ3gtpW6sPpc"), "INFO token issued ShdvdvaDb7nuxuoilidEFzxceYxlPZ3gtpW6sPpc");
     // Paths, a short hex id and a lower-case path of one slash keep theirs.
-    for (const QString line : { "cd /srv/deploy-worker/releases/current", "id 4503853277679dad", "usr/local/share/lumaforge-release",
+    for (const QString line : { "cd /srv/deploy-worker/releases/current", "id 4503853277679dad", "SKU 12U45", "4U6488443336370U", "usr/local/share/lumaforge-release",
              "deployment-worker-config/settings-production", "see src/components/ImageEditorToolbar2.tsx" })
         EXPECT_EQ(mended(line), line) << line.toStdString();
 }

@@ -680,6 +680,29 @@ TEST(DetectSensitiveText, FindsNearlyWholeNumbersInSmallPrintReadAgainLarger)
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
+// A billing page's row of a card's brand, its number in a monospaced face a little higher and its
+// expiry in grey: the engine's look at the line's layout finds no text in it, though it reads
+// plainly. Taken as one line as it stands, the number is found; so is an address over a table's
+// rule, whose box stays as tall as its glyphs, not the rule and the padding under them.
+TEST(DetectSensitiveText, FindsCardsInRowsOfTwoFacesTheEngineSaidHeldNoText)
+{
+    const RealShotFindings findings = findingsIn({ "l-chromium-billing-light-1x-13", "l-chromium-billing-dark-2x-16", "c-chromium-rows-light-1x-18" });
+    EXPECT_EQ(findings.shots, 3);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "6444 0590 4823 7546", "3483 598264 01870", "4777302632168951", "jane+report@acme.io" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// An international phone number with a digit read twice has as many digits as a card, but a card
+// is never written after a plus sign. Cards after other marks stay cards.
+TEST(DetectSensitiveText, APhoneNumberReadADigitLongIsNoCard)
+{
+    for (const QString text : { "+61 499 3522 2441", "call +44 20 7946 09581 now", "+1 555 0100 12345" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::card), 0u) << text.toStdString();
+    for (const QString text : { "card=4111 1111 1111 1111", "(5500-0000-0000-0004)", "Visa 4012888888881881" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::card), 1u) << text.toStdString();
+}
+
 // A shell prompt ends in a dollar sign; a command starting with a digit after it ("7z", or "ss"
 // read as "3s" in a small face, "lsblk" as "1sb1k") is no amount, nor is the cursor's block read
 // as a digit, whatever the folder the prompt names. Amounts after other marks keep theirs.
