@@ -139,3 +139,77 @@ void mendSevensAndZerosBeforeAt(QString& line)
     while (signs.hasNext())
         line[signs.next().capturedStart(1)] = u'7';
 }
+
+// An address's user name is plain Latin: an accented letter in it is a misread digit or letter
+// ("tlarsendé@mail.bluth.co" for "tlarsen48@..."), and the pattern would stop at it. It becomes
+// its plain letter where a host follows the @, so the address is found and covered whole.
+void mendAddressUser(QString& line, qsizetype from, qsizetype to)
+{
+    const qsizetype at = line.indexOf(u'@', from);
+    if (at <= from || at >= to)
+        return;
+    static const QRegularExpression host(QStringLiteral(R"(^[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,})"));
+    if (!host.match(QStringView(line).mid(at + 1, to - at - 1)).hasMatch())
+        return;
+    for (qsizetype i = at - 1; i >= from && !line.at(i).isSpace(); --i) {
+        const QChar c = line.at(i);
+        if (c.unicode() < 0x80 || !c.isLetter() || c.decompositionTag() != QChar::Canonical)
+            continue;
+        const QChar plain = c.decomposition().at(0);
+        if (plain.unicode() < 0x80)
+            line[i] = plain;
+    }
+}
+
+// The ending of an address's domain is letters only: digits there are misread letters. The host
+// ends where a character no host holds (nor a misread dot) stands: a table's bar or bracket glued
+// to the next field ("omar@duff.i0]+1.969.197.0669") is no part of it.
+void mendDomainEnding(QString& line, qsizetype from, qsizetype to)
+{
+    const qsizetype at = line.indexOf(u'@', from);
+    if (at < 0 || at >= to)
+        return;
+    qsizetype end = at + 1;
+    while (end < to && (line.at(end).isLetterOrNumber() || QStringView(u".-_").contains(line.at(end))))
+        ++end;
+    while (end > at && !line.at(end - 1).isLetterOrNumber())
+        --end;
+    const qsizetype dot = line.lastIndexOf(u'.', end - 1);
+    if (dot <= at || end - dot - 1 < 2)
+        return;
+    bool upper = false, lower = false, digits = false;
+    for (qsizetype i = dot + 1; i < end; ++i) {
+        const QChar c = line.at(i);
+        if (c == u'0' || c == u'1' || c == u'5')
+            digits = true;
+        else if (c.isUpper())
+            upper = true;
+        else if (c.isLower())
+            lower = true;
+        else
+            return;
+    }
+    if (!digits)
+        return;
+    if (!upper && !lower) {
+        // An ending of digits alone ("ACME.10", "acme.10") is the narrow i and round o of ".io",
+        // where the host before it is named in letters; an address's host is never a number, but
+        // a dotted number after an @ ("deploy@10.0.4.10") is one.
+        const QStringView host = QStringView(line).mid(at + 1, dot - at - 1);
+        if (QStringView(line).mid(dot + 1, end - dot - 1) != u"10" || host.isEmpty() || !host.back().isLetter())
+            return;
+        const bool capitals = std::none_of(host.begin(), host.end(), [](QChar c) { return c.isLower(); });
+        line[dot + 1] = capitals ? u'I' : u'i';
+        line[dot + 2] = capitals ? u'O' : u'o';
+        return;
+    }
+    for (qsizetype i = dot + 1; i < end; ++i) {
+        const QChar c = line.at(i);
+        if (c == u'0')
+            line[i] = upper ? u'O' : u'o';
+        else if (c == u'1')
+            line[i] = upper ? u'I' : u'l';
+        else if (c == u'5')
+            line[i] = upper ? u'S' : u's';
+    }
+}

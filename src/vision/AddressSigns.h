@@ -8,3 +8,9 @@ void mendAddressSign(QString& line);
 // Before an address's @, a slashed zero read as a second @ and a 7 read as a slash after a digit;
 // after a currency sign, a 7 read as a slash.
 void mendSevensAndZerosBeforeAt(QString& line);
+
+// Within the token from `from` to `to`: an accented letter in an address's user name before a
+// host becomes its plain letter ("tlarsendé@mail.bluth.co"), and digits in the ending of its domain
+// the letters they were misread for ("acme.10", "duff.i0]").
+void mendAddressUser(QString& line, qsizetype from, qsizetype to);
+void mendDomainEnding(QString& line, qsizetype from, qsizetype to);

@@ -3,6 +3,7 @@
 #include "core/Async.h"
 #include "core/Log.h"
 #include "vision/EdgeCutTokens.h"
+#include "vision/HarmlessMatches.h"
 #include "vision/MaskedAddresses.h"
 
 #include <QCoreApplication>
@@ -56,85 +57,6 @@ QRectF boxOfRange(const RecognizedLine& line, qsizetype start, qsizetype length)
         box = box.isNull() ? c : box.united(c);
     }
     return box.isNull() ? line.box : box;
-}
-
-// A dollar sign ending a path ("~$", "/$", "%$" as small faces read ":~$", or "~/src$") is a
-// shell prompt's: the command after it, its first letter read as a digit ("$ 1sblk") or the
-// cursor's block read as one ("$ 0"), is no amount.
-bool promptsDollar(const QString& text, const SensitiveMatch& match)
-{
-    if (match.start == 0 || text.at(match.start) != u'$')
-        return false;
-    if (text.at(match.start - 1) == u'%')
-        return true;
-    qsizetype from = match.start;
-    while (from > 0 && !text.at(from - 1).isSpace())
-        --from;
-    const QStringView path = QStringView(text).mid(from, match.start - from);
-    return path.contains(u'/') || path.contains(u'~');
-}
-
-// A currency sign inside a short hexadecimal word is a digit of a commit's or an object's id the
-// engine misread ("5e€593b1", "cdaae$2"): the word is nothing but such digits and the sign.
-bool signInsideHexWord(const QString& text, const SensitiveMatch& match)
-{
-    const auto sign = [](QChar c) { return QStringView(u"$\u00A3\u20AC\u00A7\u00A2").contains(c); };
-    qsizetype from = match.start, to = match.start;
-    while (from > 0 && !text.at(from - 1).isSpace())
-        --from;
-    while (to < text.size() && !text.at(to).isSpace())
-        ++to;
-    bool letter = false;
-    for (qsizetype i = from; i < to; ++i) {
-        const QChar c = text.at(i);
-        letter = letter || (c >= u'a' && c <= u'f');
-        if (!c.isDigit() && !(c >= u'a' && c <= u'f') && !sign(c))
-            return false;
-    }
-    return letter && to - from >= 7;
-}
-
-// Digits in ones and twos ("4 4 44 44 44 44 4 4 4": the stars of a masked key read as digits)
-// are no card number: cards are printed in groups of four to six, or in one run.
-bool scatteredDigits(const QString& text, const SensitiveMatch& match)
-{
-    int groups = 0, short_ = 0, run = 0;
-    for (qsizetype i = match.start; i <= match.start + match.length; ++i) {
-        if (i < match.start + match.length && text.at(i).isDigit()) {
-            ++run;
-            continue;
-        }
-        if (run > 0) {
-            ++groups;
-            short_ += run < 3 ? 1 : 0;
-        }
-        run = 0;
-    }
-    return groups >= 4 && short_ * 2 > groups;
-}
-
-// A rule of dashes or box lines read as letters ("eeeeeeeeeepeeeeeeiep", "wwewwnwwwewoee",
-// "iwwpnwwweeweeeeeeeepeeee") is no key, whose characters are drawn at random from dozens: one
-// character makes up much of it, or three of them nearly all of a long one.
-bool ruleReadAsLetters(const QString& text, const SensitiveMatch& match)
-{
-    std::map<char16_t, int> counts;
-    int symbols = 0, top = 0;
-    for (qsizetype i = match.start; i < match.start + match.length; ++i) {
-        top = std::max(top, ++counts[text.at(i).unicode()]);
-        symbols += text.at(i).isLetterOrNumber();
-    }
-    if (match.length >= 16 && top * 5 > match.length * 2)
-        return true;
-    std::vector<int> most;
-    for (const auto& entry : counts)
-        if (QChar(entry.first).isLetterOrNumber())
-            most.push_back(entry.second);
-    std::sort(most.begin(), most.end(), std::greater<>());
-    int three = 0;
-    for (size_t k = 0; k < std::min<size_t>(3, most.size()); ++k)
-        three += most[k];
-    return symbols >= 24 && three * 20 >= symbols * 17;
 }
 
 // Detections wait here, not in the global pool, so that a burst of them never starves the

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "vision/SensitiveTextDetector.h"
+
+#include <QString>
+
+// Matches of the patterns in text that holds no secret: what a terminal, a table or a masked field
+// draws that the engine reads as one.
+
+// A dollar sign ending a path: a shell prompt's, and the command after it no amount.
+bool promptsDollar(const QString& text, const SensitiveMatch& match);
+// A currency sign inside a short hexadecimal word: a misread digit of a commit's or object's id.
+bool signInsideHexWord(const QString& text, const SensitiveMatch& match);
+// Digits in ones and twos, as the stars of a masked key read as digits: no card number.
+bool scatteredDigits(const QString& text, const SensitiveMatch& match);
+// A table's rule read as a run of a few letters: no key.
+bool ruleReadAsLetters(const QString& text, const SensitiveMatch& match);
