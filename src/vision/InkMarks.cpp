@@ -98,7 +98,69 @@ QRectF dotBetween(const RecognizedLine& line, const LineImage& image, const std:
         r = e;
     }
     return {};
+}
+
+// Whether the mark at `k`, read as a comma, is a dot: its ink stays on the digits' baseline and is
+// not much taller than wide.
+bool dotShaped(const RecognizedLine& line, const LineImage& image, const std::vector<uint8_t>& darkest, QSizeF page,
+    const Body& body, qsizetype k)
+{
+    const double base = body.base, height = body.height;
+    if (line.charBoxes.at(k).isEmpty())
+        return false;
+    // The mark's ink runs down from its rows on the baseline until a blank row: below that
+    // lie the tops of the next row's glyphs, in tight terminal rows.
+    const QRectF box = line.charBoxes.at(k);
+    const QImage& grey = image.image;
+    const int a = imageColumn(image, grey.width(), box.left() * page.width(), false);
+    const int b = imageColumn(image, grey.width(), box.right() * page.width(), true);
+    const int threshold = inkThreshold(darkest, image, box.left() * page.width(), box.right() * page.width());
+    const auto inkIn = [&](int y) {
+        const uchar* row = grey.constScanLine(y);
+        return std::any_of(row + a, row + b, [&](uchar v) { return v < threshold; });
+    };
+    int y = std::clamp(int(base - 0.4 * height), 0, grey.height() - 1);
+    while (y <= int(base) && y < grey.height() && !inkIn(y))
+        ++y;
+    if (y > int(base) || y >= grey.height())
+        return false;
+    while (y + 1 < grey.height() && inkIn(y + 1))
+        ++y;
+    // A short tail may end near the baseline too: a comma is also taller than wide, a dot is
+    // not. The mark is the ink joined to its lowest row (a digit beside it may share columns).
+    const int from = std::max(0, int(base - 0.6 * height));
+    // The engine's box may clip the mark: it is followed a little past it.
+    const int pad = int(0.2 * height), a0 = std::max(0, a - pad), b0 = std::min(grey.width(), b + pad);
+    const int w = b0 - a0, h = y - from + 1;
+    if (w <= 0 || h <= 0)
+        return false;
+    std::vector<uint8_t> seen(size_t(w) * size_t(h), 0);
+    std::vector<std::pair<int, int>> stack;
+    for (int x = a; x < b; ++x)
+        if (grey.constScanLine(y)[x] < threshold) {
+            seen[size_t(h - 1) * size_t(w) + size_t(x - a0)] = 1;
+            stack.push_back({ x, y });
+        }
+    int left = b0, right = a0 - 1, markTop = y;
+    while (!stack.empty()) {
+        const auto [x, r] = stack.back();
+        stack.pop_back();
+        left = std::min(left, x);
+        right = std::max(right, x);
+        markTop = std::min(markTop, r);
+        for (const auto& [dx, dy] : { std::pair { 1, 0 }, { -1, 0 }, { 0, 1 }, { 0, -1 } }) {
+            const int nx = x + dx, ny = r + dy;
+            if (nx < a0 || nx >= b0 || ny < from || ny > y)
+                continue;
+            uint8_t& mark = seen[size_t(ny - from) * size_t(w) + size_t(nx - a0)];
+            if (!mark && grey.constScanLine(ny)[nx] < threshold) {
+                mark = 1;
+                stack.push_back({ nx, ny });
+            }
+        }
     }
+    return y <= base + std::max(1.0, 0.08 * height) && y - markTop + 1 <= 1.5 * (right - left + 1);
+}
 
 } // namespace
 
@@ -140,63 +202,6 @@ void restoreDots(RecognizedLine& line, const LineImage& image, const std::vector
     const Body body = bodyOf(line, image, page, u"0123456789");
     if (body.glyphs < 4)
         return;
-    const double base = body.base, height = body.height;
-    const auto dotShaped = [&](qsizetype k) {
-        if (line.charBoxes.at(k).isEmpty())
-            return false;
-        // The mark's ink runs down from its rows on the baseline until a blank row: below that
-        // lie the tops of the next row's glyphs, in tight terminal rows.
-        const QRectF box = line.charBoxes.at(k);
-        const QImage& grey = image.image;
-        const int a = imageColumn(image, grey.width(), box.left() * page.width(), false);
-        const int b = imageColumn(image, grey.width(), box.right() * page.width(), true);
-        const int threshold = inkThreshold(darkest, image, box.left() * page.width(), box.right() * page.width());
-        const auto inkIn = [&](int y) {
-            const uchar* row = grey.constScanLine(y);
-            return std::any_of(row + a, row + b, [&](uchar v) { return v < threshold; });
-        };
-        int y = std::clamp(int(base - 0.4 * height), 0, grey.height() - 1);
-        while (y <= int(base) && y < grey.height() && !inkIn(y))
-            ++y;
-        if (y > int(base) || y >= grey.height())
-            return false;
-        while (y + 1 < grey.height() && inkIn(y + 1))
-            ++y;
-        // A short tail may end near the baseline too: a comma is also taller than wide, a dot is
-        // not. The mark is the ink joined to its lowest row (a digit beside it may share columns).
-        const int from = std::max(0, int(base - 0.6 * height));
-        // The engine's box may clip the mark: it is followed a little past it.
-        const int pad = int(0.2 * height), a0 = std::max(0, a - pad), b0 = std::min(grey.width(), b + pad);
-        const int w = b0 - a0, h = y - from + 1;
-        if (w <= 0 || h <= 0)
-            return false;
-        std::vector<uint8_t> seen(size_t(w) * size_t(h), 0);
-        std::vector<std::pair<int, int>> stack;
-        for (int x = a; x < b; ++x)
-            if (grey.constScanLine(y)[x] < threshold) {
-                seen[size_t(h - 1) * size_t(w) + size_t(x - a0)] = 1;
-                stack.push_back({ x, y });
-            }
-        int left = b0, right = a0 - 1, markTop = y;
-        while (!stack.empty()) {
-            const auto [x, r] = stack.back();
-            stack.pop_back();
-            left = std::min(left, x);
-            right = std::max(right, x);
-            markTop = std::min(markTop, r);
-            for (const auto& [dx, dy] : { std::pair { 1, 0 }, { -1, 0 }, { 0, 1 }, { 0, -1 } }) {
-                const int nx = x + dx, ny = r + dy;
-                if (nx < a0 || nx >= b0 || ny < from || ny > y)
-                    continue;
-                uint8_t& mark = seen[size_t(ny - from) * size_t(w) + size_t(nx - a0)];
-                if (!mark && grey.constScanLine(ny)[nx] < threshold) {
-                    mark = 1;
-                    stack.push_back({ nx, ny });
-                }
-            }
-        }
-        return y <= base + std::max(1.0, 0.08 * height) && y - markTop + 1 <= 1.5 * (right - left + 1);
-    };
     // Only where every such mark made a dot turns a run of digit groups into an address or a
     // dotted phone number: a thousands separator's short tail may look like a dot too.
     static const QRegularExpression dotted(QStringLiteral(R"(^(?:\d{1,3}\.){3}\d{1,3}$|^(?:\d{1,3}\.)?\d{3}\.\d{3}\.\d{4}$)"));
@@ -228,7 +233,7 @@ void restoreDots(RecognizedLine& line, const LineImage& image, const std::vector
         for (const auto& dot : dots)
             run[dot.first - k] = u'.';
         for (qsizetype i = k; i < end; ++i)
-            if (t.at(i) == u',' && dotShaped(i)) {
+            if (t.at(i) == u',' && dotShaped(line, image, darkest, page, body, i)) {
                 run[i - k] = u'.';
                 dots.push_back({ i, {} });
             }
@@ -288,7 +293,6 @@ void restoreLostDots(RecognizedLine& line, const LineImage& image, const std::ve
         return;
     const Body digits = bodyOf(line, image, page, u"0123456789");
     const Body letters = bodyOf(line, image, page, u"acemnorsuvwxz");
-    // The dot's box between the glyphs at `k` and `k + 1`, or none.
     // From the line's end, so that what is put in moves no token still to look at.
     for (auto token = tokens.rbegin(); token != tokens.rend(); ++token) {
         const Body& body = token->digits ? digits : letters;
