@@ -306,13 +306,14 @@ QList<SensitiveMatch> amountsWithoutTheirSign(const QString& text)
 }
 
 // An access key read a character short or long, or with a mark for one of its capitals or digits
-// ("AKjAVMXVLMFVZF7FJEOE", "AKIAIE6T869J6E4FYW2)", "AKIABTYISXFQITURQ?IQ", "AKIAZ¥TU6JOZNYVCWXIDC"): no other token starts
+// ("AKjAVMXVLMFVZF7FJEOE", "AKIAIE6T869J6E4FYW2)", "AKIABTYISXFQITURQ?IQ", "AKIAZ¥TU6JOZNYVCWXIDC"),
+// its prefix's first or last capital misread too ("SKIAB5LI5K8QK1859501", "AKI84Q70GZKHO7LUUGEG"): no other token starts
 // with its prefix and runs on in capitals and digits for about sixteen characters more. The blank
 // before it may be lost in a narrow face ("Your keyAKIA..."): a lower-case word glued to its prefix
 // does not hide it.
 QList<SensitiveMatch> misreadAccessKeys(const QString& text)
 {
-    static const QRegularExpression key(QStringLiteral(R"((?<![A-Z0-9])AK[I1lTj|]{1,2}A[0-9A-Za-z?)(/|\[\]{}@~!%&*#$\x{00A5}\x{00A3}\x{20AC}\x{00A2}\x{00A7}\x{00AE}\x{00A9}]{15,19}(?![A-Za-z0-9]))"));
+    static const QRegularExpression key(QStringLiteral(R"((?<![A-Z0-9])(?:AK[I1lTj|]{1,2}A|[A-Z0-9]KIA|AKI[0-9A-Z])[0-9A-Za-z?)(/|\[\]{}@~!%&*#$\x{00A5}\x{00A3}\x{20AC}\x{00A2}\x{00A7}\x{00AE}\x{00A9}]{15,19}(?![A-Za-z0-9]))"));
     QList<SensitiveMatch> keys;
     auto it = key.globalMatch(text);
     while (it.hasNext()) {

@@ -441,10 +441,11 @@ TEST(DetectSensitiveText, PhonesBehindBulletsAndMisreadAccessKeysAreFound)
 
     for (const QString text : { "webhook secret: AKIAIE6T869J6E4FYW2)", "key-AKIABTYISXFQITURQ?IQ client",
              "AKTIAQ2XJ7MZ5STLOW3VBD", "AWS_ACCESS_KEY_ID=AKIA6FiAZBMOAIR3LHE10", "aws_access_key_id = AKjAVMXVLMFVZF7FJEOE", "AKIAZ\u00A5TU6JOZNYVCWXIDC",
-             "YourkeyAKIASOI7Z6EABO20SGMC", "Your keyAKIA4VTKKQE7TPYKOVCT" })
+             "YourkeyAKIASOI7Z6EABO20SGMC", "Your keyAKIA4VTKKQE7TPYKOVCT", "token issued SKIAB5LI5K8QK1859501",
+             "aws_access_key_id = AKI84Q70GZKHO7LUUGEG" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::apiKey), 1u) << text.toStdString();
     for (const QString text : { "AKIAbcdefghijklmnop)", "AKIA1234 short", "AKIAQ2XJ7MZ5TLOW3VBD12345", "XAKIAQ2XJ7MZ5TLOW3VBD",
-             "useAKIAKeysForTheAccount" })
+             "useAKIAKeysForTheAccount", "SKIING AND HIKING TRIPS", "MKIA" })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::apiKey), 0u) << text.toStdString();
 }
 
