@@ -156,7 +156,9 @@ def vault(c, k, dark, size):
                 '<label>Recovery numbers</label>')
     for i in range(VAULT_BULLETS):
         bullet = c.pick(['•', '◦', '▸', '–'])
-        body.append(f'<div style="margin:2px 0"><span style="color:{dim}">{bullet}</span> {esc(c.phone())}</div>')
+        # The bullet is a box of its own, as list markers drawn by a page's own styles are.
+        body.append(f'<div style="margin:2px 0"><span style="display:inline-block;width:14px;color:{dim}">{bullet}</span>'
+                    f'{esc(c.phone())}</div>')
     body.append(f'<p class=small>Last synced from {c.ip()} · shared with {esc(c.email())}</p></div></div>')
     return body
 
