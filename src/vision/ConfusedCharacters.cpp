@@ -2,6 +2,7 @@
 
 #include "vision/AddressSigns.h"
 #include "vision/DottedNumbers.h"
+#include "vision/GluedFields.h"
 #include "vision/NumberSevens.h"
 #include "vision/RecognizedLineEdits.h"
 
@@ -364,6 +365,7 @@ void mendConfusedCharacters(QString& line)
     auto signs = dollar.globalMatch(line);
     while (signs.hasNext())
         line[signs.next().capturedStart()] = u'$';
+    mendGluedFields(line);
     // An amount's first 8 read as a B ("£B29"): no word starts with a currency sign glued to it.
     static const QRegularExpression eight(QStringLiteral(u"(?<![A-Za-z0-9])[$\u00A3\u20AC]B(?=[.,]?\\d)"));
     for (auto it = eight.globalMatch(line); it.hasNext();)

@@ -418,12 +418,14 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
             // A lambda may not capture a structured binding before C++20's fix (clang 14 refuses it).
             const bool address = match.kind == RedactionKind::email;
             // After an address, a bar before a digit or a sign is a table's ("omar@duff.io|+1.686..."):
-            // the next field is no part of it.
+            // the next field is no part of it; so is a bar beside a card or an amount
+            // ("4992394307511341|$5,285.58"), whose characters hold no bar.
+            const bool figures = match.kind == RedactionKind::card || match.kind == RedactionKind::money;
             const auto joins = [&](qsizetype k, bool before) {
                 const QChar c = t.at(k);
                 if (QStringView(before ? u")]}>" : u"([{<)]}>").contains(c) || (before && address && (c == u';' || c == u',')))
                     return glued(k);
-                if (!before && address && c == u'|' && (k + 1 == t.size() || !t.at(k + 1).isLetter()))
+                if (c == u'|' && (figures || (!before && address && (k + 1 == t.size() || !t.at(k + 1).isLetter()))))
                     return false;
                 return !c.isSpace() && !QStringView(u"\"'=,:;(){}[]<>`").contains(c);
             };

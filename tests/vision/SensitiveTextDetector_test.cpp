@@ -1,5 +1,7 @@
 #include "vision/SensitiveTextDetector.h"
 
+#include "vision/ConfusedCharacters.h"
+
 #include "fakes/FakeTextRecognizer.h"
 #include "screens/RealShots.h"
 #include "support/LogCapture.h"
@@ -740,6 +742,37 @@ TEST(DetectSensitiveText, FindsItemsBehindBulletsAndWithDotsMisreadOrLeftOut)
     EXPECT_EQ(findings.falseDetections, 0);
     for (const QString item : { "+61 318 028 8684", "807.765.5562", "918-138-1297", "+61 475 889 4704", "98.203.203.175", "10.175.123.177",
              "70.24.198.179", "32.234.109.132", "lucia.doe@duff.io", "omar@gringotts.org", "ng.m@duff.io" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// A list-mode table glues a card and an amount with a bar (sqlite3's "card|$amount"): the bar
+// read as a 1 at the card's end or as a slash, and the dollar sign as an S, hid both. Each is
+// found, each box on its own field; a path's slash before a prompt's dollar still makes no amount.
+TEST(DetectSensitiveText, FindsCardsAndAmountsGluedByATablesBar)
+{
+    for (const QString text : { "49923943075113411S5,285.58", "4992394307511341|$5,285.58", "60288710884971301 $8,922.65",
+             "4529764403400547/$7,514.60" }) {
+        RecognizedLine line = lineOf(text);
+        mendConfusedCharacters(line);
+        const DetectionResult result = detectSensitiveText({ line });
+        ASSERT_EQ(result.count(RedactionKind::card), 1u) << text.toStdString();
+        ASSERT_EQ(result.count(RedactionKind::money), 1u) << text.toStdString();
+        // Each box keeps to its field: the amount's starts after the card's last digit, the card's
+        // ends before the sign.
+        const qsizetype sign = line.text.indexOf(u'$');
+        EXPECT_GE(result.at(RedactionKind::money).first().left(), line.charBoxes.at(15).right() - 1e-9) << text.toStdString();
+        EXPECT_LE(result.at(RedactionKind::card).first().right(), line.charBoxes.at(sign).left() + 1e-9) << text.toStdString();
+    }
+    for (const QString text : { "12345678901234567S5.00", "Sale S5.00 today", "dev@box:~/src$ 1sblk", "user@host:/$ 0" }) {
+        RecognizedLine line = lineOf(text);
+        mendConfusedCharacters(line);
+        const DetectionResult result = detectSensitiveText({ line });
+        EXPECT_EQ(result.count(RedactionKind::card) + result.count(RedactionKind::money), 0u) << text.toStdString();
+    }
+    const RealShotFindings findings = findingsIn({ "xterm-light-1x-31", "alacritty-dark-2x-51" }, QStringLiteral("heldout-c"));
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "5655244934376779", "$97.02", "5878114665588786", "$5.79", "5832567605580277", "$62.86",
+             "6357619210380750", "$1,866.23" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
