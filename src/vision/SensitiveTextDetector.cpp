@@ -226,6 +226,31 @@ bool gapBeforePhone(const RecognizedLine& line, qsizetype from, qsizetype i)
     return phone && phone->match(t.mid(first, last - first + 1)).hasMatch();
 }
 
+// Whether the token that ends before the blank at `i` (or starts after the blanks from it) is a
+// whole item other than a phone number: an address, an IP address, a card or an amount. A table's
+// row ("+1.857.045.0297  192.168.172.151", "ana@duff.io 264-774-2293") parts its cells by less
+// than a column's gap in a proportional face; a number between such items, or between one and
+// the line's end, stands in a cell of its own. A phone number beside a word is in a sentence.
+bool blankBesideItem(const QString& t, qsizetype i)
+{
+    if (!t.at(i).isSpace() || i == 0 || t.at(i - 1).isSpace())
+        return false;
+    static const QRegularExpression item(QStringLiteral(
+        R"(^["'(\[<]*(?:[A-Z0-9._%+\-]+@[A-Z0-9.\-]+\.[A-Z]{2,}|\d{1,3}(?:\.\d{1,3}){3}|\d{13,16}|(?:\d{4}-){3}\d{4}|[$\x{00A3}\x{20AC}]\d[\d,]*(?:\.\d{2})?)["')\]>,;.]*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    qsizetype from = i;
+    while (from > 0 && !t.at(from - 1).isSpace())
+        --from;
+    qsizetype next = i;
+    while (next < t.size() && t.at(next).isSpace())
+        ++next;
+    qsizetype to = next;
+    while (to < t.size() && !t.at(to).isSpace())
+        ++to;
+    return item.match(QStringView(t).mid(from, i - from)).hasMatch()
+        || (next < t.size() && item.match(QStringView(t).mid(next, to - next)).hasMatch());
+}
+
 // A bar standing alone between blanks is a table's rule or a divider the line finder could not
 // part from the text: each cell it bounds is a line of its own, so that a phone number alone in
 // its cell is alone in its line; so is one behind a stray mark ("- 535.044.8975"), and one before
@@ -244,6 +269,8 @@ QList<RecognizedLine> cellsOf(const RecognizedLine& line)
     QList<RecognizedLine> cells;
     qsizetype from = 0;
     bool parted = false;
+    // Only a line with a phone number's worth of digits can hold such a row.
+    const bool rowOfItems = std::count_if(t.begin(), t.end(), [](QChar c) { return c.isDigit(); }) >= 10;
     const auto cut = [&](qsizetype to) {
         while (from < to && t.at(from).isSpace())
             ++from;
@@ -266,7 +293,8 @@ QList<RecognizedLine> cellsOf(const RecognizedLine& line)
     };
     for (qsizetype i = 0; i < t.size(); ++i) {
         const bool alone = t.at(i) == u'|' && (i == 0 || t.at(i - 1).isSpace()) && (i + 1 == t.size() || t.at(i + 1).isSpace());
-        if (!alone && !markReadInAGap(line, from, i, glyphHeight) && !gapAfterPhone(line, from, i) && !gapBeforePhone(line, from, i))
+        if (!alone && !markReadInAGap(line, from, i, glyphHeight) && !gapAfterPhone(line, from, i) && !gapBeforePhone(line, from, i)
+            && !(rowOfItems && blankBesideItem(t, i)))
             continue;
         parted = true;
         cut(i);

@@ -776,6 +776,23 @@ TEST(DetectSensitiveText, FindsCardsAndAmountsGluedByATablesBar)
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
+// A table's row in a proportional face parts its cells by less than a column's gap: a phone number
+// between other items (or one and the line's end) stands in a cell of its own, and is found. One
+// beside a word is in a sentence, and the anchored pattern still leaves it.
+TEST(DetectSensitiveText, FindsPhoneNumbersInARowOfItems)
+{
+    for (const QString text : { "+1.857.045.0297 192.168.172.151", "13. SHARMA.NOOR@MONARCH.COM.AU +61 819 665 1626 10.210.230.197",
+             "ana@duff.io 264-774-2293", "$5.00 (555) 010-4477 4111111111111111" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::phone), 1u) << text.toStdString();
+    for (const QString text : { "Call me on 623-903-4370 if the box at 10.1.2.3 is down", "Call 555-010-4477 or mail ana@duff.io",
+             "ana@duff.io call 555-010-4477", "Mobile: 902.087.9859" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::phone), 0u) << text.toStdString();
+    const RealShotFindings findings = findingsIn({ "chromium-grid-dark-2x-12" }, QStringLiteral("heldout-c"));
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "+1.857.045.0297", "+1.793.926.3572", "+1.750.426.6095", "+1.668.377.1929" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
 // A rule of dashes under a table's head, drawn edge to edge, comes out as a run of one or two
 // letters: no key. Real keys and hashes, and keys with many repeated characters, still are.
 TEST(DetectSensitiveText, ARuleReadAsLettersIsNoKey)
