@@ -54,15 +54,18 @@ void mendAddressSign(QString& line)
     auto it = misread.globalMatch(line);
     while (it.hasNext())
         line[it.next().capturedStart(1)] = u'@';
-    // Or as a capital E or B between small letters ("larsen.vEpiedpiper.com"), only where the name
-    // before it holds a dot, an underscore, a plus or a digit: a brand's capital ("eBay.com") has none.
+    // Or as a capital E, B or P between small letters ("larsen.vEpiedpiper.com", "carlosPhooli.com":
+    // faces whose @ stands on the baseline as tall as a capital), where the name before it holds a
+    // dot, an underscore, a plus or a digit, or is a word of three letters or more before a host
+    // of as many: a brand's capital ("eBay.com") follows a single letter.
     static const QRegularExpression capitalSign(QStringLiteral(
-        R"((?<![A-Za-z0-9._%+\-@])([a-z0-9._%+\-]*[a-z0-9])([EB])[a-z][a-z0-9\-]*(?:[.,][a-z0-9\-]+)*[.,](?:%1)(?![A-Za-z0-9@]))")
+        R"((?<![A-Za-z0-9._%+\-@])([a-z0-9._%+\-]*[a-z0-9])([EBP])([a-z][a-z0-9\-]*)(?:[.,][a-z0-9\-]+)*[.,](?:%1)(?![A-Za-z0-9@]))")
             .arg(domains));
     for (auto it = capitalSign.globalMatch(line); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         const QString name = m.captured(1);
-        if (!name.startsWith(u"www.") && std::any_of(name.begin(), name.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); }))
+        const bool signed_ = std::any_of(name.begin(), name.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); });
+        if (!name.startsWith(u"www.") && (signed_ || (name.size() >= 3 && m.capturedLength(3) >= 3)))
             line[m.capturedStart(2)] = u'@';
     }
     mendAddressSignReadAsF(line, domains);
@@ -86,6 +89,14 @@ void mendAddressSign(QString& line)
             .arg(domains.toUpper()));
     for (auto small = smallSign.globalMatch(line); small.hasNext();)
         line[small.next().capturedStart(1)] = u'@';
+    // In capitals, an .IO ending read as digits ("LAURENT.LIAMBMASSIVE.10"): after dotted parts of
+    // capitals alone no number follows.
+    static const QRegularExpression capitalsIo(QStringLiteral(R"((?<![A-Za-z0-9._%+\-@])[A-Z_%+\-]{2,}(?:\.[A-Z_%+\-]{2,})+\.([1Il][0O])(?![A-Za-z0-9@.]))"));
+    for (auto io = capitalsIo.globalMatch(line); io.hasNext();) {
+        const qsizetype at = io.next().capturedStart(1);
+        line[at] = u'I';
+        line[at + 1] = u'O';
+    }
     // In capitals ("VICTOR.SILVAGEXAMPLE.COM") only a dotted name before the domain tells where the
     // address's @ stood: a single G inside a middle part, with two letters either side, or without
     // any G a single B there (names hold B's too: "TOBIASGWONKA").
