@@ -274,7 +274,7 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
         for (int b = std::max(0, cy / kBand - 1); b <= std::min(int(bandLines.size()) - 1, cy / kBand + 1); ++b)
             near.insert(near.end(), bandLines[b].begin(), bandLines[b].end());
         int best = -1;
-        double bestDistance = 0;
+        double bestDistance = 0, bestAside = 0;
         for (int index : near) {
             const Line& l = lines[index];
             const double t = l.typical();
@@ -285,9 +285,14 @@ QList<TextLineBox> linesAtScale(const QImage& page, const ParallelFor& parallelF
             if (c.x1 < l.x0 - 0.8 * t || c.x0 > l.x1 + 0.8 * t)
                 continue;
             const double distance = cy < l.y0 ? l.y0 - cy : cy > l.y1 ? cy - l.y1 : 0;
-            if (best < 0 || distance < bestDistance) {
+            // Two lines of one row (a thin glyph may have started the right one early) both hold
+            // the mark's height: the one it lies in or nearest to takes it, so that a full stop
+            // does not reach back over the glyph before it and keep the two apart.
+            const double aside = c.x1 < l.x0 ? l.x0 - c.x1 : c.x0 > l.x1 ? c.x0 - l.x1 : 0;
+            if (best < 0 || distance < bestDistance || (distance == bestDistance && aside < bestAside)) {
                 best = index;
                 bestDistance = distance;
+                bestAside = aside;
             }
         }
         if (best < 0)

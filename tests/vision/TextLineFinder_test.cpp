@@ -407,3 +407,24 @@ TEST(TextLineFinder, ARowOfFourPixelLettersInATinyBitmapFaceIsALine)
         return l.box.intersects(address) && l.box.left() <= address.left() + 2 && l.box.right() >= address.right() - 2;
     }));
 }
+
+// In a wide face an i's stem, a thin mark placed after the letters, may start the line of the
+// word after it while its dot and the full stop behind it join the word before: the two parts
+// then overlap and an address ("isla@hooli. | 1.com", kitty in IBM's 3270) is read in halves,
+// neither of them an address. Each address must lie in one line.
+TEST(TextLineFinder, AFullStopAfterAThinGlyphKeepsTheAddressInOneLine)
+{
+    const std::pair<const char*, const char*> cases[] = { { "p-kitty-light-2x-6", "isla@hooli.com" },
+        { "p-kitty-light-2x-4", "amara.brandt@hooli.com" } };
+    for (const auto& [name, text] : cases) {
+        const RealShot real = loadRealShot(realShotsFolder() + QStringLiteral("/tuning/%1.layout.json").arg(QLatin1String(name)));
+        ASSERT_FALSE(real.shot.image.isNull()) << name;
+        const auto item = std::find_if(real.shot.planted.begin(), real.shot.planted.end(),
+            [&](const PlantedItem& p) { return p.text == QLatin1String(text); });
+        ASSERT_NE(item, real.shot.planted.end()) << name;
+        const QList<TextLineBox> lines = findTextLines(real.shot.image.convertToFormat(QImage::Format_RGB32));
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const TextLineBox& l) {
+            return l.box.left() <= item->box.left() + 2 && l.box.right() >= item->box.right() - 2 && l.box.intersects(item->box);
+        })) << name << ' ' << text;
+    }
+}
