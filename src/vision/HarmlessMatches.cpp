@@ -41,6 +41,25 @@ bool signInsideHexWord(const QString& text, const SensitiveMatch& match)
     return letter && to - from >= 7;
 }
 
+// A currency sign glued to the end of a dotted number's groups ("+1.605.657.£327") is a digit of
+// it the engine misread: no amount is written straight after two groups and a dot. (After a
+// comma it may well be one: a table's fields, "1042,$87.97".)
+bool signAfterDigitGroup(const QString& text, const SensitiveMatch& match)
+{
+    const auto sign = [](QChar c) { return QStringView(u"$\u00A3\u20AC\u00A7\u00A2").contains(c); };
+    qsizetype at = match.start;
+    if (at >= text.size() || !sign(text.at(at)))
+        return false;
+    for (int group = 0; group < 2; ++group) {
+        if (at < 2 || text.at(at - 1) != u'.' || !text.at(at - 2).isDigit())
+            return false;
+        at -= 2;
+        while (at > 0 && text.at(at - 1).isDigit())
+            --at;
+    }
+    return true;
+}
+
 // Digits in ones and twos ("4 4 44 44 44 44 4 4 4": the stars of a masked key read as digits)
 // are no card number: cards are printed in groups of four to six, or in one run.
 bool scatteredDigits(const QString& text, const SensitiveMatch& match)

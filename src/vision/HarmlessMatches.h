@@ -11,6 +11,8 @@
 bool promptsDollar(const QString& text, const SensitiveMatch& match);
 // A currency sign inside a short hexadecimal word: a misread digit of a commit's or object's id.
 bool signInsideHexWord(const QString& text, const SensitiveMatch& match);
+// A currency sign glued to a dotted number's groups: a misread digit of it.
+bool signAfterDigitGroup(const QString& text, const SensitiveMatch& match);
 // Digits in ones and twos, as the stars of a masked key read as digits: no card number.
 bool scatteredDigits(const QString& text, const SensitiveMatch& match);
 // A table's rule read as a run of a few letters: no key.

@@ -718,15 +718,17 @@ TEST(DetectSensitiveText, APromptsDollarSignBeforeADigitIsNoAmount)
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 1u) << text.toStdString();
 }
 
-// A commit's short id with a digit misread as a currency sign is no amount; a word of other
-// letters glued to a sign, or an amount with a suffix, still is one.
-TEST(DetectSensitiveText, ASignInsideAHexadecimalIdIsNoAmount)
+// A commit's short id or a dotted number with a digit misread as a currency sign is no amount; a
+// word of other letters glued to a sign, or an amount with a suffix, still is one.
+TEST(DetectSensitiveText, ASignInsideAHexadecimalIdOrADottedNumberIsNoAmount)
 {
     for (const QString& text : { QStringLiteral(u"5e\u20AC593b1 bump gateway to v6.11.8"), QStringLiteral(u"24f\u00A37d3f bump mailer"),
-             QStringLiteral("cdaae$2 report: retry"), QStringLiteral(u"\u00A7$395d63 retry: cache") })
+             QStringLiteral("cdaae$2 report: retry"), QStringLiteral(u"\u00A7$395d63 retry: cache"),
+             QStringLiteral(u"+1.605.657.\u00A3327"), QStringLiteral("10.4.118.$68 port 22") })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 0u) << text.toStdString();
     for (const QString& text : { QStringLiteral("costs$5 today"), QStringLiteral("raised $250k"), QStringLiteral(u"fee \u20AC1200"),
-             QStringLiteral("fee:ab$12") })
+             QStringLiteral("fee:ab$12"), QStringLiteral("total 4 items.$68.00"), QStringLiteral("1042,$87.97"),
+             QStringLiteral("v2.$5 fee") })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 1u) << text.toStdString();
 }
 
@@ -817,6 +819,18 @@ TEST(DetectSensitiveText, FindsItemsInTerminalsDrawingCjkFaces)
     EXPECT_EQ(findings.falseDetections, 0);
     for (const QString item : { "omar_romero@umbrella.dev", "olivia.larsen@wonka.co.uk", "hannah@massive.io", "nschmidt67@umbrella.dev",
              "+61 289 393 7537", "+61 646 799 6127", "+61 774 210 6016", "plarsen89@umbrella.dev" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// kitty in IBM's 3270, whose thin glyphs stand alone in wide cells: the engine boxes a letter
+// over the "ji" after it, or a full stop joins the part of a line before an i that began the
+// next part. Addresses and keys are still read whole.
+TEST(DetectSensitiveText, FindsItemsInAWideFaceWhoseThinGlyphsStandApart)
+{
+    const RealShotFindings findings = findingsIn({ "p-kitty-light-1x-1", "p-kitty-light-2x-6", "p-kitty-dark-1x-8" });
+    EXPECT_EQ(findings.shots, 3);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "kenji.moretti@massive.io", "HADDAD.SOFIA@ACME.IO", "isla@hooli.com", "m3hVlfv1708zToRQL18cZ7PKe7tRcQpGODxOxlES" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
