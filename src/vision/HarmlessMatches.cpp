@@ -5,6 +5,16 @@
 #include <map>
 #include <vector>
 
+namespace {
+
+// A currency sign, or the section and cent signs the engine reads for a dollar sign.
+bool sign(QChar c)
+{
+    return QStringView(u"$\u00A3\u20AC\u00A7\u00A2").contains(c);
+}
+
+} // namespace
+
 // A dollar sign ending a path ("~$", "/$", "%$" as small faces read ":~$", or "~/src$") is a
 // shell prompt's: the command after it, its first letter read as a digit ("$ 1sblk") or the
 // cursor's block read as one ("$ 0"), is no amount.
@@ -25,7 +35,6 @@ bool promptsDollar(const QString& text, const SensitiveMatch& match)
 // engine misread ("5e€593b1", "cdaae$2"): the word is nothing but such digits and the sign.
 bool signInsideHexWord(const QString& text, const SensitiveMatch& match)
 {
-    const auto sign = [](QChar c) { return QStringView(u"$\u00A3\u20AC\u00A7\u00A2").contains(c); };
     qsizetype from = match.start, to = match.start;
     while (from > 0 && !text.at(from - 1).isSpace())
         --from;
@@ -46,7 +55,6 @@ bool signInsideHexWord(const QString& text, const SensitiveMatch& match)
 // comma it may well be one: a table's fields, "1042,$87.97".)
 bool signAfterDigitGroup(const QString& text, const SensitiveMatch& match)
 {
-    const auto sign = [](QChar c) { return QStringView(u"$\u00A3\u20AC\u00A7\u00A2").contains(c); };
     qsizetype at = match.start;
     if (at >= text.size() || !sign(text.at(at)))
         return false;
