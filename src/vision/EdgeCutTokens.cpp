@@ -253,11 +253,30 @@ QList<EdgeCutToken> findEdgeCutTokens(const RecognizedLine& line, TextCutByEdges
                 starts.push_back(k);
             }
         }
+        // Or past the cut glyph read as a short word ("Stihl LUbObJUBKYBZD8zz..."), where a whole
+        // key's worth follows the blank: sixteen characters at least, not a commit's hexadecimal id
+        // nor a pod's hyphenated name.
+        qsizetype pastWord = -1;
+        {
+            qsizetype k = at(0);
+            while (inside(k) && std::abs(k - at(0)) < 6 && t.at(k).isLetterOrNumber())
+                k += step;
+            if (k != at(0) && inside(k) && t.at(k) == u' ' && inside(k + step) && !t.at(k + step).isSpace()
+                && std::find(starts.begin(), starts.end(), k + step) == starts.end())
+                pastWord = k + step;
+        }
+        const auto longKey = [&](const Span& span) {
+            const QStringView token = QStringView(t).mid(span.start, span.end - span.start);
+            const bool hex = std::all_of(token.begin(), token.end(), [](QChar c) { return c.isDigit() || (c >= u'a' && c <= u'f'); });
+            return span.kind == RedactionKind::apiKey && token.size() >= 16 && !hex && token.count(u'-') <= 1;
+        };
+        if (pastWord >= 0)
+            starts.push_back(pastWord);
         for (const qsizetype s : starts) {
             if (!inside(s) || t.at(s).isSpace())
                 continue;
             const std::optional<Span> span = headOrTail(t, left ? s : s + 1, left);
-            if (!span || (left ? span->start != s : span->end != s + 1))
+            if (!span || (left ? span->start != s : span->end != s + 1) || (s == pastWord && !longKey(*span)))
                 continue;
             // The token reaches to the edge, stray glyphs and all.
             const qsizetype from = left ? outer : span->start, to = left ? span->end : outer + 1;

@@ -83,6 +83,11 @@ TEST(EdgeCutTokens, HeadsAndTailsOfItemsAtTheEdgeAreFound)
     EXPECT_EQ(cutTokens(lineAt("11 iGbZ6CHjEhiVnciaEnxSRzPxNP3sj", 0.0, 0.5)),
         (Found { { RedactionKind::apiKey, "11 iGbZ6CHjEhiVnciaEnxSRzPxNP3sj" } }));
     EXPECT_EQ(cutTokens(lineAt("CHjEhi6Vncia l|", 0.7, 1.0)), (Found { { RedactionKind::apiKey, "CHjEhi6Vncia l|" } }));
+    // Or as a short word (kitty's condensed face, a crop through a key's prefix).
+    EXPECT_EQ(cutTokens(lineAt("Stihl LUbObJUBKYBZD8zzicoYIvliSJwQ", 0.0, 0.6)),
+        (Found { { RedactionKind::apiKey, "Stihl LUbObJUBKYBZD8zzicoYIvliSJwQ" } }));
+    EXPECT_EQ(cutTokens(lineAt("set LUbObJUBKYBZD8zzicoYIvliSJwQ Ic", 0.4, 1.0)),
+        (Found { { RedactionKind::apiKey, "LUbObJUBKYBZD8zzicoYIvliSJwQ Ic" } }));
 
     // Through the detector the box reaches the edge.
     const DetectionResult right = detectSensitiveText({ lineAt("Card 4111 1111 1111", 0.7, 1.0) });
@@ -130,6 +135,9 @@ TEST(EdgeCutTokens, WholeTokensAndOrdinaryTextStay)
         EXPECT_TRUE(cutTokens(lineAt(text, 0.6, 1.0)).isEmpty()) << text.toStdString() << " at the right edge";
         EXPECT_TRUE(cutTokens(lineAt(text, 0.0, 0.4)).isEmpty()) << text.toStdString() << " at the left edge";
     }
+    // Past a short word at the left edge, only a whole key's worth is taken: no commit id, no pod.
+    for (const QString& text : { "mit 4f2a9c1e8b7d6a5f4e3d2c1b0a9f8e7d6c5b4a3f", "ngres api-gateway-7f9c8d6b5-x2kqp 1/1", "ee Settings2026" })
+        EXPECT_TRUE(cutTokens(lineAt(text, 0.0, 0.5)).isEmpty()) << text.toStdString() << " at the left edge";
     // A shell's prompt is no address and no key, cut or not; an address followed by a colon is one.
     for (const QString& text : { "ingrid@devbox:~$", "ls dev@pod-7f9c2:~$", "root@web01:/var/log#" }) {
         EXPECT_TRUE(cutTokens(lineAt(text, 0.6, 1.0)).isEmpty()) << text.toStdString() << " at the right edge";
