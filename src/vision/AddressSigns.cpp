@@ -61,7 +61,15 @@ void mendAddressSign(QString& line)
     static const QRegularExpression capitalSign(QStringLiteral(
         R"((?<![A-Za-z0-9._%+\-@])([a-z0-9._%+\-]*[a-z0-9])([EBP])([a-z][a-z0-9\-]*)(?:[.,][a-z0-9\-]+)*[.,](?:%1)(?![A-Za-z0-9@]))")
             .arg(domains));
-    for (auto it = capitalSign.globalMatch(line); it.hasNext();) {
+    // The name's zeros may be read as an O or a G beside its other digits ("vvolkov7GBhooli.com",
+    // "asharma%OPmassive.io"): the sign is looked for as if they were zeros, and they stay as read.
+    QString zeros = line;
+    for (qsizetype i = 0; i < zeros.size(); ++i) {
+        const auto digit = [&](qsizetype k) { return k >= 0 && k < line.size() && (line.at(k).isDigit() || line.at(k) == u'%'); };
+        if ((line.at(i) == u'O' || line.at(i) == u'G') && (digit(i - 1) || digit(i + 1)))
+            zeros[i] = u'0';
+    }
+    for (auto it = capitalSign.globalMatch(zeros); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         const QString name = m.captured(1);
         const bool signed_ = std::any_of(name.begin(), name.end(), [](QChar c) { return c.isDigit() || QStringView(u"._+").contains(c); });

@@ -502,8 +502,11 @@ TEST(ConfusedCharacters, AnAddresssSignAndEndingAndAKeysSevenReadAsOtherMarks)
     EXPECT_EQ(mended("REPLY_TO=carlosPhooli.com"), "REPLY_TO=carlos@hooli.com");
     EXPECT_EQ(mended("NOTIFY_MAIL=janeBhooli.com"), "NOTIFY_MAIL=jane@hooli.com");
     EXPECT_EQ(mended("NOTIFY_MAIL=SHARMA.HANNAHBMASSIVE.10"), "NOTIFY_MAIL=SHARMA.HANNAH@MASSIVE.IO");
+    // The name's zero beside it read as an O or a G (IBM 3270 in kitty).
+    EXPECT_EQ(mended("5 vvolkov7GBhooli.com"), "5 vvolkov7G@hooli.com");
+    EXPECT_EQ(mended("FOdOF27 asharma%OPmassive.io"), "FOdOF27 asharma%O@massive.io");
     // Two G's, a number for a host, a question in prose: left as read.
-    for (const QString line : { "WWW.GOOGLE.COM", "shop at eBay.com", "www.myBlog.com", "see myPage.com", "FIG.3.10", "f(x) = g(y) + h(z) ?", "ssh root@10.1.1.10", "jo@host.10.4", "who? what?", "ok@x.io" })
+    for (const QString line : { "WWW.GOOGLE.COM", "shop at eBay.com", "www.myBlog.com", "see myPage.com", "FIG.3.10", "f(x) = g(y) + h(z) ?", "ssh root@10.1.1.10", "jo@host.10.4", "who? what?", "ok@x.io", "GOPhooli.com", "16GBram" })
         EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
 }
 
