@@ -156,6 +156,35 @@ void restoreUnderscores(RecognizedLine& line, const std::vector<std::pair<qsizet
         line.text[at] = u'_';
         line.charBoxes[at] = QRectF(box.x() / page.width(), box.y() / page.height(), box.width() / page.width(), box.height() / page.height());
     }
+    // Blanks over low rules inside what is then one token of a key's length ("pscale tkn7GQQ0erd..."):
+    // a face whose underscores the engine leaves out leaves them out of keys as well.
+    const auto tokenChar = [](QChar c) { return (c.unicode() < 128 && c.isLetterOrNumber()) || c == u'_' || c == u'-'; };
+    std::vector<qsizetype> ruled;
+    for (const auto& [at, box] : blanks)
+        if (at > 0 && at + 1 < line.text.size() && line.text.at(at) == u' ')
+            ruled.push_back(at);
+    std::sort(ruled.begin(), ruled.end());
+    for (size_t i = 0; i < ruled.size();) {
+        size_t j = i;
+        const auto tokenBetween = [&](qsizetype a, qsizetype b) {
+            return b > a + 1 && std::all_of(line.text.begin() + a + 1, line.text.begin() + b, tokenChar);
+        };
+        while (j + 1 < ruled.size() && tokenBetween(ruled[j], ruled[j + 1]))
+            ++j;
+        qsizetype from = ruled[i], to = ruled[j] + 1;
+        while (from > 0 && tokenChar(line.text.at(from - 1)))
+            --from;
+        while (to < line.text.size() && tokenChar(line.text.at(to)))
+            ++to;
+        if (from < ruled[i] && to > ruled[j] + 1 && to - from >= 32) {
+            for (size_t k = i; k <= j; ++k)
+                line.text[ruled[k]] = u'_';
+            for (const auto& [at, box] : blanks)
+                if (line.text.at(at) == u'_' && line.charBoxes.at(at).isEmpty())
+                    line.charBoxes[at] = QRectF(box.x() / page.width(), box.y() / page.height(), box.width() / page.width(), box.height() / page.height());
+        }
+        i = j + 1;
+    }
     // An underscore read with blanks around it ("isla _ silva@mailbox.net") joins its address.
     for (qsizetype at = line.text.size() - 2; at > 0; --at) {
         if (line.text.at(at) != u' ' || (line.text.at(at - 1) != u'_' && line.text.at(at + 1) != u'_'))

@@ -177,6 +177,35 @@ TEST(SymbolLines, AnUnderscoreTheEngineDroppedFromAnAddressIsPutBack)
     }
 }
 
+// So it does from a key's prefix ("pscale tkn7GQQ0erd..."): where the token across the rule is a
+// key's length, the underscore goes back; between two words it stays a blank.
+TEST(SymbolLines, AnUnderscoreTheEngineDroppedFromAKeyIsPutBack)
+{
+    for (const QString& body : { QStringLiteral("tkn7GQQ0erdEfz5ySaGte6mwII"), QStringLiteral("key") }) {
+        const QString text = QStringLiteral("pscale ") + body;
+        Bars bars({});
+        const int width = int(text.size()) * 6 + 20;
+        bars.box = TextLineBox { QRect(100, 52, width - 10, 10), 10 };
+        bars.line.image = QImage(width * 2, 36, QImage::Format_Grayscale8);
+        bars.line.image.fill(255);
+        QPainter p(&bars.line.image);
+        std::vector<Symbol> symbols;
+        double x = 100;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text.at(i) == u' ') {
+                p.fillRect(QRectF((x - 90) * 2 + 1, 24, 2 * 6 - 2, 2), QColor(180, 180, 180));
+                x += 6;
+                continue;
+            }
+            p.fillRect(QRectF((x - 90) * 2, 8, 8, 14), Qt::black);
+            symbols.push_back({ QString(text.at(i)), QRectF(x, 52, 4, 7), i == 0 || text.at(i - 1) == u' ' });
+            x += 6;
+        }
+        p.end();
+        bars.read(symbols, body.size() > 3 ? QStringLiteral("pscale_") + body : text);
+    }
+}
+
 // Between two thin glyphs a blank needs a wide gap, and a word glued to a dotted address hides the
 // address from the detector ("Wifi192.168.1.20"): a gap nearly wide enough for a blank parts them,
 // but not a word from other digits.
