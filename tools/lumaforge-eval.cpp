@@ -9,10 +9,10 @@
 //                  [--grain N] [--out DIR]
 //                  [--no-cli] [--only TEXT] [--verbose] [--overlay]
 //
-// DIR keeps the images and their ground truth (default: a temporary folder). real-heldout,
-// real-heldout-d and real-heldout-e are frozen splits of real programs whose figures alone are
-// looked at: --verbose, --lines and --overlay refuse them. real-heldout-b and real-heldout-c were
-// too, until their misses were looked at; they are measured as any other split now.
+// DIR keeps the images and their ground truth (default: a temporary folder). real-heldout and
+// real-heldout-e are frozen splits of real programs whose figures alone are looked at: --verbose,
+// --lines and --overlay refuse them. real-heldout-b, real-heldout-c and real-heldout-d were too,
+// until their misses were looked at; they are measured as any other split now.
 #include "screens/RealShots.h"
 #include "screens/ScreenshotGenerator.h"
 #include "screens/TesseractCli.h"
@@ -242,7 +242,7 @@ int main(int argc, char** argv)
         return 2;
     }
     // Its misses stay unseen, or tuning creeps in: a look at them means freezing a new set.
-    const bool heldOut = set == "real-heldout" || set == "real-heldout-d" || set == "real-heldout-e";
+    const bool heldOut = set == "real-heldout" || set == "real-heldout-e";
     if (heldOut && (verbose || parser.isSet("lines") || parser.isSet("overlay"))) {
         QTextStream(stderr) << "lumaforge-eval: the held-out set gives figures only; --verbose, --lines and --overlay would show "
                                "what is missed there\n";
