@@ -1,5 +1,7 @@
 #include "vision/HarmlessMatches.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -85,6 +87,20 @@ bool scatteredDigits(const QString& text, const SensitiveMatch& match)
         run = 0;
     }
     return groups >= 4 && short_ * 2 > groups;
+}
+
+// Two decimals of a list whose comma between them was read as a dot ("load average: 0.81,
+// 0.86.0.58"): groups of one or two digits and of two by turns, beside another such decimal
+// and a comma. A list of addresses holds addresses on either side, not single decimals.
+bool decimalsInAList(const QString& text, const SensitiveMatch& match)
+{
+    static const QRegularExpression glued(QStringLiteral(R"(^\d{1,2}\.\d{2}\.\d{1,2}\.\d{2}$)"));
+    static const QRegularExpression before(QStringLiteral(R"((?:^|[^\d.])\d{1,2}\.\d{2},\s?$)"));
+    static const QRegularExpression after(QStringLiteral(R"(^,\s?[\dOo]{1,2}\.\d{2}(?![\d.]))"));
+    if (!glued.match(QStringView(text).mid(match.start, match.length)).hasMatch())
+        return false;
+    return before.match(QStringView(text).left(match.start)).hasMatch()
+        || after.match(QStringView(text).mid(match.start + match.length)).hasMatch();
 }
 
 // A rule of dashes or box lines read as letters ("eeeeeeeeeepeeeeeeiep", "wwewwnwwwewoee",

@@ -247,8 +247,14 @@ bool blankBesideItem(const QString& t, qsizetype i)
     qsizetype to = next;
     while (to < t.size() && !t.at(to).isSpace())
         ++to;
-    return item.match(QStringView(t).mid(from, i - from)).hasMatch()
-        || (next < t.size() && item.match(QStringView(t).mid(next, to - next)).hasMatch());
+    // Two decimals of a list glued by a misread comma are no item ("load average: 0.04, 0.35.0.96").
+    const auto itemAt = [&](qsizetype a, qsizetype b) {
+        qsizetype end = b;
+        while (end > a && QStringView(u",;").contains(t.at(end - 1)))
+            --end;
+        return item.match(QStringView(t).mid(a, b - a)).hasMatch() && !decimalsInAList(t, { RedactionKind::ip, a, end - a });
+    };
+    return itemAt(from, i) || (next < t.size() && itemAt(next, to));
 }
 
 // A bar standing alone between blanks is a table's rule or a divider the line finder could not
@@ -430,6 +436,7 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
             if ((match.kind == RedactionKind::email && maskedAddress(line, line.text.indexOf(u'@', match.start), edge < 0))
                 || (match.kind == RedactionKind::card && scatteredDigits(line.text, match))
                 || (match.kind == RedactionKind::apiKey && ruleReadAsLetters(line.text, match))
+                || (match.kind == RedactionKind::ip && decimalsInAList(line.text, match))
                 || ((match.kind == RedactionKind::ip || match.kind == RedactionKind::card) && match.start > 0
                     && line.text.at(match.start - 1) == u'+')
                 || (match.kind == RedactionKind::money && (promptsDollar(line.text, match) || signInsideHexWord(line.text, match)

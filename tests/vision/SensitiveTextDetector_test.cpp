@@ -732,6 +732,17 @@ TEST(DetectSensitiveText, ASignInsideAHexadecimalIdOrADottedNumberIsNoAmount)
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 1u) << text.toStdString();
 }
 
+// uptime's load averages with a comma read as a dot glue two decimals into a dotted quad; a list
+// of addresses, or an address after a single decimal, stays addresses.
+TEST(DetectSensitiveText, DecimalsOfAListGluedByAMisreadCommaAreNoAddress)
+{
+    for (const QString text : { "load average: 0.81, 0.86.0.58", "load average: 0.13.0.15, O.73", "Load average: 9.93, 9.90.9.82",
+             " 10:42:01 up 3 days,  load average: 0.04, 0.35.0.96" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::ip), 0u) << text.toStdString();
+    for (const QString text : { "peers 10.0.0.1, 10.4.18.25", "peers 10.86.0.58, 10.0.0.1", "ratio 0.5, 10.12.1.20", "host 10.86.0.58 up" })
+        EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::ip), 1u) << text.toStdString();
+}
+
 // Shots once held out, whose misses were looked at: bullets read as letters before phone numbers,
 // a bitmap face's dots read as commas, dots kerned against a 1 or tucked under an f left out, an
 // address glued by a table's bar to the phone number after it.
