@@ -42,12 +42,18 @@ void mendAddressSignReadAsF(QString& line, const QString& domains)
 
 } // namespace
 
+const QString& commonDomainEndings()
+{
+    static const QString domains = QStringLiteral("com|org|net|io|dev|co|uk|xyz|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl");
+    return domains;
+}
+
 // An address's @ read as a capital G inside lower-case text ("felix_okaforGexample.com"), where
 // what follows ends in a common top-level domain, its dots maybe read as commas (a bitmap face's,
 // mended below once the @ stands). No @ stands in such a token, so it is no address yet.
 void mendAddressSign(QString& line)
 {
-    static const QString domains = QStringLiteral("com|org|net|io|dev|co|uk|xyz|app|ai|edu|gov|info|biz|me|de|fr|eu|ca|au|us|jp|nl");
+    const QString& domains = commonDomainEndings();
     static const QRegularExpression misread(QStringLiteral(
         R"((?<![A-Za-z0-9._%+\-@])[A-Za-z0-9._%+\-]*[a-z0-9](G)[a-z][A-Za-z0-9\-]*(?:[.,][A-Za-z0-9\-]+)*[.,](?:%1)(?![A-Za-z0-9@]))")
             .arg(domains));

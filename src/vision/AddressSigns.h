@@ -5,6 +5,9 @@
 // Mends an address's @ misread as a letter (G, E, B, f, a small round letter among capitals) where
 // what follows it ends in a common top-level domain; the token held no @, so it was no address yet.
 void mendAddressSign(QString& line);
+// The endings of the domains addresses are seldom without, as alternatives of a pattern
+// ("com|org|..."); a file's extension is none of them.
+const QString& commonDomainEndings();
 // Before an address's @, a slashed zero read as a second @ and a 7 read as a slash after a digit;
 // after a currency sign, a 7 read as a slash.
 void mendSevensAndZerosBeforeAt(QString& line);

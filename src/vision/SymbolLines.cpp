@@ -1,5 +1,6 @@
 #include "vision/SymbolLines.h"
 
+#include "vision/AddressSigns.h"
 #include "vision/CellGrid.h"
 #include "vision/ConfusedCharacters.h"
 #include "vision/InkMarks.h"
@@ -223,7 +224,7 @@ void partGluedAddresses(RecognizedLine& line, const std::vector<qsizetype>& near
 // as read.
 void restoreAddressSigns(RecognizedLine& line, const LineImage& image, const std::vector<uint8_t>& darkest, QSizeF page)
 {
-    static const QRegularExpression token(QStringLiteral(R"((?<![^\s"'<>=,;:(\[{])[A-Za-z0-9._%+\-]{4,}\.[A-Za-z]{2,}(?![A-Za-z0-9@]))"));
+    static const QRegularExpression token(QStringLiteral(u"(?<![^\\s\"'<>=,;:(\\[{\u201C\u2018])[A-Za-z0-9._%+\\-]{4,}\\.[A-Za-z]{2,}(?![A-Za-z0-9@])"));
     static const QRegularExpression address(QStringLiteral(R"(^[A-Za-z0-9._%+\-]*[A-Za-z0-9]@[A-Za-z0-9][A-Za-z0-9.\-]*\.[A-Za-z]{2,}$)"));
     if (line.text.contains(u'@') || line.charBoxes.size() != line.text.size() || !token.match(line.text).hasMatch())
         return;
@@ -259,6 +260,16 @@ void restoreAddressSigns(RecognizedLine& line, const LineImage& image, const std
             && e.width <= 1.8 * xWidth && e.mass >= 1.25 * xMass && e.mass <= 3 * xMass && e.above >= 0.4 * e.width
             && e.below >= 0.3 * e.width;
     };
+    // Faces whose @ is a ring no taller than the x-height around a small a (a dyslexia-friendly
+    // face's) read it as an a, a d or a g: it rises no higher than the small letters, sinks a
+    // little below their baseline (a g's or a q's tail sinks twice as far), and is the widest glyph.
+    const auto ringedAt = [&](qsizetype k) {
+        if (!QStringView(u"adg").contains(line.text.at(k)))
+            return false;
+        const InkExtent e = extentOf(k, k + 1);
+        return e.top >= 0 && e.top >= xTop - 0.05 * xHeight && e.bottom - base >= 0.12 * xHeight && e.bottom - base <= 0.4 * xHeight
+            && e.width >= 1.1 * xWidth;
+    };
     // Two symbols are one glyph read as two only where their ink runs on between them: two
     // letters ("lp", "dg") have a gap.
     const auto oneGlyph = [&](qsizetype k) {
@@ -275,13 +286,16 @@ void restoreAddressSigns(RecognizedLine& line, const LineImage& image, const std
         // domain's last part.
         qsizetype at = -1, length = 0;
         int found = 0;
+        bool ringed = false;
         for (qsizetype k = start + 1; k + 1 < lastDot && found < 2; ++k) {
             if (!line.text.at(k).isLetter() || line.charBoxes.at(k).isEmpty())
                 continue;
             const bool pair = line.text.at(k + 1).isLetter() && !line.charBoxes.at(k + 1).isEmpty() && oneGlyph(k) && shapedLikeAt(k, k + 2);
-            if (pair || shapedLikeAt(k, k + 1)) {
+            const bool risen = pair || shapedLikeAt(k, k + 1);
+            if (risen || ringedAt(k)) {
                 ++found;
                 at = k;
+                ringed = !risen;
                 length = pair && !shapedLikeAt(k, k + 1) ? 2 : 1;
                 k += length; // the next glyph is another
             }
@@ -290,7 +304,10 @@ void restoreAddressSigns(RecognizedLine& line, const LineImage& image, const std
             continue;
         QString mended = m.captured();
         mended.replace(at - start, length, u'@');
-        if (!address.match(mended).hasMatch())
+        // A ring low in the line is a letter of some faces too ("gatew@y-3265.csv"): it makes an
+        // address only before a common domain's ending, never a file's extension.
+        static const QRegularExpression common(QStringLiteral(R"(\.(?:%1)$)").arg(commonDomainEndings()));
+        if (!address.match(mended).hasMatch() || (ringed && !common.match(mended).hasMatch()))
             continue;
         line.text[at] = u'@';
         if (length == 2) {

@@ -758,6 +758,20 @@ TEST(DetectSensitiveText, FindsItemsBehindBulletsAndWithDotsMisreadOrLeftOut)
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
+// A face whose @ is a low ring around a small a (OpenDyslexic Mono in kitty), read as an a, a d or a
+// g, and uptime's load averages read as dotted quads: every address found, and no load average,
+// file name or prompt blurred.
+TEST(DetectSensitiveText, FindsAddressesWhoseAtIsALowRingAndLeavesLoadAverages)
+{
+    const RealShotFindings findings = findingsIn({ "kitty-dark-1x-43", "kitty-light-1x-38", "xterm-dark-1x-31", "xterm-light-1x-25" },
+        QStringLiteral("heldout-d"));
+    EXPECT_EQ(findings.shots, 4);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "nokafor55@bluesun.net.au", "volkov.d@bluesun.net.au", "lucia.laurent@mail.spacely.com", "elena@bluesun.net.au",
+             "rafael_ng@weyland.co", "isla@weyland.co", "lucia.brandt@gekko.io" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
 // A list-mode table glues a card and an amount with a bar (sqlite3's "card|$amount"): the bar
 // read as a 1 at the card's end or as a slash, and the dollar sign as an S, hid both. Each is
 // found, each box on its own field; a path's slash before a prompt's dollar still makes no amount.
