@@ -260,15 +260,22 @@ void restoreAddressSigns(RecognizedLine& line, const LineImage& image, const std
             && e.width <= 1.8 * xWidth && e.mass >= 1.25 * xMass && e.mass <= 3 * xMass && e.above >= 0.4 * e.width
             && e.below >= 0.3 * e.width;
     };
-    // Faces whose @ is a ring no taller than the x-height around a small a (a dyslexia-friendly
-    // face's) read it as an a, a d or a g: it rises no higher than the small letters, sinks a
-    // little below their baseline (a g's or a q's tail sinks twice as far), and is the widest glyph.
+    // Faces whose @ is a ring around a small a read it as an a, a d or a g, and each draws it wider
+    // than the small letters: a dyslexia-friendly face's rises no higher than they do and sinks a
+    // little below their baseline (a g's or a q's tail sinks twice as far); an OCR face's stands on
+    // the baseline and rises well over them, where no a does, short of a d's stem, and holds far
+    // more ink than they do, more than a d.
     const auto ringedAt = [&](qsizetype k) {
-        if (!QStringView(u"adg").contains(line.text.at(k)))
+        const QChar c = line.text.at(k);
+        if (!QStringView(u"adg").contains(c))
             return false;
         const InkExtent e = extentOf(k, k + 1);
-        return e.top >= 0 && e.top >= xTop - 0.05 * xHeight && e.bottom - base >= 0.12 * xHeight && e.bottom - base <= 0.4 * xHeight
-            && e.width >= 1.1 * xWidth;
+        if (e.top < 0 || e.width < 1.05 * xWidth)
+            return false;
+        const double rise = (xTop - e.top) / xHeight, sink = (e.bottom - base) / xHeight;
+        const bool low = rise <= 0.05 && sink >= 0.12 && sink <= 0.4 && e.width >= 1.1 * xWidth;
+        const bool onBaseline = std::abs(sink) <= 0.1 && e.mass >= 1.4 * xMass && (c == u'a' ? rise >= 0.2 : rise >= 0.1);
+        return low || onBaseline;
     };
     // Two symbols are one glyph read as two only where their ink runs on between them: two
     // letters ("lp", "dg") have a gap.
@@ -284,24 +291,31 @@ void restoreAddressSigns(RecognizedLine& line, const LineImage& image, const std
         const qsizetype start = m.capturedStart(), lastDot = line.text.lastIndexOf(u'.', m.capturedEnd() - 1);
         // Where the @ may stand: a letter or two after the user's first character and before the
         // domain's last part.
-        qsizetype at = -1, length = 0;
-        int found = 0;
-        bool ringed = false;
+        // A glyph that rises and sinks as an @ does is surer than a ring: where there is one, a
+        // ring elsewhere in the token is a letter.
+        qsizetype at = -1, length = 0, ringAt = -1;
+        int found = 0, rings = 0;
         for (qsizetype k = start + 1; k + 1 < lastDot && found < 2; ++k) {
             if (!line.text.at(k).isLetter() || line.charBoxes.at(k).isEmpty())
                 continue;
             const bool pair = line.text.at(k + 1).isLetter() && !line.charBoxes.at(k + 1).isEmpty() && oneGlyph(k) && shapedLikeAt(k, k + 2);
-            const bool risen = pair || shapedLikeAt(k, k + 1);
-            if (risen || ringedAt(k)) {
+            if (pair || shapedLikeAt(k, k + 1)) {
                 ++found;
                 at = k;
-                ringed = !risen;
                 length = pair && !shapedLikeAt(k, k + 1) ? 2 : 1;
                 k += length; // the next glyph is another
+            } else if (ringedAt(k)) {
+                ++rings;
+                ringAt = k;
             }
         }
-        if (found != 1)
+        const bool ringed = found == 0 && rings == 1;
+        if (ringed) {
+            at = ringAt;
+            length = 1;
+        } else if (found != 1) {
             continue;
+        }
         QString mended = m.captured();
         mended.replace(at - start, length, u'@');
         // A ring low in the line is a letter of some faces too ("gatew@y-3265.csv"): it makes an

@@ -758,17 +758,19 @@ TEST(DetectSensitiveText, FindsItemsBehindBulletsAndWithDotsMisreadOrLeftOut)
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
-// A face whose @ is a low ring around a small a (OpenDyslexic Mono in kitty), read as an a, a d or a
-// g, and uptime's load averages read as dotted quads: every address found, and no load average,
-// file name or prompt blurred.
-TEST(DetectSensitiveText, FindsAddressesWhoseAtIsALowRingAndLeavesLoadAverages)
+// Faces whose @ is a ring around a small a, read as an a, a d or a g: low in OpenDyslexic Mono,
+// tall on the baseline in OCR B (both in kitty); and uptime's load averages read as dotted quads:
+// every address found, and no load average, file name or prompt blurred.
+TEST(DetectSensitiveText, FindsAddressesWhoseAtIsARingAndLeavesLoadAverages)
 {
-    const RealShotFindings findings = findingsIn({ "kitty-dark-1x-43", "kitty-light-1x-38", "xterm-dark-1x-31", "xterm-light-1x-25" },
+    const RealShotFindings findings = findingsIn({ "kitty-dark-1x-43", "kitty-light-1x-38", "kitty-dark-2x-46", "kitty-light-1x-37",
+                                                     "xterm-dark-1x-31", "xterm-light-1x-25" },
         QStringLiteral("heldout-d"));
-    EXPECT_EQ(findings.shots, 4);
+    EXPECT_EQ(findings.shots, 6);
     EXPECT_EQ(findings.falseDetections, 0);
     for (const QString item : { "nokafor55@bluesun.net.au", "volkov.d@bluesun.net.au", "lucia.laurent@mail.spacely.com", "elena@bluesun.net.au",
-             "rafael_ng@weyland.co", "isla@weyland.co", "lucia.brandt@gekko.io" })
+             "rafael_ng@weyland.co", "isla@weyland.co", "lucia.brandt@gekko.io", "ebell47@nakatomi.org", "dmitri.larsen@weyland.co",
+             "hannah_sharma@bluesun.net.au", "isla_brandt@gekko.io" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
