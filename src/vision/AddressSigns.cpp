@@ -60,12 +60,12 @@ void mendAddressSign(QString& line)
     auto it = misread.globalMatch(line);
     while (it.hasNext())
         line[it.next().capturedStart(1)] = u'@';
-    // Or as a capital E, B or P between small letters ("larsen.vEpiedpiper.com", "carlosPhooli.com":
-    // faces whose @ stands on the baseline as tall as a capital), where the name before it holds a
+    // Or as a capital E, B, P or Q between small letters ("larsen.vEpiedpiper.com", "carlosPhooli.com",
+    // "marcus_petrovaQweyland.co": faces whose @ stands on the baseline as tall as a capital), where the name before it holds a
     // dot, an underscore, a plus or a digit, or is a word of three letters or more before a host
     // of as many: a brand's capital ("eBay.com") follows a single letter.
     static const QRegularExpression capitalSign(QStringLiteral(
-        R"((?<![A-Za-z0-9._%+\-@])([a-z0-9._%+\-]*[a-z0-9])([EBP])([a-z][a-z0-9\-]*)(?:[.,][a-z0-9\-]+)*[.,](?:%1)(?![A-Za-z0-9@]))")
+        R"((?<![A-Za-z0-9._%+\-@])([a-z0-9._%+\-]*[a-z0-9])([EBPQ])([a-z][a-z0-9\-]*)(?:[.,][a-z0-9\-]+)*[.,](?:%1)(?![A-Za-z0-9@]))")
             .arg(domains));
     // The name's zeros may be read as an O or a G beside its other digits ("vvolkov7GBhooli.com",
     // "asharma%OPmassive.io"): the sign is looked for as if they were zeros, and they stay as read.
@@ -113,7 +113,7 @@ void mendAddressSign(QString& line)
     }
     // In capitals ("VICTOR.SILVAGEXAMPLE.COM") only a dotted name before the domain tells where the
     // address's @ stood: a single G inside a middle part, with two letters either side, or without
-    // any G a single B there (names hold B's too: "TOBIASGWONKA").
+    // any G a single B there (names hold B's too: "TOBIASGWONKA"), or without either a single Q.
     static const QRegularExpression capitals(QStringLiteral(
         R"((?<![A-Za-z0-9._%+\-@])[A-Z0-9_%+\-]+(?:\.[A-Z0-9_%+\-]+)+\.(?:%1)(?![A-Za-z0-9@]))")
             .arg(domains.toUpper()));
@@ -123,7 +123,7 @@ void mendAddressSign(QString& line)
         const QStringList parts = m.captured().split(u'.');
         if (parts.size() < 3)
             continue;
-        for (const QChar sign : { u'G', u'B' }) {
+        for (const QChar sign : { u'G', u'B', u'Q' }) {
             qsizetype at = -1, candidates = 0, offset = m.capturedStart() + parts.first().size() + 1;
             for (qsizetype p = 1; p + 1 < parts.size(); ++p) {
                 const QString& part = parts.at(p);
@@ -144,7 +144,8 @@ void mendAddressSign(QString& line)
 
 // Before an address's @, a slashed zero read as a second @ ("npetroval@@umbrella.dev") and a 7
 // read as a slash after a digit ("isharma3/@acme.co.nz"); after a currency sign, a 7 read as a
-// slash ("€/10.53"). Neither an address's user nor an amount holds such signs there.
+// slash or a T ("€/10.53", "$T987.21"). Neither an address's user nor an amount
+// holds such signs there.
 void mendSevensAndZerosBeforeAt(QString& line)
 {
     static const QRegularExpression beforeAt(QStringLiteral(R"((?<=[A-Za-z0-9._%+\-])(@|/{1,2})@[A-Za-z0-9\-]+(?:\.[A-Za-z0-9\-]+)*\.[A-Za-z]{2,})"));
@@ -159,10 +160,16 @@ void mendSevensAndZerosBeforeAt(QString& line)
                 line[k] = u'7';
         }
     }
-    static const QRegularExpression afterSign(QStringLiteral(u"[$\u00A3\u20AC](/)(?=\\d)"));
+    static const QRegularExpression afterSign(QStringLiteral(u"[$\u00A3\u20AC]([/T])(?=\\d)"));
     auto signs = afterSign.globalMatch(line);
     while (signs.hasNext())
         line[signs.next().capturedStart(1)] = u'7';
+    // A phone number's leading 5 read as a section sign ("\u00A711-551-1592"): the groups after it are
+    // one digit short of a number's, which no section's number is written in.
+    static const QRegularExpression sectionFive(QStringLiteral(u"(?<![\\w$\u00A3\u20AC.])(\u00A7)(?=\\d{2}([-. ])\\d{3}\\2\\d{4}(?![\\d.\\-]))"));
+    auto fives = sectionFive.globalMatch(line);
+    while (fives.hasNext())
+        line[fives.next().capturedStart(1)] = u'5';
 }
 
 // An address's user name is plain Latin: an accented letter in it is a misread digit or letter

@@ -9,7 +9,8 @@ void mendAddressSign(QString& line);
 // ("com|org|..."); a file's extension is none of them.
 const QString& commonDomainEndings();
 // Before an address's @, a slashed zero read as a second @ and a 7 read as a slash after a digit;
-// after a currency sign, a 7 read as a slash.
+// after a currency sign, a 7 read as a slash or a T; a phone number's leading 5
+// read as a section sign.
 void mendSevensAndZerosBeforeAt(QString& line);
 
 // Within the token from `from` to `to`: an accented letter in an address's user name before a
