@@ -4,6 +4,7 @@
 #include "vision/DottedNumbers.h"
 #include "vision/GluedFields.h"
 #include "vision/NumberSevens.h"
+#include "vision/OcrFaceDigits.h"
 #include "vision/RecognizedLineEdits.h"
 
 #include <QRegularExpression>
@@ -576,6 +577,7 @@ void mendConfusedCharacters(RecognizedLine& line)
         return m.capturedStart();
     });
     mendConfusedCharacters(line.text);
+    mendOcrFaceDigits(line.text);
 }
 
 void keepNumberSigns(RecognizedLine& again, const QList<RecognizedLine>& first)

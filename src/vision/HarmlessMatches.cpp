@@ -89,6 +89,17 @@ bool scatteredDigits(const QString& text, const SensitiveMatch& match)
     return groups >= 4 && short_ * 2 > groups;
 }
 
+// A run of a dozen digits or more straight after a currency sign, without a group's comma or a
+// cent's dot ("$789223425294435"), is a card's number whose first digit (a 5 drawn like an S) was
+// read as the sign: no amount is written so.
+bool cardBehindASign(const QString& text, const SensitiveMatch& match)
+{
+    qsizetype digits = 0;
+    for (qsizetype i = match.start + 1; i < text.size() && text.at(i).isDigit(); ++i)
+        ++digits;
+    return digits >= 12;
+}
+
 // Two decimals of a list whose comma between them was read as a dot ("load average: 0.81,
 // 0.86.0.58"): groups of one or two digits and of two by turns, beside another such decimal
 // and a comma. A list of addresses holds addresses on either side, not single decimals.

@@ -15,6 +15,8 @@ bool signInsideHexWord(const QString& text, const SensitiveMatch& match);
 bool signAfterDigitGroup(const QString& text, const SensitiveMatch& match);
 // Digits in ones and twos, as the stars of a masked key read as digits: no card number.
 bool scatteredDigits(const QString& text, const SensitiveMatch& match);
+// A card's number whose first digit was read as a currency sign: no amount.
+bool cardBehindASign(const QString& text, const SensitiveMatch& match);
 // Two decimals of a comma-separated list, their comma read as a dot: no address.
 bool decimalsInAList(const QString& text, const SensitiveMatch& match);
 // A table's rule read as a run of a few letters: no key.

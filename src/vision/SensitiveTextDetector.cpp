@@ -440,7 +440,7 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
                 || ((match.kind == RedactionKind::ip || match.kind == RedactionKind::card) && match.start > 0
                     && line.text.at(match.start - 1) == u'+')
                 || (match.kind == RedactionKind::money && (promptsDollar(line.text, match) || signInsideHexWord(line.text, match)
-                    || signAfterDigitGroup(line.text, match))))
+                    || signAfterDigitGroup(line.text, match) || cardBehindASign(line.text, match))))
                 continue;
             // A misread character can cut a match short ("4111-1111-1111-11110", "a£9f..."): the
             // box covers the rest of the token the match lies in, so nothing of it stays readable.

@@ -724,7 +724,7 @@ TEST(DetectSensitiveText, ASignInsideAHexadecimalIdOrADottedNumberIsNoAmount)
 {
     for (const QString& text : { QStringLiteral(u"5e\u20AC593b1 bump gateway to v6.11.8"), QStringLiteral(u"24f\u00A37d3f bump mailer"),
              QStringLiteral("cdaae$2 report: retry"), QStringLiteral(u"\u00A7$395d63 retry: cache"),
-             QStringLiteral(u"+1.605.657.\u00A3327"), QStringLiteral("10.4.118.$68 port 22") })
+             QStringLiteral(u"+1.605.657.\u00A3327"), QStringLiteral("10.4.118.$68 port 22"), QStringLiteral("$789223425294435 |") })
         EXPECT_EQ(detectSensitiveText({ lineOf(text) }).count(RedactionKind::money), 0u) << text.toStdString();
     for (const QString& text : { QStringLiteral("costs$5 today"), QStringLiteral("raised $250k"), QStringLiteral(u"fee \u20AC1200"),
              QStringLiteral("fee:ab$12"), QStringLiteral("total 4 items.$68.00"), QStringLiteral("1042,$87.97"),
@@ -771,6 +771,16 @@ TEST(DetectSensitiveText, FindsAddressesWhoseAtIsARingAndLeavesLoadAverages)
     for (const QString item : { "nokafor55@bluesun.net.au", "volkov.d@bluesun.net.au", "lucia.laurent@mail.spacely.com", "elena@bluesun.net.au",
              "rafael_ng@weyland.co", "isla@weyland.co", "lucia.brandt@gekko.io", "ebell47@nakatomi.org", "dmitri.larsen@weyland.co",
              "hannah_sharma@bluesun.net.au", "isla_brandt@gekko.io" })
+        EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
+}
+
+// OCR A in kitty: digits read as letters and marks, an address's dots read as hyphens.
+TEST(DetectSensitiveText, FindsNumbersInAFaceDrawnForMachines)
+{
+    const RealShotFindings findings = findingsIn({ "kitty-dark-2x-48", "kitty-light-2x-40" }, QStringLiteral("heldout-d"));
+    EXPECT_EQ(findings.shots, 2);
+    EXPECT_EQ(findings.falseDetections, 0);
+    for (const QString item : { "10.144.93.211", "192.168.88.4", "+61 401 587 8845", "+61 276 939 1876", "5359787688203308", "5822570387232639" })
         EXPECT_TRUE(findings.found.contains(item)) << item.toStdString();
 }
 
