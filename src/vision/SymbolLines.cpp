@@ -160,29 +160,29 @@ void restoreUnderscores(RecognizedLine& line, const std::vector<std::pair<qsizet
     // Blanks over low rules inside what is then one token of a key's length ("pscale tkn7GQQ0erd..."):
     // a face whose underscores the engine leaves out leaves them out of keys as well.
     const auto tokenChar = [](QChar c) { return (c.unicode() < 128 && c.isLetterOrNumber()) || c == u'_' || c == u'-'; };
-    std::vector<qsizetype> ruled;
-    for (const auto& [at, box] : blanks)
-        if (at > 0 && at + 1 < line.text.size() && line.text.at(at) == u' ')
-            ruled.push_back(at);
-    std::sort(ruled.begin(), ruled.end());
+    std::vector<std::pair<qsizetype, QRectF>> ruled;
+    for (const auto& blank : blanks)
+        if (blank.first > 0 && blank.first + 1 < line.text.size() && line.text.at(blank.first) == u' ')
+            ruled.push_back(blank);
+    std::sort(ruled.begin(), ruled.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto tokenBetween = [&](qsizetype a, qsizetype b) {
+        return b > a + 1 && std::all_of(line.text.begin() + a + 1, line.text.begin() + b, tokenChar);
+    };
     for (size_t i = 0; i < ruled.size();) {
         size_t j = i;
-        const auto tokenBetween = [&](qsizetype a, qsizetype b) {
-            return b > a + 1 && std::all_of(line.text.begin() + a + 1, line.text.begin() + b, tokenChar);
-        };
-        while (j + 1 < ruled.size() && tokenBetween(ruled[j], ruled[j + 1]))
+        while (j + 1 < ruled.size() && tokenBetween(ruled[j].first, ruled[j + 1].first))
             ++j;
-        qsizetype from = ruled[i], to = ruled[j] + 1;
+        qsizetype from = ruled[i].first, to = ruled[j].first + 1;
         while (from > 0 && tokenChar(line.text.at(from - 1)))
             --from;
         while (to < line.text.size() && tokenChar(line.text.at(to)))
             ++to;
-        if (from < ruled[i] && to > ruled[j] + 1 && to - from >= 32) {
-            for (size_t k = i; k <= j; ++k)
-                line.text[ruled[k]] = u'_';
-            for (const auto& [at, box] : blanks)
-                if (line.text.at(at) == u'_' && line.charBoxes.at(at).isEmpty())
-                    line.charBoxes[at] = QRectF(box.x() / page.width(), box.y() / page.height(), box.width() / page.width(), box.height() / page.height());
+        if (from < ruled[i].first && to > ruled[j].first + 1 && to - from >= 32) {
+            for (size_t k = i; k <= j; ++k) {
+                const auto& [at, box] = ruled[k];
+                line.text[at] = u'_';
+                line.charBoxes[at] = QRectF(box.x() / page.width(), box.y() / page.height(), box.width() / page.width(), box.height() / page.height());
+            }
         }
         i = j + 1;
     }
