@@ -5,6 +5,7 @@
 #include "vision/ConfusedCharacters.h"
 #include "vision/DoubtfulReadings.h"
 #include "vision/EdgeInk.h"
+#include "vision/GlyphConsensus.h"
 #include "vision/Grain.h"
 #include "vision/LineImage.h"
 #include "vision/RecognitionPage.h"
@@ -396,9 +397,12 @@ TextRecognition TesseractTextRecognizer::recognize(const QImage& image)
         out.lines.append(*more);
     }
     // On the image as it came where the page was scaled down: there a border's two pixels would
-    // blur into the edge. (A transparent one is judged as flattened.)
+    // blur into the edge, and a glyph's copies would no longer be drawn alike. (A transparent one
+    // is judged as flattened.)
     const bool scaled = page.size() != image.size();
-    markEdgeInk(scaled && !image.hasAlphaChannel() ? image : page, out.lines);
+    const QImage& asDrawn = scaled && !image.hasAlphaChannel() ? image : page;
+    agreeOnGlyphs(asDrawn, out.lines);
+    markEdgeInk(asDrawn, out.lines);
     return out;
 }
 
