@@ -14,14 +14,14 @@
 // what shows goes to `cut`.
 struct RealShot {
     GeneratedShot shot;
-    QString renderer; // "chromium", "xterm", "urxvt", "st", "mlterm", "alacritty", "kitty", "sakura"
+    QString renderer; // "chromium", "xterm", "urxvt", "st", "mlterm", "alacritty", "kitty", "sakura", "qterminal"
     QString theme;    // "light", "dark"
     qreal scale = 1;
     QString face;
     QString png;      // the image file, for the command-line tool
 };
 
-// The folder holding the splits ("tuning", "evaluation", "heldout", "heldout-b", "heldout-c", "heldout-d", "heldout-e").
+// The folder holding the splits ("tuning", "evaluation", "heldout", "heldout-b", "heldout-c", "heldout-d", "heldout-e", "heldout-f").
 QString realShotsFolder();
 // The layout files of a split, sorted by name; empty when the split is missing.
 QStringList realShotLayouts(const QString& split);
