@@ -9,9 +9,9 @@
 //                  [--grain N] [--out DIR]
 //                  [--no-cli] [--only TEXT] [--verbose] [--overlay]
 //
-// DIR keeps the images and their ground truth (default: a temporary folder). real-heldout,
-// real-heldout-e and real-heldout-f are frozen splits of real programs whose figures alone are
-// looked at: --verbose, --lines and --overlay refuse them. real-heldout-b, real-heldout-c and real-heldout-d were too,
+// DIR keeps the images and their ground truth (default: a temporary folder). real-heldout and
+// real-heldout-f are frozen splits of real programs whose figures alone are looked at: --verbose,
+// --lines and --overlay refuse them. real-heldout-b, real-heldout-c, real-heldout-d and real-heldout-e were too,
 // until their misses were looked at; they are measured as any other split now.
 #include "screens/RealShots.h"
 #include "screens/ScreenshotGenerator.h"
@@ -223,7 +223,7 @@ int main(int argc, char** argv)
     parser.addOption({ "verbose", "List every miss and false detection." });
     parser.addOption({ "overlay", "Also save each image with the found lines outlined." });
     parser.addOption({ "lines", "List every line ours read, with its box in pixels." });
-    parser.addOption({ "set", "Which shots: tuning, development, evaluation (default), real-tuning, real-evaluation, real-heldout-b, real-heldout-c, real-heldout-d, real-heldout, real-heldout-e or real-heldout-f (the last three figures only).", "name", "evaluation" });
+    parser.addOption({ "set", "Which shots: tuning, development, evaluation (default), real-tuning, real-evaluation, real-heldout-b, real-heldout-c, real-heldout-d, real-heldout-e, real-heldout or real-heldout-f (the last two figures only).", "name", "evaluation" });
     parser.addOption({ "grain", "Add uniform grain of +-N per channel.", "N", "0" });
     parser.process(app);
 
@@ -242,7 +242,7 @@ int main(int argc, char** argv)
         return 2;
     }
     // Its misses stay unseen, or tuning creeps in: a look at them means freezing a new set.
-    const bool heldOut = set == "real-heldout" || set == "real-heldout-e" || set == "real-heldout-f";
+    const bool heldOut = set == "real-heldout" || set == "real-heldout-f";
     if (heldOut && (verbose || parser.isSet("lines") || parser.isSet("overlay"))) {
         QTextStream(stderr) << "lumaforge-eval: the held-out set gives figures only; --verbose, --lines and --overlay would show "
                                "what is missed there\n";
