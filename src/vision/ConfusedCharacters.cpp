@@ -367,10 +367,13 @@ void mendConfusedCharacters(QString& line)
     while (signs.hasNext())
         line[signs.next().capturedStart()] = u'$';
     mendGluedFields(line);
-    // An amount's first 8 read as a B ("£B29"): no word starts with a currency sign glued to it.
-    static const QRegularExpression eight(QStringLiteral(u"(?<![A-Za-z0-9])[$\u00A3\u20AC]B(?=[.,]?\\d)"));
-    for (auto it = eight.globalMatch(line); it.hasNext();)
-        line[it.next().capturedStart() + 1] = u'8';
+    // An amount's first 8 read as a B, or its 4 as an A ("£B29", "£A04"): no word starts with a
+    // currency sign glued to it.
+    static const QRegularExpression eight(QStringLiteral(u"(?<![A-Za-z0-9])[$\u00A3\u20AC][AB](?=[.,]?\\d)"));
+    for (auto it = eight.globalMatch(line); it.hasNext();) {
+        const qsizetype at = it.next().capturedStart() + 1;
+        line[at] = line.at(at) == u'A' ? u'4' : u'8';
+    }
 }
 
 void mendConfusedCharacters(RecognizedLine& line)
@@ -427,6 +430,16 @@ void mendConfusedCharacters(RecognizedLine& line)
     static const QRegularExpression cellAmount(QStringLiteral(R"((?:^|(?<=\| ))[ec](?=\d{2,3}(?:,\d{3})*(?:\.\d{2})?(?:$| \|)))"));
     for (auto it = cellAmount.globalMatch(line.text); it.hasNext();)
         line.text[it.next().capturedStart()] = QChar(0x20AC);
+    // A pound or dollar sign read as a capital, a small f or g or an ampersand in a bitmap face
+    // ("&97.86", "S1,250"): where the cell, or a quoted value after a field's name, holds nothing
+    // but it and an amount with its cents or its thousands parted, the shape of no word or code. A
+    // letter and three digits alone ("E777") may be a code as well ("E404", "F150"): it stays.
+    static const QRegularExpression letterAmount(QStringLiteral(
+        u"(?:^|(?<=\\| )|(?<=: [\"\u201C\u201D]))[SFEL&fg](?=(?:\\d{1,3}(?:,\\d{3})+|\\d{1,3}(?:,\\d{3})*\\.\\d{2})(?:$| \\||[\"\u201C\u201D],?$))"));
+    for (auto it = letterAmount.globalMatch(line.text); it.hasNext();) {
+        const qsizetype at = it.next().capturedStart();
+        line.text[at] = line.text.at(at) == u'S' ? QChar(u'$') : QChar(0x00A3);
+    }
     mendDottedNumbers(line);
     mendDoubledDots(line);
     // A blank the engine put after a host's dot beside a narrow glyph ("mdoe06@acme. io"): before a

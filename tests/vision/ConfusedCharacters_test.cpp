@@ -352,8 +352,18 @@ TEST(ConfusedCharacters, ACurrencySignReadAsALetterAloneInACellBeforeAnAmount)
     EXPECT_EQ(mendedLine(drawnLine("e407")), u"\u20AC407");
     EXPECT_EQ(mendedLine(drawnLine("4158979601257081 | e99")), u"4158979601257081 | \u20AC99");
     EXPECT_EQ(mendedLine(drawnLine("c12,250.40 | paid")), u"\u20AC12,250.40 | paid");
-    // Words, hex, a chess move and letters inside a longer cell stay.
-    for (const QString line : { "e4", "e407ab", "cafe 12", "see c12 first", "id e4071234", "x | e12.5 |", "code e407" })
+    // A bitmap face's pound or dollar sign read as a capital or an ampersand, alone in its cell or
+    // as a field's quoted value; an amount's 4 read as an A after its sign.
+    EXPECT_EQ(mendedLine(drawnLine("&97.86")), u"\u00A397.86");
+    EXPECT_EQ(mendedLine(drawnLine("S1,316")), u"$1,316");
+    EXPECT_EQ(mendedLine(drawnLine("\"balance\": \"F611.20\",")), u"\"balance\": \"\u00A3611.20\",");
+    EXPECT_EQ(mendedLine(drawnLine("abcd | g1,250.00")), u"abcd | \u00A31,250.00");
+    EXPECT_EQ(mended(QStringLiteral(u"total \u00A3A04")), u"total \u00A3404");
+    // Words, hex, a chess move and letters inside a longer cell stay; so do a size, a status code
+    // and a process id read with an S for a 5, and codes of a letter and two or three digits.
+    for (const QString line : { "e4", "e407ab", "cafe 12", "see c12 first", "id e4071234", "x | e12.5 |", "code e407", "S11", "F16", "E404",
+             "\"model\": \"F150\",",
+             "HTTP/1.1\" S02 2621", "200 S474", "sshd[S795]: Failed", "F150 truck", "\"model\": \"F1500\"" })
         EXPECT_EQ(mendedLine(drawnLine(line)), line) << line.toStdString();
 }
 
