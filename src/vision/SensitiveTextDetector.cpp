@@ -13,6 +13,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <functional>
 #include <map>
@@ -504,13 +505,16 @@ DetectionResult detectSensitiveText(const QList<RecognizedLine>& read)
             // both boxes, since one reading may reach a character further than the other. Two
             // readings of one line stand as tall as each other; a big figure's grown box reaching
             // over the small print under it (a dashboard's card, a price and its terms) is another
-            // item, and one box over both would hide the words between them.
+            // item, and one box over both would hide the words between them. Two readings of one
+            // line stand at one height, too; the next row of a tight table, whose grown box reaches
+            // well over this one's, stands a row lower and holds an item of its own.
             QList<QRectF>& boxes = result[match.kind];
             const auto again = std::find_if(boxes.begin(), boxes.end(), [&](const QRectF& other) {
                 const QRectF overlap = other.intersected(box);
                 const double smaller = std::min(other.width() * other.height(), box.width() * box.height());
-                return overlap.width() * overlap.height() > 0.6 * smaller
-                    && std::min(other.height(), box.height()) >= 0.6 * std::max(other.height(), box.height());
+                const double lower = std::min(other.height(), box.height());
+                return overlap.width() * overlap.height() > 0.6 * smaller && lower >= 0.6 * std::max(other.height(), box.height())
+                    && std::abs(other.center().y() - box.center().y()) <= 0.3 * lower;
             });
             if (again != boxes.end())
                 *again = again->united(box);
