@@ -20,6 +20,8 @@ constexpr int kFewestGlyphs = 8;
 // had the other.
 constexpr int kFewestVotes = 3;
 constexpr int kOutvote = 5;
+// Lines on one grid, counted over all readings, that make it a terminal's.
+constexpr int kSharedGrid = 5;
 
 QRgb pixelAt(const QImage& page, int x, int y)
 {
@@ -224,6 +226,20 @@ void agreeOnLine(RecognizedLine& line, const QList<std::pair<qsizetype, QChar>>&
     }
 }
 
+// Drops the blanks at `blanks` (in text order), so far as the detector then finds no less in the
+// line.
+void dropBlanks(RecognizedLine& line, const QList<qsizetype>& blanks)
+{
+    RecognizedLine closed = line;
+    for (auto it = blanks.rbegin(); it != blanks.rend(); ++it) {
+        closed.text.remove(*it, 1);
+        if (*it < closed.charBoxes.size())
+            closed.charBoxes.removeAt(*it);
+    }
+    if (losesNothing(found(line), found(closed)))
+        line = closed;
+}
+
 } // namespace
 
 void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
@@ -243,11 +259,22 @@ void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
         qint64 place;
     };
     std::vector<Copy> copies;
+    QHash<int, QList<qsizetype>> crowded;
+    // A terminal's lines share one grid; a proportional line that happens to come near a grid has
+    // one of its own.
+    std::vector<std::optional<Grid>> grids;
+    QHash<QPair<int, int>, int> sharing;
+    for (const RecognizedLine& line : lines) {
+        grids.push_back(fitGrid(line, w));
+        if (grids.back())
+            ++sharing[{ grids.back()->pitch, ((grids.back()->left % grids.back()->pitch) + grids.back()->pitch) % grids.back()->pitch }];
+    }
     for (int l = 0; l < lines.size(); ++l) {
         const RecognizedLine& line = lines.at(l);
-        const std::optional<Grid> grid = fitGrid(line, w);
+        const std::optional<Grid>& grid = grids[size_t(l)];
         if (!grid)
             continue;
+        const bool shared = sharing.value({ grid->pitch, ((grid->left % grid->pitch) + grid->pitch) % grid->pitch }) >= kSharedGrid;
         const int top = std::max(0, int(std::floor(line.box.top() * h))), bottom = std::min(page.height(), int(std::ceil(line.box.bottom() * h)));
         const int left = std::max(0, int(std::floor(line.box.left() * w))), right = std::min(page.width(), int(std::ceil(line.box.right() * w)));
         if (bottom <= top || right <= left)
@@ -256,13 +283,27 @@ void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
         // Each glyph's cell; one whose box is off its cell's middle is two read as one or one read
         // as two, and one out of order was put in by a mend whose box is a guess.
         std::vector<std::pair<qsizetype, int>> cells;
+        // Marks and narrow glyphs stand anywhere in their cells, but within them.
+        std::vector<std::pair<qsizetype, int>> within;
         for (qsizetype i = 0; i < line.text.size(); ++i) {
             if (!hasBox(line, i))
                 continue;
             const double centre = line.charBoxes.at(i).center().x() * w;
             const int cell = int(std::floor((centre - grid->left) / grid->pitch));
-            const bool centred = std::abs(centre - (grid->left + (cell + 0.5) * grid->pitch)) <= 0.3 * grid->pitch;
-            cells.push_back({ centred ? i : -1, cell });
+            const double off = std::abs(centre - (grid->left + (cell + 0.5) * grid->pitch));
+            cells.push_back({ off <= 0.3 * grid->pitch ? i : -1, cell });
+            within.push_back({ off <= 0.42 * grid->pitch ? i : -1, cell });
+        }
+        // A blank between glyphs in neighbouring cells stands where the grid leaves no room for one:
+        // the engine read a narrow glyph's wide margins as a gap ("mai 1. kahuna", "gacPj 9rObp").
+        // Only on a grid other lines share.
+        for (size_t k = 1; shared && k < within.size(); ++k) {
+            const auto [before, from] = within[k - 1];
+            const auto [after, to] = within[k];
+            if (before >= 0 && after > before + 1 && to == from + 1
+                && std::all_of(line.text.begin() + before + 1, line.text.begin() + after, [](QChar c) { return c == u' '; }))
+                for (qsizetype i = before + 1; i < after; ++i)
+                    crowded[l].append(i);
         }
         std::vector<Glyph> glyphs;
         QHash<int, int> bottoms;
@@ -323,4 +364,6 @@ void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
     }
     for (auto it = proposals.constBegin(); it != proposals.constEnd(); ++it)
         agreeOnLine(lines[it.key()], it.value());
+    for (auto it = crowded.constBegin(); it != crowded.constEnd(); ++it)
+        dropBlanks(lines[it.key()], it.value());
 }

@@ -104,3 +104,37 @@ TEST(GlyphConsensus, ALineReadTwiceVotesOnce)
     EXPECT_EQ(lines.at(5).text, "key=abcdefgh");
     EXPECT_EQ(lines.at(6).text, "key=abcdefgh");
 }
+
+namespace {
+
+// `line` with a blank read before its character `at`, where the glyphs stand in neighbouring cells.
+RecognizedLine withBlankBefore(RecognizedLine line, qsizetype at)
+{
+    line.text.insert(at, u' ');
+    line.charBoxes.insert(at, QRectF());
+    return line;
+}
+
+} // namespace
+
+TEST(GlyphConsensus, ABlankWithNoEmptyCellForItGoesOnATerminalsGrid)
+{
+    // The engine read a narrow glyph's margins as a gap inside a key; the key is whole again. A
+    // blank over an empty cell stays, and so does one on a line whose grid no other line shares (a
+    // proportional line that came near a grid by chance).
+    QImage image = terminal();
+    QList<RecognizedLine> lines;
+    for (int row = 0; row < 5; ++row)
+        lines.append(drawLine(image, "user@host:~$ ls -l", "user@host:~$ ls -l", row, 6));
+    lines.append(withBlankBefore(drawLine(image, "key=sk-abcdefghijklmnop1q", "key=sk-abcdefghijklmnop1q", 5, 6), 23));
+    lines.append(drawLine(image, "ssh user@host 22", "ssh user@host 22", 6, 6));
+    agreeOnGlyphs(image, lines);
+    EXPECT_EQ(lines.at(5).text, "key=sk-abcdefghijklmnop1q");
+    EXPECT_EQ(lines.at(5).charBoxes.size(), lines.at(5).text.size());
+    EXPECT_EQ(lines.at(6).text, "ssh user@host 22");
+
+    QImage page = terminal();
+    QList<RecognizedLine> alone { withBlankBefore(drawLine(page, "key=sk-abcdefghijklmnop1q", "key=sk-abcdefghijklmnop1q", 0, 6), 23) };
+    agreeOnGlyphs(page, alone);
+    EXPECT_EQ(alone.at(0).text, "key=sk-abcdefghijklmnop 1q");
+}
