@@ -226,18 +226,51 @@ void agreeOnLine(RecognizedLine& line, const QList<std::pair<qsizetype, QChar>>&
     }
 }
 
-// Drops the blanks at `blanks` (in text order), so far as the detector then finds no less in the
-// line.
-void dropBlanks(RecognizedLine& line, const QList<qsizetype>& blanks)
+// A change of a line's length: the blank at `at` goes, or the two characters from `at` on, one
+// glyph read as two, become `glyph`.
+struct Closing {
+    qsizetype at = 0;
+    QChar glyph; // null for a blank
+};
+
+RecognizedLine closed(RecognizedLine line, const QList<Closing>& closings)
 {
-    RecognizedLine closed = line;
-    for (auto it = blanks.rbegin(); it != blanks.rend(); ++it) {
-        closed.text.remove(*it, 1);
-        if (*it < closed.charBoxes.size())
-            closed.charBoxes.removeAt(*it);
+    // From the end, so that each position still holds.
+    QList<Closing> order = closings;
+    std::sort(order.begin(), order.end(), [](const Closing& a, const Closing& b) { return a.at > b.at; });
+    for (const Closing& c : order) {
+        const bool boxed = c.at + 1 < line.charBoxes.size();
+        if (c.glyph.isNull()) {
+            line.text.remove(c.at, 1);
+        } else {
+            line.text[c.at] = c.glyph;
+            line.text.remove(c.at + 1, 1);
+            if (boxed)
+                line.charBoxes[c.at] = line.charBoxes.at(c.at).united(line.charBoxes.at(c.at + 1));
+        }
+        if (c.at + (c.glyph.isNull() ? 0 : 1) < line.charBoxes.size())
+            line.charBoxes.removeAt(c.at + (c.glyph.isNull() ? 0 : 1));
     }
-    if (losesNothing(found(line), found(closed)))
-        line = closed;
+    return line;
+}
+
+// Takes the closings, all or, where that would take something the detector finds away, each that
+// takes nothing.
+void close(RecognizedLine& line, const QList<Closing>& closings)
+{
+    const Found before = found(line);
+    const RecognizedLine all = closed(line, closings);
+    if (losesNothing(before, found(all))) {
+        line = all;
+        return;
+    }
+    QList<Closing> order = closings;
+    std::sort(order.begin(), order.end(), [](const Closing& a, const Closing& b) { return a.at > b.at; });
+    for (const Closing& c : order) {
+        const RecognizedLine one = closed(line, { c });
+        if (losesNothing(before, found(one)))
+            line = one;
+    }
 }
 
 } // namespace
@@ -259,7 +292,15 @@ void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
         qint64 place;
     };
     std::vector<Copy> copies;
-    QHash<int, QList<qsizetype>> crowded;
+    QHash<int, QList<Closing>> closings;
+    // Two characters the engine read in one cell: the line, the first's position and the cell's
+    // glyph.
+    struct Twin {
+        int line;
+        qsizetype at;
+        QByteArray key;
+    };
+    std::vector<Twin> twins;
     // A terminal's lines share one grid; a proportional line that happens to come near a grid has
     // one of its own.
     std::vector<std::optional<Grid>> grids;
@@ -303,7 +344,7 @@ void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
             if (before >= 0 && after > before + 1 && to == from + 1
                 && std::all_of(line.text.begin() + before + 1, line.text.begin() + after, [](QChar c) { return c == u' '; }))
                 for (qsizetype i = before + 1; i < after; ++i)
-                    crowded[l].append(i);
+                    closings[l].append({ i, QChar() });
         }
         std::vector<Glyph> glyphs;
         QHash<int, int> bottoms;
@@ -324,12 +365,25 @@ void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
                 most = it.value();
                 baseline = it.key();
             }
-        for (const Glyph& g : glyphs) {
+        const auto keyOf = [&](const Glyph& g) {
             QByteArray key;
             const int shape[] = { g.ink.width(), g.ink.height(), baseline - g.ink.bottom() };
             key.append(reinterpret_cast<const char*>(shape), sizeof shape);
             key.append(g.bits);
-            copies.push_back({ l, g.at, key, qint64(g.cellLeft) << 32 | qint64(top) });
+            return key;
+        };
+        for (const Glyph& g : glyphs)
+            copies.push_back({ l, g.at, keyOf(g), qint64(g.cellLeft) << 32 | qint64(top) });
+        // Two characters side by side in the text whose boxes both lie in one cell, between
+        // neighbours in the cells before and after it: one glyph read as two.
+        for (size_t k = 1; shared && k < within.size(); ++k) {
+            const auto [first, cell] = within[k - 1];
+            const auto [second, same] = within[k];
+            if (first < 0 || second != first + 1 || same != cell || (k >= 2 && within[k - 2].second >= cell)
+                || (k + 1 < within.size() && within[k + 1].second <= cell))
+                continue;
+            if (const std::optional<Glyph> glyph = cutGlyph(page, *grid, cell, top, bottom, background))
+                twins.push_back({ l, first, keyOf(*glyph) });
         }
     }
 
@@ -364,6 +418,21 @@ void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
     }
     for (auto it = proposals.constBegin(); it != proposals.constEnd(); ++it)
         agreeOnLine(lines[it.key()], it.value());
-    for (auto it = crowded.constBegin(); it != crowded.constEnd(); ++it)
-        dropBlanks(lines[it.key()], it.value());
+    // One glyph read as two ("|1" for an l) is read as most of its copies were.
+    for (const Twin& twin : twins) {
+        const auto tally = votes.constFind(twin.key);
+        if (tally == votes.constEnd())
+            continue;
+        QChar best;
+        int most = 0;
+        for (auto it = tally->constBegin(); it != tally->constEnd(); ++it)
+            if (it.value() > most || (it.value() == most && it.key() < best)) {
+                most = it.value();
+                best = it.key();
+            }
+        if (most >= kFewestVotes)
+            closings[twin.line].append({ twin.at, best });
+    }
+    for (auto it = closings.constBegin(); it != closings.constEnd(); ++it)
+        close(lines[it.key()], it.value());
 }

@@ -138,3 +138,22 @@ TEST(GlyphConsensus, ABlankWithNoEmptyCellForItGoesOnATerminalsGrid)
     agreeOnGlyphs(page, alone);
     EXPECT_EQ(alone.at(0).text, "key=sk-abcdefghijklmnop 1q");
 }
+
+TEST(GlyphConsensus, OneGlyphReadAsTwoIsReadAsItsCopiesWere)
+{
+    // An l read as "|1": both boxes lie in its cell; the l's other copies read it right.
+    QImage image = terminal();
+    QList<RecognizedLine> lines;
+    for (int row = 0; row < 5; ++row)
+        lines.append(drawLine(image, "glc_lllkey=abc", "glc_lllkey=abc", row, 6));
+    RecognizedLine twin = drawLine(image, "token=glc_rlkey", "token=glc_rlkey", 5, 6);
+    const QRectF l = twin.charBoxes.at(11);
+    twin.text.replace(11, 1, "|1");
+    twin.charBoxes.replace(11, QRectF(l.left(), l.top(), l.width() / 2, l.height()));
+    twin.charBoxes.insert(12, QRectF(l.center().x(), l.top(), l.width() / 2, l.height()));
+    lines.append(twin);
+    agreeOnGlyphs(image, lines);
+    EXPECT_EQ(lines.at(5).text, "token=glc_rlkey");
+    ASSERT_EQ(lines.at(5).charBoxes.size(), lines.at(5).text.size());
+    EXPECT_EQ(lines.at(5).charBoxes.at(11), l);
+}
