@@ -151,6 +151,20 @@ bool keepsItsReading(QChar c)
 }
 
 
+// The reading most copies had, and how many; ties go to the lower character, so that the same
+// shot reads the same every time.
+std::pair<QChar, int> majority(const QHash<QChar, int>& tally)
+{
+    QChar best;
+    int most = 0;
+    for (auto it = tally.constBegin(); it != tally.constEnd(); ++it)
+        if (it.value() > most || (it.value() == most && it.key() < best)) {
+            most = it.value();
+            best = it.key();
+        }
+    return { best, most };
+}
+
 // What the detector finds of each kind in a line read alone: how many matches, and how wide
 // they are together.
 using Found = std::map<RedactionKind, std::pair<qsizetype, double>>;
@@ -301,6 +315,8 @@ void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
         QByteArray key;
     };
     std::vector<Twin> twins;
+    // Blanks the engine read over a cell that holds ink: a glyph it left out ("ma l" for "mail").
+    std::vector<Twin> skipped;
     // A terminal's lines share one grid; a proportional line that happens to come near a grid has
     // one of its own.
     std::vector<std::optional<Grid>> grids;
@@ -385,6 +401,18 @@ void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
             if (const std::optional<Glyph> glyph = cutGlyph(page, *grid, cell, top, bottom, background))
                 twins.push_back({ l, first, keyOf(*glyph) });
         }
+        for (size_t k = 1; shared && k < within.size(); ++k) {
+            const auto [before, from] = within[k - 1];
+            const auto [after, to] = within[k];
+            if (before < 0 || after < 0 || to - from < 2 || after - before != to - from)
+                continue;
+            for (int j = 1; j < to - from; ++j) {
+                if (line.text.at(before + j) != u' ')
+                    continue;
+                if (const std::optional<Glyph> glyph = cutGlyph(page, *grid, from + j, top, bottom, background))
+                    skipped.push_back({ l, before + j, keyOf(*glyph) });
+            }
+        }
     }
 
     // Each copy on the page votes once for each reading it had (a line read twice at two scales
@@ -403,18 +431,20 @@ void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
     for (const Copy& copy : copies) {
         const QChar c = lines.at(copy.line).text.at(copy.at);
         const QHash<QChar, int>& tally = votes.value(copy.key);
-        QChar best;
-        int most = 0;
-        for (auto it = tally.constBegin(); it != tally.constEnd(); ++it)
-            if (it.value() > most || (it.value() == most && it.key() < best)) {
-                most = it.value();
-                best = it.key();
-            }
+        const auto [best, most] = majority(tally);
         // Two glyphs drawn alike (an O and a zero in some faces) are read each way many times: only
         // a reading that one or two copies had is a misreading.
         const int own = tally.value(c);
         if (best != c && most >= kFewestVotes && own * kOutvote <= most && own <= 2)
             proposals[copy.line].append({ copy.at, best });
+    }
+    for (const Twin& blank : skipped) {
+        const auto tally = votes.constFind(blank.key);
+        if (tally == votes.constEnd())
+            continue;
+        const auto [best, most] = majority(*tally);
+        if (most >= kFewestVotes && best != u' ')
+            proposals[blank.line].append({ blank.at, best });
     }
     for (auto it = proposals.constBegin(); it != proposals.constEnd(); ++it)
         agreeOnLine(lines[it.key()], it.value());
@@ -423,13 +453,7 @@ void agreeOnGlyphs(const QImage& image, QList<RecognizedLine>& lines)
         const auto tally = votes.constFind(twin.key);
         if (tally == votes.constEnd())
             continue;
-        QChar best;
-        int most = 0;
-        for (auto it = tally->constBegin(); it != tally->constEnd(); ++it)
-            if (it.value() > most || (it.value() == most && it.key() < best)) {
-                most = it.value();
-                best = it.key();
-            }
+        const auto [best, most] = majority(*tally);
         if (most >= kFewestVotes)
             closings[twin.line].append({ twin.at, best });
     }

@@ -157,3 +157,18 @@ TEST(GlyphConsensus, OneGlyphReadAsTwoIsReadAsItsCopiesWere)
     ASSERT_EQ(lines.at(5).charBoxes.size(), lines.at(5).text.size());
     EXPECT_EQ(lines.at(5).charBoxes.at(11), l);
 }
+
+TEST(GlyphConsensus, AGlyphTheEngineLeftOutIsPutInItsCell)
+{
+    // "mail" read "ma l": the blank stands over a cell with the i's ink, which other copies read.
+    // A blank over an empty cell stays.
+    QImage image = terminal();
+    QList<RecognizedLine> lines;
+    for (int row = 0; row < 5; ++row)
+        lines.append(drawLine(image, "user@mail:~$ ls -i", "user@mail:~$ ls -i", row, 6));
+    lines.append(drawLine(image, "noor@mail.kahuna.co", "noor@ma l.kahuna.co", 5, 6));
+    lines.last().charBoxes[7] = QRectF();
+    agreeOnGlyphs(image, lines);
+    EXPECT_EQ(lines.at(5).text, "noor@mail.kahuna.co");
+    EXPECT_EQ(lines.at(0).text, "user@mail:~$ ls -i");
+}
