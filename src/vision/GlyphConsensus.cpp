@@ -7,8 +7,8 @@
 #include <QSet>
 
 #include <algorithm>
-#include <map>
 #include <cmath>
+#include <map>
 #include <optional>
 #include <vector>
 
